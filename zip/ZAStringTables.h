@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// One-byte collation tables behind the engine's byte comparisons. A locale
+// with its own sort order (Turkish, locale 1055) gets its built-in tables;
+// every other locale compares bytes in byte order and folds case for ASCII
+// letters only, so that the result never depends on the C library's locale.
+class TZAStringTables {
+public:
+    static constexpr uint32_t TurkishLocale = 1055;
+
+    explicit TZAStringTables(uint32_t localeId);
+
+    // The tables of the user's locale, built once per process.
+    static const TZAStringTables& Default();
+    // The locale id the environment asks for (1055 for Turkish, else 1033).
+    static uint32_t UserDefaultLocaleId();
+
+    uint32_t LocaleId() const { return localeId_; }
+    bool CollationValid() const { return collationValid_; }
+    uint8_t Weight(uint8_t b) const { return weight_[b]; }
+    uint8_t CharOf(uint8_t w) const { return char_[w]; }
+    uint8_t UpperWeight(uint8_t w) const { return upper_[w]; }
+    uint8_t LowerWeight(uint8_t w) const { return lower_[w]; }
+
+    // Case-sensitive and case-insensitive comparison of at most n bytes of
+    // two zero-terminated strings; nullptr stands for a missing string.
+    int Compare(const char* a, const char* b, int n) const;
+    int CompareIgnoreCase(const char* a, const char* b, int n) const;
+
+    // One byte against one byte, the comparison the wildcard matcher uses.
+    bool SameByte(uint8_t a, uint8_t b) const { return a == b; }
+    bool SameByteIgnoreCase(uint8_t a, uint8_t b) const {
+        const uint8_t wa = weight_[a], wb = weight_[b];
+        return wa == wb || upper_[wa] == upper_[wb];
+    }
+
+private:
+    int compare(const char* a, const char* b, int n, bool ignoreCase) const;
+
+    uint32_t localeId_;
+    bool collationValid_ = false;
+    std::array<uint8_t, 256> weight_{};
+    std::array<uint8_t, 256> char_{};
+    std::array<uint8_t, 256> upper_{};
+    std::array<uint8_t, 256> lower_{};
+};
