@@ -1,0 +1,130 @@
+#include "platform/QtPrompts.h"
+
+#include "platform/FileDialogFilter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QMessageBox::StandardButton toStandard(PromptButton button) {
+    switch (button) {
+    case PromptButton::Ok:
+        return QMessageBox::Ok;
+    case PromptButton::Cancel:
+        return QMessageBox::Cancel;
+    case PromptButton::Yes:
+        return QMessageBox::Yes;
+    case PromptButton::No:
+        return QMessageBox::No;
+    case PromptButton::YesToAll:
+        return QMessageBox::YesToAll;
+    case PromptButton::NoToAll:
+        return QMessageBox::NoToAll;
+    case PromptButton::Abort:
+        return QMessageBox::Abort;
+    case PromptButton::Retry:
+        return QMessageBox::Retry;
+    case PromptButton::Ignore:
+        return QMessageBox::Ignore;
+    case PromptButton::None:
+        break;
+    }
+    return QMessageBox::NoButton;
+}
+
+PromptButton fromStandard(int button) {
+    for (PromptButton candidate :
+         {PromptButton::Ok, PromptButton::Cancel, PromptButton::Yes, PromptButton::No,
+          PromptButton::YesToAll, PromptButton::NoToAll, PromptButton::Abort, PromptButton::Retry,
+          PromptButton::Ignore}) {
+        if (toStandard(candidate) == button)
+            return candidate;
+    }
+    return PromptButton::None;
+}
+
+QMessageBox::Icon iconOf(PromptKind kind) {
+    switch (kind) {
+    case PromptKind::Information:
+        return QMessageBox::Information;
+    case PromptKind::Warning:
+        return QMessageBox::Warning;
+    case PromptKind::Error:
+        return QMessageBox::Critical;
+    case PromptKind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::string folderWithSlash(const QString& folder) {
+    QString path = QDir::fromNativeSeparators(folder);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path.toStdString();
+}
+
+} // namespace
+
+PromptButton QtPrompts::message(PromptKind kind, const std::string& caption,
+                                const std::string& text, const std::vector<PromptButton>& buttons,
+                                PromptButton defaultButton) {
+    QMessageBox box(iconOf(kind), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    if (buttons.empty()) {
+        box.addButton(QMessageBox::Ok);
+    } else {
+        for (PromptButton button : buttons)
+            box.addButton(toStandard(button));
+    }
+    if (defaultButton != PromptButton::None)
+        box.setDefaultButton(toStandard(defaultButton));
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    return clicked ? fromStandard(box.standardButton(clicked)) : PromptButton::None;
+}
+
+std::optional<std::string> QtPrompts::inputText(const std::string& caption,
+                                                const std::string& prompt,
+                                                const std::string& initial, bool secret) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        QApplication::activeWindow(), fromUtf8(caption), fromUtf8(prompt),
+        secret ? QLineEdit::Password : QLineEdit::Normal, fromUtf8(initial), &ok);
+    if (!ok)
+        return std::nullopt;
+    return text.toStdString();
+}
+
+std::optional<std::string> QtPrompts::openFile(const std::string& caption,
+                                               const std::string& filter,
+                                               const std::string& initialDir) {
+    const QString file =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), fromUtf8(caption),
+                                     fromUtf8(initialDir), fileDialogFilter(fromUtf8(filter)));
+    if (file.isEmpty())
+        return std::nullopt;
+    return QDir::fromNativeSeparators(file).toStdString();
+}
+
+std::optional<std::string> QtPrompts::pickFolder(const std::string& caption,
+                                                 const std::string& initialDir) {
+    const QString folder = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), fromUtf8(caption), fromUtf8(initialDir));
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folderWithSlash(folder);
+}
+
+} // namespace platform

@@ -1,0 +1,57 @@
+#include "platform/SingleInstance.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace platform {
+
+namespace {
+
+QString lockFileName(const QString& name) {
+    QString safe = name;
+    for (QChar& c : safe) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 32)
+            c = QLatin1Char('_');
+    }
+    if (safe.isEmpty() || safe.startsWith(QLatin1Char('.')))
+        safe.prepend(QLatin1Char('_'));
+    return safe + QStringLiteral(".lock");
+}
+
+} // namespace
+
+QString SingleInstance::defaultFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return runtime;
+    return QDir::tempPath();
+}
+
+SingleInstance::SingleInstance(const QString& name) : SingleInstance(name, defaultFolder()) {}
+
+SingleInstance::SingleInstance(const QString& name, const QString& folder)
+    : path_(QDir(folder).filePath(lockFileName(name))), lock_(std::make_unique<QLockFile>(path_)) {
+    // Only a dead owner makes a lock stale; a long-running instance keeps its lock however
+    // old the file is.
+    lock_->setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance() {
+    release();
+}
+
+bool SingleInstance::tryAcquire() {
+    if (owner_)
+        return true;
+    owner_ = lock_->tryLock(0);
+    return owner_;
+}
+
+void SingleInstance::release() {
+    if (owner_)
+        lock_->unlock();
+    owner_ = false;
+}
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+namespace platform {
+
+// Lets one instance of the program run per user. The lock is a file named after `name` in
+// $XDG_RUNTIME_DIR (else the temporary folder), so it never lies in a folder the program
+// empties. A lock left by a crashed instance is taken over; a live instance's lock is not.
+class SingleInstance {
+public:
+    explicit SingleInstance(const QString& name);
+    // Locks in `folder` instead of the runtime folder.
+    SingleInstance(const QString& name, const QString& folder);
+    ~SingleInstance(); // releases the lock when this object holds it
+
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Takes the lock; false when another live instance holds it (or it cannot be created).
+    bool tryAcquire();
+    bool isOwner() const { return owner_; }
+    void release();
+
+    QString lockFilePath() const { return path_; }
+
+    // The folder lock files go into: $XDG_RUNTIME_DIR when it is a folder, else the temp folder.
+    static QString defaultFolder();
+
+private:
+    QString path_;
+    std::unique_ptr<QLockFile> lock_;
+    bool owner_ = false;
+};
+
+} // namespace platform

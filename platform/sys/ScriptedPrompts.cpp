@@ -1,0 +1,97 @@
+#include "platform/sys/ScriptedPrompts.h"
+
+#include "platform/sys/HeadlessPrompts.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace platform {
+
+void ScriptedPrompts::answerButton(PromptButton button) {
+    answers_.emplace_back(button);
+}
+
+void ScriptedPrompts::answerText(std::optional<std::string> text) {
+    answers_.emplace_back(std::move(text));
+}
+
+PromptButton ScriptedPrompts::message(PromptKind kind, const std::string& caption,
+                                      const std::string& text,
+                                      const std::vector<PromptButton>& buttons,
+                                      PromptButton defaultButton) {
+    Call call;
+    call.type = CallType::Message;
+    call.kind = kind;
+    call.caption = caption;
+    call.text = text;
+    call.buttons = buttons;
+    call.defaultButton = defaultButton;
+    calls_.push_back(call);
+
+    if (answers_.empty()) {
+        ++unscripted_;
+        return HeadlessPrompts::negativeAnswer(buttons);
+    }
+    const PromptButton* button = std::get_if<PromptButton>(&answers_.front());
+    if (!button)
+        throw std::logic_error("scripted a text answer, but a message box asked: " + text);
+    const PromptButton answer = *button;
+    answers_.pop_front();
+    const bool offered = buttons.empty()
+                             ? answer == PromptButton::Ok
+                             : std::find(buttons.begin(), buttons.end(), answer) != buttons.end();
+    if (!offered && answer != PromptButton::None)
+        throw std::logic_error(std::string("scripted button ") + promptButtonName(answer) +
+                               " is not offered by: " + text);
+    return answer;
+}
+
+std::optional<std::string> ScriptedPrompts::nextText(const char* question) {
+    if (answers_.empty()) {
+        ++unscripted_;
+        return std::nullopt;
+    }
+    auto* text = std::get_if<std::optional<std::string>>(&answers_.front());
+    if (!text)
+        throw std::logic_error(std::string("scripted a button, but a ") + question + " asked");
+    std::optional<std::string> answer = std::move(*text);
+    answers_.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedPrompts::inputText(const std::string& caption,
+                                                      const std::string& prompt,
+                                                      const std::string& initial, bool secret) {
+    Call call;
+    call.type = CallType::InputText;
+    call.caption = caption;
+    call.text = prompt;
+    call.initial = initial;
+    call.secret = secret;
+    calls_.push_back(call);
+    return nextText("text input");
+}
+
+std::optional<std::string> ScriptedPrompts::openFile(const std::string& caption,
+                                                     const std::string& filter,
+                                                     const std::string& initialDir) {
+    Call call;
+    call.type = CallType::OpenFile;
+    call.caption = caption;
+    call.filter = filter;
+    call.initial = initialDir;
+    calls_.push_back(call);
+    return nextText("file dialog");
+}
+
+std::optional<std::string> ScriptedPrompts::pickFolder(const std::string& caption,
+                                                       const std::string& initialDir) {
+    Call call;
+    call.type = CallType::PickFolder;
+    call.caption = caption;
+    call.initial = initialDir;
+    calls_.push_back(call);
+    return nextText("folder dialog");
+}
+
+} // namespace platform

@@ -1,0 +1,61 @@
+#include "platform/SingleInstance.h"
+
+#include "TestFolders.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+const QString kName = QStringLiteral("brimlogallery+{F8113DD6-75E5-4077-BFBE-3D1FEC9EA709}");
+}
+
+TEST(SingleInstance, OnlyOneHolderUntilItReleases) {
+    testsupport::TempUserFolders user;
+    platform::SingleInstance first(kName);
+    EXPECT_EQ(QFileInfo(first.lockFilePath()).absolutePath().toStdString() + "/", user.runtime());
+    ASSERT_TRUE(first.tryAcquire());
+    EXPECT_TRUE(first.isOwner());
+    {
+        platform::SingleInstance second(kName);
+        EXPECT_FALSE(second.tryAcquire());
+        EXPECT_FALSE(second.isOwner());
+    }
+    // The failed second instance did not disturb the first one's lock.
+    EXPECT_TRUE(QFileInfo::exists(first.lockFilePath()));
+    platform::SingleInstance third(kName);
+    EXPECT_FALSE(third.tryAcquire());
+    first.release();
+    EXPECT_TRUE(third.tryAcquire());
+}
+
+TEST(SingleInstance, LockOfACrashedInstanceIsTakenOver) {
+    testsupport::TempUserFolders user;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        platform::SingleInstance crashed(kName);
+        // Ends without any clean-up, as a crash would.
+        ::_exit(crashed.tryAcquire() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    platform::SingleInstance next(kName);
+    ASSERT_TRUE(QFileInfo::exists(next.lockFilePath())); // left behind by the crash
+    EXPECT_TRUE(next.tryAcquire());
+}
+
+TEST(SingleInstance, FallsBackToTheTempFolderAndKeepsNamesInsideIt) {
+    testsupport::TempUserFolders user;
+    testsupport::ScopedEnv noRuntime("XDG_RUNTIME_DIR", user.root().dir() + "missing");
+    testsupport::ScopedEnv tmp("TMPDIR", user.root().dir() + "home");
+    platform::SingleInstance lock(QStringLiteral("../a/b\\c"));
+    EXPECT_EQ(QFileInfo(lock.lockFilePath()).absolutePath().toStdString() + "/", user.home());
+    EXPECT_TRUE(lock.tryAcquire());
+}
