@@ -1,0 +1,80 @@
+#pragma once
+// One entry of the archive directory: the fixed fields of its central header, its name,
+// comment and extra blocks, its Zip64 values and the working fields of an open update.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/ExtraField.h"
+#include "zip/ZAConst.h"
+
+namespace zip {
+
+class Stream;
+
+struct TDirItem {
+    // The 46 bytes of the central header, in order.
+    uint32_t Signature = kCentralHeaderSignature;
+    uint16_t VersionMadeBy = 0;
+    uint16_t VersionNeeded = 0;
+    uint16_t Flags = 0;
+    uint16_t Method = 0;
+    uint16_t Time = 0;
+    uint16_t Date = 0;
+    uint32_t Crc32 = 0;
+    uint32_t CompressedSize = 0;
+    uint32_t UncompressedSize = 0;
+    uint16_t NameLength = 0;
+    uint16_t ExtraLength = 0;
+    uint16_t CommentLength = 0;
+    uint16_t DiskStart = 0;
+    uint16_t InternalAttributes = 0;
+    uint32_t ExternalAttributes = 0;
+    uint32_t LocalHeaderOffset = 0;
+
+    std::string Name;     // UTF-8, "/" separators
+    std::string PrevName; // the name before a rename
+    std::string Comment;
+    std::vector<TZAExtraBlock> ExtraBlocks; // every block but the Zip64 one, as read
+
+    bool HasZip64 = false;
+    uint64_t Zip64UncompressedSize = 0;
+    uint64_t Zip64CompressedSize = 0;
+    uint64_t Zip64LocalHeaderOffset = 0;
+    uint32_t Zip64DiskStart = 0;
+
+    // Working fields of an open update.
+    bool Modified = false;
+    std::string Password;
+    std::shared_ptr<Stream> SourceStream; // nullptr: read from SourcePath
+    bool OwnsSourceStream = false;
+    int64_t SourceStart = 0;
+    bool Selected = false;
+    std::string SourcePath;
+    uint8_t CompressionMode = 0;
+    TZAProcessOperation Operation = TZAProcessOperation::poAdd;
+
+    // The 46 fixed bytes, as they stand.
+    void EncodeFixed(uint8_t* out) const;
+    void DecodeFixed(const uint8_t* in);
+
+    // The 64-bit values: the Zip64 value where the 32/16-bit field holds its sentinel.
+    uint64_t CompressedSize64() const;
+    uint64_t UncompressedSize64() const;
+    uint64_t LocalHeaderOffset64() const;
+    uint32_t DiskStart32() const;
+
+    // Setters that choose between the 32-bit field and the Zip64 value: the field gets the
+    // sentinel and HasZip64 is set when the value reaches 0xFFFFFFFF or forceZip64 is set.
+    void SetCompressedSize64(uint64_t value, bool forceZip64 = false);
+    void SetUncompressedSize64(uint64_t value, bool forceZip64 = false);
+    void SetLocalHeaderOffset64(uint64_t value, bool forceZip64 = false);
+
+    // A folder entry: its name ends with "/" (or "\"), or its external attributes carry 0x10.
+    bool IsFolder() const;
+    bool IsEncrypted() const { return (Flags & kFlagEncrypted) != 0; }
+};
+
+} // namespace zip

@@ -1,0 +1,45 @@
+#pragma once
+// The end of central directory record and its search.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "zip/ZAConst.h"
+
+namespace zip {
+
+class Stream;
+
+struct TZAEndRecord {
+    uint32_t Signature = kEndRecordSignature;
+    uint16_t ThisDisk = 0;
+    uint16_t DirectoryDisk = 0;
+    uint16_t EntriesOnDisk = 0;
+    uint16_t TotalEntries = 0;
+    uint32_t DirectorySize = 0;
+    uint32_t DirectoryOffset = 0;
+    uint16_t CommentLength = 0;
+
+    // The 22 fixed bytes.
+    void Encode(uint8_t* out) const;
+    static TZAEndRecord Decode(const uint8_t* in);
+
+    // Fills the counts, size and offset from 64-bit values, with the sentinels for values that
+    // do not fit (0xFFFF from 65535 on, 0xFFFFFFFF from 0xFFFFFFFF on).
+    void SetValues(uint64_t entries, uint64_t directorySize, uint64_t directoryOffset);
+
+    // Result of a search: the record, its position and the comment that follows it.
+    struct Found;
+    // Searches the last min(size, 65,600) bytes of stream backwards for signature; a match
+    // counts only when its record and comment end exactly at the end of the stream.
+    static std::optional<Found> Find(Stream& stream, uint32_t signature);
+};
+
+struct TZAEndRecord::Found {
+    TZAEndRecord Record;
+    int64_t Position = 0;
+    std::string Comment;
+};
+
+} // namespace zip

@@ -1,0 +1,99 @@
+#include "zip/FileStream.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zip {
+
+std::unique_ptr<FileStream> FileStream::Open(const std::string& path, TZAFileMode mode,
+                                             int* errorNumber) {
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case TZAFileMode::fmOpenRead:
+        flags |= O_RDONLY;
+        break;
+    case TZAFileMode::fmOpenReadWrite:
+        flags |= O_RDWR;
+        break;
+    case TZAFileMode::fmCreate:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
+    }
+    // Never block on a FIFO or open a device by accident: open non-blocking, then insist on a
+    // regular file.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK, 0644);
+    if (fd < 0) {
+        if (errorNumber)
+            *errorNumber = errno;
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        if (errorNumber)
+            *errorNumber = EINVAL;
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return std::unique_ptr<FileStream>(new FileStream(fd, path));
+}
+
+FileStream::~FileStream() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+int64_t FileStream::Read(void* buffer, int64_t count) {
+    auto* p = static_cast<char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(fd_, p + done, static_cast<size_t>(count - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t FileStream::Write(const void* buffer, int64_t count) {
+    const auto* p = static_cast<const char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+int64_t FileStream::Seek(int64_t offset, TZASeekOrigin origin) {
+    const int whence = origin == TZASeekOrigin::soBeginning ? SEEK_SET
+                       : origin == TZASeekOrigin::soCurrent ? SEEK_CUR
+                                                            : SEEK_END;
+    const off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
+    return result < 0 ? -1 : static_cast<int64_t>(result);
+}
+
+int64_t FileStream::Size() {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        return 0;
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool FileStream::SetSize(int64_t newSize) {
+    return newSize >= 0 && ::ftruncate(fd_, static_cast<off_t>(newSize)) == 0;
+}
+
+bool FileStream::Flush() {
+    return ::fsync(fd_) == 0;
+}
+
+} // namespace zip

@@ -1,0 +1,74 @@
+#pragma once
+// Turns one member's data into its stored form and back: store or raw deflate, CRC-32 and the
+// traditional encryption. Holds no member state between calls.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "zip/ZAConst.h"
+
+namespace zip {
+
+class Stream;
+class TZADirManager;
+struct TDirItem;
+
+struct TZACodecSettings {
+    std::string ComponentName; // prefix of error messages
+    TZip64Mode Zip64Mode = TZip64Mode::zmDisabled;
+    bool StandardSignatures = true;
+    // Called before each chunk with the bytes done and the total of the current member;
+    // returns true to cancel. May be empty.
+    std::function<bool(int64_t processed, int64_t size)> Progress;
+    // Called when the password does not open an encrypted member: may change password and
+    // returns true to try again, false to skip the member. Empty: the member is skipped.
+    std::function<bool(const std::string& storedName, std::string& password)> AskPassword;
+};
+
+enum class TZAExtractResult {
+    erOk,        // written in full, size and CRC-32 match
+    erFailed,    // damaged, unsupported method or size/CRC mismatch
+    erCancelled, // the progress callback cancelled
+    erSkipped    // the password did not open it and the member was skipped
+};
+
+class TZAItemCodec {
+public:
+    explicit TZAItemCodec(TZACodecSettings settings);
+    ~TZAItemCodec();
+    TZAItemCodec(const TZAItemCodec&) = delete;
+    TZAItemCodec& operator=(const TZAItemCodec&) = delete;
+
+    TZACodecSettings& Settings() { return settings_; }
+
+    // Compresses all of source (from its start) into archive at its position, by the item's
+    // CompressionMode and Method, encrypting with the item's Password when it is not empty.
+    // Fills CRC-32, sizes (Zip64 marks per the Zip64 mode) and, for an empty source, method 0.
+    // Returns false when cancelled (the item is left as it was). Raises error 34 on a short
+    // read of source, 46 on a short write to archive, 41 when Zip64 is needed but disabled,
+    // ECompressionError when zlib fails.
+    bool CompressItem(Stream& source, Stream& archive, TDirItem& item);
+
+    // Extracts one member; archive must stand at its local header. dataLimit is where member
+    // data must end (the start of the central directory). password is the archiver's and may
+    // be replaced through AskPassword. Raises error 55 for Deflate64; other unknown methods,
+    // damage and size or CRC mismatches give erFailed. Never writes more than the declared
+    // uncompressed size into dest.
+    TZAExtractResult ExtractItem(Stream& archive, Stream& dest, const TDirItem& item,
+                                 int64_t dataLimit, std::string& password);
+
+    // Extracts entry index of the directory's working array into dest: error 16 for a bad
+    // index, error 8 when extraction fails unless extractCorruptedFiles is set. Returns the
+    // result (erCancelled and erSkipped raise nothing).
+    TZAExtractResult ExtractItemToStream(TZADirManager& directory, int32_t index, Stream& dest,
+                                         std::string& password, bool extractCorruptedFiles);
+
+private:
+    struct Buffers;
+    TZACodecSettings settings_;
+    std::unique_ptr<Buffers> buffers_;
+};
+
+} // namespace zip

@@ -1,0 +1,42 @@
+#pragma once
+// The local file header that stands in front of every member's data.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "zip/ZAConst.h"
+
+namespace zip {
+
+struct TDirItem;
+
+struct TZALocalHeader {
+    uint32_t Signature = kLocalHeaderSignature;
+    uint16_t VersionNeeded = 0;
+    uint16_t Flags = 0;
+    uint16_t Method = 0;
+    uint16_t Time = 0;
+    uint16_t Date = 0;
+    uint32_t Crc32 = 0;
+    uint32_t CompressedSize = 0;
+    uint32_t UncompressedSize = 0;
+    uint16_t NameLength = 0;
+    uint16_t ExtraLength = 0;
+
+    // The 30 fixed bytes.
+    void Encode(uint8_t* out) const;
+    static TZALocalHeader Decode(const uint8_t* in);
+
+    // The header of a member from its directory entry: version, flags, method, time, date, CRC
+    // and sizes as the entry holds them (the 32-bit fields, sentinels included), the name
+    // length of storedName and, when withZip64Field, the extra length of the local Zip64 field.
+    static TZALocalHeader FromItem(const TDirItem& item, const std::string& storedName,
+                                   bool withZip64Field);
+    // The whole header as written: 30 bytes, the stored name and, when given, the 20-byte local
+    // Zip64 field with the two 64-bit sizes.
+    std::vector<uint8_t> Assemble(const std::string& storedName, bool withZip64Field,
+                                  uint64_t uncompressedSize, uint64_t compressedSize) const;
+};
+
+} // namespace zip
