@@ -37,56 +37,6 @@ bool ZASameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-const TZAStringTables& ZAStringTables() {
-    static const TZAStringTables tables = [] {
-        TZAStringTables t{};
-        for (int b = 0; b < 256; ++b) {
-            t.Weight[b] = static_cast<uint8_t>(b);
-            t.Char[b] = static_cast<uint8_t>(b);
-            t.Upper[b] = static_cast<uint8_t>(ZAUpCase(static_cast<char>(b)));
-            t.Lower[b] = static_cast<uint8_t>(ZALowCase(static_cast<char>(b)));
-        }
-        t.CollationValid = true;
-        return t;
-    }();
-    return tables;
-}
-
-namespace {
-
-int CompareBytes(const char* a, const char* b, size_t n, bool ignoreCase) {
-    if (n == 0)
-        return 0;
-    if (a == nullptr || b == nullptr) {
-        const bool aEmpty = a == nullptr || *a == '\0';
-        const bool bEmpty = b == nullptr || *b == '\0';
-        if (aEmpty && bEmpty)
-            return 0;
-        return aEmpty ? -1 : 1;
-    }
-    const TZAStringTables& t = ZAStringTables();
-    for (size_t i = 0; i < n; ++i) {
-        uint8_t wa = t.Weight[static_cast<uint8_t>(a[i])];
-        uint8_t wb = t.Weight[static_cast<uint8_t>(b[i])];
-        if (ignoreCase && wa != wb && t.Upper[wa] == t.Upper[wb])
-            wa = wb;
-        if (wa != wb)
-            return static_cast<int>(wa) - static_cast<int>(wb);
-        if (a[i] == '\0')
-            return 0; // both strings ended together
-    }
-    return 0;
-}
-
-} // namespace
-
-int ZAStrLComp(const char* a, const char* b, size_t n) {
-    return CompareBytes(a, b, n, false);
-}
-int ZAStrLIComp(const char* a, const char* b, size_t n) {
-    return CompareBytes(a, b, n, true);
-}
-
 bool ZAIsValidUtf8(std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {
@@ -161,32 +111,6 @@ std::optional<std::string> ZADecodeStoredName(std::string_view stored, uint16_t 
     if (!oemFileNames && ZAIsValidUtf8(stored))
         return std::string(stored);
     return platform::cp437ToUtf8(std::string(stored));
-}
-
-bool ZAIsSafeStoredName(std::string_view name) {
-    if (name.empty())
-        return false;
-    for (const char c : name) {
-        const auto b = static_cast<uint8_t>(c);
-        if (b < 0x20 || b == 0x7F)
-            return false;
-    }
-    if (name[0] == '/' || name[0] == '\\')
-        return false;
-    // A drive prefix ("C:") as the first component.
-    if (name.size() >= 2 && name[1] == ':' &&
-        ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
-        return false;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find_first_of("/\\", start);
-        if (end == std::string_view::npos)
-            end = name.size();
-        if (name.substr(start, end - start) == "..")
-            return false;
-        start = end + 1;
-    }
-    return true;
 }
 
 } // namespace zip

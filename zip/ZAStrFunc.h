@@ -1,6 +1,6 @@
 #pragma once
-// Byte-string functions of the archive engine: case folding, the comparison tables, code page
-// conversion of stored names and the check that a stored name is safe to turn into a path.
+// Byte-string functions of the archive engine: case folding and the code page conversion of
+// stored names.
 //
 // Case folding is ASCII-only on purpose: names are UTF-8, and folding bytes above 0x7F (or
 // following the user's locale, as Turkish dotted i does) would corrupt multi-byte sequences and
@@ -20,23 +20,6 @@ std::string ZALowerCase(std::string_view s);
 // Byte-exact equality ignoring ASCII case.
 bool ZASameText(std::string_view a, std::string_view b);
 
-// The four 256-byte comparison tables, built once per process. With ASCII-only folding the
-// collation is the byte order itself, so Weight and Char are the identity and the tables are
-// always valid.
-struct TZAStringTables {
-    uint8_t Weight[256];
-    uint8_t Char[256];
-    uint8_t Upper[256];
-    uint8_t Lower[256];
-    bool CollationValid;
-};
-const TZAStringTables& ZAStringTables();
-
-// Compares at most n bytes of two zero-terminated byte strings (nullptr allowed), case-sensitive
-// or ignoring ASCII case. Negative, zero or positive.
-int ZAStrLComp(const char* a, const char* b, size_t n);
-int ZAStrLIComp(const char* a, const char* b, size_t n);
-
 // Conversion of names between memory (UTF-8) and the archive.
 //
 // Writing: a name whose characters all exist in code page 437 is stored in that code page with
@@ -51,10 +34,5 @@ std::optional<std::string> ZADecodeStoredName(std::string_view stored, uint16_t 
                                               bool oemFileNames);
 
 bool ZAIsValidUtf8(std::string_view s);
-
-// A stored name may become a path below the extraction folder only when it is relative, holds
-// no ".." component, no drive prefix ("C:"), no NUL or other control character. Both "/" and "\"
-// count as separators here. Empty components and "." components are harmless and allowed.
-bool ZAIsSafeStoredName(std::string_view name);
 
 } // namespace zip
