@@ -1,0 +1,22 @@
+#pragma once
+
+#include "model/AlbumSettingsImageField.h"
+#include "model/FieldList.h"
+
+namespace model {
+
+class TpaAlbumSettingsImageFieldList : public TpaFieldList<TpaAlbumSettingsImageField> {
+public:
+    void Clear() { Items.clear(); }
+    void Assign(const TpaAlbumSettingsImageFieldList& source) { *this = source; }
+
+    // Definitions: the "src" children with a numeric id not held yet.
+    void LoadFromXml(const QDomElement& element);
+    // Values: every "src" child naming a known field.
+    void LoadValuesFromXml(const QDomElement& element, const QString& previewFolder);
+    void SaveValuesToXml(QXmlStreamWriter& writer) const;
+
+    bool operator==(const TpaAlbumSettingsImageFieldList& other) const { return SameItems(other); }
+};
+
+} // namespace model
