@@ -132,3 +132,36 @@ TEST(HostilePictures, AnAbsurdBoxIsNoProblem) {
         CreateResizedJpegFile(fixture("rgb_64x48.jpg"), 2147483647, 1, target.path());
     EXPECT_EQ(identify("%wx%h", result), "1x1");
 }
+
+TEST(HostilePictures, GifScreenOverThePixelLimitIsRefused) {
+    QByteArray gif = readAll(fixture("interlaced_64x48.gif"));
+    gif[6] = gif[7] = gif[8] = gif[9] = static_cast<char>(0xFF); // 65535 x 65535
+    ScratchFolder scratch;
+    writeAll(scratch("huge_screen.gif"), gif);
+    expectRefused(scratch("huge_screen.gif"));
+}
+
+TEST(HostilePictures, ProgressiveFileWithEndlessScansIsRefused) {
+    // The last scan of a progressive file repeated 600 times: each repetition walks
+    // the whole picture again, so such files would take unbounded time.
+    const QByteArray progressive = readAll(fixture("progressive.jpg"));
+    const qsizetype lastScan = progressive.lastIndexOf("\xFF\xDA");
+    const qsizetype end = progressive.lastIndexOf("\xFF\xD9");
+    ASSERT_GT(lastScan, 0);
+    ASSERT_GT(end, lastScan);
+    const QByteArray many = progressive.left(end) +
+                            progressive.mid(lastScan, end - lastScan).repeated(600) + "\xFF\xD9";
+    ScratchFolder scratch;
+    writeAll(scratch("many.jpg"), many);
+    try {
+        JpegCodec::decode(many);
+        FAIL() << "a file of over 500 scans was decoded";
+    } catch (const PictureError& e) {
+        EXPECT_TRUE(e.message().contains("scans")) << e.what();
+    }
+    expectRefused(scratch("many.jpg"));
+    // Up to the limit the file still decodes, repeated scans and all.
+    const QByteArray fewer =
+        progressive.left(end) + progressive.mid(lastScan, end - lastScan).repeated(20) + "\xFF\xD9";
+    EXPECT_EQ(JpegCodec::decode(fewer).size(), QSize(64, 48));
+}
