@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+namespace zip {
+
 namespace {
 
 uint8_t upperAscii(uint8_t b) {
@@ -63,7 +65,7 @@ TMask::TMask(const std::string& mask) {
     auto write = [&](State state, size_t position) {
         state.SkipTo = skipTo;
         if (skipTo && ++skipStates > MaxSkipStates)
-            throw EZAInvalidMask(invalidMaskText(mask, position));
+            throw EZAPlainError(invalidMaskText(mask, position));
         skipTo = false;
         states_.push_back(state);
     };
@@ -137,3 +139,5 @@ bool WildcardMatch(const std::string& name, const std::string& pattern, bool ign
                           : tables.SameByte(b, token.Char);
     });
 }
+
+} // namespace zip

@@ -1,16 +1,15 @@
 #pragma once
 
+#include "zip/ZAExcept.h"
+
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-// A mask with more "*" positions than the matcher supports. A plain failure,
-// not an engine error code: it ends whatever operation compiled the mask.
-class EZAInvalidMask : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace zip {
+
+// A mask with more "*" positions than the matcher supports raises EZAPlainError: not an
+// engine error code, so it ends whatever operation compiled the mask.
 
 // A file mask compiled once and matched against many names. "*" runs over
 // any bytes (also over separators), "?" takes exactly one byte; letters a-z
@@ -48,3 +47,5 @@ bool MatchesMask(const std::string& fileName, const std::string& mask);
 // followed by more pattern does not take the empty end of the name, so "a**"
 // does not match "a" while "a*" does.
 bool WildcardMatch(const std::string& name, const std::string& pattern, bool ignoreCase);
+
+} // namespace zip

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+namespace zip {
+
 namespace {
 
 uint8_t asciiUpper(uint8_t b) {
@@ -171,3 +173,5 @@ int TZAStringTables::compare(const char* a, const char* b, int n, bool ignoreCas
     }
     return 0;
 }
+
+} // namespace zip

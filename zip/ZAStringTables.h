@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+namespace zip {
+
 // One-byte collation tables behind the engine's byte comparisons. A locale
 // with its own sort order (Turkish, locale 1055) gets its built-in tables;
 // every other locale compares bytes in byte order and folds case for ASCII
@@ -47,3 +49,5 @@ private:
     std::array<uint8_t, 256> upper_{};
     std::array<uint8_t, 256> lower_{};
 };
+
+} // namespace zip

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+using namespace zip;
+
 namespace {
 
 // --- Reference matchers: the backtracking rules written out step by step. ---
@@ -128,7 +130,7 @@ TEST(MasksTest, SkipStateLimitIsAPlainError) {
     try {
         TMask mask(starPairs(31));
         FAIL() << "31 skip states compiled";
-    } catch (const EZAInvalidMask& e) {
+    } catch (const EZAPlainError& e) {
         EXPECT_EQ(std::string(e.what()), "'" + starPairs(31) + "' is an invalid mask at (62)");
     }
     // Runs of stars and "*?" count once.

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zip {
+
+// Which volume of an archive is open. A single-file archive is volume 0 and also the last.
+class TZAVolumeNumberInfo {
+public:
+    enum class State { First, Last, Numbered, NotSet };
+
+    void Reset() {
+        state_ = State::NotSet;
+        VolumeNumber = -1;
+        LastVolumeNumber = -1;
+    }
+    bool IsFirst() const { return VolumeNumber == 0; }
+    void SetFirst() {
+        VolumeNumber = 0;
+        state_ = State::First;
+    }
+    bool IsLast() const {
+        return LastVolumeNumber >= 0 ? VolumeNumber == LastVolumeNumber : state_ == State::Last;
+    }
+    void SetLast() {
+        VolumeNumber = LastVolumeNumber;
+        state_ = State::Last;
+    }
+    void SetNumber(int32_t number) {
+        state_ = State::Numbered;
+        VolumeNumber = number;
+    }
+    State GetState() const { return state_; }
+
+    static bool SameVolume(const TZAVolumeNumberInfo& a, const TZAVolumeNumberInfo& b) {
+        if (a.state_ == State::Last)
+            return b.state_ == State::Last;
+        if (a.state_ == State::First)
+            return b.state_ == State::First;
+        if (a.VolumeNumber < 0)
+            return a.state_ == b.state_;
+        return a.VolumeNumber == b.VolumeNumber;
+    }
+
+    int32_t VolumeNumber = -1;
+    int32_t LastVolumeNumber = -1;
+
+private:
+    State state_ = State::NotSet;
+};
+
+} // namespace zip

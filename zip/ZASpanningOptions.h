@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zip {
+
+enum class TZAVolumeSize {
+    vsAutoDetect,
+    vsCustom,
+    vs1_44MB,
+    vs100MB,
+    vs200MB,
+    vs250MB,
+    vs600MB,
+    vs650MB,
+    vs700MB,
+    vs4700MB
+};
+
+// Settings of archives that span several volumes. Only single-file archives are written
+// today; the settings are kept so that callers and stored settings stay valid.
+class TZASpanningOptions {
+public:
+    static constexpr int64_t MinCustomVolumeSize = 65536;
+
+    bool AdvancedNaming = true;
+    int64_t FirstVolumeSize = 0;
+    TZAVolumeSize VolumeSize = TZAVolumeSize::vsAutoDetect;
+
+    int64_t CustomVolumeSize() const { return customVolumeSize_; }
+    void SetCustomVolumeSize(int64_t size) {
+        customVolumeSize_ = size < MinCustomVolumeSize ? MinCustomVolumeSize : size;
+    }
+
+    // Bytes of the given volume (0-based); -1 means whatever the disk holds.
+    int64_t SizeOfVolume(int volume) const;
+
+    void Assign(const TZASpanningOptions& source) { *this = source; }
+
+private:
+    int64_t customVolumeSize_ = 0;
+};
+
+} // namespace zip

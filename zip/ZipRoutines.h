@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+namespace zip {
+
+class Stream;
+class TZABaseArchiver;
+
+// The four jobs the rest of the program runs through the archiver. Each returns true only
+// when the whole job was done: a cancel, an abort or a member left out gives false (the
+// archiver's LastOutcome() tells which, with the last failure's message).
+
+// Packs every file and folder below folder into zipFile. The archive is written beside
+// zipFile under a temporary name and renamed over it only when complete, so a failed,
+// cancelled or aborted save leaves an existing zipFile exactly as it was. Engine errors are
+// raised after the temporary file is removed.
+bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::string& zipFile);
+
+// Unpacks every member of zipFile into folder. A missing zipFile raises error 12 (nothing is
+// created); other engine errors are raised as well.
+bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder);
+
+// Extracts one member (found by exact name, else ignoring letter case in the archive's root)
+// into stream. Any failure gives false.
+bool UnzipFileToStream(TZABaseArchiver& archiver, const std::string& zipFile,
+                       const std::string& memberName, Stream& stream);
+
+// Unpacks the members matching mask (such as "template\*.*") into folder. Any failure gives
+// false.
+bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder,
+                 const std::string& mask);
+
+} // namespace zip
