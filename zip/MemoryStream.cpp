@@ -12,7 +12,7 @@ MemoryStream MemoryStream::WithLimit(int64_t limit) {
 }
 
 int64_t MemoryStream::Read(void* buffer, int64_t count) {
-    const int64_t size = Size();
+    const auto size = static_cast<int64_t>(data_.size());
     if (count <= 0 || position_ >= size)
         return 0;
     const int64_t n = std::min(count, size - position_);
@@ -28,7 +28,7 @@ int64_t MemoryStream::Write(const void* buffer, int64_t count) {
     if (room <= 0)
         return 0;
     const int64_t n = std::min(count, room);
-    if (position_ + n > Size())
+    if (position_ + n > static_cast<int64_t>(data_.size()))
         data_.resize(static_cast<size_t>(position_ + n));
     std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(n));
     position_ += n;
@@ -38,7 +38,7 @@ int64_t MemoryStream::Write(const void* buffer, int64_t count) {
 int64_t MemoryStream::Seek(int64_t offset, TZASeekOrigin origin) {
     const int64_t base = origin == TZASeekOrigin::soBeginning ? 0
                          : origin == TZASeekOrigin::soCurrent ? position_
-                                                              : Size();
+                                                              : static_cast<int64_t>(data_.size());
     const int64_t target = base + offset;
     if (target < 0)
         return -1;

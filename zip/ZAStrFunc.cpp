@@ -82,6 +82,8 @@ bool IsAscii(std::string_view s) {
 } // namespace
 
 std::string ZAEncodeStoredName(const std::string& name, bool oemFileNames, uint16_t& flags) {
+    if (flags & kFlagUtf8)
+        return name;
     if (IsAscii(name)) {
         flags &= static_cast<uint16_t>(~kFlagUtf8);
         return name;

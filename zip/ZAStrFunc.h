@@ -25,7 +25,9 @@ bool ZASameText(std::string_view a, std::string_view b);
 // Writing: a name whose characters all exist in code page 437 is stored in that code page with
 // flag bit 11 clear (when oemFileNames is on; pure ASCII is the same either way); any other name
 // is stored as UTF-8 and flag bit 11 is set in flags. With oemFileNames off, names are stored
-// as UTF-8 and bit 11 is set when the name is not pure ASCII.
+// as UTF-8 and bit 11 is set when the name is not pure ASCII. An entry whose flags already
+// carry bit 11 keeps its name in UTF-8, so that a member copied as it stands keeps the same
+// name bytes in its local and its central header.
 std::string ZAEncodeStoredName(const std::string& name, bool oemFileNames, uint16_t& flags);
 // Reading: with bit 11 the bytes must be valid UTF-8; without it they are code page 437 (with
 // oemFileNames off, valid UTF-8 is taken as it is and anything else as code page 437). A name

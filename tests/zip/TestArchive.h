@@ -1,0 +1,118 @@
+#pragma once
+// Test helpers: build archives with the engine core the way the component writes them, and
+// read every member of an archive back into memory.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "zip/DirManager.h"
+#include "zip/ItemCodec.h"
+#include "zip/LocalHeader.h"
+#include "zip/MemoryStream.h"
+#include "zip/ZAConst.h"
+#include "zip/ZAExcept.h"
+#include "zip/ZAStrFunc.h"
+
+namespace ziptest {
+
+struct Member {
+    std::string Name;
+    std::vector<uint8_t> Data;
+    int Mode = 1; // 0 stores
+    std::string Password = {};
+    bool Folder = false;
+};
+
+inline std::vector<uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
+
+// Writes members as the component's member writer does: local header first, data, then the
+// local header again with the final CRC and sizes, and the directory at the end.
+inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members,
+                                         zip::TZip64Mode zip64Mode = zip::TZip64Mode::zmDisabled,
+                                         bool oemFileNames = true,
+                                         const std::string& comment = {}) {
+    using namespace zip;
+    MemoryStream archive;
+    TZADirManager dir(archive, TZADirSettings{"", true, oemFileNames, true}, true);
+    TZAItemCodec codec(TZACodecSettings{"", zip64Mode, true, {}, {}});
+    for (const Member& m : members) {
+        TDirItem item;
+        item.Name = m.Folder && (m.Name.empty() || m.Name.back() != '/') ? m.Name + "/" : m.Name;
+        item.VersionMadeBy = item.VersionNeeded = oemFileNames ? kVersionOem : kVersionAnsi;
+        item.Method = (m.Mode == 0 || m.Folder) ? kMethodStored : kMethodDeflate;
+        item.CompressionMode = static_cast<uint8_t>(m.Folder ? 0 : m.Mode);
+        item.Password = m.Folder ? std::string() : m.Password;
+        if (!item.Password.empty())
+            item.Flags |= kFlagEncrypted;
+        if (m.Folder)
+            item.Flags |= kFlagFolder;
+        item.Time = 0x6000;
+        item.Date = 0x5A21;
+        item.ExternalAttributes = m.Folder ? faDirectory : faArchive;
+        const int64_t offset = archive.Position();
+        item.SetLocalHeaderOffset64(static_cast<uint64_t>(offset),
+                                    zip64Mode == TZip64Mode::zmAlways);
+        const std::string stored = ZAEncodeStoredName(item.Name, oemFileNames, item.Flags);
+        // Under zmAlways every member with data carries the local Zip64 field, and then both
+        // local size fields hold the sentinel.
+        const bool zip64Local = zip64Mode == TZip64Mode::zmAlways && !m.Folder;
+        auto local = TZALocalHeader::FromItem(item, stored, zip64Local);
+        auto header = local.Assemble(stored, zip64Local, 0, 0);
+        archive.WriteExact(header.data(), static_cast<int64_t>(header.size()));
+        if (!m.Folder) {
+            MemoryStream source(m.Data);
+            codec.CompressItem(source, archive, item);
+            local = TZALocalHeader::FromItem(item, stored, zip64Local);
+            if (zip64Local)
+                local.CompressedSize = local.UncompressedSize = kSentinel32;
+            header = local.Assemble(stored, zip64Local, item.UncompressedSize64(),
+                                    item.CompressedSize64());
+            archive.SetPosition(offset);
+            archive.WriteExact(header.data(), static_cast<int64_t>(header.size()));
+            archive.Seek(0, TZASeekOrigin::soEnd);
+        }
+        item.Password.clear();
+        const int32_t index = dir.Working().Append(item);
+        (void)index;
+    }
+    dir.Comment() = comment;
+    dir.WriteDirectory();
+    return archive.Bytes();
+}
+
+struct Extracted {
+    std::string Name;
+    std::vector<uint8_t> Data;
+    zip::TZAExtractResult Result;
+};
+
+// Opens an archive from bytes, reads its directory and extracts every member into memory.
+// Raises what the engine raises.
+inline std::vector<Extracted> ExtractAll(const std::vector<uint8_t>& bytes,
+                                         std::string password = {}, bool* recovered = nullptr,
+                                         int64_t memberLimit = INT64_MAX) {
+    using namespace zip;
+    MemoryStream archive(bytes);
+    TZADirManager dir(archive, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    if (recovered)
+        *recovered = dir.Recovered();
+    TZAItemCodec codec(TZACodecSettings{});
+    std::vector<Extracted> out;
+    for (int32_t i = 0; i < dir.Working().Count(); ++i) {
+        const TDirItem& item = dir.Working().At(i);
+        Extracted e{item.Name, {}, TZAExtractResult::erOk};
+        if (!item.IsFolder()) {
+            MemoryStream dest = MemoryStream::WithLimit(memberLimit);
+            e.Result = codec.ExtractItemToStream(dir, i, dest, password, false);
+            e.Data = std::move(dest.Bytes());
+        }
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+} // namespace ziptest
