@@ -58,7 +58,7 @@ struct Channel {
     uchar operator()(quint32 pixel) const {
         if (!max)
             return 0;
-        return static_cast<uchar>(((pixel & mask) >> shift) * 255u / max);
+        return static_cast<uchar>(quint64((pixel & mask) >> shift) * 255u / max);
     }
 };
 

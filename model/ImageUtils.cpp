@@ -5,6 +5,7 @@
 #include "model/GifDecoder.h"
 #include "model/ImageResampler.h"
 #include "model/JpegCodec.h"
+#include "model/Utils.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,8 +50,12 @@ QString withoutExtension(const QString& fileName) {
     return dot < 0 ? fileName : fileName.left(dot);
 }
 
-QString withDelimiter(const QString& folder) {
-    return folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+// The target folder with its delimiter. An empty folder would put files into the
+// current or the root folder, so it is refused.
+QString targetFolder(const QString& folder) {
+    if (folder.isEmpty())
+        throw FileError(QStringLiteral("No target folder was given"));
+    return WithTrailingSlash(folder);
 }
 
 // A negative box side, as a damaged template may give, sets no limit either.
@@ -71,7 +76,7 @@ void checkDestName(const QString& destName) {
 
 QString targetPath(const QString& folder, const QString& destName) {
     checkDestName(destName);
-    return withDelimiter(folder) + destName;
+    return targetFolder(folder) + destName;
 }
 
 // True when both paths name one existing file, through links or other spellings.
@@ -145,7 +150,7 @@ QString createJpegCopy(const QString& source, int boxWidth, int boxHeight, const
     if (destName.isEmpty()) {
         const QString base = withoutExtension(QFileInfo(source).fileName());
         const QString proposed = CleanProposedFileName(prefix + base + QStringLiteral(".jpg"));
-        target = withDelimiter(folder) + MakeUniqueFileName(folder, proposed);
+        target = targetFolder(folder) + MakeUniqueFileName(folder, proposed);
     } else {
         target = targetPath(folder, destName);
     }
@@ -168,7 +173,7 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     if (destName.isEmpty()) {
         if (becomesJpeg)
             name = withoutExtension(name) + QStringLiteral(".jpg");
-        target = withDelimiter(folder) + MakeUniqueFileName(folder, CleanProposedFileName(name));
+        target = targetFolder(folder) + MakeUniqueFileName(folder, CleanProposedFileName(name));
     } else {
         target = targetPath(folder, destName);
     }
@@ -196,7 +201,7 @@ QString CopyFileUnique(const QString& source, const QString& folder, const QStri
     QDir().mkpath(folder);
     const QString target =
         destName.isEmpty()
-            ? withDelimiter(folder) +
+            ? targetFolder(folder) +
                   MakeUniqueFileName(folder, CleanProposedFileName(QFileInfo(source).fileName()))
             : targetPath(folder, destName);
     return copyFileContents(source, target) ? target : QString();

@@ -64,6 +64,15 @@ TEST(FitSize, RefusesAPictureWithoutPixels) {
     EXPECT_THROW(FitSizeEx(-5, 10, 150, 150, true), PictureError);
 }
 
+TEST(PictureLimits, AtMostOneHundredMegapixels) {
+    EXPECT_NO_THROW(Picture::checkDimensions(10000, 10000));
+    EXPECT_NO_THROW(Picture::checkDimensions(100000000, 1));
+    EXPECT_THROW(Picture::checkDimensions(10000, 10001), PictureError);
+    EXPECT_THROW(Picture::checkDimensions(65500, 65500), PictureError);
+    EXPECT_THROW(Picture::checkDimensions(0, 5), PictureError);
+    EXPECT_THROW(Picture::checkDimensions(5, -1), PictureError);
+}
+
 TEST(ImageType, ExactExtensionsIgnoringCase) {
     const struct {
         const char* ext;
@@ -231,6 +240,10 @@ TEST(ImportImageFile, GivenNameMayNotLeaveTheFolder) {
                  FileError);
     EXPECT_THROW(CopyFileUnique(fixture("rgb_64x48.jpg"), folder, ".."), FileError);
     EXPECT_FALSE(QFileInfo::exists(scratch("escape.jpg")));
+    // Without a folder nothing may land in the current or the root folder.
+    EXPECT_THROW(ImportImageFile(fixture("rgb_64x48.jpg"), 0, 0, ""), FileError);
+    EXPECT_THROW(CreateThumbnailFile(fixture("rgb_64x48.jpg"), 10, 10, ""), FileError);
+    EXPECT_THROW(CopyFileUnique(fixture("rgb_64x48.jpg"), ""), FileError);
 }
 
 TEST(ImportImageFile, ProposedNameLosesIllegalCharacters) {
