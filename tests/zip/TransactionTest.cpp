@@ -1,0 +1,256 @@
+#include "ArchiverTestSupport.h"
+
+#include "zip/DirItem.h"
+#include "zip/FileStream.h"
+#include "zip/ZAExcept.h"
+#include "zip/ZipArchiver.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace zip;
+using namespace archtest;
+
+namespace {
+
+void Abort(TZABaseArchiver& a) {
+    a.OnProcessFileFailure = [](TZABaseArchiver&, const std::string&, TZAProcessOperation, int, int,
+                                const std::string&,
+                                TZAAction& action) { action = TZAAction::fxaAbort; };
+}
+
+// An existing archive of three members and a folder with one changed and one new file.
+struct Fixture {
+    ScratchDir dir;
+    std::string zipFile = dir / "album.zip";
+    std::string original;
+
+    Fixture() {
+        WriteFile(dir / "v1/a.txt", TextData(700000, 1));
+        WriteFile(dir / "v1/b.txt", TextData(600000, 2));
+        WriteFile(dir / "v1/c.bin", RandomData(200000, 3));
+        TZipArchiver a;
+        a.FileName = zipFile;
+        a.OpenArchive();
+        a.BaseDir = dir / "v1";
+        a.AddFiles("*.*");
+        a.CloseArchive();
+        original = ReadFile(zipFile);
+        WriteFile(dir / "v2/b.txt", TextData(650000, 4));
+        WriteFile(dir / "v2/d.txt", TextData(1200000, 5));
+    }
+
+    // Runs one update of the archive through a stream that fails the given read or write;
+    // returns whether the update completed.
+    bool Update(const std::string& mask, int failRead, int failWrite, int* reads = nullptr,
+                int* writes = nullptr, const std::function<void(TZipArchiver&)>& setup = {}) {
+        auto file = FileStream::Open(zipFile, TZAFileMode::fmOpenReadWrite);
+        FaultyStream faulty(*file, failRead, failWrite);
+        bool completed = false;
+        TZipArchiver a;
+        Abort(a);
+        a.TempDir = dir / "tmp";
+        if (setup)
+            setup(a);
+        try {
+            a.OpenArchiveStream(faulty, 34);
+            faulty.Arm();
+            a.BaseDir = dir / "v2";
+            a.AddFiles(mask);
+            completed = a.LastOutcome().Succeeded();
+        } catch (const std::exception&) {
+        }
+        a.CloseArchive();
+        if (reads)
+            *reads = faulty.Reads();
+        if (writes)
+            *writes = faulty.Writes();
+        return completed;
+    }
+};
+
+// The Python audit of an archive: members follow each other without gaps up to the directory.
+bool NoDeadSpace(const std::string& zipFile) {
+    const std::string script = "import sys,zipfile,struct\n"
+                               "z=zipfile.ZipFile(sys.argv[1]);f=open(sys.argv[1],'rb');pos=0\n"
+                               "for i in sorted(z.infolist(),key=lambda i:i.header_offset):\n"
+                               "  assert i.header_offset==pos,(i.filename,i.header_offset,pos)\n"
+                               "  f.seek(pos);h=f.read(30);n,e=struct.unpack('<HH',h[26:30])\n"
+                               "  pos+=30+n+e+i.compress_size\n"
+                               "assert pos==z.start_dir,(pos,z.start_dir)\n";
+    return Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(zipFile)).ExitCode ==
+           0;
+}
+
+} // namespace
+
+TEST(TransactionTest, EveryInjectedFaultLeavesTheArchiveAsItWas) {
+    for (const std::string mask : {"d.txt", "b.txt"}) {
+        Fixture f;
+        fs::create_directories(f.dir / "tmp");
+        int reads = 0, writes = 0;
+        ASSERT_TRUE(f.Update(mask, 0, 0, &reads, &writes)) << mask;
+        const std::string updated = ReadFile(f.zipFile);
+        ASSERT_NE(updated, f.original);
+        ASSERT_GE(reads, 1);
+        ASSERT_GT(writes, 3);
+        for (int n = 1; n <= reads + writes; ++n) {
+            WriteFile(f.zipFile, f.original);
+            const bool failRead = n <= reads;
+            const bool completed = f.Update(mask, failRead ? n : 0, failRead ? 0 : n - reads);
+            const std::string after = ReadFile(f.zipFile);
+            if (completed)
+                EXPECT_TRUE(after == updated) << mask << " fault " << n;
+            else
+                EXPECT_TRUE(after == f.original)
+                    << mask << " fault " << n << " changed the archive";
+            EXPECT_TRUE(fs::is_empty(f.dir / "tmp")) << mask << " fault " << n;
+        }
+    }
+}
+
+TEST(TransactionTest, CancelAtAnyProgressStepLeavesTheArchiveAsItWas) {
+    Fixture f;
+    int events = 0;
+    auto counting = [&](TZipArchiver& a) {
+        a.OnOverallProgress = [&](TZABaseArchiver&, double, TZAProcessOperation, TZAProgressPhase,
+                                  bool&) { ++events; };
+        a.OnFileProgress = [&](TZABaseArchiver&, const std::string&, double, TZAProcessOperation,
+                               TZAProgressPhase, bool&) { ++events; };
+    };
+    ASSERT_TRUE(f.Update("*.*", 0, 0, nullptr, nullptr, counting));
+    const std::string updated = ReadFile(f.zipFile);
+    const int total = events;
+    ASSERT_GT(total, 8);
+    for (int k = 1; k <= total; ++k) {
+        WriteFile(f.zipFile, f.original);
+        int seen = 0;
+        auto cancelling = [&](TZipArchiver& a) {
+            a.OnOverallProgress = [&](TZABaseArchiver&, double, TZAProcessOperation,
+                                      TZAProgressPhase, bool& cancel) { cancel = ++seen == k; };
+            a.OnFileProgress = [&](TZABaseArchiver&, const std::string&, double,
+                                   TZAProcessOperation, TZAProgressPhase,
+                                   bool& cancel) { cancel = ++seen == k; };
+        };
+        const bool completed = f.Update("*.*", 0, 0, nullptr, nullptr, cancelling);
+        const std::string after = ReadFile(f.zipFile);
+        if (completed)
+            EXPECT_TRUE(after == updated) << "cancel at " << k;
+        else
+            EXPECT_TRUE(after == f.original) << "cancel at " << k << " changed the archive";
+    }
+}
+
+TEST(TransactionTest, AppendKeepsEverythingBeforeTheDirectory) {
+    Fixture f;
+    TZipArchiver a;
+    a.FileName = f.zipFile;
+    a.OpenArchive();
+    const int64_t directory =
+        int64_t(a.Item(2).LocalHeaderOffset64()) + 30 + 5 + int64_t(a.Item(2).CompressedSize64());
+    a.TempDir = f.dir / "tmp";
+    fs::create_directories(a.TempDir);
+    a.BaseDir = f.dir / "v2";
+    a.AddFiles("d.txt");
+    a.CloseArchive();
+    const std::string after = ReadFile(f.zipFile);
+    EXPECT_EQ(after.substr(0, size_t(directory)), f.original.substr(0, size_t(directory)));
+    EXPECT_TRUE(fs::is_empty(a.TempDir));
+    EXPECT_EQ(Shell("unzip -tq " + Quote(f.zipFile)).ExitCode, 0);
+}
+
+TEST(TransactionTest, UpdateInTheMiddleCopiesTheRest) {
+    Fixture f;
+    auto dataOf = [&](const std::string& zipFile, int index) {
+        TZipArchiver a;
+        a.FileName = zipFile;
+        a.OpenArchive();
+        const TDirItem item = a.Item(index);
+        const std::string bytes = ReadFile(zipFile);
+        return bytes.substr(size_t(item.LocalHeaderOffset64()) + 30 + item.Name.size(),
+                            size_t(item.CompressedSize64()));
+    };
+    const std::string third = dataOf(f.zipFile, 2);
+    TZipArchiver a;
+    a.FileName = f.zipFile;
+    a.TempDir = f.dir / "tmp";
+    fs::create_directories(a.TempDir);
+    a.OpenArchive();
+    a.BaseDir = f.dir / "v2";
+    a.AddFiles("b.txt");
+    EXPECT_TRUE(a.LastOutcome().Succeeded());
+    a.CloseArchive();
+    EXPECT_EQ(dataOf(f.zipFile, 2), third);
+    EXPECT_TRUE(fs::is_empty(a.TempDir));
+    EXPECT_EQ(Shell("unzip -tq " + Quote(f.zipFile)).ExitCode, 0);
+    EXPECT_EQ(Shell("cd " + Quote(f.dir / "tmp") + " && unzip -q " + Quote(f.zipFile) +
+                    " b.txt && cmp b.txt " + Quote(f.dir / "v2/b.txt"))
+                  .ExitCode,
+              0);
+    const auto test = Shell(std::string(kPython) +
+                            " -c 'import sys,zipfile;"
+                            "print(zipfile.ZipFile(sys.argv[1]).testzip())' " +
+                            Quote(f.zipFile));
+    EXPECT_EQ(test.Output, "None\n");
+}
+
+TEST(TransactionTest, IgnoredFailureDropsOnlyThatMember) {
+    ScratchDir dir;
+    WriteFile(dir / "src/1.txt", TextData(1000, 1));
+    WriteFile(dir / "src/2.txt", TextData(1000, 2));
+    WriteFile(dir / "src/3.txt", TextData(1000, 3));
+    TZipArchiver a;
+    a.FileName = dir / "i.zip";
+    a.OpenArchive();
+    a.BaseDir = dir / "src";
+    // The second source vanishes between the search and the commit.
+    a.OnFileProgress = [&](TZABaseArchiver&, const std::string&, double, TZAProcessOperation,
+                           TZAProgressPhase phase, bool&) {
+        if (phase == TZAProgressPhase::ppStart)
+            fs::remove(dir / "src/2.txt");
+    };
+    std::vector<int> codes;
+    a.OnProcessFileFailure = [&](TZABaseArchiver&, const std::string&, TZAProcessOperation,
+                                 int native, int, const std::string&, TZAAction& action) {
+        codes.push_back(native);
+        action = TZAAction::fxaIgnore;
+    };
+    a.AddFiles("*.*");
+    EXPECT_EQ(codes, std::vector<int>{33});
+    EXPECT_EQ(a.LastOutcome().Status, TZAOutcome::Result::Incomplete);
+    EXPECT_EQ(a.LastOutcome().Failed, 1);
+    EXPECT_FALSE(a.LastOutcome().Succeeded());
+    EXPECT_EQ(a.Count(), 2);
+    a.CloseArchive();
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "i.zip")).ExitCode, 0);
+    EXPECT_TRUE(NoDeadSpace(dir / "i.zip"));
+}
+
+TEST(TransactionTest, MembersWithDataDescriptorsAreCopiedWhole) {
+    if (!HaveTool("zip") || !HaveTool("7z"))
+        GTEST_SKIP() << "zip or 7z is not installed";
+    ScratchDir dir;
+    WriteFile(dir / "src/a", TextData(5000, 1));
+    WriteFile(dir / "src/b", TextData(6000, 2));
+    WriteFile(dir / "src/c", RandomData(3000, 3));
+    ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && zip -q - a b c | cat > ../s.zip").ExitCode,
+              0);
+    WriteFile(dir / "new/a", TextData(7000, 4));
+    TZipArchiver a;
+    a.FileName = dir / "s.zip";
+    a.OpenArchive();
+    a.BaseDir = dir / "new";
+    a.AddFiles("a");
+    EXPECT_TRUE(a.LastOutcome().Succeeded());
+    a.CloseArchive();
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "s.zip")).ExitCode, 0);
+    const auto seven = Shell("7z t " + Quote(dir / "s.zip"));
+    EXPECT_EQ(seven.Output.find("WARNING"), std::string::npos) << seven.Output;
+    EXPECT_NE(seven.Output.find("Everything is Ok"), std::string::npos) << seven.Output;
+    const auto test = Shell(std::string(kPython) +
+                            " -c 'import sys,zipfile;"
+                            "print(zipfile.ZipFile(sys.argv[1]).testzip())' " +
+                            Quote(dir / "s.zip"));
+    EXPECT_EQ(test.Output, "None\n");
+}
