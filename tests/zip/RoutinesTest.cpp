@@ -1,0 +1,309 @@
+#include "ArchiverTestSupport.h"
+
+#include "zip/MemoryStream.h"
+#include "zip/ZAExcept.h"
+#include "zip/ZipArchiver.h"
+#include "zip/ZipRoutines.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace zip;
+using namespace archtest;
+
+namespace {
+
+// The album archiver as the main window configures it.
+struct AlbumArchiver : TZipArchiver {
+    AlbumArchiver() : TZipArchiver("ZipArchiver") {
+        SetCompressionMode(1);
+        Zip64Mode = TZip64Mode::zmDisabled;
+    }
+};
+
+void MakeTree(const std::string& root) {
+    WriteFile(root + "/data.xml", "<album/>");
+    WriteFile(root + "/pictavo_images/a b.jpg", RandomData(40000, 1));
+    WriteFile(root + "/pictavo_images/caf\xc3\xa9.jpg", TextData(30000, 2));
+    WriteFile(root + "/pictavo_images/\xe6\x97\xa5\xe6\x9c\xac.jpg", RandomData(500, 3));
+    WriteFile(root + "/pictavo_images/x:y.jpg", "colon");
+    WriteFile(root + "/pictavo_images/IMG_1.JPG", "upper");
+    WriteFile(root + "/pictavo_images/img_1.jpg", "lower");
+    WriteFile(root + "/pictavo_thumbs/deep/er/.hidden", "dot");
+    WriteFile(root + "/empty.txt", "");
+    fs::create_directories(root + "/pictavo_music");
+    WriteFile(root + "/readonly.txt", "keep");
+    fs::permissions(root + "/readonly.txt", fs::perms::owner_read | fs::perms::group_read);
+}
+
+// Python builds an archive whose members have the given names and contents.
+void PythonArchive(const std::string& zipFile,
+                   const std::vector<std::pair<std::string, std::string>>& members) {
+    std::string script = "import sys,zipfile\nz=zipfile.ZipFile(sys.argv[1],'w')\n";
+    for (const auto& [name, data] : members) {
+        std::string escaped;
+        for (unsigned char c : name) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            escaped += hex;
+        }
+        script += "i=zipfile.ZipInfo(b'" + escaped + "'.decode('latin-1'))\n";
+        script += "z.writestr(i," + std::string("'") + data + "')\n";
+    }
+    script += "z.close()\n";
+    ASSERT_EQ(Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(zipFile)).ExitCode,
+              0);
+}
+
+std::vector<std::string> Leftovers(const std::string& folder, const std::string& keep) {
+    std::vector<std::string> other;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename() != keep && e.path().filename() != "src")
+            other.push_back(e.path().filename().string());
+    return other;
+}
+
+} // namespace
+
+TEST(RoutinesTest, RoundTripOfAnAlbumFolder) {
+    ScratchDir dir;
+    MakeTree(dir / "src");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "album.zip")).ExitCode, 0);
+    ASSERT_TRUE(UnzipAll(a, dir / "album.zip", dir / "out"));
+    EXPECT_EQ(Snapshot(dir / "src"), Snapshot(dir / "out"));
+    EXPECT_FALSE(fs::status(dir / "out/readonly.txt").permissions() == fs::perms::none);
+    EXPECT_EQ(fs::status(dir / "out/readonly.txt").permissions() & fs::perms::owner_write,
+              fs::perms::none);
+    const auto src = fs::last_write_time(dir / "src/data.xml");
+    const auto out = fs::last_write_time(dir / "out/data.xml");
+    EXPECT_LE(std::chrono::abs(src - out), std::chrono::seconds(2));
+    EXPECT_TRUE(Leftovers(dir.Path(), "album.zip").size() == 1); // "out"
+}
+
+TEST(RoutinesTest, CancelOrFailureKeepsThePreviousAlbum) {
+    ScratchDir dir;
+    MakeTree(dir / "src");
+    WriteFile(dir / "src/big.bin", TextData(3 << 20, 9));
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    const std::string before = ReadFile(dir / "album.zip");
+    WriteFile(dir / "src/new.txt", "changed");
+
+    int seen = 0;
+    a.OnOverallProgress = [&](TZABaseArchiver&, double, TZAProcessOperation, TZAProgressPhase phase,
+                              bool& cancel) {
+        if (phase == TZAProgressPhase::ppProcess && ++seen == 2)
+            cancel = true;
+    };
+    EXPECT_FALSE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_EQ(a.LastOutcome().Status, TZAOutcome::Result::Cancelled);
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+    EXPECT_EQ(Leftovers(dir.Path(), "album.zip"), std::vector<std::string>{});
+
+    // A source that vanishes before it is written, answered with Abort (the headless answer).
+    a.OnOverallProgress = [&](TZABaseArchiver&, double, TZAProcessOperation, TZAProgressPhase phase,
+                              bool&) {
+        if (phase == TZAProgressPhase::ppStart)
+            fs::remove(dir / "src/new.txt");
+    };
+    EXPECT_FALSE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_EQ(a.LastOutcome().Status, TZAOutcome::Result::Aborted);
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+    EXPECT_EQ(Leftovers(dir.Path(), "album.zip"), std::vector<std::string>{});
+
+    // Ignore drops the member, and a save that left something out is no success either.
+    WriteFile(dir / "src/new.txt", "changed");
+    a.OnProcessFileFailure = [](TZABaseArchiver&, const std::string&, TZAProcessOperation, int, int,
+                                const std::string&,
+                                TZAAction& action) { action = TZAAction::fxaIgnore; };
+    EXPECT_FALSE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_EQ(a.LastOutcome().Status, TZAOutcome::Result::Incomplete);
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+
+    // An album that needs Zip64 fails with the engine's error and keeps the old file.
+    a.OnOverallProgress = nullptr;
+    a.OnProcessFileFailure = nullptr;
+    a.Zip64Mode = TZip64Mode::zmDisabled;
+    const int fd = ::open((dir / "src/huge.bin").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, (int64_t(1) << 32) + 10), 0);
+    ::close(fd);
+    EXPECT_FALSE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_NE(a.LastOutcome().LastError.find("Zip64 mode is not enabled"), std::string::npos)
+        << a.LastOutcome().LastError;
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+    EXPECT_EQ(Leftovers(dir.Path(), "album.zip"), std::vector<std::string>{});
+}
+
+TEST(RoutinesTest, TheAlbumIsNeverPackedIntoItself) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "a");
+    WriteFile(dir / "src/album.zip", "old album");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "src/album.zip"));
+    const auto list = Shell("unzip -Z1 " + Quote(dir / "src/album.zip"));
+    EXPECT_EQ(list.Output, "a.txt\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "src"), fs::directory_iterator()), 2);
+}
+
+TEST(RoutinesTest, EmptyFolderAndMissingInputs) {
+    ScratchDir dir;
+    fs::create_directories(dir / "empty");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "empty", dir / "e.zip"));
+    EXPECT_EQ(fs::file_size(dir / "e.zip"), 22u);
+    EXPECT_EQ(Shell(std::string(kPython) +
+                    " -c 'import sys,zipfile;"
+                    "print(zipfile.ZipFile(sys.argv[1]).namelist())' " +
+                    Quote(dir / "e.zip"))
+                  .Output,
+              "[]\n");
+
+    try {
+        UnzipAll(a, dir / "missing.zip", dir / "out");
+        FAIL() << "unpacked a missing file";
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 12);
+    }
+    EXPECT_FALSE(fs::exists(dir / "missing.zip"));
+    EXPECT_FALSE(UnzipByMask(a, dir / "missing.zip", dir / "out", "tpl\\*.*"));
+    EXPECT_FALSE(fs::exists(dir / "missing.zip"));
+    MemoryStream stream;
+    EXPECT_FALSE(UnzipFileToStream(a, dir / "e.zip", "package.xml", stream));
+    EXPECT_EQ(stream.Size(), 0);
+}
+
+TEST(RoutinesTest, PackageMaskAndPackageFile) {
+    ScratchDir dir;
+    WriteFile(dir / "pkg/package.xml", "<package><template id=\"tpl1\"/></package>");
+    WriteFile(dir / "pkg/tpl1/album.xml", "<album/>");
+    WriteFile(dir / "pkg/tpl1/sub/x.swf", RandomData(3000, 1));
+    WriteFile(dir / "pkg/tpl1/README", "read me");
+    WriteFile(dir / "pkg/tpl2/album.xml", "<other/>");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "pkg", dir / "p.zip"));
+    ASSERT_TRUE(UnzipByMask(a, dir / "p.zip", dir / "Templates", "tpl1\\*.*"));
+    const auto got = Snapshot(dir / "Templates");
+    const std::map<std::string, std::string> expected = {{"tpl1/", ""},
+                                                         {"tpl1/README", "read me"},
+                                                         {"tpl1/album.xml", "<album/>"},
+                                                         {"tpl1/sub/", ""},
+                                                         {"tpl1/sub/x.swf", RandomData(3000, 1)}};
+    EXPECT_EQ(got, expected);
+    MemoryStream stream;
+    ASSERT_TRUE(UnzipFileToStream(a, dir / "p.zip", "package.xml", stream));
+    EXPECT_EQ(std::string(stream.Bytes().begin(), stream.Bytes().end()),
+              ReadFile(dir / "pkg/package.xml"));
+    MemoryStream upper;
+    EXPECT_TRUE(UnzipFileToStream(a, dir / "p.zip", "PACKAGE.XML", upper));
+    EXPECT_EQ(upper.Size(), stream.Size());
+}
+
+TEST(RoutinesTest, HostileNamesNeverLeaveTheDestination) {
+    ScratchDir dir;
+    const std::string zipFile = dir / "hostile.zip";
+    const std::string outside = dir.Path() + "/evil2";
+    PythonArchive(zipFile, {{"../evil1", "1"},
+                            {outside, "2"},
+                            {"..\\evil3", "3"},
+                            {"C:\\evil4", "4"},
+                            {"a/../../evil5", "5"},
+                            {"sub\\..\\..\\evil6", "6"},
+                            {"\\\\srv\\share\\evil7", "7"},
+                            {std::string("ok/\x01"
+                                         "evil8.jpg"),
+                             "8"},
+                            {"good.txt", "good"},
+                            {"dir/./fine.txt", "fine"}});
+    fs::create_directories(dir / "dest");
+    AlbumArchiver a;
+    // Headless: the first refused member aborts the job.
+    EXPECT_FALSE(UnzipAll(a, zipFile, dir / "dest"));
+    EXPECT_NE(a.LastOutcome().LastError.find("Unsafe file name"), std::string::npos);
+
+    std::vector<std::string> refused;
+    a.OnProcessFileFailure = [&](TZABaseArchiver&, const std::string& name, TZAProcessOperation,
+                                 int, int, const std::string&, TZAAction& action) {
+        refused.push_back(name);
+        action = TZAAction::fxaIgnore;
+    };
+    EXPECT_FALSE(UnzipAll(a, zipFile, dir / "dest"));
+    EXPECT_EQ(refused.size(), 8u);
+    EXPECT_EQ(a.LastOutcome().Failed, 8);
+    EXPECT_EQ(ReadFile(dir / "dest/good.txt"), "good");
+    EXPECT_EQ(ReadFile(dir / "dest/dir/fine.txt"), "fine");
+    // Nothing appeared beside the destination.
+    std::vector<std::string> top;
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+        top.push_back(e.path().filename().string());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string>{"dest", "hostile.zip"}));
+
+    // A link planted in the destination is not followed out of it.
+    fs::create_directories(dir / "elsewhere");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "dest2-link");
+    fs::create_directories(dir / "dest2");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "dest2/dir");
+    refused.clear();
+    EXPECT_FALSE(UnzipAll(a, zipFile, dir / "dest2"));
+    EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+}
+
+TEST(RoutinesTest, SpecialFilesAndLinksAreNotPacked) {
+    ScratchDir dir;
+    WriteFile(dir / "src/real.txt", "real");
+    ASSERT_EQ(::mkfifo((dir / "src/fifo").c_str(), 0644), 0);
+    fs::create_directory_symlink(dir / "src", dir / "src/loop");
+    WriteFile(dir / "secret.txt", "outside");
+    fs::create_symlink(dir / "secret.txt", dir / "src/link");
+    const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const std::string socketPath = dir / "src/sock";
+    if (socketPath.size() < sizeof addr.sun_path) {
+        std::strcpy(addr.sun_path, socketPath.c_str());
+        ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    }
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "s.zip"));
+    ::close(s);
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "s.zip")).Output, "real.txt\n");
+}
+
+TEST(RoutinesTest, CaseVariantsAndFailedOverwrite) {
+    ScratchDir dir;
+    WriteFile(dir / "src/Photo.jpg", "upper");
+    WriteFile(dir / "src/photo.jpg", "lower");
+    WriteFile(dir / "src/t.txt", TextData(20000, 4));
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "c.zip"));
+    ASSERT_TRUE(UnzipAll(a, dir / "c.zip", dir / "out"));
+    EXPECT_EQ(ReadFile(dir / "out/Photo.jpg"), "upper");
+    EXPECT_EQ(ReadFile(dir / "out/photo.jpg"), "lower");
+
+    // Damage t.txt's data: the extraction fails and the old t.txt stays.
+    std::string bytes = ReadFile(dir / "c.zip");
+    const size_t at = bytes.find("t.txt");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 5 + 100] ^= 0x55;
+    WriteFile(dir / "c.zip", bytes);
+    WriteFile(dir / "out/t.txt", "OLD");
+    EXPECT_FALSE(UnzipByMask(a, dir / "c.zip", dir / "out", "t.txt"));
+    EXPECT_EQ(ReadFile(dir / "out/t.txt"), "OLD");
+    for (const auto& e : fs::directory_iterator(dir / "out"))
+        EXPECT_NE(e.path().filename().string().rfind(".FC", 0), 0u) << e.path();
+
+    // A read-only target is left alone without ReplaceReadOnly and counts as done.
+    WriteFile(dir / "out/Photo.jpg", "mine");
+    fs::permissions(dir / "out/Photo.jpg", fs::perms::owner_read);
+    a.Options.ReplaceReadOnly = false;
+    EXPECT_TRUE(UnzipByMask(a, dir / "c.zip", dir / "out", "Photo.jpg"));
+    EXPECT_EQ(ReadFile(dir / "out/Photo.jpg"), "mine");
+}
