@@ -69,7 +69,7 @@ struct CommandResult {
 };
 
 // Runs a shell command, capturing stdout and stderr together.
-inline CommandResult Run(const std::string& command) {
+inline CommandResult RunCommand(const std::string& command) {
     CommandResult result;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe)
@@ -84,7 +84,7 @@ inline CommandResult Run(const std::string& command) {
 }
 
 inline bool HaveTool(const std::string& tool) {
-    return Run("command -v " + tool + " >/dev/null").ExitCode == 0;
+    return RunCommand("command -v " + tool + " >/dev/null").ExitCode == 0;
 }
 
 // The system Python, which has zipfile and zlib whatever the PATH holds.

@@ -1,0 +1,451 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "TestArchive.h"
+#include "TestTools.h"
+#include "zip/Crc32.h"
+#include "zip/FileStream.h"
+#include "zip/LittleEndian.h"
+
+using namespace zip;
+using namespace ziptest;
+
+namespace {
+
+std::vector<Member> FixtureMembers() {
+    return {
+        {"empty.txt", {}, 1},
+        {"text.txt", TextBytes(200 * 1024, 1), 1},
+        {"photo.jpg", RandomBytes(2 * 1024 * 1024, 2), 1},
+        {"sub/", {}, 0, {}, true},
+        {"sub/deep/", {}, 0, {}, true},
+        {"sub/deep/note.txt", TextBytes(3000, 3), 1},
+        {"emptydir/", {}, 0, {}, true},
+        {"chunk.bin", TextBytes(524288, 4), 1},
+        {"chunk1.bin", TextBytes(524289, 5), 1},
+        {"café ñ.txt", Bytes("café"), 1},
+        {"日本.txt", Bytes("nihon"), 1},
+    };
+}
+
+std::map<std::string, std::vector<uint8_t>> AsMap(const std::vector<Extracted>& items) {
+    std::map<std::string, std::vector<uint8_t>> out;
+    for (const auto& e : items)
+        out[e.Name] = e.Data;
+    return out;
+}
+
+// Every central entry points at a local header that agrees with it, and the records and the
+// directory account for every byte of the file.
+void AuditLayout(const std::vector<uint8_t>& bytes) {
+    MemoryStream archive(bytes);
+    TZADirManager dir(archive, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    int64_t total = 0;
+    for (int32_t i = 0; i < dir.Working().Count(); ++i) {
+        const TDirItem& item = dir.Working().At(i);
+        SCOPED_TRACE(item.Name);
+        const uint64_t offset = item.LocalHeaderOffset64();
+        ASSERT_LE(offset + 30, bytes.size());
+        const TZALocalHeader local = TZALocalHeader::Decode(bytes.data() + offset);
+        EXPECT_EQ(local.Signature, kLocalHeaderSignature);
+        EXPECT_EQ(local.Flags, item.Flags);
+        EXPECT_EQ(local.Method, item.Method);
+        EXPECT_EQ(local.Crc32, item.Crc32);
+        EXPECT_EQ(local.VersionNeeded, item.VersionNeeded);
+        EXPECT_EQ(local.Time, item.Time);
+        EXPECT_EQ(local.Date, item.Date);
+        if (local.ExtraLength == 0) {
+            EXPECT_EQ(local.CompressedSize, item.CompressedSize);
+            EXPECT_EQ(local.UncompressedSize, item.UncompressedSize);
+        }
+        EXPECT_EQ(local.NameLength, item.NameLength);
+        EXPECT_EQ(std::string(bytes.begin() + offset + 30,
+                              bytes.begin() + offset + 30 + local.NameLength),
+                  std::string(bytes.begin() + offset + 30,
+                              bytes.begin() + offset + 30 + item.NameLength));
+        EXPECT_EQ(item.Flags & kFlagDataDescriptor, 0);
+        total += 30 + local.NameLength + local.ExtraLength +
+                 static_cast<int64_t>(item.CompressedSize64());
+    }
+    const TZAEndRecord& end = dir.EndRecord();
+    total += end.DirectorySize + 22 + end.CommentLength;
+    if (dir.HasZip64())
+        total += 56 + 20;
+    EXPECT_EQ(total, static_cast<int64_t>(bytes.size()));
+}
+
+class InteropTest : public testing::Test {
+protected:
+    TempDir temp;
+};
+
+} // namespace
+
+TEST_F(InteropTest, EngineArchivesPassEveryReader) {
+    const auto members = FixtureMembers();
+    const auto bytes = BuildArchive(members);
+    AuditLayout(bytes);
+    // The file ends with exactly one end record and no comment.
+    ASSERT_GE(bytes.size(), 22u);
+    EXPECT_EQ(le::Get32(bytes.data() + bytes.size() - 22), kEndRecordSignature);
+    EXPECT_EQ(le::Get16(bytes.data() + bytes.size() - 2), 0);
+
+    // The name that fits code page 437 is stored in it; the other one in UTF-8 with bit 11.
+    const auto back = ExtractAll(bytes);
+    ASSERT_EQ(back.size(), members.size());
+    MemoryStream archive(bytes);
+    TZADirManager dir(archive, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    for (int32_t i = 0; i < dir.Working().Count(); ++i) {
+        const TDirItem& item = dir.Working().At(i);
+        EXPECT_EQ(item.Name, members[i].Name);
+        EXPECT_EQ(back[i].Data, members[i].Data) << item.Name;
+        EXPECT_EQ(item.VersionNeeded, 20);
+        EXPECT_EQ(item.VersionMadeBy, 20);
+        EXPECT_EQ((item.Flags & kFlagUtf8) != 0, item.Name == "日本.txt") << item.Name;
+        EXPECT_EQ(item.IsFolder(), members[i].Folder);
+    }
+    EXPECT_EQ(dir.Working().At(9).NameLength, 10); // "café ñ.txt" in one byte per character
+
+    const std::string path = temp / "engine.zip";
+    WriteFile(path, bytes);
+    if (HaveTool("unzip")) {
+        const auto r = RunCommand("unzip -t " + Quote(path));
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+        EXPECT_NE(r.Output.find("No errors detected"), std::string::npos) << r.Output;
+    }
+    if (HaveTool("7z")) {
+        const auto r = RunCommand("7z t " + Quote(path));
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+        EXPECT_NE(r.Output.find("Everything is Ok"), std::string::npos) << r.Output;
+        EXPECT_EQ(r.Output.find("WARNING"), std::string::npos) << r.Output;
+        EXPECT_EQ(r.Output.find("Headers Error"), std::string::npos) << r.Output;
+    }
+    const auto py = RunCommand(std::string(kPython) + " -c " +
+                               Quote("import sys,zipfile\n"
+                                     "z=zipfile.ZipFile(sys.argv[1])\n"
+                                     "assert z.testzip() is None\n"
+                                     "n=z.namelist()\n"
+                                     "assert 'café ñ.txt' in n and '日本.txt' in n, n\n"
+                                     "assert z.getinfo('sub/').external_attr & 0x10\n"
+                                     "assert z.getinfo('empty.txt').CRC == 0\n"
+                                     "print('ok')") +
+                               " " + Quote(path));
+    EXPECT_EQ(py.ExitCode, 0) << py.Output;
+}
+
+TEST_F(InteropTest, EncryptedAndZip64ArchivesPassEveryReader) {
+    const std::vector<Member> members = {{"empty.txt", {}, 1, "pässwörd1"},
+                                         {"text.txt", TextBytes(70000, 1), 1, "pässwörd1"},
+                                         {"stored.bin", RandomBytes(5000, 2), 0, "pässwörd1"}};
+    const std::string encrypted = temp / "enc.zip";
+    WriteFile(encrypted, BuildArchive(members));
+    const std::string zip64 = temp / "z64.zip";
+    const auto z64Bytes = BuildArchive(
+        {{"one.bin", Bytes("x"), 1}, {"d/", {}, 0, {}, true}, {"t.txt", TextBytes(9000, 3), 6}},
+        TZip64Mode::zmAlways);
+    WriteFile(zip64, z64Bytes);
+    {
+        MemoryStream archive(z64Bytes);
+        TZADirManager dir(archive, TZADirSettings{}, false);
+        dir.ReadDirectory();
+        const TDirItem& one = dir.Working().At(0);
+        EXPECT_TRUE(one.HasZip64);
+        EXPECT_EQ(one.VersionNeeded, 45);
+        EXPECT_EQ(one.CompressedSize, 0xFFFFFFFFu);
+        EXPECT_EQ(one.UncompressedSize, 0xFFFFFFFFu);
+        EXPECT_EQ(one.LocalHeaderOffset, 0xFFFFFFFFu);
+        const TZALocalHeader local = TZALocalHeader::Decode(z64Bytes.data());
+        EXPECT_EQ(local.CompressedSize, 0xFFFFFFFFu);
+        EXPECT_EQ(local.UncompressedSize, 0xFFFFFFFFu);
+        EXPECT_EQ(local.ExtraLength, 20);
+        const TDirItem& folder = dir.Working().At(1);
+        EXPECT_EQ(folder.UncompressedSize, 0u); // a folder has only its offset in the block
+        EXPECT_EQ(folder.LocalHeaderOffset, 0xFFFFFFFFu);
+    }
+    if (HaveTool("unzip")) {
+        auto r = RunCommand("unzip -t -P 'pässwörd1' " + Quote(encrypted));
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+        r = RunCommand("unzip -t " + Quote(zip64));
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+    }
+    if (HaveTool("7z")) {
+        for (const std::string& cmd :
+             {"7z t -p'pässwörd1' " + Quote(encrypted), "7z t " + Quote(zip64)}) {
+            const auto r = RunCommand(cmd);
+            EXPECT_EQ(r.ExitCode, 0) << r.Output;
+            EXPECT_EQ(r.Output.find("WARNING"), std::string::npos) << r.Output;
+            EXPECT_EQ(r.Output.find("Headers Error"), std::string::npos) << r.Output;
+        }
+    }
+    const auto py =
+        RunCommand(std::string(kPython) + " -c " +
+                   Quote("import sys,zipfile\n"
+                         "z=zipfile.ZipFile(sys.argv[1]); z.setpassword('pässwörd1'.encode())\n"
+                         "assert z.testzip() is None\n"
+                         "e=z.getinfo('empty.txt'); assert e.compress_size==12 and e.CRC==0 "
+                         "and e.compress_type==0\n"
+                         "assert zipfile.ZipFile(sys.argv[2]).testzip() is None\n") +
+                   " " + Quote(encrypted) + " " + Quote(zip64));
+    EXPECT_EQ(py.ExitCode, 0) << py.Output;
+}
+
+TEST_F(InteropTest, ForeignArchivesOpenAndExtractByteIdentically) {
+    const std::string src = temp / "src";
+    std::filesystem::create_directories(src + "/sub");
+    const auto text = TextBytes(300000, 7);
+    const auto random = RandomBytes(100000, 8);
+    WriteFile(src + "/a.txt", text);
+    WriteFile(src + "/sub/b.bin", random);
+    WriteFile(src + "/empty", {});
+    std::map<std::string, std::vector<uint8_t>> expected = {
+        {"a.txt", text}, {"sub/b.bin", random}, {"empty", {}}};
+
+    std::vector<std::pair<std::string, std::string>> makers; // file, command
+    if (HaveTool("zip")) {
+        makers.push_back({"zip1.zip", "cd " + Quote(src) + " && zip -q -r -1 ../zip1.zip ."});
+        makers.push_back({"zip0.zip", "cd " + Quote(src) + " && zip -q -r -0 ../zip0.zip ."});
+        makers.push_back({"zipfz.zip", "cd " + Quote(src) + " && zip -q -r -fz ../zipfz.zip ."});
+        makers.push_back(
+            {"zipe.zip", "cd " + Quote(src) + " && zip -q -r -e -P secret ../zipe.zip ."});
+        makers.push_back(
+            {"pipe.zip",
+             "cd " + Quote(src) + " && zip -q - a.txt sub/b.bin empty | cat > ../pipe.zip"});
+    }
+    if (HaveTool("7z")) {
+        makers.push_back(
+            {"7zd.zip",
+             "cd " + Quote(src) + " && 7z a -tzip -mm=Deflate -mx=9 ../7zd.zip . >/dev/null"});
+        makers.push_back(
+            {"7zc.zip", "cd " + Quote(src) + " && 7z a -tzip -mm=Copy ../7zc.zip . >/dev/null"});
+        makers.push_back(
+            {"7ze.zip", "cd " + Quote(src) +
+                            " && 7z a -tzip -psecret -mem=ZipCrypto ../7ze.zip . >/dev/null"});
+    }
+    const std::string py =
+        "import sys,zipfile,os\n"
+        "src,out,kind=sys.argv[1],sys.argv[2],sys.argv[3]\n"
+        "class Pipe:\n"
+        "  def __init__(s,f): s.f=f\n"
+        "  def write(s,b): return s.f.write(b)\n"
+        "  def flush(s): s.f.flush()\n"
+        "f=open(out,'wb')\n"
+        "target=Pipe(f) if kind=='pipe' else f\n"
+        "comp=zipfile.ZIP_STORED if kind=='stored' else zipfile.ZIP_DEFLATED\n"
+        "with zipfile.ZipFile(target,'w',comp) as z:\n"
+        "  z.mkdir('sub') if hasattr(z,'mkdir') else z.writestr('sub/','')\n"
+        "  for n in ['a.txt','sub/b.bin','empty']:\n"
+        "    with open(os.path.join(src,n),'rb') as g: data=g.read()\n"
+        "    with z.open(n,'w',force_zip64=(kind=='zip64')) as w: w.write(data)\n"
+        "f.close()\n";
+    for (const char* kind : {"stored", "deflated", "zip64", "pipe"})
+        makers.push_back({std::string("py-") + kind + ".zip",
+                          std::string(kPython) + " -c " + Quote(py) + " " + Quote(src) + " " +
+                              Quote(temp / (std::string("py-") + kind + ".zip")) + " " + kind});
+
+    for (const auto& [file, command] : makers) {
+        SCOPED_TRACE(file);
+        const auto made = RunCommand(command);
+        ASSERT_EQ(made.ExitCode, 0) << made.Output;
+        const std::string password = (file == "zipe.zip" || file == "7ze.zip") ? "secret" : "";
+        bool recovered = true;
+        const auto out = AsMap(ExtractAll(ReadFile(temp / file), password, &recovered));
+        EXPECT_FALSE(recovered);
+        for (const auto& [name, data] : expected) {
+            ASSERT_TRUE(out.count(name)) << name;
+            EXPECT_EQ(out.at(name), data) << name;
+        }
+    }
+}
+
+TEST_F(InteropTest, DataInFrontOfTheArchive) {
+    const auto archive = BuildArchive({{"d/", {}, 0, {}, true},
+                                       {"d/a.txt", TextBytes(4000, 1), 1},
+                                       {"b.bin", RandomBytes(3000, 2), 0}});
+    auto prefixed = RandomBytes(1024, 3);
+    prefixed.insert(prefixed.end(), archive.begin(), archive.end());
+    MemoryStream stream(prefixed);
+    TZADirManager dir(stream, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    EXPECT_EQ(dir.StartOffset(), 1024);
+    EXPECT_EQ(dir.DirectoryPosition(), dir.RecordedDirectoryOffset() + 1024);
+    // Every entry moved, folders included.
+    EXPECT_EQ(dir.Working().At(0).LocalHeaderOffset64(), 1024u);
+    const auto out = ExtractAll(prefixed);
+    EXPECT_EQ(out[1].Data, TextBytes(4000, 1));
+    EXPECT_EQ(out[2].Data, RandomBytes(3000, 2));
+
+    // Offsets that already count the prefix (as "zip -A" writes them) are left alone.
+    if (HaveTool("zip")) {
+        const std::string path = temp / "sfx.zip";
+        WriteFile(path, prefixed);
+        const auto r = RunCommand("zip -q -A " + Quote(path));
+        ASSERT_EQ(r.ExitCode, 0) << r.Output;
+        const auto adjusted = ReadFile(path);
+        MemoryStream s2(adjusted);
+        TZADirManager d2(s2, TZADirSettings{}, false);
+        d2.ReadDirectory();
+        EXPECT_EQ(d2.Working().At(0).LocalHeaderOffset64(), 1024u);
+        EXPECT_EQ(ExtractAll(adjusted)[1].Data, TextBytes(4000, 1));
+    }
+}
+
+TEST_F(InteropTest, RebuildFromLocalHeaders) {
+    const auto members =
+        std::vector<Member>{{"folder/", {}, 0, {}, true},
+                            {"empty.txt", {}, 1},
+                            {"inner.zip", BuildArchive({{"x", Bytes("inner"), 0}}), 0},
+                            {"folder/t.txt", TextBytes(5000, 1), 1}};
+    const auto bytes = BuildArchive(members);
+    MemoryStream whole(bytes);
+    TZADirManager reader(whole, TZADirSettings{}, false);
+    reader.ReadDirectory();
+    const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + reader.DirectoryPosition());
+
+    MemoryStream stream(cut);
+    TZADirManager dir(stream, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    EXPECT_TRUE(dir.Recovered());
+    ASSERT_EQ(dir.Working().Count(), 4); // the stored archive's own member is not one of ours
+    EXPECT_TRUE(dir.Working().At(0).IsFolder());
+    EXPECT_FALSE(dir.Working().At(1).IsFolder()); // an empty file stays a file
+    EXPECT_EQ(dir.Working().At(2).Name, "inner.zip");
+    const auto out = ExtractAll(cut);
+    EXPECT_EQ(out[2].Data, members[2].Data);
+    EXPECT_EQ(out[3].Data, TextBytes(5000, 1));
+
+    // Nothing that looks like a local header: error 35.
+    MemoryStream junk(RandomBytes(100000, 9));
+    TZADirManager none(junk, TZADirSettings{}, false);
+    try {
+        none.ReadDirectory();
+        FAIL();
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 35);
+    }
+    // Damage not tolerated: no end record is error 48.
+    MemoryStream strictStream(cut);
+    TZADirManager strict(strictStream, TZADirSettings{"", true, true, false}, false);
+    EXPECT_FALSE(strict.FindEndRecord());
+    try {
+        strict.ReadDirectory();
+        FAIL();
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 48);
+    }
+}
+
+TEST_F(InteropTest, RebuildTakesSizesFromDataDescriptors) {
+    if (!HaveTool("zip"))
+        GTEST_SKIP() << "zip is not installed";
+    const std::string src = temp / "d";
+    std::filesystem::create_directories(src);
+    WriteFile(src + "/a.txt", TextBytes(20000, 1));
+    WriteFile(src + "/b.txt", TextBytes(100, 2));
+    ASSERT_EQ(RunCommand("cd " + Quote(src) + " && zip -q - a.txt b.txt | cat > ../p.zip").ExitCode,
+              0);
+    auto bytes = ReadFile(temp / "p.zip");
+    MemoryStream whole(bytes);
+    TZADirManager reader(whole, TZADirSettings{}, false);
+    reader.ReadDirectory();
+    ASSERT_NE(reader.Working().At(0).Flags & kFlagDataDescriptor, 0);
+    bytes.resize(static_cast<size_t>(reader.DirectoryPosition()));
+    const auto out = ExtractAll(bytes);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].Data, TextBytes(20000, 1));
+    EXPECT_EQ(out[1].Data, TextBytes(100, 2));
+}
+
+TEST_F(InteropTest, EntryCountThresholdForZip64Records) {
+    for (const int count : {65534, 65535}) {
+        MemoryStream archive;
+        TZADirManager dir(archive, TZADirSettings{}, true);
+        TDirItem item;
+        item.VersionMadeBy = item.VersionNeeded = 20;
+        for (int i = 0; i < count; ++i) {
+            item.Name = "f" + std::to_string(i);
+            item.SetLocalHeaderOffset64(0);
+            dir.Working().Append(item);
+        }
+        dir.WriteDirectory();
+        const auto& bytes = archive.Bytes();
+        const uint8_t* end = bytes.data() + bytes.size() - 22;
+        if (count == 65535) {
+            EXPECT_EQ(le::Get16(end + 8), 0xFFFF);
+            EXPECT_EQ(le::Get16(end + 10), 0xFFFF);
+            EXPECT_EQ(le::Get32(end - 20), kZip64LocatorSignature);
+            EXPECT_EQ(le::Get32(end - 76), kZip64EndRecordSignature);
+            EXPECT_EQ(le::Get64(end - 76 + 32), 65535u);
+        } else {
+            EXPECT_EQ(le::Get16(end + 10), 65534);
+            EXPECT_NE(le::Get32(end - 20), kZip64LocatorSignature);
+        }
+        MemoryStream again(bytes);
+        TZADirManager reader(again, TZADirSettings{}, false);
+        reader.ReadDirectory();
+        EXPECT_EQ(reader.Working().Count(), count);
+        int32_t index = -1;
+        EXPECT_TRUE(reader.Working().FindByName("f" + std::to_string(count - 1), index));
+        EXPECT_EQ(index, count - 1);
+    }
+}
+
+TEST_F(InteropTest, EmptyArchiveCommentAndKeptExtraBlocks) {
+    MemoryStream empty;
+    TZADirManager dir(empty, TZADirSettings{}, true);
+    dir.WriteDirectory();
+    EXPECT_EQ(empty.Size(), 22);
+    MemoryStream again(empty.Bytes());
+    TZADirManager reader(again, TZADirSettings{}, false);
+    reader.ReadDirectory();
+    EXPECT_EQ(reader.Working().Count(), 0);
+    EXPECT_FALSE(reader.Recovered());
+
+    // A comment holding an end record signature of its own.
+    std::string comment = "before PK\x05\x06";
+    comment += std::string(18, 'z');
+    const auto commented =
+        BuildArchive({{"a", Bytes("a"), 0}}, TZip64Mode::zmDisabled, true, comment);
+    MemoryStream cs(commented);
+    TZADirManager cdir(cs, TZADirSettings{}, false);
+    cdir.ReadDirectory();
+    EXPECT_EQ(cdir.Comment(), comment);
+    EXPECT_EQ(cdir.Working().Count(), 1);
+
+    // Blocks of other ids survive a rewrite, after a newly made Zip64 block.
+    if (HaveTool("zip")) {
+        const std::string src = temp / "x";
+        std::filesystem::create_directories(src);
+        WriteFile(src + "/f.txt", Bytes("hello"));
+        ASSERT_EQ(RunCommand("cd " + Quote(src) + " && zip -q ../x.zip f.txt").ExitCode, 0);
+        MemoryStream zs(ReadFile(temp / "x.zip"));
+        TZADirManager zdir(zs, TZADirSettings{}, false);
+        zdir.ReadDirectory();
+        const auto blocks = zdir.Working().At(0).ExtraBlocks;
+        ASSERT_FALSE(blocks.empty());
+        zdir.Working().GetItemPtr(0).SetLocalHeaderOffset64(0, true);
+        const int64_t cutAt = zdir.DirectoryPosition();
+        zs.SetSize(cutAt);
+        zdir.WriteDirectory();
+        MemoryStream rs(zs.Bytes());
+        TZADirManager rdir(rs, TZADirSettings{}, false);
+        rdir.ReadDirectory();
+        EXPECT_TRUE(rdir.Working().At(0).HasZip64);
+        EXPECT_EQ(rdir.Working().At(0).ExtraBlocks, blocks);
+        EXPECT_EQ(ExtractAll(zs.Bytes())[0].Data, Bytes("hello"));
+    }
+}
+
+TEST_F(InteropTest, NamesWithoutTheOemOption) {
+    const auto bytes = BuildArchive({{"café.txt", Bytes("x"), 0}, {"plain.txt", Bytes("y"), 0}},
+                                    TZip64Mode::zmDisabled, false);
+    MemoryStream s(bytes);
+    TZADirManager dir(s, TZADirSettings{"", true, false, true}, false);
+    dir.ReadDirectory();
+    EXPECT_EQ(dir.Working().At(0).Name, "café.txt");
+    EXPECT_EQ(dir.Working().At(0).VersionNeeded, 0x0B14);
+    EXPECT_NE(dir.Working().At(0).Flags & kFlagUtf8, 0);
+    EXPECT_EQ(dir.Working().At(1).Flags & kFlagUtf8, 0);
+}
