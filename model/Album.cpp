@@ -6,7 +6,9 @@
 #include "model/DataXmlWriter.h"
 #include "model/Errors.h"
 #include "model/GalleryItem.h"
+#include "model/ImageUtils.h"
 #include "model/PhotoItem.h"
+#include "model/SafePath.h"
 #include "model/TreeUtils.h"
 
 #include <QDir>
@@ -172,6 +174,49 @@ void TpaAlbum::WriteIndexHtml(const QString& path, const QString& pageTemplatePa
     GetAlbumSize(width, height);
     TpaAlbumPage::Write(path, pageTemplatePath,
                         TpaAlbumPage::Values{width, height, baseFolder, GetAlbumName()});
+}
+
+namespace {
+
+// Makes one thumbnail; false when the picture could not be decoded or written.
+bool MakeThumbnail(TpaImageInfo& image, const QString& previewFolder, const QString& thumbsFolder,
+                   int box) {
+    if (image.FileName.isEmpty() || !IsSafeRelativePath(image.FileName))
+        return true;
+    const QString source = previewFolder + image.FileName;
+    if (!QFileInfo(source).isFile())
+        return true;
+    try {
+        image.Thumbnail = CreateResizedJpegFile(source, box, box, thumbsFolder);
+        return true;
+    } catch (const ModelError&) {
+        image.Thumbnail.clear(); // the frames show their stand-in picture
+        return false;
+    }
+}
+
+} // namespace
+
+int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
+                                const QString& previewFolder, int levelBox) {
+    constexpr int photoBox = 150;
+    int failed = 0;
+    for (TpaTreeNode* n = start; n; n = n->NextInPreOrder(start)) {
+        TpaItem* item = n->Item();
+        if (!item)
+            continue;
+        for (const auto& field : item->Level.ImageFields.Items) {
+            if (field->Thumb == -1 &&
+                !MakeThumbnail(field->Image, previewFolder, thumbsFolder, levelBox))
+                ++failed;
+        }
+        auto& photo = item->Level.Photo;
+        if (TpaAlbumSettingsImageField* shown = photo.ImageFields.FindById(photo.Show)) {
+            if (!MakeThumbnail(shown->Image, previewFolder, thumbsFolder, photoBox))
+                ++failed;
+        }
+    }
+    return failed;
 }
 
 } // namespace model

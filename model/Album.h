@@ -67,6 +67,14 @@ public:
     void WriteIndexHtml(const QString& path, const QString& pageTemplatePath,
                         const QString& baseFolder) const;
 
+    // Makes the editor thumbnails of start and every node below it into
+    // thumbsFolder: each main image of an item's level fitted into levelBox by
+    // levelBox, and the photo's shown image into 150 by 150; Thumbnail then names
+    // the copy. Missing files are passed over; an image that cannot be decoded
+    // gets no thumbnail and the others are still made. Returns how many failed.
+    int RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
+                          const QString& previewFolder, int levelBox = 96);
+
 private:
     TpaAlbumTree tree_;
 };

@@ -1,7 +1,7 @@
 #include "model/AlbumPage.h"
 
 #include "model/Errors.h"
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,7 +96,7 @@ QByteArray TpaAlbumPage::Render(const QByteArray& pageTemplate, const Values& va
     // The name is user text (and may come from someone else's album file): it
     // must not be able to add markup to the page.
     page = ReplaceIgnoringCase(page, "%_album_name_%",
-                               HtmlEscaped(pending::StripTags(values.AlbumName)).toUtf8());
+                               HtmlEscaped(StripTags(values.AlbumName)).toUtf8());
     return page;
 }
 

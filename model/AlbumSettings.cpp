@@ -1,6 +1,6 @@
 #include "model/AlbumSettings.h"
 
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 #include "model/XmlText.h"
 
 namespace model {
@@ -10,9 +10,9 @@ void TpaAlbumSettings::LoadFromFile(const QString& path) {
     TpaAlbumSettings loaded;
     const QDomElement setting = doc.documentElement();
     if (!setting.isNull() && setting.tagName() == u"setting") {
-        pending::TryGetAttrStr(setting, QStringLiteral("id"), loaded.Id);
-        pending::TryGetAttrInt(setting, QStringLiteral("width"), loaded.PublishSize.Width);
-        pending::TryGetAttrInt(setting, QStringLiteral("height"), loaded.PublishSize.Height);
+        TryGetAttrStr(setting, QStringLiteral("id"), loaded.Id);
+        TryGetAttrInt(setting, QStringLiteral("width"), loaded.PublishSize.Width);
+        TryGetAttrInt(setting, QStringLiteral("height"), loaded.PublishSize.Height);
         loaded.Levels.LoadFromXml(setting);
     }
     *this = std::move(loaded);

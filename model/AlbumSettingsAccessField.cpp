@@ -1,15 +1,16 @@
 #include "model/AlbumSettingsAccessField.h"
 
+#include "model/Utils.h"
 #include "model/XmlText.h"
 
 namespace model {
 
 void TpaAlbumSettingsAccessField::LoadFromXml(const QDomElement& element) {
-    TryGetElementText(element, Caption);
+    TryGetNodeText(element, Caption);
 }
 
 void TpaAlbumSettingsAccessField::LoadValueFromXml(const QDomElement& element) {
-    TryGetElementText(element, Value);
+    TryGetNodeText(element, Value);
 }
 
 void TpaAlbumSettingsAccessField::SaveValueToXml(QXmlStreamWriter& writer) const {

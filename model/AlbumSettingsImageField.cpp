@@ -1,6 +1,6 @@
 #include "model/AlbumSettingsImageField.h"
 
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 #include "model/XmlText.h"
 
 namespace model {
@@ -8,10 +8,10 @@ namespace model {
 void TpaAlbumSettingsImageField::LoadFromXml(const QDomElement& element) {
     if (element.isNull())
         return;
-    TryGetElementText(element, Caption);
-    pending::TryGetAttrInt(element, QStringLiteral("thumb"), Thumb);
-    pending::TryGetAttrInt(element, QStringLiteral("w"), W);
-    pending::TryGetAttrInt(element, QStringLiteral("h"), H);
+    TryGetNodeText(element, Caption);
+    TryGetAttrInt(element, QStringLiteral("thumb"), Thumb);
+    TryGetAttrInt(element, QStringLiteral("w"), W);
+    TryGetAttrInt(element, QStringLiteral("h"), H);
 }
 
 void TpaAlbumSettingsImageField::LoadValueFromXml(const QDomElement& element,

@@ -1,6 +1,6 @@
 #include "model/AlbumSettingsImageFieldList.h"
 
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 
 namespace model {
 
@@ -10,7 +10,7 @@ void TpaAlbumSettingsImageFieldList::LoadFromXml(const QDomElement& element) {
     for (QDomElement e = element.firstChildElement(QStringLiteral("src")); !e.isNull();
          e = e.nextSiblingElement(QStringLiteral("src"))) {
         int id = -1;
-        if (!pending::TryGetAttrInt(e, QStringLiteral("id"), id))
+        if (!TryGetAttrInt(e, QStringLiteral("id"), id))
             continue;
         if (TpaAlbumSettingsImageField* field = Add(id))
             field->LoadFromXml(e);
@@ -24,7 +24,7 @@ void TpaAlbumSettingsImageFieldList::LoadValuesFromXml(const QDomElement& elemen
     for (QDomElement e = element.firstChildElement(QStringLiteral("src")); !e.isNull();
          e = e.nextSiblingElement(QStringLiteral("src"))) {
         int id = -1;
-        if (!pending::TryGetAttrInt(e, QStringLiteral("id"), id))
+        if (!TryGetAttrInt(e, QStringLiteral("id"), id))
             continue;
         if (TpaAlbumSettingsImageField* field = FindById(id))
             field->LoadValueFromXml(e, previewFolder);

@@ -1,6 +1,6 @@
 #include "model/AlbumSettingsLevel.h"
 
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 
 namespace model {
 
@@ -10,11 +10,11 @@ void TpaAlbumSettingsLevel::LoadFromXml(const QDomElement& element) {
     if (element.attribute(QStringLiteral("id")) == u"*")
         Id = AnyDepth;
     else
-        pending::TryGetAttrInt(element, QStringLiteral("id"), Id);
+        TryGetAttrInt(element, QStringLiteral("id"), Id);
     Access.LoadFromXml(element.firstChildElement(QStringLiteral("access")));
-    pending::TryGetAttrInt(element, QStringLiteral("maxfolders"), MaxFolders);
-    pending::TryGetAttrInt(element, QStringLiteral("maxphotos"), MaxPhotos);
-    pending::TryGetAttrStr(element, QStringLiteral("name"), Name);
+    TryGetAttrInt(element, QStringLiteral("maxfolders"), MaxFolders);
+    TryGetAttrInt(element, QStringLiteral("maxphotos"), MaxPhotos);
+    TryGetAttrStr(element, QStringLiteral("name"), Name);
     TextFields.LoadFromXml(element);
     ImageFields.LoadFromXml(element);
     Music.LoadFromXml(element.firstChildElement(QStringLiteral("music")));

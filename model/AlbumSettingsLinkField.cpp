@@ -1,11 +1,12 @@
 #include "model/AlbumSettingsLinkField.h"
 
+#include "model/Utils.h"
 #include "model/XmlText.h"
 
 namespace model {
 
 void TpaAlbumSettingsLinkField::LoadFromXml(const QDomElement& element) {
-    TryGetElementText(element, Caption);
+    TryGetNodeText(element, Caption);
 }
 
 void TpaAlbumSettingsLinkField::LoadValueFromXml(const QDomElement& element) {

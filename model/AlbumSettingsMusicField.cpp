@@ -1,12 +1,13 @@
 #include "model/AlbumSettingsMusicField.h"
 
 #include "model/SafePath.h"
+#include "model/Utils.h"
 #include "model/XmlText.h"
 
 namespace model {
 
 void TpaAlbumSettingsMusicField::LoadFromXml(const QDomElement& element) {
-    TryGetElementText(element, Caption);
+    TryGetNodeText(element, Caption);
 }
 
 void TpaAlbumSettingsMusicField::LoadValueFromXml(const QDomElement& element) {
@@ -14,7 +15,7 @@ void TpaAlbumSettingsMusicField::LoadValueFromXml(const QDomElement& element) {
         return;
     Startup = QStringLiteral("off");
     QString text;
-    if (TryGetElementText(element, text)) {
+    if (TryGetNodeText(element, text)) {
         const QString name = LastPathComponent(text);
         // "." or ".." would name a folder, not a file in the music folder.
         FileName = IsSafeRelativePath(name) ? name : QString();

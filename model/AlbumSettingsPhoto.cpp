@@ -1,6 +1,6 @@
 #include "model/AlbumSettingsPhoto.h"
 
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 
 namespace model {
 
@@ -14,8 +14,8 @@ void TpaAlbumSettingsPhoto::AssignValues(const TpaAlbumSettingsPhoto& source) {
 void TpaAlbumSettingsPhoto::LoadFromXml(const QDomElement& element) {
     if (element.isNull())
         return;
-    pending::TryGetAttrStr(element, QStringLiteral("name"), Name);
-    pending::TryGetAttrInt(element, QStringLiteral("show"), Show);
+    TryGetAttrStr(element, QStringLiteral("name"), Name);
+    TryGetAttrInt(element, QStringLiteral("show"), Show);
     TextFields.LoadFromXml(element);
     ImageFields.LoadFromXml(element);
     Music.LoadFromXml(element.firstChildElement(QStringLiteral("music")));

@@ -1,6 +1,6 @@
 #include "model/AlbumSettingsPublishSizeField.h"
 
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 
 namespace model {
 
@@ -21,16 +21,16 @@ QString SizeText(int scale, int metric, int pixel) {
 void TpaAlbumSettingsPublishSizeField::LoadFromXml(const QDomElement& element) {
     if (element.isNull())
         return;
-    pending::TryGetAttrInt(element, QStringLiteral("width_scale"), WidthScale);
-    pending::TryGetAttrInt(element, QStringLiteral("width_pixel"), WidthPixel);
-    pending::TryGetAttrInt(element, QStringLiteral("width_metric"), WidthMetric);
-    pending::TryGetAttrInt(element, QStringLiteral("height_scale"), HeightScale);
-    pending::TryGetAttrInt(element, QStringLiteral("height_pixel"), HeightPixel);
-    pending::TryGetAttrInt(element, QStringLiteral("height_metric"), HeightMetric);
+    TryGetAttrInt(element, QStringLiteral("width_scale"), WidthScale);
+    TryGetAttrInt(element, QStringLiteral("width_pixel"), WidthPixel);
+    TryGetAttrInt(element, QStringLiteral("width_metric"), WidthMetric);
+    TryGetAttrInt(element, QStringLiteral("height_scale"), HeightScale);
+    TryGetAttrInt(element, QStringLiteral("height_pixel"), HeightPixel);
+    TryGetAttrInt(element, QStringLiteral("height_metric"), HeightMetric);
     int constrain = 0;
     if (element.hasAttribute(QStringLiteral("constrain_proportions")))
         ConstrainProportions =
-            pending::TryGetAttrInt(element, QStringLiteral("constrain_proportions"), constrain) &&
+            TryGetAttrInt(element, QStringLiteral("constrain_proportions"), constrain) &&
             constrain == 1;
 }
 

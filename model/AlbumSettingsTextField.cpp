@@ -1,5 +1,6 @@
 #include "model/AlbumSettingsTextField.h"
 
+#include "model/Utils.h"
 #include "model/XmlText.h"
 
 namespace model {
@@ -9,11 +10,11 @@ void TpaAlbumSettingsTextField::LoadFromXml(const QDomElement& element) {
         return;
     Locked = element.attribute(QStringLiteral("locked")) == u"1";
     LockFontSized = element.attribute(QStringLiteral("lockfontsized")) == u"1";
-    TryGetElementText(element, Caption);
+    TryGetNodeText(element, Caption);
 }
 
 void TpaAlbumSettingsTextField::LoadValueFromXml(const QDomElement& element) {
-    TryGetElementText(element, Value);
+    TryGetNodeText(element, Value);
 }
 
 void TpaAlbumSettingsTextField::SaveValueToXml(QXmlStreamWriter& writer) const {

@@ -1,17 +1,17 @@
 #include "model/AlbumSettingsTextFieldList.h"
 
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 
 namespace model {
 
 void TpaAlbumSettingsTextFieldList::LoadFromXml(const QDomElement& element) {
     if (element.isNull())
         return;
-    pending::TryGetAttrInt(element, QStringLiteral("caption"), CaptionFieldId);
+    TryGetAttrInt(element, QStringLiteral("caption"), CaptionFieldId);
     for (QDomElement e = element.firstChildElement(QStringLiteral("txt")); !e.isNull();
          e = e.nextSiblingElement(QStringLiteral("txt"))) {
         int id = -1;
-        if (!pending::TryGetAttrInt(e, QStringLiteral("id"), id))
+        if (!TryGetAttrInt(e, QStringLiteral("id"), id))
             continue;
         if (TpaAlbumSettingsTextField* field = Add(id))
             field->LoadFromXml(e);
@@ -24,7 +24,7 @@ void TpaAlbumSettingsTextFieldList::LoadValuesFromXml(const QDomElement& element
     for (QDomElement e = element.firstChildElement(QStringLiteral("txt")); !e.isNull();
          e = e.nextSiblingElement(QStringLiteral("txt"))) {
         int id = -1;
-        if (!pending::TryGetAttrInt(e, QStringLiteral("id"), id))
+        if (!TryGetAttrInt(e, QStringLiteral("id"), id))
             continue;
         if (TpaAlbumSettingsTextField* field = FindById(id))
             field->LoadValueFromXml(e);

@@ -1,14 +1,14 @@
 #include "model/ImageInfo.h"
 
 #include "model/Errors.h"
+#include "model/ImageUtils.h"
 #include "model/ItemXml.h"
-#include "model/PendingUtils.h"
 #include "model/SafePath.h"
+#include "model/Utils.h"
 #include "model/XmlText.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <limits>
 
@@ -21,29 +21,17 @@ QString ExtensionOf(const QString& name) {
     return dot < 0 ? QString() : name.mid(dot);
 }
 
-qint64 FileSizeOf(const QString& path) {
-    const QFileInfo info(path);
-    return info.isFile() ? info.size() : 0;
-}
-
 } // namespace
 
 void TpaImageInfo::LoadFromFile(const QString& path) {
-    const QString ext = ExtensionOf(LastPathComponent(path));
-    const QString type = pending::GetImageTypeByExt(ext);
-    if (type == u"UNKNOWN")
-        throw PictureError(QString("Unknown picture file extension (%1)").arg(ext));
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (!size.isValid())
-        throw PictureError(QString("Cannot read the picture \"%1\": %2")
-                               .arg(QDir::toNativeSeparators(path), reader.errorString()));
+    // Decoding first: a refused file changes nothing.
+    const QSize size = GetPictureSize(LoadPictureFile(path));
     FileName = path;
     Name = LastPathComponent(path);
-    Size = FileSizeOf(path);
+    Size = GetFileSizeOf(path);
     Width = size.width();
     Height = size.height();
-    ImageType = type;
+    ImageType = GetImageTypeByExt(ExtensionOf(Name));
 }
 
 void TpaImageInfo::MakeRelative(const QString& previewFolder) {
@@ -60,8 +48,8 @@ void TpaImageInfo::LoadFromXml(const QDomElement& element, const QString& previe
     const int w = RequiredIntAttribute(element, QStringLiteral("w"));
     const int h = RequiredIntAttribute(element, QStringLiteral("h"));
     QString text;
-    TryGetElementText(element, text);
-    text.replace(u'\\', u'/');
+    TryGetNodeText(element, text);
+    text = BackslashToSlash(text);
     const QString thumbnail = Thumbnail;
     *this = TpaImageInfo();
     Thumbnail = thumbnail;
@@ -76,19 +64,17 @@ void TpaImageInfo::LoadFromXml(const QDomElement& element, const QString& previe
     }
     FileName = text;
     Name = LastPathComponent(text);
-    Size = FileSizeOf(previewFolder + text);
+    Size = GetFileSizeOf(previewFolder + text);
     Width = w;
     Height = h;
-    ImageType = pending::GetImageTypeByExt(ExtensionOf(Name));
+    ImageType = GetImageTypeByExt(ExtensionOf(Name));
 }
 
 void TpaImageInfo::SaveToXml(QXmlStreamWriter& writer) const {
     writer.writeAttribute(QStringLiteral("w"), QString::number(Width));
     writer.writeAttribute(QStringLiteral("h"), QString::number(Height));
     if (!FileName.isEmpty()) {
-        QString path = FileName;
-        path.replace(u'\\', u'/');
-        writer.writeCharacters(XmlSafeText(path));
+        writer.writeCharacters(XmlWritableText(BackslashToSlash(FileName)));
     }
 }
 

@@ -1,7 +1,7 @@
 #include "model/TreeNode.h"
 
 #include "model/AlbumTree.h"
-#include "model/PendingUtils.h"
+#include "model/Utils.h"
 
 namespace model {
 
@@ -52,7 +52,7 @@ bool TpaTreeNode::IsAncestorOf(const TpaTreeNode* node) const {
 QString TpaTreeNode::Text() const {
     if (item_) {
         if (const TpaAlbumSettingsTextField* caption = item_->CaptionField())
-            return pending::StripTags(caption->Value);
+            return StripTags(caption->Value);
     }
     return text_;
 }

@@ -1,4 +1,5 @@
 #include "model/XmlText.h"
+#include "model/Utils.h"
 
 #include "model/Errors.h"
 
@@ -7,28 +8,6 @@
 #include <QXmlStreamReader>
 
 namespace model {
-
-bool TryGetElementText(const QDomElement& element, QString& value) {
-    if (element.isNull())
-        return false;
-    QString text;
-    bool found = false;
-    for (QDomNode n = element.firstChild(); !n.isNull(); n = n.nextSibling()) {
-        if (n.isText() || n.isCDATASection()) {
-            text += n.nodeValue();
-            found = true;
-        }
-    }
-    if (found)
-        value = text;
-    return found;
-}
-
-QDomElement FirstChildNamed(const QDomElement& parent, const QString& name) {
-    if (parent.isNull())
-        return {};
-    return parent.firstChildElement(name);
-}
 
 static bool IsXmlChar(char32_t c) {
     if (c < 0x20)

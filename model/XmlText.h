@@ -6,14 +6,6 @@
 
 namespace model {
 
-// The text of an element: every direct text and CDATA child joined in order, so
-// a value that was split over several CDATA sections comes back whole. False,
-// with value untouched, when the element holds no text at all.
-bool TryGetElementText(const QDomElement& element, QString& value);
-
-// The first child element with the given name (null when there is none).
-QDomElement FirstChildNamed(const QDomElement& parent, const QString& name);
-
 // The text with every character that XML 1.0 does not allow removed (C0 controls
 // other than TAB, LF and CR, lone surrogates, U+FFFE and U+FFFF).
 QString XmlSafeText(const QString& text);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+class UserStore;
+}
+
+namespace model {
+
+// The album files opened or saved most recently, newest first, kept in the
+// user store between runs. File names compare exactly, as the file system does.
+class TRecentItems {
+public:
+    static constexpr int MenuImageIndex = 22;
+
+    QStringList Items;
+    int MaxCount = 5;
+
+    // Moves or puts path at the top and drops what exceeds MaxCount.
+    void Add(const QString& path);
+    QString GetItem(int index) const { return Items.value(index); }
+    int Count() const { return static_cast<int>(Items.size()); }
+
+    // "Count" and "Item0", "Item1", ... under keyPath. A missing key gives an
+    // empty list; a missing or unreadable "Count" lists the items present in a row
+    // from "Item0"; missing or empty items are skipped. Never throws.
+    void LoadFromRegistry(const platform::UserStore& store, const QString& keyPath);
+    // Replaces the key's values with the list. False when the store cannot be written.
+    bool SaveToRegistry(platform::UserStore& store, const QString& keyPath) const;
+
+    // The captions of the reopen menu entries, "[&<i mod 36>]  <path>" with every
+    // "&" of the path doubled; entry i opens GetItem(i). An empty list leaves the
+    // menus as they are.
+    QStringList MenuCaptions() const;
+    // The combo box lists Items; it selects the last (oldest) entry, -1 for none.
+    int ComboSelection() const { return Count() - 1; }
+};
+
+} // namespace model
