@@ -53,8 +53,9 @@ void TpaImageInfo::LoadFromXml(const QDomElement& element, const QString& previe
     const QString thumbnail = Thumbnail;
     *this = TpaImageInfo();
     Thumbnail = thumbnail;
-    if (text.isEmpty() || !IsSafeRelativePath(text) ||
-        !IsInsideFolder(previewFolder, previewFolder + text)) {
+    // A relative path without "." or ".." parts cannot leave the folder; the
+    // delete routines check again on disk before they remove anything.
+    if (text.isEmpty() || !IsSafeRelativePath(text)) {
         // No path, or one that would reach outside the working folder: no image.
         if (text.isEmpty()) {
             Width = w;
