@@ -59,28 +59,6 @@ std::vector<uint8_t> Inflate(const uint8_t* data, size_t size) {
     return rc == Z_STREAM_END ? result : std::vector<uint8_t>{};
 }
 
-// A deflate stream that expands to blocks x 1 MiB of zeros from a small input: one block of
-// compressed zeros ending in a sync flush decodes the same wherever it stands, so it can be
-// repeated; an empty final block ends the stream.
-std::vector<uint8_t> ZeroBomb(int blocks) {
-    z_stream zs{};
-    deflateInit2(&zs, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    std::vector<uint8_t> zeros(1 << 20, 0), out(1 << 16);
-    zs.next_in = zeros.data();
-    zs.avail_in = static_cast<uInt>(zeros.size());
-    zs.next_out = out.data();
-    zs.avail_out = static_cast<uInt>(out.size());
-    deflate(&zs, Z_SYNC_FLUSH);
-    const std::vector<uint8_t> block(out.data(), out.data() + (out.size() - zs.avail_out));
-    deflateEnd(&zs);
-    std::vector<uint8_t> stream;
-    for (int i = 0; i < blocks; ++i)
-        stream.insert(stream.end(), block.begin(), block.end());
-    stream.push_back(0x03); // final empty fixed block
-    stream.push_back(0x00);
-    return stream;
-}
-
 long MaxRssKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

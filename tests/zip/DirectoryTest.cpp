@@ -449,3 +449,26 @@ TEST_F(InteropTest, NamesWithoutTheOemOption) {
     EXPECT_NE(dir.Working().At(0).Flags & kFlagUtf8, 0);
     EXPECT_EQ(dir.Working().At(1).Flags & kFlagUtf8, 0);
 }
+
+TEST(FixtureTest, SeedArchivesOpenAsExpected) {
+    // The fuzz corpus starts from these; each must stay a readable archive of its kind.
+    const std::map<std::string, int> refused = {{"7z-bzip2.zip", 8}, {"7z-deflate64.zip", 55}};
+    int seen = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(FZ_TEST_DATA "/zip/seeds")) {
+        const std::string file = entry.path().filename().string();
+        SCOPED_TRACE(file);
+        ++seen;
+        try {
+            bool recovered = true;
+            const auto out = ExtractAll(ReadFile(entry.path().string()), "pw", &recovered);
+            EXPECT_FALSE(recovered);
+            EXPECT_EQ(refused.count(file), 0u);
+            for (const auto& e : out)
+                EXPECT_EQ(e.Result, TZAExtractResult::erOk) << e.Name;
+        } catch (const EZAException& e) {
+            ASSERT_EQ(refused.count(file), 1u) << e.what();
+            EXPECT_EQ(e.NativeError(), refused.at(file));
+        }
+    }
+    EXPECT_GE(seen, 10);
+}

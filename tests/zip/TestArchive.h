@@ -2,6 +2,8 @@
 // Test helpers: build archives with the engine core the way the component writes them, and
 // read every member of an archive back into memory.
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -87,6 +89,7 @@ struct Extracted {
     std::string Name;
     std::vector<uint8_t> Data;
     zip::TZAExtractResult Result;
+    bool Folder = false; // not extracted
 };
 
 // Opens an archive from bytes, reads its directory and extracts every member into memory.
@@ -104,7 +107,7 @@ inline std::vector<Extracted> ExtractAll(const std::vector<uint8_t>& bytes,
     std::vector<Extracted> out;
     for (int32_t i = 0; i < dir.Working().Count(); ++i) {
         const TDirItem& item = dir.Working().At(i);
-        Extracted e{item.Name, {}, TZAExtractResult::erOk};
+        Extracted e{item.Name, {}, TZAExtractResult::erOk, item.IsFolder()};
         if (!item.IsFolder()) {
             MemoryStream dest = MemoryStream::WithLimit(memberLimit);
             e.Result = codec.ExtractItemToStream(dir, i, dest, password, false);
@@ -113,6 +116,28 @@ inline std::vector<Extracted> ExtractAll(const std::vector<uint8_t>& bytes,
         out.push_back(std::move(e));
     }
     return out;
+}
+
+// A deflate stream that expands to blocks x 1 MiB of zeros from a small input: one block of
+// compressed zeros ending in a sync flush decodes the same wherever it stands, so it can be
+// repeated; an empty final block ends the stream.
+inline std::vector<uint8_t> ZeroBomb(int blocks) {
+    z_stream zs{};
+    deflateInit2(&zs, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    std::vector<uint8_t> zeros(1 << 20, 0), out(1 << 16);
+    zs.next_in = zeros.data();
+    zs.avail_in = static_cast<uInt>(zeros.size());
+    zs.next_out = out.data();
+    zs.avail_out = static_cast<uInt>(out.size());
+    deflate(&zs, Z_SYNC_FLUSH);
+    const std::vector<uint8_t> block(out.data(), out.data() + (out.size() - zs.avail_out));
+    deflateEnd(&zs);
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < blocks; ++i)
+        stream.insert(stream.end(), block.begin(), block.end());
+    stream.push_back(0x03); // final empty fixed block
+    stream.push_back(0x00);
+    return stream;
 }
 
 } // namespace ziptest
