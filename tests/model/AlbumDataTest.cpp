@@ -8,6 +8,7 @@
 #include "model/PhotoItem.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -414,4 +415,56 @@ TEST(AlbumData, NamesAreFoundIgnoringCaseAndMadeUnique) {
     EXPECT_EQ(w.album.GetAlbumName(), "My Album");
     TpaAlbum empty;
     EXPECT_EQ(empty.GetAlbumName(), "");
+}
+
+TEST(AlbumData, ItemsCopyTheLevelOfTheirDepthAndCarryValuesAcross) {
+    Work w;
+    TpaTreeNode* root = Add(w.album, nullptr, ikAlbum, "Album");
+    TpaTreeNode* gallery = Add(w.album, root, ikGallery, "G");
+    TpaTreeNode* top = Add(w.album, root, ikPhoto, "top photo");
+    TpaTreeNode* inner = Add(w.album, gallery, ikPhoto, "inner photo");
+    EXPECT_EQ(top->Item()->Level.Id, 0) << "a photo under the root copies level 0";
+    EXPECT_EQ(gallery->Item()->Level.Id, TpaAlbumSettingsLevel::AnyDepth);
+    EXPECT_EQ(inner->Item()->Level.Id, TpaAlbumSettingsLevel::AnyDepth);
+    EXPECT_EQ(top->Item()->TextFields().Count(), 1) << "its values live in the photo part";
+    EXPECT_EQ(inner->Item()->TextFields().Count(), 2);
+    EXPECT_EQ(static_cast<TpaAlbumItem*>(root->Item())->PublishSize.Width, 800);
+
+    // Moving the top photo into the gallery: values of shared field ids survive.
+    TpaAlbumSettingsPhoto& from = top->Item()->Level.Photo;
+    from.ImageFields.FindById(1)->Image.FileName = "pictavo_images/x.jpg";
+    from.Link.Src = "http://x";
+    from.Music.FileName = "m.mp3";
+    auto moved = w.album.CreateItem(ikPhoto, gallery);
+    moved->Level.Photo.AssignValues(from);
+    EXPECT_EQ(moved->Level.Photo.TextFields.FindById(1)->Value, "top photo");
+    EXPECT_EQ(moved->Level.Photo.TextFields.FindById(2)->Value, "") << "new field starts empty";
+    EXPECT_EQ(moved->Level.Photo.ImageFields.FindById(1)->Image.FileName, "pictavo_images/x.jpg");
+    EXPECT_EQ(moved->Level.Photo.Link.Src, "http://x");
+    EXPECT_EQ(moved->Level.Photo.Music.FileName, "m.mp3");
+
+    // A picture brought in from outside: decoded for its size, then made relative.
+    ASSERT_TRUE(QImage(30, 20, QImage::Format_RGB32).save(w.dir.file("pictavo_images/new.jpg")));
+    TpaImageInfo info;
+    info.LoadFromFile(w.dir.file("pictavo_images/new.jpg"));
+    EXPECT_EQ(info.Width, 30);
+    EXPECT_EQ(info.Height, 20);
+    EXPECT_EQ(info.ImageType, "JPEG");
+    EXPECT_GT(info.Size, 0);
+    info.MakeRelative(w.dir.path());
+    EXPECT_EQ(info.FileName, "pictavo_images/new.jpg");
+    WriteFile(w.dir.file("pictavo_images/cut.jpg"),
+              ReadFile(w.dir.file("pictavo_images/new.jpg")).left(40));
+    TpaImageInfo before = info;
+    EXPECT_THROW(info.LoadFromFile(w.dir.file("pictavo_images/cut.jpg")), PictureError);
+    EXPECT_EQ(info, before);
+}
+
+TEST(AlbumData, ATemplateWithALevelWithoutIdFailsTheAlbumLoad) {
+    Work w;
+    ExampleTree t(w.album);
+    w.album.SaveToXml(w.data());
+    WriteFile(w.dir.file("album.xml"), "<setting><level id=\"0\"/><level/></setting>");
+    EXPECT_THROW(w.album.LoadFromXml(w.data()), ConversionError);
+    EXPECT_TRUE(w.album.Tree().IsEmpty());
 }
