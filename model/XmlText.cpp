@@ -1,5 +1,4 @@
 #include "model/XmlText.h"
-#include "model/Utils.h"
 
 #include "model/Errors.h"
 
@@ -80,10 +79,6 @@ QDomDocument LoadXmlDocument(const QString& path, int maxDepth) {
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
     return ParseXmlDocument(file.readAll(), QDir::toNativeSeparators(path), maxDepth);
 }
-
-} // namespace model
-
-namespace model {
 
 QString XmlWritableText(const QString& text) {
     QString out = XmlSafeText(text);

@@ -18,10 +18,6 @@ QDomDocument LoadXmlDocument(const QString& path, int maxDepth = 64);
 // The same for text already in memory; what names the source in messages.
 QDomDocument ParseXmlDocument(const QByteArray& data, const QString& what, int maxDepth = 64);
 
-} // namespace model
-
-namespace model {
-
 // Text content ready for writing: forbidden characters dropped and every CR LF
 // or lone CR turned into LF (what a parser reports anyway), so that the file's
 // line ends can be made CR LF without touching values.

@@ -197,15 +197,23 @@ TEST(AlbumData, FieldValueFormsAreReadAsWritten) {
     EXPECT_EQ(root->Child(0)->Item()->Level.Photo.Music.Startup, "");
     EXPECT_EQ(root->Child(1)->Item()->Level.Photo.Music.FileName, "") << "\"..\" is no file";
 
+    album->Level.TextFields.FindById(2)->Value = "  ";
     w.album.SaveToXml(w.data());
     const QByteArray saved = ReadFile(w.data());
+    TpaAlbum reread;
+    reread.LoadFromXml(w.data());
+    EXPECT_EQ(static_cast<TpaAlbumItem*>(reread.Tree().Root()->Item())
+                  ->Level.TextFields.FindById(2)
+                  ->Value,
+              "  ")
+        << "a value of blanks survives";
     EXPECT_TRUE(saved.contains("<photogallery defaultfolder=\"0\" height_scale=\"40\" "
                                "height_pixel=\"300\" height_metric=\"1\" "
                                "constrain_proportions=\"1\">\r\n"));
     EXPECT_TRUE(saved.contains("\t<music startup=\"off\">pictavo_music/a.mp3</music>\r\n"));
     EXPECT_TRUE(saved.contains("\t\t\t<link src=\"http://x\" target=\"_blank\"/>\r\n"));
     EXPECT_TRUE(saved.contains("<music startup=\"\">pictavo_music/b.mp3</music>"));
-    EXPECT_TRUE(saved.contains("\t<txt id=\"2\"><![CDATA[]]></txt>\r\n"));
+    EXPECT_TRUE(saved.contains("\t<txt id=\"2\"><![CDATA[  ]]></txt>\r\n"));
     EXPECT_FALSE(saved.contains("unknown"));
 
     TpaAlbumSettingsTextFieldList own, source;
@@ -467,4 +475,37 @@ TEST(AlbumData, ATemplateWithALevelWithoutIdFailsTheAlbumLoad) {
     WriteFile(w.dir.file("album.xml"), "<setting><level id=\"0\"/><level/></setting>");
     EXPECT_THROW(w.album.LoadFromXml(w.data()), ConversionError);
     EXPECT_TRUE(w.album.Tree().IsEmpty());
+}
+
+TEST(AlbumData, TruncatedFilesAndExternalEntitiesNeverHalfLoad) {
+    Work w;
+    ExampleTree t(w.album);
+    w.album.SaveToXml(w.data());
+    const QByteArray full = ReadFile(w.data());
+    int loaded = 0;
+    for (qsizetype cut = 0; cut < full.size(); cut += 23) {
+        WriteFile(w.data(), full.left(cut));
+        TpaAlbum album;
+        try {
+            album.LoadFromXml(w.data());
+            ++loaded;
+        } catch (const ModelError&) {
+            EXPECT_TRUE(album.Tree().IsEmpty()) << cut;
+        }
+    }
+    EXPECT_EQ(loaded, 0) << "no cut-off file is well-formed";
+
+    WriteFile(w.dir.file("secret.txt"), "top secret");
+    WriteFile(w.data(), "<?xml version=\"1.0\"?>\n<!DOCTYPE photogallery [\n"
+                        "<!ENTITY leak SYSTEM \"file://" +
+                            w.dir.file("secret.txt").toUtf8() +
+                            "\">\n]>\n<photogallery><txt id=\"1\">&leak;</txt></photogallery>");
+    try {
+        w.album.LoadFromXml(w.data());
+        const TpaTreeNode* root = w.album.Tree().Root();
+        ASSERT_NE(root, nullptr);
+        EXPECT_FALSE(root->Text().contains("secret"));
+    } catch (const ModelError&) {
+        EXPECT_TRUE(w.album.Tree().IsEmpty());
+    }
 }
