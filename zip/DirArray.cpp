@@ -43,6 +43,13 @@ void TZADirArray::Grow(int32_t count) {
     items_.reserve(static_cast<size_t>(capacity_));
 }
 
+void TZADirArray::Reserve(int32_t count) {
+    if (count > capacity_) {
+        capacity_ = count;
+        items_.reserve(static_cast<size_t>(count));
+    }
+}
+
 void TZADirArray::SetCount(int32_t count) {
     if (count < 0)
         count = 0;
@@ -64,15 +71,15 @@ void TZADirArray::SetCount(int32_t count) {
     }
 }
 
-void TZADirArray::SetItem(int32_t index, const TDirItem& item) {
+void TZADirArray::SetItem(int32_t index, TDirItem item) {
     if (index < 0 || index > Count())
         throw EZAException(1, componentName_);
     if (index == Count()) {
         if (names_.Count() != index)
             throw EZAException(58, componentName_);
         Grow(index + 1);
-        items_.push_back(item);
         names_.Add(item.Name);
+        items_.push_back(std::move(item));
         return;
     }
     if (names_.Count() < index + 1) {
@@ -82,12 +89,12 @@ void TZADirArray::SetItem(int32_t index, const TDirItem& item) {
     } else if (names_[index] != item.Name) {
         names_.Replace(index, item.Name);
     }
-    items_[index] = item;
+    items_[index] = std::move(item);
 }
 
-int32_t TZADirArray::Append(const TDirItem& item) {
+int32_t TZADirArray::Append(TDirItem item) {
     const int32_t index = Count();
-    SetItem(index, item);
+    SetItem(index, std::move(item));
     return index;
 }
 

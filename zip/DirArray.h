@@ -24,9 +24,11 @@ public:
     TDirItem& GetItemPtr(int32_t index);
     const TDirItem& At(int32_t index) const;
     // Stores item at index (error 1); index == Count() appends. Keeps the name index in step.
-    void SetItem(int32_t index, const TDirItem& item);
+    void SetItem(int32_t index, TDirItem item);
     // Appends item and returns its index.
-    int32_t Append(const TDirItem& item);
+    int32_t Append(TDirItem item);
+    // Makes room for count items without changing the count.
+    void Reserve(int32_t count);
     // Resizes; new slots are empty entries with empty names.
     void SetCount(int32_t count);
     void Assign(const TZADirArray& source);

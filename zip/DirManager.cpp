@@ -174,6 +174,10 @@ void TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
         Fail(57);
     const uint32_t signature =
         settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
+    // The count was checked against the directory's size, which lies inside the file.
+    if (count > static_cast<uint64_t>(INT32_MAX))
+        Fail(57);
+    working_.Reserve(static_cast<int32_t>(count));
     size_t pos = 0;
     for (uint64_t i = 0; i < count; ++i) {
         if (data.size() - pos < static_cast<size_t>(kCentralHeaderSize))
@@ -203,8 +207,8 @@ void TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
         pos += item.ExtraLength;
         item.Comment.assign(reinterpret_cast<const char*>(data.data() + pos), item.CommentLength);
         pos += item.CommentLength;
-        const int32_t index = working_.Append(item);
-        working_.RenameItem(index, *name);
+        item.Name = std::move(*name);
+        working_.Append(std::move(item));
     }
 }
 
@@ -329,8 +333,8 @@ void TZADirManager::Rebuild() {
         // this archive: the scan goes on after the data when its size is known.
         pos = std::max(pos, std::min(next, fileSize));
 
-        const int32_t index = working_.Append(item);
-        working_.RenameItem(index, *name);
+        item.Name = *name;
+        working_.Append(std::move(item));
     }
     if (!anySignature || working_.Count() == 0)
         Fail(35);
