@@ -7,6 +7,8 @@ namespace zip {
 
 int64_t Stream::CopyFrom(Stream& source, int64_t count) {
     constexpr int64_t kBlock = 1 << 20;
+    if (count <= 0)
+        return 0;
     std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, kBlock)));
     int64_t copied = 0;
     while (copied < count) {

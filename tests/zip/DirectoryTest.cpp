@@ -472,3 +472,52 @@ TEST(FixtureTest, SeedArchivesOpenAsExpected) {
     }
     EXPECT_GE(seen, 10);
 }
+
+TEST(DirectoryReadTest, NamesDifferingOnlyInCaseAreTwoMembers) {
+    const auto bytes = BuildArchive({{"A.txt", Bytes("upper"), 0}, {"a.txt", Bytes("lower"), 1}});
+    MemoryStream s(bytes);
+    TZADirManager dir(s, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    int32_t index = -1;
+    ASSERT_TRUE(dir.Working().FindByName("a.txt", index));
+    EXPECT_EQ(index, 1);
+    ASSERT_TRUE(dir.Working().FindByName("A.txt", index));
+    EXPECT_EQ(index, 0);
+    const auto out = ExtractAll(bytes);
+    EXPECT_EQ(out[0].Data, Bytes("upper"));
+    EXPECT_EQ(out[1].Data, Bytes("lower"));
+}
+
+TEST(DirectoryReadTest, Zip64EndRecordWithExtensibleData) {
+    // A Zip64 end record longer than 56 bytes: the directory still ends where it starts.
+    auto bytes = BuildArchive({{"a.txt", TextBytes(500, 1), 1}, {"b.txt", Bytes("b"), 0}});
+    const size_t end = bytes.size() - 22;
+    const uint32_t dirOffset = le::Get32(bytes.data() + end + 16);
+    const uint32_t dirSize = le::Get32(bytes.data() + end + 12);
+    TZAZip64EndRecord rec;
+    rec.RecordSize = 44 + 8;
+    rec.EntriesOnDisk = rec.TotalEntries = 2;
+    rec.DirectorySize = dirSize;
+    rec.DirectoryOffset = dirOffset;
+    std::vector<uint8_t> tail(56 + 8 + 20, 0xEE);
+    rec.Encode(tail.data());
+    TZAZip64Locator loc;
+    loc.Zip64EndOffset = end;
+    loc.Encode(tail.data() + 64);
+    std::vector<uint8_t> endRecord(bytes.begin() + end, bytes.end());
+    le::Put16(endRecord.data() + 8, 0xFFFF);
+    le::Put16(endRecord.data() + 10, 0xFFFF);
+    le::Put32(endRecord.data() + 16, 0xFFFFFFFF);
+    bytes.resize(end);
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    bytes.insert(bytes.end(), endRecord.begin(), endRecord.end());
+    MemoryStream s(bytes);
+    TZADirManager dir(s, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    EXPECT_TRUE(dir.HasZip64());
+    EXPECT_EQ(dir.DirectoryPosition(), dirOffset);
+    EXPECT_EQ(dir.RecordedDirectoryOffset(), dirOffset);
+    const auto out = ExtractAll(bytes);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].Data, TextBytes(500, 1));
+}
