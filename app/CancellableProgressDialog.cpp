@@ -1,0 +1,42 @@
+#include "app/CancellableProgressDialog.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+namespace app {
+
+CancellableProgressDialog::CancellableProgressDialog(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+}
+
+void CancellableProgressDialog::connectCancel(QPushButton* button) {
+    connect(button, &QPushButton::clicked, this, &CancellableProgressDialog::btCancelClick);
+}
+
+void CancellableProgressDialog::finish() {
+    CanClose = true;
+    close();
+}
+
+void CancellableProgressDialog::showEvent(QShowEvent* event) {
+    Cancelled = false;
+    CanClose = false;
+    QDialog::showEvent(event);
+}
+
+void CancellableProgressDialog::closeEvent(QCloseEvent* event) {
+    if (!CanClose) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    hide();
+}
+
+// Esc lands here; it must not hide the window behind the work's back.
+void CancellableProgressDialog::reject() { btCancelClick(); }
+
+void CancellableProgressDialog::btCancelClick() { Cancelled = true; }
+
+} // namespace app

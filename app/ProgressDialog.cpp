@@ -1,0 +1,20 @@
+#include "app/ProgressDialog.h"
+
+#include "ui_frmProgress.h"
+
+namespace app {
+
+TfrmProgress::TfrmProgress(QWidget* parent)
+    : CancellableProgressDialog(parent), ui(std::make_unique<Ui::frmProgress>()) {
+    ui->setupUi(this);
+    setFixedSize(497, 101);
+    connectCancel(ui->btCancel);
+}
+
+TfrmProgress::~TfrmProgress() = default;
+
+void TfrmProgress::setOverall(const QString& text) { ui->lbOverall->setText(text); }
+void TfrmProgress::setPosition(int percent) { ui->ProgressBar->setValue(qBound(0, percent, 100)); }
+int TfrmProgress::position() const { return ui->ProgressBar->value(); }
+
+} // namespace app

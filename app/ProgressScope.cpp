@@ -1,0 +1,30 @@
+#include "app/ProgressScope.h"
+
+#include "app/ProgressDialog.h"
+
+#include <QCoreApplication>
+
+namespace app {
+
+void pumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+ProgressScope::ProgressScope(BusyState& busy, TfrmProgress& window, const QString& caption,
+                             const QString& label)
+    : busy_(busy), window_(window) {
+    window_.setWindowTitle(caption);
+    window_.setOverall(label);
+    window_.setPosition(0);
+    window_.setWindowModality(Qt::ApplicationModal);
+    window_.show();
+    window_.raise();
+    pumpMessages();
+}
+
+ProgressScope::~ProgressScope() {
+    window_.finish();
+    pumpMessages();
+}
+
+bool ProgressScope::cancelled() const { return window_.Cancelled; }
+
+} // namespace app
