@@ -38,9 +38,9 @@ ActionState ComputeActionState(const ActionInputs& in, const ActionTexts& texts)
     s.addGalleryCaption = g;
     s.addGalleryHint = fill(texts.addToAlbum, addToAlbum, {g});
     if (s.addGallery) {
-        s.subGalleryHint = n ? fill(texts.addUnder, QStringLiteral("Add new %s under %s"),
-                                    {g, n->text})
-                             : fill(texts.addToAlbum, addToAlbum, {g});
+        s.subGalleryHint =
+            n ? fill(texts.addUnder, QStringLiteral("Add new %s under %s"), {g, n->text})
+              : fill(texts.addToAlbum, addToAlbum, {g});
     }
 
     // A sibling gallery: a child of the root, or of the selected gallery's (photo's) parent.

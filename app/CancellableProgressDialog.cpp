@@ -35,8 +35,12 @@ void CancellableProgressDialog::closeEvent(QCloseEvent* event) {
 }
 
 // Esc lands here; it must not hide the window behind the work's back.
-void CancellableProgressDialog::reject() { btCancelClick(); }
+void CancellableProgressDialog::reject() {
+    btCancelClick();
+}
 
-void CancellableProgressDialog::btCancelClick() { Cancelled = true; }
+void CancellableProgressDialog::btCancelClick() {
+    Cancelled = true;
+}
 
 } // namespace app

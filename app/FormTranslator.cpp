@@ -130,9 +130,8 @@ bool FormTranslator::setComponentProperty(QObject* object, const QStringList& pa
         return form && setComponentProperty(form, parts.mid(1), value, recurse);
     }
 
-    if (parts.size() == 2 &&
-        (first.compare(u"Items", Qt::CaseInsensitive) == 0 ||
-         first.compare(u"Lines", Qt::CaseInsensitive) == 0)) {
+    if (parts.size() == 2 && (first.compare(u"Items", Qt::CaseInsensitive) == 0 ||
+                              first.compare(u"Lines", Qt::CaseInsensitive) == 0)) {
         if (setListItem(object, first, parts[1], value))
             return true;
     } else if (parts.size() == 1 && setTextProperty(object, first, value)) {
@@ -172,8 +171,8 @@ bool FormTranslator::setListItem(QObject* object, const QString& listName, const
     if (n < 0)
         return false;
     const bool items = listName.compare(u"Items", Qt::CaseInsensitive) == 0;
-    const QString key = (items ? QStringLiteral("items/") : QStringLiteral("lines/")) +
-                        QString::number(n);
+    const QString key =
+        (items ? QStringLiteral("items/") : QStringLiteral("lines/")) + QString::number(n);
     if (items) {
         if (auto* combo = qobject_cast<QComboBox*>(object)) {
             if (n >= combo->count())

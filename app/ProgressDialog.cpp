@@ -13,8 +13,14 @@ TfrmProgress::TfrmProgress(QWidget* parent)
 
 TfrmProgress::~TfrmProgress() = default;
 
-void TfrmProgress::setOverall(const QString& text) { ui->lbOverall->setText(text); }
-void TfrmProgress::setPosition(int percent) { ui->ProgressBar->setValue(qBound(0, percent, 100)); }
-int TfrmProgress::position() const { return ui->ProgressBar->value(); }
+void TfrmProgress::setOverall(const QString& text) {
+    ui->lbOverall->setText(text);
+}
+void TfrmProgress::setPosition(int percent) {
+    ui->ProgressBar->setValue(qBound(0, percent, 100));
+}
+int TfrmProgress::position() const {
+    return ui->ProgressBar->value();
+}
 
 } // namespace app

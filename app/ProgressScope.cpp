@@ -6,7 +6,9 @@
 
 namespace app {
 
-void pumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void pumpMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 ProgressScope::ProgressScope(BusyState& busy, TfrmProgress& window, const QString& caption,
                              const QString& label)
@@ -25,6 +27,8 @@ ProgressScope::~ProgressScope() {
     pumpMessages();
 }
 
-bool ProgressScope::cancelled() const { return window_.Cancelled; }
+bool ProgressScope::cancelled() const {
+    return window_.Cancelled;
+}
 
 } // namespace app

@@ -1,13 +1,85 @@
+#include "app/AboutDialog.h"
+#include "app/ApplicationForms.h"
+#include "app/FormTranslator.h"
+#include "app/Localization.h"
+#include "app/MainWindow.h"
+#include "app/PreviewPane.h"
+#include "app/ProductInfo.h"
+#include "app/ProgressDialog.h"
+#include "app/SearchProgressDialog.h"
+#include "app/TerminationWatcher.h"
+
 #include "model/Errors.h"
 #include "model/Globals.h"
 #include "platform/QtPrompts.h"
+#include "platform/ShellOpen.h"
 #include "platform/SingleInstance.h"
+#include "platform/UserStore.h"
 
 #include <QApplication>
-#include <QMainWindow>
+
+namespace {
+
+// Puts the process-wide prompts back however main ends.
+struct PromptsInstalled {
+    explicit PromptsInstalled(platform::Prompts* prompts) { platform::setPrompts(prompts); }
+    ~PromptsInstalled() { platform::setPrompts(nullptr); }
+};
+
+int run(QApplication& app) {
+    // Only one instance works on the per-user folders; a second one ends at once, quietly,
+    // and leaves the running instance's working folders alone.
+    platform::SingleInstance instance(app::ProductInfo::mutexName());
+    if (!instance.tryAcquire())
+        return 0;
+    struct FolderCleanup {
+        platform::SingleInstance& lock;
+        // The working folders are cleared before the lock is released, so a new instance
+        // can never start filling them while this one still deletes.
+        ~FolderCleanup() {
+            model::FinishFolders(lock.isOwner());
+            lock.release();
+        }
+    } cleanup{instance};
+    // Whatever a crashed run left in the working folders belongs to no album now.
+    model::ClearWorkingFolders();
+
+    app::ApplicationForms forms;
+    forms.Title = app::ProductInfo::title();
+    // The task-bar caption has no window of its own here: it names the application.
+    QCoreApplication::setApplicationName(app::ProductInfo::productName());
+    QCoreApplication::setApplicationVersion(app::ProductInfo::version());
+
+    app::FormTranslator translator(forms);
+    platform::UserStore userStore;
+
+    // The forms, in their fixed order; the main window first.
+    app::MainWindowContext context;
+    context.forms = &forms;
+    context.translator = &translator;
+    context.userStore = &userStore;
+    app::TfrmMain frmMain(std::move(context));
+    frmMain.setObjectName(QStringLiteral("frmMain"));
+    frmMain.OpenHelp = [](const QString& target) { platform::shellOpen(target); };
+    forms.add(&frmMain);
+    auto* frmProgress = new app::TfrmProgress(&frmMain);
+    forms.add(frmProgress);
+    auto* frmSearchProgress = new app::TfrmSearchProgress(&frmMain);
+    forms.add(frmSearchProgress);
+    auto* frmAbout = new app::TfrmAbout(&frmMain);
+    frmAbout->OpenLink = [](const QString& link) { platform::shellOpen(link); };
+    forms.add(frmAbout);
+
+    app::TerminationWatcher watcher([&frmMain] { frmMain.close(); });
+    frmMain.show();
+    return app.exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    // The folders come first: everything after relies on them.
+    // Module initialisations: the localisation engine, then the folders.
+    app::Localization();
     QString folderError;
     try {
         model::InitFolders();
@@ -15,35 +87,15 @@ int main(int argc, char* argv[]) {
         folderError = e.message();
     }
 
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     platform::QtPrompts prompts;
-    platform::setPrompts(&prompts);
+    PromptsInstalled installed(&prompts);
     if (!folderError.isEmpty()) {
-        platform::prompts().message(platform::PromptKind::Error, "Fotrenza",
-                                    folderError.toStdString(), {platform::PromptButton::Ok},
-                                    platform::PromptButton::Ok);
-        platform::setPrompts(nullptr);
+        platform::prompts().message(
+            platform::PromptKind::Error, app::ProductInfo::title().toStdString(),
+            folderError.toStdString(), {platform::PromptButton::Ok}, platform::PromptButton::Ok);
         return 1;
     }
-
-    // A second instance ends at once and leaves the running one's working folders alone.
-    platform::SingleInstance instance(
-        QStringLiteral("brimlogallery+{F8113DD6-75E5-4077-BFBE-3D1FEC9EA709}"));
-    if (!instance.tryAcquire()) {
-        platform::setPrompts(nullptr);
-        return 0;
-    }
-    // Whatever a crashed run left in the working folders belongs to no album now.
-    model::ClearWorkingFolders();
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Fotrenza"));
-    window.resize(1024, 700);
-    window.show();
-    const int result = app.exec();
-
-    model::FinishFolders(instance.isOwner());
-    instance.release();
-    platform::setPrompts(nullptr);
-    return result;
+    return run(app);
 }

@@ -45,8 +45,10 @@ TEST(ActionState, AlbumWideActionsFollowTheNodeCountAndModifiedFlag) {
         int nodes;
         bool modified;
         bool close, save, expand;
-    } cases[] = {{1, false, true, false, false}, {2, false, true, false, true},
-                 {1, true, true, true, false}, {0, true, false, true, false}};
+    } cases[] = {{1, false, true, false, false},
+                 {2, false, true, false, true},
+                 {1, true, true, true, false},
+                 {0, true, false, true, false}};
     for (const Case& c : cases) {
         ActionInputs in;
         in.nodeCount = c.nodes;
@@ -127,8 +129,8 @@ TEST(ActionState, SiblingGalleryButtonFollowsTheParentLevelLimit) {
             in.levels[1] = {"Event", "", 9};
         in.selected = node(c.kind, c.depth);
         in.selected->siblingParentGalleries = c.galleries;
-        SCOPED_TRACE(testing::Message() << int(c.kind) << " " << c.galleries << " " << c.qLevel
-                                        << c.nextLevel);
+        SCOPED_TRACE(testing::Message()
+                     << int(c.kind) << " " << c.galleries << " " << c.qLevel << c.nextLevel);
         EXPECT_EQ(ComputeActionState(in).siblingGallery, c.enabled);
     }
 }

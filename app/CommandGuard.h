@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace app {
+
+// Runs one command or handler so that no exception leaves it: an error is shown the way the
+// application's default handler shows it (an error box with OK and the error's text). The
+// busy sections of the command have ended by then, since they unwind first.
+// Returns false when an exception was caught.
+bool guarded(const std::function<void()>& command);
+
+// The error box of the default handler.
+void showError(const QString& text);
+
+} // namespace app

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QUrl>
+
+#include <memory>
+
+class QWidget;
+
+namespace app {
+
+// Where the album preview is shown: the embedded browser, or in tests a pane that only
+// records what it was asked to load.
+class PreviewPane {
+public:
+    virtual ~PreviewPane() = default;
+    virtual QWidget* widget() = 0;
+    virtual void navigate(const QUrl& url) = 0;
+    virtual QUrl url() const = 0;
+
+    // The embedded browser, or the recording pane when FZ_PREVIEW_PANE=record is set (for
+    // runs without a graphics stack).
+    static std::unique_ptr<PreviewPane> create(QWidget* parent);
+};
+
+} // namespace app

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/PreviewPane.h"
+
+class QWebEngineView;
+
+namespace app {
+
+// The album preview in the embedded web browser.
+class WebPreviewPane : public PreviewPane {
+public:
+    explicit WebPreviewPane(QWidget* parent);
+    QWidget* widget() override;
+    void navigate(const QUrl& url) override;
+    QUrl url() const override;
+
+private:
+    QWebEngineView* view_; // owned by its parent widget
+};
+
+} // namespace app
