@@ -1,6 +1,7 @@
 #include "zip/ZABaseArchiver.h"
 
 #include "zip/CompressionMode.h"
+#include "zip/Crc32.h"
 #include "zip/DirManager.h"
 #include "zip/FileStream.h"
 #include "zip/ItemCodec.h"
@@ -9,7 +10,9 @@
 #include "zip/ZAExcept.h"
 #include "zip/ZAFormat.h"
 #include "zip/ZAGlobalLock.h"
+#include "zip/ZAStrFunc.h"
 
+#include "platform/sys/CodePage437.h"
 #include "platform/sys/Prompts.h"
 
 #include <algorithm>
@@ -212,6 +215,7 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
             if (!directory_->FindEndRecord() && !tolerateDamaged_)
                 fail(48);
             directory_->ReadDirectory();
+            applyUnicodePathFields();
         }
     } catch (...) {
         directory_.reset();
@@ -223,6 +227,38 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
     active_ = true;
     if (AfterOpen)
         AfterOpen(*this);
+}
+
+// Archivers on systems with UTF-8 file names store the name's bytes without flag bit 11 and
+// add its UTF-8 form in an extra field (id 0x7075: version 1, the CRC-32 of the stored name,
+// the name). Where that field matches the stored name it gives the real name.
+void TZABaseArchiver::applyUnicodePathFields() {
+    TZADirArray& working = directory_->Working();
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        const TDirItem& item = working.At(i);
+        if (item.Flags & kFlagUtf8)
+            continue;
+        for (const TZAExtraBlock& block : item.ExtraBlocks) {
+            if (block.Id != 0x7075 || block.Data.size() < 6 || block.Data[0] != 1)
+                continue;
+            std::string stored;
+            if (!Options.OEMFileNames)
+                stored = item.Name;
+            else if (!platform::cp437FromUtf8(item.Name, stored))
+                break;
+            const uint32_t crc = uint32_t(block.Data[1]) | uint32_t(block.Data[2]) << 8 |
+                                 uint32_t(block.Data[3]) << 16 | uint32_t(block.Data[4]) << 24;
+            const std::string name(block.Data.begin() + 5, block.Data.end());
+            if (crc != Crc32Of(stored.data(), int64_t(stored.size())) || !ZAIsValidUtf8(name) ||
+                name.empty() || name.find('\0') != std::string::npos)
+                break;
+            int32_t other = -1;
+            if (working.FindByName(name, other))
+                break;
+            working.RenameItem(i, name);
+            break;
+        }
+    }
 }
 
 void TZABaseArchiver::CloseArchive() noexcept {

@@ -183,6 +183,7 @@ private:
     // --- Opening and closing. ---
     void openMode(uint16_t mode);
     void internalOpen(Stream* callerStream);
+    void applyUnicodePathFields();
     // Commits a pending update and closes; flush also pushes the file to the device.
     void commitAndClose(bool swallow, bool flush);
     void beginUpdate();
@@ -253,6 +254,8 @@ private:
     int compressionMode_ = 1;
     TZACompressionLevel compressionLevel_ = TZACompressionLevel::clFastest;
     std::string workingBase_;
+    std::string lastFolder_;            // the folder extraction created last
+    bool destinationRemovable_ = false; // extraction flushes each file to a removable device
     int filesDone_ = 0;
     int fileCount_ = 0;
     TZAProcessOperation currentOp_ = TZAProcessOperation::poAdd;

@@ -70,6 +70,15 @@ uint32_t diskAttributes(const platform::FileAttributes& a) {
     return platform::dosAttributes(a);
 }
 
+mode_t newFileMode() {
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
+}
+
 uint32_t dosStamp(int64_t unixTime) {
     return TZADosDateTime::FromUnix(unixTime).Packed();
 }
@@ -484,6 +493,10 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         fileCount_ += working.At(i).Selected ? 1 : 0;
 
     const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
+    lastFolder_.clear();
+    const std::string destination = destinationFolder();
+    destinationRemovable_ = op == TZAProcessOperation::poExtract && Options.FlushBuffers &&
+                            TZAPathRules::IsRemovable(destination);
     if (perFile) {
         bool cancel = false;
         DoOnOverallProgress(0.0, op, TZAProgressPhase::ppStart, cancel);
@@ -506,7 +519,6 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
             ++i;
             continue;
         }
-        const std::string destination = destinationFolder();
         bool deleted = false;
         try {
             skip_ = false;
@@ -621,10 +633,12 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         rel = filePartOf(rel);
     }
     const std::string folderPart = folder ? rel : folderOf(rel);
-    if (Options.CreateDirs || !folderPart.empty()) {
+    const std::string wanted = destFolder + folderPart;
+    if ((Options.CreateDirs || !folderPart.empty()) && wanted != lastFolder_) {
         if (!TZAExtractPath::CreateFolders(destFolder,
                                            TZAPathRules::ExcludeTrailingSlash(folderPart)))
-            fail(20, destFolder + folderPart);
+            fail(20, wanted);
+        lastFolder_ = wanted;
     }
     if (folder || rel.empty())
         return;
@@ -678,7 +692,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         };
         result =
             codec().ExtractItemToStream(*directory_, index, *out, Password, ExtractCorruptedFiles);
-        if (Options.FlushBuffers && TZAPathRules::IsRemovable(target) && !out->Flush())
+        if (Options.FlushBuffers && destinationRemovable_ && !out->Flush())
             fail(46);
     } catch (...) {
         out.reset();
@@ -694,13 +708,17 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         ::unlink(temp.c_str());
         return;
     }
+    // The temporary file was made private; the member gets the usual mode of a new file,
+    // without write permission when it was stored read-only.
+    mode_t mode = newFileMode();
+    if (Options.SetAttributes && (attrs & faReadOnly))
+        mode &= ~mode_t(0222);
+    ::chmod(temp.c_str(), mode);
     platform::setModificationTime(temp, TZADosDateTime{entry.Date, entry.Time}.ToUnix());
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         fail(19, target);
     }
-    if (Options.SetAttributes)
-        platform::applyDosAttributes(target, uint8_t(attrs & 0xFF));
 }
 
 void TZABaseArchiver::testItem(int32_t index) {

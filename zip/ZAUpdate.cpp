@@ -262,6 +262,10 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         const std::string stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
         if (stored.size() > size_t(kMaxFieldLength))
             fail(61, item.Name);
+        // A UTF-8 name is not in the OEM code page: the entry says so by the version of the
+        // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
+        if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
+            item.VersionMadeBy = kVersionAnsi;
         item.NameLength = uint16_t(stored.size());
 
         TZALocalHeader header = TZALocalHeader::FromItem(item, stored, zip64Field);

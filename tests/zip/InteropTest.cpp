@@ -1,0 +1,275 @@
+// Archives written by us pass the other tools' tests, and archives written by them unpack with
+// us to the very same bytes. Driven through the albumzip command-line tool.
+
+#include "ArchiverTestSupport.h"
+
+#include "platform/sys/CodePage437.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+using namespace archtest;
+
+namespace {
+
+const std::string kAlbumzip = FZ_ALBUMZIP;
+
+bool HaveAllTools() {
+    return HaveTool("zip") && HaveTool("unzip") && HaveTool("7z");
+}
+
+// Nested folders, empty files, an empty folder, blanks, accents and CJK characters.
+std::set<std::string> MakeMixedTree(const std::string& root) {
+    WriteFile(root + "/a b/c d.txt", TextData(5000, 1));
+    WriteFile(root + "/a b/empty.txt", "");
+    WriteFile(root + "/caf\xc3\xa9/\xc3\xa9t\xc3\xa9 na\xc3\xafve.jpg", RandomData(70000, 2));
+    WriteFile(root + "/\xe6\x97\xa5\xe6\x9c\xac/\xe5\x86\x99\xe7\x9c\x9f 1.jpg",
+              RandomData(3000, 3));
+    WriteFile(root + "/top.txt", TextData(1 << 20, 4));
+    WriteFile(root + "/zero", "");
+    fs::create_directories(root + "/nothing here");
+    std::set<std::string> names;
+    for (const auto& [name, data] : Snapshot(root))
+        names.insert(name);
+    return names;
+}
+
+std::set<std::string> Lines(const std::string& text) {
+    std::set<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty())
+            out.insert(line);
+    return out;
+}
+
+std::set<std::string> PythonNames(const std::string& zipFile) {
+    return Lines(Shell(std::string(kPython) +
+                       " -c 'import sys,zipfile;print(\"\\n\".join(zipfile.ZipFile(sys.argv[1])"
+                       ".namelist()))' " +
+                       Quote(zipFile))
+                     .Output);
+}
+
+void ExpectSevenZipOk(const std::string& command) {
+    const CommandResult r = Shell(command);
+    EXPECT_EQ(r.ExitCode, 0) << r.Output;
+    EXPECT_NE(r.Output.find("Everything is Ok"), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("WARNING"), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("ERROR"), std::string::npos) << r.Output;
+}
+
+std::string PythonTest(const std::string& zipFile, const std::string& password = {}) {
+    std::string script = "import sys,zipfile\nz=zipfile.ZipFile(sys.argv[1])\n";
+    if (!password.empty())
+        script += "z.setpassword(sys.argv[2].encode())\n";
+    script += "print(z.testzip())\n";
+    return Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(zipFile) + " " +
+                 Quote(password))
+        .Output;
+}
+
+// Names the Linux builds of unzip and 7z show as stored: plain ASCII, and names that do not
+// fit code page 437 (stored as UTF-8). Both tools turn other code page 437 names into
+// Latin-1 or replacement characters, whoever wrote the archive.
+std::set<std::string> ShownAsStored(const std::set<std::string>& names, bool dropSlash) {
+    std::set<std::string> out;
+    for (std::string name : names) {
+        const bool ascii = std::all_of(name.begin(), name.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        std::string oem;
+        if (!ascii && platform::cp437FromUtf8(name, oem))
+            continue;
+        if (dropSlash && name.back() == '/')
+            name.pop_back();
+        out.insert(name);
+    }
+    return out;
+}
+
+std::set<std::string> SevenZipPaths(const std::string& zipFile) {
+    std::set<std::string> paths;
+    std::istringstream in(Shell("7z l -slt " + Quote(zipFile)).Output);
+    bool listing = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("----------", 0) == 0)
+            listing = true;
+        else if (listing && line.rfind("Path = ", 0) == 0)
+            paths.insert(line.substr(7));
+    }
+    return paths;
+}
+
+std::map<std::string, std::string> FilesOnly(const std::map<std::string, std::string>& all) {
+    std::map<std::string, std::string> files;
+    for (const auto& [name, data] : all)
+        if (name.back() != '/')
+            files[name] = data;
+    return files;
+}
+
+} // namespace
+
+TEST(InteropTest, PackedByUsPassesEveryTool) {
+    if (!HaveAllTools())
+        GTEST_SKIP() << "zip, unzip or 7z is not installed";
+    ScratchDir dir;
+    const std::set<std::string> names = MakeMixedTree(dir / "src");
+    const std::string zipFile = dir / "ours.zip";
+    ASSERT_EQ(
+        Shell(Quote(kAlbumzip) + " pack " + Quote(dir / "src") + " " + Quote(zipFile)).ExitCode, 0);
+    const CommandResult unzipTest = Shell("unzip -t " + Quote(zipFile));
+    EXPECT_EQ(unzipTest.ExitCode, 0) << unzipTest.Output;
+    ExpectSevenZipOk("7z t " + Quote(zipFile));
+    EXPECT_EQ(PythonTest(zipFile), "None\n");
+    EXPECT_EQ(PythonNames(zipFile), names);
+    const std::set<std::string> unzipNames = Lines(Shell("unzip -Z1 " + Quote(zipFile)).Output);
+    const std::set<std::string> sevenNames = SevenZipPaths(zipFile);
+    EXPECT_EQ(unzipNames.size(), names.size());
+    EXPECT_EQ(sevenNames.size(), names.size());
+    for (const std::string& name : ShownAsStored(names, false))
+        EXPECT_EQ(unzipNames.count(name), 1u) << name;
+    for (const std::string& name : ShownAsStored(names, true))
+        EXPECT_EQ(sevenNames.count(name), 1u) << name;
+
+    // The same folder with traditional encryption.
+    const std::string secret = dir / "secret.zip";
+    ASSERT_EQ(Shell(Quote(kAlbumzip) + " pack --password s3cret " + Quote(dir / "src") + " " +
+                    Quote(secret))
+                  .ExitCode,
+              0);
+    EXPECT_EQ(Shell("unzip -P s3cret -tq " + Quote(secret)).ExitCode, 0);
+    EXPECT_NE(Shell("unzip -P wrong -tq " + Quote(secret)).ExitCode, 0);
+    ExpectSevenZipOk("7z t -ps3cret " + Quote(secret));
+    EXPECT_NE(Shell("7z t -pwrong " + Quote(secret)).Output.find("Wrong password"),
+              std::string::npos);
+    EXPECT_EQ(PythonTest(secret, "s3cret"), "None\n");
+    EXPECT_NE(PythonTest(secret, "wrong"), "None\n");
+
+    // And we read both back.
+    ASSERT_EQ(Shell(Quote(kAlbumzip) + " unpack --password s3cret " + Quote(secret) + " " +
+                    Quote(dir / "back"))
+                  .ExitCode,
+              0);
+    EXPECT_TRUE(Snapshot(dir / "back") == Snapshot(dir / "src"));
+    const CommandResult wrong = Shell(Quote(kAlbumzip) + " unpack --password wrong " +
+                                      Quote(secret) + " " + Quote(dir / "wrong"));
+    EXPECT_EQ(wrong.ExitCode, 1);
+}
+
+TEST(InteropTest, ArchivesOfOtherToolsUnpackToTheSameBytes) {
+    if (!HaveAllTools())
+        GTEST_SKIP() << "zip, unzip or 7z is not installed";
+    ScratchDir dir;
+    MakeMixedTree(dir / "src");
+    const auto source = FilesOnly(Snapshot(dir / "src"));
+    // Info-ZIP zip stores the bytes of a name without saying how they are encoded, so its
+    // archives get names in plain ASCII here.
+    WriteFile(dir / "ascii/a b/c d.txt", TextData(5000, 1));
+    WriteFile(dir / "ascii/a b/empty.txt", "");
+    WriteFile(dir / "ascii/pictures/photo 1.jpg", RandomData(70000, 2));
+    WriteFile(dir / "ascii/top.txt", TextData(1 << 20, 4));
+    const auto ascii = FilesOnly(Snapshot(dir / "ascii"));
+    const std::string in = "cd " + Quote(dir / "src") + " && ";
+    const std::string inAscii = "cd " + Quote(dir / "ascii") + " && ";
+    struct Case {
+        std::string name;
+        std::string command;
+        std::string password;
+    };
+    const std::vector<Case> cases = {
+        {"zip-r", inAscii + "zip -q -r ../zip-r.zip .", ""},
+        {"zip-P", inAscii + "zip -q -r -P pa55 ../zip-P.zip .", "pa55"},
+        {"zip-fz", inAscii + "zip -q -r -fz ../zip-fz.zip .", ""},
+        {"zip-pipe", inAscii + "zip -q -r - . | cat > ../zip-pipe.zip", ""},
+        {"7z-deflate", in + "7z a -tzip -mm=Deflate ../7z-deflate.zip . >/dev/null", ""},
+        {"7z-store", in + "7z a -tzip -mx=0 ../7z-store.zip . >/dev/null", ""},
+        {"python-deflate",
+         in + kPython +
+             " -c 'import os,zipfile\nz=zipfile.ZipFile(\"../python-deflate.zip\",\"w\","
+             "zipfile.ZIP_DEFLATED)\nfor d,_,fs in os.walk(\".\"):\n for f in fs: "
+             "z.write(os.path.join(d,f))'",
+         ""},
+        {"python-store",
+         in + kPython +
+             " -c 'import os,zipfile\nz=zipfile.ZipFile(\"../python-store.zip\",\"w\")\n"
+             "for d,_,fs in os.walk(\".\"):\n for f in fs: z.write(os.path.join(d,f))'",
+         ""},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(Shell(c.command).ExitCode, 0) << c.name;
+        const std::string out = dir / ("out-" + c.name);
+        const std::string password = c.password.empty() ? "" : " --password " + c.password;
+        const CommandResult r = Shell(Quote(kAlbumzip) + " unpack" + password + " " +
+                                      Quote(dir / (c.name + ".zip")) + " " + Quote(out));
+        EXPECT_EQ(r.ExitCode, 0) << c.name << ": " << r.Output;
+        const auto unpacked = FilesOnly(Snapshot(out));
+        const bool infoZip = c.name.rfind("zip-", 0) == 0;
+        EXPECT_TRUE(unpacked == (infoZip ? ascii : source))
+            << c.name << ": " << Shell("ls -R " + Quote(out)).Output;
+    }
+
+    // One member to standard output, and a mask.
+    const CommandResult cat =
+        Shell(Quote(kAlbumzip) + " cat " + Quote(dir / "zip-r.zip") + " " + Quote("a b/c d.txt"));
+    EXPECT_EQ(cat.ExitCode, 0);
+    EXPECT_TRUE(cat.Output == ReadFile(dir / "ascii/a b/c d.txt"));
+    ASSERT_EQ(Shell(Quote(kAlbumzip) + " extract " + Quote(dir / "7z-store.zip") + " " +
+                    Quote(dir / "masked") + " " + Quote("caf\xc3\xa9\\*.*"))
+                  .ExitCode,
+              0);
+    EXPECT_TRUE(FilesOnly(Snapshot(dir / "masked")) ==
+                (std::map<std::string, std::string>{
+                    {"caf\xc3\xa9/\xc3\xa9t\xc3\xa9 na\xc3\xafve.jpg",
+                     ReadFile(dir / "src/caf\xc3\xa9/\xc3\xa9t\xc3\xa9 na\xc3\xafve.jpg")}}));
+    const CommandResult missing =
+        Shell(Quote(kAlbumzip) + " cat " + Quote(dir / "zip-r.zip") + " nope.txt");
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Output.find("nope.txt"), std::string::npos);
+}
+
+TEST(InteropTest, MoreThan65535Entries) {
+    ScratchDir dir;
+    const std::string zipFile = dir / "many.zip";
+    const std::string script = "import sys,zipfile\n"
+                               "z=zipfile.ZipFile(sys.argv[1],'w')\n"
+                               "for i in range(65600): z.writestr('d%03d/f%05d' % (i//1000, i),"
+                               " str(i))\n"
+                               "z.close()\n";
+    ASSERT_EQ(Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(zipFile)).ExitCode,
+              0);
+    // The whole directory is read; one folder of it is unpacked, and the last member.
+    const CommandResult r = Shell(Quote(kAlbumzip) + " extract " + Quote(zipFile) + " " +
+                                  Quote(dir / "out") + " " + Quote("d065\\*.*"));
+    ASSERT_EQ(r.ExitCode, 0) << r.Output;
+    size_t count = 0;
+    bool same = true;
+    for (const auto& e : fs::directory_iterator(dir / "out/d065")) {
+        ++count;
+        same = same && ReadFile(e.path().string()) ==
+                           std::to_string(std::stoi(e.path().filename().string().substr(1)));
+    }
+    EXPECT_EQ(count, 600u);
+    EXPECT_TRUE(same);
+    EXPECT_EQ(Shell(Quote(kAlbumzip) + " cat " + Quote(zipFile) + " d000/f00007").Output, "7");
+    EXPECT_FALSE(fs::exists(dir / "out/d000"));
+}
+
+TEST(InteropTest, FailuresExitWithTheEnginesMessage) {
+    ScratchDir dir;
+    const CommandResult usage = Shell(Quote(kAlbumzip) + " frobnicate");
+    EXPECT_EQ(usage.ExitCode, 2);
+    const CommandResult missing =
+        Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / "none.zip") + " " + Quote(dir / "o"));
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Output.find("Native error: 00012"), std::string::npos) << missing.Output;
+    EXPECT_FALSE(fs::exists(dir / "none.zip"));
+    WriteFile(dir / "junk.zip", "this is not an archive at all");
+    const CommandResult junk =
+        Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / "junk.zip") + " " + Quote(dir / "o"));
+    EXPECT_EQ(junk.ExitCode, 1);
+    EXPECT_NE(junk.Output.find("albumzip: "), std::string::npos);
+}
