@@ -113,7 +113,7 @@ std::map<std::string, std::string> FilesOnly(const std::map<std::string, std::st
 
 } // namespace
 
-TEST(InteropTest, PackedByUsPassesEveryTool) {
+TEST(AlbumzipInteropTest, PackedByUsPassesEveryTool) {
     if (!HaveAllTools())
         GTEST_SKIP() << "zip, unzip or 7z is not installed";
     ScratchDir dir;
@@ -160,7 +160,7 @@ TEST(InteropTest, PackedByUsPassesEveryTool) {
     EXPECT_EQ(wrong.ExitCode, 1);
 }
 
-TEST(InteropTest, ArchivesOfOtherToolsUnpackToTheSameBytes) {
+TEST(AlbumzipInteropTest, ArchivesOfOtherToolsUnpackToTheSameBytes) {
     if (!HaveAllTools())
         GTEST_SKIP() << "zip, unzip or 7z is not installed";
     ScratchDir dir;
@@ -231,7 +231,7 @@ TEST(InteropTest, ArchivesOfOtherToolsUnpackToTheSameBytes) {
     EXPECT_NE(missing.Output.find("nope.txt"), std::string::npos);
 }
 
-TEST(InteropTest, MoreThan65535Entries) {
+TEST(AlbumzipInteropTest, MoreThan65535Entries) {
     ScratchDir dir;
     const std::string zipFile = dir / "many.zip";
     const std::string script = "import sys,zipfile\n"
@@ -258,7 +258,7 @@ TEST(InteropTest, MoreThan65535Entries) {
     EXPECT_FALSE(fs::exists(dir / "out/d000"));
 }
 
-TEST(InteropTest, FailuresExitWithTheEnginesMessage) {
+TEST(AlbumzipInteropTest, FailuresExitWithTheEnginesMessage) {
     ScratchDir dir;
     const CommandResult usage = Shell(Quote(kAlbumzip) + " frobnicate");
     EXPECT_EQ(usage.ExitCode, 2);
