@@ -364,15 +364,20 @@ void TZADirManager::WriteDirectory() {
             throw EZAException(61, settings_.ComponentName, {item.Name});
         if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
             item.Comment.resize(kMaxFieldLength);
-        const std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
+        std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
+        if (extra.size() > static_cast<size_t>(kMaxFieldLength)) {
+            // Kept blocks that no longer fit beside the Zip64 block are dropped whole.
+            item.ExtraBlocks.clear();
+            extra = TZAExtraField::CentralExtraField(item);
+        }
         item.NameLength = static_cast<uint16_t>(stored.size());
-        item.ExtraLength = static_cast<uint16_t>(std::min<size_t>(extra.size(), kMaxFieldLength));
+        item.ExtraLength = static_cast<uint16_t>(extra.size());
         item.CommentLength = static_cast<uint16_t>(item.Comment.size());
         uint8_t fixed[kCentralHeaderSize];
         item.EncodeFixed(fixed);
         block.insert(block.end(), fixed, fixed + kCentralHeaderSize);
         block.insert(block.end(), stored.begin(), stored.end());
-        block.insert(block.end(), extra.begin(), extra.begin() + item.ExtraLength);
+        block.insert(block.end(), extra.begin(), extra.end());
         block.insert(block.end(), item.Comment.begin(), item.Comment.end());
         if (block.size() >= kWriteBlock)
             flush();
