@@ -28,7 +28,8 @@ inline bool copyTree(const QString& from, const QString& to) {
     if (!source.exists())
         return false;
     QDir().mkpath(to);
-    for (const QFileInfo& info : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& info :
+         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString target = to + u'/' + info.fileName();
         if (info.isDir()) {
             if (!copyTree(info.filePath(), target))
@@ -50,7 +51,9 @@ inline void writeText(const QString& path, const QByteArray& text) {
 template <class T = QAction> T* child(QObject& parent, const char* name) {
     return parent.findChild<T*>(QString::fromLatin1(name));
 }
-inline QAction* action(QObject& window, const char* name) { return child<QAction>(window, name); }
+inline QAction* action(QObject& window, const char* name) {
+    return child<QAction>(window, name);
+}
 
 // A program folder with the shipped languages and templates, the page template and the two
 // pictures of "Files/", plus per-user folders; everything inside one temporary folder.
@@ -73,7 +76,8 @@ public:
         QImage galleryThumb(40, 30, QImage::Format_RGB32);
         galleryThumb.fill(QColor(240, 196, 90));
         galleryThumb.save(program + "Files/gallery_thumb.bmp", "BMP");
-        model::Folders() = model::FolderLayout::compute(program, root + QStringLiteral("/xdg_data_home"));
+        model::Folders() =
+            model::FolderLayout::compute(program, root + QStringLiteral("/xdg_data_home"));
         QDir().mkpath(model::Folders().PreviewFolder);
         QDir().mkpath(model::Folders().ThumbsFolder);
         store = std::make_unique<platform::UserStore>(

@@ -46,9 +46,8 @@ struct WizardForm {
 };
 
 void load(const QString& folder, const QByteArray& body) {
-    apptest::writeText(folder + "/Language.xml",
-                       "<Localization Language='t'><Application>" + body +
-                           "</Application></Localization>");
+    apptest::writeText(folder + "/Language.xml", "<Localization Language='t'><Application>" + body +
+                                                     "</Application></Localization>");
     QVERIFY(Localization().LoadLanguage(folder + "/Language.xml"));
 }
 
@@ -85,15 +84,16 @@ private slots:
         translator.TranslateApplication(Localization());
         QCOMPARE(w.btCreate->text(), QString("C&reate..."));
 
-        load(dir.path(), "<frmStartupWizard><btCreate><caption><![CDATA[Erstellen]]></caption>"
-                         "<Name><![CDATA[renamed]]></Name><Enabled><![CDATA[False]]></Enabled>"
-                         "</btCreate><Caption><![CDATA[Assistent]]></Caption>"
-                         "<cbOpenRecent><Items><String2><![CDATA[zwei]]></String2>"
-                         "<String7><![CDATA[out of range]]></String7></Items></cbOpenRecent>"
-                         "<tsFirst><Caption><![CDATA[Erste]]></Caption></tsFirst>"
-                         "<OpenDialog><Filter><![CDATA[ZIP-Dateien|*.zip]]></Filter></OpenDialog>"
-                         "<acOpen><Caption><![CDATA[&Öffnen]]></Caption><Hint><![CDATA[Tipp]]></Hint>"
-                         "</acOpen></frmStartupWizard>");
+        load(dir.path(),
+             "<frmStartupWizard><btCreate><caption><![CDATA[Erstellen]]></caption>"
+             "<Name><![CDATA[renamed]]></Name><Enabled><![CDATA[False]]></Enabled>"
+             "</btCreate><Caption><![CDATA[Assistent]]></Caption>"
+             "<cbOpenRecent><Items><String2><![CDATA[zwei]]></String2>"
+             "<String7><![CDATA[out of range]]></String7></Items></cbOpenRecent>"
+             "<tsFirst><Caption><![CDATA[Erste]]></Caption></tsFirst>"
+             "<OpenDialog><Filter><![CDATA[ZIP-Dateien|*.zip]]></Filter></OpenDialog>"
+             "<acOpen><Caption><![CDATA[&Öffnen]]></Caption><Hint><![CDATA[Tipp]]></Hint>"
+             "</acOpen></frmStartupWizard>");
         translator.TranslateApplication(Localization());
         QCOMPARE(w.btCreate->text(), QString("Erstellen"));
         QCOMPARE(w.btCreate->objectName(), QString("btCreate"));

@@ -23,7 +23,8 @@ private slots:
         auto main = env.makeMainWindow();
         TfrmProgress window(main.get());
         {
-            ProgressScope scope(main->busyState(), window, "Saving Album", "Saving album \"a\" ...");
+            ProgressScope scope(main->busyState(), window, "Saving Album",
+                                "Saving album \"a\" ...");
             QVERIFY(window.isVisible());
             QCOMPARE(window.windowModality(), Qt::ApplicationModal);
             QVERIFY(!scope.cancelled());

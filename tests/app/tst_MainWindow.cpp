@@ -1,0 +1,387 @@
+#include "AppTestSupport.h"
+
+#include "app/FilterString.h"
+#include "app/ProductInfo.h"
+
+#include "model/TreeNode.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+using namespace app;
+using model::TpaTreeNode;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TpaTreeNode* addNode(TfrmMain& w, model::TpaItemKind kind, TpaTreeNode* parent,
+                     const QString& caption) {
+    auto item = w.FAlbum.CreateItem(kind, parent);
+    if (auto* field = item->CaptionField())
+        field->Value = caption;
+    return w.FAlbum.Tree().Append(parent, std::move(item));
+}
+
+QStackedWidget* pages(TfrmMain& w) {
+    return apptest::child<QStackedWidget>(w, "nbClient");
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void withoutAlbumOnlyTheAlwaysAvailableActionsWork() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        int wizards = 0;
+        w->ShowStartupWizard = [&] { ++wizards; };
+        w->show();
+        QCoreApplication::processEvents();
+        QCOMPARE(wizards, 1);
+        QCOMPARE(w->windowTitle(), ProductInfo::title());
+        QCOMPARE(pages(*w)->currentIndex(), 0);
+        for (const char* name :
+             {"acFileNew", "acFileOpen", "acFileInstallNewAlbum", "acFileExit",
+              "acOptionsFtpSetting", "acHelpHelpContents", "acHelpContactSupport", "acHelpAbout"})
+            QVERIFY2(apptest::action(*w, name)->isEnabled(), name);
+        for (const char* name :
+             {"acFileReopen", "acFileSave", "acFileClose", "acFilePublish", "acEditAddGallery",
+              "acEditAddPhoto", "acEditImport", "acEditDelete", "acViewExpandAll"})
+            QVERIFY2(!apptest::action(*w, name)->isEnabled(), name);
+        QCOMPARE(apptest::action(*w, "acFileSave")->shortcut(), QKeySequence("Ctrl+S"));
+        QCOMPARE(apptest::action(*w, "acEditScanMyPictures")->shortcut(),
+                 QKeySequence("Ctrl+Shift+Ins"));
+        QCOMPARE(apptest::action(*w, "acFileUpdateProjectFile")->statusTip(),
+                 QString("Update Album in Project"));
+        // The language menu is built but stays hidden.
+        QCOMPARE(w->languageGroup()->actions().size(), 1);
+        QVERIFY(!apptest::child<QMenu>(*w, "miViewLanguage")->menuAction()->isVisible());
+    }
+
+    void settingsFileIsMadeWithDefaultsAndOnlyOkWritesIt() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        const QString ini = env.program + "brimlogallery.ini";
+        QVERIFY(QFileInfo(ini).isFile());
+        // Owner only: the file holds the FTP password.
+        const QFileDevice::Permissions mode = QFile::permissions(ini);
+        QVERIFY(mode.testFlag(QFileDevice::ReadOwner) && mode.testFlag(QFileDevice::WriteOwner));
+        QVERIFY(!(mode & (QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                          QFileDevice::ReadOther | QFileDevice::WriteOther)));
+        QCOMPARE(readAll(ini), QByteArray("[Settings]\r\ndefFtpHost=\r\ndefFtpUser=\r\n"
+                                          "defFtpPass=\r\ndefFtpDir=\r\n"
+                                          "defFtpTransferMode=active\r\n"));
+        QCOMPARE(w->DefFtp.TransferMode, QString("active"));
+
+        const QByteArray before = readAll(ini);
+        w->EditFtpSettings = [](FtpDefaults& v) {
+            v.Host = "changed";
+            return false; // Cancel
+        };
+        apptest::action(*w, "acOptionsFtpSetting")->trigger();
+        QCOMPARE(readAll(ini), before);
+
+        w->EditFtpSettings = [](FtpDefaults& v) {
+            v.Host = "h";
+            v.Password = "p;a=ss\"word ";
+            v.TransferMode = "passive";
+            return true;
+        };
+        apptest::action(*w, "acOptionsFtpSetting")->trigger();
+        QCOMPARE(w->DefFtp.Host, QString("h"));
+        const QByteArray after = readAll(ini);
+        QVERIFY(after.contains("defFtpHost=h\r\n"));
+        QVERIFY(after.contains("defFtpTransferMode=passive\r\n"));
+        // The next start reads back exactly what was written, awkward characters included.
+        w.reset();
+        auto again = env.makeMainWindow();
+        QCOMPARE(again->DefFtp.Password, QString("p;a=ss\"word "));
+        QCOMPARE(again->DefFtp.TransferMode, QString("passive"));
+    }
+
+    void storedLanguageIsAppliedAtFirstShow() {
+        apptest::TestEnvironment env;
+        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "de");
+        auto w = env.makeMainWindow();
+        int wizards = 0;
+        w->ShowStartupWizard = [&] { ++wizards; };
+        w->show();
+        QCoreApplication::processEvents();
+        QCOMPARE(wizards, 1);
+        QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&Neu..."));
+        QCOMPARE(apptest::child<QMenu>(*w, "miFile")->title(), QString("&Datei"));
+        QCOMPARE(FilterString::toQt(w->OpenDialog1->Filter), QString("ZIP-Dateien (*.zip)"));
+        QCOMPARE(FilterString::toQt(w->OpenPictureDialog1->Filter).split(";;").first(),
+                 QString("Bilddateien (*.jpg *.jpeg *.gif *.bmp)"));
+        auto* tabs = apptest::child<QTabWidget>(*w, "pcAlbumSettings");
+        QCOMPARE(tabs->tabText(0), QString("Albumvorschau"));
+        QVERIFY(w->languageGroup()->actions().first()->isChecked());
+        // Nouns computed by code come from the language's strings.
+        QCOMPARE(apptest::action(*w, "acEditAddGallery")->text(), QString("Galerie"));
+        QCOMPARE(w->windowTitle(), ProductInfo::title());
+
+        // Choosing the stored language again writes it again.
+        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "other");
+        w->languageGroup()->actions().first()->trigger();
+        QCOMPARE(*env.store->readString("\\Software\\Brimlo Lumivex\\Language", "Language"),
+                 QString("de"));
+        QVERIFY(env.prompts.calls().empty());
+    }
+
+    void languageWhoseFileIsGoneChangesNothing() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        QCoreApplication::processEvents();
+        QFile::remove(env.program + "Languages/de/Language.xml");
+        QAction* de = w->languageGroup()->actions().first();
+        de->trigger();
+        QVERIFY(!de->isChecked());
+        QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&New..."));
+        QVERIFY(!env.store->readString("\\Software\\Brimlo Lumivex\\Language", "Language"));
+    }
+
+    void brokenLanguageFileShowsOneErrorAndTheStartGoesOn() {
+        apptest::TestEnvironment env;
+        apptest::writeText(env.program + "Languages/de/Language.xml",
+                           "<Localization Language='de'><Strings>");
+        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "de");
+        auto w = env.makeMainWindow();
+        int wizards = 0;
+        w->ShowStartupWizard = [&] { ++wizards; };
+        w->show();
+        QCoreApplication::processEvents();
+        QCOMPARE(wizards, 1);
+        QCOMPARE(env.prompts.calls().size(), size_t(1));
+        QCOMPARE(env.prompts.calls()[0].kind, platform::PromptKind::Error);
+        QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&New..."));
+        QVERIFY(!w->languageGroup()->actions().first()->isChecked());
+        QVERIFY(!w->busyState().busy());
+        QVERIFY(w->centralWidget()->isEnabled());
+    }
+
+    void switchingLanguageUpdatesShownTextsAndBringsEnglishBack() {
+        apptest::TestEnvironment env;
+        apptest::writeText(env.program + "Languages/Languages.xml",
+                           "<Languages><Language><Id>de</Id><Display>Deutsch</Display></Language>"
+                           "<Language><Id>xx</Id><Display>Sparse</Display></Language></Languages>");
+        apptest::writeText(env.program + "Languages/xx/Language.xml",
+                           "<Localization Language='xx'><Application><frmMain><acFileOpen>"
+                           "<Caption><![CDATA[Auf]]></Caption></acFileOpen></frmMain>"
+                           "</Application></Localization>");
+        auto w = env.makeMainWindow();
+        w->show();
+        QCoreApplication::processEvents();
+        const QList<QAction*> items = w->languageGroup()->actions();
+        QCOMPARE(items.size(), 2);
+        items[0]->trigger();
+        QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&Neu..."));
+        items[1]->trigger();
+        QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&New..."));
+        QCOMPARE(apptest::action(*w, "acFileOpen")->text(), QString("Auf"));
+        QCOMPARE(w->OpenDialog1->Filter, QString("ZIP Files (*.zip)|*.zip"));
+        QVERIFY(items[1]->isChecked());
+        QVERIFY(!items[0]->isChecked());
+    }
+
+    void albumPagesNounsPreviewAndSharedTab() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        env.loadSampleAlbum(*w);
+        TpaTreeNode* root = w->FAlbum.Tree().Root();
+        QVERIFY(root);
+        auto* tree = apptest::child<QTreeView>(*w, "tvTreeView");
+        QCOMPARE(tree->model()->rowCount(), 1);
+        const QModelIndex rootIndex = tree->model()->index(0, 0);
+        QCOMPARE(rootIndex.data().toString(), QString("My Album")); // markup stripped
+        QCOMPARE(rootIndex.data(Qt::EditRole).toString(),
+                 QString("<font size=\"18\">My Album</font>"));
+
+        w->selectNode(root);
+        QCOMPARE(pages(*w)->currentIndex(), 1);
+        QCOMPARE(apptest::action(*w, "acEditAddGallery")->text(), QString("Gallery"));
+        QCOMPARE(apptest::action(*w, "acEditAddGallery")->statusTip(),
+                 QString("Add new Gallery to album"));
+        QCOMPARE(apptest::child<QToolButton>(*w, "tbEditAddSubGallery")->toolTip(),
+                 QString("Add new Gallery under My Album"));
+        QVERIFY(apptest::action(*w, "acFileClose")->isEnabled());
+        QVERIFY(!apptest::action(*w, "acEditDelete")->isEnabled());
+        QVERIFY(apptest::action(*w, "acEditAddPhoto")->isEnabled());
+
+        // The refresh is posted, then writes the page and shows it.
+        const QString index = model::Folders().PreviewFolder + "index.html";
+        QFile::remove(index);
+        QVERIFY(env.recorder->Visited.isEmpty());
+        QTRY_COMPARE(env.recorder->Visited.size(), 1);
+        QCOMPARE(env.recorder->Visited.last(), QUrl::fromLocalFile(index));
+        QVERIFY(QFileInfo(index).isFile());
+        QVERIFY(readAll(index).contains("My Album"));
+
+        // The settings tab stays chosen when another node kind is selected.
+        TpaTreeNode* gallery = root->Child(0);
+        w->selectNode(gallery);
+        QCOMPARE(pages(*w)->currentIndex(), 2);
+        apptest::child<QTabWidget>(*w, "pcGallerySettings")->setCurrentIndex(1);
+        w->selectNode(root);
+        QCOMPARE(apptest::child<QTabWidget>(*w, "pcAlbumSettings")->currentIndex(), 1);
+        QVERIFY(apptest::action(*w, "acEditDelete")->isEnabled() == false);
+
+        w->UpdateCaption("a.zip");
+        QCOMPARE(w->windowTitle(), QString("Fotrenza  [a.zip]"));
+        w->UpdateCaption("[*]");
+        QCOMPARE(w->windowTitle(), QString("Fotrenza  [[*][*]]"));
+        w->UpdateCaption();
+        QCOMPARE(w->windowTitle(), QString("Fotrenza"));
+    }
+
+    void refreshAfterTheAlbumClosedWritesNothing() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        env.loadSampleAlbum(*w);
+        w->postRefreshPreview();
+        w->FAlbum.Tree().Clear();
+        QFile::remove(model::Folders().PreviewFolder + "index.html");
+        QCoreApplication::processEvents();
+        QVERIFY(env.recorder->Visited.isEmpty());
+        QVERIFY(!QFileInfo::exists(model::Folders().PreviewFolder + "index.html"));
+    }
+
+    void galleryPageShowsChildrenWithFramedPhotos() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        env.loadSampleAlbum(*w);
+        TpaTreeNode* gallery = w->FAlbum.Tree().Root()->Child(0);
+        addNode(*w, model::ikGallery, gallery, "Sub");
+        TpaTreeNode* p1 = addNode(*w, model::ikPhoto, gallery, "One");
+        TpaTreeNode* p2 = addNode(*w, model::ikPhoto, gallery, "Two");
+        QImage picture(60, 40, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        const QString thumb = model::Folders().ThumbsFolder + "tn_one.jpg";
+        QVERIFY(picture.save(thumb, "JPEG"));
+        auto showField = [](TpaTreeNode* n) {
+            auto* item = n->Item();
+            return item->Level.Photo.ImageFields.FindById(item->Level.Photo.Show);
+        };
+        QVERIFY(showField(p1));
+        showField(p1)->Image.Thumbnail = thumb;
+        showField(p2)->Image.Thumbnail = model::Folders().ThumbsFolder + "missing.jpg";
+
+        w->selectNode(gallery);
+        auto* list = apptest::child<QListWidget>(*w, "lvGalleryPreview");
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->text(), QString("Sub"));
+        QCOMPARE(list->item(1)->text(), QString("One"));
+        QCOMPARE(list->item(2)->text(), QString("Two"));
+        auto cell = [&](int i) { return list->item(i)->icon().pixmap(150, 150).toImage(); };
+        // A 60x40 picture is drawn at its size: x = 44, y = 55; the shadow below it.
+        const QImage framed = cell(1);
+        QCOMPARE(framed.size(), QSize(150, 150));
+        QCOMPARE(QColor(framed.pixel(46, 96)), QColor(0x60, 0x60, 0x60));
+        QVERIFY(qRed(framed.pixel(74, 74)) > 200 && qGreen(framed.pixel(74, 74)) < 60);
+        // The missing thumbnail shows the placeholder picture without frame or shadow.
+        const QImage missing = cell(2);
+        QVERIFY(QColor(missing.pixel(44, 99)) != QColor(0x60, 0x60, 0x60));
+        QVERIFY(qAbs(qGray(missing.pixel(74, 74)) - 200) < 12);
+
+        // Double-clicking an icon selects its node.
+        list->setCurrentRow(2);
+        emit list->itemDoubleClicked(list->item(2));
+        QCOMPARE(w->selectedNode(), p2);
+        QCOMPARE(pages(*w)->currentIndex(), 3);
+        QVERIFY(apptest::action(*w, "acViewPrev")->isEnabled());
+        QVERIFY(!apptest::action(*w, "acViewNext")->isEnabled());
+        apptest::action(*w, "acViewPrev")->trigger();
+        QCOMPARE(w->selectedNode(), p1);
+    }
+
+    void photoPageShowsTheStoredFacts() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        env.loadSampleAlbum(*w);
+        TpaTreeNode* photo = addNode(*w, model::ikPhoto, w->FAlbum.Tree().Root(), "Beach");
+        auto* item = photo->Item();
+        auto& facts = item->Level.Photo.ImageFields.FindById(item->Level.Photo.Show)->Image;
+        facts.FileName = "pictavo_images/beach.jpg"; // not there
+        facts.Name = "beach.jpg";
+        facts.Width = 640;
+        facts.Height = 480;
+        facts.ImageType = "JPEG";
+        facts.Size = 46387;
+        w->selectNode(photo);
+        QCOMPARE(pages(*w)->currentIndex(), 3);
+        QCOMPARE(apptest::child<QLabel>(*w, "lbPhotoProperties")->text(),
+                 QString("beach.jpg  (640x480)  JPEG  45.3 KB"));
+        QVERIFY(!apptest::child<QLabel>(*w, "imgPhotoPreview")->pixmap().isNull());
+        QVERIFY(apptest::action(*w, "acEditChangeImage")->isEnabled());
+        QVERIFY(apptest::action(*w, "acEditDelete")->isEnabled());
+    }
+
+    void closingAsksTheAlbumAndMayBeRefused() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        env.loadSampleAlbum(*w);
+        w->UpdateActions();
+        int asked = 0;
+        w->CloseAlbum = [&] {
+            ++asked;
+            return false; // the user cancelled the save prompt
+        };
+        QVERIFY(!w->close());
+        QCOMPARE(asked, 1);
+        QVERIFY(w->isVisible());
+        w->CloseAlbum = [&] {
+            w->FAlbum.Tree().Clear();
+            return true;
+        };
+        QVERIFY(w->close());
+    }
+
+    void recentAlbumsFillEveryReopenMenu() {
+        apptest::TestEnvironment env;
+        env.store->writeInt("\\Software\\Brimlo Lumivex\\Recent", "Count", 2);
+        env.store->writeString("\\Software\\Brimlo Lumivex\\Recent", "Item0", "/a/x.zip");
+        env.store->writeString("\\Software\\Brimlo Lumivex\\Recent", "Item1", "/b/R&D.zip");
+        auto w = env.makeMainWindow();
+        QVERIFY(apptest::action(*w, "acFileReopen")->isEnabled());
+        for (const char* name : {"miFileReopen", "miMainReopen", "miAlbumReopen", "miGalleryReopen",
+                                 "miPhotoReopen", "pmRecent"}) {
+            QMenu* menu = apptest::child<QMenu>(*w, name);
+            QVERIFY2(menu, name);
+            QCOMPARE(menu->actions().size(), 2);
+        }
+        QStringList opened;
+        w->OpenRecentAlbum = [&](const QString& file) {
+            opened << file;
+            return true;
+        };
+        apptest::child<QMenu>(*w, "pmRecent")->actions()[1]->trigger();
+        QCOMPARE(opened, QStringList{"/b/R&D.zip"});
+        w.reset();
+        // Written back when the window goes.
+        QCOMPARE(*env.store->readString("\\Software\\Brimlo Lumivex\\Recent", "Item1"),
+                 QString("/b/R&D.zip"));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_MainWindow.moc"
