@@ -444,7 +444,18 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
         progressOn_ = false;
         codec().Settings().Progress = nullptr;
         std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
-        codec().ExtractItemToStream(*directory_, index, stream, Password, ExtractCorruptedFiles);
+        outcome_ = TZAOutcome{};
+        const TZAExtractResult result = codec().ExtractItemToStream(
+            *directory_, index, stream, Password, ExtractCorruptedFiles);
+        // A member skipped at the password question was not extracted, though nothing failed.
+        if (result == TZAExtractResult::erSkipped) {
+            outcome_.Status = TZAOutcome::Result::Incomplete;
+            outcome_.Failed = 1;
+        } else if (result == TZAExtractResult::erCancelled) {
+            outcome_.Status = TZAOutcome::Result::Cancelled;
+        } else {
+            outcome_.Done = 1;
+        }
     } catch (...) {
         Options.Recurse = recurse;
         throw;

@@ -111,7 +111,7 @@ bool UnzipFileToStream(TZABaseArchiver& archiver, const std::string& zipFile,
         archiver.FileName = zipFile;
         archiver.OpenArchiveMode(kOpenModeReadOnly);
         archiver.ExtractToStream(memberName, stream);
-        return true;
+        return archiver.LastOutcome().Succeeded();
     } catch (const std::exception& e) {
         archiver.NoteFailure(e.what());
         return false;

@@ -204,6 +204,17 @@ TEST(RoutinesTest, PackageMaskAndPackageFile) {
     MemoryStream upper;
     EXPECT_TRUE(UnzipFileToStream(a, dir / "p.zip", "PACKAGE.XML", upper));
     EXPECT_EQ(upper.Size(), stream.Size());
+
+    // An encrypted package whose password is not given does not count as read.
+    TZipArchiver locked;
+    locked.Password = "pw";
+    ASSERT_TRUE(ZipFolder(locked, dir / "pkg", dir / "locked.zip"));
+    MemoryStream none;
+    EXPECT_FALSE(UnzipFileToStream(a, dir / "locked.zip", "package.xml", none));
+    a.Password = "pw";
+    MemoryStream opened;
+    EXPECT_TRUE(UnzipFileToStream(a, dir / "locked.zip", "package.xml", opened));
+    EXPECT_EQ(opened.Size(), stream.Size());
 }
 
 TEST(RoutinesTest, HostileNamesNeverLeaveTheDestination) {
