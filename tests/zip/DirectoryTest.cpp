@@ -360,17 +360,10 @@ TEST_F(InteropTest, RebuildTakesSizesFromDataDescriptors) {
 
 TEST_F(InteropTest, EntryCountThresholdForZip64Records) {
     for (const int count : {65534, 65535}) {
-        MemoryStream archive;
-        TZADirManager dir(archive, TZADirSettings{}, true);
-        TDirItem item;
-        item.VersionMadeBy = item.VersionNeeded = 20;
-        for (int i = 0; i < count; ++i) {
-            item.Name = "f" + std::to_string(i);
-            item.SetLocalHeaderOffset64(0);
-            dir.Working().Append(item);
-        }
-        dir.WriteDirectory();
-        const auto& bytes = archive.Bytes();
+        std::vector<Member> members(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+            members[i].Name = "f" + std::to_string(i);
+        const auto bytes = BuildArchive(members);
         const uint8_t* end = bytes.data() + bytes.size() - 22;
         if (count == 65535) {
             EXPECT_EQ(le::Get16(end + 8), 0xFFFF);
@@ -381,6 +374,21 @@ TEST_F(InteropTest, EntryCountThresholdForZip64Records) {
         } else {
             EXPECT_EQ(le::Get16(end + 10), 65534);
             EXPECT_NE(le::Get32(end - 20), kZip64LocatorSignature);
+        }
+        if (count == 65535) {
+            // Other readers find every entry through the Zip64 records.
+            const std::string path = temp / "many.zip";
+            WriteFile(path, bytes);
+            const auto py =
+                RunCommand(std::string(kPython) + " -c " +
+                           Quote("import sys,zipfile\n"
+                                 "print(len(zipfile.ZipFile(sys.argv[1]).namelist()))") +
+                           " " + Quote(path));
+            EXPECT_EQ(py.Output, "65535\n");
+            if (HaveTool("7z")) {
+                const auto r = RunCommand("7z l " + Quote(path) + " | tail -1");
+                EXPECT_NE(r.Output.find("65535 files"), std::string::npos) << r.Output;
+            }
         }
         MemoryStream again(bytes);
         TZADirManager reader(again, TZADirSettings{}, false);
