@@ -9,6 +9,9 @@ class TpaAlbumTree;
 class TpaTreeNode;
 } // namespace model
 
+Q_DECLARE_OPAQUE_POINTER(model::TpaTreeNode*)
+Q_DECLARE_METATYPE(model::TpaTreeNode*)
+
 namespace app {
 
 // Shows the album tree in a QTreeView: one row per node, the caption without markup for

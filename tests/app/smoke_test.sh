@@ -71,4 +71,27 @@ set -e
 [ ! -e "$pictavo/Preview" ] || fail "Preview/ left behind"
 [ ! -e "$pictavo/Thumbs" ] || fail "Thumbs/ left behind"
 [ -f "$pictavo/sentinel" ] || fail "the data folder was emptied"
+# An instance that crashed leaves its lock behind; the next start takes it over.
+wait_window() {
+  for _ in $(seq 1 100); do
+    [ "$(windows)" -ge 1 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+"$work/prog/fotrenza" >"$work/crashed.log" 2>&1 &
+crashed=$!
+wait_window || fail "no window after restart"
+kill -KILL $crashed
+wait $crashed 2>/dev/null || true
+for _ in $(seq 1 50); do [ "$(windows)" -eq 0 ] && break; sleep 0.1; done
+"$work/prog/fotrenza" >"$work/recovered.log" 2>&1 &
+recovered=$!
+wait_window || fail "no window after a crashed instance: $(cat "$work/recovered.log")"
+kill -TERM $recovered
+set +e
+wait $recovered
+code=$?
+set -e
+[ $code -eq 0 ] || fail "recovered instance exit code $code"
 echo "smoke test passed"
