@@ -208,7 +208,7 @@ private:
     struct Search;
     void addFilesSearch(const std::vector<std::string>& masks, bool recurse, uint32_t searchAttr,
                         const std::vector<std::string>& exclusions, bool move);
-    void searchFolder(Search& s, const std::string& mask, bool recurse);
+    void searchFolder(Search& s, const std::string& mask, bool recurse, bool nested);
     bool considerFoundEntry(Search& s, const std::string& path, bool isFolder);
     bool addFoundFile(Search& s, const std::string& path, bool isFolder);
     int32_t addItem(const std::string& path, bool isFolder);

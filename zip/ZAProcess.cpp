@@ -113,6 +113,7 @@ struct TZABaseArchiver::Search {
     std::vector<std::string> Exclusions;
     std::set<std::string> SelfPaths; // the archive's own files, compared exactly
     bool Move = false;
+    bool MaskHasFolder = false; // the mask being searched names a folder
 };
 
 // --- Adding ---
@@ -133,8 +134,10 @@ void TZABaseArchiver::addFilesSearch(const std::vector<std::string>& masks, bool
     if (!volumeFileName_.empty())
         s.SelfPaths.insert(TZAPathRules::FullPath(volumeFileName_, {}));
     try {
-        for (const std::string& mask : masks)
-            searchFolder(s, mask, recurse);
+        for (const std::string& mask : masks) {
+            s.MaskHasFolder = mask.find('/') != std::string::npos;
+            searchFolder(s, mask, recurse, false);
+        }
     } catch (...) {
         workingBase_ = saved;
         throw;
@@ -160,13 +163,13 @@ std::string TZABaseArchiver::resolveMaskPath(const std::string& mask, bool& rela
     return base + mask;
 }
 
-void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recurse) {
+void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recurse, bool nested) {
     bool relative = true;
     const std::string full = resolveMaskPath(mask, relative);
     const std::string folder = folderOf(full);
     const std::string filePart = filePartOf(full);
     const bool wild = hasWildcards(full);
-    if (!relative && !wild) {
+    if (!relative && !wild && !nested) {
         const auto a = platform::fileAttributes(full);
         if (a && a->isRegular()) {
             considerFoundEntry(s, full, false);
@@ -201,7 +204,6 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
 
     if ((s.Attributes & faDirectory) == 0 && !recurse)
         return;
-    const bool maskHasFolder = mask.find('/') != std::string::npos;
     for (const std::string& name : subfolders) {
         const std::string path = folder + name;
         bool excluded = s.SelfPaths.count(path) > 0;
@@ -212,12 +214,13 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
         if (s.Attributes & faDirectory) {
             if (filePart == "*.*" || MatchesMask(path, full) || MatchesMask(path + ".", full)) {
                 if (considerFoundEntry(s, path, true))
-                    searchFolder(s, path + "/*.*", true);
+                    searchFolder(s, path + "/*.*", true, true);
                 continue;
             }
         }
-        if (recurse && (!maskHasFolder || wild))
-            searchFolder(s, path + "/" + filePart, true);
+        // A mask with a folder part is looked for in subfolders only when it has wildcards.
+        if (recurse && (!s.MaskHasFolder || hasWildcards(filePart)))
+            searchFolder(s, path + "/" + filePart, true, true);
     }
 }
 
