@@ -41,7 +41,8 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     std::vector<uint8_t>& input = buffers_->input;
     input.resize(static_cast<size_t>(std::min(std::max<int64_t>(size, 1), chunkSize)));
 
-    uint32_t crc = kCrcInitial;
+    uint32_t crc = kCrcInitial;     // what the member's header says
+    uint32_t dataCrc = kCrcInitial; // what was compressed
     int64_t bytesRead = 0;
     int64_t compressed = 0;
     bool cancelled = false;
@@ -91,8 +92,7 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
         const int64_t got = source.Read(input.data(), want);
         if (got != want)
             break; // the source shrank or failed: reported below
-        if (!encrypted)
-            crc = UpdateCrc32(crc, input.data(), got);
+        dataCrc = UpdateCrc32(dataCrc, input.data(), got);
         const bool last = bytesRead + got == size;
         if (deflated) {
             buffers_->deflater.Compress(input.data(), got, last, sink);
@@ -107,6 +107,12 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
             return false;
         throw EZAException(34, settings_.ComponentName, {size, bytesRead});
     }
+    // An encrypted source is read twice; if it changed in between, the encryption header
+    // carries a CRC that the data does not have.
+    if (!encrypted)
+        crc = dataCrc;
+    else if (crc != dataCrc)
+        throw EZAException(34, settings_.ComponentName, {size, bytesRead});
 
     const bool always = settings_.Zip64Mode == TZip64Mode::zmAlways;
     TDirItem result = item;

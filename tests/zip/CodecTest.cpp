@@ -29,6 +29,20 @@ private:
     int64_t claimed_;
 };
 
+// A source whose bytes change between two reads from its start (a file edited meanwhile).
+class ChangingStream : public MemoryStream {
+public:
+    using MemoryStream::MemoryStream;
+    int64_t Seek(int64_t offset, TZASeekOrigin origin) override {
+        if (offset == 0 && origin == TZASeekOrigin::soBeginning && ++rewinds_ == 2)
+            Bytes()[Bytes().size() / 2] ^= 0x20;
+        return MemoryStream::Seek(offset, origin);
+    }
+
+private:
+    int rewinds_ = 0;
+};
+
 TDirItem ItemFor(int mode, const std::string& password = {}) {
     TDirItem item;
     item.Name = "member.bin";
@@ -278,6 +292,18 @@ TEST(ItemCodecTest, ShortReadsWritesAndCancel) {
             FAIL();
         } catch (const EZAException& e) {
             EXPECT_EQ(e.NativeError(), 46);
+        }
+    }
+    {
+        // Encrypted sources are read twice; a change in between is not stored silently.
+        ChangingStream source(TextBytes(5000, 3));
+        MemoryStream archive;
+        TDirItem item = ItemFor(1, "pw");
+        try {
+            codec.CompressItem(source, archive, item);
+            FAIL();
+        } catch (const EZAException& e) {
+            EXPECT_EQ(e.NativeError(), 34);
         }
     }
     {

@@ -529,3 +529,20 @@ TEST(DirectoryReadTest, Zip64EndRecordWithExtensibleData) {
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[0].Data, TextBytes(500, 1));
 }
+
+TEST(DirectoryReadTest, StubInFrontOfANewArchive) {
+    MemoryStream stub(RandomBytes(1000, 4));
+    MemoryStream archive(Bytes("old contents are replaced"));
+    TZADirManager dir(archive, TZADirSettings{}, true);
+    dir.WriteSFXStub(stub);
+    EXPECT_EQ(dir.StartOffset(), 1000);
+    dir.WriteDirectory();
+    EXPECT_EQ(archive.Size(), 1022);
+    EXPECT_EQ(std::vector<uint8_t>(archive.Bytes().begin(), archive.Bytes().begin() + 1000),
+              stub.Bytes());
+    MemoryStream again(archive.Bytes());
+    TZADirManager reader(again, TZADirSettings{}, false);
+    reader.ReadDirectory();
+    EXPECT_EQ(reader.Working().Count(), 0);
+    EXPECT_EQ(reader.StartOffset(), 1000); // an empty archive starts at its end record
+}
