@@ -24,6 +24,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPainter>
@@ -149,6 +150,7 @@ void TfrmMain::FormCreate() {
             [this](TpaTreeNode* node, const QString& text) {
                 guarded([&] { onCaptionEdited(node, text); });
             });
+    ui->pnPhotoPreview->installEventFilter(this);
     connect(ui->tvTreeView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { onTreeContextMenu(pos); });
 
@@ -163,12 +165,15 @@ void TfrmMain::FormCreate() {
     ui->nbClient->setProperty("Tag", 0);
 
     if (!settings_.createIfMissing())
-        statusBar()->showMessage(QStringLiteral("Cannot write %1").arg(settings_.path()));
+        showError(QStringLiteral("Cannot create the settings file \"%1\". The program folder "
+                                 "must be writable.")
+                      .arg(QDir::toNativeSeparators(settings_.path())));
     DefFtp = settings_.read();
     UpdateActions();
 }
 
 void TfrmMain::FormDestroy() {
+    ui->pnPhotoPreview->removeEventFilter(this);
     saveRecent();
     // The tree goes before its view model's listener would hear of it.
     ui->tvTreeView->setModel(nullptr);
@@ -347,7 +352,10 @@ void TfrmMain::FormShow() {
     for (QAction* a : languageGroup_->actions())
         languageGroup_->removeAction(a);
     for (const TLanguageInfo& info : loc.Languages()) {
-        auto* item = new QAction(info.Display, ui->miViewLanguage);
+        // Shown as written: no "&" of a display name turns into a hot key.
+        QString display = info.Display;
+        display.replace(u'&', QStringLiteral("&&"));
+        auto* item = new QAction(display, ui->miViewLanguage);
         item->setCheckable(true);
         item->setData(info.Id);
         languageGroup_->addAction(item);
@@ -388,6 +396,13 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The photo is drawn anew for the size its panel has now.
+    if (watched == ui->pnPhotoPreview && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, [this] { drawPhotoPreview(); });
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- busy state and actions ----

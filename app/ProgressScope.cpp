@@ -13,9 +13,20 @@ void pumpMessages() {
 ProgressScope::ProgressScope(BusyState& busy, TfrmProgress& window, const QString& caption,
                              const QString& label)
     : busy_(busy), window_(window) {
-    window_.setWindowTitle(caption);
-    window_.setOverall(label);
-    window_.setPosition(0);
+    window.setWindowTitle(caption);
+    window.setOverall(label);
+    window.setPosition(0);
+    show();
+}
+
+ProgressScope::ProgressScope(BusyState& busy, CancellableProgressDialog& window,
+                             const QString& caption)
+    : busy_(busy), window_(window) {
+    window.setWindowTitle(caption);
+    show();
+}
+
+void ProgressScope::show() {
     window_.setWindowModality(Qt::ApplicationModal);
     window_.show();
     window_.raise();

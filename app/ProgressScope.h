@@ -6,6 +6,7 @@
 
 namespace app {
 
+class CancellableProgressDialog;
 class TfrmProgress;
 
 // A progress section: the main window busy and the progress window shown application-modal
@@ -16,6 +17,8 @@ class ProgressScope {
 public:
     ProgressScope(BusyState& busy, TfrmProgress& window, const QString& caption,
                   const QString& label);
+    // Any progress window, e.g. the image search's, with its caption only.
+    ProgressScope(BusyState& busy, CancellableProgressDialog& window, const QString& caption);
     ~ProgressScope();
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
@@ -24,7 +27,9 @@ public:
 
 private:
     BusyScope busy_;
-    TfrmProgress& window_;
+    void show();
+
+    CancellableProgressDialog& window_;
 };
 
 // Lets the event loop run once, so windows repaint and buttons can be pressed.
