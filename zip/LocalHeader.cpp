@@ -51,6 +51,10 @@ TZALocalHeader TZALocalHeader::FromItem(const TDirItem& item, const std::string&
     h.UncompressedSize = item.UncompressedSize;
     h.NameLength = static_cast<uint16_t>(storedName.size());
     h.ExtraLength = withZip64Field ? kLocalZip64FieldSize : 0;
+    if (withZip64Field) {
+        h.CompressedSize = kSentinel32;
+        h.UncompressedSize = kSentinel32;
+    }
     return h;
 }
 

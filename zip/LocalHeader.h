@@ -31,6 +31,9 @@ struct TZALocalHeader {
     // The header of a member from its directory entry: version, flags, method, time, date, CRC
     // and sizes as the entry holds them (the 32-bit fields, sentinels included), the name
     // length of storedName and, when withZip64Field, the extra length of the local Zip64 field.
+    // A header with the local Zip64 field has 0xFFFFFFFF in both size fields, whatever the
+    // entry's own fields say: readers take both sizes from the field then, and a header with
+    // one real size beside the field is reported as damaged by some of them.
     static TZALocalHeader FromItem(const TDirItem& item, const std::string& storedName,
                                    bool withZip64Field);
     // The whole header as written: 30 bytes, the stored name and, when given, the 20-byte local

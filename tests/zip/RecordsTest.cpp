@@ -52,10 +52,17 @@ TEST(RecordsTest, LocalHeaderWithZip64Field) {
     item.VersionNeeded = 45;
     item.Method = 8;
     item.Crc32 = 0xDEADBEEF;
+    item.SetUncompressedSize64(0x100000001ull);
+    item.SetCompressedSize64(0x0A0B0C0D0E0Full);
+    item.CompressedSize = 1000; // as if only the uncompressed size needed 64 bits
     const auto bytes = TZALocalHeader::FromItem(item, "big.bin", true)
                            .Assemble("big.bin", true, 0x100000001ull, 0x0A0B0C0D0E0Full);
     ASSERT_EQ(bytes.size(), 30u + 7 + 20);
-    EXPECT_EQ(TZALocalHeader::Decode(bytes.data()).ExtraLength, 20);
+    const TZALocalHeader decoded = TZALocalHeader::Decode(bytes.data());
+    EXPECT_EQ(decoded.ExtraLength, 20);
+    // Both size fields point at the field, also when only one size needs 64 bits.
+    EXPECT_EQ(decoded.CompressedSize, 0xFFFFFFFFu);
+    EXPECT_EQ(decoded.UncompressedSize, 0xFFFFFFFFu);
     EXPECT_EQ(std::string(bytes.begin() + 30, bytes.begin() + 37), "big.bin");
     const uint8_t field[20] = {1, 0, 16,   0,    1,    0,    0,    0,    1, 0,
                                0, 0, 0x0F, 0x0E, 0x0D, 0x0C, 0x0B, 0x0A, 0, 0};

@@ -68,8 +68,6 @@ inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members,
             MemoryStream source(m.Data);
             codec.CompressItem(source, archive, item);
             local = TZALocalHeader::FromItem(item, stored, zip64Local);
-            if (zip64Local)
-                local.CompressedSize = local.UncompressedSize = kSentinel32;
             header = local.Assemble(stored, zip64Local, item.UncompressedSize64(),
                                     item.CompressedSize64());
             archive.SetPosition(offset);
