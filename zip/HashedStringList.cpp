@@ -1,6 +1,7 @@
 #include "zip/HashedStringList.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "zip/ZAStrFunc.h"
 
@@ -34,6 +35,8 @@ int32_t TZAHashedStringList::Add(std::string s) {
 }
 
 void TZAHashedStringList::Delete(int32_t index) {
+    if (index < 0 || index >= Count())
+        throw std::out_of_range("string list index out of bounds");
     strings_.erase(strings_.begin() + index);
     valueIndexValid_ = false;
     nameIndexValid_ = false;

@@ -73,6 +73,8 @@ TEST(HashedStringListTest, LookupsThroughAddsAndDeletes) {
     EXPECT_EQ(list.IndexOf("file0"), -1);
     list.Add("");
     EXPECT_EQ(list.IndexOf(""), 10000);
+    EXPECT_THROW(list.Delete(10001), std::out_of_range);
+    EXPECT_THROW(list.Delete(-1), std::out_of_range);
 }
 
 TEST(HashedStringListTest, DuplicatesAnswerWithTheHighestPosition) {
