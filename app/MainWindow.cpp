@@ -65,7 +65,12 @@ QAction* proxyOf(QAction* action, const QString& name, QObject* parent) {
     };
     sync();
     QObject::connect(action, &QAction::changed, proxy, sync);
-    QObject::connect(proxy, &QAction::triggered, action, [action] { action->trigger(); });
+    // While the action runs, its data tells that a popup-menu item started it.
+    QObject::connect(proxy, &QAction::triggered, action, [action] {
+        action->setData(TfrmMain::FromPopupMenu);
+        action->trigger();
+        action->setData(QVariant());
+    });
     return proxy;
 }
 
@@ -265,7 +270,7 @@ void TfrmMain::createMenusAndToolBars() {
     tbEditAddGallery->setIcon(TreeIcons::gallery());
     connect(tbEditAddGallery, &QToolButton::clicked, this, [this] {
         // A sibling gallery: the tree commands read the sender.
-        ui->acEditAddGallery->setData(QStringLiteral("sibling"));
+        ui->acEditAddGallery->setData(FromSiblingButton);
         ui->acEditAddGallery->trigger();
         ui->acEditAddGallery->setData(QVariant());
     });
@@ -655,6 +660,17 @@ void TfrmMain::RebuildMoveToMenus(TpaTreeNode* node) {
                                                                           : TreeIcons::gallery(),
                                 entry.Caption);
             item->setData(entry.NodeUid);
+            const quint64 uid = entry.NodeUid;
+            connect(item, &QAction::triggered, this, [this, uid] {
+                guarded([this, uid] {
+                    pumpMessages();
+                    // The target may have gone since the menu was built.
+                    TpaTreeNode* target = FAlbum.Tree().FindByUid(uid);
+                    if (target && selectedNode() && MovePhotoTo)
+                        MovePhotoTo(target);
+                    UpdateActions();
+                });
+            });
         }
     }
 }

@@ -88,11 +88,17 @@ public:
     const ActionState& actionState() const { return state_; }
 
     // Hooks for the commands and windows that other parts of the program provide.
-    std::function<void()> ShowStartupWizard;             // WM_SHOWSTARTUPWIZARD
-    std::function<bool()> CloseAlbum;                    // with its save prompt
-    std::function<bool(const QString&)> OpenRecentAlbum; // a reopen menu entry
-    std::function<bool(FtpDefaults&)> EditFtpSettings;   // the FTP settings dialog; true on OK
-    std::function<void(const QString&)> OpenHelp;        // help and support targets
+    std::function<void()> ShowStartupWizard;              // WM_SHOWSTARTUPWIZARD
+    std::function<bool()> CloseAlbum;                     // with its save prompt
+    std::function<bool(const QString&)> OpenRecentAlbum;  // a reopen menu entry
+    std::function<bool(FtpDefaults&)> EditFtpSettings;    // the FTP settings dialog; true on OK
+    std::function<void(const QString&)> OpenHelp;         // help and support targets
+    std::function<void(model::TpaTreeNode*)> MovePhotoTo; // a move-to menu entry's target
+
+    // The data an action carries while it runs when a popup-menu item (rename in place) or
+    // the sibling-gallery tool button started it; empty otherwise.
+    static constexpr const char* FromPopupMenu = "popup";
+    static constexpr const char* FromSiblingButton = "sibling";
 
     void UpdateActions();
     // The inputs the action rules see, taken from the album, the selection and the lists.

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "app/AlbumTreeModel.h"
 #include "app/FilterString.h"
 #include "app/ProductInfo.h"
 
@@ -380,6 +381,61 @@ private slots:
         // Written back when the window goes.
         QCOMPARE(*env.store->readString("\\Software\\Brimlo Lumivex\\Recent", "Item1"),
                  QString("/b/R&D.zip"));
+    }
+
+    void viewActionsAndMenusThatStartOtherCommands() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        env.loadSampleAlbum(*w);
+        TpaTreeNode* root = w->FAlbum.Tree().Root();
+        TpaTreeNode* first = root->Child(0);
+        TpaTreeNode* second = addNode(*w, model::ikGallery, root, "Second");
+        TpaTreeNode* photo = addNode(*w, model::ikPhoto, first, "Photo 1");
+        auto* tree = apptest::child<QTreeView>(*w, "tvTreeView");
+
+        w->selectNode(photo);
+        QVERIFY(apptest::action(*w, "acViewExpandAll")->isEnabled());
+        apptest::action(*w, "acViewExpandAll")->trigger();
+        QVERIFY(tree->isExpanded(w->treeModel().indexOf(first)));
+        apptest::action(*w, "acViewCollapseAll")->trigger();
+        QCOMPARE(w->selectedNode(), root);
+        QVERIFY(tree->isExpanded(w->treeModel().indexOf(root)));
+        QVERIFY(!tree->isExpanded(w->treeModel().indexOf(first)));
+
+        // Move-to entries name the other galleries; choosing one hands over its node.
+        w->selectNode(photo);
+        QMenu* moveTo = apptest::child<QMenu>(*w, "miEditMoveTo");
+        QVERIFY(moveTo->actions().size() >= 2);
+        QVERIFY(apptest::action(*w, "acEditMoveTo")->isEnabled());
+        QList<TpaTreeNode*> targets;
+        w->MovePhotoTo = [&](TpaTreeNode* target) { targets << target; };
+        for (QAction* entry : moveTo->actions()) {
+            if (entry->text() == "Second")
+                entry->trigger();
+        }
+        QCOMPARE(targets, QList<TpaTreeNode*>{second});
+
+        // A rename started from a popup menu says so while it runs.
+        QVariant seen;
+        connect(apptest::action(*w, "acEditRename"), &QAction::triggered, this,
+                [&] { seen = apptest::action(*w, "acEditRename")->data(); });
+        QAction* popupRename = apptest::action(*w, "miPhotoRename");
+        QVERIFY(popupRename);
+        QVERIFY(popupRename->isEnabled());
+        popupRename->trigger();
+        QCOMPARE(seen.toString(), QString(TfrmMain::FromPopupMenu));
+        apptest::action(*w, "acEditRename")->trigger();
+        QVERIFY(!seen.isValid());
+
+        // Refresh from another node goes to the album's preview tab.
+        w->selectNode(second);
+        apptest::child<QTabWidget>(*w, "pcGallerySettings")->setCurrentIndex(1);
+        env.recorder->Visited.clear();
+        apptest::action(*w, "acViewRefreshAlbumPreview")->trigger();
+        QCOMPARE(w->selectedNode(), root);
+        QCOMPARE(apptest::child<QTabWidget>(*w, "pcAlbumSettings")->currentIndex(), 0);
+        QTRY_COMPARE(env.recorder->Visited.size(), 1);
     }
 };
 
