@@ -226,6 +226,8 @@ private:
     void extractItemToFile(int32_t index, const std::string& destFolder);
     void testItem(int32_t index);
     void deleteItem(int32_t index);
+    void updateItem(int32_t index);
+    void replaceItemFromFile(int32_t index, const std::string& path);
     bool fireProgress(int64_t processed, int64_t size, const std::string& name,
                       TZAProcessOperation op);
     std::string destinationFolder() const;

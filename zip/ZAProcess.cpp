@@ -544,6 +544,9 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
             case TZAProcessOperation::poTest:
                 testItem(i);
                 break;
+            case TZAProcessOperation::poUpdate:
+                updateItem(i);
+                break;
             default:
                 break;
             }
@@ -739,6 +742,68 @@ void TZABaseArchiver::testItem(int32_t index) {
         skip_ = true;
     if (result == TZAExtractResult::erCancelled)
         cancel_ = true;
+}
+
+void TZABaseArchiver::updateItem(int32_t index) {
+    const TDirItem entry = directory_->Working().GetItem(index);
+    if (entry.IsFolder())
+        return;
+    const std::string base = BaseDir.empty() ? workingBase_ : BaseDir;
+    std::string path = TZAPathRules::FullPath(dropTrailingSeparator(entry.Name), base);
+    const auto a = platform::fileAttributes(path);
+    if (!a || !a->isRegular())
+        return;
+    if (!Options.ReplaceReadOnly && (entry.ExternalAttributes & faReadOnly))
+        return;
+    const uint32_t entryStamp = uint32_t(entry.Date) << 16 | entry.Time;
+    const uint32_t diskStamp = dosStamp(a->modified);
+    bool update = true;
+    switch (Options.OverwriteMode) {
+    case TZAOverwriteMode::omPrompt: {
+        bool confirm = false;
+        DoOnConfirmOverwrite(entry.Name, path, confirm);
+        update = confirm;
+        break;
+    }
+    case TZAOverwriteMode::omAlways:
+        break;
+    case TZAOverwriteMode::omNever:
+        update = false;
+        break;
+    case TZAOverwriteMode::omIfNewer:
+        update = diskStamp > entryStamp;
+        break;
+    case TZAOverwriteMode::omIfOlder:
+        update = diskStamp < entryStamp;
+        break;
+    }
+    if (!update)
+        return;
+    const std::string saved = workingBase_;
+    workingBase_ = TZAPathRules::IncludeTrailingSlash(TZAPathRules::FullPath(BaseDir, saved));
+    try {
+        replaceItemFromFile(index, path);
+    } catch (...) {
+        workingBase_ = saved;
+        throw;
+    }
+    workingBase_ = saved;
+}
+
+void TZABaseArchiver::replaceItemFromFile(int32_t index, const std::string& path) {
+    TZADirArray& working = directory_->Working();
+    if (index < 0 || index >= working.Count())
+        fail(24);
+    if (updateCount_ == 0)
+        fail(25);
+    const TDirItem old = working.At(index);
+    TDirItem item;
+    prepareItem(item, path, false, old.Name);
+    item.Operation = TZAProcessOperation::poUpdate;
+    item.PrevName = old.Name;
+    item.Comment = old.Comment;
+    item.CommentLength = old.CommentLength;
+    working.SetItem(index, item);
 }
 
 void TZABaseArchiver::deleteItem(int32_t index) {
