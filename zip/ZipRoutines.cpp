@@ -129,7 +129,13 @@ bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const st
         archiver.OpenArchiveMode(kOpenModeReadOnly);
         archiver.BaseDir = folder;
         archiver.ExtractFiles(mask, kDefaultSearchAttr, "");
-        return archiver.LastOutcome().Succeeded();
+        const TZAOutcome& outcome = archiver.LastOutcome();
+        // A mask that matches nothing unpacked nothing: the folder is not in the archive.
+        if (outcome.Succeeded() && outcome.Done == 0) {
+            archiver.NoteFailure(EZAException(15, archiver.Name(), {TZAFormatArg(mask)}).what());
+            return false;
+        }
+        return outcome.Succeeded();
     } catch (const std::exception& e) {
         archiver.NoteFailure(e.what());
         return false;

@@ -197,6 +197,8 @@ TEST(RoutinesTest, PackageMaskAndPackageFile) {
                                                          {"tpl1/sub/", ""},
                                                          {"tpl1/sub/x.swf", RandomData(3000, 1)}};
     EXPECT_EQ(got, expected);
+    EXPECT_FALSE(UnzipByMask(a, dir / "p.zip", dir / "Templates", "tpl9\\*.*"));
+    EXPECT_NE(a.LastOutcome().LastError.find("tpl9"), std::string::npos);
     MemoryStream stream;
     ASSERT_TRUE(UnzipFileToStream(a, dir / "p.zip", "package.xml", stream));
     EXPECT_EQ(std::string(stream.Bytes().begin(), stream.Bytes().end()),
