@@ -320,3 +320,29 @@ TEST(RoutinesTest, CaseVariantsAndFailedOverwrite) {
     EXPECT_TRUE(UnzipByMask(a, dir / "c.zip", dir / "out", "Photo.jpg"));
     EXPECT_EQ(ReadFile(dir / "out/Photo.jpg"), "mine");
 }
+
+TEST(RoutinesTest, UnicodePathFieldGivesTheRealName) {
+    ScratchDir dir;
+    // A name stored as raw UTF-8 bytes without flag bit 11, with its Unicode path field, as
+    // archivers on UTF-8 systems write it; and one whose field does not match its name.
+    const std::string script =
+        "import sys,zipfile,struct,zlib\n"
+        "def field(raw, name): d=struct.pack('<BI',1,zlib.crc32(raw))+name.encode();"
+        " return struct.pack('<HH',0x7075,len(d))+d\n"
+        "z=zipfile.ZipFile(sys.argv[1],'w')\n"
+        "i=zipfile.ZipInfo('cafXY.txt'); "
+        "i.extra=field('caf\\u00e9.txt'.encode(),'caf\\u00e9.txt')\n"
+        "z.writestr(i,'one')\n"
+        "i=zipfile.ZipInfo('plain.txt'); i.extra=field(b'other','evil/../x.txt')\n"
+        "z.writestr(i,'two')\n"
+        "z.close()\n"
+        "b=open(sys.argv[1],'rb').read().replace(b'cafXY.txt','caf\\u00e9.txt'.encode())\n"
+        "open(sys.argv[1],'wb').write(b)\n";
+    ASSERT_EQ(
+        Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(dir / "u.zip")).ExitCode,
+        0);
+    AlbumArchiver a;
+    ASSERT_TRUE(UnzipAll(a, dir / "u.zip", dir / "out"));
+    EXPECT_EQ(ReadFile(dir / "out/caf\xc3\xa9.txt"), "one");
+    EXPECT_EQ(ReadFile(dir / "out/plain.txt"), "two");
+}
