@@ -40,7 +40,10 @@ void TZADirArray::Grow(int32_t count) {
         return;
     growthStep_ = std::min(growthStep_ * 2, kLargestGrowthStep);
     capacity_ = capacity_ + growthStep_ > count ? capacity_ + growthStep_ : count;
-    items_.reserve(static_cast<size_t>(capacity_));
+    // The storage itself grows geometrically, so that a directory of a million entries is not
+    // moved a hundred times while it is read.
+    if (static_cast<size_t>(capacity_) > items_.capacity())
+        items_.reserve(std::max(static_cast<size_t>(capacity_), items_.capacity() * 2));
 }
 
 void TZADirArray::Reserve(int32_t count) {

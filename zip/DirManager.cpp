@@ -169,43 +169,59 @@ void TZADirManager::ReadDirectory() {
 }
 
 void TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
-    std::vector<uint8_t> data(static_cast<size_t>(size));
-    if (!stream_->SetPosition(start) || !stream_->ReadExact(data.data(), size))
-        Fail(57);
+    // The directory is read in blocks, so memory stays the same whatever size it claims.
+    constexpr size_t kBlock = 1 << 20;
+    std::vector<uint8_t> buffer;
+    size_t pos = 0;           // parse position in buffer
+    int64_t nextRead = start; // file position of the first byte not yet in buffer
+    const int64_t end = start + size;
+    // Makes n bytes available at pos, or fails when the directory ends before them.
+    const auto need = [&](size_t n) {
+        if (buffer.size() - pos >= n)
+            return;
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(pos));
+        pos = 0;
+        const int64_t want =
+            std::min<int64_t>(end - nextRead, static_cast<int64_t>(std::max(n, kBlock)));
+        if (static_cast<int64_t>(n - buffer.size()) > want)
+            Fail(57);
+        const size_t old = buffer.size();
+        buffer.resize(old + static_cast<size_t>(want));
+        if (!stream_->SetPosition(nextRead) || !stream_->ReadExact(buffer.data() + old, want))
+            Fail(57);
+        nextRead += want;
+    };
+
     const uint32_t signature =
         settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
-    // The count was checked against the directory's size, which lies inside the file.
+    // The count was checked against the directory's size; room is made for the entries that
+    // can really be there, the rest grows as entries turn up.
     if (count > static_cast<uint64_t>(INT32_MAX))
         Fail(57);
-    working_.Reserve(static_cast<int32_t>(count));
-    size_t pos = 0;
+    working_.Reserve(static_cast<int32_t>(std::min<uint64_t>(count, 65536)));
     for (uint64_t i = 0; i < count; ++i) {
-        if (data.size() - pos < static_cast<size_t>(kCentralHeaderSize))
-            Fail(57);
+        need(kCentralHeaderSize);
         TDirItem item;
-        item.DecodeFixed(data.data() + pos);
+        item.DecodeFixed(buffer.data() + pos);
         if (item.Signature != signature && item.Signature != kCentralHeaderSignature)
             Fail(57);
         pos += kCentralHeaderSize;
-        const size_t variable =
-            size_t{item.NameLength} + size_t{item.ExtraLength} + size_t{item.CommentLength};
-        if (data.size() - pos < variable)
-            Fail(57);
-        const std::string_view rawName(reinterpret_cast<const char*>(data.data() + pos),
+        need(size_t{item.NameLength} + size_t{item.ExtraLength} + size_t{item.CommentLength});
+        const std::string_view rawName(reinterpret_cast<const char*>(buffer.data() + pos),
                                        item.NameLength);
-        const std::optional<std::string> name =
+        std::optional<std::string> name =
             ZADecodeStoredName(rawName, item.Flags, settings_.OemFileNames);
         if (!name)
             Fail(57);
         pos += item.NameLength;
-        for (TZAExtraBlock& block : TZAExtraField::Split(data.data() + pos, item.ExtraLength)) {
+        for (TZAExtraBlock& block : TZAExtraField::Split(buffer.data() + pos, item.ExtraLength)) {
             if (block.Id == kZip64ExtraId)
                 TZAExtraField::ReadZip64Block(block, item);
             else
                 item.ExtraBlocks.push_back(std::move(block));
         }
         pos += item.ExtraLength;
-        item.Comment.assign(reinterpret_cast<const char*>(data.data() + pos), item.CommentLength);
+        item.Comment.assign(reinterpret_cast<const char*>(buffer.data() + pos), item.CommentLength);
         pos += item.CommentLength;
         item.Name = std::move(*name);
         working_.Append(std::move(item));
