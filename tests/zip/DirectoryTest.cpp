@@ -546,3 +546,19 @@ TEST(DirectoryReadTest, StubInFrontOfANewArchive) {
     EXPECT_EQ(reader.Working().Count(), 0);
     EXPECT_EQ(reader.StartOffset(), 1000); // an empty archive starts at its end record
 }
+
+TEST(DirectoryReadTest, LongNamesAcrossReadBlocks) {
+    // Twenty names of 60,000 bytes: the directory is larger than one read block, and entries
+    // straddle the block borders.
+    std::vector<Member> members;
+    for (int i = 0; i < 20; ++i)
+        members.push_back(
+            {std::string(60000 - 4, char('a' + i)) + ".txt", Bytes(std::to_string(i)), 0});
+    const auto bytes = BuildArchive(members);
+    const auto out = ExtractAll(bytes);
+    ASSERT_EQ(out.size(), members.size());
+    for (size_t i = 0; i < out.size(); ++i) {
+        EXPECT_EQ(out[i].Name, members[i].Name);
+        EXPECT_EQ(out[i].Data, members[i].Data);
+    }
+}
