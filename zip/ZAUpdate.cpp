@@ -107,7 +107,13 @@ void TZABaseArchiver::commit() {
                 cut = std::min<int64_t>(cut, int64_t(onDisk.At(j).LocalHeaderOffset64()));
             int32_t lower = c.First;
             for (int32_t j = 0; j < c.First; ++j) {
-                if (int64_t(onDisk.At(j).LocalHeaderOffset64()) >= cut) {
+                // At least its header, name and data: a record reaching past the cut would
+                // be cut in two.
+                const TDirItem& kept = onDisk.At(j);
+                const int64_t start = int64_t(kept.LocalHeaderOffset64());
+                const int64_t end =
+                    start + kLocalHeaderSize + kept.NameLength + int64_t(kept.CompressedSize64());
+                if (start >= cut || end > cut) {
                     lower = j;
                     break;
                 }

@@ -195,6 +195,45 @@ TEST(TransactionTest, UpdateInTheMiddleCopiesTheRest) {
     EXPECT_EQ(test.Output, "None\n");
 }
 
+TEST(TransactionTest, LargeTailIsKeptInATemporaryFile) {
+    ScratchDir dir;
+    WriteFile(dir / "v1/a.txt", TextData(1000, 1));
+    WriteFile(dir / "v1/big.bin", RandomData(9 << 20, 2));
+    TZipArchiver a;
+    a.FileName = dir / "big.zip";
+    a.TempDir = dir / "tmp";
+    fs::create_directories(a.TempDir);
+    a.OpenArchive();
+    a.BaseDir = dir / "v1";
+    a.AddFiles("*.*");
+    a.CloseArchive();
+    const std::string original = ReadFile(dir / "big.zip");
+
+    WriteFile(dir / "v2/a.txt", TextData(2000, 3));
+    a.OpenArchive();
+    a.BaseDir = dir / "v2";
+    int tempFiles = 0;
+    a.OnFileProgress = [&](TZABaseArchiver&, const std::string&, double, TZAProcessOperation,
+                           TZAProgressPhase phase, bool& cancel) {
+        for (const auto& e : fs::directory_iterator(dir / "tmp"))
+            tempFiles += e.path().filename().string().rfind("FC", 0) == 0;
+        cancel = phase == TZAProgressPhase::ppStart;
+    };
+    a.AddFiles("a.txt");
+    EXPECT_EQ(a.LastOutcome().Status, TZAOutcome::Result::Cancelled);
+    EXPECT_EQ(tempFiles, 1);
+    EXPECT_TRUE(ReadFile(dir / "big.zip") == original);
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+
+    a.OnFileProgress = nullptr;
+    a.AddFiles("a.txt");
+    EXPECT_TRUE(a.LastOutcome().Succeeded());
+    a.CloseArchive();
+    EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "big.zip")).ExitCode, 0);
+    EXPECT_EQ(Shell("unzip -p " + Quote(dir / "big.zip") + " a.txt").Output, TextData(2000, 3));
+}
+
 TEST(TransactionTest, IgnoredFailureDropsOnlyThatMember) {
     ScratchDir dir;
     WriteFile(dir / "src/1.txt", TextData(1000, 1));
