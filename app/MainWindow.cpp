@@ -331,10 +331,8 @@ void TfrmMain::connectActions() {
             OpenHelp(QStringLiteral("mailto:") + ProductInfo::supportAddress());
     });
     for (QTabWidget* tabs : {ui->pcAlbumSettings, ui->pcGallerySettings, ui->pcPhotoSettings}) {
-        connect(tabs, &QTabWidget::currentChanged, this, [this, tabs](int index) {
-            if (tabs->isVisible() || tabs == ui->pcAlbumSettings)
-                pcAlbumSettingsChange(index);
-        });
+        connect(tabs, &QTabWidget::currentChanged, this,
+                [this, tabs](int index) { pcAlbumSettingsChange(tabs, index); });
     }
     connect(ui->lvGalleryPreview, &QListWidget::itemDoubleClicked, this,
             [this] { guarded([this] { lvGalleryPreviewDblClick(); }); });
@@ -443,9 +441,10 @@ TpaTreeNode* TfrmMain::selectedNode() const {
 
 void TfrmMain::selectNode(TpaTreeNode* node) {
     const QModelIndex index = treeModel_->indexOf(node);
+    const bool hadNone = !ui->tvTreeView->currentIndex().isValid();
     ui->tvTreeView->setCurrentIndex(index);
-    if (!index.isValid())
-        tvTreeViewChange();
+    if (!index.isValid() && hadNone)
+        tvTreeViewChange(); // no change of selection to report, but the page must follow
 }
 
 ActionInputs TfrmMain::CollectActionInputs() const {
@@ -895,10 +894,9 @@ void TfrmMain::onCaptionEdited(TpaTreeNode* node, const QString& text) {
     UpdateActions();
 }
 
-void TfrmMain::pcAlbumSettingsChange(int index) {
+void TfrmMain::pcAlbumSettingsChange(QTabWidget* sender, int index) {
     ui->nbClient->setProperty("Tag", index);
-    if (ui->nbClient->currentIndex() == 1 &&
-        ui->pcAlbumSettings->currentWidget() == ui->tsAlbumPreview)
+    if (sender == ui->pcAlbumSettings && sender->currentWidget() == ui->tsAlbumPreview)
         postRefreshPreview();
 }
 

@@ -20,6 +20,7 @@
 class QActionGroup;
 class QMenu;
 class QToolBar;
+class QTabWidget;
 class QToolButton;
 
 namespace Ui {
@@ -154,7 +155,7 @@ private:
     QString placeholderPicture() const;
     void onTreeContextMenu(const QPoint& pos);
     void onCaptionEdited(model::TpaTreeNode* node, const QString& text);
-    void pcAlbumSettingsChange(int index);
+    void pcAlbumSettingsChange(QTabWidget* sender, int index);
     void lvGalleryPreviewDblClick();
     void acViewExpandAllExecute();
     void acViewCollapseAllExecute();
