@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,7 +53,14 @@ void syncFolder(const std::string& folder) {
 } // namespace
 
 bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::string& zipFile) {
-    const std::string target = TZAPathRules::FullPath(zipFile, {});
+    std::string target = TZAPathRules::FullPath(zipFile, {});
+    // Saving through a link replaces the file it points to, not the link.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const auto resolved = std::filesystem::canonical(target, ec);
+        if (!ec)
+            target = resolved.string();
+    }
     const std::string targetFolder = folderOf(target);
     const std::string targetName = target.substr(targetFolder.size());
     std::string temp = targetName.size() < 200

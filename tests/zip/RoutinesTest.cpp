@@ -142,6 +142,17 @@ TEST(RoutinesTest, CancelOrFailureKeepsThePreviousAlbum) {
     EXPECT_EQ(Leftovers(dir.Path(), "album.zip"), std::vector<std::string>{});
 }
 
+TEST(RoutinesTest, SavingThroughALinkReplacesItsTarget) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "a");
+    WriteFile(dir / "albums/real.zip", "old");
+    fs::create_symlink(dir / "albums/real.zip", dir / "link.zip");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "link.zip"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.zip"));
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "albums/real.zip")).Output, "a.txt\n");
+}
+
 TEST(RoutinesTest, TheAlbumIsNeverPackedIntoItself) {
     ScratchDir dir;
     WriteFile(dir / "src/a.txt", "a");
