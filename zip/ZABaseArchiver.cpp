@@ -120,6 +120,19 @@ int32_t TZABaseArchiver::Count() const {
     return directory_ ? directory_->Working().Count() : 0;
 }
 
+bool TZABaseArchiver::Recovered() const {
+    return directory_ && directory_->Recovered();
+}
+
+void TZABaseArchiver::startOutcome() {
+    outcome_ = TZAOutcome{};
+    if (Recovered()) {
+        outcome_.Recovered = true;
+        outcome_.LastError =
+            name_.empty() ? kRecoveredArchiveText : name_ + ": " + kRecoveredArchiveText;
+    }
+}
+
 TDirItem TZABaseArchiver::Item(int32_t index) const {
     checkActive();
     return directory_->Working().GetItem(index);
@@ -225,6 +238,7 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
         throw;
     }
     active_ = true;
+    startOutcome();
     if (AfterOpen)
         AfterOpen(*this);
 }
@@ -444,7 +458,7 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
         progressOn_ = false;
         codec().Settings().Progress = nullptr;
         std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
-        outcome_ = TZAOutcome{};
+        startOutcome();
         const TZAExtractResult result = codec().ExtractItemToStream(
             *directory_, index, stream, Password, ExtractCorruptedFiles);
         // A member skipped at the password question was not extracted, though nothing failed.

@@ -20,7 +20,7 @@ class TZAItemCodec;
 class EZAException;
 struct TDirItem;
 
-// How the last add, extract or test ended. Callers that must not report success after a
+// How the last open, add, extract or test ended. Callers that must not report success after a
 // cancel, an abort or a member left out look at this rather than at the absence of an error.
 struct TZAOutcome {
     enum class Result { Completed, Cancelled, Aborted, Incomplete };
@@ -28,8 +28,12 @@ struct TZAOutcome {
     int Done = 0;          // members written, extracted or tested
     int Failed = 0;        // members that failed and were passed over (Ignore)
     std::string LastError; // message of the last failure, if any
+    // The open archive had no usable end record: its directory was rebuilt from the local
+    // headers, so members may be missing (a truncated file). What could be found is still
+    // extracted, but the job is not reported as complete.
+    bool Recovered = false;
 
-    bool Succeeded() const { return Status == Result::Completed && Failed == 0; }
+    bool Succeeded() const { return Status == Result::Completed && Failed == 0 && !Recovered; }
 };
 
 // The archive engine's component: opens, creates and closes an archive (a file, memory or a
@@ -113,6 +117,8 @@ public:
     int UpdateCount() const { return updateCount_; }
     const TZAVolumeNumberInfo& VolumeNumberInfo() const { return volumeInfo_; }
     const TZAOutcome& LastOutcome() const { return outcome_; }
+    // True while the open archive's directory is one rebuilt from local headers.
+    bool Recovered() const;
     // Records that the current job failed as a whole (a routine that catches the error).
     void NoteFailure(const std::string& message) {
         outcome_.Status = TZAOutcome::Result::Aborted;
@@ -194,6 +200,8 @@ private:
     [[noreturn]] void fail(int32_t code) const;
     [[noreturn]] void fail(int32_t code, const std::string& argument) const;
     TZAItemCodec& codec();
+    // Starts the outcome of a new job; a rebuilt directory marks it from the start.
+    void startOutcome();
 
     // --- Update transactions. ---
     struct Commit;

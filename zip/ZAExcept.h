@@ -65,5 +65,9 @@ public:
 inline constexpr const char* kSpanningModeOnOpenArchive =
     "Cannot set spanning mode on open archive";
 inline constexpr const char* kInvalidMaskFormat = "'%s' is an invalid mask at (%d)";
+// What a job on an archive with a rebuilt directory reports as its last failure.
+inline constexpr const char* kRecoveredArchiveText =
+    "Archive is damaged: its directory was rebuilt from the local headers and members may be "
+    "missing";
 
 } // namespace zip

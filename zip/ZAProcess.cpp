@@ -489,7 +489,7 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
     cancel_ = false;
     progressOn_ = true;
     currentOp_ = op;
-    outcome_ = TZAOutcome{};
+    startOutcome();
     TZADirArray& working = directory_->Working();
     fileCount_ = 0;
     for (int32_t i = 0; i < working.Count(); ++i)

@@ -61,7 +61,7 @@ void TZABaseArchiver::commit() {
     filesDone_ = 0;
     cancel_ = false;
     progressOn_ = true;
-    outcome_ = TZAOutcome{};
+    startOutcome();
 
     TZADirArray& working = directory_->Working();
     TZADirArray& onDisk = directory_->OnDisk();

@@ -9,7 +9,10 @@ class TZABaseArchiver;
 
 // The four jobs the rest of the program runs through the archiver. Each returns true only
 // when the whole job was done: a cancel, an abort or a member left out gives false (the
-// archiver's LastOutcome() tells which, with the last failure's message).
+// archiver's LastOutcome() tells which, with the last failure's message). An archive without
+// a usable end record (a truncated file) is read through a directory rebuilt from its local
+// headers: every member found is still extracted, but the result is false and
+// LastOutcome().Recovered is set, so that the caller can warn that members may be missing.
 
 // Packs every file and folder below folder into zipFile. The archive is written beside
 // zipFile under a temporary name and renamed over it only when complete, so a failed,

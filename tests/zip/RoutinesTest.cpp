@@ -357,3 +357,74 @@ TEST(RoutinesTest, UnicodePathFieldGivesTheRealName) {
     EXPECT_EQ(ReadFile(dir / "out/caf\xc3\xa9.txt"), "one");
     EXPECT_EQ(ReadFile(dir / "out/plain.txt"), "two");
 }
+
+// An album file cut off before its directory (an interrupted copy) still yields the photos it
+// holds, but the job is not reported as complete: the caller learns that members may be missing.
+TEST(RoutinesTest, TruncatedAlbumIsRecoveredButNotReportedAsComplete) {
+    ScratchDir dir;
+    MakeTree(dir / "src");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    const std::string whole = ReadFile(dir / "album.zip");
+    ASSERT_GE(whole.size(), 22u);
+    const std::string end = whole.substr(whole.size() - 22);
+    ASSERT_EQ(end.substr(0, 4), "PK\x05\x06");
+    const auto byte = [&](size_t i) { return uint32_t(uint8_t(end[i])); };
+    const uint32_t directory = byte(16) | byte(17) << 8 | byte(18) << 16 | byte(19) << 24;
+    ASSERT_LT(directory, whole.size());
+    const std::string cut = whole.substr(0, directory);
+    WriteFile(dir / "cut.zip", cut);
+
+    // The intact file: complete, nothing recovered.
+    ASSERT_TRUE(UnzipAll(a, dir / "album.zip", dir / "whole"));
+    EXPECT_FALSE(a.LastOutcome().Recovered);
+
+    // Every member is still there and unpacked, yet the result says the job is not complete.
+    EXPECT_FALSE(UnzipAll(a, dir / "cut.zip", dir / "out"));
+    const TZAOutcome outcome = a.LastOutcome();
+    EXPECT_TRUE(outcome.Recovered);
+    EXPECT_EQ(outcome.Status, TZAOutcome::Result::Completed);
+    EXPECT_EQ(outcome.Failed, 0);
+    EXPECT_GT(outcome.Done, 0);
+    EXPECT_FALSE(outcome.Succeeded());
+    EXPECT_EQ(outcome.LastError, std::string("ZipArchiver: ") + kRecoveredArchiveText);
+    EXPECT_EQ(Snapshot(dir / "src"), Snapshot(dir / "out"));
+    EXPECT_TRUE(ReadFile(dir / "cut.zip") == cut); // opening for reading wrote nothing
+
+    // The same for the other unpacking routines.
+    EXPECT_FALSE(UnzipByMask(a, dir / "cut.zip", dir / "mask", "pictavo_images\\*.*"));
+    EXPECT_TRUE(a.LastOutcome().Recovered);
+    EXPECT_EQ(ReadFile(dir / "mask/pictavo_images/a b.jpg"), RandomData(40000, 1));
+    MemoryStream stream;
+    EXPECT_FALSE(UnzipFileToStream(a, dir / "cut.zip", "data.xml", stream));
+    EXPECT_TRUE(a.LastOutcome().Recovered);
+    EXPECT_NE(a.LastOutcome().LastError.find(kRecoveredArchiveText), std::string::npos);
+    EXPECT_TRUE(ReadFile(dir / "cut.zip") == cut);
+
+    // The archiver says so from the moment the archive is open; the next archive starts clean.
+    TZipArchiver reader;
+    reader.FileName = dir / "cut.zip";
+    reader.OpenArchiveMode(kOpenModeReadOnly);
+    EXPECT_TRUE(reader.Recovered());
+    EXPECT_TRUE(reader.LastOutcome().Recovered);
+    EXPECT_FALSE(reader.LastOutcome().Succeeded());
+    reader.FileName = dir / "album.zip";
+    reader.OpenArchiveMode(kOpenModeReadOnly);
+    EXPECT_FALSE(reader.Recovered());
+    EXPECT_TRUE(reader.LastOutcome().Succeeded());
+    reader.CloseArchive();
+
+    // Cut inside the data as well: the member cut short fails, and nothing unpacked passes
+    // off a cut photo as whole.
+    WriteFile(dir / "short.zip", whole.substr(0, directory - 10));
+    EXPECT_FALSE(UnzipAll(a, dir / "short.zip", dir / "short"));
+    EXPECT_TRUE(a.LastOutcome().Recovered);
+    const auto source = Snapshot(dir / "src");
+    const auto unpacked = Snapshot(dir / "short");
+    EXPECT_LT(unpacked.size(), source.size());
+    EXPECT_GT(unpacked.size(), 1u);
+    for (const auto& [name, data] : unpacked) {
+        ASSERT_EQ(source.count(name), 1u) << name;
+        EXPECT_TRUE(source.at(name) == data) << name;
+    }
+}
