@@ -46,6 +46,13 @@ void TZADirManager::Fail(int32_t code) const {
     throw EZAException(code, settings_.ComponentName);
 }
 
+void TZADirManager::ReadAt(int64_t position, void* buffer, int64_t count) {
+    if (count == 0)
+        return;
+    if (!stream_->SetPosition(position) || !stream_->ReadExact(buffer, count))
+        Fail(44);
+}
+
 int64_t TZADirManager::RecordedDirectoryOffset() const {
     if (zip64_ && endRecord_.DirectoryOffset == kSentinel32)
         return AsPosition(zip64End_.DirectoryOffset);
@@ -55,9 +62,9 @@ int64_t TZADirManager::RecordedDirectoryOffset() const {
 bool TZADirManager::FindEndRecord() {
     found_.reset();
     if (!settings_.StandardSignatures)
-        found_ = TZAEndRecord::Find(*stream_, kNativeEndRecordSignature);
+        found_ = TZAEndRecord::Find(*stream_, kNativeEndRecordSignature, settings_.ComponentName);
     if (!found_)
-        found_ = TZAEndRecord::Find(*stream_, kEndRecordSignature);
+        found_ = TZAEndRecord::Find(*stream_, kEndRecordSignature, settings_.ComponentName);
     if (found_) {
         endRecord_ = found_->Record;
         comment_ = found_->Comment;
@@ -92,8 +99,8 @@ void TZADirManager::ReadDirectory() {
     if (endPos >= kZip64LocatorSize) {
         uint8_t loc[kZip64LocatorSize];
         const int64_t locatorPos = endPos - kZip64LocatorSize;
-        if (stream_->SetPosition(locatorPos) && stream_->ReadExact(loc, sizeof loc) &&
-            le::Get32(loc) == kZip64LocatorSignature) {
+        ReadAt(locatorPos, loc, sizeof loc);
+        if (le::Get32(loc) == kZip64LocatorSignature) {
             zip64Locator_ = TZAZip64Locator::Decode(loc);
             // The recorded offset counts from the start of the archive proper; data in front
             // of it moves the record, so the place right before the locator is tried too.
@@ -106,8 +113,7 @@ void TZADirManager::ReadDirectory() {
                 if (candidate < 0 || candidate + kZip64EndRecordSize > locatorPos)
                     continue;
                 uint8_t rec[kZip64EndRecordSize];
-                if (!stream_->SetPosition(candidate) || !stream_->ReadExact(rec, sizeof rec))
-                    continue;
+                ReadAt(candidate, rec, sizeof rec);
                 if (le::Get32(rec) != kZip64EndRecordSignature)
                     continue;
                 zip64End_ = TZAZip64EndRecord::Decode(rec);
@@ -153,9 +159,9 @@ void TZADirManager::ReadDirectory() {
     if (working_.Count() > 0) {
         const auto hasLocalHeaderAt = [&](int64_t pos) {
             uint8_t sig[4];
-            if (pos < 0 || pos + kLocalHeaderSize > fileSize || !stream_->SetPosition(pos) ||
-                !stream_->ReadExact(sig, 4))
+            if (pos < 0 || pos + kLocalHeaderSize > fileSize)
                 return false;
+            ReadAt(pos, sig, 4);
             const uint32_t s = le::Get32(sig);
             return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
         };
@@ -187,8 +193,7 @@ void TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
             Fail(57);
         const size_t old = buffer.size();
         buffer.resize(old + static_cast<size_t>(want));
-        if (!stream_->SetPosition(nextRead) || !stream_->ReadExact(buffer.data() + old, want))
-            Fail(57);
+        ReadAt(nextRead, buffer.data() + old, want);
         nextRead += want;
     };
 
@@ -252,8 +257,7 @@ void TZADirManager::Rebuild() {
     const auto findSignature = [&](int64_t from, const uint8_t* sig) -> int64_t {
         while (from + 4 <= fileSize) {
             const int64_t want = std::min<int64_t>(kRebuildChunk, fileSize - from);
-            if (!stream_->SetPosition(from) || !stream_->ReadExact(chunk.data(), want))
-                return -1;
+            ReadAt(from, chunk.data(), want);
             const auto end = chunk.begin() + want;
             const auto it = std::search(chunk.begin(), end, sig, sig + 4);
             if (it != end)
@@ -276,8 +280,7 @@ void TZADirManager::Rebuild() {
         if (match + kLocalHeaderSize > fileSize)
             continue;
         uint8_t raw[kLocalHeaderSize];
-        if (!stream_->SetPosition(match) || !stream_->ReadExact(raw, kLocalHeaderSize))
-            break;
+        ReadAt(match, raw, kLocalHeaderSize);
         const TZALocalHeader local = TZALocalHeader::Decode(raw);
         if (local.ExtraLength > kMaxRebuildExtra)
             continue;
@@ -286,9 +289,8 @@ void TZADirManager::Rebuild() {
             continue;
         std::string rawName(local.NameLength, '\0');
         std::vector<uint8_t> extra(local.ExtraLength);
-        if (!stream_->ReadExact(rawName.data(), local.NameLength) ||
-            !stream_->ReadExact(extra.data(), local.ExtraLength))
-            continue;
+        ReadAt(nameStart, rawName.data(), local.NameLength);
+        ReadAt(nameStart + local.NameLength, extra.data(), local.ExtraLength);
         const std::optional<std::string> name =
             ZADecodeStoredName(rawName, local.Flags, settings_.OemFileNames);
         if (!name)
@@ -336,13 +338,12 @@ void TZADirManager::Rebuild() {
             next = match + 4;
             if (dd >= 0 && dd + ddSize <= fileSize) {
                 uint8_t rec[24];
-                if (stream_->SetPosition(dd) && stream_->ReadExact(rec, ddSize)) {
-                    const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
-                    item.Crc32 = d.Crc32;
-                    item.SetCompressedSize64(d.CompressedSize, zip64Local);
-                    item.SetUncompressedSize64(d.UncompressedSize, zip64Local);
-                    next = dd + ddSize;
-                }
+                ReadAt(dd, rec, ddSize);
+                const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
+                item.Crc32 = d.Crc32;
+                item.SetCompressedSize64(d.CompressedSize, zip64Local);
+                item.SetUncompressedSize64(d.UncompressedSize, zip64Local);
+                next = dd + ddSize;
             }
         }
         // Members stored inside members (an archive kept uncompressed) are not entries of

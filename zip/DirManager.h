@@ -32,10 +32,11 @@ public:
     void SetStream(Stream& stream) { stream_ = &stream; }
 
     // Searches the end record; true when the archive can be opened (always true while damaged
-    // archives are tolerated, so that ReadDirectory rebuilds the directory).
+    // archives are tolerated, so that ReadDirectory rebuilds the directory). A read that fails
+    // raises error 44: only an end record that is really absent leads to a rebuild.
     bool FindEndRecord();
     // Fills the working directory from the archive. Every count, size and offset is checked
-    // against the stream size first; damage raises error 57 (or 40, 35).
+    // against the stream size first; damage raises error 57 (or 40, 35), a failed read 44.
     void ReadDirectory();
     // Writes the central directory and the end records at the end of the stream.
     void WriteDirectory();
@@ -65,6 +66,10 @@ public:
 
 private:
     [[noreturn]] void Fail(int32_t code) const;
+    // Reads count bytes at position; a read that fails or comes back short raises error 44.
+    // Callers check first that the bytes lie inside the stream, so a short read here is a
+    // failing device, never a sign of damage.
+    void ReadAt(int64_t position, void* buffer, int64_t count);
     void ReadEntries(int64_t start, int64_t size, uint64_t count);
     void AdjustOffsets(int64_t delta);
     void Rebuild();

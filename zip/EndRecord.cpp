@@ -5,6 +5,7 @@
 
 #include "zip/LittleEndian.h"
 #include "zip/Stream.h"
+#include "zip/ZAExcept.h"
 
 namespace zip {
 
@@ -42,7 +43,8 @@ void TZAEndRecord::SetValues(uint64_t entries, uint64_t directorySize, uint64_t 
         directoryOffset >= kSentinel32 ? kSentinel32 : static_cast<uint32_t>(directoryOffset);
 }
 
-std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t signature) {
+std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t signature,
+                                                      std::string_view componentName) {
     const int64_t size = stream.Size();
     if (size < kEndRecordSize)
         return std::nullopt;
@@ -50,7 +52,7 @@ std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t s
     const int64_t windowStart = size - window;
     std::vector<uint8_t> buffer(static_cast<size_t>(window));
     if (!stream.SetPosition(windowStart) || !stream.ReadExact(buffer.data(), window))
-        return std::nullopt;
+        throw EZAException(44, componentName);
     for (int64_t i = window - kEndRecordSize; i >= 0; --i) {
         const uint8_t* p = buffer.data() + i;
         if (le::Get32(p) != signature)

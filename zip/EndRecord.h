@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "zip/ZAConst.h"
 
@@ -32,8 +33,12 @@ struct TZAEndRecord {
     // Result of a search: the record, its position and the comment that follows it.
     struct Found;
     // Searches the last min(size, 65,600) bytes of stream backwards for signature; a match
-    // counts only when its record and comment end exactly at the end of the stream.
-    static std::optional<Found> Find(Stream& stream, uint32_t signature);
+    // counts only when its record and comment end exactly at the end of the stream. Nothing
+    // found means the stream holds no end record; a read that fails raises error 44 (in the
+    // name of componentName) instead, since a directory rebuilt after a failed read would
+    // treat an intact archive as damaged.
+    static std::optional<Found> Find(Stream& stream, uint32_t signature,
+                                     std::string_view componentName = {});
 };
 
 struct TZAEndRecord::Found {

@@ -1,7 +1,9 @@
 #include "ArchiverTestSupport.h"
 
 #include "zip/DirItem.h"
+#include "zip/DirManager.h"
 #include "zip/FileStream.h"
+#include "zip/MemoryStream.h"
 #include "zip/ZAExcept.h"
 #include "zip/ZipArchiver.h"
 
@@ -292,4 +294,84 @@ TEST(TransactionTest, MembersWithDataDescriptorsAreCopiedWhole) {
                             "print(zipfile.ZipFile(sys.argv[1]).testzip())' " +
                             Quote(dir / "s.zip"));
     EXPECT_EQ(test.Output, "None\n");
+}
+
+// A read that fails while the archive is opened must not pass for an archive without an end
+// record: the directory would be rebuilt from the local headers and the update would append
+// after the old directory.
+TEST(TransactionTest, ReadFailureWhileOpeningIsAnErrorAndChangesNothing) {
+    Fixture f;
+    fs::create_directories(f.dir / "tmp");
+    int reads = 0;
+    {
+        auto file = FileStream::Open(f.zipFile, TZAFileMode::fmOpenReadWrite);
+        FaultyStream counting(*file, 0, 0);
+        counting.Arm();
+        TZipArchiver a;
+        a.OpenArchiveStream(counting, 34);
+        reads = counting.Reads();
+        EXPECT_FALSE(a.Recovered());
+        a.CloseArchive();
+    }
+    ASSERT_GE(reads, 3); // the end record, the place of a Zip64 locator, the directory
+    for (int n = 1; n <= reads; ++n) {
+        WriteFile(f.zipFile, f.original);
+        auto file = FileStream::Open(f.zipFile, TZAFileMode::fmOpenReadWrite);
+        FaultyStream faulty(*file, n, 0);
+        faulty.Arm();
+        TZipArchiver a;
+        Abort(a);
+        a.TempDir = f.dir / "tmp";
+        int code = 0;
+        try {
+            a.OpenArchiveStream(faulty, 34);
+            a.BaseDir = f.dir / "v2";
+            a.AddFiles("d.txt");
+        } catch (const EZAException& e) {
+            code = e.NativeError();
+        }
+        EXPECT_FALSE(a.Active()) << "read " << n;
+        EXPECT_EQ(code, 44) << "read " << n;
+        a.CloseArchive();
+        EXPECT_TRUE(ReadFile(f.zipFile) == f.original) << "read " << n << " changed the archive";
+    }
+}
+
+// The same holds while a truncated archive is scanned for its local headers: a read that
+// fails is an error, not a shorter list of members.
+TEST(TransactionTest, ReadFailureWhileRebuildingIsAnError) {
+    Fixture f;
+    int64_t directory = 0;
+    {
+        MemoryStream whole(std::vector<uint8_t>(f.original.begin(), f.original.end()));
+        TZADirManager reader(whole, TZADirSettings{}, false);
+        reader.ReadDirectory();
+        directory = reader.DirectoryPosition();
+    }
+    const std::vector<uint8_t> cut(f.original.begin(), f.original.begin() + directory);
+    int reads = 0;
+    {
+        MemoryStream stream(cut);
+        FaultyStream counting(stream, 0, 0);
+        counting.Arm();
+        TZADirManager dir(counting, TZADirSettings{}, false);
+        dir.ReadDirectory();
+        ASSERT_TRUE(dir.Recovered());
+        ASSERT_EQ(dir.Working().Count(), 3);
+        reads = counting.Reads();
+    }
+    ASSERT_GE(reads, 4);
+    for (int n = 1; n <= reads; ++n) {
+        MemoryStream stream(cut);
+        FaultyStream faulty(stream, n, 0);
+        faulty.Arm();
+        TZADirManager dir(faulty, TZADirSettings{}, false);
+        int code = 0;
+        try {
+            dir.ReadDirectory();
+        } catch (const EZAException& e) {
+            code = e.NativeError();
+        }
+        EXPECT_EQ(code, 44) << "read " << n;
+    }
 }
