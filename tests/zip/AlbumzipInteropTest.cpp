@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-using namespace archtest;
+using namespace ziptest;
 
 namespace {
 

@@ -78,7 +78,7 @@ void AuditLayout(const std::vector<uint8_t>& bytes) {
 
 class InteropTest : public testing::Test {
 protected:
-    TempDir temp;
+    ScratchDir temp;
 };
 
 } // namespace
@@ -112,27 +112,27 @@ TEST_F(InteropTest, EngineArchivesPassEveryReader) {
     const std::string path = temp / "engine.zip";
     WriteFile(path, bytes);
     if (HaveTool("unzip")) {
-        const auto r = RunCommand("unzip -t " + Quote(path));
+        const auto r = Shell("unzip -t " + Quote(path));
         EXPECT_EQ(r.ExitCode, 0) << r.Output;
         EXPECT_NE(r.Output.find("No errors detected"), std::string::npos) << r.Output;
     }
     if (HaveTool("7z")) {
-        const auto r = RunCommand("7z t " + Quote(path));
+        const auto r = Shell("7z t " + Quote(path));
         EXPECT_EQ(r.ExitCode, 0) << r.Output;
         EXPECT_NE(r.Output.find("Everything is Ok"), std::string::npos) << r.Output;
         EXPECT_EQ(r.Output.find("WARNING"), std::string::npos) << r.Output;
         EXPECT_EQ(r.Output.find("Headers Error"), std::string::npos) << r.Output;
     }
-    const auto py = RunCommand(std::string(kPython) + " -c " +
-                               Quote("import sys,zipfile\n"
-                                     "z=zipfile.ZipFile(sys.argv[1])\n"
-                                     "assert z.testzip() is None\n"
-                                     "n=z.namelist()\n"
-                                     "assert 'café ñ.txt' in n and '日本.txt' in n, n\n"
-                                     "assert z.getinfo('sub/').external_attr & 0x10\n"
-                                     "assert z.getinfo('empty.txt').CRC == 0\n"
-                                     "print('ok')") +
-                               " " + Quote(path));
+    const auto py = Shell(std::string(kPython) + " -c " +
+                          Quote("import sys,zipfile\n"
+                                "z=zipfile.ZipFile(sys.argv[1])\n"
+                                "assert z.testzip() is None\n"
+                                "n=z.namelist()\n"
+                                "assert 'café ñ.txt' in n and '日本.txt' in n, n\n"
+                                "assert z.getinfo('sub/').external_attr & 0x10\n"
+                                "assert z.getinfo('empty.txt').CRC == 0\n"
+                                "print('ok')") +
+                          " " + Quote(path));
     EXPECT_EQ(py.ExitCode, 0) << py.Output;
 }
 
@@ -166,29 +166,29 @@ TEST_F(InteropTest, EncryptedAndZip64ArchivesPassEveryReader) {
         EXPECT_EQ(folder.LocalHeaderOffset, 0xFFFFFFFFu);
     }
     if (HaveTool("unzip")) {
-        auto r = RunCommand("unzip -t -P 'pässwörd1' " + Quote(encrypted));
+        auto r = Shell("unzip -t -P 'pässwörd1' " + Quote(encrypted));
         EXPECT_EQ(r.ExitCode, 0) << r.Output;
-        r = RunCommand("unzip -t " + Quote(zip64));
+        r = Shell("unzip -t " + Quote(zip64));
         EXPECT_EQ(r.ExitCode, 0) << r.Output;
     }
     if (HaveTool("7z")) {
         for (const std::string& cmd :
              {"7z t -p'pässwörd1' " + Quote(encrypted), "7z t " + Quote(zip64)}) {
-            const auto r = RunCommand(cmd);
+            const auto r = Shell(cmd);
             EXPECT_EQ(r.ExitCode, 0) << r.Output;
             EXPECT_EQ(r.Output.find("WARNING"), std::string::npos) << r.Output;
             EXPECT_EQ(r.Output.find("Headers Error"), std::string::npos) << r.Output;
         }
     }
     const auto py =
-        RunCommand(std::string(kPython) + " -c " +
-                   Quote("import sys,zipfile\n"
-                         "z=zipfile.ZipFile(sys.argv[1]); z.setpassword('pässwörd1'.encode())\n"
-                         "assert z.testzip() is None\n"
-                         "e=z.getinfo('empty.txt'); assert e.compress_size==12 and e.CRC==0 "
-                         "and e.compress_type==0\n"
-                         "assert zipfile.ZipFile(sys.argv[2]).testzip() is None\n") +
-                   " " + Quote(encrypted) + " " + Quote(zip64));
+        Shell(std::string(kPython) + " -c " +
+              Quote("import sys,zipfile\n"
+                    "z=zipfile.ZipFile(sys.argv[1]); z.setpassword('pässwörd1'.encode())\n"
+                    "assert z.testzip() is None\n"
+                    "e=z.getinfo('empty.txt'); assert e.compress_size==12 and e.CRC==0 "
+                    "and e.compress_type==0\n"
+                    "assert zipfile.ZipFile(sys.argv[2]).testzip() is None\n") +
+              " " + Quote(encrypted) + " " + Quote(zip64));
     EXPECT_EQ(py.ExitCode, 0) << py.Output;
 }
 
@@ -199,7 +199,7 @@ TEST_F(InteropTest, ForeignArchivesOpenAndExtractByteIdentically) {
     const auto random = RandomBytes(100000, 8);
     WriteFile(src + "/a.txt", text);
     WriteFile(src + "/sub/b.bin", random);
-    WriteFile(src + "/empty", {});
+    WriteFile(src + "/empty", std::string());
     std::map<std::string, std::vector<uint8_t>> expected = {
         {"a.txt", text}, {"sub/b.bin", random}, {"empty", {}}};
 
@@ -247,11 +247,11 @@ TEST_F(InteropTest, ForeignArchivesOpenAndExtractByteIdentically) {
 
     for (const auto& [file, command] : makers) {
         SCOPED_TRACE(file);
-        const auto made = RunCommand(command);
+        const auto made = Shell(command);
         ASSERT_EQ(made.ExitCode, 0) << made.Output;
         const std::string password = (file == "zipe.zip" || file == "7ze.zip") ? "secret" : "";
         bool recovered = true;
-        const auto out = AsMap(ExtractAll(ReadFile(temp / file), password, &recovered));
+        const auto out = AsMap(ExtractAll(ReadBytes(temp / file), password, &recovered));
         EXPECT_FALSE(recovered);
         for (const auto& [name, data] : expected) {
             ASSERT_TRUE(out.count(name)) << name;
@@ -281,9 +281,9 @@ TEST_F(InteropTest, DataInFrontOfTheArchive) {
     if (HaveTool("zip")) {
         const std::string path = temp / "sfx.zip";
         WriteFile(path, prefixed);
-        const auto r = RunCommand("zip -q -A " + Quote(path));
+        const auto r = Shell("zip -q -A " + Quote(path));
         ASSERT_EQ(r.ExitCode, 0) << r.Output;
-        const auto adjusted = ReadFile(path);
+        const auto adjusted = ReadBytes(path);
         MemoryStream s2(adjusted);
         TZADirManager d2(s2, TZADirSettings{}, false);
         d2.ReadDirectory();
@@ -344,9 +344,8 @@ TEST_F(InteropTest, RebuildTakesSizesFromDataDescriptors) {
     std::filesystem::create_directories(src);
     WriteFile(src + "/a.txt", TextBytes(20000, 1));
     WriteFile(src + "/b.txt", TextBytes(100, 2));
-    ASSERT_EQ(RunCommand("cd " + Quote(src) + " && zip -q - a.txt b.txt | cat > ../p.zip").ExitCode,
-              0);
-    auto bytes = ReadFile(temp / "p.zip");
+    ASSERT_EQ(Shell("cd " + Quote(src) + " && zip -q - a.txt b.txt | cat > ../p.zip").ExitCode, 0);
+    auto bytes = ReadBytes(temp / "p.zip");
     MemoryStream whole(bytes);
     TZADirManager reader(whole, TZADirSettings{}, false);
     reader.ReadDirectory();
@@ -379,14 +378,13 @@ TEST_F(InteropTest, EntryCountThresholdForZip64Records) {
             // Other readers find every entry through the Zip64 records.
             const std::string path = temp / "many.zip";
             WriteFile(path, bytes);
-            const auto py =
-                RunCommand(std::string(kPython) + " -c " +
-                           Quote("import sys,zipfile\n"
-                                 "print(len(zipfile.ZipFile(sys.argv[1]).namelist()))") +
-                           " " + Quote(path));
+            const auto py = Shell(std::string(kPython) + " -c " +
+                                  Quote("import sys,zipfile\n"
+                                        "print(len(zipfile.ZipFile(sys.argv[1]).namelist()))") +
+                                  " " + Quote(path));
             EXPECT_EQ(py.Output, "65535\n");
             if (HaveTool("7z")) {
-                const auto r = RunCommand("7z l " + Quote(path) + " | tail -1");
+                const auto r = Shell("7z l " + Quote(path) + " | tail -1");
                 EXPECT_NE(r.Output.find("65535 files"), std::string::npos) << r.Output;
             }
         }
@@ -427,8 +425,8 @@ TEST_F(InteropTest, EmptyArchiveCommentAndKeptExtraBlocks) {
         const std::string src = temp / "x";
         std::filesystem::create_directories(src);
         WriteFile(src + "/f.txt", Bytes("hello"));
-        ASSERT_EQ(RunCommand("cd " + Quote(src) + " && zip -q ../x.zip f.txt").ExitCode, 0);
-        MemoryStream zs(ReadFile(temp / "x.zip"));
+        ASSERT_EQ(Shell("cd " + Quote(src) + " && zip -q ../x.zip f.txt").ExitCode, 0);
+        MemoryStream zs(ReadBytes(temp / "x.zip"));
         TZADirManager zdir(zs, TZADirSettings{}, false);
         zdir.ReadDirectory();
         const auto blocks = zdir.Working().At(0).ExtraBlocks;
@@ -468,7 +466,7 @@ TEST(FixtureTest, SeedArchivesOpenAsExpected) {
         ++seen;
         try {
             bool recovered = true;
-            const auto out = ExtractAll(ReadFile(entry.path().string()), "pw", &recovered);
+            const auto out = ExtractAll(ReadBytes(entry.path().string()), "pw", &recovered);
             EXPECT_FALSE(recovered);
             EXPECT_EQ(refused.count(file), 0u);
             for (const auto& e : out)

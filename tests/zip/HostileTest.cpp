@@ -277,7 +277,7 @@ TEST(HostileTest, NamesThatMustNotBecomePaths) {
 }
 
 TEST(HostileTest, UnzipAllWritesNothingOutsideTheTarget) {
-    TempDir temp;
+    ScratchDir temp;
     std::filesystem::create_directories(temp / "out");
     for (const std::string name : {"../escaped.txt", "/tmp/zipcore-escaped-abs.txt"}) {
         SCOPED_TRACE(name);
@@ -299,7 +299,7 @@ TEST(HostileTest, UnzipAllWritesNothingOutsideTheTarget) {
 TEST(HostileTest, ForeignMethodsFromSevenZip) {
     if (!HaveTool("7z"))
         GTEST_SKIP() << "7z is not installed";
-    TempDir temp;
+    ScratchDir temp;
     WriteFile(temp / "data.txt", TextBytes(50000, 3));
     const std::vector<std::pair<std::string, int>> cases = {
         {"-mm=BZip2", 8}, {"-mm=LZMA", 8}, {"-mm=Deflate64", 55}, {"-mem=AES256 -psecret", 8}};
@@ -307,9 +307,9 @@ TEST(HostileTest, ForeignMethodsFromSevenZip) {
         SCOPED_TRACE(switches);
         const std::string zip = temp / "m.zip";
         std::filesystem::remove(zip);
-        const auto r = RunCommand("cd " + Quote(temp.Path()) + " && 7z a -tzip " + switches +
-                                  " m.zip data.txt");
+        const auto r =
+            Shell("cd " + Quote(temp.Path()) + " && 7z a -tzip " + switches + " m.zip data.txt");
         ASSERT_EQ(r.ExitCode, 0) << r.Output;
-        EXPECT_EQ(Outcome(ReadFile(zip)), code);
+        EXPECT_EQ(Outcome(ReadBytes(zip)), code);
     }
 }

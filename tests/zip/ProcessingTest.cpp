@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace zip;
-using namespace archtest;
+using namespace ziptest;
 
 namespace {
 

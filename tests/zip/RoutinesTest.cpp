@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 using namespace zip;
-using namespace archtest;
+using namespace ziptest;
 
 namespace {
 

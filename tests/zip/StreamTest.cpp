@@ -13,7 +13,7 @@ using namespace zip;
 using namespace ziptest;
 
 TEST(FileStreamTest, ReadWriteSeekAndCut) {
-    TempDir temp;
+    ScratchDir temp;
     const std::string path = temp / "f.bin";
     auto f = FileStream::Open(path, TZAFileMode::fmCreate);
     ASSERT_TRUE(f);
@@ -29,7 +29,7 @@ TEST(FileStreamTest, ReadWriteSeekAndCut) {
     EXPECT_EQ(f->Size(), 500);
     EXPECT_TRUE(f->Flush());
     f.reset();
-    const auto back = ReadFile(path);
+    const auto back = ReadBytes(path);
     EXPECT_EQ(back, std::vector<uint8_t>(data.begin(), data.begin() + 500));
 
     auto ro = FileStream::Open(path, TZAFileMode::fmOpenRead);
@@ -38,7 +38,7 @@ TEST(FileStreamTest, ReadWriteSeekAndCut) {
 }
 
 TEST(FileStreamTest, OnlyRegularFilesOpen) {
-    TempDir temp;
+    ScratchDir temp;
     int err = 0;
     EXPECT_FALSE(FileStream::Open(temp / "missing", TZAFileMode::fmOpenRead, &err));
     EXPECT_EQ(err, ENOENT);

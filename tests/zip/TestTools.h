@@ -1,5 +1,6 @@
 #pragma once
-// Small helpers of the archive tests: temporary folders, files and running other tools.
+// Small helpers of the archive tests: scratch folders, files, generated data and running other
+// tools.
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,22 +8,31 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 namespace ziptest {
 
-class TempDir {
+namespace fs = std::filesystem;
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+class ScratchDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zipcoreXXXXXX").string();
+    ScratchDir() {
+        std::string pattern = (fs::temp_directory_path() / "ziptestXXXXXX").string();
         path_ = mkdtemp(pattern.data()) ? pattern : std::string();
     }
-    ~TempDir() {
+    ~ScratchDir() {
         std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
+        // Undo read-only marks so that everything can go.
+        for (auto it = fs::recursive_directory_iterator(path_, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+            if (!it->is_symlink())
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
     const std::string& Path() const { return path_; }
 
@@ -30,37 +40,59 @@ private:
     std::string path_;
 };
 
-inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+// Writes data to path, making the folders on the way.
+inline void WriteFile(const std::string& path, const std::string& data) {
+    fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data.data()),
-              static_cast<std::streamsize>(data.size()));
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
-inline std::vector<uint8_t> ReadFile(const std::string& path) {
+inline void WriteFile(const std::string& path, const std::vector<uint8_t>& data) {
+    WriteFile(path, std::string(data.begin(), data.end()));
+}
+
+inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline std::vector<uint8_t> RandomBytes(size_t n, unsigned seed) {
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    const std::string data = ReadFile(path);
+    return {data.begin(), data.end()};
+}
+
+inline std::string RandomData(size_t n, unsigned seed) {
     std::mt19937 gen(seed);
-    std::vector<uint8_t> out(n);
-    for (auto& b : out)
-        b = static_cast<uint8_t>(gen());
+    std::string out(n, '\0');
+    for (char& c : out)
+        c = static_cast<char>(gen());
     return out;
 }
 
-// Text-like data that compresses.
-inline std::vector<uint8_t> TextBytes(size_t n, unsigned seed) {
-    static const char* words[] = {"album ", "photo ", "gallery ", "river ", "light ", "\n"};
+inline std::vector<uint8_t> RandomBytes(size_t n, unsigned seed) {
+    const std::string data = RandomData(n, seed);
+    return {data.begin(), data.end()};
+}
+
+// Text-like data that compresses: n bytes of words drawn from words.
+inline std::string WordData(size_t n, unsigned seed, const std::vector<const char*>& words) {
     std::mt19937 gen(seed);
-    std::vector<uint8_t> out;
-    out.reserve(n);
-    while (out.size() < n) {
-        const char* w = words[gen() % 6];
-        for (const char* p = w; *p && out.size() < n; ++p)
-            out.push_back(static_cast<uint8_t>(*p));
-    }
+    std::string out;
+    out.reserve(n + 16);
+    while (out.size() < n)
+        out += words[gen() % words.size()];
+    out.resize(n);
     return out;
+}
+
+inline std::string TextData(size_t n, unsigned seed) {
+    return WordData(n, seed, {"album ", "photo ", "gallery ", "river ", "light\n"});
+}
+
+inline std::vector<uint8_t> TextBytes(size_t n, unsigned seed) {
+    const std::string data =
+        WordData(n, seed, {"album ", "photo ", "gallery ", "river ", "light ", "\n"});
+    return {data.begin(), data.end()};
 }
 
 struct CommandResult {
@@ -68,8 +100,8 @@ struct CommandResult {
     std::string Output;
 };
 
-// Runs a shell command, capturing stdout and stderr together.
-inline CommandResult RunCommand(const std::string& command) {
+// Runs a shell command, capturing standard output and standard error together.
+inline CommandResult Shell(const std::string& command) {
     CommandResult result;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (!pipe)
@@ -84,7 +116,7 @@ inline CommandResult RunCommand(const std::string& command) {
 }
 
 inline bool HaveTool(const std::string& tool) {
-    return RunCommand("command -v " + tool + " >/dev/null").ExitCode == 0;
+    return Shell("command -v " + tool + " >/dev/null").ExitCode == 0;
 }
 
 // The system Python, which has zipfile and zlib whatever the PATH holds.

@@ -12,7 +12,7 @@
 #include <functional>
 
 using namespace zip;
-using namespace archtest;
+using namespace ziptest;
 
 namespace {
 
