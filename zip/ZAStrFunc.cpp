@@ -38,36 +38,7 @@ bool ZASameText(std::string_view a, std::string_view b) {
 }
 
 bool ZAIsValidUtf8(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto b0 = static_cast<uint8_t>(s[i]);
-        int extra;
-        uint32_t cp, min;
-        if (b0 < 0x80) {
-            ++i;
-            continue;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            extra = 1, cp = b0 & 0x1F, min = 0x80;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            extra = 2, cp = b0 & 0x0F, min = 0x800;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            extra = 3, cp = b0 & 0x07, min = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size())
-            return false;
-        for (int k = 1; k <= extra; ++k) {
-            const auto b = static_cast<uint8_t>(s[i + k]);
-            if ((b & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (b & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
+    return platform::isValidUtf8(s);
 }
 
 namespace {

@@ -51,7 +51,7 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 // Decodes one UTF-8 sequence at s[i]; false on a malformed, overlong or surrogate sequence.
-bool nextCodePoint(const std::string& s, size_t& i, char32_t& cp) {
+bool nextCodePoint(std::string_view s, size_t& i, char32_t& cp) {
     const auto byte = [&](size_t k) { return static_cast<uint8_t>(s[k]); };
     const uint8_t b0 = byte(i);
     int extra;
@@ -84,6 +84,15 @@ bool nextCodePoint(const std::string& s, size_t& i, char32_t& cp) {
 }
 
 } // namespace
+
+bool isValidUtf8(std::string_view text) {
+    size_t i = 0;
+    char32_t cp;
+    while (i < text.size())
+        if (!nextCodePoint(text, i, cp))
+            return false;
+    return true;
+}
 
 bool cp437FromUtf8(const std::string& utf8, std::string& out) {
     std::string result;

@@ -41,3 +41,18 @@ TEST(CodePage437Test, MalformedUtf8IsRefused) {
     EXPECT_FALSE(cp437FromUtf8("\xFF", out));
     EXPECT_FALSE(cp437FromUtf8("\xE2\x82", out)); // cut at the end
 }
+
+TEST(CodePage437Test, Utf8CheckFollowsTheEncodingRules) {
+    EXPECT_TRUE(platform::isValidUtf8(""));
+    EXPECT_TRUE(platform::isValidUtf8("plain"));
+    EXPECT_TRUE(platform::isValidUtf8("café 日本 \xF0\x9F\x93\xB7")); // up to four bytes
+    EXPECT_TRUE(platform::isValidUtf8("\xF4\x8F\xBF\xBF"));           // U+10FFFF, the last
+    EXPECT_TRUE(platform::isValidUtf8(std::string_view("a\0b", 3)));  // NUL is a character here
+    EXPECT_FALSE(platform::isValidUtf8("\xF4\x90\x80\x80"));          // beyond U+10FFFF
+    EXPECT_FALSE(platform::isValidUtf8("\xE0\x80\xAF"));              // overlong in three bytes
+    EXPECT_FALSE(platform::isValidUtf8("\xF0\x8F\xBF\xBF"));          // overlong in four bytes
+    EXPECT_FALSE(platform::isValidUtf8("\xED\xBF\xBF"));              // low surrogate
+    EXPECT_FALSE(platform::isValidUtf8("\x80"));                      // stray continuation
+    EXPECT_FALSE(platform::isValidUtf8("ok\xF0\x9F\x93"));            // cut at the end
+    EXPECT_FALSE(platform::isValidUtf8("\xF8\x88\x80\x80\x80"));      // five-byte form
+}
