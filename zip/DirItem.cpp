@@ -4,19 +4,12 @@
 
 namespace zip {
 
+static_assert(kCentralHeaderSize == 6 + TZAHeaderFields::kSize + 14);
+
 void TDirItem::EncodeFixed(uint8_t* out) const {
     le::Put32(out + 0, Signature);
     le::Put16(out + 4, VersionMadeBy);
-    le::Put16(out + 6, VersionNeeded);
-    le::Put16(out + 8, Flags);
-    le::Put16(out + 10, Method);
-    le::Put16(out + 12, Time);
-    le::Put16(out + 14, Date);
-    le::Put32(out + 16, Crc32);
-    le::Put32(out + 20, CompressedSize);
-    le::Put32(out + 24, UncompressedSize);
-    le::Put16(out + 28, NameLength);
-    le::Put16(out + 30, ExtraLength);
+    EncodeFields(out + 6);
     le::Put16(out + 32, CommentLength);
     le::Put16(out + 34, DiskStart);
     le::Put16(out + 36, InternalAttributes);
@@ -27,16 +20,7 @@ void TDirItem::EncodeFixed(uint8_t* out) const {
 void TDirItem::DecodeFixed(const uint8_t* in) {
     Signature = le::Get32(in + 0);
     VersionMadeBy = le::Get16(in + 4);
-    VersionNeeded = le::Get16(in + 6);
-    Flags = le::Get16(in + 8);
-    Method = le::Get16(in + 10);
-    Time = le::Get16(in + 12);
-    Date = le::Get16(in + 14);
-    Crc32 = le::Get32(in + 16);
-    CompressedSize = le::Get32(in + 20);
-    UncompressedSize = le::Get32(in + 24);
-    NameLength = le::Get16(in + 28);
-    ExtraLength = le::Get16(in + 30);
+    DecodeFields(in + 6);
     CommentLength = le::Get16(in + 32);
     DiskStart = le::Get16(in + 34);
     InternalAttributes = le::Get16(in + 36);

@@ -8,26 +8,19 @@
 #include <vector>
 
 #include "zip/ExtraField.h"
+#include "zip/HeaderFields.h"
 #include "zip/ZAConst.h"
 
 namespace zip {
 
 class Stream;
 
-struct TDirItem {
-    // The 46 bytes of the central header, in order.
+// The 46 bytes of the central header are, in order: the signature, the version made by, the
+// fields shared with the local header (from the version needed to the extra length) and the
+// fields below from the comment length on.
+struct TDirItem : TZAHeaderFields {
     uint32_t Signature = kCentralHeaderSignature;
     uint16_t VersionMadeBy = 0;
-    uint16_t VersionNeeded = 0;
-    uint16_t Flags = 0;
-    uint16_t Method = 0;
-    uint16_t Time = 0;
-    uint16_t Date = 0;
-    uint32_t Crc32 = 0;
-    uint32_t CompressedSize = 0;
-    uint32_t UncompressedSize = 0;
-    uint16_t NameLength = 0;
-    uint16_t ExtraLength = 0;
     uint16_t CommentLength = 0;
     uint16_t DiskStart = 0;
     uint16_t InternalAttributes = 0;

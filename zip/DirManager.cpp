@@ -299,16 +299,9 @@ void TZADirManager::Rebuild() {
         TDirItem item;
         item.Signature =
             settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
+        static_cast<TZAHeaderFields&>(item) = local;
         item.VersionMadeBy = local.VersionNeeded;
-        item.VersionNeeded = local.VersionNeeded;
-        item.Flags = local.Flags;
-        item.Method = local.Method;
-        item.Time = local.Time;
-        item.Date = local.Date;
-        item.Crc32 = local.Crc32;
-        item.CompressedSize = local.CompressedSize;
-        item.UncompressedSize = local.UncompressedSize;
-        item.NameLength = local.NameLength;
+        item.ExtraLength = 0; // the local extra field is not kept
         bool zip64Local = false;
         for (const TZAExtraBlock& block : TZAExtraField::Split(extra.data(), extra.size())) {
             if (block.Id == kZip64ExtraId && block.Data.size() >= 16) {

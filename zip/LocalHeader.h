@@ -5,24 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "zip/HeaderFields.h"
 #include "zip/ZAConst.h"
 
 namespace zip {
 
 struct TDirItem;
 
-struct TZALocalHeader {
+// The signature, then the fields shared with the central header.
+struct TZALocalHeader : TZAHeaderFields {
     uint32_t Signature = kLocalHeaderSignature;
-    uint16_t VersionNeeded = 0;
-    uint16_t Flags = 0;
-    uint16_t Method = 0;
-    uint16_t Time = 0;
-    uint16_t Date = 0;
-    uint32_t Crc32 = 0;
-    uint32_t CompressedSize = 0;
-    uint32_t UncompressedSize = 0;
-    uint16_t NameLength = 0;
-    uint16_t ExtraLength = 0;
 
     // The 30 fixed bytes.
     void Encode(uint8_t* out) const;
