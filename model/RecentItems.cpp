@@ -3,12 +3,30 @@
 #include "model/TreeUtils.h"
 #include "platform/UserStore.h"
 
+#include <algorithm>
+
 namespace model {
 
 namespace {
 
 QString ItemName(int index) {
     return QStringLiteral("Item") + QString::number(index);
+}
+
+// n for a value named "Item<n>" (decimal, no leading zeros), else -1.
+int ItemIndex(const QString& name) {
+    if (!name.startsWith(QStringLiteral("Item")))
+        return -1;
+    const QString digits = name.mid(4);
+    if (digits.isEmpty() || (digits.size() > 1 && digits.startsWith(u'0')))
+        return -1;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return -1;
+    }
+    bool ok = false;
+    const int index = digits.toInt(&ok);
+    return ok ? index : -1;
 }
 
 } // namespace
@@ -24,14 +42,20 @@ void TRecentItems::LoadFromRegistry(const platform::UserStore& store, const QStr
     Items.clear();
     if (!store.keyExists(keyPath))
         return;
-    // A key cannot hold more items than values, whatever "Count" claims.
-    const int values = static_cast<int>(store.valueNames(keyPath).size());
+    // Only the "Item<n>" values present are read, in the order of n, so a huge
+    // "Count" costs nothing and a gap below "Count" hides nothing after it.
+    QList<int> present;
+    for (const QString& name : store.valueNames(keyPath)) {
+        if (const int index = ItemIndex(name); index >= 0)
+            present.append(index);
+    }
+    std::sort(present.begin(), present.end());
     const std::optional<int> count = store.readInt(keyPath, QStringLiteral("Count"));
-    const int limit = count ? std::clamp(*count, 0, values) : values;
-    for (int i = 0; i < limit && Count() < MaxCount; ++i) {
-        const std::optional<QString> item = store.readString(keyPath, ItemName(i));
-        if (!item && !count)
+    for (qsizetype i = 0; i < present.size() && Count() < MaxCount; ++i) {
+        const int index = present[i];
+        if (count ? index >= *count : index != i)
             break; // without "Count", the items run until the first gap
+        const std::optional<QString> item = store.readString(keyPath, ItemName(index));
         if (item && !item->isEmpty())
             Items.append(*item);
     }

@@ -84,6 +84,18 @@ TEST(RecentItems, StoreRoundTripAndDamagedKeys) {
     recent.LoadFromRegistry(store, kKey);
     EXPECT_EQ(recent.Count(), 0);
 
+    // A gap below "Count" hides nothing after it, however many values are missing.
+    store.deleteKey(kKey);
+    store.writeInt(kKey, "Count", 6);
+    store.writeString(kKey, "Item0", "/g/0.zip");
+    store.writeString(kKey, "Item5", "/g/5.zip");
+    recent.LoadFromRegistry(store, kKey);
+    EXPECT_EQ(recent.Items, (QStringList{"/g/0.zip", "/g/5.zip"}));
+    store.writeString(kKey, "Item05", "/g/not-an-index.zip");
+    store.writeString(kKey, "Item6", "/g/past-count.zip");
+    recent.LoadFromRegistry(store, kKey);
+    EXPECT_EQ(recent.Items, (QStringList{"/g/0.zip", "/g/5.zip"}));
+
     for (int i = 0; i < 5; ++i)
         store.writeString(kKey, QString("Item%1").arg(i), "x");
     TRecentItems empty;
