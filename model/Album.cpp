@@ -127,6 +127,10 @@ bool TpaAlbum::CanAddGallery(const TpaTreeNode* node) const {
     if (!node)
         return false;
     const int depth = node->Depth();
+    // A gallery deeper than the loader accepts would make the saved album
+    // impossible to open again.
+    if (depth + 1 > TpaDataXmlReader::MaxGalleryDepth)
+        return false;
     const TpaAlbumSettingsLevel* level = Settings.Levels.FindLevel(depth);
     if (!level || !Settings.Levels.FindLevel(depth + 1))
         return false;

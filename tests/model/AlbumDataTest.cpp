@@ -367,7 +367,12 @@ TEST(AlbumData, HundredThousandDeepGalleryChainIsRefusedQuickly) {
     EXPECT_TRUE(saved.contains("<item id=\"256\" pid=\"255\">"));
     TpaAlbum again;
     again.LoadFromXml(w.data());
-    EXPECT_EQ(again.FindGalleryNode(256)->Depth(), 256);
+    TpaTreeNode* deepest = again.FindGalleryNode(256);
+    EXPECT_EQ(deepest->Depth(), 256);
+    // The editor cannot build what the loader would refuse.
+    EXPECT_FALSE(again.CanAddGallery(deepest));
+    EXPECT_TRUE(again.CanAddGallery(deepest->Parent())) << "one level less is still fine";
+    EXPECT_TRUE(again.CanAddPhoto(deepest));
 }
 
 TEST(AlbumData, SaveFailsLoudlyAndKeepsTheOldFile) {
