@@ -89,15 +89,15 @@ QString TpaAlbumPage::HtmlEscaped(const QString& text) {
 QByteArray TpaAlbumPage::Render(const QByteArray& pageTemplate, const Values& values) {
     QString base = values.BaseFolder;
     base.replace(u'\\', u'/');
-    QByteArray page = WithCrLfLines(pageTemplate);
-    page = ReplaceIgnoringCase(page, "%_album_width_%", values.Width.toUtf8());
+    QByteArray page = ReplaceIgnoringCase(pageTemplate, "%_album_width_%", values.Width.toUtf8());
     page = ReplaceIgnoringCase(page, "%_album_height_%", values.Height.toUtf8());
     page = ReplaceIgnoringCase(page, "%_album_base_folder_%", base.toUtf8());
     // The name is user text (and may come from someone else's album file): it
     // must not be able to add markup to the page.
     page = ReplaceIgnoringCase(page, "%_album_name_%",
                                HtmlEscaped(StripTags(values.AlbumName)).toUtf8());
-    return page;
+    // Line ends last, so that a name written on two lines gets them too.
+    return WithCrLfLines(page);
 }
 
 void TpaAlbumPage::Write(const QString& path, const QString& pageTemplatePath,

@@ -82,6 +82,9 @@ TEST(AlbumPage, PlaceholdersAreFilledAndTheRestKeepsItsBytes) {
     EXPECT_EQ(TpaAlbumPage::Render(odd, {"", "40%", "", ""}),
               QByteArray("\xEF\xBB\xBFx\xE9\r\ny\r\nz\r\n\r\n40%\r\n"));
     EXPECT_EQ(TpaAlbumPage::Render("", {}), QByteArray());
+    EXPECT_EQ(TpaAlbumPage::Render("<title>%_album_name_%</title>", {"", "", "", "Two\nlines"}),
+              QByteArray("<title>Two\r\nlines</title>\r\n"))
+        << "every line of the page ends in CR LF, the name's too";
 }
 
 TEST(AlbumPage, MissingTemplateWritesNoPage) {
