@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QLockFile>
 
+#include <unistd.h>
+
 namespace platform {
 
 namespace {
@@ -19,16 +21,30 @@ QString lockFileName(const QString& name) {
     return safe + QStringLiteral(".lock");
 }
 
-} // namespace
-
-QString SingleInstance::defaultFolder() {
+QString runtimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
         return runtime;
-    return QDir::tempPath();
+    return QString();
 }
 
-SingleInstance::SingleInstance(const QString& name) : SingleInstance(name, defaultFolder()) {}
+// The runtime folder is this user's own; the temporary folder is shared by every user, and
+// one user's lock there must not keep the others' programs from starting.
+QString perUserName(const QString& name) {
+    if (!runtimeFolder().isEmpty())
+        return name;
+    return name + QLatin1Char('-') + QString::number(::getuid());
+}
+
+} // namespace
+
+QString SingleInstance::defaultFolder() {
+    const QString runtime = runtimeFolder();
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+
+SingleInstance::SingleInstance(const QString& name)
+    : SingleInstance(perUserName(name), defaultFolder()) {}
 
 SingleInstance::SingleInstance(const QString& name, const QString& folder)
     : path_(QDir(folder).filePath(lockFileName(name))), lock_(std::make_unique<QLockFile>(path_)) {

@@ -9,8 +9,9 @@ class QLockFile;
 namespace platform {
 
 // Lets one instance of the program run per user. The lock is a file named after `name` in
-// $XDG_RUNTIME_DIR (else the temporary folder), so it never lies in a folder the program
-// empties. A lock left by a crashed instance is taken over; a live instance's lock is not.
+// $XDG_RUNTIME_DIR (else the temporary folder, with the user's id added to the name), so it
+// never lies in a folder the program empties and each user has a lock of their own. A lock
+// left by a crashed instance is taken over; a live instance's lock is not.
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& name);

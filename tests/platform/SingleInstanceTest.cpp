@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -58,4 +60,37 @@ TEST(SingleInstance, FallsBackToTheTempFolderAndKeepsNamesInsideIt) {
     platform::SingleInstance lock(QStringLiteral("../a/b\\c"));
     EXPECT_EQ(QFileInfo(lock.lockFilePath()).absolutePath().toStdString() + "/", user.home());
     EXPECT_TRUE(lock.tryAcquire());
+}
+
+TEST(SingleInstance, UsersSharingTheTempFolderEachGetTheirOwnLock) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as a second user";
+    testsupport::TempUserFolders user;
+    // A temporary folder as every system has one: any user may pass into it and add files.
+    std::filesystem::permissions(user.root().path(), std::filesystem::perms(0711));
+    const std::filesystem::path shared = user.root().path() / "shared-tmp";
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms(01777));
+    testsupport::ScopedEnv noRuntime("XDG_RUNTIME_DIR", user.root().dir() + "missing");
+    testsupport::ScopedEnv tmp("TMPDIR", shared.string());
+
+    platform::SingleInstance mine(kName);
+    ASSERT_TRUE(mine.tryAcquire());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Another user on the same machine starts the program while this one runs.
+        if (::setgid(4242) != 0 || ::setuid(4242) != 0)
+            ::_exit(2);
+        platform::SingleInstance theirs(kName);
+        const bool acquired = theirs.tryAcquire();
+        ::_exit(acquired && theirs.lockFilePath() != mine.lockFilePath() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // The same user still meets the running instance.
+    platform::SingleInstance again(kName);
+    EXPECT_FALSE(again.tryAcquire());
 }
