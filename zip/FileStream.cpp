@@ -7,6 +7,26 @@
 
 namespace zip {
 
+namespace {
+
+// Repeats a read or write until count bytes have moved, the call moves nothing (end of file,
+// full device) or it fails with anything but an interruption; returns the bytes moved.
+template <typename Byte, typename Call>
+int64_t transferAll(Byte* buffer, int64_t count, Call call) {
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = call(buffer + done, static_cast<size_t>(count - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+} // namespace
+
 std::unique_ptr<FileStream> FileStream::Open(const std::string& path, TZAFileMode mode,
                                              int* errorNumber) {
     int flags = O_CLOEXEC;
@@ -46,31 +66,13 @@ FileStream::~FileStream() {
 }
 
 int64_t FileStream::Read(void* buffer, int64_t count) {
-    auto* p = static_cast<char*>(buffer);
-    int64_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(fd_, p + done, static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
+    return transferAll(static_cast<char*>(buffer), count,
+                       [this](char* p, size_t n) { return ::read(fd_, p, n); });
 }
 
 int64_t FileStream::Write(const void* buffer, int64_t count) {
-    const auto* p = static_cast<const char*>(buffer);
-    int64_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(fd_, p + done, static_cast<size_t>(count - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    return done;
+    return transferAll(static_cast<const char*>(buffer), count,
+                       [this](const char* p, size_t n) { return ::write(fd_, p, n); });
 }
 
 int64_t FileStream::Seek(int64_t offset, TZASeekOrigin origin) {
