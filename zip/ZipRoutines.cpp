@@ -50,6 +50,19 @@ void syncFolder(const std::string& folder) {
     }
 }
 
+// Runs a job whose caller expects a result rather than an exception: whatever the job raises
+// becomes false, with its message kept in the archiver's outcome.
+template <typename Job> bool failureAsFalse(TZABaseArchiver& archiver, Job job) {
+    try {
+        return job();
+    } catch (const std::exception& e) {
+        archiver.NoteFailure(e.what());
+    } catch (...) {
+        archiver.NoteFailure("error");
+    }
+    return false;
+}
+
 } // namespace
 
 bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::string& zipFile) {
@@ -114,24 +127,18 @@ bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::
 
 bool UnzipFileToStream(TZABaseArchiver& archiver, const std::string& zipFile,
                        const std::string& memberName, Stream& stream) {
-    try {
+    return failureAsFalse(archiver, [&] {
         TZACloseOnExit closer(archiver);
         archiver.FileName = zipFile;
         archiver.OpenArchiveMode(kOpenModeReadOnly);
         archiver.ExtractToStream(memberName, stream);
         return archiver.LastOutcome().Succeeded();
-    } catch (const std::exception& e) {
-        archiver.NoteFailure(e.what());
-        return false;
-    } catch (...) {
-        archiver.NoteFailure("error");
-        return false;
-    }
+    });
 }
 
 bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder,
                  const std::string& mask) {
-    try {
+    return failureAsFalse(archiver, [&] {
         TZACloseOnExit closer(archiver);
         archiver.FileName = zipFile;
         archiver.OpenArchiveMode(kOpenModeReadOnly);
@@ -144,13 +151,7 @@ bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const st
             return false;
         }
         return outcome.Succeeded();
-    } catch (const std::exception& e) {
-        archiver.NoteFailure(e.what());
-        return false;
-    } catch (...) {
-        archiver.NoteFailure("error");
-        return false;
-    }
+    });
 }
 
 } // namespace zip
