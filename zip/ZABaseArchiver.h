@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -235,6 +236,12 @@ private:
     void testItem(int32_t index);
     void deleteItem(int32_t index);
     void updateItem(int32_t index);
+    // Whether what has newStamp replaces what has oldStamp (MS-DOS stamps) under the overwrite
+    // mode, when adding, updating or extracting over an existing file or member. An unknown
+    // newStamp is neither newer nor older. Under omPrompt the overwrite question gets the two
+    // names, and the answer may change destName.
+    bool overwriteAllowed(const std::string& sourceName, std::string& destName,
+                          std::optional<uint32_t> newStamp, uint32_t oldStamp);
     void replaceItemFromFile(int32_t index, const std::string& path);
     bool fireProgress(int64_t processed, int64_t size, const std::string& name,
                       TZAProcessOperation op);

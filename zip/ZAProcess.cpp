@@ -275,30 +275,10 @@ int32_t TZABaseArchiver::addItem(const std::string& path, bool isFolder) {
     int32_t index = -1;
     if (working.FindByName(stored, index)) {
         const TDirItem& existing = working.At(index);
-        bool replace = false;
         const uint32_t entryStamp = uint32_t(existing.Date) << 16 | existing.Time;
-        const uint32_t diskStamp = a ? dosStamp(a->modified) : 0;
-        switch (Options.OverwriteMode) {
-        case TZAOverwriteMode::omPrompt: {
-            bool confirm = false;
-            DoOnConfirmOverwrite(path, stored, confirm);
-            replace = confirm;
-            break;
-        }
-        case TZAOverwriteMode::omAlways:
-            replace = true;
-            break;
-        case TZAOverwriteMode::omNever:
-            replace = false;
-            break;
-        case TZAOverwriteMode::omIfNewer:
-            replace = a && diskStamp > entryStamp;
-            break;
-        case TZAOverwriteMode::omIfOlder:
-            replace = a && diskStamp < entryStamp;
-            break;
-        }
-        if (!replace)
+        const std::optional<uint32_t> diskStamp =
+            a ? std::optional<uint32_t>(dosStamp(a->modified)) : std::nullopt;
+        if (!overwriteAllowed(path, stored, diskStamp, entryStamp))
             return -1;
         TDirItem item;
         prepareItem(item, path, isFolder, stored);
@@ -656,28 +636,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         if (!Options.ReplaceReadOnly && existing->readOnly)
             return;
         const uint32_t entryStamp = uint32_t(entry.Date) << 16 | entry.Time;
-        const uint32_t diskStamp = dosStamp(existing->modified);
-        bool extract = true;
-        switch (Options.OverwriteMode) {
-        case TZAOverwriteMode::omPrompt: {
-            bool confirm = false;
-            DoOnConfirmOverwrite(name, target, confirm);
-            extract = confirm;
-            break;
-        }
-        case TZAOverwriteMode::omAlways:
-            break;
-        case TZAOverwriteMode::omNever:
-            extract = false;
-            break;
-        case TZAOverwriteMode::omIfNewer:
-            extract = entryStamp > diskStamp;
-            break;
-        case TZAOverwriteMode::omIfOlder:
-            extract = entryStamp < diskStamp;
-            break;
-        }
-        if (!extract)
+        if (!overwriteAllowed(name, target, entryStamp, dosStamp(existing->modified)))
             return;
     }
 
@@ -744,6 +703,26 @@ void TZABaseArchiver::testItem(int32_t index) {
         cancel_ = true;
 }
 
+bool TZABaseArchiver::overwriteAllowed(const std::string& sourceName, std::string& destName,
+                                       std::optional<uint32_t> newStamp, uint32_t oldStamp) {
+    switch (Options.OverwriteMode) {
+    case TZAOverwriteMode::omPrompt: {
+        bool confirm = false;
+        DoOnConfirmOverwrite(sourceName, destName, confirm);
+        return confirm;
+    }
+    case TZAOverwriteMode::omAlways:
+        return true;
+    case TZAOverwriteMode::omNever:
+        return false;
+    case TZAOverwriteMode::omIfNewer:
+        return newStamp && *newStamp > oldStamp;
+    case TZAOverwriteMode::omIfOlder:
+        return newStamp && *newStamp < oldStamp;
+    }
+    return true;
+}
+
 void TZABaseArchiver::updateItem(int32_t index) {
     const TDirItem entry = directory_->Working().GetItem(index);
     if (entry.IsFolder())
@@ -756,28 +735,7 @@ void TZABaseArchiver::updateItem(int32_t index) {
     if (!Options.ReplaceReadOnly && (entry.ExternalAttributes & faReadOnly))
         return;
     const uint32_t entryStamp = uint32_t(entry.Date) << 16 | entry.Time;
-    const uint32_t diskStamp = dosStamp(a->modified);
-    bool update = true;
-    switch (Options.OverwriteMode) {
-    case TZAOverwriteMode::omPrompt: {
-        bool confirm = false;
-        DoOnConfirmOverwrite(entry.Name, path, confirm);
-        update = confirm;
-        break;
-    }
-    case TZAOverwriteMode::omAlways:
-        break;
-    case TZAOverwriteMode::omNever:
-        update = false;
-        break;
-    case TZAOverwriteMode::omIfNewer:
-        update = diskStamp > entryStamp;
-        break;
-    case TZAOverwriteMode::omIfOlder:
-        update = diskStamp < entryStamp;
-        break;
-    }
-    if (!update)
+    if (!overwriteAllowed(entry.Name, path, dosStamp(a->modified), entryStamp))
         return;
     const std::string saved = workingBase_;
     workingBase_ = TZAPathRules::IncludeTrailingSlash(TZAPathRules::FullPath(BaseDir, saved));

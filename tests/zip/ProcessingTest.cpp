@@ -207,3 +207,34 @@ TEST(ProcessingTest, ExtractionOptionsAndEvents) {
     EXPECT_FALSE(fs::exists(t.dir / "declined/a.txt"));
     EXPECT_TRUE(fs::exists(t.dir / "declined/sub/a.txt"));
 }
+
+// Extraction weighs the member's time against the file it would replace: "newer" means the
+// member is newer than the file on disk.
+TEST(ProcessingTest, ExtractionOverwriteModesCompareTheMemberWithTheFile) {
+    Tree t;
+    TZipArchiver a;
+    t.Open(a);
+    a.AddFiles("t.txt");
+    a.BaseDir = t.dir / "dest";
+    const std::string target = t.dir / "dest/t.txt";
+    const auto now = fs::file_time_type::clock::now();
+    const auto place = [&](const std::string& text, std::chrono::hours shift) {
+        WriteFile(target, text);
+        fs::last_write_time(target, now + shift);
+    };
+    const auto extract = [&](TZAOverwriteMode mode) {
+        a.Options.OverwriteMode = mode;
+        a.ExtractFiles("t.txt");
+        EXPECT_TRUE(a.LastOutcome().Succeeded());
+        return ReadFile(target);
+    };
+    place("older file", std::chrono::hours(-48));
+    EXPECT_EQ(extract(TZAOverwriteMode::omNever), "older file");
+    EXPECT_EQ(extract(TZAOverwriteMode::omIfOlder), "older file");
+    EXPECT_EQ(extract(TZAOverwriteMode::omIfNewer), "top");
+    place("newer file", std::chrono::hours(48));
+    EXPECT_EQ(extract(TZAOverwriteMode::omIfNewer), "newer file");
+    EXPECT_EQ(extract(TZAOverwriteMode::omIfOlder), "top");
+    place("any file", std::chrono::hours(48));
+    EXPECT_EQ(extract(TZAOverwriteMode::omAlways), "top");
+}
