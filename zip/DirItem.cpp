@@ -45,34 +45,33 @@ uint32_t TDirItem::DiskStart32() const {
     return DiskStart == kSentinel16 && HasZip64 ? Zip64DiskStart : DiskStart;
 }
 
-void TDirItem::SetCompressedSize64(uint64_t value, bool forceZip64) {
-    Zip64CompressedSize = value;
+namespace {
+
+// The value goes to the Zip64 slot; the 32-bit field keeps it when it fits and Zip64 is not
+// forced, else it holds the sentinel and the entry uses Zip64.
+void setWide(uint64_t value, bool forceZip64, uint32_t& field, uint64_t& zip64Value,
+             bool& hasZip64) {
+    zip64Value = value;
     if (value >= kSentinel32 || forceZip64) {
-        CompressedSize = kSentinel32;
-        HasZip64 = true;
+        field = kSentinel32;
+        hasZip64 = true;
     } else {
-        CompressedSize = static_cast<uint32_t>(value);
+        field = static_cast<uint32_t>(value);
     }
+}
+
+} // namespace
+
+void TDirItem::SetCompressedSize64(uint64_t value, bool forceZip64) {
+    setWide(value, forceZip64, CompressedSize, Zip64CompressedSize, HasZip64);
 }
 
 void TDirItem::SetUncompressedSize64(uint64_t value, bool forceZip64) {
-    Zip64UncompressedSize = value;
-    if (value >= kSentinel32 || forceZip64) {
-        UncompressedSize = kSentinel32;
-        HasZip64 = true;
-    } else {
-        UncompressedSize = static_cast<uint32_t>(value);
-    }
+    setWide(value, forceZip64, UncompressedSize, Zip64UncompressedSize, HasZip64);
 }
 
 void TDirItem::SetLocalHeaderOffset64(uint64_t value, bool forceZip64) {
-    Zip64LocalHeaderOffset = value;
-    if (value >= kSentinel32 || forceZip64) {
-        LocalHeaderOffset = kSentinel32;
-        HasZip64 = true;
-    } else {
-        LocalHeaderOffset = static_cast<uint32_t>(value);
-    }
+    setWide(value, forceZip64, LocalHeaderOffset, Zip64LocalHeaderOffset, HasZip64);
 }
 
 bool TDirItem::IsFolder() const {

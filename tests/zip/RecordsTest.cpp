@@ -320,3 +320,41 @@ TEST(ExtraFieldTest, OtherBlocksFollowTheZip64Block) {
     EXPECT_EQ(blocks[1], item.ExtraBlocks[0]);
     EXPECT_EQ(blocks[2], item.ExtraBlocks[1]);
 }
+
+// Each setter keeps a value below 0xFFFFFFFF in its own 32-bit field; from there on (or when
+// Zip64 is forced) that field alone holds the sentinel and the value lives in its Zip64 slot.
+TEST(RecordsTest, WideValuesTakeTheSentinelFromTheirOwnFieldOn) {
+    using Setter = void (TDirItem::*)(uint64_t, bool);
+    using Getter = uint64_t (TDirItem::*)() const;
+    struct Case {
+        Setter set;
+        Getter get;
+        uint32_t TDirItem::*field;
+    };
+    const Case cases[] = {
+        {&TDirItem::SetCompressedSize64, &TDirItem::CompressedSize64, &TDirItem::CompressedSize},
+        {&TDirItem::SetUncompressedSize64, &TDirItem::UncompressedSize64,
+         &TDirItem::UncompressedSize},
+        {&TDirItem::SetLocalHeaderOffset64, &TDirItem::LocalHeaderOffset64,
+         &TDirItem::LocalHeaderOffset},
+    };
+    for (const Case& c : cases) {
+        TDirItem item;
+        (item.*c.set)(0xFFFFFFFEull, false);
+        EXPECT_EQ(item.*c.field, 0xFFFFFFFEu);
+        EXPECT_FALSE(item.HasZip64);
+        (item.*c.set)(0xFFFFFFFFull, false);
+        EXPECT_EQ(item.*c.field, 0xFFFFFFFFu);
+        EXPECT_TRUE(item.HasZip64);
+        EXPECT_EQ((item.*c.get)(), 0xFFFFFFFFull);
+        TDirItem forced;
+        (forced.*c.set)(5, true);
+        EXPECT_EQ(forced.*c.field, 0xFFFFFFFFu);
+        EXPECT_EQ((forced.*c.get)(), 5u);
+        // The other two fields are untouched.
+        int sentinels = 0;
+        for (const Case& other : cases)
+            sentinels += forced.*other.field == 0xFFFFFFFFu;
+        EXPECT_EQ(sentinels, 1);
+    }
+}
