@@ -64,6 +64,38 @@ TEST(SettingsFile, MissingKeysGiveTheirDefaultsAndAFailedWriteKeepsTheFile) {
     EXPECT_EQ(readAll(dir.path() + "/notafolder"), QByteArray());
 }
 
+TEST(SettingsFile, EveryValueComesBackAsWrittenAndHandEditedKeysAreRead) {
+    // Values that an INI reader with its own conventions would change: "@" prefixes, comment
+    // and escape characters, surrounding blanks.
+    const QStringList awkward = {"@@x",         "@Invalid()", "@ByteArray(abc)",
+                                 "@Variant(x)", "a\tb",       "\\x41",
+                                 "#hash",       ";semi",      "a,b",
+                                 "[Settings]",  "\t",         QString("x") + QChar(1) + "y",
+                                 "\\",          "\"",         "\"x\"",
+                                 "a\\nb",       "\r\n",       QString::fromUtf8("p\u00e4\u20ac")};
+    QTemporaryDir dir;
+    SettingsFile file(dir.path());
+    for (const QString& value : awkward) {
+        FtpDefaults v;
+        v.Host = value;
+        v.Password = value;
+        v.Dir = value + value;
+        ASSERT_TRUE(file.write(v));
+        // Read at once after writing: no earlier reading of the file may answer instead.
+        EXPECT_EQ(file.read(), v) << value.toStdString();
+    }
+
+    QFile f(file.path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("; written by hand\n[Other]\ndefFtpHost=wrong\n[ settings ]\nDEFFTPHOST = h \n"
+            "defftphost=second\ndefFtpTransferMode=passive\n");
+    f.close();
+    const FtpDefaults v = file.read();
+    EXPECT_EQ(v.Host, "h");
+    EXPECT_EQ(v.TransferMode, "passive");
+    EXPECT_EQ(v.User, "");
+}
+
 TEST(GalleryThumbnail, PicturesAreCentredNeverEnlargedAndPhotosFramed) {
     EXPECT_EQ(GalleryThumbnail::fit({60, 40}, {136, 136}), QSize(60, 40));
     EXPECT_EQ(GalleryThumbnail::fit({300, 150}, {136, 136}), QSize(136, 68));
