@@ -312,8 +312,7 @@ void TfrmMain::connectActions() {
             UpdateActions();
         });
     });
-    connect(ui->acFilePublishSetting, &QAction::triggered, this,
-            [this] { ui->pcAlbumSettings->setCurrentWidget(ui->tsAlbumSettings); });
+    on(ui->acFilePublishSetting, &TfrmMain::acFilePublishSettingExecute);
     on(ui->acViewExpandAll, &TfrmMain::acViewExpandAllExecute);
     on(ui->acViewCollapseAll, &TfrmMain::acViewCollapseAllExecute);
     on(ui->acViewPrev, &TfrmMain::acViewPrevExecute);
@@ -350,7 +349,8 @@ void TfrmMain::showEvent(QShowEvent* event) {
 
 void TfrmMain::FormShow() {
     TdsLocalization& loc = Localization();
-    loc.LoadLanguageList(model::Folders().LanguagesFolder);
+    // A broken language list shows its error; the start goes on without languages.
+    guarded([&loc] { loc.LoadLanguageList(model::Folders().LanguagesFolder); });
     ui->miViewLanguage->clear();
     for (QAction* a : languageGroup_->actions())
         languageGroup_->removeAction(a);
@@ -535,7 +535,8 @@ void TfrmMain::applyActionState(const ActionState& s) {
     u.acEditRename->setEnabled(s.editRename);
     treeModel_->setReadOnly(s.treeReadOnly);
     u.tvTreeView->setEditTriggers(s.treeReadOnly ? QAbstractItemView::NoEditTriggers
-                                                 : QAbstractItemView::SelectedClicked);
+                                                 : QAbstractItemView::SelectedClicked |
+                                                       QAbstractItemView::EditKeyPressed);
     u.acEditMoveUp->setEnabled(s.moveUp);
     u.acEditMoveDown->setEnabled(s.moveDown);
     u.acEditMoveTo->setEnabled(s.moveTo);
@@ -553,13 +554,20 @@ void TfrmMain::applyActionState(const ActionState& s) {
 void TfrmMain::UpdateCaption(const QString& albumName) {
     captionName_ = albumName;
     if (albumName.isEmpty()) {
-        setWindowTitle(ProductInfo::title());
+        setWindowTitle(applicationTitle());
         return;
     }
     // "[*]" in a window title is Qt's modified marker; the name is shown as written.
     QString name = albumName;
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-    setWindowTitle(ProductInfo::title() + QStringLiteral("  [") + name + u']');
+    setWindowTitle(applicationTitle() + QStringLiteral("  [") + name + u']');
+}
+
+QString TfrmMain::applicationTitle() const {
+    // A language file may rename the application ("Application.Title").
+    if (context_.forms && !context_.forms->Title.isEmpty())
+        return context_.forms->Title;
+    return ProductInfo::title();
 }
 
 // ---- private messages ----
@@ -947,17 +955,26 @@ void TfrmMain::acViewNextExecute() {
 }
 
 void TfrmMain::acViewRefreshAlbumPreviewExecute() {
+    showAlbumTab(ui->tsAlbumPreview);
+}
+
+void TfrmMain::acFilePublishSettingExecute() {
+    showAlbumTab(ui->tsAlbumSettings);
+}
+
+void TfrmMain::showAlbumTab(QWidget* tab) {
     pumpMessages();
     TpaTreeNode* root = FAlbum.Tree().Root();
     if (!root)
         return;
     if (selectedNode() == root) {
-        if (ui->pcAlbumSettings->currentWidget() != ui->tsAlbumPreview)
-            ui->pcAlbumSettings->setCurrentWidget(ui->tsAlbumPreview); // posts the refresh
+        if (ui->pcAlbumSettings->currentWidget() != tab)
+            ui->pcAlbumSettings->setCurrentWidget(tab); // its change handler runs
         else
             postRefreshPreview();
     } else {
-        ui->nbClient->setProperty("Tag", 0);
+        // The page dispatcher opens the album page on the shared tab.
+        ui->nbClient->setProperty("Tag", ui->pcAlbumSettings->indexOf(tab));
         selectNode(root);
     }
 }
@@ -996,22 +1013,27 @@ void TfrmMain::OnViewLanguageMenuItemClick(QAction* item) {
     pumpMessages();
     TdsLocalization& loc = Localization();
     const TLanguageInfo* info = item ? loc.FindLanguage(item->data().toString()) : nullptr;
-    if (!info || !QFileInfo(info->File).isFile()) {
-        // Nothing changes, not even the check mark.
+    // A language that cannot be loaded changes nothing, not even the check mark (which the
+    // click has already moved).
+    auto keepCheckMark = [this] {
         for (QAction* a : languageGroup_->actions())
-            a->setChecked(a->data().toString() == loc.Current().Id && !loc.Current().Id.isEmpty());
+            a->setChecked(a == checkedLanguage_);
+    };
+    if (!info || !QFileInfo(info->File).isFile()) {
+        keepCheckMark();
         return;
     }
     const TLanguageInfo chosen = *info;
     {
         BusyScope busy(busy_);
         try {
-            if (!loc.LoadLanguage(chosen.File))
+            // A file that is no language file (no "Localization" root) is not applied.
+            if (!loc.LoadLanguage(chosen.File)) {
+                keepCheckMark();
                 return;
+            }
         } catch (...) {
-            for (QAction* a : languageGroup_->actions())
-                a->setChecked(a->data().toString() == loc.Current().Id &&
-                              !loc.Current().Id.isEmpty());
+            keepCheckMark();
             throw;
         }
         if (context_.translator)
@@ -1019,6 +1041,7 @@ void TfrmMain::OnViewLanguageMenuItemClick(QAction* item) {
         RebuildFilters();
         RelocalizeFrames();
         item->setChecked(true);
+        checkedLanguage_ = item;
         if (context_.userStore) {
             context_.userStore->writeString(kLanguageKey, kLanguageValue, chosen.Id);
             context_.userStore->sync();

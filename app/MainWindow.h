@@ -110,6 +110,8 @@ public:
 
     // The caption: the title alone, or "title  [name]".
     void UpdateCaption(const QString& albumName = QString());
+    // The application's title: "Fotrenza", or what the language file calls it.
+    QString applicationTitle() const;
 
     // The private messages, posted: they run once the current handler has returned.
     void postShowStartupWizard();
@@ -162,6 +164,10 @@ private:
     void acViewPrevExecute();
     void acViewNextExecute();
     void acViewRefreshAlbumPreviewExecute();
+    void acFilePublishSettingExecute();
+    // Shows the album page's tab: selects the root (on that tab) or switches to the tab, or,
+    // when it is shown already, refreshes the preview.
+    void showAlbumTab(QWidget* tab);
     void acOptionsFtpSettingExecute();
     void acHelpAboutExecute();
     void ArchiverOverallProgress(double progress, bool& cancel);
@@ -178,6 +184,7 @@ private:
                                 // miPhotoReopen, pmRecent
     QList<QMenu*> moveToMenus_; // miEditMoveTo, miGalleryMoveTo, miPhotoMoveTo, pmMoveTo
     QActionGroup* languageGroup_;
+    QPointer<QAction> checkedLanguage_; // the language item applied last
     QImage previewPicture_;
     bool previewFramed_ = false;
     bool shown_ = false;

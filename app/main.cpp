@@ -18,6 +18,9 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <exception>
+
 namespace {
 
 // Puts the process-wide prompts back however main ends.
@@ -97,5 +100,12 @@ int main(int argc, char* argv[]) {
             folderError.toStdString(), {platform::PromptButton::Ok}, platform::PromptButton::Ok);
         return 1;
     }
-    return run(app);
+    try {
+        return run(app);
+    } catch (const std::exception& e) {
+        // Caught here so that the working folders are cleared and the lock released on the
+        // way out, as after a normal end.
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
 }

@@ -177,6 +177,75 @@ private slots:
         QVERIFY(w->centralWidget()->isEnabled());
     }
 
+    void brokenLanguageListShowsOneErrorAndTheStartGoesOn() {
+        apptest::TestEnvironment env;
+        apptest::writeText(env.program + "Languages/Languages.xml", "<Languages><Language>");
+        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "de");
+        auto w = env.makeMainWindow();
+        int wizards = 0;
+        w->ShowStartupWizard = [&] { ++wizards; };
+        w->show();
+        QCoreApplication::processEvents();
+        QCOMPARE(wizards, 1);
+        QCOMPARE(env.prompts.calls().size(), size_t(1));
+        QCOMPARE(env.prompts.calls()[0].kind, platform::PromptKind::Error);
+        QVERIFY(w->languageGroup()->actions().isEmpty());
+        QVERIFY(!apptest::child<QMenu>(*w, "miViewLanguage")->menuAction()->isEnabled());
+        QVERIFY(apptest::action(*w, "acFileNew")->isEnabled());
+    }
+
+    void aLanguageThatCannotBeAppliedKeepsThePreviousOne() {
+        apptest::TestEnvironment env;
+        apptest::writeText(env.program + "Languages/Languages.xml",
+                           "<Languages><Language><Id>de</Id><Display>Deutsch</Display></Language>"
+                           "<Language><Id>xx</Id><Display>No root</Display></Language>"
+                           "<Language><Id>yy</Id><Display>Gone</Display></Language></Languages>");
+        // The Language attribute need not be the id of the menu entry.
+        apptest::writeText(env.program + "Languages/xx/Language.xml",
+                           "<Translation><Strings><Item Id='1'><![CDATA[X]]></Item></Strings>"
+                           "</Translation>");
+        auto w = env.makeMainWindow();
+        w->show();
+        QCoreApplication::processEvents();
+        const QList<QAction*> items = w->languageGroup()->actions();
+        QCOMPARE(items.size(), 3);
+        items[0]->trigger();
+        QVERIFY(items[0]->isChecked());
+        const QString key = "\\Software\\Brimlo Lumivex\\Language";
+        QCOMPARE(*env.store->readString(key, "Language"), QString("de"));
+        for (QAction* failing : {items[1], items[2]}) {
+            failing->trigger();
+            QVERIFY(items[0]->isChecked());
+            QVERIFY(!failing->isChecked());
+            QCOMPARE(*env.store->readString(key, "Language"), QString("de"));
+            QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&Neu..."));
+        }
+        QVERIFY(env.prompts.calls().empty());
+    }
+
+    void aLanguageMayRenameTheApplication() {
+        apptest::TestEnvironment env;
+        env.forms.Title = ProductInfo::title();
+        apptest::writeText(env.program + "Languages/Languages.xml",
+                           "<Languages><Language><Id>de</Id><Display>Deutsch</Display></Language>"
+                           "<Language><Id>xx</Id><Display>Titled</Display></Language></Languages>");
+        apptest::writeText(env.program + "Languages/xx/Language.xml",
+                           "<Localization Language='xx'><Application><Title>"
+                           "<![CDATA[Fotoalbum]]></Title></Application></Localization>");
+        auto w = env.makeMainWindow();
+        w->show();
+        QCoreApplication::processEvents();
+        w->UpdateCaption("a.zip");
+        w->languageGroup()->actions()[1]->trigger();
+        QCOMPARE(w->windowTitle(), QString("Fotoalbum  [a.zip]"));
+        w->UpdateCaption();
+        QCOMPARE(w->windowTitle(), QString("Fotoalbum"));
+        // The next language has no title of its own: the program's name comes back.
+        w->languageGroup()->actions()[0]->trigger();
+        QCOMPARE(w->windowTitle(), ProductInfo::title());
+        QCOMPARE(ProductInfo::taskbarCaption(), QString("Brimlo Lumivex  2.96"));
+    }
+
     void switchingLanguageUpdatesShownTextsAndBringsEnglishBack() {
         apptest::TestEnvironment env;
         apptest::writeText(env.program + "Languages/Languages.xml",
@@ -250,6 +319,36 @@ private slots:
         QCOMPARE(w->windowTitle(), QString("Fotrenza  [[*][*]]"));
         w->UpdateCaption();
         QCOMPARE(w->windowTitle(), QString("Fotrenza"));
+    }
+
+    void publishSizeSettingOpensTheAlbumSettingsTab() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        env.loadSampleAlbum(*w);
+        TpaTreeNode* root = w->FAlbum.Tree().Root();
+        auto* albumTabs = apptest::child<QTabWidget>(*w, "pcAlbumSettings");
+        w->selectNode(root->Child(0));
+        QCOMPARE(pages(*w)->currentIndex(), 2);
+        apptest::action(*w, "acFilePublishSetting")->trigger();
+        QCOMPARE(w->selectedNode(), root);
+        QCOMPARE(pages(*w)->currentIndex(), 1);
+        QCOMPARE(albumTabs->currentWidget(), apptest::child<QWidget>(*w, "tsAlbumSettings"));
+        // The tab stays the shared one for the next node.
+        w->selectNode(root->Child(0));
+        QCOMPARE(apptest::child<QTabWidget>(*w, "pcGallerySettings")->currentIndex(), 1);
+
+        // With the root selected on its preview tab, the action switches the tab.
+        w->selectNode(root);
+        albumTabs->setCurrentIndex(0);
+        apptest::action(*w, "acFilePublishSetting")->trigger();
+        QCOMPARE(albumTabs->currentIndex(), 1);
+        QCOMPARE(w->selectedNode(), root);
+        // Already there: the preview is refreshed.
+        QCoreApplication::processEvents();
+        env.recorder->Visited.clear();
+        apptest::action(*w, "acFilePublishSetting")->trigger();
+        QTRY_COMPARE(env.recorder->Visited.size(), 1);
     }
 
     void refreshAfterTheAlbumClosedWritesNothing() {
