@@ -9,6 +9,7 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace model {
@@ -27,34 +28,61 @@ bool isRealDir(const QFileInfo& info) {
     return info.isDir() && !info.isSymLink();
 }
 
-// Walks the tree under `folder` in pre-order without entering links. `visit` gets each
-// entry's info and its listed path; `enter` runs before a folder's entries are read.
-template <class Visit, class Enter>
-void walk(const QString& folder, bool recursive, Visit&& visit, Enter&& enter) {
+// How one walk over a folder tree reads and reports it.
+//   entries(dir):       the entries of a folder, in the order they are visited;
+//   visit(info, dir):   called for each entry of `dir`; returns the path of the sub-folder to
+//                       descend into next, or nothing;
+//   enter(dir):         runs before a folder's entries are read, the starting folder's too;
+//   stop():             polled before the start and before every step; true ends the walk.
+// Walks in pre-order with a stack of its own, so a deep tree needs no deep recursion.
+// False when `stop` ended the walk.
+template <class Entries, class Visit, class Enter, class Stop>
+bool walkTree(const QString& folder, Entries&& entries, Visit&& visit, Enter&& enter, Stop&& stop) {
     struct Frame {
         QString dir;
         QFileInfoList entries;
         qsizetype next = 0;
     };
+    if (stop())
+        return false;
     std::vector<Frame> stack;
     const QString root = WithTrailingSlash(folder);
     enter(root);
-    stack.push_back({root, directEntries(root), 0});
+    stack.push_back({root, entries(root), 0});
     while (!stack.empty()) {
+        if (stop())
+            return false;
         Frame& top = stack.back();
         if (top.next >= top.entries.size()) {
             stack.pop_back();
             continue;
         }
         const QFileInfo info = top.entries.at(top.next++);
-        const bool dir = isRealDir(info);
-        const QString path = top.dir + info.fileName() + (dir ? QStringLiteral("/") : QString());
-        visit(info, path);
-        if (dir && recursive) {
-            enter(path);
-            stack.push_back({path, directEntries(path), 0});
+        const std::optional<QString> subFolder = visit(info, top.dir);
+        if (subFolder) {
+            enter(*subFolder);
+            stack.push_back({*subFolder, entries(*subFolder), 0});
         }
     }
+    return true;
+}
+
+// Every entry under `folder`, links as entries of their own and never descended. `visit`
+// gets each entry's info and its listed path; `enter` runs before a folder's entries are read.
+template <class Visit, class Enter>
+void walk(const QString& folder, bool recursive, Visit&& visit, Enter&& enter) {
+    walkTree(
+        folder, directEntries,
+        [&](const QFileInfo& info, const QString& dir) -> std::optional<QString> {
+            const bool isFolder = isRealDir(info);
+            const QString path =
+                dir + info.fileName() + (isFolder ? QStringLiteral("/") : QString());
+            visit(info, path);
+            if (isFolder && recursive)
+                return path;
+            return std::nullopt;
+        },
+        enter, [] { return false; });
 }
 
 void makeTraversable(const QString& dir) {
@@ -201,30 +229,22 @@ void ListFolderEntries(const QString& folder, QStringList& list, bool recursive)
 }
 
 void ListSubFolders(const QString& folder, QStringList& list, bool recursive) {
-    struct Frame {
-        QString dir;
-        QFileInfoList entries;
-        qsizetype next = 0;
-    };
-    const QDir::Filters filter = QDir::Dirs | QDir::NoDotAndDotDot;
-    std::vector<Frame> stack;
-    const QString root = WithTrailingSlash(folder);
-    stack.push_back({root, QDir(root).entryInfoList(filter, QDir::Name | QDir::IgnoreCase), 0});
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next >= top.entries.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const QFileInfo info = top.entries.at(top.next++);
-        if (!info.isDir())
-            continue;
-        const QString path = top.dir + info.fileName() + QLatin1Char('/');
-        list << path;
-        if (recursive && !info.isSymLink())
-            stack.push_back(
-                {path, QDir(path).entryInfoList(filter, QDir::Name | QDir::IgnoreCase), 0});
-    }
+    walkTree(
+        folder,
+        [](const QString& dir) {
+            return QDir(dir).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                           QDir::Name | QDir::IgnoreCase);
+        },
+        [&](const QFileInfo& info, const QString& dir) -> std::optional<QString> {
+            if (!info.isDir())
+                return std::nullopt;
+            const QString path = dir + info.fileName() + QLatin1Char('/');
+            list << path;
+            if (recursive && !info.isSymLink())
+                return path;
+            return std::nullopt;
+        },
+        [](const QString&) {}, [] { return false; });
 }
 
 bool SearchFilesByExt(const QString& folder, const QStringList& extensions, QStringList& results,
@@ -236,37 +256,19 @@ bool SearchFilesByExt(const QString& folder, const QStringList& extensions, QStr
         if (callbacks.pump)
             callbacks.pump();
     };
-    struct Frame {
-        QString dir;
-        QFileInfoList entries;
-        qsizetype next = 0;
-    };
-    if (cancelled())
-        return false;
-    std::vector<Frame> stack;
-    const QString root = WithTrailingSlash(folder);
-    report(root);
-    stack.push_back({root, directEntries(root), 0});
-    while (!stack.empty()) {
-        if (cancelled())
-            return false;
-        Frame& top = stack.back();
-        if (top.next >= top.entries.size()) {
-            stack.pop_back();
-            continue;
-        }
-        const QFileInfo info = top.entries.at(top.next++);
-        if (isRealDir(info)) {
-            if (recursive) {
-                const QString path = top.dir + info.fileName() + QLatin1Char('/');
-                report(path);
-                stack.push_back({path, directEntries(path), 0});
+    const bool finished = walkTree(
+        folder, directEntries,
+        [&](const QFileInfo& info, const QString& dir) -> std::optional<QString> {
+            if (isRealDir(info)) {
+                if (recursive)
+                    return dir + info.fileName() + QLatin1Char('/');
+            } else if (info.isFile() && hasExtensionIn(info.fileName(), extensions)) {
+                results << dir + info.fileName();
             }
-        } else if (info.isFile() && hasExtensionIn(info.fileName(), extensions)) {
-            results << top.dir + info.fileName();
-        }
-    }
-    return !cancelled();
+            return std::nullopt;
+        },
+        report, cancelled);
+    return finished && !cancelled();
 }
 
 bool ClearFolder(const QString& folder) {
