@@ -7,6 +7,13 @@
 
 namespace platform {
 
+ScriptedPrompts::Call& ScriptedPrompts::record(CallType type, const std::string& caption) {
+    Call& call = calls_.emplace_back();
+    call.type = type;
+    call.caption = caption;
+    return call;
+}
+
 void ScriptedPrompts::answerButton(PromptButton button) {
     answers_.emplace_back(button);
 }
@@ -19,14 +26,11 @@ PromptButton ScriptedPrompts::message(PromptKind kind, const std::string& captio
                                       const std::string& text,
                                       const std::vector<PromptButton>& buttons,
                                       PromptButton defaultButton) {
-    Call call;
-    call.type = CallType::Message;
+    Call& call = record(CallType::Message, caption);
     call.kind = kind;
-    call.caption = caption;
     call.text = text;
     call.buttons = buttons;
     call.defaultButton = defaultButton;
-    calls_.push_back(call);
 
     if (answers_.empty()) {
         ++unscripted_;
@@ -62,35 +66,25 @@ std::optional<std::string> ScriptedPrompts::nextText(const char* question) {
 std::optional<std::string> ScriptedPrompts::inputText(const std::string& caption,
                                                       const std::string& prompt,
                                                       const std::string& initial, bool secret) {
-    Call call;
-    call.type = CallType::InputText;
-    call.caption = caption;
+    Call& call = record(CallType::InputText, caption);
     call.text = prompt;
     call.initial = initial;
     call.secret = secret;
-    calls_.push_back(call);
     return nextText("text input");
 }
 
 std::optional<std::string> ScriptedPrompts::openFile(const std::string& caption,
                                                      const std::string& filter,
                                                      const std::string& initialDir) {
-    Call call;
-    call.type = CallType::OpenFile;
-    call.caption = caption;
+    Call& call = record(CallType::OpenFile, caption);
     call.filter = filter;
     call.initial = initialDir;
-    calls_.push_back(call);
     return nextText("file dialog");
 }
 
 std::optional<std::string> ScriptedPrompts::pickFolder(const std::string& caption,
                                                        const std::string& initialDir) {
-    Call call;
-    call.type = CallType::PickFolder;
-    call.caption = caption;
-    call.initial = initialDir;
-    calls_.push_back(call);
+    record(CallType::PickFolder, caption).initial = initialDir;
     return nextText("folder dialog");
 }
 

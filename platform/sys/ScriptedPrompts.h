@@ -52,6 +52,8 @@ public:
 private:
     using Answer = std::variant<PromptButton, std::optional<std::string>>;
 
+    // Adds a record of a question to calls() and returns it for the details.
+    Call& record(CallType type, const std::string& caption);
     std::optional<std::string> nextText(const char* question);
 
     std::deque<Answer> answers_;
