@@ -108,24 +108,7 @@ void writeFileAtomically(const QString& dest, const QByteArray& bytes) {
 bool copyFileContents(const QString& source, const QString& target) {
     if (isSameFile(source, target))
         return false; // a copy onto itself would destroy what it copies
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    constexpr qint64 ChunkSize = 1 << 20;
-    QByteArray chunk;
-    while (!in.atEnd()) {
-        chunk = in.read(ChunkSize);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            return false; // QSaveFile discards what it wrote
-        if (out.write(chunk) != chunk.size())
-            return false;
-    }
-    if (in.error() != QFileDevice::NoError)
-        return false;
-    return out.commit();
+    return CopyFileContents(source, target);
 }
 
 QByteArray readPictureFile(const QString& path) {

@@ -141,27 +141,7 @@ CopyOutcome copyOneFile(const QString& source, const QString& target) {
             return CopyOutcome::Failed;
     }
 
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return CopyOutcome::Failed;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return CopyOutcome::Failed;
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(buffer.data(), buffer.size());
-        if (got < 0) {
-            out.cancelWriting();
-            break;
-        }
-        if (got == 0)
-            break;
-        if (out.write(buffer.constData(), got) != got) {
-            out.cancelWriting();
-            break;
-        }
-    }
-    return out.commit() ? CopyOutcome::Copied : CopyOutcome::Failed;
+    return CopyFileContents(source, target) ? CopyOutcome::Copied : CopyOutcome::Failed;
 }
 
 CopyResult copyTree(const QString& source, const QString& target, const FileProgress& callbacks,
@@ -314,6 +294,30 @@ CopyResult CopyFolder(const QString& source, const QString& target, const FilePr
 CopyResult CopyFolderCancelable(const QString& source, const QString& target,
                                 const FileProgress& callbacks) {
     return copyTree(source, target, callbacks, true);
+}
+
+bool CopyFileContents(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), buffer.size());
+        if (got < 0) {
+            out.cancelWriting();
+            break;
+        }
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got) {
+            out.cancelWriting();
+            break;
+        }
+    }
+    return out.commit();
 }
 
 qint64 GetFileSizeOf(const QString& path) {

@@ -68,6 +68,10 @@ CopyResult CopyFolder(const QString& source, const QString& target,
 CopyResult CopyFolderCancelable(const QString& source, const QString& target,
                                 const FileProgress& callbacks);
 
+// Writes the bytes of `source` to `target` (links followed), replacing `target` only once every
+// byte is written: a failure leaves it as it was. False when anything failed.
+bool CopyFileContents(const QString& source, const QString& target);
+
 // The size in bytes of the file at `path` (links followed); 0 when there is no such file.
 qint64 GetFileSizeOf(const QString& path);
 
