@@ -74,6 +74,17 @@ PictureError errorOf(const ErrorManager& err) {
     return PictureError(QString::asprintf("JPEG error #%d", err.code));
 }
 
+// Runs `work` on a decoder or encoder `state` (held on the heap by the caller) with every
+// libjpeg error turned into a PictureError. The jump lands in this frame, which holds
+// nothing with a destructor and stays alive while `work` runs; `work` and what it calls
+// keep nothing with a destructor alive across a libjpeg call either.
+template <class State, class Work> auto guarded(State& state, Work&& work) -> decltype(work()) {
+    installErrorManager(state.err, *reinterpret_cast<jpeg_common_struct*>(&state.cinfo));
+    if (setjmp(state.err.jump))
+        throw errorOf(state.err);
+    return work();
+}
+
 // Everything the decoder touches between setjmp and longjmp lives on the heap,
 // so its state after a jump is well defined.
 struct Decoder {
@@ -200,22 +211,21 @@ void encodePixels(Encoder& e, const QImage& image) {
 
 QSize JpegCodec::readSize(const QByteArray& data) {
     auto d = std::make_unique<Decoder>();
-    installErrorManager(d->err, *reinterpret_cast<jpeg_common_struct*>(&d->cinfo));
-    if (setjmp(d->err.jump))
-        throw errorOf(d->err);
-    startReading(*d, data);
-    Picture::checkDimensions(d->cinfo.image_width, d->cinfo.image_height);
-    return QSize(static_cast<int>(d->cinfo.image_width), static_cast<int>(d->cinfo.image_height));
+    return guarded(*d, [&] {
+        startReading(*d, data);
+        Picture::checkDimensions(d->cinfo.image_width, d->cinfo.image_height);
+        return QSize(static_cast<int>(d->cinfo.image_width),
+                     static_cast<int>(d->cinfo.image_height));
+    });
 }
 
 QImage JpegCodec::decode(const QByteArray& data, QSize minSize) {
     auto d = std::make_unique<Decoder>();
-    installErrorManager(d->err, *reinterpret_cast<jpeg_common_struct*>(&d->cinfo));
-    if (setjmp(d->err.jump))
-        throw errorOf(d->err);
-    startReading(*d, data);
-    decodePixels(*d, minSize);
-    return std::move(d->image);
+    return guarded(*d, [&] {
+        startReading(*d, data);
+        decodePixels(*d, minSize);
+        return std::move(d->image);
+    });
 }
 
 QByteArray JpegCodec::encode(const QImage& source) {
@@ -224,10 +234,7 @@ QByteArray JpegCodec::encode(const QImage& source) {
                              : source.convertToFormat(QImage::Format_RGB888);
     Picture::checkDimensions(image.width(), image.height());
     auto e = std::make_unique<Encoder>();
-    installErrorManager(e->err, *reinterpret_cast<jpeg_common_struct*>(&e->cinfo));
-    if (setjmp(e->err.jump))
-        throw errorOf(e->err);
-    encodePixels(*e, image);
+    guarded(*e, [&] { encodePixels(*e, image); });
     return QByteArray(reinterpret_cast<const char*>(e->buffer), static_cast<qsizetype>(e->size));
 }
 
