@@ -79,6 +79,14 @@ QString targetPath(const QString& folder, const QString& destName) {
     return targetFolder(folder) + destName;
 }
 
+// Where a routine writes: folder + destName when one is given, else the proposed name,
+// cleaned and made unique in folder.
+QString targetFor(const QString& folder, const QString& destName, const QString& proposed) {
+    if (!destName.isEmpty())
+        return targetPath(folder, destName);
+    return targetFolder(folder) + MakeUniqueFileName(folder, CleanProposedFileName(proposed));
+}
+
 // True when both paths name one existing file, through links or other spellings.
 bool isSameFile(const QString& a, const QString& b) {
     std::error_code error;
@@ -129,14 +137,8 @@ QString createJpegCopy(const QString& source, int boxWidth, int boxHeight, const
                        const QString& destName, const QString& prefix) {
     if (!QFileInfo(source).isFile())
         return QString();
-    QString target;
-    if (destName.isEmpty()) {
-        const QString base = withoutExtension(QFileInfo(source).fileName());
-        const QString proposed = CleanProposedFileName(prefix + base + QStringLiteral(".jpg"));
-        target = targetFolder(folder) + MakeUniqueFileName(folder, proposed);
-    } else {
-        target = targetPath(folder, destName);
-    }
+    const QString base = withoutExtension(QFileInfo(source).fileName());
+    const QString target = targetFor(folder, destName, prefix + base + QStringLiteral(".jpg"));
     ConvertImageToJpeg(source, target, boxWidth, boxHeight);
     return target;
 }
@@ -151,15 +153,9 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     QString name = QFileInfo(source).fileName();
     const PictureKind kind = kindOfExtension(extensionOf(name));
     const bool becomesJpeg = kind == PictureKind::Gif || kind == PictureKind::Bmp;
-
-    QString target;
-    if (destName.isEmpty()) {
-        if (becomesJpeg)
-            name = withoutExtension(name) + QStringLiteral(".jpg");
-        target = targetFolder(folder) + MakeUniqueFileName(folder, CleanProposedFileName(name));
-    } else {
-        target = targetPath(folder, destName);
-    }
+    if (becomesJpeg)
+        name = withoutExtension(name) + QStringLiteral(".jpg");
+    const QString target = targetFor(folder, destName, name);
 
     if (becomesJpeg || !isZeroBox(boxWidth, boxHeight)) {
         ConvertImageToJpeg(source, target, boxWidth, boxHeight);
@@ -182,11 +178,7 @@ QString CopyFileUnique(const QString& source, const QString& folder, const QStri
     if (!QFileInfo(source).isFile())
         return QString();
     QDir().mkpath(folder);
-    const QString target =
-        destName.isEmpty()
-            ? targetFolder(folder) +
-                  MakeUniqueFileName(folder, CleanProposedFileName(QFileInfo(source).fileName()))
-            : targetPath(folder, destName);
+    const QString target = targetFor(folder, destName, QFileInfo(source).fileName());
     return copyFileContents(source, target) ? target : QString();
 }
 
