@@ -2,12 +2,14 @@
 
 #include <vector>
 
+#include "ArchiverTestSupport.h"
 #include "zip/DataDescriptor.h"
 #include "zip/DirItem.h"
 #include "zip/EndRecord.h"
 #include "zip/ExtraField.h"
 #include "zip/LocalHeader.h"
 #include "zip/MemoryStream.h"
+#include "zip/ZAExcept.h"
 #include "zip/Zip64EndRecord.h"
 #include "zip/Zip64Locator.h"
 
@@ -235,6 +237,19 @@ TEST(RecordsTest, EndRecordSearch) {
         EXPECT_FALSE(TZAEndRecord::Find(s, 0x06054B50));
         MemoryStream empty;
         EXPECT_FALSE(TZAEndRecord::Find(empty, 0x06054B50));
+    }
+    // A read that fails is an error in the component's name, not a stream without a record.
+    {
+        MemoryStream s(EndRecordBytes(0));
+        ziptest::FaultyStream failing(s, 1, 0);
+        failing.Arm();
+        try {
+            TZAEndRecord::Find(failing, 0x06054B50, "ZipArchiver");
+            FAIL() << "no error";
+        } catch (const EZAException& e) {
+            EXPECT_EQ(e.NativeError(), 44);
+            EXPECT_EQ(std::string(e.what()).rfind("ZipArchiver: ", 0), 0u) << e.what();
+        }
     }
 }
 
