@@ -5,6 +5,7 @@
 #include "zip/DirManager.h"
 #include "zip/FileStream.h"
 #include "zip/ItemCodec.h"
+#include "zip/LittleEndian.h"
 #include "zip/MemoryStream.h"
 #include "zip/PathRules.h"
 #include "zip/ZAExcept.h"
@@ -260,8 +261,7 @@ void TZABaseArchiver::applyUnicodePathFields() {
                 stored = item.Name;
             else if (!platform::cp437FromUtf8(item.Name, stored))
                 break;
-            const uint32_t crc = uint32_t(block.Data[1]) | uint32_t(block.Data[2]) << 8 |
-                                 uint32_t(block.Data[3]) << 16 | uint32_t(block.Data[4]) << 24;
+            const uint32_t crc = le::Get32(block.Data.data() + 1);
             const std::string name(block.Data.begin() + 5, block.Data.end());
             if (crc != Crc32Of(stored.data(), int64_t(stored.size())) || !ZAIsValidUtf8(name) ||
                 name.empty() || name.find('\0') != std::string::npos)
