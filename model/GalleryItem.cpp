@@ -9,21 +9,13 @@ void TpaGalleryItem::LoadFromXml(const QDomElement& element, const QString& prev
         return;
     Id = RequiredIntAttribute(element, QStringLiteral("id"));
     Pid = RequiredIntAttribute(element, QStringLiteral("pid"));
-    Level.Access.LoadValueFromXml(element.firstChildElement(QStringLiteral("access")));
-    Level.TextFields.LoadValuesFromXml(element);
-    Level.ImageFields.LoadValuesFromXml(element, previewFolder);
-    Level.Music.LoadValueFromXml(element.firstChildElement(QStringLiteral("music")));
+    LoadLevelValuesFromXml(element, previewFolder);
 }
 
 void TpaGalleryItem::SaveToXml(QXmlStreamWriter& writer) const {
     writer.writeAttribute(QStringLiteral("id"), QString::number(Id));
     writer.writeAttribute(QStringLiteral("pid"), QString::number(Pid));
-    Level.TextFields.SaveValuesToXml(writer);
-    Level.ImageFields.SaveValuesToXml(writer);
-    if (!Level.Music.FileName.isEmpty())
-        Level.Music.SaveValueToXml(writer);
-    if (!Level.Access.Value.isEmpty())
-        Level.Access.SaveValueToXml(writer);
+    SaveLevelValuesToXml(writer);
 }
 
 } // namespace model

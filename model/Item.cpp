@@ -30,4 +30,20 @@ TpaAlbumSettingsTextField* TpaItem::CaptionField() const {
     return TextFields().CaptionField();
 }
 
+void TpaItem::LoadLevelValuesFromXml(const QDomElement& element, const QString& previewFolder) {
+    Level.Access.LoadValueFromXml(element.firstChildElement(QStringLiteral("access")));
+    Level.TextFields.LoadValuesFromXml(element);
+    Level.ImageFields.LoadValuesFromXml(element, previewFolder);
+    Level.Music.LoadValueFromXml(element.firstChildElement(QStringLiteral("music")));
+}
+
+void TpaItem::SaveLevelValuesToXml(QXmlStreamWriter& writer) const {
+    Level.TextFields.SaveValuesToXml(writer);
+    Level.ImageFields.SaveValuesToXml(writer);
+    if (!Level.Music.FileName.isEmpty())
+        Level.Music.SaveValueToXml(writer);
+    if (!Level.Access.Value.isEmpty())
+        Level.Access.SaveValueToXml(writer);
+}
+
 } // namespace model

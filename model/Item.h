@@ -37,6 +37,13 @@ public:
 
 protected:
     explicit TpaItem(TpaItemKind kind) : Kind(kind) {}
+
+    // The values of an album root or a gallery element: access, texts, images
+    // and music.
+    void LoadLevelValuesFromXml(const QDomElement& element, const QString& previewFolder);
+    // Their children in file order: texts, images, music when it has a file,
+    // access when it has a value.
+    void SaveLevelValuesToXml(QXmlStreamWriter& writer) const;
 };
 
 } // namespace model
