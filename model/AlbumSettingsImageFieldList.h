@@ -14,7 +14,6 @@ public:
     void LoadFromXml(const QDomElement& element);
     // Values: every "src" child naming a known field.
     void LoadValuesFromXml(const QDomElement& element, const QString& previewFolder);
-    void SaveValuesToXml(QXmlStreamWriter& writer) const;
 
     bool operator==(const TpaAlbumSettingsImageFieldList& other) const { return SameItems(other); }
 };

@@ -8,32 +8,11 @@ void TpaAlbumSettingsTextFieldList::LoadFromXml(const QDomElement& element) {
     if (element.isNull())
         return;
     TryGetAttrInt(element, QStringLiteral("caption"), CaptionFieldId);
-    for (QDomElement e = element.firstChildElement(QStringLiteral("txt")); !e.isNull();
-         e = e.nextSiblingElement(QStringLiteral("txt"))) {
-        int id = -1;
-        if (!TryGetAttrInt(e, QStringLiteral("id"), id))
-            continue;
-        if (TpaAlbumSettingsTextField* field = Add(id))
-            field->LoadFromXml(e);
-    }
+    LoadDefinitionsFromXml(element, QStringLiteral("txt"));
 }
 
 void TpaAlbumSettingsTextFieldList::LoadValuesFromXml(const QDomElement& element) {
-    if (element.isNull())
-        return;
-    for (QDomElement e = element.firstChildElement(QStringLiteral("txt")); !e.isNull();
-         e = e.nextSiblingElement(QStringLiteral("txt"))) {
-        int id = -1;
-        if (!TryGetAttrInt(e, QStringLiteral("id"), id))
-            continue;
-        if (TpaAlbumSettingsTextField* field = FindById(id))
-            field->LoadValueFromXml(e);
-    }
-}
-
-void TpaAlbumSettingsTextFieldList::SaveValuesToXml(QXmlStreamWriter& writer) const {
-    for (const auto& field : Items)
-        field->SaveValueToXml(writer);
+    LoadValuesFromChildren(element, QStringLiteral("txt"));
 }
 
 bool TpaAlbumSettingsTextFieldList::operator==(const TpaAlbumSettingsTextFieldList& other) const {

@@ -23,7 +23,6 @@ public:
     void LoadFromXml(const QDomElement& element);
     // Values: every "txt" child naming a known field; the last one for an id wins.
     void LoadValuesFromXml(const QDomElement& element);
-    void SaveValuesToXml(QXmlStreamWriter& writer) const;
 
     bool operator==(const TpaAlbumSettingsTextFieldList& other) const;
 };

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "model/Utils.h"
+
 #include <QDomElement>
+#include <QString>
+#include <QXmlStreamWriter>
 
 #include <memory>
 #include <vector>
@@ -64,11 +68,50 @@ public:
         return true;
     }
 
+    // Each field's value element, in list order.
+    void SaveValuesToXml(QXmlStreamWriter& writer) const {
+        for (const auto& field : Items)
+            field->SaveValueToXml(writer);
+    }
+
 protected:
+    // Definitions: every child named tag with a numeric id not held yet is
+    // added and reads its element; the others are skipped.
+    void LoadDefinitionsFromXml(const QDomElement& element, const QString& tag) {
+        ForEachChildWithId(element, tag, [this](int id, const QDomElement& child) {
+            if (Field* field = Add(id))
+                field->LoadFromXml(child);
+        });
+    }
+
+    // Values: every child named tag whose id names a field sets that field's
+    // value, so the last child for an id wins; unknown ids are ignored.
+    template <class... Args>
+    void LoadValuesFromChildren(const QDomElement& element, const QString& tag,
+                                const Args&... args) {
+        ForEachChildWithId(element, tag, [&](int id, const QDomElement& child) {
+            if (Field* field = FindById(id))
+                field->LoadValueFromXml(child, args...);
+        });
+    }
+
     void copyFrom(const TpaFieldList& other) {
         Items.clear();
         for (const auto& field : other.Items)
             Items.push_back(std::make_unique<Field>(*field));
+    }
+
+private:
+    template <class Visit>
+    static void ForEachChildWithId(const QDomElement& element, const QString& tag, Visit visit) {
+        if (element.isNull())
+            return;
+        for (QDomElement e = element.firstChildElement(tag); !e.isNull();
+             e = e.nextSiblingElement(tag)) {
+            int id = -1;
+            if (TryGetAttrInt(e, QStringLiteral("id"), id))
+                visit(id, e);
+        }
     }
 };
 
