@@ -108,11 +108,20 @@ QString TpaAlbum::GetAlbumName() const {
     return root ? root->Text() : QString();
 }
 
-bool TpaAlbum::CanAddPhoto(const TpaTreeNode* node) const {
+namespace {
+
+// The node a new child of node would hang under: node itself, or the parent of
+// a photo. nullptr for no node, a node without an item or a parentless photo.
+const TpaTreeNode* TakingNode(const TpaTreeNode* node) {
     if (!node || !node->Item())
-        return false;
-    if (node->IsPhoto())
-        node = node->Parent();
+        return nullptr;
+    return node->IsPhoto() ? node->Parent() : node;
+}
+
+} // namespace
+
+bool TpaAlbum::CanAddPhoto(const TpaTreeNode* node) const {
+    node = TakingNode(node);
     if (!node)
         return false;
     const TpaAlbumSettingsLevel* level = Settings.Levels.FindLevel(node->Depth());
@@ -120,10 +129,7 @@ bool TpaAlbum::CanAddPhoto(const TpaTreeNode* node) const {
 }
 
 bool TpaAlbum::CanAddGallery(const TpaTreeNode* node) const {
-    if (!node || !node->Item())
-        return false;
-    if (node->IsPhoto())
-        node = node->Parent();
+    node = TakingNode(node);
     if (!node)
         return false;
     const int depth = node->Depth();
