@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -98,13 +99,18 @@ PromptButton QtPrompts::message(PromptKind kind, const std::string& caption,
 std::optional<std::string> QtPrompts::inputText(const std::string& caption,
                                                 const std::string& prompt,
                                                 const std::string& initial, bool secret) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        QApplication::activeWindow(), fromUtf8(caption), fromUtf8(prompt),
-        secret ? QLineEdit::Password : QLineEdit::Normal, fromUtf8(initial), &ok);
-    if (!ok)
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(fromUtf8(caption));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setLabelText(fromUtf8(prompt));
+    // The prompt may quote names from outside; a label would take them for markup.
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setTextValue(fromUtf8(initial));
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text.toStdString();
+    return dialog.textValue().toStdString();
 }
 
 std::optional<std::string> QtPrompts::openFile(const std::string& caption,

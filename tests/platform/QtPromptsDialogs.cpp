@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -98,6 +99,28 @@ private slots:
 
         whenDialogShows([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
         QCOMPARE(prompts.inputText("Name", "Folder name", "x", false), std::nullopt);
+    }
+
+    void inputTextShowsItsPromptAsPlainText() {
+        // The prompt may name an archive member, which comes from outside.
+        const QString prompt = QStringLiteral("Password for <img src=\"x\"><b>a.jpg</b>");
+        QString shownText;
+        Qt::TextFormat format = Qt::AutoText;
+        whenDialogShows([&](QWidget* w) {
+            auto* dialog = qobject_cast<QInputDialog*>(w);
+            QVERIFY(dialog);
+            for (QLabel* label : dialog->findChildren<QLabel*>()) {
+                if (label->text() == prompt) {
+                    shownText = label->text();
+                    format = label->textFormat();
+                }
+            }
+            static_cast<QDialog*>(dialog)->reject(); // public there, and virtual
+        });
+        platform::QtPrompts prompts;
+        QCOMPARE(prompts.inputText("Password", prompt.toStdString(), "", true), std::nullopt);
+        QCOMPARE(shownText, prompt);
+        QCOMPARE(format, Qt::PlainText);
     }
 
     void openFileUsesTheConvertedFilter() {
