@@ -17,39 +17,34 @@ QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Every named button and the desktop's button for it.
+constexpr struct {
+    PromptButton button;
+    QMessageBox::StandardButton standard;
+} kButtons[] = {
+    {PromptButton::Ok, QMessageBox::Ok},
+    {PromptButton::Cancel, QMessageBox::Cancel},
+    {PromptButton::Yes, QMessageBox::Yes},
+    {PromptButton::No, QMessageBox::No},
+    {PromptButton::YesToAll, QMessageBox::YesToAll},
+    {PromptButton::NoToAll, QMessageBox::NoToAll},
+    {PromptButton::Abort, QMessageBox::Abort},
+    {PromptButton::Retry, QMessageBox::Retry},
+    {PromptButton::Ignore, QMessageBox::Ignore},
+};
+
 QMessageBox::StandardButton toStandard(PromptButton button) {
-    switch (button) {
-    case PromptButton::Ok:
-        return QMessageBox::Ok;
-    case PromptButton::Cancel:
-        return QMessageBox::Cancel;
-    case PromptButton::Yes:
-        return QMessageBox::Yes;
-    case PromptButton::No:
-        return QMessageBox::No;
-    case PromptButton::YesToAll:
-        return QMessageBox::YesToAll;
-    case PromptButton::NoToAll:
-        return QMessageBox::NoToAll;
-    case PromptButton::Abort:
-        return QMessageBox::Abort;
-    case PromptButton::Retry:
-        return QMessageBox::Retry;
-    case PromptButton::Ignore:
-        return QMessageBox::Ignore;
-    case PromptButton::None:
-        break;
+    for (const auto& pair : kButtons) {
+        if (pair.button == button)
+            return pair.standard;
     }
     return QMessageBox::NoButton;
 }
 
 PromptButton fromStandard(int button) {
-    for (PromptButton candidate :
-         {PromptButton::Ok, PromptButton::Cancel, PromptButton::Yes, PromptButton::No,
-          PromptButton::YesToAll, PromptButton::NoToAll, PromptButton::Abort, PromptButton::Retry,
-          PromptButton::Ignore}) {
-        if (toStandard(candidate) == button)
-            return candidate;
+    for (const auto& pair : kButtons) {
+        if (pair.standard == button)
+            return pair.button;
     }
     return PromptButton::None;
 }
