@@ -5,6 +5,7 @@
 #include "app/SafeFormat.h"
 #include "app/SearchProgressDialog.h"
 
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -129,6 +130,25 @@ private slots:
             QVERIFY2(FormTranslator::FindOwned(form, parts[2]), qPrintable(line.key));
         }
         QVERIFY(checked > 40);
+    }
+
+    void everyLabelShowsItsTextLiterally() {
+        // Label texts come from language files and album data: markup in them is shown, not
+        // rendered.
+        apptest::TestEnvironment env;
+        auto main = env.makeMainWindow();
+        auto* progress = new TfrmProgress(main.get());
+        auto* search = new TfrmSearchProgress(main.get());
+        auto* about = new TfrmAbout(main.get());
+        int labels = 0;
+        for (QWidget* form : {static_cast<QWidget*>(main.get()), static_cast<QWidget*>(progress),
+                              static_cast<QWidget*>(search), static_cast<QWidget*>(about)}) {
+            for (QLabel* label : form->findChildren<QLabel*>()) {
+                ++labels;
+                QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+            }
+        }
+        QVERIFY(labels >= 14);
     }
 };
 
