@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace app {
 
@@ -20,8 +21,12 @@ void CancellableProgressDialog::finish() {
 }
 
 void CancellableProgressDialog::showEvent(QShowEvent* event) {
-    Cancelled = false;
-    CanClose = false;
+    // A new run begins when the code shows the window; the window system showing it again
+    // (restored from minimised) is still the same run, and its Cancel still counts.
+    if (!event->spontaneous()) {
+        Cancelled = false;
+        CanClose = false;
+    }
     QDialog::showEvent(event);
 }
 

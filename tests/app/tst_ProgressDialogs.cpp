@@ -56,6 +56,19 @@ private slots:
         QVERIFY(main->centralWidget()->isEnabled());
         QVERIFY(apptest::action(*main, "acFileNew")->isEnabled());
 
+        // Restoring the minimised window keeps the run's Cancel.
+        {
+            ProgressScope scope(main->busyState(), window, "Opening Album", "x");
+            QTest::mouseClick(window.findChild<QPushButton*>("btCancel"), Qt::LeftButton);
+            window.setWindowState(Qt::WindowMinimized);
+            QCoreApplication::processEvents();
+            window.setWindowState(Qt::WindowNoState);
+            QCoreApplication::processEvents();
+            QVERIFY(window.isVisible());
+            QVERIFY(scope.cancelled());
+            QVERIFY(!window.close());
+        }
+
         // The next run starts uncancelled.
         {
             ProgressScope scope(main->busyState(), window, "Opening Album", "x");
