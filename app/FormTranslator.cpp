@@ -20,6 +20,7 @@
 #include <QVariant>
 
 #include <deque>
+#include <functional>
 
 namespace app {
 
@@ -208,78 +209,55 @@ bool FormTranslator::setListItem(QObject* object, const QString& listName, const
 bool FormTranslator::setTextProperty(QObject* object, const QString& property,
                                      const QString& value) {
     const QString prop = property.toCaseFolded();
+    // Writes the text, remembering the one it replaces.
+    auto replace = [&](const QString& current, const std::function<void()>& write) {
+        remember(object, prop, current);
+        write();
+        return true;
+    };
     if (prop == u"caption") {
-        if (auto* menu = qobject_cast<QMenu*>(object)) {
-            remember(object, prop, menu->title());
-            menu->setTitle(value);
-            return true;
-        }
-        if (auto* action = qobject_cast<QAction*>(object)) {
-            remember(object, prop, action->text());
-            action->setText(value);
-            return true;
-        }
-        if (auto* button = qobject_cast<QAbstractButton*>(object)) {
-            remember(object, prop, button->text());
-            button->setText(value);
-            return true;
-        }
-        if (auto* label = qobject_cast<QLabel*>(object)) {
-            remember(object, prop, label->text());
-            label->setText(value);
-            return true;
-        }
-        if (auto* group = qobject_cast<QGroupBox*>(object)) {
-            remember(object, prop, group->title());
-            group->setTitle(value);
-            return true;
-        }
+        if (auto* menu = qobject_cast<QMenu*>(object))
+            return replace(menu->title(), [&] { menu->setTitle(value); });
+        if (auto* action = qobject_cast<QAction*>(object))
+            return replace(action->text(), [&] { action->setText(value); });
+        if (auto* button = qobject_cast<QAbstractButton*>(object))
+            return replace(button->text(), [&] { button->setText(value); });
+        if (auto* label = qobject_cast<QLabel*>(object))
+            return replace(label->text(), [&] { label->setText(value); });
+        if (auto* group = qobject_cast<QGroupBox*>(object))
+            return replace(group->title(), [&] { group->setTitle(value); });
         if (auto* widget = qobject_cast<QWidget*>(object)) {
             if (QTabWidget* tabs = tabWidgetOf(widget)) {
                 const int index = tabs->indexOf(widget);
-                remember(object, prop, tabs->tabText(index));
-                tabs->setTabText(index, value);
-                return true;
+                return replace(tabs->tabText(index), [&] { tabs->setTabText(index, value); });
             }
-            if (widget->isWindow() || isScope(widget)) {
-                remember(object, prop, widget->windowTitle());
-                widget->setWindowTitle(value);
-                return true;
-            }
+            if (widget->isWindow() || isScope(widget))
+                return replace(widget->windowTitle(), [&] { widget->setWindowTitle(value); });
         }
         return false;
     }
     if (prop == u"hint") {
         if (auto* action = qobject_cast<QAction*>(object)) {
-            remember(object, prop, action->statusTip());
-            action->setStatusTip(value);
-            action->setToolTip(value);
-            return true;
+            return replace(action->statusTip(), [&] {
+                action->setStatusTip(value);
+                action->setToolTip(value);
+            });
         }
         if (auto* widget = qobject_cast<QWidget*>(object)) {
-            remember(object, prop, widget->toolTip());
-            widget->setToolTip(value);
-            widget->setStatusTip(value);
-            return true;
+            return replace(widget->toolTip(), [&] {
+                widget->setToolTip(value);
+                widget->setStatusTip(value);
+            });
         }
         return false;
     }
     if (prop == u"text") {
-        if (auto* edit = qobject_cast<QLineEdit*>(object)) {
-            remember(object, prop, edit->text());
-            edit->setText(value);
-            return true;
-        }
-        if (auto* combo = qobject_cast<QComboBox*>(object); combo && combo->isEditable()) {
-            remember(object, prop, combo->currentText());
-            combo->setEditText(value);
-            return true;
-        }
-        if (auto* plain = qobject_cast<QPlainTextEdit*>(object)) {
-            remember(object, prop, plain->toPlainText());
-            plain->setPlainText(value);
-            return true;
-        }
+        if (auto* edit = qobject_cast<QLineEdit*>(object))
+            return replace(edit->text(), [&] { edit->setText(value); });
+        if (auto* combo = qobject_cast<QComboBox*>(object); combo && combo->isEditable())
+            return replace(combo->currentText(), [&] { combo->setEditText(value); });
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(object))
+            return replace(plain->toPlainText(), [&] { plain->setPlainText(value); });
         return false;
     }
     if (prop == u"filter" || prop == u"title" || prop == u"defaultext") {
@@ -289,9 +267,7 @@ bool FormTranslator::setTextProperty(QObject* object, const QString& property,
         QString& field = prop == u"filter"  ? dialog->Filter
                          : prop == u"title" ? dialog->Title
                                             : dialog->DefaultExt;
-        remember(object, prop, field);
-        field = value;
-        return true;
+        return replace(field, [&] { field = value; });
     }
     return false;
 }
