@@ -237,7 +237,11 @@ bool FormTranslator::setTextProperty(QObject* object, const QString& property,
         return false;
     }
     if (prop == u"hint") {
-        if (auto* action = qobject_cast<QAction*>(object)) {
+        // A menu's hint belongs to its item in the parent menu, where the status bar shows it.
+        QAction* action = qobject_cast<QAction*>(object);
+        if (auto* menu = qobject_cast<QMenu*>(object))
+            action = menu->menuAction();
+        if (action) {
             return replace(action->statusTip(), [&] {
                 action->setStatusTip(value);
                 action->setToolTip(value);

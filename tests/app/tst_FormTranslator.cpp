@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -131,6 +132,26 @@ private slots:
         translator.TranslateApplication(Localization());
         QCOMPARE(lbCaption->text(), QString("Title"));
         QCOMPARE(btFontSize->text(), QString::fromUtf8("Größe"));
+    }
+
+    void aMenuHintShowsInTheStatusBarOfItsItem() {
+        QTemporaryDir dir;
+        QWidget main;
+        main.setObjectName("frmMain");
+        auto* menu = new QMenu("&File", &main);
+        menu->setObjectName("miFile");
+        QMenu parent;
+        parent.addMenu(menu);
+        ApplicationForms forms;
+        forms.add(&main);
+        FormTranslator translator(forms);
+        load(dir.path(),
+             "<frmMain><miFile><Hint><![CDATA[Dateibefehle]]></Hint></miFile></frmMain>");
+        translator.TranslateApplication(Localization());
+        QCOMPARE(menu->menuAction()->statusTip(), QString("Dateibefehle"));
+        load(dir.path(), "<frmMain/>");
+        translator.TranslateApplication(Localization());
+        QCOMPARE(menu->menuAction()->statusTip(), QString());
     }
 
     void aNewLanguageStartsFromTheEnglishTexts() {
