@@ -3,7 +3,13 @@
 #include "app/RecordingPreviewPane.h"
 #include "app/WebPreviewPane.h"
 
+#include <QWidget>
+
 namespace app {
+
+PreviewPane::PreviewPane(QWidget* widget) : widget_(widget) {
+    widget_->setObjectName(QStringLiteral("wbPreview"));
+}
 
 std::unique_ptr<PreviewPane> PreviewPane::create(QWidget* parent) {
     if (qEnvironmentVariable("FZ_PREVIEW_PANE") == u"record")

@@ -13,13 +13,21 @@ namespace app {
 class PreviewPane {
 public:
     virtual ~PreviewPane() = default;
-    virtual QWidget* widget() = 0;
+    QWidget* widget() const { return widget_; }
     virtual void navigate(const QUrl& url) = 0;
     virtual QUrl url() const = 0;
 
     // The embedded browser, or the recording pane when FZ_PREVIEW_PANE=record is set (for
     // runs without a graphics stack).
     static std::unique_ptr<PreviewPane> create(QWidget* parent);
+
+protected:
+    // The widget that shows the preview, named as the form names its browser; owned by its
+    // parent widget.
+    explicit PreviewPane(QWidget* widget);
+
+private:
+    QWidget* widget_;
 };
 
 } // namespace app

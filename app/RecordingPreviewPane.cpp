@@ -4,19 +4,18 @@
 
 namespace app {
 
-RecordingPreviewPane::RecordingPreviewPane(QWidget* parent) : label_(new QLabel(parent)) {
-    label_->setObjectName(QStringLiteral("wbPreview"));
-    label_->setTextFormat(Qt::PlainText);
-    label_->setAlignment(Qt::AlignCenter);
+RecordingPreviewPane::RecordingPreviewPane(QWidget* parent) : PreviewPane(new QLabel(parent)) {
+    label()->setTextFormat(Qt::PlainText);
+    label()->setAlignment(Qt::AlignCenter);
 }
 
-QWidget* RecordingPreviewPane::widget() {
-    return label_;
+QLabel* RecordingPreviewPane::label() const {
+    return static_cast<QLabel*>(widget());
 }
 
 void RecordingPreviewPane::navigate(const QUrl& url) {
     Visited.append(url);
-    label_->setText(url.toString());
+    label()->setText(url.toString());
 }
 
 QUrl RecordingPreviewPane::url() const {

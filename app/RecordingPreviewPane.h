@@ -13,14 +13,13 @@ namespace app {
 class RecordingPreviewPane : public PreviewPane {
 public:
     explicit RecordingPreviewPane(QWidget* parent);
-    QWidget* widget() override;
     void navigate(const QUrl& url) override;
     QUrl url() const override;
 
     QList<QUrl> Visited;
 
 private:
-    QLabel* label_; // owned by its parent widget
+    QLabel* label() const;
 };
 
 } // namespace app

@@ -4,20 +4,18 @@
 
 namespace app {
 
-WebPreviewPane::WebPreviewPane(QWidget* parent) : view_(new QWebEngineView(parent)) {
-    view_->setObjectName(QStringLiteral("wbPreview"));
-}
+WebPreviewPane::WebPreviewPane(QWidget* parent) : PreviewPane(new QWebEngineView(parent)) {}
 
-QWidget* WebPreviewPane::widget() {
-    return view_;
+QWebEngineView* WebPreviewPane::view() const {
+    return static_cast<QWebEngineView*>(widget());
 }
 
 void WebPreviewPane::navigate(const QUrl& url) {
-    view_->setUrl(url);
+    view()->setUrl(url);
 }
 
 QUrl WebPreviewPane::url() const {
-    return view_->url();
+    return view()->url();
 }
 
 } // namespace app

@@ -10,12 +10,11 @@ namespace app {
 class WebPreviewPane : public PreviewPane {
 public:
     explicit WebPreviewPane(QWidget* parent);
-    QWidget* widget() override;
     void navigate(const QUrl& url) override;
     QUrl url() const override;
 
 private:
-    QWebEngineView* view_; // owned by its parent widget
+    QWebEngineView* view() const;
 };
 
 } // namespace app
