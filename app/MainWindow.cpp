@@ -35,6 +35,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <optional>
 
 namespace app {
 
@@ -910,48 +911,45 @@ void TfrmMain::pcAlbumSettingsChange(QTabWidget* sender, int index) {
 
 // ---- view actions ----
 
-void TfrmMain::acViewExpandAllExecute() {
+void TfrmMain::viewStep(bool busy, const std::function<void()>& step) {
     pumpMessages();
     {
-        BusyScope busy(busy_);
-        ui->tvTreeView->expandAll();
+        std::optional<BusyScope> section;
+        if (busy)
+            section.emplace(busy_);
+        step();
     }
     ui->tvTreeView->setFocus();
     UpdateActions();
 }
 
+void TfrmMain::acViewExpandAllExecute() {
+    viewStep(true, [this] { ui->tvTreeView->expandAll(); });
+}
+
 void TfrmMain::acViewCollapseAllExecute() {
-    pumpMessages();
-    {
-        BusyScope busy(busy_);
+    viewStep(true, [this] {
         if (TpaTreeNode* root = FAlbum.Tree().Root()) {
             selectNode(root);
             ui->tvTreeView->collapseAll();
             ui->tvTreeView->expand(treeModel_->indexOf(root));
         }
-    }
-    ui->tvTreeView->setFocus();
-    UpdateActions();
+    });
 }
 
 void TfrmMain::acViewPrevExecute() {
-    pumpMessages();
-    if (TpaTreeNode* n = selectedNode(); n && n->IsPhoto()) {
-        if (TpaTreeNode* prev = model::GetPrevPhotoNode(n))
-            selectNode(prev);
-    }
-    ui->tvTreeView->setFocus();
-    UpdateActions();
+    viewStep(false, [this] { selectSiblingPhoto(model::GetPrevPhotoNode); });
 }
 
 void TfrmMain::acViewNextExecute() {
-    pumpMessages();
+    viewStep(false, [this] { selectSiblingPhoto(model::GetNextPhotoNode); });
+}
+
+void TfrmMain::selectSiblingPhoto(TpaTreeNode* (*sibling)(const TpaTreeNode*)) {
     if (TpaTreeNode* n = selectedNode(); n && n->IsPhoto()) {
-        if (TpaTreeNode* next = model::GetNextPhotoNode(n))
-            selectNode(next);
+        if (TpaTreeNode* target = sibling(n))
+            selectNode(target);
     }
-    ui->tvTreeView->setFocus();
-    UpdateActions();
 }
 
 void TfrmMain::acViewRefreshAlbumPreviewExecute() {

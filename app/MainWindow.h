@@ -163,6 +163,11 @@ private:
     void acViewCollapseAllExecute();
     void acViewPrevExecute();
     void acViewNextExecute();
+    // The frame of the view actions: a pump, the step (inside a busy section when asked),
+    // then the tree gets the focus and the actions are brought up to date.
+    void viewStep(bool busy, const std::function<void()>& step);
+    // Selects the photo that `sibling` finds for the selected photo, if any.
+    void selectSiblingPhoto(model::TpaTreeNode* (*sibling)(const model::TpaTreeNode*));
     void acViewRefreshAlbumPreviewExecute();
     void acFilePublishSettingExecute();
     // Shows the album page's tab: selects the root (on that tab) or switches to the tab, or,
