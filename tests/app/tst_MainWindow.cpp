@@ -39,6 +39,29 @@ QStackedWidget* pages(TfrmMain& w) {
     return apptest::child<QStackedWidget>(w, "nbClient");
 }
 
+const QString kLanguageKey = "\\Software\\Brimlo Lumivex\\Language";
+
+// A main window shown as at start-up, once its first posted messages have run; counts the
+// start-up wizards it asks for.
+std::unique_ptr<TfrmMain> started(apptest::TestEnvironment& env, int* wizards = nullptr) {
+    auto w = env.makeMainWindow();
+    if (wizards)
+        w->ShowStartupWizard = [wizards] { ++*wizards; };
+    w->show();
+    QCoreApplication::processEvents();
+    return w;
+}
+
+// "Languages.xml" listing the languages (id, display name) in order.
+void writeLanguageList(apptest::TestEnvironment& env,
+                       const QList<QPair<QString, QString>>& languages) {
+    QByteArray xml = "<Languages>";
+    for (const auto& [id, display] : languages)
+        xml += "<Language><Id>" + id.toUtf8() + "</Id><Display>" + display.toUtf8() +
+               "</Display></Language>";
+    apptest::writeText(env.program + "Languages/Languages.xml", xml + "</Languages>");
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -49,11 +72,8 @@ private slots:
 
     void withoutAlbumOnlyTheAlwaysAvailableActionsWork() {
         apptest::TestEnvironment env;
-        auto w = env.makeMainWindow();
         int wizards = 0;
-        w->ShowStartupWizard = [&] { ++wizards; };
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env, &wizards);
         QCOMPARE(wizards, 1);
         QCOMPARE(w->windowTitle(), ProductInfo::title());
         QCOMPARE(pages(*w)->currentIndex(), 0);
@@ -118,12 +138,9 @@ private slots:
 
     void storedLanguageIsAppliedAtFirstShow() {
         apptest::TestEnvironment env;
-        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "de");
-        auto w = env.makeMainWindow();
+        env.store->writeString(kLanguageKey, "Language", "de");
         int wizards = 0;
-        w->ShowStartupWizard = [&] { ++wizards; };
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env, &wizards);
         QCOMPARE(wizards, 1);
         QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&Neu..."));
         QCOMPARE(apptest::child<QMenu>(*w, "miFile")->title(), QString("&Datei"));
@@ -138,36 +155,30 @@ private slots:
         QCOMPARE(w->windowTitle(), ProductInfo::title());
 
         // Choosing the stored language again writes it again.
-        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "other");
+        env.store->writeString(kLanguageKey, "Language", "other");
         w->languageGroup()->actions().first()->trigger();
-        QCOMPARE(*env.store->readString("\\Software\\Brimlo Lumivex\\Language", "Language"),
-                 QString("de"));
+        QCOMPARE(*env.store->readString(kLanguageKey, "Language"), QString("de"));
         QVERIFY(env.prompts.calls().empty());
     }
 
     void languageWhoseFileIsGoneChangesNothing() {
         apptest::TestEnvironment env;
-        auto w = env.makeMainWindow();
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env);
         QFile::remove(env.program + "Languages/de/Language.xml");
         QAction* de = w->languageGroup()->actions().first();
         de->trigger();
         QVERIFY(!de->isChecked());
         QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&New..."));
-        QVERIFY(!env.store->readString("\\Software\\Brimlo Lumivex\\Language", "Language"));
+        QVERIFY(!env.store->readString(kLanguageKey, "Language"));
     }
 
     void brokenLanguageFileShowsOneErrorAndTheStartGoesOn() {
         apptest::TestEnvironment env;
         apptest::writeText(env.program + "Languages/de/Language.xml",
                            "<Localization Language='de'><Strings>");
-        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "de");
-        auto w = env.makeMainWindow();
+        env.store->writeString(kLanguageKey, "Language", "de");
         int wizards = 0;
-        w->ShowStartupWizard = [&] { ++wizards; };
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env, &wizards);
         QCOMPARE(wizards, 1);
         QCOMPARE(env.prompts.calls().size(), size_t(1));
         QCOMPARE(env.prompts.calls()[0].kind, platform::PromptKind::Error);
@@ -180,12 +191,9 @@ private slots:
     void brokenLanguageListShowsOneErrorAndTheStartGoesOn() {
         apptest::TestEnvironment env;
         apptest::writeText(env.program + "Languages/Languages.xml", "<Languages><Language>");
-        env.store->writeString("\\Software\\Brimlo Lumivex\\Language", "Language", "de");
-        auto w = env.makeMainWindow();
+        env.store->writeString(kLanguageKey, "Language", "de");
         int wizards = 0;
-        w->ShowStartupWizard = [&] { ++wizards; };
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env, &wizards);
         QCOMPARE(wizards, 1);
         QCOMPARE(env.prompts.calls().size(), size_t(1));
         QCOMPARE(env.prompts.calls()[0].kind, platform::PromptKind::Error);
@@ -196,28 +204,22 @@ private slots:
 
     void aLanguageThatCannotBeAppliedKeepsThePreviousOne() {
         apptest::TestEnvironment env;
-        apptest::writeText(env.program + "Languages/Languages.xml",
-                           "<Languages><Language><Id>de</Id><Display>Deutsch</Display></Language>"
-                           "<Language><Id>xx</Id><Display>No root</Display></Language>"
-                           "<Language><Id>yy</Id><Display>Gone</Display></Language></Languages>");
-        // The Language attribute need not be the id of the menu entry.
+        writeLanguageList(env, {{"de", "Deutsch"}, {"xx", "No root"}, {"yy", "Gone"}});
+        // A file without the root "Localization" is no language file.
         apptest::writeText(env.program + "Languages/xx/Language.xml",
                            "<Translation><Strings><Item Id='1'><![CDATA[X]]></Item></Strings>"
                            "</Translation>");
-        auto w = env.makeMainWindow();
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env);
         const QList<QAction*> items = w->languageGroup()->actions();
         QCOMPARE(items.size(), 3);
         items[0]->trigger();
         QVERIFY(items[0]->isChecked());
-        const QString key = "\\Software\\Brimlo Lumivex\\Language";
-        QCOMPARE(*env.store->readString(key, "Language"), QString("de"));
+        QCOMPARE(*env.store->readString(kLanguageKey, "Language"), QString("de"));
         for (QAction* failing : {items[1], items[2]}) {
             failing->trigger();
             QVERIFY(items[0]->isChecked());
             QVERIFY(!failing->isChecked());
-            QCOMPARE(*env.store->readString(key, "Language"), QString("de"));
+            QCOMPARE(*env.store->readString(kLanguageKey, "Language"), QString("de"));
             QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&Neu..."));
         }
         QVERIFY(env.prompts.calls().empty());
@@ -226,15 +228,11 @@ private slots:
     void aLanguageMayRenameTheApplication() {
         apptest::TestEnvironment env;
         env.forms.Title = ProductInfo::title();
-        apptest::writeText(env.program + "Languages/Languages.xml",
-                           "<Languages><Language><Id>de</Id><Display>Deutsch</Display></Language>"
-                           "<Language><Id>xx</Id><Display>Titled</Display></Language></Languages>");
+        writeLanguageList(env, {{"de", "Deutsch"}, {"xx", "Titled"}});
         apptest::writeText(env.program + "Languages/xx/Language.xml",
                            "<Localization Language='xx'><Application><Title>"
                            "<![CDATA[Fotoalbum]]></Title></Application></Localization>");
-        auto w = env.makeMainWindow();
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env);
         w->UpdateCaption("a.zip");
         w->languageGroup()->actions()[1]->trigger();
         QCOMPARE(w->windowTitle(), QString("Fotoalbum  [a.zip]"));
@@ -248,16 +246,12 @@ private slots:
 
     void switchingLanguageUpdatesShownTextsAndBringsEnglishBack() {
         apptest::TestEnvironment env;
-        apptest::writeText(env.program + "Languages/Languages.xml",
-                           "<Languages><Language><Id>de</Id><Display>Deutsch</Display></Language>"
-                           "<Language><Id>xx</Id><Display>Sparse</Display></Language></Languages>");
+        writeLanguageList(env, {{"de", "Deutsch"}, {"xx", "Sparse"}});
         apptest::writeText(env.program + "Languages/xx/Language.xml",
                            "<Localization Language='xx'><Application><frmMain><acFileOpen>"
                            "<Caption><![CDATA[Auf]]></Caption></acFileOpen></frmMain>"
                            "</Application></Localization>");
-        auto w = env.makeMainWindow();
-        w->show();
-        QCoreApplication::processEvents();
+        auto w = started(env);
         const QList<QAction*> items = w->languageGroup()->actions();
         QCOMPARE(items.size(), 2);
         items[0]->trigger();
