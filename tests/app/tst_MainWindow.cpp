@@ -172,10 +172,22 @@ private slots:
         QVERIFY(!env.store->readString(kLanguageKey, "Language"));
     }
 
+    void brokenLanguageFileShowsOneErrorAndTheStartGoesOn_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("languages");
+        QTest::newRow("language file") << "Languages/de/Language.xml"
+                                       << QByteArray("<Localization Language='de'><Strings>") << 1;
+        QTest::newRow("language list")
+            << "Languages/Languages.xml" << QByteArray("<Languages><Language>") << 0;
+    }
+
     void brokenLanguageFileShowsOneErrorAndTheStartGoesOn() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFETCH(int, languages);
         apptest::TestEnvironment env;
-        apptest::writeText(env.program + "Languages/de/Language.xml",
-                           "<Localization Language='de'><Strings>");
+        apptest::writeText(env.program + file, text);
         env.store->writeString(kLanguageKey, "Language", "de");
         int wizards = 0;
         auto w = started(env, &wizards);
@@ -183,23 +195,13 @@ private slots:
         QCOMPARE(env.prompts.calls().size(), size_t(1));
         QCOMPARE(env.prompts.calls()[0].kind, platform::PromptKind::Error);
         QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&New..."));
-        QVERIFY(!w->languageGroup()->actions().first()->isChecked());
+        QVERIFY(apptest::action(*w, "acFileNew")->isEnabled());
+        QCOMPARE(w->languageGroup()->actions().size(), languages);
+        for (QAction* item : w->languageGroup()->actions())
+            QVERIFY(!item->isChecked());
+        QVERIFY(!apptest::child<QMenu>(*w, "miViewLanguage")->menuAction()->isVisible());
         QVERIFY(!w->busyState().busy());
         QVERIFY(w->centralWidget()->isEnabled());
-    }
-
-    void brokenLanguageListShowsOneErrorAndTheStartGoesOn() {
-        apptest::TestEnvironment env;
-        apptest::writeText(env.program + "Languages/Languages.xml", "<Languages><Language>");
-        env.store->writeString(kLanguageKey, "Language", "de");
-        int wizards = 0;
-        auto w = started(env, &wizards);
-        QCOMPARE(wizards, 1);
-        QCOMPARE(env.prompts.calls().size(), size_t(1));
-        QCOMPARE(env.prompts.calls()[0].kind, platform::PromptKind::Error);
-        QVERIFY(w->languageGroup()->actions().isEmpty());
-        QVERIFY(!apptest::child<QMenu>(*w, "miViewLanguage")->menuAction()->isEnabled());
-        QVERIFY(apptest::action(*w, "acFileNew")->isEnabled());
     }
 
     void aLanguageThatCannotBeAppliedKeepsThePreviousOne() {
