@@ -11,8 +11,9 @@ CancellableProgressDialog::CancellableProgressDialog(QWidget* parent) : QDialog(
                    Qt::WindowCloseButtonHint);
 }
 
-void CancellableProgressDialog::connectCancel(QPushButton* button) {
-    connect(button, &QPushButton::clicked, this, &CancellableProgressDialog::btCancelClick);
+void CancellableProgressDialog::finishSetUp(QPushButton* cancel, const QSize& clientArea) {
+    setFixedSize(clientArea);
+    connect(cancel, &QPushButton::clicked, this, &CancellableProgressDialog::btCancelClick);
 }
 
 void CancellableProgressDialog::finish() {

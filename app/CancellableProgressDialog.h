@@ -22,7 +22,9 @@ public:
     void finish();
 
 protected:
-    void connectCancel(QPushButton* button);
+    // Called by the window once its form is set up: the fixed client area and the button
+    // that raises the Cancelled flag.
+    void finishSetUp(QPushButton* cancel, const QSize& clientArea);
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -7,8 +7,7 @@ namespace app {
 TfrmProgress::TfrmProgress(QWidget* parent)
     : CancellableProgressDialog(parent), ui(std::make_unique<Ui::frmProgress>()) {
     ui->setupUi(this);
-    setFixedSize(497, 101);
-    connectCancel(ui->btCancel);
+    finishSetUp(ui->btCancel, QSize(497, 101));
 }
 
 TfrmProgress::~TfrmProgress() = default;

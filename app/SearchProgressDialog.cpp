@@ -9,8 +9,7 @@ namespace app {
 TfrmSearchProgress::TfrmSearchProgress(QWidget* parent)
     : CancellableProgressDialog(parent), ui(std::make_unique<Ui::frmSearchProgress>()) {
     ui->setupUi(this);
-    setFixedSize(495, 98);
-    connectCancel(ui->btCancel);
+    finishSetUp(ui->btCancel, QSize(495, 98));
 }
 
 TfrmSearchProgress::~TfrmSearchProgress() = default;
