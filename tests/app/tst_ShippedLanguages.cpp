@@ -68,6 +68,12 @@ QList<FormatArg> argumentsFor(const QString& english) {
     return args;
 }
 
+// The main window and the forms of this part of the program made beside it at start-up,
+// under the names the forms give themselves.
+QList<QWidget*> formsOf(TfrmMain& main) {
+    return {&main, new TfrmProgress(&main), new TfrmSearchProgress(&main), new TfrmAbout(&main)};
+}
+
 } // namespace
 
 class ShippedLanguagesTest : public QObject {
@@ -103,12 +109,7 @@ private slots:
     void everyFormKeyNamesAComponentThatExists() {
         apptest::TestEnvironment env;
         auto main = env.makeMainWindow();
-        auto* progress = new TfrmProgress(main.get());
-        progress->setObjectName("frmProgress");
-        auto* search = new TfrmSearchProgress(main.get());
-        search->setObjectName("frmSearchProgress");
-        auto* about = new TfrmAbout(main.get());
-        about->setObjectName("frmAbout");
+        const QList<QWidget*> forms = formsOf(*main);
         TdsLocalization& loc = Localization();
         QVERIFY(loc.LoadLanguage(env.program + "Languages/de/Language.xml"));
         int checked = 0;
@@ -117,9 +118,7 @@ private slots:
             if (parts.size() < 3 || parts[0] != "Application")
                 continue;
             QObject* form = nullptr;
-            for (QObject* candidate :
-                 {static_cast<QObject*>(main.get()), static_cast<QObject*>(progress),
-                  static_cast<QObject*>(search), static_cast<QObject*>(about)})
+            for (QObject* candidate : forms)
                 if (candidate->objectName() == parts[1])
                     form = candidate;
             if (!form)
@@ -137,12 +136,8 @@ private slots:
         // rendered.
         apptest::TestEnvironment env;
         auto main = env.makeMainWindow();
-        auto* progress = new TfrmProgress(main.get());
-        auto* search = new TfrmSearchProgress(main.get());
-        auto* about = new TfrmAbout(main.get());
         int labels = 0;
-        for (QWidget* form : {static_cast<QWidget*>(main.get()), static_cast<QWidget*>(progress),
-                              static_cast<QWidget*>(search), static_cast<QWidget*>(about)}) {
+        for (QWidget* form : formsOf(*main)) {
             for (QLabel* label : form->findChildren<QLabel*>()) {
                 ++labels;
                 QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
