@@ -298,6 +298,22 @@ TEST(CopyFolderCancelable, FailedFilesAreReportedAndNothingIsLostOnASelfCopy) {
     }
 }
 
+TEST(CopyFileContents, ReplacesTheTargetOnlyWhenEveryByteArrived) {
+    testsupport::TempFolder t;
+    const fs::path target = t.path() / "target.jpg";
+    writeFile(target, "the last good copy");
+    // The kernel refuses to read this file from its start: the copy fails midway.
+    EXPECT_FALSE(model::CopyFileContents(QStringLiteral("/proc/self/mem"), q(target.string())));
+    EXPECT_FALSE(model::CopyFileContents(q(t.dir() + "missing"), q(target.string())));
+    EXPECT_EQ(readFile(target), "the last good copy");
+    EXPECT_EQ(treeOf(t.path()), std::vector<std::string>{"target.jpg"});
+
+    const std::string big(3 * 1024 * 1024 + 17, 'b'); // more than one read block
+    writeFile(t.path() / "source.bin", big);
+    EXPECT_TRUE(model::CopyFileContents(q(t.dir() + "source.bin"), q(target.string())));
+    EXPECT_EQ(readFile(target), big);
+}
+
 TEST(GetFileSizeOf, ExactSizesOfFilesOnly) {
     testsupport::TempFolder t;
     const fs::path big = t.path() / "big.zip";
