@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutDialog.h"
+#include "app/ActionIcons.h"
 #include "app/AlbumTreeModel.h"
 #include "app/ApplicationForms.h"
 #include "app/CommandGuard.h"
@@ -160,6 +161,7 @@ void TfrmMain::FormCreate() {
     connect(ui->tvTreeView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { onTreeContextMenu(pos); });
 
+    ActionIcons::fillMissing(findChildren<QAction*>(Qt::FindDirectChildrenOnly), *style());
     createMenusAndToolBars();
     connectActions();
 

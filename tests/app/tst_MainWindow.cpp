@@ -14,8 +14,10 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QWidgetAction>
 
 using namespace app;
 using model::TpaTreeNode;
@@ -90,6 +92,12 @@ private slots:
                  QKeySequence("Ctrl+Shift+Ins"));
         QCOMPARE(apptest::action(*w, "acFileUpdateProjectFile")->statusTip(),
                  QString("Update Album in Project"));
+        // Every tool bar button has a picture, with or without a desktop icon theme.
+        for (QToolBar* bar : w->findChildren<QToolBar*>())
+            for (QAction* a : bar->actions())
+                QVERIFY2(a->isSeparator() || a->icon().isNull() == false ||
+                             qobject_cast<QWidgetAction*>(a),
+                         qPrintable(a->objectName()));
         // The language menu is built but stays hidden.
         QCOMPARE(w->languageGroup()->actions().size(), 1);
         QVERIFY(!apptest::child<QMenu>(*w, "miViewLanguage")->menuAction()->isVisible());
