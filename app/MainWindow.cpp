@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
 #include <QToolBar>
@@ -758,11 +759,14 @@ void TfrmMain::showPhotoPage(TpaTreeNode* n) {
     }
     try {
         const model::Picture picture = model::LoadPictureFile(path);
-        const QSize box(std::max(1, ui->imgPhotoPreview->width() - 14),
-                        std::max(1, ui->imgPhotoPreview->height() - 14));
+        // Kept no larger than the screen (a huge photo would take a lot of memory), which
+        // is as large as the panel can ever draw it.
+        QSize limit(std::max(1, ui->imgPhotoPreview->width() - 14),
+                    std::max(1, ui->imgPhotoPreview->height() - 14));
+        if (const QScreen* shown = screen())
+            limit = limit.expandedTo(shown->availableVirtualSize());
         const QSize fitted =
-            model::FitSize(picture.width(), picture.height(), std::max(box.width(), 600),
-                           std::max(box.height(), 600));
+            model::FitSize(picture.width(), picture.height(), limit.width(), limit.height());
         previewPicture_ = model::StretchPicture(picture, fitted.width(), fitted.height());
     } catch (const std::exception&) {
         // An unreadable picture leaves the page without one; the facts still show.

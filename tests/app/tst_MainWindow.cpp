@@ -2,15 +2,18 @@
 
 #include "app/AlbumTreeModel.h"
 #include "app/FilterString.h"
+#include "app/GalleryThumbnail.h"
 #include "app/ProductInfo.h"
 
 #include "model/TreeNode.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -437,6 +440,27 @@ private slots:
         QVERIFY(!apptest::child<QLabel>(*w, "imgPhotoPreview")->pixmap().isNull());
         QVERIFY(apptest::action(*w, "acEditChangeImage")->isEnabled());
         QVERIFY(apptest::action(*w, "acEditDelete")->isEnabled());
+
+        // The photo, chosen in a small window, is drawn large once the window grows.
+        QImage big(1200, 900, QImage::Format_RGB32);
+        big.fill(Qt::red);
+        QDir().mkpath(model::Folders().PreviewFolder + "pictavo_images");
+        QVERIFY(big.save(model::Folders().PreviewFolder + facts.FileName, "JPEG"));
+        auto* image = apptest::child<QLabel>(*w, "imgPhotoPreview");
+        w->resize(640, 480);
+        QTRY_VERIFY(image->width() < 500);
+        w->selectNode(w->FAlbum.Tree().Root());
+        w->selectNode(photo);
+        w->resize(1600, 1200);
+        QTRY_COMPARE(image->pixmap().size(), image->size());
+        const QSize fitted =
+            GalleryThumbnail::fit({1200, 900}, image->size() - QSize(14, 14))
+                .boundedTo(QGuiApplication::primaryScreen()->availableVirtualSize());
+        QVERIFY(fitted.width() > 620);
+        const QImage drawn = image->pixmap().toImage();
+        const int x = (image->width() - fitted.width()) / 2 - 1;
+        const QColor inside(drawn.pixel(x + 4, image->height() / 2));
+        QVERIFY(inside.red() > 200 && inside.green() < 60);
     }
 
     void closingAsksTheAlbumAndMayBeRefused() {
