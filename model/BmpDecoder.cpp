@@ -29,7 +29,6 @@ public:
     quint32 u16(qint64 at) const { return byte(at) | byte(at + 1) << 8; }
     quint32 u32(qint64 at) const { return u16(at) | u16(at + 2) << 16; }
     qint32 s32(qint64 at) const { return static_cast<qint32>(u32(at)); }
-    qint32 s16(qint64 at) const { return static_cast<qint16>(u16(at)); }
     const uchar* at(qint64 offset) const {
         return reinterpret_cast<const uchar*>(data_.constData()) + offset;
     }
@@ -85,9 +84,9 @@ Header readHeader(const ByteReader& in) {
     in.require(info, h.infoSize, "header");
 
     qint64 paletteEntrySize = 4;
-    if (h.infoSize == 12) { // OS/2 1.x core header
-        h.width = in.s16(info + 4);
-        h.height = in.s16(info + 6);
+    if (h.infoSize == 12) { // OS/2 1.x core header: unsigned sizes, always bottom-up
+        h.width = static_cast<qint32>(in.u16(info + 4));
+        h.height = static_cast<qint32>(in.u16(info + 6));
         h.bitCount = static_cast<int>(in.u16(info + 10));
         paletteEntrySize = 3;
     } else if (h.infoSize >= 40 && h.infoSize <= 124) {

@@ -157,6 +157,34 @@ TEST(BmpDecoder, OtherLayoutsWrittenByImageMagickMatchIt) {
     EXPECT_EQ(largestDifference(decoded, qt.convertToFormat(QImage::Format_RGB888)), 0);
 }
 
+TEST(BmpDecoder, Os2HeaderSizesAreUnsigned) {
+    // The OS/2 header keeps width and height in 16 unsigned bits: 40000 is a valid width.
+    const int width = 40000, height = 2;
+    const int stride = (width * 3 + 3) / 4 * 4;
+    QByteArray bmp;
+    const auto le = [&bmp](quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            bmp += static_cast<char>(value >> (8 * i));
+    };
+    bmp += "BM";
+    le(14 + 12 + stride * height, 4);
+    le(0, 4);
+    le(14 + 12, 4);
+    le(12, 4);
+    le(width, 2);
+    le(height, 2);
+    le(1, 2);
+    le(24, 2);
+    // Bottom row blue, top row red, each stored blue, green, red.
+    for (const char* bgr : {"\xff\x00\x00", "\x00\x00\xff"})
+        bmp += QByteArray(bgr, 3).repeated(width) + QByteArray(stride - 3 * width, '\0');
+
+    const QImage image = BmpDecoder::decode(bmp);
+    ASSERT_EQ(image.size(), QSize(width, height));
+    EXPECT_EQ(image.pixel(width - 1, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(0, 1), qRgb(0, 0, 255));
+}
+
 TEST(ImageResampler, ShrinkingAveragesTheCoveredArea) {
     // A one-pixel checkerboard halves to an even grey, not to one of its colours.
     QImage board(64, 32, QImage::Format_RGB888);
