@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform {
 
@@ -94,18 +95,24 @@ PromptButton QtPrompts::message(PromptKind kind, const std::string& caption,
 std::optional<std::string> QtPrompts::inputText(const std::string& caption,
                                                 const std::string& prompt,
                                                 const std::string& initial, bool secret) {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(fromUtf8(caption));
-    dialog.setInputMode(QInputDialog::TextInput);
-    dialog.setLabelText(fromUtf8(prompt));
+    // Its parent window may close while it runs and take it along; the pointer tells.
+    QPointer<QInputDialog> dialog = new QInputDialog(QApplication::activeWindow());
+    dialog->setWindowTitle(fromUtf8(caption));
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setLabelText(fromUtf8(prompt));
     // The prompt may quote names from outside; a label would take them for markup.
-    for (QLabel* label : dialog.findChildren<QLabel*>())
+    for (QLabel* label : dialog->findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
-    dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
-    dialog.setTextValue(fromUtf8(initial));
-    if (dialog.exec() != QDialog::Accepted)
+    dialog->setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    dialog->setTextValue(fromUtf8(initial));
+    const int result = dialog->exec();
+    if (!dialog)
         return std::nullopt;
-    return dialog.textValue().toStdString();
+    const QString text = dialog->textValue();
+    dialog->deleteLater();
+    if (result != QDialog::Accepted)
+        return std::nullopt;
+    return text.toStdString();
 }
 
 std::optional<std::string> QtPrompts::openFile(const std::string& caption,
