@@ -76,20 +76,27 @@ std::string folderWithSlash(const QString& folder) {
 PromptButton QtPrompts::message(PromptKind kind, const std::string& caption,
                                 const std::string& text, const std::vector<PromptButton>& buttons,
                                 PromptButton defaultButton) {
-    QMessageBox box(iconOf(kind), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
+    // Its parent window may close while it runs and take it along; the pointer tells.
+    QPointer<QMessageBox> box =
+        new QMessageBox(iconOf(kind), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton,
+                        QApplication::activeWindow());
+    box->setTextFormat(Qt::PlainText);
     if (buttons.empty()) {
-        box.addButton(QMessageBox::Ok);
+        box->addButton(QMessageBox::Ok);
     } else {
         for (PromptButton button : buttons)
-            box.addButton(toStandard(button));
+            box->addButton(toStandard(button));
     }
     if (defaultButton != PromptButton::None)
-        box.setDefaultButton(toStandard(defaultButton));
-    box.exec();
-    QAbstractButton* clicked = box.clickedButton();
-    return clicked ? fromStandard(box.standardButton(clicked)) : PromptButton::None;
+        box->setDefaultButton(toStandard(defaultButton));
+    box->exec();
+    if (!box)
+        return PromptButton::None;
+    QAbstractButton* clicked = box->clickedButton();
+    const PromptButton answer =
+        clicked ? fromStandard(box->standardButton(clicked)) : PromptButton::None;
+    box->deleteLater();
+    return answer;
 }
 
 std::optional<std::string> QtPrompts::inputText(const std::string& caption,

@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 using platform::PromptButton;
 using platform::PromptKind;
@@ -121,6 +122,32 @@ private slots:
         QCOMPARE(prompts.inputText("Password", prompt.toStdString(), "", true), std::nullopt);
         QCOMPARE(shownText, prompt);
         QCOMPARE(format, Qt::PlainText);
+    }
+
+    void promptsSurviveTheirWindowClosingWhileTheyRun() {
+        platform::QtPrompts prompts;
+        for (int question = 0; question < 2; ++question) {
+            auto window = std::make_unique<QWidget>();
+            window->show();
+            QApplication::setActiveWindow(window.get());
+            QVERIFY(QTest::qWaitForWindowActive(window.get()));
+            bool parented = false;
+            whenDialogShows([&](QWidget* dialog) {
+                parented = dialog->parentWidget() == window.get();
+                if (parented)
+                    window.reset(); // takes the dialog along
+                else
+                    qobject_cast<QDialog*>(dialog)->reject();
+            });
+            if (question == 0)
+                QCOMPARE(prompts.inputText("Name", "Folder name", "x", false), std::nullopt);
+            else
+                QCOMPARE(prompts.message(PromptKind::Warning, "Caption", "Text",
+                                         {PromptButton::Ok, PromptButton::Cancel},
+                                         PromptButton::Ok),
+                         PromptButton::None);
+            QVERIFY(parented);
+        }
     }
 
     void openFileUsesTheConvertedFilter() {
