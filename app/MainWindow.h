@@ -124,7 +124,7 @@ public:
     // The move-to menus for the node (cleared for anything but a photo).
     void RebuildMoveToMenus(model::TpaTreeNode* node);
 
-    // Switches the language to the menu item's language (Part of the language menu).
+    // Switches to the language of an item of the language menu.
     void OnViewLanguageMenuItemClick(QAction* item);
     QActionGroup* languageGroup() const { return languageGroup_; }
     // Builds the language menu and applies the stored language; runs on the first show.
