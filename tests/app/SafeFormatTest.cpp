@@ -48,7 +48,8 @@ TEST(FilterString, ConvertsToQtFiltersWithTheRealPatterns) {
     EXPECT_EQ(FilterString::toQt("Image Files (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|"
                                  "Bitmaps (*.bmp)|*.bmp"),
               "Image Files (*.jpg *.jpeg *.gif *.bmp);;Bitmaps (*.bmp)");
-    EXPECT_EQ(FilterString::toQt("|*.a"), "(*.a)");
+    // Patterns without a description are described by themselves.
+    EXPECT_EQ(FilterString::toQt("|*.a"), "*.a (*.a)");
     EXPECT_EQ(FilterString::toQt("Dangling"), "");
     EXPECT_EQ(FilterString::toQt(""), "");
     EXPECT_EQ(FilterString::pattern("ZIP Files (*.zip)|*.zip", 1), "*.zip");
