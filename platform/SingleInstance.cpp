@@ -21,11 +21,16 @@ QString lockFileName(const QString& name) {
     return safe + QStringLiteral(".lock");
 }
 
+// The runtime folder when it is this user's own; after switching users the variable may
+// still name the first user's folder.
 QString runtimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
-    return QString();
+    if (runtime.isEmpty())
+        return QString();
+    const QFileInfo info(runtime);
+    if (!info.isDir() || info.ownerId() != ::getuid() || !info.isWritable())
+        return QString();
+    return runtime;
 }
 
 // The runtime folder is this user's own; the temporary folder is shared by every user, and

@@ -29,7 +29,8 @@ public:
 
     QString lockFilePath() const { return path_; }
 
-    // The folder lock files go into: $XDG_RUNTIME_DIR when it is a folder, else the temp folder.
+    // The folder lock files go into: $XDG_RUNTIME_DIR when it is a folder of this user's that
+    // can be written, else the temp folder.
     static QString defaultFolder();
 
 private:

@@ -94,3 +94,39 @@ TEST(SingleInstance, UsersSharingTheTempFolderEachGetTheirOwnLock) {
     platform::SingleInstance again(kName);
     EXPECT_FALSE(again.tryAcquire());
 }
+
+TEST(SingleInstance, RuntimeFolderOfAnotherUserIsPassedOver) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to hand a folder to another user";
+    // After switching users the runtime variable still names the first user's folder, where
+    // this user may not (or should not) create anything.
+    testsupport::TempUserFolders user;
+    std::filesystem::permissions(user.root().path(), std::filesystem::perms(0711));
+    const std::string theirs = user.root().dir() + "their-runtime";
+    std::filesystem::create_directory(theirs);
+    std::filesystem::permissions(theirs, std::filesystem::perms(0700));
+    ASSERT_EQ(::chown(theirs.c_str(), 4242, 4242), 0);
+    testsupport::ScopedEnv runtime("XDG_RUNTIME_DIR", theirs);
+    const std::string shared = user.root().dir() + "shared-tmp";
+    std::filesystem::create_directory(shared);
+    std::filesystem::permissions(shared, std::filesystem::perms(01777));
+    testsupport::ScopedEnv tmp("TMPDIR", shared);
+
+    EXPECT_EQ(platform::SingleInstance::defaultFolder().toStdString(), shared);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A user that may not write there at all still gets a lock of its own.
+        if (::setgid(4343) != 0 || ::setuid(4343) != 0)
+            ::_exit(2);
+        platform::SingleInstance lock(kName);
+        ::_exit(lock.tryAcquire() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    platform::SingleInstance mine(kName);
+    EXPECT_TRUE(mine.tryAcquire());
+    EXPECT_TRUE(std::filesystem::is_empty(theirs));
+}
