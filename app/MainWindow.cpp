@@ -154,6 +154,10 @@ void TfrmMain::FormCreate() {
     ui->tvTreeView->setModel(treeModel_.get());
     connect(ui->tvTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { tvTreeViewChange(); }); });
+    // A tree cleared or loaded anew leaves no selection without reporting a change of it;
+    // the page must not go on showing a node that is gone.
+    connect(treeModel_.get(), &QAbstractItemModel::modelReset, this,
+            [this] { guarded([this] { tvTreeViewChange(); }); });
     connect(treeModel_.get(), &AlbumTreeModel::captionEdited, this,
             [this](TpaTreeNode* node, const QString& text) {
                 guarded([&] { onCaptionEdited(node, text); });

@@ -358,6 +358,21 @@ private slots:
         QTRY_COMPARE(env.recorder->Visited.size(), 1);
     }
 
+    void aClearedTreeShowsTheEmptyPage() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        w->show();
+        env.loadSampleAlbum(*w);
+        w->selectNode(w->FAlbum.Tree().Root()->Child(0));
+        QCOMPARE(pages(*w)->currentIndex(), 2);
+        QVERIFY(apptest::action(*w, "acEditDelete")->isEnabled());
+        w->FAlbum.Tree().Clear();
+        QCOMPARE(pages(*w)->currentIndex(), 0);
+        QVERIFY(!w->selectedNode());
+        QVERIFY(!apptest::action(*w, "acEditDelete")->isEnabled());
+        QVERIFY(!apptest::action(*w, "acFileClose")->isEnabled());
+    }
+
     void refreshAfterTheAlbumClosedWritesNothing() {
         apptest::TestEnvironment env;
         auto w = env.makeMainWindow();
