@@ -75,16 +75,7 @@ void TZADirArray::SetCount(int32_t count) {
 }
 
 void TZADirArray::SetItem(int32_t index, TDirItem item) {
-    if (index < 0 || index > Count())
-        throw EZAException(1, componentName_);
-    if (index == Count()) {
-        if (names_.Count() != index)
-            throw EZAException(58, componentName_);
-        Grow(index + 1);
-        names_.Add(item.Name);
-        items_.push_back(std::move(item));
-        return;
-    }
+    CheckIndex(index, 1);
     if (names_.Count() < index + 1) {
         if (names_.Count() != index)
             throw EZAException(58, componentName_);
@@ -97,7 +88,11 @@ void TZADirArray::SetItem(int32_t index, TDirItem item) {
 
 int32_t TZADirArray::Append(TDirItem item) {
     const int32_t index = Count();
-    SetItem(index, std::move(item));
+    if (names_.Count() != index)
+        throw EZAException(58, componentName_);
+    Grow(index + 1);
+    names_.Add(item.Name);
+    items_.push_back(std::move(item));
     return index;
 }
 

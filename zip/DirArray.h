@@ -23,9 +23,9 @@ public:
     // RenameItem so that the index stays in step.
     TDirItem& GetItemPtr(int32_t index);
     const TDirItem& At(int32_t index) const;
-    // Stores item at index (error 1); index == Count() appends. Keeps the name index in step.
+    // Stores item at index (error 1 outside 0..Count-1). Keeps the name index in step.
     void SetItem(int32_t index, TDirItem item);
-    // Appends item and returns its index.
+    // Appends item and returns its index (error 58 when the name index is out of step).
     int32_t Append(TDirItem item);
     // Makes room for count items without changing the count.
     void Reserve(int32_t count);

@@ -74,6 +74,14 @@ void TDirItem::SetLocalHeaderOffset64(uint64_t value, bool forceZip64) {
     setWide(value, forceZip64, LocalHeaderOffset, Zip64LocalHeaderOffset, HasZip64);
 }
 
+void TDirItem::SetZip64Version(bool standardSignatures) {
+    const uint16_t version = standardSignatures ? kVersionZip64 : kNativeVersionZip64;
+    VersionNeeded = version;
+    VersionMadeBy = standardSignatures && (Flags & kFlagUtf8)
+                        ? static_cast<uint16_t>((VersionMadeBy & 0xFF00) | version)
+                        : version;
+}
+
 bool TDirItem::IsFolder() const {
     if (!Name.empty() && (Name.back() == '/' || Name.back() == '\\'))
         return true;

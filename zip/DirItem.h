@@ -65,6 +65,11 @@ struct TDirItem : TZAHeaderFields {
     void SetUncompressedSize64(uint64_t value, bool forceZip64 = false);
     void SetLocalHeaderOffset64(uint64_t value, bool forceZip64 = false);
 
+    // Version 45 (native variant 0x412D) in both version fields, for an entry that uses Zip64.
+    // A UTF-8 name keeps the host of its version made by: readers take the names of the OEM
+    // host for OEM text.
+    void SetZip64Version(bool standardSignatures);
+
     // A folder entry: its name ends with "/" (or "\"), or its external attributes carry 0x10.
     bool IsFolder() const;
     bool IsEncrypted() const { return (Flags & kFlagEncrypted) != 0; }

@@ -96,7 +96,7 @@ void TZADirManager::ReadDirectory() {
 
     // Zip64: a locator right before the end record names the Zip64 end record.
     int64_t zip64EndPos = -1;
-    if (endPos >= kZip64LocatorSize) {
+    if (endPos > kZip64LocatorSize) {
         uint8_t loc[kZip64LocatorSize];
         const int64_t locatorPos = endPos - kZip64LocatorSize;
         ReadAt(locatorPos, loc, sizeof loc);
@@ -125,23 +125,40 @@ void TZADirManager::ReadDirectory() {
             zip64_ = true;
         }
     }
-    if (!zip64_ && endRecord_.TotalEntries == kSentinel16) {
-        // Announces Zip64 counts without the records that hold them.
+    // Without Zip64 records a count of 0xFFFF is either exactly 65,535 entries (some writers
+    // switch to Zip64 only above that number) or a count that did not fit. The directory is
+    // taken only when exactly 65,535 entries fill it; otherwise, or when it does not parse, the
+    // entries are rebuilt from the local headers.
+    const bool countInDoubt = !zip64_ && endRecord_.TotalEntries == kSentinel16;
+    const auto rebuildInstead = [this] {
         found_.reset();
         Rebuild();
-        return;
-    }
+    };
 
     const int64_t directoryEnd = zip64_ ? zip64EndPos : endPos;
     const uint64_t size = zip64_ ? zip64End_.DirectorySize : endRecord_.DirectorySize;
     const uint64_t count = zip64_ ? zip64End_.TotalEntries : endRecord_.TotalEntries;
-    if (size > static_cast<uint64_t>(directoryEnd))
+    if (size > static_cast<uint64_t>(directoryEnd) || count > size / kCentralHeaderSize) {
+        if (countInDoubt)
+            return rebuildInstead();
         Fail(57);
-    if (count > size / kCentralHeaderSize)
-        Fail(57);
+    }
     const int64_t start = directoryEnd - static_cast<int64_t>(size);
     directoryPosition_ = start;
-    ReadEntries(start, static_cast<int64_t>(size), count);
+    if (countInDoubt) {
+        bool whole = false;
+        try {
+            whole =
+                ReadEntries(start, static_cast<int64_t>(size), count) == static_cast<int64_t>(size);
+        } catch (const EZAException& e) {
+            if (e.NativeError() != 57)
+                throw;
+        }
+        if (!whole)
+            return rebuildInstead();
+    } else {
+        ReadEntries(start, static_cast<int64_t>(size), count);
+    }
 
     if (!settings_.TolerateDamaged) {
         uint64_t total = 0;
@@ -174,7 +191,7 @@ void TZADirManager::ReadDirectory() {
     }
 }
 
-void TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
+int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
     // The directory is read in blocks, so memory stays the same whatever size it claims.
     constexpr size_t kBlock = 1 << 20;
     std::vector<uint8_t> buffer;
@@ -231,6 +248,7 @@ void TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
         item.Name = std::move(*name);
         working_.Append(std::move(item));
     }
+    return (nextRead - start) - static_cast<int64_t>(buffer.size() - pos);
 }
 
 void TZADirManager::AdjustOffsets(int64_t delta) {

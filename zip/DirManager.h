@@ -70,7 +70,8 @@ private:
     // Callers check first that the bytes lie inside the stream, so a short read here is a
     // failing device, never a sign of damage.
     void ReadAt(int64_t position, void* buffer, int64_t count);
-    void ReadEntries(int64_t start, int64_t size, uint64_t count);
+    // Parses count central headers of the directory at start; returns the bytes they take.
+    int64_t ReadEntries(int64_t start, int64_t size, uint64_t count);
     void AdjustOffsets(int64_t delta);
     void Rebuild();
 

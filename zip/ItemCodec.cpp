@@ -121,11 +121,8 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     result.Crc32 = crc ^ 0xFFFFFFFFu;
     if (result.HasZip64 && settings_.Zip64Mode == TZip64Mode::zmDisabled)
         throw EZAException(41, settings_.ComponentName, {item.SourcePath});
-    if (result.HasZip64) {
-        const uint16_t version = settings_.StandardSignatures ? kVersionZip64 : kNativeVersionZip64;
-        result.VersionMadeBy = version;
-        result.VersionNeeded = version;
-    }
+    if (result.HasZip64)
+        result.SetZip64Version(settings_.StandardSignatures);
     if (size == 0)
         result.Method = kMethodStored;
     item = std::move(result);

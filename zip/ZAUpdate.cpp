@@ -259,8 +259,9 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         const uint64_t sourceSize = input ? uint64_t(input->Size()) : 0;
         item.HasZip64 = false;
         item.SetLocalHeaderOffset64(uint64_t(start), zip64Always);
-        item.SetUncompressedSize64(sourceSize, zip64Always);
-        item.SetCompressedSize64(0, zip64Always);
+        // A folder has no data: zmAlways gives it Zip64 for its offset only.
+        item.SetUncompressedSize64(sourceSize, zip64Always && input);
+        item.SetCompressedSize64(0, zip64Always && input);
         if (item.HasZip64 && Zip64Mode == TZip64Mode::zmDisabled)
             fail(43, eventName);
         const bool zip64Field = item.UncompressedSize == kSentinel32;
@@ -272,6 +273,8 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
         if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
             item.VersionMadeBy = kVersionAnsi;
+        if (item.HasZip64)
+            item.SetZip64Version(standardSignatures_);
         item.NameLength = uint16_t(stored.size());
 
         TZALocalHeader header = TZALocalHeader::FromItem(item, stored, zip64Field);

@@ -225,6 +225,16 @@ TEST(ItemCodecTest, Zip64Marks) {
     EXPECT_EQ(item.UncompressedSize64(), 1u);
     EXPECT_EQ(item.VersionNeeded, 45);
     EXPECT_EQ(item.VersionMadeBy, 45);
+    // A member with a UTF-8 name keeps the host byte of its version made by.
+    {
+        MemoryStream src(Bytes("y")), out;
+        TDirItem utf8 = ItemFor(1);
+        utf8.Flags |= kFlagUtf8;
+        utf8.VersionMadeBy = kVersionAnsi;
+        ASSERT_TRUE(always.CompressItem(src, out, utf8));
+        EXPECT_EQ(utf8.VersionNeeded, 45);
+        EXPECT_EQ(utf8.VersionMadeBy, 0x0B2D);
+    }
 
     // Needing Zip64 while it is disabled is error 41, naming the source: 4 GiB + 1 of zeros,
     // stored into a counting sink.

@@ -7,6 +7,7 @@
 #include "zip/Crc32.h"
 #include "zip/FileStream.h"
 #include "zip/LittleEndian.h"
+#include "zip/ZipArchiver.h"
 
 using namespace zip;
 using namespace ziptest;
@@ -558,5 +559,176 @@ TEST(DirectoryReadTest, LongNamesAcrossReadBlocks) {
     for (size_t i = 0; i < out.size(); ++i) {
         EXPECT_EQ(out[i].Name, members[i].Name);
         EXPECT_EQ(out[i].Data, members[i].Data);
+    }
+}
+
+namespace {
+
+// count empty stored members n0, n1, ... whose end record says 0xFFFF entries without Zip64
+// records, as writers that switch to Zip64 only above 65,535 entries leave it.
+std::vector<uint8_t> FullCountWithoutZip64Records(int count) {
+    MemoryStream archive;
+    TZADirManager dir(archive, TZADirSettings{}, true);
+    for (int i = 0; i < count; ++i) {
+        TDirItem item;
+        item.Name = "n" + std::to_string(i);
+        item.VersionMadeBy = item.VersionNeeded = kVersionOem;
+        item.ExternalAttributes = faArchive;
+        item.SetLocalHeaderOffset64(static_cast<uint64_t>(archive.Position()));
+        const auto header =
+            TZALocalHeader::FromItem(item, item.Name, false).Assemble(item.Name, false, 0, 0);
+        archive.WriteExact(header.data(), static_cast<int64_t>(header.size()));
+        dir.Working().Append(std::move(item));
+    }
+    dir.WriteDirectory();
+    std::vector<uint8_t> bytes = archive.Bytes();
+    const size_t end = bytes.size() - 22;
+    EXPECT_EQ(le::Get32(bytes.data() + end - 20), kZip64LocatorSignature);
+    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(end - 76),
+                bytes.begin() + static_cast<std::ptrdiff_t>(end));
+    return bytes;
+}
+
+struct ReadOutcome {
+    int32_t Count;
+    bool Recovered;
+};
+
+ReadOutcome ReadDirectoryOf(const std::vector<uint8_t>& bytes) {
+    MemoryStream s(bytes);
+    TZADirManager dir(s, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    return {dir.Working().Count(), dir.Recovered()};
+}
+
+} // namespace
+
+TEST(DirectoryReadTest, FullCountWithoutZip64RecordsIsReadWhenTheDirectoryHoldsExactlyThat) {
+    // Exactly 65,535 entries: an intact archive, not one to rebuild and report as damaged.
+    const auto exact = FullCountWithoutZip64Records(65535);
+    ReadOutcome r = ReadDirectoryOf(exact);
+    EXPECT_EQ(r.Count, 65535);
+    EXPECT_FALSE(r.Recovered);
+    // A directory that holds more entries than the count says, or one that does not parse,
+    // is taken from the local headers instead.
+    r = ReadDirectoryOf(FullCountWithoutZip64Records(65536));
+    EXPECT_EQ(r.Count, 65536);
+    EXPECT_TRUE(r.Recovered);
+    auto damaged = exact;
+    const size_t end = damaged.size() - 22;
+    le::Put32(damaged.data() + le::Get32(damaged.data() + end + 16), 0); // first signature
+    r = ReadDirectoryOf(damaged);
+    EXPECT_EQ(r.Count, 65535);
+    EXPECT_TRUE(r.Recovered);
+
+    // Python's zipfile writes 65,535 members this way.
+    ScratchDir temp;
+    const std::string path = temp / "py65535.zip";
+    const auto made = Shell(std::string(kPython) + " -c " +
+                            Quote("import sys,zipfile\n"
+                                  "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
+                                  "  for i in range(65535): z.writestr('f%d' % i, b'')\n") +
+                            " " + Quote(path));
+    ASSERT_EQ(made.ExitCode, 0) << made.Output;
+    const auto py = ReadBytes(path);
+    ASSERT_EQ(le::Get16(py.data() + py.size() - 12), 0xFFFF);
+    r = ReadDirectoryOf(py);
+    EXPECT_EQ(r.Count, 65535);
+    EXPECT_FALSE(r.Recovered);
+}
+
+TEST(DirectoryReadTest, RebuildReadsLongNamesAndSkipsOversizedExtraFields) {
+    // Three members and no directory: a 300-byte name, then local extra fields of 261 bytes
+    // (more than a header of ours can carry: skipped) and of 260 bytes (taken).
+    const std::string longName = std::string(296, 'n') + ".txt";
+    std::vector<uint8_t> bytes;
+    const auto addMember = [&](const std::string& name, size_t extraLength,
+                               const std::vector<uint8_t>& data) {
+        TDirItem item;
+        item.Name = name;
+        item.VersionNeeded = kVersionOem;
+        item.Crc32 = Crc32Of(data.data(), static_cast<int64_t>(data.size()));
+        item.SetCompressedSize64(data.size());
+        item.SetUncompressedSize64(data.size());
+        TZALocalHeader local = TZALocalHeader::FromItem(item, name, false);
+        local.ExtraLength = static_cast<uint16_t>(extraLength);
+        auto header = local.Assemble(name, false, 0, 0);
+        header.resize(header.size() + extraLength, 0); // one unknown block of zeros
+        if (extraLength >= 4)
+            le::Put16(header.data() + 30 + name.size() + 2, static_cast<uint16_t>(extraLength - 4));
+        bytes.insert(bytes.end(), header.begin(), header.end());
+        bytes.insert(bytes.end(), data.begin(), data.end());
+    };
+    addMember(longName, 0, Bytes("long"));
+    addMember("skipped.txt", 261, Bytes("skipped"));
+    addMember("taken.txt", 260, Bytes("taken"));
+    bool recovered = false;
+    const auto out = ExtractAll(bytes, {}, &recovered);
+    EXPECT_TRUE(recovered);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].Name, longName);
+    EXPECT_EQ(out[0].Data, Bytes("long"));
+    EXPECT_EQ(out[1].Name, "taken.txt");
+    EXPECT_EQ(out[1].Data, Bytes("taken"));
+}
+
+TEST_F(InteropTest, ArchiverUnderZip64AlwaysGivesFoldersOnlyTheirOffset) {
+    const std::string src = temp / "src";
+    std::filesystem::create_directories(src + "/sub");
+    WriteFile(src + "/a.txt", TextBytes(3000, 1));
+    WriteFile(src + "/日本.txt", Bytes("nihon"));
+    const std::string path = temp / "always.zip";
+    {
+        TZipArchiver archiver("ZipArchiver");
+        archiver.Zip64Mode = TZip64Mode::zmAlways;
+        archiver.FileName = path;
+        archiver.BaseDir = src + "/";
+        archiver.OpenArchive();
+        archiver.AddFiles("*.*");
+        archiver.CloseArchiveChecked();
+    }
+    const auto bytes = ReadBytes(path);
+    MemoryStream s(bytes);
+    TZADirManager dir(s, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    ASSERT_EQ(dir.Working().Count(), 3);
+    int seen = 0;
+    for (int32_t i = 0; i < dir.Working().Count(); ++i) {
+        const TDirItem& item = dir.Working().At(i);
+        SCOPED_TRACE(item.Name);
+        EXPECT_TRUE(item.HasZip64);
+        EXPECT_EQ(item.VersionNeeded, 45);
+        EXPECT_EQ(item.LocalHeaderOffset, 0xFFFFFFFFu);
+        const TZALocalHeader local =
+            TZALocalHeader::Decode(bytes.data() + item.LocalHeaderOffset64());
+        EXPECT_EQ(local.VersionNeeded, 45);
+        if (item.IsFolder()) {
+            ++seen;
+            // No data: its sizes stay in their fields, and its local header has no Zip64 field.
+            EXPECT_EQ(item.CompressedSize, 0u);
+            EXPECT_EQ(item.UncompressedSize, 0u);
+            EXPECT_EQ(TZAExtraField::CentralZip64Block(item).size(), 4u + 8);
+            EXPECT_EQ(local.ExtraLength, 0);
+            EXPECT_EQ(item.VersionMadeBy, 45);
+        } else {
+            EXPECT_EQ(item.CompressedSize, 0xFFFFFFFFu);
+            EXPECT_EQ(item.UncompressedSize, 0xFFFFFFFFu);
+            EXPECT_EQ(local.ExtraLength, 20);
+            // A UTF-8 name keeps the host that tells readers it is not OEM text.
+            EXPECT_EQ(item.VersionMadeBy, (item.Flags & kFlagUtf8) ? 0x0B2D : 45);
+        }
+    }
+    EXPECT_EQ(seen, 1);
+    if (HaveTool("unzip")) {
+        const auto r = Shell("unzip -t " + Quote(path));
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+        const auto names = Shell("LC_ALL=C.UTF-8 unzip -Z1 " + Quote(path));
+        EXPECT_NE(names.Output.find("日本.txt"), std::string::npos) << names.Output;
+    }
+    if (HaveTool("7z")) {
+        const auto r = Shell("7z t " + Quote(path));
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+        EXPECT_EQ(r.Output.find("WARNING"), std::string::npos) << r.Output;
+        EXPECT_EQ(r.Output.find("Headers Error"), std::string::npos) << r.Output;
     }
 }

@@ -207,6 +207,12 @@ TEST(DirArrayTest, BadIndexesAndAnIndexOutOfStep) {
     TZADirArray dir("ZipArchiver");
     dir.Append(Named("a"));
     EXPECT_EQ(NativeErrorOf([&] { dir.SetItem(5, Named("x")); }), 1);
+    // Storing is for places that exist; appending is Append's job.
+    EXPECT_EQ(NativeErrorOf([&] { dir.SetItem(1, Named("x")); }), 1);
+    EXPECT_EQ(NativeErrorOf([&] { dir.SetItem(-1, Named("x")); }), 1);
+    EXPECT_EQ(dir.Count(), 1);
+    int32_t found = -1;
+    EXPECT_FALSE(dir.FindByName("x", found));
     EXPECT_EQ(NativeErrorOf([&] { dir.GetItem(1); }), 2);
     EXPECT_EQ(NativeErrorOf([&] { dir.GetItem(-1); }), 2);
     EXPECT_EQ(NativeErrorOf([&] { dir.GetItemPtr(1); }), 3);

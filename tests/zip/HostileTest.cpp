@@ -221,6 +221,18 @@ TEST(HostileTest, CraftedZip64Records) {
     EXPECT_EQ(Outcome(WithZip64Records([](uint8_t* t) { le::Put64(t + 40, 1ull << 63); })), 57);
     // A locator pointing past the end still finds the record right before it.
     EXPECT_EQ(Outcome(WithZip64Records([](uint8_t* t) { le::Put64(t + 56 + 8, 1ull << 62); })), -1);
+    // A locator signature at the very start of the file, right before an end record, leaves
+    // no room for a Zip64 end record: it is not taken for one, and the empty archive opens.
+    {
+        std::vector<uint8_t> bytes(20 + 22, 0);
+        TZAZip64Locator loc;
+        loc.Encode(bytes.data());
+        TZAEndRecord end;
+        end.Encode(bytes.data() + 20);
+        std::vector<Extracted> out;
+        EXPECT_EQ(Outcome(bytes, nullptr, &out), -1);
+        EXPECT_TRUE(out.empty());
+    }
     // A locator whose record is nowhere: error 40.
     EXPECT_EQ(Outcome(WithZip64Records([](uint8_t* t) {
                   le::Put32(t, 0);
