@@ -266,7 +266,6 @@ void TfrmMain::createMenusAndToolBars() {
 
     QToolBar* tbEdit = addToolBar(QStringLiteral("Edit"));
     tbEdit->setObjectName(QStringLiteral("tbEdit"));
-    tbEdit->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto button = [this, tbEdit](const QString& name) {
         auto* b = new QToolButton(tbEdit);
         b->setObjectName(name);
@@ -286,6 +285,9 @@ void TfrmMain::createMenusAndToolBars() {
     tbEditAddSubGallery->setIcon(TreeIcons::image(2));
     connect(tbEditAddSubGallery, &QToolButton::clicked, ui->acEditAddGallery, &QAction::trigger);
     tbEdit->addAction(ui->acEditAddPhoto);
+    // The add buttons show their nouns, which follow the template's level names.
+    if (auto* photo = qobject_cast<QToolButton*>(tbEdit->widgetForAction(ui->acEditAddPhoto)))
+        photo->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     tbEditScanMyPictures = button(QStringLiteral("tbEditScanMyPictures"));
     tbEditScanMyPictures->setDefaultAction(ui->acEditImport);
     tbEditScanMyPictures->setMenu(pmImport);
