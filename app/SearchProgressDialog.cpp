@@ -3,6 +3,7 @@
 #include "ui_frmSearchProgress.h"
 
 #include <QDir>
+#include <QTextDocument>
 
 namespace app {
 
@@ -19,7 +20,9 @@ void TfrmSearchProgress::setCurrentDirectory(const QString& folder) {
     const QString shown = label->fontMetrics().elidedText(QDir::toNativeSeparators(folder),
                                                           Qt::ElideMiddle, label->width() - 10);
     label->setText(shown);
-    label->setToolTip(folder);
+    // Tool tips render anything that looks like markup; a folder name is shown as written.
+    label->setToolTip(
+        Qt::convertFromPlainText(QDir::toNativeSeparators(folder), Qt::WhiteSpaceNoWrap));
 }
 
 } // namespace app

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <stdexcept>
@@ -137,6 +138,15 @@ private slots:
         QVERIFY(label->text().size() < folder.size());
         QVERIFY(label->text().endsWith("photos"));
         QCOMPARE(label->textFormat(), Qt::PlainText);
+        // The whole folder in the tool tip, shown as written even when it looks like markup.
+        const QString marked = "/photos/<b>bold</b> & <i>more</i>";
+        window.setCurrentDirectory(marked);
+        QTextDocument tip;
+        if (Qt::mightBeRichText(label->toolTip()))
+            tip.setHtml(label->toolTip());
+        else
+            tip.setPlainText(label->toolTip());
+        QCOMPARE(tip.toPlainText(), marked);
         QVERIFY(!window.close());
         window.finish();
         QVERIFY(!window.isVisible());
