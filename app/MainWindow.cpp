@@ -407,10 +407,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TfrmMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-}
-
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     // The photo is drawn anew for the size its panel has now.
     if (watched == ui->pnPhotoPreview && event->type() == QEvent::Resize)
