@@ -199,6 +199,14 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
         return true;
     };
 
+    // A destination that takes no more (a full disk) is a write error, not damage in the
+    // archive: it is never kept as a corrupted file, and its message says what happened.
+    const auto failed = [&] {
+        if (writeFailed)
+            throw EZAException(46, settings_.ComponentName);
+        return TZAExtractResult::erFailed;
+    };
+
     std::vector<uint8_t>& input = buffers_->input;
     input.resize(static_cast<size_t>(kInputBlock));
     const bool deflated = item.Method == kMethodDeflate;
@@ -223,15 +231,15 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
                 break;
             case Inflater::Result::Error:
             case Inflater::Result::Stopped:
-                return TZAExtractResult::erFailed;
+                return failed();
             }
         } else if (!sink(input.data(), chunk)) {
-            return TZAExtractResult::erFailed;
+            return failed();
         }
         consumed += chunk;
     }
     if (overflow || writeFailed || written != expected || (crc ^ 0xFFFFFFFFu) != item.Crc32)
-        return TZAExtractResult::erFailed;
+        return failed();
     return TZAExtractResult::erOk;
 }
 
