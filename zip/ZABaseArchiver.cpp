@@ -3,6 +3,7 @@
 #include "zip/CompressionMode.h"
 #include "zip/Crc32.h"
 #include "zip/DirManager.h"
+#include "zip/FileReplacement.h"
 #include "zip/FileStream.h"
 #include "zip/ItemCodec.h"
 #include "zip/LittleEndian.h"
@@ -107,7 +108,24 @@ void TZABaseArchiver::SetInMemory(bool inMemory) {
     if (!inMemory) {
         if (FileName.empty())
             fail(29);
-        commitAndClose(false, true);
+        // The file gets the archive's bytes before the archive in memory is let go: when that
+        // fails, the archive is still open in memory and an existing file is as it was.
+        if (updateCount_ > 0)
+            commit();
+        if (stream_->Size() == 0)
+            directory_->WriteDirectory();
+        {
+            TZAFileReplacement file(FileName, name_);
+            auto out = FileStream::Open(file.TempPath(), TZAFileMode::fmOpenReadWrite);
+            if (!out)
+                fail(23, FileName);
+            const int64_t size = stream_->Size();
+            if (!stream_->SetPosition(0) || out->CopyFrom(*stream_, size) != size || !out->Flush())
+                fail(46);
+            out.reset();
+            file.Commit();
+        }
+        commitAndClose(true, false);
         inMemory_ = false;
     } else {
         commitAndClose(true, false);
@@ -168,7 +186,7 @@ void TZABaseArchiver::openMode(uint16_t mode) {
     if (!inMemory_ && namePart(FileName).empty())
         fail(10);
     if (mode < kOpenModeCreate) {
-        if (!inMemory_ && !fileExists(FileName) && spanningMode_ != TZASpanningMode::smSpanning &&
+        if (!fileExists(FileName) && spanningMode_ != TZASpanningMode::smSpanning &&
             !TZAPathRules::IsRemovable(FileName))
             fail(12, FileName);
         if (inMemory_)
@@ -244,15 +262,31 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
         AfterOpen(*this);
 }
 
-// Archivers on systems with UTF-8 file names store the name's bytes without flag bit 11 and
-// add its UTF-8 form in an extra field (id 0x7075: version 1, the CRC-32 of the stored name,
-// the name). Where that field matches the stored name it gives the real name.
+// Archivers on systems with UTF-8 file names store the name's bytes without flag bit 11: such
+// an entry names a Unix host in its version made by, and its name is read as the UTF-8 it is
+// rather than as code page 437. Some also add the UTF-8 form in an extra field (id 0x7075:
+// version 1, the CRC-32 of the stored name, the name); where that field matches the stored
+// name it gives the real name.
 void TZABaseArchiver::applyUnicodePathFields() {
+    constexpr int kHostUnix = 3;
+    constexpr int kHostMac = 19;
     TZADirArray& working = directory_->Working();
     for (int32_t i = 0; i < working.Count(); ++i) {
         const TDirItem& item = working.At(i);
         if (item.Flags & kFlagUtf8)
             continue;
+        const int host = item.VersionMadeBy >> 8;
+        if (Options.OEMFileNames && (host == kHostUnix || host == kHostMac)) {
+            std::string stored;
+            int32_t other = -1;
+            if (platform::cp437FromUtf8(item.Name, stored) && stored != item.Name &&
+                ZAIsValidUtf8(stored) && !working.FindByName(stored, other)) {
+                working.RenameItem(i, stored);
+                // Said in the entry itself, so that a rewritten directory keeps these bytes.
+                working.GetItemPtr(i).Flags |= kFlagUtf8;
+                continue;
+            }
+        }
         for (const TZAExtraBlock& block : item.ExtraBlocks) {
             if (block.Id != 0x7075 || block.Data.size() < 6 || block.Data[0] != 1)
                 continue;
@@ -301,16 +335,6 @@ void TZABaseArchiver::commitAndClose(bool swallow, bool flush) {
                 directory_->WriteDirectory();
             if (flush && Options.FlushBuffers && !stream_->Flush())
                 fail(46);
-            if (!swallow && inMemory_ && !callerStream_ && !FileName.empty()) {
-                // Switching an in-memory archive to its file: the file gets the bytes.
-                auto file = FileStream::Open(FileName, TZAFileMode::fmCreate);
-                if (!file)
-                    fail(23, FileName);
-                stream_->SetPosition(0);
-                const int64_t size = stream_->Size();
-                if (file->CopyFrom(*stream_, size) != size || !file->Flush())
-                    fail(46);
-            }
         } catch (...) {
             error = std::current_exception();
         }
@@ -423,6 +447,7 @@ void TZABaseArchiver::AddFiles(const std::string& fileMask, uint32_t searchAttr,
         CancelUpdate();
         if (directory_)
             directory_->Working().Assign(directory_->OnDisk());
+        noteException();
         throw;
     }
 }
@@ -433,8 +458,13 @@ void TZABaseArchiver::ExtractFiles(const std::string& fileMask, uint32_t searchA
     checkActive();
     if (updateCount_ > 0)
         fail(26);
-    markItems(fileMask, searchAttr, exclusionMask);
-    processMarkedItems(TZAProcessOperation::poExtract);
+    try {
+        markItems(fileMask, searchAttr, exclusionMask);
+        processMarkedItems(TZAProcessOperation::poExtract);
+    } catch (...) {
+        noteException();
+        throw;
+    }
 }
 
 void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& stream) {
@@ -472,9 +502,21 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
         }
     } catch (...) {
         Options.Recurse = recurse;
+        noteException();
         throw;
     }
     Options.Recurse = recurse;
+}
+
+// An operation that ends in an exception did not complete, whatever it counted before.
+void TZABaseArchiver::noteException() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        NoteFailure(e.what());
+    } catch (...) {
+        NoteFailure("error");
+    }
 }
 
 bool TZABaseArchiver::FindFirst(const std::string& fileMask, TZAArchiveItem& item,

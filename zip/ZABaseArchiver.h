@@ -203,6 +203,8 @@ private:
     TZAItemCodec& codec();
     // Starts the outcome of a new job; a rebuilt directory marks it from the start.
     void startOutcome();
+    // Records the exception being handled as the end of the current job.
+    void noteException();
 
     // --- Update transactions. ---
     struct Commit;

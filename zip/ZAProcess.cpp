@@ -19,6 +19,7 @@
 #include "platform/sys/TempFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <dirent.h>
@@ -50,12 +51,16 @@ std::string dropTrailingSeparator(std::string name) {
     return name;
 }
 
-// The names in a folder, sorted so that archives come out the same every time.
-std::vector<std::string> listFolder(const std::string& folder) {
+// The names in a folder, sorted so that archives come out the same every time. A folder that
+// is not there has no names; one that is there but cannot be read gives nullopt.
+std::optional<std::vector<std::string>> listFolder(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir)
-        return names;
+    if (!dir) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return names;
+        return std::nullopt;
+    }
     while (dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         if (name != "." && name != "..")
@@ -177,14 +182,23 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
         }
     }
 
-    const std::vector<std::string> names = listFolder(folder);
+    const auto listed = listFolder(folder);
+    // Its files would be missing from the archive without a word.
+    if (!listed)
+        fail(33, folder);
+    const std::vector<std::string>& names = *listed;
     const uint32_t fileFilter = s.Attributes & ~faDirectory;
     std::vector<std::string> subfolders;
     for (const std::string& name : names) {
         const std::string path = folder + name;
         const auto a = platform::fileAttributes(path);
-        if (!a)
+        if (!a) {
+            // Gone since the listing is fine; there but out of reach is not.
+            struct stat st {};
+            if (::lstat(path.c_str(), &st) != 0 && errno != ENOENT)
+                fail(33, path);
             continue;
+        }
         if (a->isDirectory()) {
             subfolders.push_back(name);
             continue;
@@ -280,10 +294,14 @@ int32_t TZABaseArchiver::addItem(const std::string& path, bool isFolder) {
             a ? std::optional<uint32_t>(dosStamp(a->modified)) : std::nullopt;
         if (!overwriteAllowed(path, stored, diskStamp, entryStamp))
             return -1;
+        // An entry added earlier in this transaction is not in the archive yet: it stays an
+        // addition, so that a failure drops it instead of looking for an old member.
+        const bool pendingAdd =
+            existing.Modified && existing.Operation == TZAProcessOperation::poAdd;
         TDirItem item;
         prepareItem(item, path, isFolder, stored);
-        item.Operation = TZAProcessOperation::poUpdate;
-        item.PrevName = existing.Name;
+        item.Operation = pendingAdd ? TZAProcessOperation::poAdd : TZAProcessOperation::poUpdate;
+        item.PrevName = pendingAdd ? std::string() : existing.Name;
         working.SetItem(index, item);
         if (working.At(index).Name != stored)
             working.RenameItem(index, stored);
@@ -407,7 +425,8 @@ bool TZABaseArchiver::findNextMatch(TZAArchiveItem& item) {
 bool TZABaseArchiver::itemMatches(const TDirItem& entry, const TZAArchiveItem& search) const {
     const std::string name = dropTrailingSeparator(entry.Name);
     const std::string file = filePartOf(name);
-    auto matches = [&](const std::string& mask) {
+    auto matches = [&](std::string mask) {
+        std::replace(mask.begin(), mask.end(), '\\', '/');
         return matchName(name, mask) || matchName(file, mask);
     };
     if (search.UseMaskLists) {

@@ -17,7 +17,9 @@ class TZABaseArchiver;
 // Packs every file and folder below folder into zipFile. The archive is written beside
 // zipFile under a temporary name and renamed over it only when complete, so a failed,
 // cancelled or aborted save leaves an existing zipFile exactly as it was. Engine errors are
-// raised after the temporary file is removed.
+// raised after the temporary file is removed: a folder that does not exist raises error 15, a
+// read-only zipFile error 23, and a folder below folder that cannot be read error 33 (its
+// files would otherwise be missing from the archive).
 bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::string& zipFile);
 
 // Unpacks every member of zipFile into folder. A missing zipFile raises error 12 (nothing is

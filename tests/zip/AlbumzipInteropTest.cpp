@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 #include <sstream>
+#include <unistd.h>
 
 using namespace ziptest;
 
@@ -272,4 +273,89 @@ TEST(AlbumzipInteropTest, FailuresExitWithTheEnginesMessage) {
         Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / "junk.zip") + " " + Quote(dir / "o"));
     EXPECT_EQ(junk.ExitCode, 1);
     EXPECT_NE(junk.Output.find("albumzip: "), std::string::npos);
+}
+
+// Info-ZIP zip on this system stores names as the UTF-8 bytes they are, without flag bit 11,
+// and says so only by naming a Unix host. They unpack under their own names, as unzip and 7z
+// show them; the names of an archive from an MS-DOS host stay code page 437.
+TEST(AlbumzipInteropTest, NamesFromAUnixHostAreUtf8) {
+    if (!HaveAllTools())
+        GTEST_SKIP() << "zip, unzip or 7z is not installed";
+    ScratchDir dir;
+    MakeMixedTree(dir / "src");
+    const auto source = FilesOnly(Snapshot(dir / "src"));
+    ASSERT_EQ(Shell("cd " + Quote(dir / "src") + " && LC_ALL=C zip -q -r ../unix.zip .").ExitCode,
+              0);
+    ASSERT_EQ(
+        Shell("cd " + Quote(dir / "src") + " && LC_ALL=C.UTF-8 zip -q -r ../unix-u.zip .").ExitCode,
+        0);
+    for (const std::string name : {"unix", "unix-u"}) {
+        const std::string out = dir / ("out-" + name);
+        const CommandResult r =
+            Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / (name + ".zip")) + " " + Quote(out));
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+        EXPECT_TRUE(FilesOnly(Snapshot(out)) == source)
+            << name << ": " << Shell("ls -R " + Quote(out)).Output;
+    }
+    // A member found by its real name, and one member of a folder with an accented name.
+    const CommandResult cat =
+        Shell(Quote(kAlbumzip) + " cat " + Quote(dir / "unix.zip") + " " +
+              Quote("\xe6\x97\xa5\xe6\x9c\xac/\xe5\x86\x99\xe7\x9c\x9f 1.jpg"));
+    EXPECT_EQ(cat.ExitCode, 0);
+    EXPECT_TRUE(cat.Output == RandomData(3000, 3));
+
+    // The same name bytes from an MS-DOS host are code page 437 text.
+    const std::string script = "import sys,zipfile\n"
+                               "z=zipfile.ZipFile(sys.argv[1],'w')\n"
+                               "for host in (0,3):\n"
+                               " i=zipfile.ZipInfo('h%dXY.txt' % host)\n"
+                               " i.create_system=host\n"
+                               " z.writestr(i,'host %d' % host)\n"
+                               "z.close()\n"
+                               "b=open(sys.argv[1],'rb').read()\n"
+                               "for host in (0,3):\n"
+                               " b=b.replace(b'h%dXY' % host,b'h%d\\xc3\\xa9' % host)\n"
+                               "open(sys.argv[1],'wb').write(b)\n";
+    ASSERT_EQ(Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(dir / "hosts.zip"))
+                  .ExitCode,
+              0);
+    const CommandResult hosts = Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / "hosts.zip") +
+                                      " " + Quote(dir / "out-hosts"));
+    EXPECT_EQ(hosts.ExitCode, 0) << hosts.Output;
+    EXPECT_TRUE(FilesOnly(Snapshot(dir / "out-hosts")) ==
+                (std::map<std::string, std::string>{{"h0\xe2\x94\x9c\xe2\x8c\x90.txt", "host 0"},
+                                                    {"h3\xc3\xa9.txt", "host 3"}}))
+        << Shell("ls " + Quote(dir / "out-hosts")).Output;
+}
+
+// A folder that cannot be read would leave its files out of the archive without a word: the
+// save fails instead, and the previous archive stays. Needs a user whom permissions stop.
+TEST(AlbumzipInteropTest, UnreadableFolderFailsThePack) {
+    ScratchDir dir;
+    std::string prefix;
+    if (::geteuid() == 0) {
+        if (!HaveTool("setpriv"))
+            GTEST_SKIP() << "running as root without setpriv";
+        prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        fs::permissions(dir.Path(), fs::perms::all);
+    }
+    WriteFile(dir / "src/a.txt", "a");
+    WriteFile(dir / "src/locked/b.txt", "b");
+    fs::permissions(dir / "src", fs::perms::all);
+    fs::permissions(dir / "src/a.txt", fs::perms::all);
+    const std::string run =
+        prefix + Quote(kAlbumzip) + " pack " + Quote(dir / "src") + " " + Quote(dir / "album.zip");
+    ASSERT_EQ(Shell(run).ExitCode, 0) << Shell(run).Output;
+    const std::string before = ReadFile(dir / "album.zip");
+    fs::permissions(dir / "src/locked", fs::perms::none);
+    const CommandResult r = Shell(run);
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_NE(r.Output.find("Native error: 00033"), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("locked"), std::string::npos) << r.Output;
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"album.zip", "src"}));
 }

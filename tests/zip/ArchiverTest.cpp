@@ -302,3 +302,77 @@ TEST(ArchiverTest, DefaultEventsAskThroughThePromptsService) {
     EXPECT_TRUE(r.LastOutcome().Succeeded());
     EXPECT_EQ(ReadFile(dir / "eout/e.txt"), "hidden");
 }
+
+// A destination that takes no more is a write error whatever the corrupted-files option says:
+// it never counts as an extracted member.
+TEST(ArchiverTest, FullDestinationIsAWriteError) {
+    ScratchDir dir;
+    const std::string zipFile = dir / "f.zip";
+    MakeArchive(zipFile, {{"big.txt", TextData(300000, 3)}, {"raw.bin", RandomData(5000, 4)}}, dir);
+    for (const bool keepCorrupted : {false, true}) {
+        TZipArchiver a("ZipArchiver");
+        a.FileName = zipFile;
+        a.OpenArchive();
+        a.ExtractCorruptedFiles = keepCorrupted;
+        for (const std::string member : {"big.txt", "raw.bin"}) {
+            MemoryStream inner;
+            FaultyStream full(inner, 0, 1);
+            full.Arm();
+            try {
+                a.ExtractToStream(member, full);
+                FAIL() << member << " extracted into a full stream";
+            } catch (const EZAException& e) {
+                EXPECT_EQ(e.NativeError(), 46) << e.what();
+            }
+            EXPECT_FALSE(a.LastOutcome().Succeeded());
+        }
+        EXPECT_TRUE(a.Active());
+        EXPECT_EQ(Extract(a, "raw.bin"), RandomData(5000, 4));
+    }
+}
+
+// Switching an archive in memory to its file: when the file cannot be written, the archive
+// stays open in memory with everything in it.
+TEST(ArchiverTest, InMemoryArchiveSurvivesAFailedWrite) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "alpha");
+    WriteFile(dir / "old.zip", "previous");
+    TZipArchiver a;
+    a.SetInMemory(true);
+    a.OpenArchive();
+    a.BaseDir = dir / "src";
+    a.AddFiles("*.*");
+    a.FileName = dir / "no/such/folder/mem.zip";
+    EXPECT_THROW(a.SetInMemory(false), EZAException);
+    EXPECT_TRUE(a.InMemory());
+    EXPECT_TRUE(a.Active());
+    EXPECT_EQ(Extract(a, "a.txt"), "alpha");
+    fs::permissions(dir / "old.zip", fs::perms::owner_read);
+    a.FileName = dir / "old.zip";
+    EXPECT_THROW(a.SetInMemory(false), EZAException);
+    EXPECT_EQ(ReadFile(dir / "old.zip"), "previous");
+    fs::permissions(dir / "old.zip", fs::perms::owner_write, fs::perm_options::add);
+    a.SetInMemory(false);
+    EXPECT_FALSE(a.InMemory());
+    EXPECT_EQ(a.OpenMode(), 34);
+    EXPECT_EQ(Extract(a, "a.txt"), "alpha");
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "old.zip")).Output, "a.txt\n");
+
+    // Reading a missing file in memory: the file is missing first.
+    TZipArchiver m;
+    m.SetInMemory(true);
+    m.FileName = dir / "missing.zip";
+    try {
+        m.OpenArchiveMode(34);
+        FAIL() << "opened a missing file";
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 12);
+    }
+    m.FileName = dir / "old.zip";
+    try {
+        m.OpenArchiveMode(34);
+        FAIL() << "read a file into memory";
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 28);
+    }
+}

@@ -428,3 +428,40 @@ TEST(RoutinesTest, TruncatedAlbumIsRecoveredButNotReportedAsComplete) {
         EXPECT_TRUE(source.at(name) == data) << name;
     }
 }
+
+// Saving never swaps a good album for a worse one: a working folder that is gone would give an
+// empty archive, and a read-only album file is not replaced. Either raises and leaves the file.
+TEST(RoutinesTest, MissingFolderOrReadOnlyAlbumKeepsTheFile) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "a");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    const std::string before = ReadFile(dir / "album.zip");
+
+    try {
+        ZipFolder(a, dir / "gone", dir / "album.zip");
+        FAIL() << "packed a folder that is not there";
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 15);
+        EXPECT_NE(std::string(e.what()).find("gone"), std::string::npos);
+    }
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+
+    WriteFile(dir / "src/b.txt", "b");
+    fs::permissions(dir / "album.zip", fs::perms::owner_read | fs::perms::group_read);
+    try {
+        ZipFolder(a, dir / "src", dir / "album.zip");
+        FAIL() << "replaced a read-only album";
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 23);
+    }
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+    EXPECT_EQ(Leftovers(dir.Path(), "album.zip"), std::vector<std::string>{});
+
+    fs::permissions(dir / "album.zip", fs::perms::owner_write, fs::perm_options::add);
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "album.zip")).Output, "a.txt\nb.txt\n");
+    // The album keeps the permissions it had.
+    EXPECT_EQ(fs::status(dir / "album.zip").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}

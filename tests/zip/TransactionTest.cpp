@@ -375,3 +375,39 @@ TEST(TransactionTest, ReadFailureWhileRebuildingIsAnError) {
         EXPECT_EQ(code, 44) << "read " << n;
     }
 }
+
+// Two files stored under one name in one transaction: the entry is still an addition, so when
+// the later file cannot be read and is ignored, the entry is dropped and the rest is written.
+TEST(TransactionTest, AdditionUnderANameAddedBeforeStaysAnAddition) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "first");
+    WriteFile(dir / "src/b.txt", "second");
+    WriteFile(dir / "src/c.txt", "third");
+    TZipArchiver a;
+    a.FileName = dir / "n.zip";
+    a.OpenArchive();
+    a.BaseDir = dir / "src";
+    a.OnStoreFile = [](TZABaseArchiver&, std::string& name, uint32_t&, std::string&,
+                       const std::string&) {
+        if (name == "b.txt")
+            name = "a.txt";
+    };
+    a.OnFileProgress = [&](TZABaseArchiver&, const std::string& name, double, TZAProcessOperation,
+                           TZAProgressPhase phase, bool&) {
+        if (phase == TZAProgressPhase::ppStart && name.size() >= 5 &&
+            name.compare(name.size() - 5, 5, "b.txt") == 0)
+            fs::remove(dir / "src/b.txt");
+    };
+    int failures = 0;
+    a.OnProcessFileFailure = [&](TZABaseArchiver&, const std::string&, TZAProcessOperation, int,
+                                 int, const std::string&, TZAAction& action) {
+        ++failures;
+        action = TZAAction::fxaIgnore;
+    };
+    EXPECT_NO_THROW(a.AddFiles("*.*"));
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(a.LastOutcome().Status, TZAOutcome::Result::Incomplete);
+    a.CloseArchive();
+    EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "n.zip")).ExitCode, 0);
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "n.zip")).Output, "c.txt\n");
+}
