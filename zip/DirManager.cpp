@@ -232,7 +232,7 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         const std::string_view rawName(reinterpret_cast<const char*>(buffer.data() + pos),
                                        item.NameLength);
         std::optional<std::string> name =
-            ZADecodeStoredName(rawName, item.Flags, settings_.OemFileNames);
+            ZADecodeStoredName(rawName, item.Flags, settings_.OemFileNames, item.VersionMadeBy);
         if (!name)
             Fail(57);
         pos += item.NameLength;
@@ -387,7 +387,7 @@ void TZADirManager::WriteDirectory() {
     for (int32_t i = 0; i < working_.Count(); ++i) {
         TDirItem& item = working_.GetItemPtr(i);
         const std::string stored =
-            ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags);
+            ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags, item.VersionMadeBy);
         if (stored.size() > static_cast<size_t>(kMaxFieldLength))
             throw EZAException(61, settings_.ComponentName, {item.Name});
         if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))

@@ -52,13 +52,28 @@ bool IsAscii(std::string_view s) {
 
 } // namespace
 
-std::string ZAEncodeStoredName(const std::string& name, bool oemFileNames, uint16_t& flags) {
+bool ZAIsOemHost(uint16_t versionMadeBy) {
+    switch (versionMadeBy >> 8) {
+    case 0:  // MS-DOS and OS/2 FAT
+    case 6:  // OS/2 HPFS
+    case 11: // NTFS
+    case 14: // VFAT
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string ZAEncodeStoredName(const std::string& name, bool oemFileNames, uint16_t& flags,
+                               uint16_t versionMadeBy) {
     if (flags & kFlagUtf8)
         return name;
     if (IsAscii(name)) {
         flags &= static_cast<uint16_t>(~kFlagUtf8);
         return name;
     }
+    if (oemFileNames && !ZAIsOemHost(versionMadeBy) && ZAIsValidUtf8(name))
+        return name; // read back as it is, like every name this system wrote
     if (oemFileNames) {
         std::string oem;
         if (platform::cp437FromUtf8(name, oem)) {
@@ -71,7 +86,7 @@ std::string ZAEncodeStoredName(const std::string& name, bool oemFileNames, uint1
 }
 
 std::optional<std::string> ZADecodeStoredName(std::string_view stored, uint16_t flags,
-                                              bool oemFileNames) {
+                                              bool oemFileNames, uint16_t versionMadeBy) {
     if (stored.find('\0') != std::string_view::npos)
         return std::nullopt;
     if (flags & kFlagUtf8) {
@@ -81,7 +96,7 @@ std::optional<std::string> ZADecodeStoredName(std::string_view stored, uint16_t 
     }
     if (IsAscii(stored))
         return std::string(stored);
-    if (!oemFileNames && ZAIsValidUtf8(stored))
+    if ((!oemFileNames || !ZAIsOemHost(versionMadeBy)) && ZAIsValidUtf8(stored))
         return std::string(stored);
     return platform::cp437ToUtf8(std::string(stored));
 }

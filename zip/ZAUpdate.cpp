@@ -366,7 +366,8 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
 
     if (renamed) {
         uint16_t flags = entry.Flags;
-        const std::string stored = ZAEncodeStoredName(entry.Name, Options.OEMFileNames, flags);
+        const std::string stored =
+            ZAEncodeStoredName(entry.Name, Options.OEMFileNames, flags, entry.VersionMadeBy);
         TZALocalHeader header = local;
         header.NameLength = uint16_t(stored.size());
         header.Flags = flags;

@@ -732,3 +732,32 @@ TEST_F(InteropTest, ArchiverUnderZip64AlwaysGivesFoldersOnlyTheirOffset) {
         EXPECT_EQ(r.Output.find("Headers Error"), std::string::npos) << r.Output;
     }
 }
+
+TEST_F(InteropTest, NamesFromUnixArchiversKeepTheirCharacters) {
+    if (!HaveTool("zip"))
+        GTEST_SKIP() << "zip is not installed";
+    // Info-ZIP on Linux stores the UTF-8 bytes of a name without flag bit 11.
+    const std::string src = temp / "u";
+    WriteFile(src + "/café ñ.txt", Bytes("accents"));
+    WriteFile(src + "/日本/写真.jpg", Bytes("photo"));
+    const auto made = Shell("cd " + Quote(src) + " && LC_ALL=C.UTF-8 zip -q -r ../u.zip .");
+    ASSERT_EQ(made.ExitCode, 0) << made.Output;
+    const auto bytes = ReadBytes(temp / "u.zip");
+    const auto out = AsMap(ExtractAll(bytes));
+    ASSERT_TRUE(out.count("café ñ.txt"));
+    EXPECT_EQ(out.at("café ñ.txt"), Bytes("accents"));
+    ASSERT_TRUE(out.count("日本/写真.jpg"));
+    EXPECT_EQ(out.at("日本/写真.jpg"), Bytes("photo"));
+
+    // A directory written again keeps every name's bytes and flags.
+    MemoryStream s(bytes);
+    TZADirManager dir(s, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    ASSERT_EQ(dir.Working().At(0).Flags & kFlagUtf8, 0);
+    const int64_t start = dir.DirectoryPosition();
+    const int64_t endAt = static_cast<int64_t>(bytes.size()) - 22;
+    s.SetSize(start);
+    dir.WriteDirectory();
+    EXPECT_EQ(std::vector<uint8_t>(s.Bytes().begin() + start, s.Bytes().end() - 22),
+              std::vector<uint8_t>(bytes.begin() + start, bytes.begin() + endAt));
+}

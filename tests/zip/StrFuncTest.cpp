@@ -67,6 +67,34 @@ TEST(StrFuncTest, ReadingNames) {
     EXPECT_EQ(ZADecodeStoredName("", 0, true), std::optional<std::string>(""));
 }
 
+TEST(StrFuncTest, NamesOfOtherSystemsAreTheirOwnBytes) {
+    // Archivers on Unix (host 3) store the file name's bytes, UTF-8 today, without the flag.
+    const uint16_t unix = 0x031E, ntfs = 0x0B14, dos = 0x0014;
+    EXPECT_EQ(ZADecodeStoredName("caf\xC3\xA9.txt", 0, true, unix),
+              std::optional<std::string>("café.txt"));
+    // Bytes that are not UTF-8 stay code page 437 there too.
+    EXPECT_EQ(ZADecodeStoredName("caf\x82.txt", 0, true, unix),
+              std::optional<std::string>("café.txt"));
+    // The systems of the OEM code page keep it, whatever the bytes look like.
+    for (const uint16_t host : {dos, ntfs, uint16_t(0x0614), uint16_t(0x0E14)}) {
+        SCOPED_TRACE(host);
+        EXPECT_EQ(ZADecodeStoredName("caf\x82.txt", 0, true, host),
+                  std::optional<std::string>("café.txt"));
+        EXPECT_EQ(ZADecodeStoredName("\xC3\xA9", 0, true, host),
+                  std::optional<std::string>("\u251C\u2310"));
+    }
+    // Written back, such a name keeps its bytes and the flags their bits.
+    for (const std::string name : {"café.txt", "日本.txt"}) {
+        uint16_t flags = 0;
+        EXPECT_EQ(ZAEncodeStoredName(name, true, flags, unix), name);
+        EXPECT_EQ(flags, 0);
+        EXPECT_EQ(ZADecodeStoredName(name, flags, true, unix), std::optional<std::string>(name));
+    }
+    // A name that was code page 437 on disk goes back to it.
+    uint16_t flags = 0;
+    EXPECT_EQ(ZAEncodeStoredName("café.txt", true, flags, dos), "caf\x82.txt");
+}
+
 TEST(StrFuncTest, Utf8Validation) {
     EXPECT_TRUE(ZAIsValidUtf8(""));
     EXPECT_TRUE(ZAIsValidUtf8("a\xC3\xA9\xE6\x97\xA5\xF0\x9F\x93\xB7"));
