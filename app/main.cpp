@@ -17,6 +17,7 @@
 #include "platform/UserStore.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <exception>
@@ -33,8 +34,18 @@ int run(QApplication& app) {
     // Only one instance works on the per-user folders; a second one ends at once, quietly,
     // and leaves the running instance's working folders alone.
     platform::SingleInstance instance(app::ProductInfo::mutexName());
-    if (!instance.tryAcquire())
-        return 0;
+    if (!instance.tryAcquire()) {
+        if (instance.heldByAnother())
+            return 0;
+        // Without the lock this instance cannot know that the working folders are its own;
+        // saying so beats ending as silently as a second instance would.
+        const QString text = QStringLiteral("Cannot create the lock file \"%1\".")
+                                 .arg(QDir::toNativeSeparators(instance.lockFilePath()));
+        platform::prompts().message(platform::PromptKind::Error,
+                                    app::ProductInfo::title().toStdString(), text.toStdString(),
+                                    {platform::PromptButton::Ok}, platform::PromptButton::Ok);
+        return 1;
+    }
     struct FolderCleanup {
         platform::SingleInstance& lock;
         // The working folders are cleared before the lock is released, so a new instance

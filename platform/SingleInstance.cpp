@@ -69,6 +69,10 @@ bool SingleInstance::tryAcquire() {
     return owner_;
 }
 
+bool SingleInstance::heldByAnother() const {
+    return !owner_ && lock_->error() == QLockFile::LockFailedError;
+}
+
 void SingleInstance::release() {
     if (owner_)
         lock_->unlock();

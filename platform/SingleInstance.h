@@ -22,8 +22,12 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Takes the lock; false when another live instance holds it (or it cannot be created).
+    // Takes the lock; false when another live instance holds it or it cannot be created
+    // (heldByAnother() tells which).
     bool tryAcquire();
+    // After a failed tryAcquire: true when a live instance holds the lock, false when the lock
+    // file could not be made at all (a folder that cannot be written, for instance).
+    bool heldByAnother() const;
     bool isOwner() const { return owner_; }
     void release();
 

@@ -34,6 +34,22 @@ TEST(SingleInstance, OnlyOneHolderUntilItReleases) {
     EXPECT_TRUE(third.tryAcquire());
 }
 
+TEST(SingleInstance, TellsALiveHolderFromALockThatCannotBeMade) {
+    testsupport::TempUserFolders user;
+    platform::SingleInstance first(kName);
+    ASSERT_TRUE(first.tryAcquire());
+    EXPECT_FALSE(first.heldByAnother());
+    platform::SingleInstance second(kName);
+    EXPECT_FALSE(second.tryAcquire());
+    EXPECT_TRUE(second.heldByAnother());
+
+    // A folder that does not exist: no instance runs, yet no lock can be taken.
+    platform::SingleInstance nowhere(kName, QString::fromStdString(user.root().dir()) +
+                                                QStringLiteral("missing/folder"));
+    EXPECT_FALSE(nowhere.tryAcquire());
+    EXPECT_FALSE(nowhere.heldByAnother());
+}
+
 TEST(SingleInstance, LockOfACrashedInstanceIsTakenOver) {
     testsupport::TempUserFolders user;
     const pid_t child = ::fork();
