@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
 #include <string>
 
 #include "zip/DirArray.h"
@@ -122,6 +124,61 @@ TEST(HashedStringListTest, ReplaceWithDuplicateKeysKeepsEveryPositionFindable) {
     list.Replace(7, "z");
     EXPECT_EQ(list.IndexOf("x"), 1);
     EXPECT_EQ(list.IndexOf("z"), 7);
+}
+
+TEST(HashedStringListTest, RandomEditsAgreeWithAPlainSearch) {
+    // Adds, deletes, replacements and lookups in random order over a small set of names, so
+    // that duplicates, case variants and index drops happen often; every answer must be the
+    // highest position holding the key, as a plain backwards search finds it.
+    for (const bool caseSensitive : {true, false}) {
+        SCOPED_TRACE(caseSensitive);
+        std::mt19937 gen(caseSensitive ? 7 : 11);
+        const std::vector<std::string> names = {"a", "A", "b", "photo.jpg", "PHOTO.JPG", "", "x"};
+        TZAHashedStringList list;
+        list.SetCaseSensitive(caseSensitive);
+        std::vector<std::string> model;
+        const auto key = [&](const std::string& s) {
+            std::string k = s;
+            if (!caseSensitive)
+                for (char& c : k)
+                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            return k;
+        };
+        const auto expected = [&](const std::string& s) {
+            for (size_t i = model.size(); i-- > 0;)
+                if (key(model[i]) == key(s))
+                    return static_cast<int32_t>(i);
+            return int32_t{-1};
+        };
+        for (int step = 0; step < 8000; ++step) {
+            const std::string& name = names[gen() % names.size()];
+            switch (gen() % 5) {
+            case 0:
+            case 1:
+                ASSERT_EQ(list.Add(name), static_cast<int32_t>(model.size()));
+                model.push_back(name);
+                break;
+            case 2:
+                if (!model.empty()) {
+                    const auto i = static_cast<int32_t>(gen() % model.size());
+                    list.Replace(i, name);
+                    model[static_cast<size_t>(i)] = name;
+                }
+                break;
+            case 3:
+                if (!model.empty() && gen() % 4 == 0) {
+                    const auto i = static_cast<int32_t>(gen() % model.size());
+                    list.Delete(i);
+                    model.erase(model.begin() + i);
+                }
+                break;
+            default:
+                for (const std::string& probe : names)
+                    ASSERT_EQ(list.IndexOf(probe), expected(probe)) << "step " << step;
+            }
+        }
+        ASSERT_EQ(list.Count(), static_cast<int32_t>(model.size()));
+    }
 }
 
 TEST(HashedStringListTest, IndexIsDroppedAndRebuiltLarger) {
