@@ -1,7 +1,6 @@
 #include "zip/ZAStringTables.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <cstddef>
 #include <vector>
 
 namespace zip {
@@ -136,11 +135,6 @@ const TZAStringTables& TZAStringTables::Default() {
 }
 
 uint32_t TZAStringTables::UserDefaultLocaleId() {
-    for (const char* var : {"LC_ALL", "LC_COLLATE", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value)
-            return std::strncmp(value, "tr", 2) == 0 ? TurkishLocale : 1033;
-    }
     return 1033;
 }
 

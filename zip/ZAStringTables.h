@@ -15,9 +15,12 @@ public:
 
     explicit TZAStringTables(uint32_t localeId);
 
-    // The tables of the user's locale, built once per process.
+    // The tables the engine compares names with, built once per process.
     static const TZAStringTables& Default();
-    // The locale id the environment asks for (1055 for Turkish, else 1033).
+    // The locale whose tables serve names: byte order with ASCII case (1033) under every
+    // locale. Names are UTF-8 here; the Turkish tables fold the bytes of code page 1254, which
+    // in UTF-8 are lead and continuation bytes of unrelated characters (0xE3 and 0xC3 would
+    // match), and keep "i" and "I" apart in masks such as "*.GIF".
     static uint32_t UserDefaultLocaleId();
 
     uint32_t LocaleId() const { return localeId_; }

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "zip/ZAConst.h"
+#include "zip/ZAMasks.h"
 #include "zip/ZAStrFunc.h"
+#include "zip/ZAStringTables.h"
 
 using namespace zip;
 
@@ -103,4 +108,28 @@ TEST(StrFuncTest, Utf8Validation) {
     EXPECT_FALSE(ZAIsValidUtf8("\xED\xB0\x80"));     // surrogate
     EXPECT_FALSE(ZAIsValidUtf8("\xE0\x80\x80"));     // overlong
     EXPECT_FALSE(ZAIsValidUtf8("\xF0\x9F\x93"));     // cut
+}
+
+TEST(StrFuncTest, NameComparisonsFoldAsciiOnlyUnderEveryLocale) {
+    // A Turkish user: the engine still compares UTF-8 names by bytes with ASCII case.
+    const char* vars[] = {"LC_ALL", "LC_COLLATE", "LANG"};
+    std::string saved[3];
+    bool had[3];
+    for (int i = 0; i < 3; ++i) {
+        const char* v = std::getenv(vars[i]);
+        had[i] = v != nullptr;
+        saved[i] = v ? v : "";
+        setenv(vars[i], "tr_TR.UTF-8", 1);
+    }
+    EXPECT_EQ(TZAStringTables::UserDefaultLocaleId(), 1033u);
+    for (int i = 0; i < 3; ++i) {
+        if (had[i])
+            setenv(vars[i], saved[i].c_str(), 1);
+        else
+            unsetenv(vars[i]);
+    }
+    EXPECT_TRUE(WildcardMatch("PHOTO.GIF", "*.gif", true));
+    EXPECT_TRUE(WildcardMatch("index.html", "INDEX.HTML", true));
+    // "ã" (C3 A3) and "ぃ" (E3 81 83) share no letter, whatever case is ignored.
+    EXPECT_FALSE(WildcardMatch("\xE3\x81\x83", "\xC3\x81\x83", true));
 }
