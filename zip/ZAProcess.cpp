@@ -117,6 +117,9 @@ struct TZABaseArchiver::Search {
     uint32_t Attributes = kDefaultSearchAttr;
     std::vector<std::string> Exclusions;
     std::set<std::string> SelfPaths; // the archive's own files, compared exactly
+    // The files that must not be added however the search reaches them (through a linked
+    // folder, say): the archive's own files and those named by exact exclusion paths.
+    std::set<std::pair<dev_t, ino_t>> SelfFiles;
     bool Move = false;
     bool MaskHasFolder = false; // the mask being searched names a folder
 };
@@ -138,6 +141,19 @@ void TZABaseArchiver::addFilesSearch(const std::vector<std::string>& masks, bool
         s.SelfPaths.insert(TZAPathRules::FullPath(FileName, {}));
     if (!volumeFileName_.empty())
         s.SelfPaths.insert(TZAPathRules::FullPath(volumeFileName_, {}));
+    auto identify = [&](const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            s.SelfFiles.insert({st.st_dev, st.st_ino});
+    };
+    for (const std::string& path : s.SelfPaths)
+        identify(path);
+    for (const std::string& exclusion : exclusions) {
+        bool relative = true;
+        const std::string full = resolveMaskPath(exclusion, relative);
+        if (!relative && !hasWildcards(full))
+            identify(full);
+    }
     try {
         for (const std::string& mask : masks) {
             s.MaskHasFolder = mask.find('/') != std::string::npos;
@@ -241,6 +257,11 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
 bool TZABaseArchiver::considerFoundEntry(Search& s, const std::string& path, bool isFolder) {
     if (s.SelfPaths.count(path))
         return false;
+    if (!isFolder && !s.SelfFiles.empty()) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && s.SelfFiles.count({st.st_dev, st.st_ino}))
+            return false;
+    }
     for (const std::string& exclusion : s.Exclusions)
         if (matchDiskMask(path, exclusion, isFolder))
             return false;

@@ -162,6 +162,15 @@ TEST(RoutinesTest, TheAlbumIsNeverPackedIntoItself) {
     const auto list = Shell("unzip -Z1 " + Quote(dir / "src/album.zip"));
     EXPECT_EQ(list.Output, "a.txt\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "src"), fs::directory_iterator()), 2);
+
+    // Nor when the folder is reached through a link and the album by its real path: neither
+    // the album nor the file being written goes in.
+    fs::create_directory_symlink(dir / "src", dir / "link");
+    ASSERT_TRUE(ZipFolder(a, dir / "link", dir / "src/album.zip"));
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "src/album.zip")).Output, "a.txt\n");
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "link/album.zip"));
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "src/album.zip")).Output, "a.txt\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "src"), fs::directory_iterator()), 2);
 }
 
 TEST(RoutinesTest, EmptyFolderAndMissingInputs) {
