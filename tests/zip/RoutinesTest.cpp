@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -473,4 +475,74 @@ TEST(RoutinesTest, MissingFolderOrReadOnlyAlbumKeepsTheFile) {
     // The album keeps the permissions it had.
     EXPECT_EQ(fs::status(dir / "album.zip").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+namespace {
+
+// Files may not grow past limit bytes while it lives, as on a full disk: writes beyond it fail.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = SIG_DFL;
+};
+
+} // namespace
+
+// A disk that fills up while saving or opening: the save fails and keeps the previous album,
+// the unpacking fails with the write error and keeps the file it would have replaced.
+TEST(RoutinesTest, FullDiskKeepsTheAlbumAndTheFiles) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "small");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    const std::string before = ReadFile(dir / "album.zip");
+    WriteFile(dir / "src/big.bin", RandomData(3 << 20, 5));
+    {
+        FileSizeLimit limit(1 << 20);
+        bool saved = true;
+        try {
+            saved = ZipFolder(a, dir / "src", dir / "album.zip");
+        } catch (const EZAException& e) {
+            saved = false;
+            EXPECT_EQ(e.NativeError(), 46) << e.what();
+        }
+        EXPECT_FALSE(saved);
+    }
+    EXPECT_NE(a.LastOutcome().LastError.find("Native error: 00046"), std::string::npos)
+        << a.LastOutcome().LastError;
+    EXPECT_TRUE(ReadFile(dir / "album.zip") == before);
+    EXPECT_EQ(Leftovers(dir.Path(), "album.zip"), std::vector<std::string>{});
+
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    WriteFile(dir / "out/big.bin", "mine");
+    {
+        FileSizeLimit limit(1 << 20);
+        bool unpacked = true;
+        try {
+            unpacked = UnzipAll(a, dir / "album.zip", dir / "out");
+        } catch (const EZAException& e) {
+            unpacked = false;
+        }
+        EXPECT_FALSE(unpacked);
+    }
+    EXPECT_NE(a.LastOutcome().LastError.find("Native error: 00046"), std::string::npos)
+        << a.LastOutcome().LastError;
+    EXPECT_EQ(ReadFile(dir / "out/big.bin"), "mine");
+    for (const auto& e : fs::directory_iterator(dir / "out"))
+        EXPECT_NE(e.path().filename().string().rfind(".FC", 0), 0u) << e.path();
 }
