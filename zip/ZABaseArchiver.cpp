@@ -262,43 +262,28 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
         AfterOpen(*this);
 }
 
-// Archivers on systems with UTF-8 file names store the name's bytes without flag bit 11: such
-// an entry names a Unix host in its version made by, and its name is read as the UTF-8 it is
-// rather than as code page 437. Some also add the UTF-8 form in an extra field (id 0x7075:
-// version 1, the CRC-32 of the stored name, the name); where that field matches the stored
-// name it gives the real name.
+// Archivers on systems with UTF-8 file names may add the name's UTF-8 form in an extra field
+// (id 0x7075: version 1, the CRC-32 of the stored name, the name). Where that field matches the
+// stored name it gives the real name.
 void TZABaseArchiver::applyUnicodePathFields() {
-    constexpr int kHostUnix = 3;
-    constexpr int kHostMac = 19;
     TZADirArray& working = directory_->Working();
     for (int32_t i = 0; i < working.Count(); ++i) {
         const TDirItem& item = working.At(i);
         if (item.Flags & kFlagUtf8)
             continue;
-        const int host = item.VersionMadeBy >> 8;
-        if (Options.OEMFileNames && (host == kHostUnix || host == kHostMac)) {
-            std::string stored;
-            int32_t other = -1;
-            if (platform::cp437FromUtf8(item.Name, stored) && stored != item.Name &&
-                ZAIsValidUtf8(stored) && !working.FindByName(stored, other)) {
-                working.RenameItem(i, stored);
-                // Said in the entry itself, so that a rewritten directory keeps these bytes.
-                working.GetItemPtr(i).Flags |= kFlagUtf8;
-                continue;
-            }
-        }
         for (const TZAExtraBlock& block : item.ExtraBlocks) {
             if (block.Id != 0x7075 || block.Data.size() < 6 || block.Data[0] != 1)
                 continue;
-            std::string stored;
-            if (!Options.OEMFileNames)
-                stored = item.Name;
-            else if (!platform::cp437FromUtf8(item.Name, stored))
-                break;
+            // The stored bytes were read either as UTF-8 or as code page 437: the field belongs
+            // to the name when its CRC-32 is that of one of the two.
             const uint32_t crc = le::Get32(block.Data.data() + 1);
+            std::string oem;
+            const bool matches = crc == Crc32Of(item.Name.data(), int64_t(item.Name.size())) ||
+                                 (platform::cp437FromUtf8(item.Name, oem) &&
+                                  crc == Crc32Of(oem.data(), int64_t(oem.size())));
             const std::string name(block.Data.begin() + 5, block.Data.end());
-            if (crc != Crc32Of(stored.data(), int64_t(stored.size())) || !ZAIsValidUtf8(name) ||
-                name.empty() || name.find('\0') != std::string::npos)
+            if (!matches || !ZAIsValidUtf8(name) || name.empty() ||
+                name.find('\0') != std::string::npos)
                 break;
             int32_t other = -1;
             if (working.FindByName(name, other))
