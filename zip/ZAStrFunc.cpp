@@ -72,7 +72,7 @@ std::string ZAEncodeStoredName(const std::string& name, bool oemFileNames, uint1
         flags &= static_cast<uint16_t>(~kFlagUtf8);
         return name;
     }
-    if (oemFileNames && !ZAIsOemHost(versionMadeBy) && ZAIsValidUtf8(name))
+    if (!ZAIsOemHost(versionMadeBy) && ZAIsValidUtf8(name))
         return name; // read back as it is, like every name this system wrote
     if (oemFileNames) {
         std::string oem;

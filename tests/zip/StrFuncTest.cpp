@@ -89,11 +89,13 @@ TEST(StrFuncTest, NamesOfOtherSystemsAreTheirOwnBytes) {
                   std::optional<std::string>("\u251C\u2310"));
     }
     // Written back, such a name keeps its bytes and the flags their bits.
-    for (const std::string name : {"café.txt", "日本.txt"}) {
-        uint16_t flags = 0;
-        EXPECT_EQ(ZAEncodeStoredName(name, true, flags, unix), name);
-        EXPECT_EQ(flags, 0);
-        EXPECT_EQ(ZADecodeStoredName(name, flags, true, unix), std::optional<std::string>(name));
+    for (const bool oem : {true, false}) {
+        for (const std::string name : {"café.txt", "日本.txt"}) {
+            uint16_t flags = 0;
+            EXPECT_EQ(ZAEncodeStoredName(name, oem, flags, unix), name);
+            EXPECT_EQ(flags, 0);
+            EXPECT_EQ(ZADecodeStoredName(name, flags, oem, unix), std::optional<std::string>(name));
+        }
     }
     // A name that was code page 437 on disk goes back to it.
     uint16_t flags = 0;
