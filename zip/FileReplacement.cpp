@@ -7,18 +7,13 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zip {
 
 namespace {
-
-mode_t newFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
 
 void syncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -29,6 +24,27 @@ void syncFolder(const std::string& folder) {
 }
 
 } // namespace
+
+unsigned TZAFileReplacement::NewFileMode() {
+    // Read, not set and put back: setting the mask for a moment would give files that another
+    // thread creates meanwhile the wrong permissions.
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("Umask:", 0) == 0) {
+            try {
+                return 0666 & ~unsigned(std::stoul(line.substr(6), nullptr, 8));
+            } catch (const std::exception&) {
+                break;
+            }
+        }
+    }
+    static const unsigned fallback = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~unsigned(mask);
+    }();
+    return fallback;
+}
 
 TZAFileReplacement::TZAFileReplacement(const std::string& target, const std::string& componentName)
     : target_(TZAPathRules::FullPath(target, {})), component_(componentName) {
@@ -60,7 +76,8 @@ TZAFileReplacement::~TZAFileReplacement() {
 
 void TZAFileReplacement::Commit() {
     struct stat st {};
-    const mode_t mode = ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : newFileMode();
+    const mode_t mode =
+        ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode_t(NewFileMode());
     if (::chmod(temp_.c_str(), mode) != 0 || ::rename(temp_.c_str(), target_.c_str()) != 0)
         throw EZAException(23, component_, {TZAFormatArg(target_)});
     committed_ = true;

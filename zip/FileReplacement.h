@@ -26,6 +26,9 @@ public:
     // temporary file is then removed. The data must already be on the device.
     void Commit();
 
+    // The mode a new file gets here: 0666 less the process's file mode mask.
+    static unsigned NewFileMode();
+
 private:
     std::string target_;
     std::string folder_;

@@ -412,6 +412,24 @@ void TZABaseArchiver::endUpdate() {
     }
 }
 
+void TZABaseArchiver::CancelUpdate() noexcept {
+    if (busy_)
+        return;
+    try {
+        cancelUpdate();
+    } catch (...) {
+        updateCount_ = 0;
+    }
+}
+
+void TZABaseArchiver::cancelUpdate() {
+    // Entries added or changed in the transaction were never written: a later close or search
+    // must not see them.
+    if (updateCount_ > 0 && directory_)
+        directory_->Working().Assign(directory_->OnDisk());
+    updateCount_ = 0;
+}
+
 // --- Public operations ---
 
 void TZABaseArchiver::AddFiles(const std::string& fileMask, uint32_t searchAttr,
@@ -429,9 +447,7 @@ void TZABaseArchiver::AddFiles(const std::string& fileMask, uint32_t searchAttr,
         addFilesSearch(masks, Options.Recurse, searchAttr, exclusions, false);
         endUpdate();
     } catch (...) {
-        CancelUpdate();
-        if (directory_)
-            directory_->Working().Assign(directory_->OnDisk());
+        cancelUpdate();
         noteException();
         throw;
     }

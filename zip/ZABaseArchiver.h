@@ -144,7 +144,9 @@ public:
     void CloseArchiveChecked();
     void BeginUpdate();
     void EndUpdate();
-    void CancelUpdate() { updateCount_ = 0; }
+    // Drops the open transaction: its changes are not committed, and the directory is again
+    // the one the transaction started from. Ignored while an operation runs (from its handlers).
+    void CancelUpdate() noexcept;
     void AddFiles(const std::string& fileMask, uint32_t searchAttr = kDefaultSearchAttr,
                   const std::string& exclusionMask = {});
     void ExtractFiles(const std::string& fileMask, uint32_t searchAttr = kDefaultSearchAttr,
@@ -195,6 +197,7 @@ private:
     void commitAndClose(bool swallow, bool flush);
     void beginUpdate();
     void endUpdate();
+    void cancelUpdate();
     bool findFirst(const std::string& fileMask, TZAArchiveItem& item,
                    const std::string& exclusionMask, uint32_t searchAttr);
     void checkActive() const;

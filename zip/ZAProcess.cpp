@@ -6,6 +6,7 @@
 #include "zip/DirManager.h"
 #include "zip/DosDateTime.h"
 #include "zip/ExtractPath.h"
+#include "zip/FileReplacement.h"
 #include "zip/FileStream.h"
 #include "zip/ItemCodec.h"
 #include "zip/NullStream.h"
@@ -73,15 +74,6 @@ std::optional<std::vector<std::string>> listFolder(const std::string& folder) {
 
 uint32_t diskAttributes(const platform::FileAttributes& a) {
     return platform::dosAttributes(a);
-}
-
-mode_t newFileMode() {
-    static const mode_t mode = [] {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        return mode_t(0666 & ~mask);
-    }();
-    return mode;
 }
 
 uint32_t dosStamp(int64_t unixTime) {
@@ -602,7 +594,7 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         DoOnOverallProgress(100.0, op, TZAProgressPhase::ppEnd, cancel);
     }
     if (cancel_ || aborted) {
-        CancelUpdate();
+        cancelUpdate();
         outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
     } else {
         outcome_.Status =
@@ -715,7 +707,8 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     }
     // The temporary file was made private; the member gets the usual mode of a new file,
     // without write permission when it was stored read-only.
-    mode_t mode = newFileMode();
+    static const mode_t newFileMode = mode_t(TZAFileReplacement::NewFileMode());
+    mode_t mode = newFileMode;
     if (Options.SetAttributes && (attrs & faReadOnly))
         mode &= ~mode_t(0222);
     ::chmod(temp.c_str(), mode);

@@ -376,3 +376,53 @@ TEST(ArchiverTest, InMemoryArchiveSurvivesAFailedWrite) {
         EXPECT_EQ(e.NativeError(), 28);
     }
 }
+
+// A cancelled transaction leaves nothing of itself: the entries it added were never written,
+// so neither a search nor the directory written at close lists them.
+TEST(ArchiverTest, CancelledTransactionLeavesNoEntries) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "alpha");
+    WriteFile(dir / "src/b.txt", "beta");
+    TZipArchiver a;
+    a.FileName = dir / "new.zip";
+    a.OpenArchive();
+    a.BaseDir = dir / "src";
+    a.BeginUpdate();
+    a.AddFiles("*.*");
+    EXPECT_EQ(a.Count(), 2);
+    a.CancelUpdate();
+    EXPECT_EQ(a.Count(), 0);
+    TZAArchiveItem item;
+    EXPECT_FALSE(a.FindFirst("*.*", item));
+    a.CloseArchive();
+    EXPECT_EQ(fs::file_size(dir / "new.zip"), 22u);
+    EXPECT_EQ(Shell(std::string(kPython) +
+                    " -c 'import sys,zipfile;print(zipfile.ZipFile(sys.argv[1]).namelist())' " +
+                    Quote(dir / "new.zip"))
+                  .Output,
+              "[]\n");
+
+    // On an archive with members, the members stay and the cancelled change is gone.
+    MakeArchive(dir / "old.zip", {{"a.txt", "old"}}, dir);
+    const std::string before = ReadFile(dir / "old.zip");
+    a.FileName = dir / "old.zip";
+    a.OpenArchive();
+    a.BaseDir = dir / "src";
+    a.BeginUpdate();
+    a.AddFiles("*.*");
+    a.CancelUpdate();
+    EXPECT_EQ(a.Count(), 1);
+    EXPECT_EQ(Extract(a, "a.txt"), "old");
+    a.CloseArchive();
+    EXPECT_TRUE(ReadFile(dir / "old.zip") == before);
+
+    // From a handler of a running operation it is ignored, like any nested call.
+    a.FileName = dir / "third.zip";
+    a.OpenArchive();
+    a.OnConfirmProcessFile = [](TZABaseArchiver& sender, const std::string&, TZAProcessOperation,
+                                bool&) { sender.CancelUpdate(); };
+    a.AddFiles("*.*");
+    a.OnConfirmProcessFile = nullptr;
+    EXPECT_EQ(a.Count(), 2);
+    EXPECT_EQ(Extract(a, "b.txt"), "beta");
+}
