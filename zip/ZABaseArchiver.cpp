@@ -225,6 +225,9 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
         stream_ = ownedStream_.get();
     }
     volumeFileName_ = FileName;
+    // An existing archive is found to be what it is: here always a single file.
+    if (!create)
+        spanningMode_ = TZASpanningMode::smNone;
     volumeInfo_.Reset();
     volumeInfo_.LastVolumeNumber = 0;
     volumeInfo_.SetFirst();

@@ -426,3 +426,31 @@ TEST(ArchiverTest, CancelledTransactionLeavesNoEntries) {
     EXPECT_EQ(a.Count(), 2);
     EXPECT_EQ(Extract(a, "b.txt"), "beta");
 }
+
+// Spanning settings apply to creating an archive; an existing one is found to be a single
+// file, so the limits of multi-volume archives do not hold for it.
+TEST(ArchiverTest, ExistingArchiveOpensAsASingleFile) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "a");
+    WriteFile(dir / "src/b.txt", "b");
+    TZipArchiver a;
+    a.SetSpanningMode(TZASpanningMode::smSplitting);
+    a.FileName = dir / "s.zip";
+    a.OpenArchive();
+    a.BaseDir = dir / "src";
+    a.AddFiles("a.txt");
+    EXPECT_EQ(a.OpenMode(), 34);
+    try {
+        a.AddFiles("b.txt");
+        FAIL() << "added twice to a multi-volume archive";
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 52);
+    }
+    a.CloseArchive();
+    a.OpenArchive();
+    EXPECT_EQ(a.SpanningMode(), TZASpanningMode::smNone);
+    a.AddFiles("b.txt");
+    a.AddFiles("a.txt");
+    EXPECT_EQ(a.Count(), 2);
+    EXPECT_EQ(Extract(a, "b.txt"), "b");
+}

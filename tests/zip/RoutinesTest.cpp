@@ -289,6 +289,16 @@ TEST(RoutinesTest, HostileNamesNeverLeaveTheDestination) {
     refused.clear();
     EXPECT_FALSE(UnzipAll(a, zipFile, dir / "dest2"));
     EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+
+    // Nor is a link planted where a member goes: the member replaces the link, and the file
+    // the link pointed to stays as it was.
+    WriteFile(dir / "victim.txt", "victim");
+    fs::create_directories(dir / "dest3");
+    fs::create_symlink(dir / "victim.txt", dir / "dest3/good.txt");
+    EXPECT_FALSE(UnzipAll(a, zipFile, dir / "dest3"));
+    EXPECT_EQ(ReadFile(dir / "victim.txt"), "victim");
+    EXPECT_FALSE(fs::is_symlink(dir / "dest3/good.txt"));
+    EXPECT_EQ(ReadFile(dir / "dest3/good.txt"), "good");
 }
 
 TEST(RoutinesTest, SpecialFilesAndLinksAreNotPacked) {
