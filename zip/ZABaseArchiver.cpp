@@ -496,7 +496,9 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
         const TZAExtractResult result = codec().ExtractItemToStream(
             *directory_, index, stream, Password, ExtractCorruptedFiles);
         // A member skipped at the password question was not extracted, though nothing failed.
-        if (result == TZAExtractResult::erSkipped) {
+        damaged_ = false;
+        noteDamage(result);
+        if (result == TZAExtractResult::erSkipped || damaged_) {
             outcome_.Status = TZAOutcome::Result::Incomplete;
             outcome_.Failed = 1;
         } else if (result == TZAExtractResult::erCancelled) {

@@ -19,6 +19,7 @@ class Stream;
 class TZADirManager;
 class TZAItemCodec;
 class EZAException;
+enum class TZAExtractResult;
 struct TDirItem;
 
 // How the last open, add, extract or test ended. Callers that must not report success after a
@@ -239,6 +240,7 @@ private:
     void processMarkedItems(TZAProcessOperation op);
     void extractItemToFile(int32_t index, const std::string& destFolder);
     void testItem(int32_t index);
+    void noteDamage(TZAExtractResult result);
     void deleteItem(int32_t index);
     void updateItem(int32_t index);
     // Whether what has newStamp replaces what has oldStamp (MS-DOS stamps) under the overwrite
@@ -264,6 +266,7 @@ private:
     bool inMemory_ = false;
     bool cancel_ = false;
     bool skip_ = false;
+    bool damaged_ = false; // the member was kept as extracted though it is damaged
     bool progressOn_ = true;
     TZASpanningMode spanningMode_ = TZASpanningMode::smNone;
     bool tolerateDamaged_ = true;

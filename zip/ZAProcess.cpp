@@ -537,6 +537,7 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         bool deleted = false;
         try {
             skip_ = false;
+            damaged_ = false;
             if (perFile) {
                 bool cancel = false;
                 DoOnFileProgress(working.At(i).Name, 0.0, op, TZAProgressPhase::ppStart, cancel);
@@ -571,7 +572,7 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
                     break;
                 ++filesDone_;
             }
-            if (skip_)
+            if (skip_ || damaged_)
                 ++outcome_.Failed;
             else
                 ++outcome_.Done;
@@ -697,6 +698,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         throw;
     }
     out.reset();
+    noteDamage(result);
     if (result == TZAExtractResult::erSkipped)
         skip_ = true;
     if (result == TZAExtractResult::erCancelled)
@@ -730,10 +732,19 @@ void TZABaseArchiver::testItem(int32_t index) {
     };
     const TZAExtractResult result =
         codec().ExtractItemToStream(*directory_, index, sink, Password, ExtractCorruptedFiles);
+    noteDamage(result);
     if (result == TZAExtractResult::erSkipped)
         skip_ = true;
     if (result == TZAExtractResult::erCancelled)
         cancel_ = true;
+}
+
+// A damaged member kept under ExtractCorruptedFiles is there, but it does not count as done.
+void TZABaseArchiver::noteDamage(TZAExtractResult result) {
+    if (result != TZAExtractResult::erFailed)
+        return;
+    damaged_ = true;
+    outcome_.LastError = EZAException(8, Name()).what();
 }
 
 bool TZABaseArchiver::overwriteAllowed(const std::string& sourceName, std::string& destName,

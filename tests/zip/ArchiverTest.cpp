@@ -454,3 +454,36 @@ TEST(ArchiverTest, ExistingArchiveOpensAsASingleFile) {
     EXPECT_EQ(a.Count(), 2);
     EXPECT_EQ(Extract(a, "b.txt"), "b");
 }
+
+// With ExtractCorruptedFiles a damaged member is kept as extracted, but the job does not count
+// it as done: the outcome says that something failed.
+TEST(ArchiverTest, KeptDamagedMemberIsNoSuccess) {
+    ScratchDir dir;
+    const std::string zipFile = dir / "d.zip";
+    MakeArchive(zipFile, {{"t.txt", TextData(20000, 4)}, {"u.txt", "fine"}}, dir);
+    std::string bytes = ReadFile(zipFile);
+    const size_t at = bytes.find("t.txt");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 5 + 100] ^= 0x55;
+    WriteFile(zipFile, bytes);
+
+    TZipArchiver a("ZipArchiver");
+    a.FileName = zipFile;
+    a.OpenArchive();
+    a.ExtractCorruptedFiles = true;
+    a.BaseDir = dir / "out";
+    a.ExtractFiles("*.*");
+    EXPECT_TRUE(fs::exists(dir / "out/t.txt"));
+    EXPECT_EQ(ReadFile(dir / "out/u.txt"), "fine");
+    EXPECT_EQ(a.LastOutcome().Status, TZAOutcome::Result::Incomplete);
+    EXPECT_EQ(a.LastOutcome().Failed, 1);
+    EXPECT_EQ(a.LastOutcome().Done, 1);
+    EXPECT_NE(a.LastOutcome().LastError.find("Native error: 00008"), std::string::npos);
+
+    MemoryStream out;
+    a.ExtractToStream("t.txt", out);
+    EXPECT_GT(out.Size(), 0);
+    EXPECT_FALSE(a.LastOutcome().Succeeded());
+    a.ExtractToStream("u.txt", out);
+    EXPECT_TRUE(a.LastOutcome().Succeeded());
+}
