@@ -150,7 +150,7 @@ TEST(HashedStringListTest, RandomEditsAgreeWithAPlainSearch) {
                     return static_cast<int32_t>(i);
             return int32_t{-1};
         };
-        for (int step = 0; step < 8000; ++step) {
+        for (int step = 0; step < 5000; ++step) {
             const std::string& name = names[gen() % names.size()];
             switch (gen() % 5) {
             case 0:
