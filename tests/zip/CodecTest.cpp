@@ -199,6 +199,40 @@ TEST(ItemCodecTest, StoredDataIsRawDeflateWithSyncFlushesAndOneFinish) {
     EXPECT_EQ(archive.Bytes(), data);
 }
 
+TEST(ItemCodecTest, ChunksAreOneSyncFlushEachAndOneFinish) {
+    // The stored bytes equal a raw deflate stream made with a sync flush after every chunk but
+    // the last and a finish on the last (no empty chunk after an exact multiple, no trailer).
+    const std::vector<std::pair<int, std::vector<int64_t>>> cases = {
+        {1, {524288, 2 * 524288, 2 * 524288 + 1000}}, {6, {1048576 + 1000}}};
+    for (const auto& [mode, sizes] : cases) {
+        SCOPED_TRACE(mode);
+        const int64_t chunk = BufferSizeForMode(mode);
+        for (const int64_t size : sizes) {
+            const auto data = TextBytes(static_cast<size_t>(size), 3);
+            z_stream zs{};
+            ASSERT_EQ(deflateInit2(&zs, mode, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY), Z_OK);
+            std::vector<uint8_t> expected(static_cast<size_t>(size) + 4096);
+            zs.next_out = expected.data();
+            zs.avail_out = static_cast<uInt>(expected.size());
+            for (int64_t done = 0; done < size; done += chunk) {
+                const int64_t n = std::min(chunk, size - done);
+                zs.next_in = const_cast<Bytef*>(data.data() + done);
+                zs.avail_in = static_cast<uInt>(n);
+                const bool last = done + n == size;
+                ASSERT_EQ(deflate(&zs, last ? Z_FINISH : Z_SYNC_FLUSH), last ? Z_STREAM_END : Z_OK);
+            }
+            expected.resize(zs.total_out);
+            deflateEnd(&zs);
+
+            TZAItemCodec codec(TZACodecSettings{});
+            MemoryStream source(data), archive;
+            TDirItem item = ItemFor(mode);
+            ASSERT_TRUE(codec.CompressItem(source, archive, item));
+            EXPECT_EQ(archive.Bytes(), expected) << "size " << size;
+        }
+    }
+}
+
 TEST(ItemCodecTest, EncryptionHeaderCarriesTheCrc) {
     const auto data = TextBytes(5000, 9);
     TZAItemCodec codec(TZACodecSettings{});
