@@ -411,3 +411,67 @@ TEST(TransactionTest, AdditionUnderANameAddedBeforeStaysAnAddition) {
     EXPECT_EQ(Shell("unzip -tq " + Quote(dir / "n.zip")).ExitCode, 0);
     EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "n.zip")).Output, "c.txt\n");
 }
+
+namespace {
+
+// A stream over another on which every write from the nth on fails (a disk that has filled up
+// and stays full); reads and everything else pass through.
+class FullFromStream : public Stream {
+public:
+    FullFromStream(Stream& inner, int n) : inner_(inner), n_(n) {}
+    void Arm() { armed_ = true; }
+    int64_t Read(void* buffer, int64_t count) override { return inner_.Read(buffer, count); }
+    int64_t Write(const void* buffer, int64_t count) override {
+        if (armed_ && ++writes_ >= n_)
+            return 0;
+        return inner_.Write(buffer, count);
+    }
+    int64_t Seek(int64_t offset, TZASeekOrigin origin) override {
+        return inner_.Seek(offset, origin);
+    }
+    int64_t Size() override { return inner_.Size(); }
+    bool SetSize(int64_t newSize) override { return inner_.SetSize(newSize); }
+    bool Flush() override { return inner_.Flush(); }
+
+private:
+    Stream& inner_;
+    int n_;
+    bool armed_ = false;
+    int writes_ = 0;
+};
+
+} // namespace
+
+// When even putting the saved bytes back fails, they are not thrown away: they stay in a file
+// that the error names, and that file and the cut archive together are the archive as it was.
+TEST(TransactionTest, FailedRestoreKeepsTheOnlyCopyOfTheRest) {
+    Fixture f;
+    fs::create_directories(f.dir / "tmp");
+    auto file = FileStream::Open(f.zipFile, TZAFileMode::fmOpenReadWrite);
+    ASSERT_TRUE(file);
+    FullFromStream full(*file, 3);
+    TZipArchiver a;
+    Abort(a);
+    a.TempDir = f.dir / "tmp";
+    a.OpenArchiveStream(full, 34);
+    full.Arm();
+    a.BaseDir = f.dir / "v2";
+    std::string message;
+    try {
+        a.AddFiles("b.txt");
+        FAIL() << "the archive was restored on a full disk";
+    } catch (const EZAPlainError& e) {
+        message = e.what();
+    }
+    a.CloseArchive();
+    file.reset();
+    const size_t open = message.find('"');
+    const size_t close = message.rfind('"');
+    ASSERT_NE(open, std::string::npos) << message;
+    ASSERT_LT(open, close) << message;
+    const std::string kept = message.substr(open + 1, close - open - 1);
+    EXPECT_EQ(kept.rfind(f.dir / "tmp/FC", 0), 0u) << kept;
+    const std::string cut = ReadFile(f.zipFile);
+    EXPECT_LT(cut.size(), f.original.size());
+    EXPECT_TRUE(cut + ReadFile(kept) == f.original);
+}
