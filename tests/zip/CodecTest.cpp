@@ -461,6 +461,29 @@ TEST(ItemCodecTest, DamageIsErrorEightUnlessCorruptedFilesAreKept) {
     }
 }
 
+TEST(ItemCodecTest, AFullDestinationIsAWriteErrorNotDamage) {
+    const auto data = TextBytes(300000, 8);
+    for (const int mode : {0, 1}) {
+        const auto bytes = BuildArchive({{"f.txt", data, mode}});
+        MemoryStream archive(bytes);
+        TZADirManager dir(archive, TZADirSettings{}, false);
+        dir.ReadDirectory();
+        TZAItemCodec codec(TZACodecSettings{"ZipArchiver", TZip64Mode::zmDisabled, true, {}, {}});
+        for (const bool keepCorrupted : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << " keep " << keepCorrupted);
+            std::string password;
+            MemoryStream dest = MemoryStream::WithLimit(100000);
+            try {
+                codec.ExtractItemToStream(dir, 0, dest, password, keepCorrupted);
+                FAIL() << "no error";
+            } catch (const EZAException& e) {
+                EXPECT_EQ(e.NativeError(), 46);
+            }
+            EXPECT_LE(dest.Size(), 100000);
+        }
+    }
+}
+
 TEST(ItemCodecTest, BombsStayBounded) {
     // 256 MiB of zeros from about 256 KB: honest sizes, extracted into a counting sink.
     const std::vector<uint8_t> bomb = ZeroBomb(256);
