@@ -25,11 +25,14 @@ std::string TZAPathRules::ExcludeTrailingSlash(const std::string& folder) {
 }
 
 std::string TZAPathRules::FullPath(const std::string& name, const std::string& folder) {
-    fs::path base = folder.empty() ? fs::current_path() : fs::path(folder);
-    if (base.is_relative())
-        base = fs::current_path() / base;
-    fs::path full =
-        name.empty() ? base : (fs::path(name).is_absolute() ? fs::path(name) : base / name);
+    // The current folder is asked only when needed: it may be gone, and absolute paths do not
+    // depend on it.
+    const auto base = [&] {
+        fs::path b = folder.empty() ? fs::current_path() : fs::path(folder);
+        return b.is_relative() ? fs::current_path() / b : b;
+    };
+    const fs::path full =
+        name.empty() ? base() : (fs::path(name).is_absolute() ? fs::path(name) : base() / name);
     std::string result = full.lexically_normal().string();
     // A folder given with its separator keeps it; anything else loses a trailing one.
     if (result.size() > 1 && result.back() == '/' && !(name.empty() || name.back() == '/'))

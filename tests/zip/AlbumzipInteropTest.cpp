@@ -259,6 +259,21 @@ TEST(AlbumzipInteropTest, MoreThan65535Entries) {
     EXPECT_FALSE(fs::exists(dir / "out/d000"));
 }
 
+// Absolute paths do not depend on the current folder, which may be gone.
+TEST(AlbumzipInteropTest, AbsolutePathsWorkFromADeletedFolder) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a/b.txt", "b");
+    const std::string from = "mkdir " + Quote(dir / "gone") + " && cd " + Quote(dir / "gone") +
+                             " && rmdir " + Quote(dir / "gone") + " && " + Quote(kAlbumzip);
+    const CommandResult pack =
+        Shell(from + " pack " + Quote(dir / "src") + " " + Quote(dir / "g.zip"));
+    ASSERT_EQ(pack.ExitCode, 0) << pack.Output;
+    const CommandResult unpack =
+        Shell(from + " unpack " + Quote(dir / "g.zip") + " " + Quote(dir / "out"));
+    ASSERT_EQ(unpack.ExitCode, 0) << unpack.Output;
+    EXPECT_EQ(ReadFile(dir / "out/a/b.txt"), "b");
+}
+
 TEST(AlbumzipInteropTest, FailuresExitWithTheEnginesMessage) {
     ScratchDir dir;
     const CommandResult usage = Shell(Quote(kAlbumzip) + " frobnicate");
