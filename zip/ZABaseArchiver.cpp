@@ -53,8 +53,7 @@ std::string withSlashes(std::string name) {
 class TZABusyGuard {
 public:
     explicit TZABusyGuard(TZABaseArchiver& archiver) : archiver_(archiver) {
-        if (archiver_.busy_)
-            throw EZAPlainError("The archiver is busy with another operation");
+        archiver_.CheckNotBusy();
         archiver_.busy_ = true;
     }
     ~TZABusyGuard() { archiver_.busy_ = false; }
@@ -64,6 +63,11 @@ public:
 private:
     TZABaseArchiver& archiver_;
 };
+
+void TZABaseArchiver::CheckNotBusy() const {
+    if (busy_)
+        throw EZAPlainError("The archiver is busy with another operation");
+}
 
 TZABaseArchiver::TZABaseArchiver(std::string name) : name_(std::move(name)) {
     SetCompressionLevel(TZACompressionLevel::clFastest);

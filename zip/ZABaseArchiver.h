@@ -115,6 +115,10 @@ public:
     TZip64Mode Zip64Mode = TZip64Mode::zmAuto;
 
     bool Active() const { return active_; }
+    // True while an operation runs; its event handlers may not start another on this archiver.
+    bool Busy() const { return busy_; }
+    // Raises EZAPlainError while an operation runs.
+    void CheckNotBusy() const;
     uint16_t OpenMode() const { return openMode_; }
     int UpdateCount() const { return updateCount_; }
     const TZAVolumeNumberInfo& VolumeNumberInfo() const { return volumeInfo_; }

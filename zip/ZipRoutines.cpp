@@ -41,6 +41,8 @@ template <typename Job> bool failureAsFalse(TZABaseArchiver& archiver, Job job) 
 } // namespace
 
 bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::string& zipFile) {
+    // Called from a handler of a running job: refused before anything of that job changes.
+    archiver.CheckNotBusy();
     // A folder that is not there would give an empty archive in place of the album.
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
@@ -68,6 +70,7 @@ bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::
 }
 
 bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder) {
+    archiver.CheckNotBusy();
     TZACloseOnExit closer(archiver);
     archiver.FileName = zipFile;
     // Read only: opening for reading must never create an archive at a mistyped path.
@@ -79,6 +82,8 @@ bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::
 
 bool UnzipFileToStream(TZABaseArchiver& archiver, const std::string& zipFile,
                        const std::string& memberName, Stream& stream) {
+    if (archiver.Busy())
+        return false;
     return failureAsFalse(archiver, [&] {
         TZACloseOnExit closer(archiver);
         archiver.FileName = zipFile;
@@ -90,6 +95,8 @@ bool UnzipFileToStream(TZABaseArchiver& archiver, const std::string& zipFile,
 
 bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder,
                  const std::string& mask) {
+    if (archiver.Busy())
+        return false;
     return failureAsFalse(archiver, [&] {
         TZACloseOnExit closer(archiver);
         archiver.FileName = zipFile;

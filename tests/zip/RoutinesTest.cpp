@@ -556,3 +556,44 @@ TEST(RoutinesTest, FullDiskKeepsTheAlbumAndTheFiles) {
     for (const auto& e : fs::directory_iterator(dir / "out"))
         EXPECT_NE(e.path().filename().string().rfind(".FC", 0), 0u) << e.path();
 }
+
+// The GUI pumps events inside progress events: a routine started from there on the archiver
+// that is at work is refused and changes nothing of the job in progress.
+TEST(RoutinesTest, RoutineFromAProgressHandlerIsRefused) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", TextData(300000, 1));
+    WriteFile(dir / "src/b.txt", "b");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "first.zip"));
+    int refused = 0;
+    a.OnOverallProgress = [&](TZABaseArchiver& sender, double, TZAProcessOperation,
+                              TZAProgressPhase phase, bool&) {
+        if (phase != TZAProgressPhase::ppProcess)
+            return;
+        MemoryStream stream;
+        EXPECT_FALSE(UnzipFileToStream(sender, dir / "first.zip", "b.txt", stream));
+        EXPECT_FALSE(UnzipByMask(sender, dir / "first.zip", dir / "nested", "*.*"));
+        for (int i = 0; i < 2; ++i) {
+            try {
+                if (i == 0)
+                    ZipFolder(sender, dir / "src", dir / "nested.zip");
+                else
+                    UnzipAll(sender, dir / "first.zip", dir / "nested");
+            } catch (const EZAPlainError&) {
+                ++refused;
+            }
+        }
+    };
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_GT(refused, 0);
+    EXPECT_TRUE(a.LastOutcome().Succeeded());
+    EXPECT_EQ(a.FileName, dir / "album.zip");
+    EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "album.zip")).Output, "a.txt\nb.txt\n");
+    EXPECT_FALSE(fs::exists(dir / "nested"));
+    EXPECT_FALSE(fs::exists(dir / "nested.zip"));
+    EXPECT_EQ(Leftovers(dir.Path(), "album.zip"), (std::vector<std::string>{"first.zip"}));
+
+    ASSERT_TRUE(UnzipAll(a, dir / "album.zip", dir / "out"));
+    EXPECT_EQ(ReadFile(dir / "out/b.txt"), "b");
+    EXPECT_EQ(a.FileName, dir / "album.zip");
+}
