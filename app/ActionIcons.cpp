@@ -1,6 +1,6 @@
 #include "app/ActionIcons.h"
 
-#include "app/TreeIcons.h"
+#include "app/pages/TreeIcons.h"
 
 #include <QAction>
 #include <QStyle>

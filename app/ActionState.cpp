@@ -1,6 +1,6 @@
 #include "app/ActionState.h"
 
-#include "app/SafeFormat.h"
+#include "app/l10n/SafeFormat.h"
 
 namespace app {
 

@@ -9,9 +9,9 @@
 // Each takes --password PW. Exit status 0 on success, 1 with the engine's message on standard
 // error on failure, 2 on a usage error.
 
-#include "zip/Stream.h"
-#include "zip/ZipArchiver.h"
-#include "zip/ZipRoutines.h"
+#include "zip/archiver/ZipArchiver.h"
+#include "zip/archiver/ZipRoutines.h"
+#include "zip/streams/Stream.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -4,8 +4,8 @@
 //
 // Run by hand: build/bin/datafile_bench
 
-#include "model/Album.h"
-#include "model/AlbumItem.h"
+#include "model/document/Album.h"
+#include "model/items/AlbumItem.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -4,8 +4,8 @@
 //   import_bench [--count N] [--width W] [--height H] [--keep]
 
 #include "model/Errors.h"
-#include "model/ImageUtils.h"
-#include "model/JpegCodec.h"
+#include "model/image/ImageImport.h"
+#include "model/image/JpegCodec.h"
 
 #include <QCoreApplication>
 #include <QDir>

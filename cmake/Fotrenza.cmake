@@ -3,10 +3,16 @@
 set(FZ_WARNINGS -Wall -Wextra)
 set_property(GLOBAL PROPERTY FZ_SANITIZE_TESTS "")
 
-# One static library per layer folder, made of every source in that folder.
+# One static library per layer folder, made of every source in that folder; with RECURSE, of
+# every source in its subfolders too (the layer's concerns).
 function(fz_add_layer name)
-  cmake_parse_arguments(ARG "" "" "PUBLIC_LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
+  cmake_parse_arguments(ARG "RECURSE" "" "PUBLIC_LIBS" ${ARGN})
+  if(ARG_RECURSE)
+    set(glob GLOB_RECURSE)
+  else()
+    set(glob GLOB)
+  endif()
+  file(${glob} sources CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   list(FILTER sources INCLUDE REGEX "\\.(cpp|h)$")
   set(cpp ${sources})

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "zip/ZAFormat.h"
+#include "zip/names/ZAFormat.h"
 
 namespace zip {
 

@@ -1,6 +1,6 @@
 #include "app/ActionState.h"
 
-#include "QtPrinters.h"
+#include "tests/app/QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 // Shared set-up of the widget tests: a private program folder and per-user folders under a
 // temporary folder, scripted prompts, and a main window whose preview only records.
 
-#include "app/ApplicationForms.h"
-#include "app/FormTranslator.h"
-#include "app/Localization.h"
-#include "app/MainWindow.h"
-#include "app/RecordingPreviewPane.h"
+#include "app/frmMain.h"
+#include "app/l10n/ApplicationForms.h"
+#include "app/l10n/FormTranslator.h"
+#include "app/l10n/Localization.h"
+#include "app/pages/RecordingPreviewPane.h"
 
-#include "model/Globals.h"
+#include "model/FolderLayout.h"
 #include "platform/UserStore.h"
 #include "platform/sys/ScriptedPrompts.h"
 

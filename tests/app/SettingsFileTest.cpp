@@ -1,7 +1,7 @@
 #include "app/SettingsFile.h"
-#include "app/GalleryThumbnail.h"
+#include "app/pages/GalleryThumbnail.h"
 
-#include "QtPrinters.h"
+#include "tests/app/QtPrinters.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // window loads the working folder's "index.html" after the refresh, and the page's title is
 // the album's name. A screenshot of the screen is kept in the build folder.
 
-#include "AppTestSupport.h"
+#include "tests/app/AppTestSupport.h"
 
 #include <QApplication>
 #include <QProcess>

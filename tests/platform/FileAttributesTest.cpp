@@ -1,7 +1,7 @@
 #include "platform/sys/FileAttributes.h"
 #include "platform/sys/FileTimes.h"
 
-#include "TestFolders.h"
+#include "tests/platform/TestFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/SingleInstance.h"
 
-#include "TestFolders.h"
+#include "tests/platform/TestFolders.h"
 
 #include <QFileInfo>
 

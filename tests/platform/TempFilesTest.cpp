@@ -2,7 +2,7 @@
 #include "platform/sys/DiskSpace.h"
 #include "platform/sys/MemoryStatus.h"
 
-#include "TestFolders.h"
+#include "tests/platform/TestFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/SpecialFolders.h"
 
-#include "TestFolders.h"
+#include "tests/platform/TestFolders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/UserStore.h"
 
-#include "TestFolders.h"
+#include "tests/platform/TestFolders.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // Archives written by us pass the other tools' tests, and archives written by them unpack with
 // us to the very same bytes. Driven through the albumzip command-line tool.
 
-#include "ArchiverTestSupport.h"
+#include "tests/zip/ArchiverTestSupport.h"
 
 #include "platform/sys/CodePage437.h"
 

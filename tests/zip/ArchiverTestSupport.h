@@ -2,8 +2,8 @@
 // Helpers of the tests that drive the archiver: folder snapshots and a stream that fails on
 // purpose.
 
-#include "TestTools.h"
-#include "zip/Stream.h"
+#include "tests/zip/TestTools.h"
+#include "zip/streams/Stream.h"
 
 #include <map>
 #include <string>

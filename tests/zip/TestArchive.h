@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "zip/DirManager.h"
-#include "zip/ItemCodec.h"
-#include "zip/LocalHeader.h"
-#include "zip/MemoryStream.h"
 #include "zip/ZAConst.h"
 #include "zip/ZAExcept.h"
-#include "zip/ZAStrFunc.h"
+#include "zip/codec/ItemCodec.h"
+#include "zip/directory/DirManager.h"
+#include "zip/names/ZAStrFunc.h"
+#include "zip/records/LocalHeader.h"
+#include "zip/streams/MemoryStream.h"
 
 namespace ziptest {
 

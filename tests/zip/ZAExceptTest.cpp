@@ -3,7 +3,7 @@
 #include <map>
 
 #include "zip/ZAExcept.h"
-#include "zip/ZAFormat.h"
+#include "zip/names/ZAFormat.h"
 
 using namespace zip;
 

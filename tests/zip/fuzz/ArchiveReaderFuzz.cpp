@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "zip/DirManager.h"
-#include "zip/ItemCodec.h"
-#include "zip/MemoryStream.h"
 #include "zip/ZAExcept.h"
+#include "zip/codec/ItemCodec.h"
+#include "zip/directory/DirManager.h"
+#include "zip/streams/MemoryStream.h"
 
 using namespace zip;
 

@@ -1,0 +1,29 @@
+#include "app/commands/CommandGuard.h"
+
+#include "app/ProductInfo.h"
+
+#include "platform/sys/Prompts.h"
+
+#include <exception>
+
+namespace app {
+
+void showError(const QString& text) {
+    platform::prompts().message(platform::PromptKind::Error, ProductInfo::title().toStdString(),
+                                text.toStdString(), {platform::PromptButton::Ok},
+                                platform::PromptButton::Ok);
+}
+
+bool guarded(const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const std::exception& e) {
+        showError(QString::fromUtf8(e.what()));
+    } catch (...) {
+        showError(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+} // namespace app

@@ -1,0 +1,1116 @@
+#include "app/frmMain.h"
+
+#include "app/ActionIcons.h"
+#include "app/ProductInfo.h"
+#include "app/commands/CommandGuard.h"
+#include "app/dialogs/ProgressScope.h"
+#include "app/dialogs/frmAbout.h"
+#include "app/dialogs/frmProgress.h"
+#include "app/l10n/ApplicationForms.h"
+#include "app/l10n/FormTranslator.h"
+#include "app/l10n/Localization.h"
+#include "app/pages/AlbumTreeModel.h"
+#include "app/pages/GalleryThumbnail.h"
+#include "app/pages/PreviewPane.h"
+#include "app/pages/TreeIcons.h"
+
+#include "model/FolderLayout.h"
+#include "model/image/ImageImport.h"
+#include "model/tree/TreeUtils.h"
+#include "platform/UserStore.h"
+
+#include "ui_frmMain.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <optional>
+
+namespace app {
+
+using model::TpaTreeNode;
+
+namespace {
+
+const QString kRecentKey = QStringLiteral("\\Software\\Brimlo Lumivex\\Recent");
+const QString kLanguageKey = QStringLiteral("\\Software\\Brimlo Lumivex\\Language");
+const QString kLanguageValue = QStringLiteral("Language");
+
+QMenu* newMenu(const QString& name, const QString& title, QWidget* parent) {
+    auto* menu = new QMenu(title, parent);
+    menu->setObjectName(name);
+    return menu;
+}
+
+// A menu item of its own that does what the action does and looks like it, so that code can
+// tell which item started the action (renaming from a popup menu edits in place).
+QAction* proxyOf(QAction* action, const QString& name, QObject* parent) {
+    auto* proxy = new QAction(parent);
+    proxy->setObjectName(name);
+    auto sync = [proxy, action] {
+        proxy->setText(action->text());
+        proxy->setEnabled(action->isEnabled());
+        proxy->setStatusTip(action->statusTip());
+        proxy->setIcon(action->icon());
+    };
+    sync();
+    QObject::connect(action, &QAction::changed, proxy, sync);
+    // While the action runs, its data tells that a popup-menu item started it.
+    QObject::connect(proxy, &QAction::triggered, action, [action] {
+        action->setData(TfrmMain::FromPopupMenu);
+        action->trigger();
+        action->setData(QVariant());
+    });
+    return proxy;
+}
+
+// A submenu whose title and enabled state follow an action.
+void followAction(QMenu* menu, QAction* action) {
+    auto sync = [menu, action] {
+        menu->setTitle(action->text());
+        menu->menuAction()->setEnabled(action->isEnabled());
+        menu->menuAction()->setStatusTip(action->statusTip());
+    };
+    sync();
+    QObject::connect(action, &QAction::changed, menu, sync);
+}
+
+int roundHalfEven(double value) {
+    return int(std::nearbyint(value));
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(MainWindowContext context, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>()), context_(std::move(context)),
+      busy_([this](bool busy) { applyBusy(busy); }), settings_(model::Folders().AppFolder) {
+    ui->setupUi(this);
+    FormTranslator::MarkScope(this);
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    FormDestroy();
+}
+
+void TfrmMain::FormCreate() {
+    UpdateCaption();
+    ui->splMain->setStretchFactor(1, 1);
+    ui->splMain->setSizes({250, 770});
+    ui->N39->setSeparator(true);
+    ui->N39->setVisible(false);
+    ui->miViewLanguage->menuAction()->setVisible(false);
+
+    preview_ =
+        context_.preview ? std::move(context_.preview) : PreviewPane::create(ui->pnAlbumPreview);
+    preview_->widget()->setParent(ui->pnAlbumPreview);
+    ui->layAlbumBrowser->addWidget(preview_->widget());
+
+    for (QScrollArea* box : {ui->sbAlbumSettings, ui->sbGallerySettings, ui->sbPhotoSettings}) {
+        auto* layout = new QVBoxLayout(box->widget());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addStretch(1);
+    }
+    ui->lvGalleryPreview->setIconSize(
+        QSize(GalleryThumbnail::CellSize, GalleryThumbnail::CellSize));
+
+    OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
+                                         QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
+    OpenDialog1->DefaultExt = QStringLiteral("zip");
+    OpenDialog1->MustExist = true;
+    SaveDialog1 = new FileDialogSettings(QStringLiteral("SaveDialog1"),
+                                         QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
+    SaveDialog1->DefaultExt = QStringLiteral("zip");
+    const QString pictures = QStringLiteral(
+        "Image Files (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|JPEG Image Files "
+        "(*.jpg)|*.jpg|JPEG Image Files (*.jpeg)|*.jpeg|GIF Image Files (*.gif)|*.gif|Bitmaps "
+        "(*.bmp)|*.bmp");
+    OpenPictureDialog1 =
+        new FileDialogSettings(QStringLiteral("OpenPictureDialog1"), pictures, this);
+    OpenPictureDialog1->MultiSelect = true;
+    OpenPictureDialog2 =
+        new FileDialogSettings(QStringLiteral("OpenPictureDialog2"), pictures, this);
+
+    ZipArchiver.SetCompressionMode(1);
+    ZipArchiver.OnOverallProgress =
+        [this](zip::TZABaseArchiver&, double progress, zip::TZAProcessOperation,
+               zip::TZAProgressPhase, bool& cancel) { ArchiverOverallProgress(progress, cancel); };
+
+    treeModel_ = std::make_unique<AlbumTreeModel>(FAlbum.Tree(), this);
+    ui->tvTreeView->setModel(treeModel_.get());
+    connect(ui->tvTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { guarded([this] { tvTreeViewChange(); }); });
+    // A tree cleared or loaded anew leaves no selection without reporting a change of it;
+    // the page must not go on showing a node that is gone.
+    connect(treeModel_.get(), &QAbstractItemModel::modelReset, this,
+            [this] { guarded([this] { tvTreeViewChange(); }); });
+    connect(treeModel_.get(), &AlbumTreeModel::captionEdited, this,
+            [this](TpaTreeNode* node, const QString& text) {
+                guarded([&] { onCaptionEdited(node, text); });
+            });
+    ui->pnPhotoPreview->installEventFilter(this);
+    connect(ui->tvTreeView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { onTreeContextMenu(pos); });
+
+    ActionIcons::fillMissing(findChildren<QAction*>(Qt::FindDirectChildrenOnly), *style());
+    createMenusAndToolBars();
+    connectActions();
+
+    languageGroup_ = new QActionGroup(this);
+    languageGroup_->setExclusive(true);
+
+    loadRecent();
+    ui->nbClient->setCurrentIndex(0);
+    ui->nbClient->setProperty("Tag", 0);
+
+    if (!settings_.createIfMissing())
+        showError(QStringLiteral("Cannot create the settings file \"%1\". The program folder "
+                                 "must be writable.")
+                      .arg(QDir::toNativeSeparators(settings_.path())));
+    DefFtp = settings_.read();
+    UpdateActions();
+}
+
+void TfrmMain::FormDestroy() {
+    ui->pnPhotoPreview->removeEventFilter(this);
+    saveRecent();
+    // The tree goes before its view model's listener would hear of it.
+    ui->tvTreeView->setModel(nullptr);
+}
+
+void TfrmMain::createMenusAndToolBars() {
+    // The reopen and move-to submenus of the popup menus, and the popups themselves.
+    pmRecent = newMenu(QStringLiteral("pmRecent"), QString(), this);
+    pmMoveTo = newMenu(QStringLiteral("pmMoveTo"), QString(), this);
+    pmImport = newMenu(QStringLiteral("pmImport"), QString(), this);
+    pmImport->addAction(ui->acEditImport);
+    pmImport->addAction(ui->acEditScanMyPictures);
+
+    pmMain = newMenu(QStringLiteral("pmMain"), QString(), this);
+    pmMain->addAction(ui->acFileNew);
+    pmMain->addAction(ui->acFileOpen);
+    QMenu* miMainReopen = newMenu(QStringLiteral("miMainReopen"), QString(), pmMain);
+    pmMain->addMenu(miMainReopen);
+
+    auto popup = [this](const QString& name, const QString& prefix, bool photo) {
+        QMenu* menu = newMenu(name, QString(), this);
+        menu->addAction(ui->acEditAddGallery);
+        menu->addAction(ui->acEditAddPhoto);
+        menu->addAction(ui->acEditImport);
+        menu->addAction(ui->acEditScanMyPictures);
+        if (photo)
+            menu->addAction(ui->acEditChangeImage);
+        menu->addSeparator();
+        menu->addAction(proxyOf(ui->acEditRename, QStringLiteral("mi%1Rename").arg(prefix), this));
+        if (prefix != u"Album") {
+            menu->addAction(ui->acEditDelete);
+            menu->addSeparator();
+            menu->addAction(ui->acEditMoveUp);
+            menu->addAction(ui->acEditMoveDown);
+            QMenu* moveTo = newMenu(QStringLiteral("mi%1MoveTo").arg(prefix), QString(), menu);
+            followAction(moveTo, ui->acEditMoveTo);
+            menu->addMenu(moveTo);
+        }
+        menu->addSeparator();
+        menu->addAction(ui->acViewRefreshAlbumPreview);
+        QMenu* reopen = newMenu(QStringLiteral("mi%1Reopen").arg(prefix), QString(), menu);
+        menu->addMenu(reopen);
+        return menu;
+    };
+    pmAlbum = popup(QStringLiteral("pmAlbum"), QStringLiteral("Album"), false);
+    pmGallery = popup(QStringLiteral("pmGallery"), QStringLiteral("Gallery"), false);
+    pmPhoto = popup(QStringLiteral("pmPhoto"), QStringLiteral("Photo"), true);
+
+    reopenMenus_ = {ui->miFileReopen,
+                    miMainReopen,
+                    pmAlbum->findChild<QMenu*>(QStringLiteral("miAlbumReopen")),
+                    pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryReopen")),
+                    pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoReopen")),
+                    pmRecent};
+    for (QMenu* menu : reopenMenus_) {
+        if (menu != pmRecent)
+            followAction(menu, ui->acFileReopen);
+    }
+    moveToMenus_ = {ui->miEditMoveTo,
+                    pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryMoveTo")),
+                    pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoMoveTo")), pmMoveTo};
+    followAction(ui->miEditMoveTo, ui->acEditMoveTo);
+
+    // Tool bars.
+    QToolBar* tbFile = addToolBar(QStringLiteral("File"));
+    tbFile->setObjectName(QStringLiteral("tbFile"));
+    tbFile->addAction(ui->acFileNew);
+    tbFile->addAction(ui->acFileOpen);
+    if (auto* open = qobject_cast<QToolButton*>(tbFile->widgetForAction(ui->acFileOpen))) {
+        open->setMenu(pmRecent);
+        open->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    tbFile->addAction(ui->acFileSave);
+    tbFile->addSeparator();
+    tbFile->addAction(ui->acFilePublish);
+    tbFile->addAction(ui->acViewPreviewInBrowser);
+
+    QToolBar* tbEdit = addToolBar(QStringLiteral("Edit"));
+    tbEdit->setObjectName(QStringLiteral("tbEdit"));
+    auto button = [this, tbEdit](const QString& name) {
+        auto* b = new QToolButton(tbEdit);
+        b->setObjectName(name);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        tbEdit->addWidget(b);
+        return b;
+    };
+    tbEditAddGallery = button(QStringLiteral("tbEditAddGallery"));
+    tbEditAddGallery->setIcon(TreeIcons::gallery());
+    connect(tbEditAddGallery, &QToolButton::clicked, this, [this] {
+        // A sibling gallery: the tree commands read the sender.
+        ui->acEditAddGallery->setData(FromSiblingButton);
+        ui->acEditAddGallery->trigger();
+        ui->acEditAddGallery->setData(QVariant());
+    });
+    tbEditAddSubGallery = button(QStringLiteral("tbEditAddSubGallery"));
+    tbEditAddSubGallery->setIcon(TreeIcons::image(2));
+    connect(tbEditAddSubGallery, &QToolButton::clicked, ui->acEditAddGallery, &QAction::trigger);
+    tbEdit->addAction(ui->acEditAddPhoto);
+    // The add buttons show their nouns, which follow the template's level names.
+    if (auto* photo = qobject_cast<QToolButton*>(tbEdit->widgetForAction(ui->acEditAddPhoto)))
+        photo->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tbEditScanMyPictures = button(QStringLiteral("tbEditScanMyPictures"));
+    tbEditScanMyPictures->setDefaultAction(ui->acEditImport);
+    tbEditScanMyPictures->setMenu(pmImport);
+    tbEditScanMyPictures->setPopupMode(QToolButton::MenuButtonPopup);
+    tbEdit->addSeparator();
+    tbEdit->addAction(ui->acEditDelete);
+    tbEdit->addAction(ui->acEditMoveUp);
+    tbEdit->addAction(ui->acEditMoveDown);
+    tbEditMoveTo = button(QStringLiteral("tbEditMoveTo"));
+    tbEditMoveTo->setDefaultAction(ui->acEditMoveTo);
+    tbEditMoveTo->setMenu(pmMoveTo);
+    tbEditMoveTo->setPopupMode(QToolButton::InstantPopup);
+    tbEdit->addSeparator();
+    tbEdit->addAction(ui->acViewPrev);
+    tbEdit->addAction(ui->acViewNext);
+    tbEdit->addAction(ui->acViewRefreshAlbumPreview);
+}
+
+void TfrmMain::connectActions() {
+    auto on = [this](QAction* action, void (TfrmMain::*handler)()) {
+        connect(action, &QAction::triggered, this,
+                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    connect(ui->acFileExit, &QAction::triggered, this, [this] {
+        pumpMessages();
+        close();
+    });
+    connect(ui->acFileClose, &QAction::triggered, this, [this] {
+        guarded([this] {
+            if (CloseAlbum)
+                CloseAlbum();
+            UpdateActions();
+        });
+    });
+    on(ui->acFilePublishSetting, &TfrmMain::acFilePublishSettingExecute);
+    on(ui->acViewExpandAll, &TfrmMain::acViewExpandAllExecute);
+    on(ui->acViewCollapseAll, &TfrmMain::acViewCollapseAllExecute);
+    on(ui->acViewPrev, &TfrmMain::acViewPrevExecute);
+    on(ui->acViewNext, &TfrmMain::acViewNextExecute);
+    on(ui->acViewRefreshAlbumPreview, &TfrmMain::acViewRefreshAlbumPreviewExecute);
+    on(ui->acOptionsFtpSetting, &TfrmMain::acOptionsFtpSettingExecute);
+    on(ui->acHelpAbout, &TfrmMain::acHelpAboutExecute);
+    connect(ui->acHelpHelpContents, &QAction::triggered, this, [this] {
+        const QString help = model::Folders().AppFolder + QStringLiteral("help/index.html");
+        if (OpenHelp)
+            OpenHelp(QFileInfo(help).isFile() ? help : ProductInfo::website() + "help/");
+    });
+    connect(ui->acHelpContactSupport, &QAction::triggered, this, [this] {
+        if (OpenHelp)
+            OpenHelp(QStringLiteral("mailto:") + ProductInfo::supportAddress());
+    });
+    for (QTabWidget* tabs : {ui->pcAlbumSettings, ui->pcGallerySettings, ui->pcPhotoSettings}) {
+        connect(tabs, &QTabWidget::currentChanged, this,
+                [this, tabs](int index) { pcAlbumSettingsChange(tabs, index); });
+    }
+    connect(ui->lvGalleryPreview, &QListWidget::itemDoubleClicked, this,
+            [this] { guarded([this] { lvGalleryPreviewDblClick(); }); });
+}
+
+// ---- life cycle ----
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TfrmMain::FormShow() {
+    TdsLocalization& loc = Localization();
+    // A broken language list shows its error; the start goes on without languages.
+    guarded([&loc] { loc.LoadLanguageList(model::Folders().LanguagesFolder); });
+    ui->miViewLanguage->clear();
+    for (QAction* a : languageGroup_->actions())
+        languageGroup_->removeAction(a);
+    for (const TLanguageInfo& info : loc.Languages()) {
+        // Shown as written: no "&" of a display name turns into a hot key.
+        QString display = info.Display;
+        display.replace(u'&', QStringLiteral("&&"));
+        auto* item = new QAction(display, ui->miViewLanguage);
+        item->setCheckable(true);
+        item->setData(info.Id);
+        languageGroup_->addAction(item);
+        ui->miViewLanguage->addAction(item);
+        connect(item, &QAction::triggered, this,
+                [this, item] { guarded([this, item] { OnViewLanguageMenuItemClick(item); }); });
+    }
+    QString stored;
+    if (context_.userStore)
+        stored = context_.userStore->readString(kLanguageKey, kLanguageValue).value_or(QString());
+    for (QAction* item : languageGroup_->actions()) {
+        if (!stored.isEmpty() && item->data().toString() == stored) {
+            // A broken language file shows its error and the start goes on.
+            guarded([this, item] { OnViewLanguageMenuItemClick(item); });
+            break;
+        }
+    }
+    ui->tvTreeView->setFocus();
+    UpdateActions();
+    postShowStartupWizard();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // While a command runs, its own message pumps must not end the program under it.
+    if (busy_.busy()) {
+        event->ignore();
+        return;
+    }
+    pumpMessages();
+    bool canClose = true;
+    if (ui->acFileClose->isEnabled() && CloseAlbum)
+        guarded([&] { canClose = CloseAlbum(); }) || (canClose = false);
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The photo is drawn anew for the size its panel has now.
+    if (watched == ui->pnPhotoPreview && event->type() == QEvent::Resize)
+        QTimer::singleShot(0, this, [this] { drawPhotoPreview(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- busy state and actions ----
+
+void TfrmMain::applyBusy(bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        centralWidget()->setEnabled(false);
+        menuBar()->setEnabled(false);
+        for (QToolBar* bar : findChildren<QToolBar*>())
+            bar->setEnabled(false);
+        for (QAction* action : findChildren<QAction*>()) {
+            if (action->parent() == this || action->parent() == ui->miViewLanguage)
+                action->setEnabled(false);
+        }
+        return;
+    }
+    centralWidget()->setEnabled(true);
+    menuBar()->setEnabled(true);
+    for (QToolBar* bar : findChildren<QToolBar*>())
+        bar->setEnabled(true);
+    for (QAction* action : findChildren<QAction*>()) {
+        if (action->parent() == this || action->parent() == ui->miViewLanguage)
+            action->setEnabled(true);
+    }
+    QApplication::restoreOverrideCursor();
+    UpdateActions();
+}
+
+TpaTreeNode* TfrmMain::selectedNode() const {
+    return treeModel_->node(ui->tvTreeView->currentIndex());
+}
+
+void TfrmMain::selectNode(TpaTreeNode* node) {
+    const QModelIndex index = treeModel_->indexOf(node);
+    const bool hadNone = !ui->tvTreeView->currentIndex().isValid();
+    ui->tvTreeView->setCurrentIndex(index);
+    if (!index.isValid() && hadNone)
+        tvTreeViewChange(); // no change of selection to report, but the page must follow
+}
+
+ActionInputs TfrmMain::CollectActionInputs() const {
+    ActionInputs in;
+    in.nodeCount = FAlbum.Tree().NodeCount();
+    in.modified = FAlbum.Modified;
+    in.recentCount = FRecent.Count();
+    in.moveToCount = int(ui->miEditMoveTo->actions().size());
+    in.languageCount = int(ui->miViewLanguage->actions().size());
+    TpaTreeNode* n = selectedNode();
+    if (!n || !n->Item())
+        return in;
+    SelectedFacts f;
+    f.kind = n->IsAlbum() ? NodeKind::Album : n->IsGallery() ? NodeKind::Gallery : NodeKind::Photo;
+    f.depth = n->Depth();
+    f.text = n->Text();
+    f.canAddGallery = FAlbum.CanAddGallery(n);
+    f.canAddPhoto = FAlbum.CanAddPhoto(n);
+    const auto* caption = n->Item()->CaptionField();
+    f.captionEditable = caption && !caption->Locked;
+    f.hasPrevSibling = model::GetPrevSiblingNode(n) != nullptr;
+    f.hasNextSibling = model::GetNextSiblingNode(n) != nullptr;
+    f.hasPrevPhoto = n->IsPhoto() && model::GetPrevPhotoNode(n) != nullptr;
+    f.hasNextPhoto = n->IsPhoto() && model::GetNextPhotoNode(n) != nullptr;
+    const TpaTreeNode* q = n->IsAlbum() ? n : n->Parent();
+    f.siblingParentGalleries = q ? model::CountGalleryChildren(q) : 0;
+    in.selected = f;
+    for (int depth = std::max(0, f.depth - 1); depth <= f.depth + 1; ++depth) {
+        if (const auto* level = FAlbum.Settings.Levels.FindLevel(depth))
+            in.levels[depth] = {level->Name, level->Photo.Name, level->MaxFolders};
+    }
+    return in;
+}
+
+void TfrmMain::UpdateActions() {
+    if (busy_.busy())
+        return; // the end of the busy section brings the actions up to date
+    const TdsLocalization& loc = Localization();
+    ActionTexts texts;
+    texts.gallery = loc.GetString(1, texts.gallery);
+    texts.addToAlbum = loc.GetString(2, texts.addToAlbum);
+    texts.addUnder = loc.GetString(3, texts.addUnder);
+    texts.photo = loc.GetString(4, texts.photo);
+    texts.addPhotoToAlbum = loc.GetString(5, texts.addPhotoToAlbum);
+    applyActionState(ComputeActionState(CollectActionInputs(), texts));
+}
+
+void TfrmMain::applyActionState(const ActionState& s) {
+    state_ = s;
+    Ui::frmMain& u = *ui;
+    u.acFileNew->setEnabled(s.fileNew);
+    u.acFileOpen->setEnabled(s.fileOpen);
+    u.acFileExit->setEnabled(s.fileExit);
+    u.acFileReopen->setEnabled(s.fileReopen);
+    u.acFileClose->setEnabled(s.fileClose);
+    u.acFileSaveAs->setEnabled(s.fileSaveAs);
+    u.acFilePublish->setEnabled(s.filePublish);
+    u.acFilePublishSetting->setEnabled(s.filePublishSetting);
+    u.acFileUpdateProjectFile->setEnabled(s.fileUpdateProjectFile);
+    u.acViewPreviewInBrowser->setEnabled(s.viewPreviewInBrowser);
+    u.acViewRefreshAlbumPreview->setEnabled(s.viewRefresh);
+    u.acFileSave->setEnabled(s.fileSave);
+
+    u.acEditAddGallery->setEnabled(s.addGallery);
+    u.acEditAddGallery->setText(s.addGalleryCaption);
+    u.acEditAddGallery->setStatusTip(s.addGalleryHint);
+    u.acEditAddGallery->setToolTip(s.addGalleryHint);
+    tbEditAddSubGallery->setEnabled(s.addGallery);
+    tbEditAddSubGallery->setText(s.addGalleryCaption);
+    tbEditAddSubGallery->setToolTip(s.subGalleryHint);
+    tbEditAddSubGallery->setStatusTip(s.subGalleryHint);
+    tbEditAddGallery->setEnabled(s.siblingGallery);
+    tbEditAddGallery->setText(s.siblingGalleryCaption);
+    tbEditAddGallery->setToolTip(s.siblingGalleryHint);
+    tbEditAddGallery->setStatusTip(s.siblingGalleryHint);
+
+    u.acEditAddPhoto->setEnabled(s.addPhoto);
+    u.acEditAddPhoto->setText(s.addPhotoCaption);
+    u.acEditAddPhoto->setStatusTip(s.addPhotoHint);
+    u.acEditAddPhoto->setToolTip(s.addPhotoHint);
+    u.miEditAdd->menuAction()->setEnabled(s.editAddMenu);
+    u.acEditImport->setEnabled(s.import);
+    u.acEditScanMyPictures->setEnabled(s.scanMyPictures);
+    u.acEditChangeImage->setEnabled(s.changeImage);
+    u.bbChangeImage->setEnabled(s.changeImage);
+
+    u.acEditDelete->setEnabled(s.editDelete);
+    u.acEditRename->setEnabled(s.editRename);
+    treeModel_->setReadOnly(s.treeReadOnly);
+    u.tvTreeView->setEditTriggers(s.treeReadOnly ? QAbstractItemView::NoEditTriggers
+                                                 : QAbstractItemView::SelectedClicked |
+                                                       QAbstractItemView::EditKeyPressed);
+    u.acEditMoveUp->setEnabled(s.moveUp);
+    u.acEditMoveDown->setEnabled(s.moveDown);
+    u.acEditMoveTo->setEnabled(s.moveTo);
+    u.acViewExpandAll->setEnabled(s.expandAll);
+    u.acViewCollapseAll->setEnabled(s.collapseAll);
+    u.acViewPrev->setEnabled(s.viewPrev);
+    u.acViewNext->setEnabled(s.viewNext);
+    u.miViewLanguage->menuAction()->setEnabled(s.languageMenu);
+    u.acOptionsFtpSetting->setEnabled(true);
+    u.acHelpHelpContents->setEnabled(true);
+    u.acHelpContactSupport->setEnabled(true);
+    u.acHelpAbout->setEnabled(true);
+}
+
+void TfrmMain::UpdateCaption(const QString& albumName) {
+    captionName_ = albumName;
+    if (albumName.isEmpty()) {
+        setWindowTitle(applicationTitle());
+        return;
+    }
+    // "[*]" in a window title is Qt's modified marker; the name is shown as written.
+    QString name = albumName;
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(applicationTitle() + QStringLiteral("  [") + name + u']');
+}
+
+QString TfrmMain::applicationTitle() const {
+    // A language file may rename the application ("Application.Title").
+    if (context_.forms && !context_.forms->Title.isEmpty())
+        return context_.forms->Title;
+    return ProductInfo::title();
+}
+
+// ---- private messages ----
+
+void TfrmMain::postShowStartupWizard() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            guarded([this] {
+                if (ShowStartupWizard)
+                    ShowStartupWizard();
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+void TfrmMain::postRefreshPreview() {
+    QMetaObject::invokeMethod(
+        this, [this] { guarded([this] { WMRefreshPreview(); }); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::postEditNodeCaption(TpaTreeNode* node) {
+    if (!node)
+        return;
+    const quint64 uid = node->Uid();
+    QMetaObject::invokeMethod(
+        this,
+        [this, uid] {
+            // The node may be gone by now.
+            if (TpaTreeNode* n = FAlbum.Tree().FindByUid(uid))
+                ui->tvTreeView->edit(treeModel_->indexOf(n));
+        },
+        Qt::QueuedConnection);
+}
+
+void TfrmMain::WMRefreshPreview() {
+    pumpMessages();
+    // A refresh posted just before the album closed has nothing left to show.
+    if (!FAlbum.Tree().Root())
+        return;
+    BusyScope busy(busy_);
+    const model::FolderLayout& f = model::Folders();
+    FAlbum.SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));
+    FAlbum.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
+                          f.FilesFolder + QStringLiteral("index.html"), QString());
+    preview_->navigate(QUrl::fromLocalFile(f.PreviewFolder + QStringLiteral("index.html")));
+}
+
+// ---- recent albums and move-to menus ----
+
+void TfrmMain::loadRecent() {
+    FRecent.MaxCount = MaxRecent;
+    if (context_.userStore)
+        FRecent.LoadFromRegistry(*context_.userStore, kRecentKey);
+    RebuildRecentMenus();
+}
+
+void TfrmMain::saveRecent() {
+    if (context_.userStore) {
+        FRecent.SaveToRegistry(*context_.userStore, kRecentKey);
+        context_.userStore->sync();
+    }
+}
+
+void TfrmMain::RebuildRecentMenus() {
+    const QStringList captions = FRecent.MenuCaptions();
+    if (captions.isEmpty())
+        return;
+    for (QMenu* menu : reopenMenus_) {
+        if (!menu)
+            continue;
+        menu->clear();
+        for (int i = 0; i < captions.size(); ++i) {
+            QAction* item = menu->addAction(captions[i]);
+            connect(item, &QAction::triggered, this, [this, i] {
+                guarded([this, i] {
+                    pumpMessages();
+                    if (OpenRecentAlbum)
+                        OpenRecentAlbum(FRecent.GetItem(i));
+                    UpdateActions();
+                });
+            });
+        }
+    }
+}
+
+void TfrmMain::RebuildMoveToMenus(TpaTreeNode* node) {
+    const std::vector<model::TpaMenuEntry> entries =
+        node ? model::BuildMoveToMenu(node, FAlbum) : std::vector<model::TpaMenuEntry>();
+    for (QMenu* menu : moveToMenus_) {
+        if (!menu)
+            continue;
+        menu->clear();
+        for (const model::TpaMenuEntry& entry : entries) {
+            QAction* item =
+                menu->addAction(entry.ImageIndex == model::MenuImageAlbum ? TreeIcons::album()
+                                                                          : TreeIcons::gallery(),
+                                entry.Caption);
+            item->setData(entry.NodeUid);
+            const quint64 uid = entry.NodeUid;
+            connect(item, &QAction::triggered, this, [this, uid] {
+                guarded([this, uid] {
+                    pumpMessages();
+                    // The target may have gone since the menu was built.
+                    TpaTreeNode* target = FAlbum.Tree().FindByUid(uid);
+                    if (target && selectedNode() && MovePhotoTo)
+                        MovePhotoTo(target);
+                    UpdateActions();
+                });
+            });
+        }
+    }
+}
+
+// ---- the page dispatcher ----
+
+void TfrmMain::tvTreeViewChange() {
+    TpaTreeNode* n = selectedNode();
+    if (!n || !n->Item()) {
+        ui->nbClient->setCurrentIndex(0);
+    } else {
+        RebuildMoveToMenus(n);
+        UpdateActions();
+        const int tab = ui->nbClient->property("Tag").toInt();
+        if (n->IsAlbum()) {
+            BusyScope busy(busy_);
+            ui->nbClient->setCurrentIndex(1);
+            {
+                const QSignalBlocker block(ui->pcAlbumSettings);
+                ui->pcAlbumSettings->setCurrentIndex(tab);
+            }
+            pumpMessages();
+            if (ui->pcAlbumSettings->currentWidget() == ui->tsAlbumPreview)
+                postRefreshPreview();
+        } else if (n->IsGallery()) {
+            BusyScope busy(busy_);
+            ui->nbClient->setCurrentIndex(2);
+            {
+                const QSignalBlocker block(ui->pcGallerySettings);
+                ui->pcGallerySettings->setCurrentIndex(tab);
+            }
+            pumpMessages();
+            QStringList paths;
+            FillGalleryItems(n, paths);
+            pumpMessages();
+            LoadGalleryThumbnails(paths);
+        } else {
+            showPhotoPage(n);
+        }
+    }
+    ui->tvTreeView->setFocus();
+    UpdateActions();
+}
+
+QString TfrmMain::placeholderPicture() const {
+    return Localization().LocalizedFile(2, QStringLiteral("NoImage.jpg"),
+                                        model::Folders().FilesFolder);
+}
+
+void TfrmMain::showPhotoPage(TpaTreeNode* n) {
+    BusyScope busy(busy_);
+    const model::TpaItem* item = n->Item();
+    model::TpaImageInfo facts;
+    if (const auto* shown = item->Level.Photo.ImageFields.FindById(item->Level.Photo.Show))
+        facts = shown->Image;
+    ui->lbPhotoProperties->setText(
+        SafeFormat::withFallback(QStringLiteral("%s  (%dx%d)  %s  %0.1f KB"), QString(),
+                                 {facts.Name, qlonglong(facts.Width), qlonglong(facts.Height),
+                                  facts.ImageType, double(facts.Size) / 1024.0}));
+    previewPicture_ = QImage();
+    ui->imgPhotoPreview->clear();
+    pumpMessages();
+    ui->nbClient->setCurrentIndex(3);
+    {
+        const QSignalBlocker block(ui->pcPhotoSettings);
+        ui->pcPhotoSettings->setCurrentIndex(ui->nbClient->property("Tag").toInt());
+    }
+    pumpMessages();
+    const QString file = model::Folders().PreviewFolder + facts.FileName;
+    QString path = placeholderPicture();
+    previewFramed_ = false;
+    if (!facts.FileName.isEmpty() && QFileInfo(file).isFile()) {
+        path = file;
+        previewFramed_ = true;
+    }
+    try {
+        const model::Picture picture = model::LoadPictureFile(path);
+        // Kept no larger than the screen (a huge photo would take a lot of memory), which
+        // is as large as the panel can ever draw it.
+        QSize limit(std::max(1, ui->imgPhotoPreview->width() - 14),
+                    std::max(1, ui->imgPhotoPreview->height() - 14));
+        if (const QScreen* shown = screen())
+            limit = limit.expandedTo(shown->availableVirtualSize());
+        const QSize fitted =
+            model::FitSize(picture.width(), picture.height(), limit.width(), limit.height());
+        previewPicture_ = model::StretchPicture(picture, fitted.width(), fitted.height());
+    } catch (const std::exception&) {
+        // An unreadable picture leaves the page without one; the facts still show.
+        previewPicture_ = QImage();
+    }
+    drawPhotoPreview();
+}
+
+void TfrmMain::drawPhotoPreview() {
+    QLabel* target = ui->imgPhotoPreview;
+    if (previewPicture_.isNull()) {
+        target->clear();
+        return;
+    }
+    const int cw = std::max(1, target->width());
+    const int ch = std::max(1, target->height());
+    QImage canvas(cw, ch, QImage::Format_RGB32);
+    canvas.fill(target->palette().color(QPalette::Window));
+    const QSize fitted = GalleryThumbnail::fit(previewPicture_.size(),
+                                               QSize(std::max(1, cw - 14), std::max(1, ch - 14)));
+    const int w = fitted.width();
+    const int h = fitted.height();
+    const int x = (cw - w) / 2 - 1;
+    const int y = (ch - h) / 2 - 1;
+    QPainter p(&canvas);
+    if (previewFramed_) {
+        p.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
+        p.setBrush(Qt::white);
+        p.drawRect(x - 2, y - 2, w + 4 - 1, h + 4 - 1);
+        const QColor shadow(0x60, 0x60, 0x60);
+        p.fillRect(x + 1, y + h + 2, w + 4, 3, shadow);
+        p.fillRect(x + w + 2, y + 1, 3, h + 1, shadow);
+    }
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(x, y, w, h), previewPicture_);
+    p.end();
+    target->setPixmap(QPixmap::fromImage(canvas));
+}
+
+// ---- gallery page ----
+
+void TfrmMain::FillGalleryItems(TpaTreeNode* gallery, QStringList& paths) {
+    QListWidget* list = ui->lvGalleryPreview;
+    list->clear();
+    paths.clear();
+    const QColor background = list->palette().color(QPalette::Base);
+    const QColor outline = list->palette().color(QPalette::Disabled, QPalette::Text);
+    const QIcon placeholder(QPixmap::fromImage(GalleryThumbnail::placeholder(background, outline)));
+    for (int i = 0; i < gallery->ChildCount(); ++i) {
+        TpaTreeNode* child = gallery->Child(i);
+        const model::TpaItem* item = child->Item();
+        if (!item)
+            continue;
+        QString path;
+        if (child->IsGallery()) {
+            path = model::Folders().FilesFolder + QStringLiteral("gallery_thumb.bmp");
+        } else if (const auto* shown =
+                       item->Level.Photo.ImageFields.FindById(item->Level.Photo.Show)) {
+            path = shown->Image.Thumbnail;
+        }
+        auto* entry = new QListWidgetItem(placeholder, child->Text(), list);
+        entry->setData(Qt::UserRole, child->Uid());
+        entry->setData(Qt::UserRole + 1, child->IsPhoto());
+        paths.append(path);
+    }
+}
+
+void TfrmMain::LoadGalleryThumbnails(const QStringList& paths) {
+    QListWidget* list = ui->lvGalleryPreview;
+    const QColor background = list->palette().color(QPalette::Base);
+    const QColor outline = list->palette().color(QPalette::Disabled, QPalette::Text);
+    for (int i = 0; i < list->count() && i < paths.size(); ++i) {
+        if (i % 5 == 0)
+            pumpMessages();
+        if (i >= list->count())
+            break; // the pump may have refilled the list
+        QListWidgetItem* entry = list->item(i);
+        bool framed = entry->data(Qt::UserRole + 1).toBool();
+        QString path = paths[i];
+        if (path.isEmpty() || !QFileInfo(path).isFile()) {
+            path = placeholderPicture();
+            framed = false;
+        }
+        try {
+            const model::Picture picture = model::LoadPictureFile(path);
+            const QSize fitted =
+                GalleryThumbnail::fit(picture.size(), QSize(GalleryThumbnail::CellSize - 14,
+                                                            GalleryThumbnail::CellSize - 14));
+            const QImage scaled = model::StretchPicture(picture, fitted.width(), fitted.height());
+            entry->setIcon(QIcon(
+                QPixmap::fromImage(GalleryThumbnail::cell(scaled, framed, background, outline))));
+        } catch (const std::exception&) {
+            // This icon keeps its placeholder; the others are still drawn.
+        }
+    }
+}
+
+void TfrmMain::lvGalleryPreviewDblClick() {
+    QListWidgetItem* entry = ui->lvGalleryPreview->currentItem();
+    if (!entry)
+        return;
+    if (TpaTreeNode* node = FAlbum.Tree().FindByUid(entry->data(Qt::UserRole).toULongLong()))
+        selectNode(node);
+    ui->tvTreeView->setFocus();
+    UpdateActions();
+}
+
+// ---- tree handlers ----
+
+void TfrmMain::onTreeContextMenu(const QPoint& pos) {
+    // Not while a caption is being edited: the editor is the focused child of the tree.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus != ui->tvTreeView && ui->tvTreeView->isAncestorOf(focus))
+        return;
+    const QModelIndex index = ui->tvTreeView->indexAt(pos);
+    if (index.isValid())
+        ui->tvTreeView->setCurrentIndex(index);
+    pumpMessages();
+    TpaTreeNode* n = treeModel_->node(index);
+    QMenu* menu = !n ? pmMain : n->IsAlbum() ? pmAlbum : n->IsGallery() ? pmGallery : pmPhoto;
+    menu->popup(ui->tvTreeView->viewport()->mapToGlobal(pos));
+}
+
+void TfrmMain::onCaptionEdited(TpaTreeNode* node, const QString& text) {
+    if (node && node->Item()) {
+        if (auto* caption = node->Item()->CaptionField()) {
+            std::optional<BusyScope> busy;
+            if (node->IsAlbum())
+                busy.emplace(busy_);
+            caption->Value = text;
+            FAlbum.Modified = true;
+            FAlbum.Tree().NotifyChanged(node);
+            if (node->IsAlbum()) {
+                pumpMessages();
+                postRefreshPreview();
+            }
+        }
+    }
+    ui->tvTreeView->setFocus();
+    UpdateActions();
+}
+
+void TfrmMain::pcAlbumSettingsChange(QTabWidget* sender, int index) {
+    ui->nbClient->setProperty("Tag", index);
+    if (sender == ui->pcAlbumSettings && sender->currentWidget() == ui->tsAlbumPreview)
+        postRefreshPreview();
+}
+
+// ---- view actions ----
+
+void TfrmMain::viewStep(bool busy, const std::function<void()>& step) {
+    pumpMessages();
+    {
+        std::optional<BusyScope> section;
+        if (busy)
+            section.emplace(busy_);
+        step();
+    }
+    ui->tvTreeView->setFocus();
+    UpdateActions();
+}
+
+void TfrmMain::acViewExpandAllExecute() {
+    viewStep(true, [this] { ui->tvTreeView->expandAll(); });
+}
+
+void TfrmMain::acViewCollapseAllExecute() {
+    viewStep(true, [this] {
+        if (TpaTreeNode* root = FAlbum.Tree().Root()) {
+            selectNode(root);
+            ui->tvTreeView->collapseAll();
+            ui->tvTreeView->expand(treeModel_->indexOf(root));
+        }
+    });
+}
+
+void TfrmMain::acViewPrevExecute() {
+    viewStep(false, [this] { selectSiblingPhoto(model::GetPrevPhotoNode); });
+}
+
+void TfrmMain::acViewNextExecute() {
+    viewStep(false, [this] { selectSiblingPhoto(model::GetNextPhotoNode); });
+}
+
+void TfrmMain::selectSiblingPhoto(TpaTreeNode* (*sibling)(const TpaTreeNode*)) {
+    if (TpaTreeNode* n = selectedNode(); n && n->IsPhoto()) {
+        if (TpaTreeNode* target = sibling(n))
+            selectNode(target);
+    }
+}
+
+void TfrmMain::acViewRefreshAlbumPreviewExecute() {
+    showAlbumTab(ui->tsAlbumPreview);
+}
+
+void TfrmMain::acFilePublishSettingExecute() {
+    showAlbumTab(ui->tsAlbumSettings);
+}
+
+void TfrmMain::showAlbumTab(QWidget* tab) {
+    pumpMessages();
+    TpaTreeNode* root = FAlbum.Tree().Root();
+    if (!root)
+        return;
+    if (selectedNode() == root) {
+        if (ui->pcAlbumSettings->currentWidget() != tab)
+            ui->pcAlbumSettings->setCurrentWidget(tab); // its change handler runs
+        else
+            postRefreshPreview();
+    } else {
+        // The page dispatcher opens the album page on the shared tab.
+        ui->nbClient->setProperty("Tag", ui->pcAlbumSettings->indexOf(tab));
+        selectNode(root);
+    }
+}
+
+void TfrmMain::acOptionsFtpSettingExecute() {
+    FtpDefaults values = DefFtp;
+    if (!EditFtpSettings || !EditFtpSettings(values))
+        return;
+    DefFtp = values;
+    if (!settings_.write(DefFtp))
+        showError(QStringLiteral("Cannot write \"%1\".").arg(settings_.path()));
+}
+
+void TfrmMain::acHelpAboutExecute() {
+    if (auto* about = context_.forms ? qobject_cast<TfrmAbout*>(
+                                           context_.forms->find(QStringLiteral("frmAbout")))
+                                     : nullptr)
+        about->exec();
+}
+
+void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {
+    auto* window =
+        context_.forms
+            ? qobject_cast<TfrmProgress*>(context_.forms->find(QStringLiteral("frmProgress")))
+            : nullptr;
+    if (window) {
+        cancel = window->Cancelled;
+        window->setPosition(roundHalfEven(progress));
+    }
+    pumpMessages();
+}
+
+// ---- language ----
+
+void TfrmMain::OnViewLanguageMenuItemClick(QAction* item) {
+    pumpMessages();
+    TdsLocalization& loc = Localization();
+    const TLanguageInfo* info = item ? loc.FindLanguage(item->data().toString()) : nullptr;
+    // A language that cannot be loaded changes nothing, not even the check mark (which the
+    // click has already moved).
+    auto keepCheckMark = [this] {
+        for (QAction* a : languageGroup_->actions())
+            a->setChecked(a == checkedLanguage_);
+    };
+    if (!info || !QFileInfo(info->File).isFile()) {
+        keepCheckMark();
+        return;
+    }
+    const TLanguageInfo chosen = *info;
+    {
+        BusyScope busy(busy_);
+        try {
+            // A file that is no language file (no "Localization" root) is not applied.
+            if (!loc.LoadLanguage(chosen.File)) {
+                keepCheckMark();
+                return;
+            }
+        } catch (...) {
+            keepCheckMark();
+            throw;
+        }
+        if (context_.translator)
+            context_.translator->TranslateApplication(loc);
+        RebuildFilters();
+        RelocalizeFrames();
+        item->setChecked(true);
+        checkedLanguage_ = item;
+        if (context_.userStore) {
+            context_.userStore->writeString(kLanguageKey, kLanguageValue, chosen.Id);
+            context_.userStore->sync();
+        }
+        UpdateCaption(captionName_);
+    }
+    UpdateActions();
+}
+
+void TfrmMain::RebuildFilters() {
+    const TdsLocalization& loc = Localization();
+    const QString zip =
+        loc.GetFilter(1, QStringLiteral("ZIP Files (*.zip)")) + QStringLiteral("|*.zip");
+    OpenDialog1->Filter = zip;
+    SaveDialog1->Filter = zip;
+    const QString pictures =
+        loc.GetFilter(2, QStringLiteral("Image Files (*.jpg;*.jpeg;*.gif;*.bmp)")) +
+        QStringLiteral("|*.jpg;*.jpeg;*.gif;*.bmp|") +
+        loc.GetFilter(3, QStringLiteral("JPEG Image Files (*.jpg)")) + QStringLiteral("|*.jpg|") +
+        loc.GetFilter(4, QStringLiteral("JPEG Image Files (*.jpeg)")) + QStringLiteral("|*.jpeg|") +
+        loc.GetFilter(5, QStringLiteral("GIF Image Files (*.gif)")) + QStringLiteral("|*.gif|") +
+        loc.GetFilter(6, QStringLiteral("Bitmaps (*.bmp)")) + QStringLiteral("|*.bmp");
+    OpenPictureDialog1->Filter = pictures;
+    OpenPictureDialog2->Filter = pictures;
+    const QString music =
+        loc.GetFilter(7, QStringLiteral("Music Files(*.mp3;*.swf)")) +
+        QStringLiteral("|*.mp3;*.swf|") + loc.GetFilter(8, QStringLiteral("MP3 Files (*.mp3)")) +
+        QStringLiteral("|*.mp3|") + loc.GetFilter(9, QStringLiteral("SWF Files (*.swf)")) +
+        QStringLiteral("|*.swf");
+    if (context_.forms) {
+        auto setFilter = [this](const QString& form, const QString& dialog, const QString& filter) {
+            if (QObject* model = context_.forms->find(form)) {
+                if (auto* d =
+                        qobject_cast<FileDialogSettings*>(FormTranslator::FindOwned(model, dialog)))
+                    d->Filter = filter;
+            }
+        };
+        setFilter(QStringLiteral("frmImageField"), QStringLiteral("opClient"), pictures);
+        setFilter(QStringLiteral("frmImageField"), QStringLiteral("OpenPictureDialog"), pictures);
+        setFilter(QStringLiteral("frmMusicField"), QStringLiteral("OpenDialog"), music);
+    }
+}
+
+// Frames shown in the settings boxes (and the caption frames above the previews) copy their
+// texts from the hidden model frame of their kind. A frame names its model in the dynamic
+// property "l10nModel" and offers the invokable LocalizeFrom(QObject*).
+void TfrmMain::RelocalizeFrames() {
+    if (!context_.forms)
+        return;
+    const QList<QWidget*> holders = {ui->sbAlbumSettings->widget(),
+                                     ui->sbGallerySettings->widget(),
+                                     ui->sbPhotoSettings->widget(),
+                                     ui->tsAlbumPreview,
+                                     ui->tsGalleryItems,
+                                     ui->tsPhotoPreview};
+    for (QWidget* holder : holders) {
+        for (QObject* child : holder->children()) {
+            const QString modelName = child->property("l10nModel").toString();
+            if (modelName.isEmpty())
+                continue;
+            if (QObject* model = context_.forms->find(modelName))
+                QMetaObject::invokeMethod(child, "LocalizeFrom", Q_ARG(QObject*, model));
+        }
+    }
+}
+
+} // namespace app

@@ -1,0 +1,147 @@
+#include "app/pages/AlbumTreeModel.h"
+
+#include "app/pages/TreeIcons.h"
+
+#include "model/tree/AlbumTree.h"
+#include "model/tree/TreeNode.h"
+
+namespace app {
+
+using model::TpaTreeNode;
+
+AlbumTreeModel::AlbumTreeModel(model::TpaAlbumTree& tree, QObject* parent)
+    : QAbstractItemModel(parent), tree_(tree) {
+    tree_.AddListener(this);
+}
+
+AlbumTreeModel::~AlbumTreeModel() {
+    tree_.RemoveListener(this);
+}
+
+TpaTreeNode* AlbumTreeModel::node(const QModelIndex& index) const {
+    return index.isValid() ? static_cast<TpaTreeNode*>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex AlbumTreeModel::indexOf(const TpaTreeNode* n) const {
+    if (!n)
+        return {};
+    return createIndex(n->Index(), 0, const_cast<TpaTreeNode*>(n));
+}
+
+QModelIndex AlbumTreeModel::parentIndex(TpaTreeNode* parent) const {
+    return indexOf(parent);
+}
+
+QModelIndex AlbumTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0)
+        return {};
+    if (!parent.isValid()) {
+        if (row >= tree_.TopLevelCount())
+            return {};
+        return createIndex(row, 0, tree_.TopLevel(row));
+    }
+    TpaTreeNode* p = node(parent);
+    if (!p || row >= p->ChildCount())
+        return {};
+    return createIndex(row, 0, p->Child(row));
+}
+
+QModelIndex AlbumTreeModel::parent(const QModelIndex& child) const {
+    TpaTreeNode* n = node(child);
+    return n ? indexOf(n->Parent()) : QModelIndex();
+}
+
+int AlbumTreeModel::rowCount(const QModelIndex& parent) const {
+    if (parent.column() > 0)
+        return 0;
+    if (!parent.isValid())
+        return tree_.TopLevelCount();
+    TpaTreeNode* p = node(parent);
+    return p ? p->ChildCount() : 0;
+}
+
+int AlbumTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
+
+QVariant AlbumTreeModel::data(const QModelIndex& index, int role) const {
+    TpaTreeNode* n = node(index);
+    if (!n)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return n->Text();
+    case Qt::EditRole:
+        if (n->Item()) {
+            if (auto* caption = n->Item()->CaptionField())
+                return caption->Value;
+        }
+        return n->Text();
+    case Qt::DecorationRole:
+        if (n->IsAlbum())
+            return TreeIcons::album();
+        if (n->IsGallery())
+            return TreeIcons::gallery();
+        if (n->IsPhoto())
+            return TreeIcons::photo();
+        return {};
+    default:
+        return {};
+    }
+}
+
+bool AlbumTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    TpaTreeNode* n = node(index);
+    if (!n || role != Qt::EditRole)
+        return false;
+    emit captionEdited(n, value.toString());
+    return true;
+}
+
+Qt::ItemFlags AlbumTreeModel::flags(const QModelIndex& index) const {
+    TpaTreeNode* n = node(index);
+    if (!n)
+        return Qt::ItemIsDropEnabled;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (n->IsPhoto())
+        f |= Qt::ItemIsDragEnabled;
+    else
+        f |= Qt::ItemIsDropEnabled;
+    if (!readOnly_ && n->Item() && n->Item()->CaptionField() && !n->Item()->CaptionField()->Locked)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+void AlbumTreeModel::NodesAboutToBeInserted(TpaTreeNode* parent, int first, int last) {
+    beginInsertRows(parentIndex(parent), first, last);
+}
+void AlbumTreeModel::NodesInserted(TpaTreeNode*, int, int) {
+    endInsertRows();
+}
+void AlbumTreeModel::NodesAboutToBeRemoved(TpaTreeNode* parent, int first, int last) {
+    beginRemoveRows(parentIndex(parent), first, last);
+}
+void AlbumTreeModel::NodesRemoved(TpaTreeNode*, int, int) {
+    endRemoveRows();
+}
+void AlbumTreeModel::NodeAboutToBeMoved(TpaTreeNode*, TpaTreeNode* sourceParent, int sourceRow,
+                                        TpaTreeNode* destinationParent, int destinationRow) {
+    beginMoveRows(parentIndex(sourceParent), sourceRow, sourceRow, parentIndex(destinationParent),
+                  destinationRow);
+}
+void AlbumTreeModel::NodeMoved(TpaTreeNode*, TpaTreeNode*, int, TpaTreeNode*, int) {
+    endMoveRows();
+}
+void AlbumTreeModel::NodeChanged(TpaTreeNode* n) {
+    const QModelIndex i = indexOf(n);
+    emit dataChanged(i, i);
+}
+void AlbumTreeModel::TreeAboutToBeReset() {
+    beginResetModel();
+}
+void AlbumTreeModel::TreeReset() {
+    endResetModel();
+}
+
+} // namespace app

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "model/tree/TreeListener.h"
+
+#include <QAbstractItemModel>
+
+namespace model {
+class TpaAlbumTree;
+class TpaTreeNode;
+} // namespace model
+
+Q_DECLARE_OPAQUE_POINTER(model::TpaTreeNode*)
+Q_DECLARE_METATYPE(model::TpaTreeNode*)
+
+namespace app {
+
+// Shows the album tree in a QTreeView: one row per node, the caption without markup for
+// display and with its markup for editing, the node picture by kind. It follows every change
+// of the tree through the tree's listener.
+class AlbumTreeModel : public QAbstractItemModel, private model::TpaTreeListener {
+    Q_OBJECT
+
+public:
+    explicit AlbumTreeModel(model::TpaAlbumTree& tree, QObject* parent = nullptr);
+    ~AlbumTreeModel() override;
+
+    model::TpaTreeNode* node(const QModelIndex& index) const;
+    QModelIndex indexOf(const model::TpaTreeNode* node) const;
+
+    // Whether captions may be edited in place (the selected node's caption field unlocked).
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // A caption was edited in place; the main window stores it.
+    void captionEdited(model::TpaTreeNode* node, const QString& text);
+
+private:
+    void NodesAboutToBeInserted(model::TpaTreeNode* parent, int first, int last) override;
+    void NodesInserted(model::TpaTreeNode* parent, int first, int last) override;
+    void NodesAboutToBeRemoved(model::TpaTreeNode* parent, int first, int last) override;
+    void NodesRemoved(model::TpaTreeNode* parent, int first, int last) override;
+    void NodeAboutToBeMoved(model::TpaTreeNode* node, model::TpaTreeNode* sourceParent,
+                            int sourceRow, model::TpaTreeNode* destinationParent,
+                            int destinationRow) override;
+    void NodeMoved(model::TpaTreeNode* node, model::TpaTreeNode* sourceParent, int sourceRow,
+                   model::TpaTreeNode* destinationParent, int destinationRow) override;
+    void NodeChanged(model::TpaTreeNode* node) override;
+    void TreeAboutToBeReset() override;
+    void TreeReset() override;
+
+    QModelIndex parentIndex(model::TpaTreeNode* parent) const;
+
+    model::TpaAlbumTree& tree_;
+    bool readOnly_ = true;
+};
+
+} // namespace app

@@ -1,0 +1,232 @@
+#include "model/document/Album.h"
+
+#include "model/Errors.h"
+#include "model/SafePath.h"
+#include "model/document/AlbumPage.h"
+#include "model/document/DataXmlReader.h"
+#include "model/document/DataXmlWriter.h"
+#include "model/image/ImageImport.h"
+#include "model/items/AlbumItem.h"
+#include "model/items/GalleryItem.h"
+#include "model/items/PhotoItem.h"
+#include "model/tree/TreeUtils.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+#include <utility>
+#include <vector>
+
+namespace model {
+
+void TpaAlbum::SaveToXml(const QString& path) {
+    if (tree_.IsEmpty())
+        return;
+    int counter = 1;
+    RenumberIds(tree_.Root(), 0, counter);
+    const QByteArray bytes = TpaDataXmlWriter::Render(tree_).toUtf8();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw FileError(QString("Cannot write \"%1\": %2.")
+                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+void TpaAlbum::LoadFromXml(const QString& path) {
+    try {
+        TpaAlbumSettings settings;
+        const QString folder = QFileInfo(path).absolutePath() + u'/';
+        settings.LoadFromFile(folder + QStringLiteral("album.xml"));
+        TpaAlbumTree fresh;
+        TpaDataXmlReader::Read(path, folder, settings, fresh);
+        Settings = std::move(settings);
+        tree_.ReplaceWith(fresh);
+    } catch (...) {
+        Settings = TpaAlbumSettings();
+        tree_.Clear();
+        throw;
+    }
+}
+
+void TpaAlbum::RenumberIds(TpaTreeNode* node, int parentNo, int& counter) {
+    if (!node)
+        return;
+    // Galleries waiting for their number, with the number of their parent. The
+    // stack gets each parent's galleries in reverse, so numbers follow tree order.
+    std::vector<std::pair<TpaTreeNode*, int>> pending;
+    const auto takeChildren = [&pending](TpaTreeNode* parent, int number) {
+        for (int i = parent->ChildCount() - 1; i >= 0; --i) {
+            TpaTreeNode* child = parent->Child(i);
+            if (child->IsGallery())
+                pending.emplace_back(child, number);
+            else if (child->IsPhoto())
+                static_cast<TpaPhotoItem*>(child->Item())->Fid = number;
+        }
+    };
+    takeChildren(node, parentNo);
+    while (!pending.empty()) {
+        const auto [gallery, number] = pending.back();
+        pending.pop_back();
+        auto* item = static_cast<TpaGalleryItem*>(gallery->Item());
+        item->Pid = number;
+        item->Id = counter++;
+        takeChildren(gallery, item->Id);
+    }
+}
+
+TpaTreeNode* TpaAlbum::FindNodeByText(const QString& text) const {
+    for (TpaTreeNode* n = tree_.First(); n; n = n->NextInPreOrder()) {
+        if (QString::compare(n->Text(), text, Qt::CaseInsensitive) == 0)
+            return n;
+    }
+    return nullptr;
+}
+
+TpaTreeNode* TpaAlbum::FindGalleryNode(int id) const {
+    for (TpaTreeNode* n = tree_.First(); n; n = n->NextInPreOrder()) {
+        if (n->IsGallery() && static_cast<TpaGalleryItem*>(n->Item())->Id == id)
+            return n;
+    }
+    return nullptr;
+}
+
+QString TpaAlbum::MakeUniqueName(const QString& base) const {
+    // One walk collects the names taken, so the search stays linear.
+    QSet<QString> taken;
+    for (const TpaTreeNode* n = tree_.First(); n; n = n->NextInPreOrder())
+        taken.insert(n->Text().toCaseFolded());
+    for (int i = 1;; ++i) {
+        const QString name = QStringLiteral("%1 %2").arg(base).arg(i);
+        if (!taken.contains(name.toCaseFolded()))
+            return name;
+    }
+}
+
+QString TpaAlbum::GetAlbumName() const {
+    const TpaTreeNode* root = tree_.Root();
+    return root ? root->Text() : QString();
+}
+
+namespace {
+
+// The node a new child of node would hang under: node itself, or the parent of
+// a photo. nullptr for no node, a node without an item or a parentless photo.
+const TpaTreeNode* TakingNode(const TpaTreeNode* node) {
+    if (!node || !node->Item())
+        return nullptr;
+    return node->IsPhoto() ? node->Parent() : node;
+}
+
+} // namespace
+
+bool TpaAlbum::CanAddPhoto(const TpaTreeNode* node) const {
+    node = TakingNode(node);
+    if (!node)
+        return false;
+    const TpaAlbumSettingsLevel* level = Settings.Levels.FindLevel(node->Depth());
+    return level && CountPhotoChildren(node) < level->MaxPhotos;
+}
+
+bool TpaAlbum::CanAddGallery(const TpaTreeNode* node) const {
+    node = TakingNode(node);
+    if (!node)
+        return false;
+    const int depth = node->Depth();
+    // A gallery deeper than the loader accepts would make the saved album
+    // impossible to open again.
+    if (depth + 1 > TpaDataXmlReader::MaxGalleryDepth)
+        return false;
+    const TpaAlbumSettingsLevel* level = Settings.Levels.FindLevel(depth);
+    if (!level || !Settings.Levels.FindLevel(depth + 1))
+        return false;
+    return CountGalleryChildren(node) < level->MaxFolders;
+}
+
+std::unique_ptr<TpaItem> TpaAlbum::CreateItem(TpaItemKind kind, const TpaTreeNode* parent) const {
+    const int parentDepth = parent ? parent->Depth() : -1;
+    std::unique_ptr<TpaItem> item;
+    int depth = parentDepth + 1;
+    switch (kind) {
+    case ikAlbum: {
+        auto album = std::make_unique<TpaAlbumItem>();
+        album->PublishSize.Assign(Settings.PublishSize);
+        item = std::move(album);
+        break;
+    }
+    case ikGallery:
+        item = std::make_unique<TpaGalleryItem>();
+        break;
+    case ikPhoto:
+        item = std::make_unique<TpaPhotoItem>();
+        depth = parentDepth; // photos take the level of the node they hang in
+        break;
+    }
+    if (const TpaAlbumSettingsLevel* level = Settings.Levels.FindLevel(depth))
+        item->Level.Assign(*level);
+    return item;
+}
+
+bool TpaAlbum::GetAlbumSize(QString& width, QString& height) const {
+    const TpaTreeNode* root = tree_.Root();
+    if (!root || !root->IsAlbum())
+        return false;
+    const auto& size = static_cast<const TpaAlbumItem*>(root->Item())->PublishSize;
+    width = size.WidthText();
+    height = size.HeightText();
+    return true;
+}
+
+void TpaAlbum::WriteIndexHtml(const QString& path, const QString& pageTemplatePath,
+                              const QString& baseFolder) const {
+    QString width;
+    QString height;
+    GetAlbumSize(width, height);
+    TpaAlbumPage::Write(path, pageTemplatePath,
+                        TpaAlbumPage::Values{width, height, baseFolder, GetAlbumName()});
+}
+
+namespace {
+
+// Makes one thumbnail; false when the picture could not be decoded or written.
+bool MakeThumbnail(TpaImageInfo& image, const QString& previewFolder, const QString& thumbsFolder,
+                   int box) {
+    if (image.FileName.isEmpty() || !IsSafeRelativePath(image.FileName))
+        return true;
+    const QString source = previewFolder + image.FileName;
+    if (!QFileInfo(source).isFile())
+        return true;
+    try {
+        image.Thumbnail = CreateResizedJpegFile(source, box, box, thumbsFolder);
+        return true;
+    } catch (const ModelError&) {
+        image.Thumbnail.clear(); // the frames show their stand-in picture
+        return false;
+    }
+}
+
+} // namespace
+
+int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
+                                const QString& previewFolder, int levelBox) {
+    constexpr int photoBox = 150;
+    int failed = 0;
+    for (TpaTreeNode* n = start; n; n = n->NextInPreOrder(start)) {
+        TpaItem* item = n->Item();
+        if (!item)
+            continue;
+        for (const auto& field : item->Level.ImageFields.Items) {
+            if (field->Thumb == -1 &&
+                !MakeThumbnail(field->Image, previewFolder, thumbsFolder, levelBox))
+                ++failed;
+        }
+        auto& photo = item->Level.Photo;
+        if (TpaAlbumSettingsImageField* shown = photo.ImageFields.FindById(photo.Show)) {
+            if (!MakeThumbnail(shown->Image, previewFolder, thumbsFolder, photoBox))
+                ++failed;
+        }
+    }
+    return failed;
+}
+
+} // namespace model

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "model/items/Item.h"
+#include "model/settings/AlbumSettings.h"
+#include "model/tree/AlbumTree.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace model {
+
+// The open album: its template settings and its tree of items. Reads and
+// writes "data.xml", numbers the galleries, answers the template's limits.
+class TpaAlbum {
+public:
+    TpaAlbum() = default;
+    TpaAlbum(const TpaAlbum&) = delete;
+    TpaAlbum& operator=(const TpaAlbum&) = delete;
+
+    QString FileName; // the album project file; empty until saved
+    bool Modified = false;
+    TpaAlbumSettings Settings; // replaced by every load
+
+    TpaAlbumTree& Tree() { return tree_; }
+    const TpaAlbumTree& Tree() const { return tree_; }
+
+    // Writes "data.xml" (UTF-8 without BOM, CR LF) atomically: a failed write
+    // throws FileError and leaves the old file as it was. An empty tree writes
+    // nothing. Numbers the galleries first.
+    void SaveToXml(const QString& path);
+
+    // Reads "album.xml" from the same folder and then the file into a new tree,
+    // which replaces the current one when everything was read. On failure the
+    // tree and the settings are empty and the error (XmlLoadError,
+    // ConversionError) is thrown.
+    void LoadFromXml(const QString& path);
+
+    // Numbers the galleries below node in tree order from counter on, setting
+    // their Pid and the Fid of photos; galleries take the number of their parent
+    // gallery, parentNo for node's own children.
+    static void RenumberIds(TpaTreeNode* node, int parentNo, int& counter);
+
+    // The first node in tree order whose text equals text, ignoring case.
+    TpaTreeNode* FindNodeByText(const QString& text) const;
+    // The first gallery in tree order with the number.
+    TpaTreeNode* FindGalleryNode(int id) const;
+    // The first "<base> <n>", n = 1, 2, ..., that no node is named.
+    QString MakeUniqueName(const QString& base) const;
+    // The album root's text; empty for an empty tree.
+    QString GetAlbumName() const;
+
+    bool CanAddPhoto(const TpaTreeNode* node) const;
+    bool CanAddGallery(const TpaTreeNode* node) const;
+
+    // A new item of the kind for a node that will hang below parent (nullptr:
+    // the album root), with its level copied from the settings for that depth.
+    std::unique_ptr<TpaItem> CreateItem(TpaItemKind kind, const TpaTreeNode* parent) const;
+
+    // Width and height texts of the root's publish size ("80%", "300", "").
+    // False, with both left as they were, when there is no album root.
+    bool GetAlbumSize(QString& width, QString& height) const;
+
+    // Writes the album page from the page template: the size texts, baseFolder
+    // ("" for the working copy, "pictavo/" when publishing) and the album name
+    // in place of the placeholders. Throws FileError.
+    void WriteIndexHtml(const QString& path, const QString& pageTemplatePath,
+                        const QString& baseFolder) const;
+
+    // Makes the editor thumbnails of start and every node below it into
+    // thumbsFolder: each main image of an item's level fitted into levelBox by
+    // levelBox, and the photo's shown image into 150 by 150; Thumbnail then names
+    // the copy. Missing files are passed over; an image that cannot be decoded
+    // gets no thumbnail and the others are still made. Returns how many failed.
+    int RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
+                          const QString& previewFolder, int levelBox = 96);
+
+private:
+    TpaAlbumTree tree_;
+};
+
+} // namespace model

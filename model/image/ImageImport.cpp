@@ -1,0 +1,316 @@
+#include "model/image/ImageImport.h"
+
+#include "model/Errors.h"
+#include "model/FileRoutines.h"
+#include "model/image/BmpDecoder.h"
+#include "model/image/GifDecoder.h"
+#include "model/image/ImageResampler.h"
+#include "model/image/JpegCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace model {
+
+namespace {
+
+enum class PictureKind { Jpeg, Gif, Bmp, Unknown };
+
+// No picture file of ours comes near this; larger files are refused before reading.
+constexpr qint64 MaxPictureFileBytes = qint64(1) << 30;
+
+PictureKind kindOfExtension(const QString& extension) {
+    const QString ext = extension.toLower();
+    if (ext == u".jpg" || ext == u".jpe" || ext == u".jpeg")
+        return PictureKind::Jpeg;
+    if (ext == u".gif")
+        return PictureKind::Gif;
+    if (ext == u".bmp")
+        return PictureKind::Bmp;
+    return PictureKind::Unknown;
+}
+
+// The extension of a file name: from its last "." on, dot included.
+QString extensionOf(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? QString() : fileName.mid(dot);
+}
+
+QString withoutExtension(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? fileName : fileName.left(dot);
+}
+
+// The target folder with its delimiter. An empty folder would put files into the
+// current or the root folder, so it is refused.
+QString targetFolder(const QString& folder) {
+    if (folder.isEmpty())
+        throw FileError(QStringLiteral("No target folder was given"));
+    return WithTrailingSlash(folder);
+}
+
+// A negative box side, as a damaged template may give, sets no limit either.
+int boxSide(int side) {
+    return std::max(side, 0);
+}
+
+bool isZeroBox(int boxWidth, int boxHeight) {
+    return boxSide(boxWidth) == 0 && boxSide(boxHeight) == 0;
+}
+
+// A destination name must stay inside its folder.
+void checkDestName(const QString& destName) {
+    if (destName == u"." || destName == u".." || destName.contains(u'/') ||
+        destName.contains(QChar(0)))
+        throw FileError(QStringLiteral("\"%1\" is not a valid file name").arg(destName));
+}
+
+QString targetPath(const QString& folder, const QString& destName) {
+    checkDestName(destName);
+    return targetFolder(folder) + destName;
+}
+
+// Where a routine writes: folder + destName when one is given, else the proposed name,
+// cleaned and made unique in folder.
+QString targetFor(const QString& folder, const QString& destName, const QString& proposed) {
+    if (!destName.isEmpty())
+        return targetPath(folder, destName);
+    return targetFolder(folder) + MakeUniqueFileName(folder, CleanProposedFileName(proposed));
+}
+
+// True when both paths name one existing file, through links or other spellings.
+bool isSameFile(const QString& a, const QString& b) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(
+        std::filesystem::path(QFile::encodeName(a).toStdString()),
+        std::filesystem::path(QFile::encodeName(b).toStdString()), error);
+    return !error && same;
+}
+
+void refuseSameFile(const QString& source, const QString& dest) {
+    if (isSameFile(source, dest))
+        throw FileError(QStringLiteral("Cannot replace \"%1\" by a copy of itself").arg(dest));
+}
+
+void makeFolderOf(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+}
+
+// Replaces dest only once every byte is written, so a failure keeps the old file.
+void writeFileAtomically(const QString& dest, const QByteArray& bytes) {
+    QSaveFile file(dest);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw FileError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(dest, file.errorString()));
+}
+
+bool copyFileContents(const QString& source, const QString& target) {
+    if (isSameFile(source, target))
+        return false; // a copy onto itself would destroy what it copies
+    return CopyFileContents(source, target);
+}
+
+QByteArray readPictureFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    if (file.size() > MaxPictureFileBytes)
+        throw PictureError(QStringLiteral("The picture file \"%1\" is too large").arg(path));
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
+    return data;
+}
+
+QString createJpegCopy(const QString& source, int boxWidth, int boxHeight, const QString& folder,
+                       const QString& destName, const QString& prefix) {
+    if (!QFileInfo(source).isFile())
+        return QString();
+    const QString base = withoutExtension(QFileInfo(source).fileName());
+    const QString target = targetFor(folder, destName, prefix + base + QStringLiteral(".jpg"));
+    ConvertImageToJpeg(source, target, boxWidth, boxHeight);
+    return target;
+}
+
+} // namespace
+
+QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, const QString& folder,
+                        const QString& destName) {
+    if (!QFileInfo(source).isFile())
+        return QString();
+    QDir().mkpath(folder);
+    QString name = QFileInfo(source).fileName();
+    const PictureKind kind = kindOfExtension(extensionOf(name));
+    const bool becomesJpeg = kind == PictureKind::Gif || kind == PictureKind::Bmp;
+    if (becomesJpeg)
+        name = withoutExtension(name) + QStringLiteral(".jpg");
+    const QString target = targetFor(folder, destName, name);
+
+    if (becomesJpeg || !isZeroBox(boxWidth, boxHeight)) {
+        ConvertImageToJpeg(source, target, boxWidth, boxHeight);
+        return target;
+    }
+    return copyFileContents(source, target) ? target : QString();
+}
+
+QString CreateThumbnailFile(const QString& source, int boxWidth, int boxHeight,
+                            const QString& folder, const QString& destName) {
+    return createJpegCopy(source, boxWidth, boxHeight, folder, destName, QStringLiteral("tn_"));
+}
+
+QString CreateResizedJpegFile(const QString& source, int boxWidth, int boxHeight,
+                              const QString& folder, const QString& destName) {
+    return createJpegCopy(source, boxWidth, boxHeight, folder, destName, QString());
+}
+
+QString CopyFileUnique(const QString& source, const QString& folder, const QString& destName) {
+    if (!QFileInfo(source).isFile())
+        return QString();
+    QDir().mkpath(folder);
+    const QString target = targetFor(folder, destName, QFileInfo(source).fileName());
+    return copyFileContents(source, target) ? target : QString();
+}
+
+void ConvertImageToJpeg(const QString& source, const QString& dest, int boxWidth, int boxHeight) {
+    refuseSameFile(source, dest);
+    SavePictureAsJpeg(LoadPictureFile(source), dest, boxWidth, boxHeight);
+}
+
+void SavePictureAsJpeg(const Picture& picture, const QString& dest, int boxWidth, int boxHeight) {
+    if (picture.isEmpty())
+        throw PictureError(QStringLiteral("An empty picture cannot be saved"));
+    makeFolderOf(dest);
+    QByteArray bytes;
+    if (isZeroBox(boxWidth, boxHeight)) {
+        bytes = picture.hasJpegData()
+                    ? picture.jpegData()
+                    : JpegCodec::encode(StretchPicture(picture, picture.width(), picture.height()));
+    } else {
+        const QSize size = FitSize(picture.width(), picture.height(), boxWidth, boxHeight);
+        bytes = JpegCodec::encode(StretchPicture(picture, size.width(), size.height()));
+    }
+    writeFileAtomically(dest, bytes);
+}
+
+QSize FitSize(int width, int height, int boxWidth, int boxHeight) {
+    return FitSizeEx(width, height, boxWidth, boxHeight, false);
+}
+
+QSize FitSizeEx(int width, int height, int boxWidth, int boxHeight, bool allowEnlarge) {
+    if (width <= 0 || height <= 0)
+        throw PictureError(
+            QStringLiteral("A picture of %1 x %2 pixels cannot be fitted").arg(width).arg(height));
+    boxWidth = boxSide(boxWidth);
+    boxHeight = boxSide(boxHeight);
+    if (boxWidth == 0 && boxHeight == 0)
+        return QSize(width, height);
+    double scale = HUGE_VAL;
+    if (boxWidth > 0)
+        scale = double(boxWidth) / width;
+    if (boxHeight > 0)
+        scale = std::min(scale, double(boxHeight) / height);
+    if (!allowEnlarge)
+        scale = std::min(scale, 1.0);
+    // Halves round to even, as the default floating-point rounding mode does.
+    const auto side = [scale](int length) {
+        const double scaled = std::nearbyint(length * scale);
+        return static_cast<int>(std::clamp(scaled, 1.0, double(INT_MAX)));
+    };
+    return QSize(side(width), side(height));
+}
+
+QSize GetPictureSize(const Picture& picture) {
+    return picture.isEmpty() ? QSize(0, 0) : picture.size();
+}
+
+QString GetImageTypeByExt(const QString& extension) {
+    switch (kindOfExtension(extension)) {
+    case PictureKind::Jpeg:
+        return QStringLiteral("JPEG");
+    case PictureKind::Gif:
+        return QStringLiteral("GIF");
+    case PictureKind::Bmp:
+        return QStringLiteral("BMP");
+    case PictureKind::Unknown:
+        break;
+    }
+    return QStringLiteral("UNKNOWN");
+}
+
+Picture LoadPictureFile(const QString& path) {
+    const QString extension = extensionOf(QFileInfo(path).fileName());
+    const PictureKind kind = kindOfExtension(extension);
+    if (kind == PictureKind::Unknown)
+        throw PictureError(
+            QStringLiteral("Unknown picture file extension (.%1)").arg(extension.mid(1)));
+    QByteArray data = readPictureFile(path);
+    switch (kind) {
+    case PictureKind::Jpeg: {
+        const QSize size = JpegCodec::readSize(data);
+        return Picture(std::move(data), size);
+    }
+    case PictureKind::Gif:
+        return Picture(GifDecoder::decode(data));
+    case PictureKind::Bmp:
+        return Picture(BmpDecoder::decode(data));
+    case PictureKind::Unknown:
+        break;
+    }
+    return Picture();
+}
+
+QImage StretchPicture(const Picture& picture, int width, int height) {
+    if (picture.isEmpty())
+        throw PictureError(QStringLiteral("An empty picture cannot be drawn"));
+    Picture::checkDimensions(width, height);
+    const QImage& raster = picture.raster();
+    const bool rasterSuffices =
+        !raster.isNull() && ((raster.width() >= width && raster.height() >= height) ||
+                             raster.size() == picture.size() || !picture.hasJpegData());
+    if (rasterSuffices)
+        return ImageResampler::resize(raster, width, height);
+    // Decode only as much as the target needs: DCT scaling skips most of the work.
+    const QImage decoded = JpegCodec::decode(picture.jpegData(), QSize(width, height));
+    return ImageResampler::resize(decoded, width, height);
+}
+
+QString MakeUniqueFileName(const QString& folder, const QString& proposed) {
+    // Any entry blocks a name, folders too, since a file cannot be written over them.
+    QSet<QString> taken;
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                                       QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries)
+        taken.insert(entry.toCaseFolded());
+    if (!taken.contains(proposed.toCaseFolded()))
+        return proposed;
+    const QString base = withoutExtension(proposed);
+    const QString extension = extensionOf(proposed);
+    for (int n = 1;; ++n) {
+        const QString candidate = base + QString::asprintf("%.3d", n) + extension;
+        if (!taken.contains(candidate.toCaseFolded()))
+            return candidate;
+    }
+}
+
+QString CleanProposedFileName(const QString& name) {
+    static const QString forbidden = QStringLiteral("\\:*?\"<>|");
+    QString cleaned = name;
+    for (QChar& c : cleaned) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || forbidden.contains(c))
+            c = u'_';
+    }
+    return cleaned;
+}
+
+} // namespace model

@@ -1,0 +1,33 @@
+#include "model/settings/AlbumSettings.h"
+
+#include "model/XmlAttributes.h"
+#include "model/XmlText.h"
+
+namespace model {
+
+void TpaAlbumSettings::LoadFromFile(const QString& path) {
+    const QDomDocument doc = LoadXmlDocument(path);
+    TpaAlbumSettings loaded;
+    const QDomElement setting = doc.documentElement();
+    if (!setting.isNull() && setting.tagName() == u"setting") {
+        TryGetAttrStr(setting, QStringLiteral("id"), loaded.Id);
+        TryGetAttrInt(setting, QStringLiteral("width"), loaded.PublishSize.Width);
+        TryGetAttrInt(setting, QStringLiteral("height"), loaded.PublishSize.Height);
+        loaded.Levels.LoadFromXml(setting);
+    }
+    *this = std::move(loaded);
+}
+
+bool TpaAlbumSettings::HasUsableId() const {
+    if (Id.isEmpty() || Id == u"." || Id == u"..")
+        return false;
+    for (QChar c : Id) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || c == u'/' || c == u'\\' || c == u':' || c == u'*' ||
+            c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|')
+            return false;
+    }
+    return true;
+}
+
+} // namespace model

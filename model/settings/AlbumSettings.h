@@ -1,0 +1,25 @@
+#pragma once
+
+#include "model/settings/AlbumSettingsLevelList.h"
+#include "model/settings/AlbumSettingsPublishSizeField.h"
+
+namespace model {
+
+// The template settings of an album, read from "album.xml".
+class TpaAlbumSettings {
+public:
+    QString Id; // the template's folder name in the template library
+    TpaAlbumSettingsPublishSizeField PublishSize; // only Width and Height are set here
+    TpaAlbumSettingsLevelList Levels;
+
+    // Throws XmlLoadError (missing or malformed file) or ConversionError (a
+    // level without an id); the object is left unchanged then.
+    void LoadFromFile(const QString& path);
+
+    // Whether Id may name a folder of the template library: one plain path
+    // component. Ids from album files are untrusted; other ids count as a
+    // template that is not installed.
+    bool HasUsableId() const;
+};
+
+} // namespace model

@@ -1,0 +1,145 @@
+#include "platform/gui/QtPrompts.h"
+
+#include "platform/FileDialogFilter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace platform {
+
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Every named button and the desktop's button for it.
+constexpr struct {
+    PromptButton button;
+    QMessageBox::StandardButton standard;
+} kButtons[] = {
+    {PromptButton::Ok, QMessageBox::Ok},
+    {PromptButton::Cancel, QMessageBox::Cancel},
+    {PromptButton::Yes, QMessageBox::Yes},
+    {PromptButton::No, QMessageBox::No},
+    {PromptButton::YesToAll, QMessageBox::YesToAll},
+    {PromptButton::NoToAll, QMessageBox::NoToAll},
+    {PromptButton::Abort, QMessageBox::Abort},
+    {PromptButton::Retry, QMessageBox::Retry},
+    {PromptButton::Ignore, QMessageBox::Ignore},
+};
+
+QMessageBox::StandardButton toStandard(PromptButton button) {
+    for (const auto& pair : kButtons) {
+        if (pair.button == button)
+            return pair.standard;
+    }
+    return QMessageBox::NoButton;
+}
+
+PromptButton fromStandard(int button) {
+    for (const auto& pair : kButtons) {
+        if (pair.standard == button)
+            return pair.button;
+    }
+    return PromptButton::None;
+}
+
+QMessageBox::Icon iconOf(PromptKind kind) {
+    switch (kind) {
+    case PromptKind::Information:
+        return QMessageBox::Information;
+    case PromptKind::Warning:
+        return QMessageBox::Warning;
+    case PromptKind::Error:
+        return QMessageBox::Critical;
+    case PromptKind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+std::string folderWithSlash(const QString& folder) {
+    QString path = QDir::fromNativeSeparators(folder);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path.toStdString();
+}
+
+} // namespace
+
+PromptButton QtPrompts::message(PromptKind kind, const std::string& caption,
+                                const std::string& text, const std::vector<PromptButton>& buttons,
+                                PromptButton defaultButton) {
+    // Its parent window may close while it runs and take it along; the pointer tells.
+    QPointer<QMessageBox> box =
+        new QMessageBox(iconOf(kind), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton,
+                        QApplication::activeWindow());
+    box->setTextFormat(Qt::PlainText);
+    if (buttons.empty()) {
+        box->addButton(QMessageBox::Ok);
+    } else {
+        for (PromptButton button : buttons)
+            box->addButton(toStandard(button));
+    }
+    if (defaultButton != PromptButton::None)
+        box->setDefaultButton(toStandard(defaultButton));
+    box->exec();
+    if (!box)
+        return PromptButton::None;
+    QAbstractButton* clicked = box->clickedButton();
+    const PromptButton answer =
+        clicked ? fromStandard(box->standardButton(clicked)) : PromptButton::None;
+    box->deleteLater();
+    return answer;
+}
+
+std::optional<std::string> QtPrompts::inputText(const std::string& caption,
+                                                const std::string& prompt,
+                                                const std::string& initial, bool secret) {
+    // Its parent window may close while it runs and take it along; the pointer tells.
+    QPointer<QInputDialog> dialog = new QInputDialog(QApplication::activeWindow());
+    dialog->setWindowTitle(fromUtf8(caption));
+    dialog->setInputMode(QInputDialog::TextInput);
+    dialog->setLabelText(fromUtf8(prompt));
+    // The prompt may quote names from outside; a label would take them for markup.
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    dialog->setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    dialog->setTextValue(fromUtf8(initial));
+    const int result = dialog->exec();
+    if (!dialog)
+        return std::nullopt;
+    const QString text = dialog->textValue();
+    dialog->deleteLater();
+    if (result != QDialog::Accepted)
+        return std::nullopt;
+    return text.toStdString();
+}
+
+std::optional<std::string> QtPrompts::openFile(const std::string& caption,
+                                               const std::string& filter,
+                                               const std::string& initialDir) {
+    const QString file =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), fromUtf8(caption),
+                                     fromUtf8(initialDir), fileDialogFilter(fromUtf8(filter)));
+    if (file.isEmpty())
+        return std::nullopt;
+    return QDir::fromNativeSeparators(file).toStdString();
+}
+
+std::optional<std::string> QtPrompts::pickFolder(const std::string& caption,
+                                                 const std::string& initialDir) {
+    const QString folder = QFileDialog::getExistingDirectory(
+        QApplication::activeWindow(), fromUtf8(caption), fromUtf8(initialDir));
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folderWithSlash(folder);
+}
+
+} // namespace platform

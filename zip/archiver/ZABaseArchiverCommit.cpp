@@ -1,0 +1,435 @@
+// Committing an update transaction: everything before the first changed member stays where it
+// is, the rest of the archive is kept aside, and from there each member is copied back or
+// written anew, then the directory. Any failure or cancel puts the saved bytes back, so the
+// archive is byte for byte as it was before the commit.
+
+#include "zip/archiver/ZABaseArchiver.h"
+
+#include "zip/ZAExcept.h"
+#include "zip/codec/ItemCodec.h"
+#include "zip/directory/DirManager.h"
+#include "zip/names/ZAStrFunc.h"
+#include "zip/records/LittleEndian.h"
+#include "zip/records/LocalHeader.h"
+#include "zip/streams/FileStream.h"
+#include "zip/streams/MemoryStream.h"
+
+#include "platform/sys/TempFiles.h"
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace zip {
+
+namespace {
+
+// Kept in memory up to this size (the directory of an archive that only grows, mostly);
+// anything larger goes into a temporary file.
+constexpr int64_t kMemoryTailLimit = 8 << 20;
+constexpr int64_t kMaxSourcePath = 4096;
+
+bool copiesOnly(const TDirItem& item) {
+    return !item.Modified || item.Operation == TZAProcessOperation::poRename ||
+           item.Operation == TZAProcessOperation::poChangeAttr ||
+           item.Operation == TZAProcessOperation::poChangeComment;
+}
+
+} // namespace
+
+struct TZABaseArchiver::Commit {
+    int32_t First = 0;
+    int64_t Cut = 0;
+    int64_t TailLength = 0;
+    std::unique_ptr<Stream> Tail;
+    std::string TailPath; // empty while the tail is held in memory
+    TZAAction Action = TZAAction::fxaIgnore;
+    TZAProcessOperation Operation = TZAProcessOperation::poDelete;
+    bool DirectoryStarted = false;
+
+    void DropTail() {
+        Tail.reset();
+        if (!TailPath.empty())
+            ::unlink(TailPath.c_str());
+        TailPath.clear();
+    }
+};
+
+void TZABaseArchiver::commit() {
+    if (updateCount_ < 1)
+        return;
+    updateCount_ = 0;
+    filesDone_ = 0;
+    cancel_ = false;
+    progressOn_ = true;
+    startOutcome();
+
+    TZADirArray& working = directory_->Working();
+    TZADirArray& onDisk = directory_->OnDisk();
+    Stream& archive = *stream_;
+    Commit c;
+
+    int modified = 0;
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        if (working.At(i).Modified) {
+            if (modified == 0)
+                c.Operation = working.At(i).Operation;
+            ++modified;
+        }
+    }
+    fileCount_ = modified;
+    currentOp_ = c.Operation;
+
+    const int32_t shorter = std::min(working.Count(), onDisk.Count());
+    c.First = shorter;
+    for (int32_t i = 0; i < shorter; ++i) {
+        if (working.At(i).Modified || working.At(i).Name != onDisk.At(i).Name) {
+            c.First = i;
+            break;
+        }
+    }
+
+    bool cancel = false;
+    DoOnOverallProgress(0.0, c.Operation, TZAProgressPhase::ppStart, cancel);
+    if (cancel) {
+        // Nothing was written: the directory must not list the members that were not.
+        working.Assign(onDisk);
+        outcome_.Status = TZAOutcome::Result::Cancelled;
+        return;
+    }
+
+    // Where rewriting starts. Members need not lie in directory order: the cut goes to the
+    // lowest record of the rewritten entries, and every earlier entry whose record lies beyond
+    // it joins the rewritten ones.
+    if (onDisk.Count() > c.First) {
+        for (;;) {
+            int64_t cut = INT64_MAX;
+            for (int32_t j = c.First; j < onDisk.Count(); ++j)
+                cut = std::min<int64_t>(cut, int64_t(onDisk.At(j).LocalHeaderOffset64()));
+            int32_t lower = c.First;
+            for (int32_t j = 0; j < c.First; ++j) {
+                // At least its header, name and data: a record reaching past the cut would
+                // be cut in two.
+                const TDirItem& kept = onDisk.At(j);
+                const int64_t start = int64_t(kept.LocalHeaderOffset64());
+                const int64_t end =
+                    start + kLocalHeaderSize + kept.NameLength + int64_t(kept.CompressedSize64());
+                if (start >= cut || end > cut) {
+                    lower = j;
+                    break;
+                }
+            }
+            c.Cut = cut;
+            if (lower == c.First)
+                break;
+            c.First = lower;
+        }
+    } else if (onDisk.Count() > 0) {
+        c.Cut = directory_->DirectoryPosition();
+    } else {
+        c.Cut = directory_->StartOffset();
+    }
+    const int64_t size = archive.Size();
+    if (c.Cut < 0 || c.Cut > size)
+        fail(57);
+
+    // Keep everything from the cut on; the archive is not touched before this succeeded.
+    c.TailLength = size - c.Cut;
+    if (c.TailLength > 0) {
+        if (c.TailLength <= kMemoryTailLimit) {
+            c.Tail = std::make_unique<MemoryStream>();
+        } else {
+            c.TailPath = platform::makeTempFile(TempDir, "FC");
+            if (c.TailPath.empty())
+                fail(23, TempDir.empty() ? platform::tempFolder() : TempDir);
+            c.Tail = FileStream::Open(c.TailPath, TZAFileMode::fmOpenReadWrite);
+            if (!c.Tail) {
+                c.DropTail();
+                fail(33, c.TailPath);
+            }
+        }
+        if (!archive.SetPosition(c.Cut) ||
+            c.Tail->CopyFrom(archive, c.TailLength) != c.TailLength) {
+            c.DropTail();
+            fail(46);
+        }
+    }
+
+    bool aborted = false;
+    try {
+        if (!archive.SetSize(c.Cut) || !archive.SetPosition(c.Cut))
+            fail(46);
+        int32_t i = c.First;
+        while (i < working.Count() && !cancel_) {
+            bool written = false;
+            const bool copy = copiesOnly(working.At(i));
+            do {
+                c.Action = TZAAction::fxaIgnore;
+                if (copy) {
+                    copyMember(c, i);
+                    written = true;
+                } else {
+                    written = writeMember(c, i);
+                }
+            } while (!written && !cancel_ && c.Action == TZAAction::fxaRetry);
+            if (cancel_)
+                break;
+            if (!written && c.Action == TZAAction::fxaAbort) {
+                aborted = true;
+                break;
+            }
+            if (written) {
+                if (!copy) {
+                    ++filesDone_;
+                    ++outcome_.Done;
+                }
+                ++i;
+            } else {
+                ++outcome_.Failed;
+                if (working.At(i).Operation == TZAProcessOperation::poAdd) {
+                    working.Delete(i);
+                } else {
+                    copyMember(c, i);
+                    ++i;
+                }
+            }
+        }
+        if (!cancel_ && !aborted) {
+            c.DirectoryStarted = true;
+            directory_->WriteDirectory();
+            if (Options.FlushBuffers && !archive.Flush())
+                fail(46);
+        }
+    } catch (...) {
+        rollback(c);
+        throw;
+    }
+
+    if (cancel_ || aborted) {
+        rollback(c);
+        outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
+        return;
+    }
+    c.DropTail();
+
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        TDirItem& item = working.GetItemPtr(i);
+        item.Modified = false;
+        item.SourcePath.clear();
+        item.SourceStream.reset();
+        item.PrevName.clear();
+    }
+    onDisk.Assign(working);
+    outcome_.Status =
+        outcome_.Failed > 0 ? TZAOutcome::Result::Incomplete : TZAOutcome::Result::Completed;
+    bool ignored = false;
+    DoOnOverallProgress(100.0, c.Operation, TZAProgressPhase::ppEnd, ignored);
+}
+
+bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
+    UpdateCompressionMethod();
+    Stream& archive = *stream_;
+    TDirItem& item = directory_->Working().GetItemPtr(index);
+    const TZAProcessOperation op = item.Operation;
+    const bool fromPath = op == TZAProcessOperation::poAdd || op == TZAProcessOperation::poMove;
+    const std::string eventName =
+        fromPath && !item.SourcePath.empty() ? item.SourcePath : item.Name;
+
+    bool cancel = false;
+    DoOnFileProgress(eventName, 0.0, op, TZAProgressPhase::ppStart, cancel);
+    if (cancel) {
+        cancel_ = true;
+        return false;
+    }
+
+    const int64_t start = archive.Position();
+    std::unique_ptr<Stream> source;
+    try {
+        const bool folder = item.IsFolder();
+        Stream* input = item.SourceStream.get();
+        if (!input && !folder) {
+            if (int64_t(item.SourcePath.size()) >= kMaxSourcePath)
+                fail(61, item.SourcePath);
+            int error = 0;
+            source = FileStream::Open(item.SourcePath, TZAFileMode::fmOpenRead, &error);
+            if (!source)
+                fail(33, item.SourcePath);
+            input = source.get();
+        }
+        const bool zip64Always = Zip64Mode == TZip64Mode::zmAlways;
+        const uint64_t sourceSize = input ? uint64_t(input->Size()) : 0;
+        item.HasZip64 = false;
+        item.SetLocalHeaderOffset64(uint64_t(start), zip64Always);
+        // A folder has no data: zmAlways gives it Zip64 for its offset only.
+        item.SetUncompressedSize64(sourceSize, zip64Always && input);
+        item.SetCompressedSize64(0, zip64Always && input);
+        if (item.HasZip64 && Zip64Mode == TZip64Mode::zmDisabled)
+            fail(43, eventName);
+        const bool zip64Field = item.UncompressedSize == kSentinel32;
+
+        const std::string stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
+        if (stored.size() > size_t(kMaxFieldLength))
+            fail(61, item.Name);
+        // A UTF-8 name is not in the OEM code page: the entry says so by the version of the
+        // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
+        if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
+            item.VersionMadeBy = kVersionAnsi;
+        if (item.HasZip64)
+            item.SetZip64Version(standardSignatures_);
+        item.NameLength = uint16_t(stored.size());
+
+        TZALocalHeader header = TZALocalHeader::FromItem(item, stored, zip64Field);
+        header.CompressedSize = item.CompressedSize;
+        if (!standardSignatures_)
+            header.Signature = kNativeLocalHeaderSignature;
+        std::vector<uint8_t> bytes = header.Assemble(stored, zip64Field, sourceSize, 0);
+        if (!archive.WriteExact(bytes.data(), int64_t(bytes.size())))
+            fail(46);
+
+        if (input) {
+            codec().Settings().Progress = [this, eventName, op](int64_t done, int64_t total) {
+                return fireProgress(done, total, eventName, op);
+            };
+            if (!codec().CompressItem(*input, archive, item)) {
+                cancel_ = true;
+                archive.SetSize(start);
+                archive.SetPosition(start);
+                return false;
+            }
+            if (item.CompressedSize == kSentinel32 && !zip64Field)
+                fail(43, eventName);
+            const int64_t end = archive.Position();
+            TZALocalHeader final = TZALocalHeader::FromItem(item, stored, zip64Field);
+            if (!standardSignatures_)
+                final.Signature = kNativeLocalHeaderSignature;
+            bytes = final.Assemble(stored, zip64Field, item.UncompressedSize64(),
+                                   item.CompressedSize64());
+            if (!archive.SetPosition(start) ||
+                !archive.WriteExact(bytes.data(), int64_t(bytes.size())) ||
+                !archive.SetPosition(end))
+                fail(46);
+        }
+        if (cancel_) {
+            archive.SetSize(start);
+            archive.SetPosition(start);
+            return false;
+        }
+        return true;
+    } catch (const EZAException& e) {
+        source.reset();
+        // A failed member leaves nothing behind: the next one starts where it started.
+        archive.SetSize(start);
+        archive.SetPosition(start);
+        reportFailure(op == TZAProcessOperation::poUpdate ? item.Name : eventName, op, e, c.Action);
+        return false;
+    }
+}
+
+void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
+    TZADirArray& working = directory_->Working();
+    TZADirArray& onDisk = directory_->OnDisk();
+    Stream& archive = *stream_;
+    TDirItem& item = working.GetItemPtr(index);
+    const bool renamed = item.Modified && item.Operation == TZAProcessOperation::poRename;
+    int32_t old = -1;
+    if (!onDisk.FindByName(renamed && !item.PrevName.empty() ? item.PrevName : item.Name, old))
+        fail(7);
+    if (item.Modified && item.Operation == TZAProcessOperation::poUpdate)
+        working.SetItem(index, onDisk.At(old));
+    TDirItem& entry = working.GetItemPtr(index);
+    const TDirItem& original = onDisk.At(old);
+
+    const int64_t offset = int64_t(original.LocalHeaderOffset64()) - c.Cut;
+    if (!c.Tail || offset < 0 || offset + kLocalHeaderSize > c.TailLength)
+        fail(57);
+    uint8_t fixed[kLocalHeaderSize];
+    if (!c.Tail->SetPosition(offset) || !c.Tail->ReadExact(fixed, kLocalHeaderSize))
+        fail(57);
+    const TZALocalHeader local = TZALocalHeader::Decode(fixed);
+    int64_t length = kLocalHeaderSize + local.NameLength + local.ExtraLength +
+                     int64_t(original.CompressedSize64());
+    if (local.Flags & kFlagDataDescriptor) {
+        // The descriptor after the data belongs to the member; its signature is optional.
+        uint8_t sig[4] = {};
+        int64_t descriptor = original.HasZip64 ? 20 : 12;
+        if (c.Tail->SetPosition(offset + length) && c.Tail->ReadExact(sig, 4) &&
+            le::Get32(sig) == kDataDescriptorSignature)
+            descriptor += 4;
+        length += descriptor;
+    }
+    if (offset + length > c.TailLength)
+        fail(57);
+
+    const int64_t position = archive.Position();
+    entry.SetLocalHeaderOffset64(uint64_t(position), Zip64Mode == TZip64Mode::zmAlways);
+    if (entry.LocalHeaderOffset == kSentinel32 && Zip64Mode == TZip64Mode::zmDisabled)
+        fail(43, entry.Name);
+
+    if (renamed) {
+        uint16_t flags = entry.Flags;
+        const std::string stored =
+            ZAEncodeStoredName(entry.Name, Options.OEMFileNames, flags, entry.VersionMadeBy);
+        TZALocalHeader header = local;
+        header.NameLength = uint16_t(stored.size());
+        header.Flags = flags;
+        uint8_t out[kLocalHeaderSize];
+        header.Encode(out);
+        const int64_t rest = length - kLocalHeaderSize - local.NameLength;
+        if (!archive.WriteExact(out, kLocalHeaderSize) ||
+            !archive.WriteExact(stored.data(), int64_t(stored.size())) ||
+            !c.Tail->SetPosition(offset + kLocalHeaderSize + local.NameLength) ||
+            archive.CopyFrom(*c.Tail, rest) != rest)
+            fail(46);
+        entry.Flags = flags;
+    } else {
+        if (!c.Tail->SetPosition(offset) || archive.CopyFrom(*c.Tail, length) != length)
+            fail(46);
+    }
+}
+
+void TZABaseArchiver::rollback(Commit& c) {
+    directory_->Working().Assign(directory_->OnDisk());
+    if (!stream_)
+        return;
+    Stream& archive = *stream_;
+    bool restored = archive.SetSize(c.Cut) && archive.SetPosition(c.Cut);
+    if (restored && c.Tail)
+        restored =
+            c.Tail->SetPosition(0) && archive.CopyFrom(*c.Tail, c.TailLength) == c.TailLength;
+    if (!restored) {
+        // The saved bytes are the only copy of the rest of the archive: keep them on disk.
+        if (c.TailPath.empty() && c.Tail) {
+            const std::string path = platform::makeTempFile(TempDir, "FC");
+            if (auto file =
+                    path.empty() ? nullptr : FileStream::Open(path, TZAFileMode::fmOpenReadWrite)) {
+                c.Tail->SetPosition(0);
+                file->CopyFrom(*c.Tail, c.TailLength);
+                file->Flush();
+                c.TailPath = path;
+            }
+        }
+        const std::string kept = c.TailPath;
+        c.Tail.reset();
+        c.TailPath.clear();
+        throw EZAPlainError("The archive could not be restored; its previous contents from byte " +
+                            std::to_string(c.Cut) + " on are kept in \"" + kept + "\"");
+    }
+    c.DropTail();
+    if (c.DirectoryStarted && archive.Size() > 0) {
+        // The directory manager's records may describe the half-written directory.
+        directory_->FindEndRecord();
+        directory_->ReadDirectory();
+        directory_->OnDisk().Assign(directory_->Working());
+    }
+}
+
+void TZABaseArchiver::reportFailure(const std::string& fileName, TZAProcessOperation op,
+                                    const EZAException& e, TZAAction& action) {
+    outcome_.LastError = e.what();
+    if (!stream_) {
+        action = TZAAction::fxaAbort;
+        return;
+    }
+    DoOnProcessFileFailure(fileName, op, e.NativeError(), e.ErrorCode(), e.what(), action);
+}
+
+} // namespace zip

@@ -1,0 +1,267 @@
+#include "zip/codec/ItemCodec.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "zip/ZAExcept.h"
+#include "zip/codec/CompressionMode.h"
+#include "zip/codec/Crc32.h"
+#include "zip/codec/Deflater.h"
+#include "zip/codec/Inflater.h"
+#include "zip/codec/ZipCrypto.h"
+#include "zip/directory/DirItem.h"
+#include "zip/directory/DirManager.h"
+#include "zip/records/LocalHeader.h"
+#include "zip/streams/Stream.h"
+
+namespace zip {
+
+namespace {
+constexpr int64_t kInputBlock = 1 << 20;
+// How often a wrong password may be answered with another before the member is skipped.
+constexpr int kPasswordAttempts = 3;
+} // namespace
+
+struct TZAItemCodec::Buffers {
+    Deflater deflater;
+    Inflater inflater;
+    std::vector<uint8_t> input;
+};
+
+TZAItemCodec::TZAItemCodec(TZACodecSettings settings)
+    : settings_(std::move(settings)), buffers_(std::make_unique<Buffers>()) {}
+
+TZAItemCodec::~TZAItemCodec() = default;
+
+bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item) {
+    const int64_t size = source.Size();
+    const int64_t chunkSize = BufferSizeForMode(item.CompressionMode);
+    const bool encrypted = !item.Password.empty();
+    const bool deflated = item.Method == kMethodDeflate && size > 0;
+    std::vector<uint8_t>& input = buffers_->input;
+    input.resize(static_cast<size_t>(std::min(std::max<int64_t>(size, 1), chunkSize)));
+
+    uint32_t crc = kCrcInitial;     // what the member's header says
+    uint32_t dataCrc = kCrcInitial; // what was compressed
+    int64_t bytesRead = 0;
+    int64_t compressed = 0;
+    bool cancelled = false;
+    std::unique_ptr<TZipCrypto> crypto;
+
+    if (!source.SetPosition(0))
+        throw EZAException(34, settings_.ComponentName, {size, int64_t{0}});
+    if (encrypted) {
+        // The header carries the CRC, so the source is read once before it is compressed.
+        while (bytesRead < size) {
+            const int64_t want = std::min(chunkSize, size - bytesRead);
+            const int64_t got = source.Read(input.data(), want);
+            crc = UpdateCrc32(crc, input.data(), got);
+            bytesRead += got;
+            if (got != want)
+                break;
+        }
+        if (bytesRead != size)
+            throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+        if (!source.SetPosition(0))
+            throw EZAException(34, settings_.ComponentName, {size, int64_t{0}});
+        bytesRead = 0;
+        crypto = std::make_unique<TZipCrypto>(item.Password);
+        const auto header = crypto->MakeHeader(crc ^ 0xFFFFFFFFu);
+        if (!archive.WriteExact(header.data(), kEncryptionHeaderSize))
+            throw EZAException(46, settings_.ComponentName);
+        compressed += kEncryptionHeaderSize;
+    }
+
+    const auto sink = [&](uint8_t* data, int64_t length) {
+        if (crypto)
+            crypto->Encrypt(data, length);
+        if (!archive.WriteExact(data, length))
+            throw EZAException(46, settings_.ComponentName);
+        compressed += length;
+        return true;
+    };
+    if (deflated)
+        buffers_->deflater.Begin(item.CompressionMode);
+
+    while (bytesRead < size) {
+        if (settings_.Progress && settings_.Progress(bytesRead, size)) {
+            cancelled = true;
+            break;
+        }
+        const int64_t want = std::min(chunkSize, size - bytesRead);
+        const int64_t got = source.Read(input.data(), want);
+        if (got != want)
+            break; // the source shrank or failed: reported below
+        dataCrc = UpdateCrc32(dataCrc, input.data(), got);
+        const bool last = bytesRead + got == size;
+        if (deflated) {
+            buffers_->deflater.Compress(input.data(), got, last, sink);
+        } else {
+            sink(input.data(), got);
+        }
+        bytesRead += got;
+    }
+
+    if (bytesRead != size) {
+        if (cancelled)
+            return false;
+        throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+    }
+    // An encrypted source is read twice; if it changed in between, the encryption header
+    // carries a CRC that the data does not have.
+    if (!encrypted)
+        crc = dataCrc;
+    else if (crc != dataCrc)
+        throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+
+    const bool always = settings_.Zip64Mode == TZip64Mode::zmAlways;
+    TDirItem result = item;
+    result.SetCompressedSize64(static_cast<uint64_t>(compressed), always);
+    result.SetUncompressedSize64(static_cast<uint64_t>(size), always);
+    result.Crc32 = crc ^ 0xFFFFFFFFu;
+    if (result.HasZip64 && settings_.Zip64Mode == TZip64Mode::zmDisabled)
+        throw EZAException(41, settings_.ComponentName, {item.SourcePath});
+    if (result.HasZip64)
+        result.SetZip64Version(settings_.StandardSignatures);
+    if (size == 0)
+        result.Method = kMethodStored;
+    item = std::move(result);
+    return true;
+}
+
+TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const TDirItem& item,
+                                           int64_t dataLimit, std::string& password) {
+    const int64_t archiveSize = archive.Size();
+    const int64_t headerPos = archive.Position();
+    uint8_t raw[kLocalHeaderSize];
+    if (headerPos < 0 || headerPos + kLocalHeaderSize > archiveSize ||
+        !archive.ReadExact(raw, kLocalHeaderSize))
+        throw EZAException(8, settings_.ComponentName);
+    const TZALocalHeader local = TZALocalHeader::Decode(raw);
+    if (local.Signature != kLocalHeaderSignature && local.Signature != kNativeLocalHeaderSignature)
+        throw EZAException(8, settings_.ComponentName);
+    const int64_t dataStart = headerPos + kLocalHeaderSize + local.NameLength + local.ExtraLength;
+    if (dataStart > archiveSize || !archive.SetPosition(dataStart))
+        throw EZAException(8, settings_.ComponentName);
+
+    if (item.Method == kMethodDeflate64)
+        throw EZAException(55, settings_.ComponentName);
+    if (item.Method != kMethodStored && item.Method != kMethodDeflate)
+        return TZAExtractResult::erFailed; // never parsed: its data would be taken for ours
+
+    // The data may not run into the directory (or past the end of the archive).
+    const int64_t limit = std::clamp<int64_t>(dataLimit, dataStart, archiveSize);
+    int64_t dataSize = static_cast<int64_t>(
+        std::min<uint64_t>(item.CompressedSize64(), static_cast<uint64_t>(limit - dataStart)));
+    const uint64_t expected = item.UncompressedSize64();
+
+    std::unique_ptr<TZipCrypto> crypto;
+    if (item.IsEncrypted()) {
+        if (dataSize < kEncryptionHeaderSize)
+            return TZAExtractResult::erFailed;
+        uint8_t header[kEncryptionHeaderSize];
+        if (!archive.ReadExact(header, kEncryptionHeaderSize))
+            return TZAExtractResult::erFailed;
+        const uint8_t check = (local.Flags & kFlagDataDescriptor)
+                                  ? static_cast<uint8_t>(local.Time >> 8)
+                                  : static_cast<uint8_t>(local.Crc32 >> 24);
+        for (int attempt = 0;; ++attempt) {
+            auto keys = std::make_unique<TZipCrypto>(password);
+            if (keys->CheckHeader(header, check)) {
+                crypto = std::move(keys);
+                break;
+            }
+            // Without a way to ask, or when the answer does not change, the member is skipped
+            // instead of asking for ever.
+            const std::string before = password;
+            if (attempt + 1 >= kPasswordAttempts || !settings_.AskPassword ||
+                !settings_.AskPassword(item.Name, password) || password == before)
+                return TZAExtractResult::erSkipped;
+        }
+        dataSize -= kEncryptionHeaderSize;
+    }
+
+    uint32_t crc = kCrcInitial;
+    uint64_t written = 0;
+    bool overflow = false;
+    bool writeFailed = false;
+    const auto sink = [&](const uint8_t* data, int64_t length) {
+        if (written + static_cast<uint64_t>(length) > expected) {
+            overflow = true; // more than the directory declares: damaged or a bomb
+            return false;
+        }
+        crc = UpdateCrc32(crc, data, length);
+        if (!dest.WriteExact(data, length)) {
+            writeFailed = true;
+            return false;
+        }
+        written += static_cast<uint64_t>(length);
+        return true;
+    };
+
+    // A destination that takes no more (a full disk) is a write error, not damage in the
+    // archive: it is never kept as a corrupted file, and its message says what happened.
+    const auto failed = [&] {
+        if (writeFailed)
+            throw EZAException(46, settings_.ComponentName);
+        return TZAExtractResult::erFailed;
+    };
+
+    std::vector<uint8_t>& input = buffers_->input;
+    input.resize(static_cast<size_t>(kInputBlock));
+    const bool deflated = item.Method == kMethodDeflate;
+    if (deflated && !buffers_->inflater.Begin())
+        return TZAExtractResult::erFailed;
+    int64_t consumed = 0;
+    bool streamEnded = false;
+    while (consumed < dataSize && !streamEnded) {
+        if (settings_.Progress && settings_.Progress(consumed, dataSize))
+            return TZAExtractResult::erCancelled;
+        const int64_t chunk = std::min(kInputBlock, dataSize - consumed);
+        if (!archive.ReadExact(input.data(), chunk))
+            return TZAExtractResult::erFailed;
+        if (crypto)
+            crypto->Decrypt(input.data(), chunk);
+        if (deflated) {
+            switch (buffers_->inflater.Inflate(input.data(), chunk, sink)) {
+            case Inflater::Result::Ok:
+                break;
+            case Inflater::Result::StreamEnd:
+                streamEnded = true;
+                break;
+            case Inflater::Result::Error:
+            case Inflater::Result::Stopped:
+                return failed();
+            }
+        } else if (!sink(input.data(), chunk)) {
+            return failed();
+        }
+        consumed += chunk;
+    }
+    if (overflow || writeFailed || written != expected || (crc ^ 0xFFFFFFFFu) != item.Crc32)
+        return failed();
+    return TZAExtractResult::erOk;
+}
+
+TZAExtractResult TZAItemCodec::ExtractItemToStream(TZADirManager& directory, int32_t index,
+                                                   Stream& dest, std::string& password,
+                                                   bool extractCorruptedFiles) {
+    TZADirArray& items = directory.Working();
+    if (index < 0 || index >= items.Count())
+        throw EZAException(16, settings_.ComponentName);
+    const TDirItem& item = items.At(index);
+    Stream& archive = directory.ArchiveStream();
+    const uint64_t offset = item.LocalHeaderOffset64();
+    if (offset > static_cast<uint64_t>(archive.Size()) ||
+        !archive.SetPosition(static_cast<int64_t>(offset)))
+        throw EZAException(8, settings_.ComponentName);
+    int64_t dataLimit = directory.DirectoryPosition();
+    if (dataLimit <= static_cast<int64_t>(offset))
+        dataLimit = archive.Size();
+    const TZAExtractResult result = ExtractItem(archive, dest, item, dataLimit, password);
+    if (result == TZAExtractResult::erFailed && !extractCorruptedFiles)
+        throw EZAException(8, settings_.ComponentName);
+    return result;
+}
+
+} // namespace zip

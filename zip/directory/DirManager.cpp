@@ -1,0 +1,459 @@
+#include "zip/directory/DirManager.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "zip/ZAExcept.h"
+#include "zip/names/ZAStrFunc.h"
+#include "zip/records/DataDescriptor.h"
+#include "zip/records/ExtraField.h"
+#include "zip/records/LittleEndian.h"
+#include "zip/records/LocalHeader.h"
+#include "zip/streams/Stream.h"
+
+namespace zip {
+
+namespace {
+
+constexpr int64_t kRebuildChunk = 65535;
+constexpr int kMaxRebuildExtra = 260;
+// Central headers are gathered into blocks of about this size before each write.
+constexpr size_t kWriteBlock = 1 << 20;
+
+// a + b when it does not overflow and stays at or below limit.
+bool FitsWithin(uint64_t a, uint64_t b, uint64_t limit) {
+    return a <= limit && b <= limit - a;
+}
+
+// Positions from the file as signed values that leave room for adding a file-sized delta.
+int64_t AsPosition(uint64_t value) {
+    return static_cast<int64_t>(std::min<uint64_t>(value, INT64_MAX / 4));
+}
+
+} // namespace
+
+TZADirManager::TZADirManager(Stream& stream, TZADirSettings settings, bool newArchive)
+    : stream_(&stream), settings_(std::move(settings)), onDisk_(settings_.ComponentName),
+      working_(settings_.ComponentName) {
+    if (!settings_.StandardSignatures)
+        endRecord_.Signature = kNativeEndRecordSignature;
+    if (newArchive)
+        directoryPosition_ = 0;
+}
+
+void TZADirManager::Fail(int32_t code) const {
+    throw EZAException(code, settings_.ComponentName);
+}
+
+void TZADirManager::ReadAt(int64_t position, void* buffer, int64_t count) {
+    if (count == 0)
+        return;
+    if (!stream_->SetPosition(position) || !stream_->ReadExact(buffer, count))
+        Fail(44);
+}
+
+int64_t TZADirManager::RecordedDirectoryOffset() const {
+    if (zip64_ && endRecord_.DirectoryOffset == kSentinel32)
+        return AsPosition(zip64End_.DirectoryOffset);
+    return endRecord_.DirectoryOffset;
+}
+
+bool TZADirManager::FindEndRecord() {
+    found_.reset();
+    if (!settings_.StandardSignatures)
+        found_ = TZAEndRecord::Find(*stream_, kNativeEndRecordSignature, settings_.ComponentName);
+    if (!found_)
+        found_ = TZAEndRecord::Find(*stream_, kEndRecordSignature, settings_.ComponentName);
+    if (found_) {
+        endRecord_ = found_->Record;
+        comment_ = found_->Comment;
+        return true;
+    }
+    return settings_.TolerateDamaged;
+}
+
+void TZADirManager::ReadDirectory() {
+    working_.Clear();
+    endRecord_ = TZAEndRecord{};
+    if (!settings_.StandardSignatures)
+        endRecord_.Signature = kNativeEndRecordSignature;
+    zip64End_ = TZAZip64EndRecord{};
+    zip64Locator_ = TZAZip64Locator{};
+    comment_.clear();
+    startOffset_ = 0;
+    zip64_ = false;
+    recovered_ = false;
+
+    if (!FindEndRecord() && !settings_.TolerateDamaged)
+        Fail(48);
+    if (!found_) {
+        Rebuild();
+        return;
+    }
+    const int64_t fileSize = stream_->Size();
+    const int64_t endPos = found_->Position;
+
+    // Zip64: a locator right before the end record names the Zip64 end record.
+    int64_t zip64EndPos = -1;
+    if (endPos > kZip64LocatorSize) {
+        uint8_t loc[kZip64LocatorSize];
+        const int64_t locatorPos = endPos - kZip64LocatorSize;
+        ReadAt(locatorPos, loc, sizeof loc);
+        if (le::Get32(loc) == kZip64LocatorSignature) {
+            zip64Locator_ = TZAZip64Locator::Decode(loc);
+            // The recorded offset counts from the start of the archive proper; data in front
+            // of it moves the record, so the place right before the locator is tried too.
+            const int64_t candidates[2] = {zip64Locator_.Zip64EndOffset <=
+                                                   static_cast<uint64_t>(locatorPos)
+                                               ? static_cast<int64_t>(zip64Locator_.Zip64EndOffset)
+                                               : -1,
+                                           locatorPos - kZip64EndRecordSize};
+            for (const int64_t candidate : candidates) {
+                if (candidate < 0 || candidate + kZip64EndRecordSize > locatorPos)
+                    continue;
+                uint8_t rec[kZip64EndRecordSize];
+                ReadAt(candidate, rec, sizeof rec);
+                if (le::Get32(rec) != kZip64EndRecordSignature)
+                    continue;
+                zip64End_ = TZAZip64EndRecord::Decode(rec);
+                zip64EndPos = candidate;
+                break;
+            }
+            if (zip64EndPos < 0)
+                throw EZAException(40);
+            zip64_ = true;
+        }
+    }
+    // Without Zip64 records a count of 0xFFFF is either exactly 65,535 entries (some writers
+    // switch to Zip64 only above that number) or a count that did not fit. The directory is
+    // taken only when exactly 65,535 entries fill it; otherwise, or when it does not parse, the
+    // entries are rebuilt from the local headers.
+    const bool countInDoubt = !zip64_ && endRecord_.TotalEntries == kSentinel16;
+    const auto rebuildInstead = [this] {
+        found_.reset();
+        Rebuild();
+    };
+
+    const int64_t directoryEnd = zip64_ ? zip64EndPos : endPos;
+    const uint64_t size = zip64_ ? zip64End_.DirectorySize : endRecord_.DirectorySize;
+    const uint64_t count = zip64_ ? zip64End_.TotalEntries : endRecord_.TotalEntries;
+    if (size > static_cast<uint64_t>(directoryEnd) || count > size / kCentralHeaderSize) {
+        if (countInDoubt)
+            return rebuildInstead();
+        Fail(57);
+    }
+    const int64_t start = directoryEnd - static_cast<int64_t>(size);
+    directoryPosition_ = start;
+    if (countInDoubt) {
+        bool whole = false;
+        try {
+            whole =
+                ReadEntries(start, static_cast<int64_t>(size), count) == static_cast<int64_t>(size);
+        } catch (const EZAException& e) {
+            if (e.NativeError() != 57)
+                throw;
+        }
+        if (!whole)
+            return rebuildInstead();
+    } else {
+        ReadEntries(start, static_cast<int64_t>(size), count);
+    }
+
+    if (!settings_.TolerateDamaged) {
+        uint64_t total = 0;
+        for (int32_t i = 0; i < working_.Count(); ++i) {
+            const uint64_t c = working_.At(i).CompressedSize64();
+            if (!FitsWithin(total, c, static_cast<uint64_t>(fileSize)))
+                Fail(57);
+            total += c;
+        }
+    }
+
+    // Offsets are recorded relative to the start of the archive proper; data in front of it
+    // (a stub) moves every local header by the same amount as the directory moved.
+    const int64_t delta = start - RecordedDirectoryOffset();
+    if (working_.Count() > 0) {
+        const auto hasLocalHeaderAt = [&](int64_t pos) {
+            uint8_t sig[4];
+            if (pos < 0 || pos + kLocalHeaderSize > fileSize)
+                return false;
+            ReadAt(pos, sig, 4);
+            const uint32_t s = le::Get32(sig);
+            return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
+        };
+        const int64_t first = AsPosition(working_.At(0).LocalHeaderOffset64());
+        if (delta != 0 && !hasLocalHeaderAt(first) && hasLocalHeaderAt(first + delta))
+            AdjustOffsets(delta);
+        startOffset_ = AsPosition(working_.At(0).LocalHeaderOffset64());
+    } else {
+        startOffset_ = zip64_ ? zip64EndPos : endPos;
+    }
+}
+
+int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
+    // The directory is read in blocks, so memory stays the same whatever size it claims.
+    constexpr size_t kBlock = 1 << 20;
+    std::vector<uint8_t> buffer;
+    size_t pos = 0;           // parse position in buffer
+    int64_t nextRead = start; // file position of the first byte not yet in buffer
+    const int64_t end = start + size;
+    // Makes n bytes available at pos, or fails when the directory ends before them.
+    const auto need = [&](size_t n) {
+        if (buffer.size() - pos >= n)
+            return;
+        buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(pos));
+        pos = 0;
+        const int64_t want =
+            std::min<int64_t>(end - nextRead, static_cast<int64_t>(std::max(n, kBlock)));
+        if (static_cast<int64_t>(n - buffer.size()) > want)
+            Fail(57);
+        const size_t old = buffer.size();
+        buffer.resize(old + static_cast<size_t>(want));
+        ReadAt(nextRead, buffer.data() + old, want);
+        nextRead += want;
+    };
+
+    const uint32_t signature =
+        settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
+    // The count was checked against the directory's size; room is made for the entries that
+    // can really be there, the rest grows as entries turn up.
+    if (count > static_cast<uint64_t>(INT32_MAX))
+        Fail(57);
+    working_.Reserve(static_cast<int32_t>(std::min<uint64_t>(count, 65536)));
+    for (uint64_t i = 0; i < count; ++i) {
+        need(kCentralHeaderSize);
+        TDirItem item;
+        item.DecodeFixed(buffer.data() + pos);
+        if (item.Signature != signature && item.Signature != kCentralHeaderSignature)
+            Fail(57);
+        pos += kCentralHeaderSize;
+        need(size_t{item.NameLength} + size_t{item.ExtraLength} + size_t{item.CommentLength});
+        const std::string_view rawName(reinterpret_cast<const char*>(buffer.data() + pos),
+                                       item.NameLength);
+        std::optional<std::string> name =
+            ZADecodeStoredName(rawName, item.Flags, settings_.OemFileNames, item.VersionMadeBy);
+        if (!name)
+            Fail(57);
+        pos += item.NameLength;
+        for (TZAExtraBlock& block : TZAExtraField::Split(buffer.data() + pos, item.ExtraLength)) {
+            if (block.Id == kZip64ExtraId)
+                TZAExtraField::ReadZip64Block(block, item);
+            else
+                item.ExtraBlocks.push_back(std::move(block));
+        }
+        pos += item.ExtraLength;
+        item.Comment.assign(reinterpret_cast<const char*>(buffer.data() + pos), item.CommentLength);
+        pos += item.CommentLength;
+        item.Name = std::move(*name);
+        working_.Append(std::move(item));
+    }
+    return (nextRead - start) - static_cast<int64_t>(buffer.size() - pos);
+}
+
+void TZADirManager::AdjustOffsets(int64_t delta) {
+    for (int32_t i = 0; i < working_.Count(); ++i) {
+        TDirItem& item = working_.GetItemPtr(i);
+        const bool viaZip64 = item.LocalHeaderOffset == kSentinel32 && item.HasZip64;
+        const int64_t offset = AsPosition(item.LocalHeaderOffset64()) + delta;
+        if (offset >= 0)
+            item.SetLocalHeaderOffset64(static_cast<uint64_t>(offset), viaZip64);
+    }
+}
+
+void TZADirManager::Rebuild() {
+    working_.Clear();
+    recovered_ = true;
+    const int64_t fileSize = stream_->Size();
+    const uint32_t signature =
+        settings_.StandardSignatures ? kLocalHeaderSignature : kNativeLocalHeaderSignature;
+    uint8_t sigBytes[4];
+    le::Put32(sigBytes, signature);
+
+    std::vector<uint8_t> chunk(static_cast<size_t>(kRebuildChunk));
+    // Finds the next signature at or after from; -1 when there is none.
+    const auto findSignature = [&](int64_t from, const uint8_t* sig) -> int64_t {
+        while (from + 4 <= fileSize) {
+            const int64_t want = std::min<int64_t>(kRebuildChunk, fileSize - from);
+            ReadAt(from, chunk.data(), want);
+            const auto end = chunk.begin() + want;
+            const auto it = std::search(chunk.begin(), end, sig, sig + 4);
+            if (it != end)
+                return from + (it - chunk.begin());
+            if (want < 4)
+                return -1;
+            from += want - 3; // overlap so that a signature across the border is found
+        }
+        return -1;
+    };
+
+    bool anySignature = false;
+    int64_t pos = 0;
+    while (pos + 4 <= fileSize) {
+        const int64_t match = findSignature(pos, sigBytes);
+        if (match < 0)
+            break;
+        anySignature = true;
+        pos = match + 4;
+        if (match + kLocalHeaderSize > fileSize)
+            continue;
+        uint8_t raw[kLocalHeaderSize];
+        ReadAt(match, raw, kLocalHeaderSize);
+        const TZALocalHeader local = TZALocalHeader::Decode(raw);
+        if (local.ExtraLength > kMaxRebuildExtra)
+            continue;
+        const int64_t nameStart = match + kLocalHeaderSize;
+        if (nameStart + local.NameLength + local.ExtraLength > fileSize)
+            continue;
+        std::string rawName(local.NameLength, '\0');
+        std::vector<uint8_t> extra(local.ExtraLength);
+        ReadAt(nameStart, rawName.data(), local.NameLength);
+        ReadAt(nameStart + local.NameLength, extra.data(), local.ExtraLength);
+        const std::optional<std::string> name =
+            ZADecodeStoredName(rawName, local.Flags, settings_.OemFileNames);
+        if (!name)
+            continue;
+
+        TDirItem item;
+        item.Signature =
+            settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
+        static_cast<TZAHeaderFields&>(item) = local;
+        item.VersionMadeBy = local.VersionNeeded;
+        item.ExtraLength = 0; // the local extra field is not kept
+        bool zip64Local = false;
+        for (const TZAExtraBlock& block : TZAExtraField::Split(extra.data(), extra.size())) {
+            if (block.Id == kZip64ExtraId && block.Data.size() >= 16) {
+                zip64Local = true;
+                item.HasZip64 = true;
+                item.Zip64UncompressedSize = le::Get64(block.Data.data());
+                item.Zip64CompressedSize = le::Get64(block.Data.data() + 8);
+                item.UncompressedSize = kSentinel32;
+                item.CompressedSize = kSentinel32;
+            }
+        }
+        const int64_t dataStart = nameStart + local.NameLength + local.ExtraLength;
+        if (item.CompressedSize64() >= static_cast<uint64_t>(fileSize))
+            continue;
+        item.SetLocalHeaderOffset64(static_cast<uint64_t>(match));
+        // A folder is what its name says; an empty file stays a file.
+        item.ExternalAttributes = (!name->empty() && (name->back() == '/' || name->back() == '\\'))
+                                      ? faDirectory
+                                      : faArchive;
+
+        int64_t next = dataStart + static_cast<int64_t>(item.CompressedSize64());
+        if (local.Flags & kFlagDataDescriptor) {
+            uint8_t ddSig[4];
+            le::Put32(ddSig, kDataDescriptorSignature);
+            const int ddSize = zip64Local ? 24 : kDataDescriptorSize;
+            const int64_t dd = findSignature(dataStart, ddSig);
+            next = match + 4;
+            if (dd >= 0 && dd + ddSize <= fileSize) {
+                uint8_t rec[24];
+                ReadAt(dd, rec, ddSize);
+                const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
+                item.Crc32 = d.Crc32;
+                item.SetCompressedSize64(d.CompressedSize, zip64Local);
+                item.SetUncompressedSize64(d.UncompressedSize, zip64Local);
+                next = dd + ddSize;
+            }
+        }
+        // Members stored inside members (an archive kept uncompressed) are not entries of
+        // this archive: the scan goes on after the data when its size is known.
+        pos = std::max(pos, std::min(next, fileSize));
+
+        item.Name = *name;
+        working_.Append(std::move(item));
+    }
+    if (!anySignature || working_.Count() == 0)
+        Fail(35);
+    directoryPosition_ = fileSize;
+    startOffset_ = static_cast<int64_t>(working_.At(0).LocalHeaderOffset64());
+}
+
+void TZADirManager::WriteDirectory() {
+    const int64_t start = stream_->Size();
+    if (!stream_->SetSize(start) || stream_->Seek(0, TZASeekOrigin::soEnd) != start)
+        Fail(46);
+    directoryPosition_ = start;
+
+    std::vector<uint8_t> block;
+    block.reserve(kWriteBlock + 4096);
+    const auto flush = [&] {
+        if (!block.empty() &&
+            !stream_->WriteExact(block.data(), static_cast<int64_t>(block.size())))
+            Fail(46);
+        block.clear();
+    };
+    for (int32_t i = 0; i < working_.Count(); ++i) {
+        TDirItem& item = working_.GetItemPtr(i);
+        const std::string stored =
+            ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags, item.VersionMadeBy);
+        if (stored.size() > static_cast<size_t>(kMaxFieldLength))
+            throw EZAException(61, settings_.ComponentName, {item.Name});
+        if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
+            item.Comment.resize(kMaxFieldLength);
+        std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
+        if (extra.size() > static_cast<size_t>(kMaxFieldLength)) {
+            // Kept blocks that no longer fit beside the Zip64 block are dropped whole.
+            item.ExtraBlocks.clear();
+            extra = TZAExtraField::CentralExtraField(item);
+        }
+        item.NameLength = static_cast<uint16_t>(stored.size());
+        item.ExtraLength = static_cast<uint16_t>(extra.size());
+        item.CommentLength = static_cast<uint16_t>(item.Comment.size());
+        uint8_t fixed[kCentralHeaderSize];
+        item.EncodeFixed(fixed);
+        block.insert(block.end(), fixed, fixed + kCentralHeaderSize);
+        block.insert(block.end(), stored.begin(), stored.end());
+        block.insert(block.end(), extra.begin(), extra.end());
+        block.insert(block.end(), item.Comment.begin(), item.Comment.end());
+        if (block.size() >= kWriteBlock)
+            flush();
+    }
+    flush();
+    const int64_t end = stream_->Position();
+    const auto count = static_cast<uint64_t>(working_.Count());
+    const auto size = static_cast<uint64_t>(end - start);
+
+    if (comment_.size() > static_cast<size_t>(kMaxFieldLength))
+        comment_.resize(kMaxFieldLength);
+    endRecord_.Signature =
+        settings_.StandardSignatures ? kEndRecordSignature : kNativeEndRecordSignature;
+    endRecord_.ThisDisk = 0;
+    endRecord_.DirectoryDisk = 0;
+    endRecord_.SetValues(count, size, static_cast<uint64_t>(start));
+    endRecord_.CommentLength = static_cast<uint16_t>(comment_.size());
+
+    std::vector<uint8_t> tail;
+    zip64_ = static_cast<uint64_t>(end) >= kSentinel32 || count >= kSentinel16;
+    if (zip64_) {
+        zip64End_ = TZAZip64EndRecord{};
+        zip64End_.EntriesOnDisk = count;
+        zip64End_.TotalEntries = count;
+        zip64End_.DirectorySize = size;
+        zip64End_.DirectoryOffset = static_cast<uint64_t>(start);
+        zip64Locator_ = TZAZip64Locator{};
+        zip64Locator_.Zip64EndOffset = static_cast<uint64_t>(end);
+        zip64Locator_.TotalDisks = 1;
+        tail.resize(kZip64EndRecordSize + kZip64LocatorSize);
+        zip64End_.Encode(tail.data());
+        zip64Locator_.Encode(tail.data() + kZip64EndRecordSize);
+    }
+    const size_t endAt = tail.size();
+    tail.resize(endAt + kEndRecordSize);
+    endRecord_.Encode(tail.data() + endAt);
+    tail.insert(tail.end(), comment_.begin(), comment_.end());
+    if (!stream_->WriteExact(tail.data(), static_cast<int64_t>(tail.size())))
+        Fail(46);
+}
+
+void TZADirManager::WriteSFXStub(Stream& stub) {
+    if (!stream_->SetSize(0) || !stream_->SetPosition(0) || !stub.SetPosition(0))
+        Fail(46);
+    const int64_t size = stub.Size();
+    if (stream_->CopyFrom(stub, size) != size)
+        Fail(46);
+    startOffset_ = size;
+}
+
+} // namespace zip

@@ -1,0 +1,93 @@
+#pragma once
+// The directory of an open archive: reads it from the archive, rebuilds it from the local
+// headers of a damaged archive and writes it back.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "zip/directory/DirArray.h"
+#include "zip/records/EndRecord.h"
+#include "zip/records/Zip64EndRecord.h"
+#include "zip/records/Zip64Locator.h"
+
+namespace zip {
+
+class Stream;
+
+struct TZADirSettings {
+    std::string ComponentName;      // prefix of error messages
+    bool StandardSignatures = true; // false: the engine's native signatures
+    bool OemFileNames = true;       // names in code page 437 unless flag bit 11 says UTF-8
+    bool TolerateDamaged = true;    // rebuild from local headers when no end record is found
+};
+
+class TZADirManager {
+public:
+    // stream: the archive (not owned). For a new archive the directory starts empty.
+    TZADirManager(Stream& stream, TZADirSettings settings, bool newArchive);
+
+    TZADirSettings& Settings() { return settings_; }
+    Stream& ArchiveStream() { return *stream_; }
+    void SetStream(Stream& stream) { stream_ = &stream; }
+
+    // Searches the end record; true when the archive can be opened (always true while damaged
+    // archives are tolerated, so that ReadDirectory rebuilds the directory). A read that fails
+    // raises error 44: only an end record that is really absent leads to a rebuild.
+    bool FindEndRecord();
+    // Fills the working directory from the archive. Every count, size and offset is checked
+    // against the stream size first; damage raises error 57 (or 40, 35), a failed read 44.
+    void ReadDirectory();
+    // Writes the central directory and the end records at the end of the stream.
+    void WriteDirectory();
+    // Copies a self-extracting stub into the empty archive; the start offset becomes its size.
+    void WriteSFXStub(Stream& stub);
+
+    TZADirArray& Working() { return working_; }
+    TZADirArray& OnDisk() { return onDisk_; }
+
+    std::string& Comment() { return comment_; }
+    const TZAEndRecord& EndRecord() const { return endRecord_; }
+    TZAEndRecord& EndRecord() { return endRecord_; }
+    const TZAZip64EndRecord& Zip64EndRecord() const { return zip64End_; }
+    const TZAZip64Locator& Zip64Locator() const { return zip64Locator_; }
+    bool HasZip64() const { return zip64_; }
+    // Position of the first local header (the length of data in front of the archive).
+    int64_t StartOffset() const { return startOffset_; }
+    // Where the central directory starts (as read or last written).
+    int64_t DirectoryPosition() const { return directoryPosition_; }
+    // True when the last ReadDirectory found no end record and rebuilt the entries from local
+    // headers: members may be missing.
+    bool Recovered() const { return recovered_; }
+    // The directory offset written in the records (the Zip64 one when the 32-bit field holds
+    // the sentinel).
+    int64_t RecordedDirectoryOffset() const;
+    bool UsesNativeSignatures() const { return endRecord_.Signature == kNativeEndRecordSignature; }
+
+private:
+    [[noreturn]] void Fail(int32_t code) const;
+    // Reads count bytes at position; a read that fails or comes back short raises error 44.
+    // Callers check first that the bytes lie inside the stream, so a short read here is a
+    // failing device, never a sign of damage.
+    void ReadAt(int64_t position, void* buffer, int64_t count);
+    // Parses count central headers of the directory at start; returns the bytes they take.
+    int64_t ReadEntries(int64_t start, int64_t size, uint64_t count);
+    void AdjustOffsets(int64_t delta);
+    void Rebuild();
+
+    Stream* stream_;
+    TZADirSettings settings_;
+    TZADirArray onDisk_;
+    TZADirArray working_;
+    std::string comment_;
+    TZAEndRecord endRecord_;
+    TZAZip64EndRecord zip64End_;
+    TZAZip64Locator zip64Locator_;
+    std::optional<TZAEndRecord::Found> found_;
+    int64_t startOffset_ = 0;
+    bool zip64_ = false;
+    int64_t directoryPosition_ = 0;
+    bool recovered_ = false;
+};
+
+} // namespace zip
