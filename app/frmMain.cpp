@@ -3,9 +3,12 @@
 #include "app/ActionIcons.h"
 #include "app/ProductInfo.h"
 #include "app/commands/CommandGuard.h"
+#include "app/commands/EditorCommands.h"
+#include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/ProgressScope.h"
-#include "app/dialogs/frmAbout.h"
 #include "app/dialogs/frmProgress.h"
+#include "app/dialogs/frmSearchProgress.h"
+#include "app/frames/LocalizedFrame.h"
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
 #include "app/l10n/Localization.h"
@@ -54,8 +57,8 @@ QMenu* newMenu(const QString& name, const QString& title, QWidget* parent) {
     return menu;
 }
 
-// A menu item of its own that does what the action does and looks like it, so that code can
-// tell which item started the action (renaming from a popup menu edits in place).
+// A menu item of its own that looks like the action and follows its state; its command is
+// connected apart (renaming from a popup menu edits in place).
 QAction* proxyOf(QAction* action, const QString& name, QObject* parent) {
     auto* proxy = new QAction(parent);
     proxy->setObjectName(name);
@@ -67,12 +70,6 @@ QAction* proxyOf(QAction* action, const QString& name, QObject* parent) {
     };
     sync();
     QObject::connect(action, &QAction::changed, proxy, sync);
-    // While the action runs, its data tells that a popup-menu item started it.
-    QObject::connect(proxy, &QAction::triggered, action, [action] {
-        action->setData(TfrmMain::FromPopupMenu);
-        action->trigger();
-        action->setData(QVariant());
-    });
     return proxy;
 }
 
@@ -91,6 +88,10 @@ int roundHalfEven(double value) {
     return int(std::nearbyint(value));
 }
 
+template <typename Form> Form* findForm(ApplicationForms* forms, const char* name) {
+    return forms ? qobject_cast<Form*>(forms->find(QString::fromLatin1(name))) : nullptr;
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(MainWindowContext context, QWidget* parent)
@@ -99,6 +100,10 @@ TfrmMain::TfrmMain(MainWindowContext context, QWidget* parent)
     ui->setupUi(this);
     FormTranslator::MarkScope(this);
     FormCreate();
+}
+
+void TfrmMain::setCommands(std::unique_ptr<EditorCommands> commands) {
+    commands_ = std::move(commands);
 }
 
 TfrmMain::~TfrmMain() {
@@ -127,21 +132,21 @@ void TfrmMain::FormCreate() {
     ui->lvGalleryPreview->setIconSize(
         QSize(GalleryThumbnail::CellSize, GalleryThumbnail::CellSize));
 
-    OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
-                                         QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
-    OpenDialog1->DefaultExt = QStringLiteral("zip");
-    OpenDialog1->MustExist = true;
-    SaveDialog1 = new FileDialogSettings(QStringLiteral("SaveDialog1"),
-                                         QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
-    SaveDialog1->DefaultExt = QStringLiteral("zip");
+    actions_.OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
+                                                  QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
+    actions_.OpenDialog1->DefaultExt = QStringLiteral("zip");
+    actions_.OpenDialog1->MustExist = true;
+    actions_.SaveDialog1 = new FileDialogSettings(QStringLiteral("SaveDialog1"),
+                                                  QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
+    actions_.SaveDialog1->DefaultExt = QStringLiteral("zip");
     const QString pictures = QStringLiteral(
         "Image Files (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|JPEG Image Files "
         "(*.jpg)|*.jpg|JPEG Image Files (*.jpeg)|*.jpeg|GIF Image Files (*.gif)|*.gif|Bitmaps "
         "(*.bmp)|*.bmp");
-    OpenPictureDialog1 =
+    actions_.OpenPictureDialog1 =
         new FileDialogSettings(QStringLiteral("OpenPictureDialog1"), pictures, this);
-    OpenPictureDialog1->MultiSelect = true;
-    OpenPictureDialog2 =
+    actions_.OpenPictureDialog1->MultiSelect = true;
+    actions_.OpenPictureDialog2 =
         new FileDialogSettings(QStringLiteral("OpenPictureDialog2"), pictures, this);
 
     ZipArchiver.SetCompressionMode(1);
@@ -167,7 +172,8 @@ void TfrmMain::FormCreate() {
 
     ActionIcons::fillMissing(findChildren<QAction*>(Qt::FindDirectChildrenOnly), *style());
     createMenusAndToolBars();
-    connectActions();
+    fillActions();
+    connectPages();
 
     languageGroup_ = new QActionGroup(this);
     languageGroup_->setExclusive(true);
@@ -193,17 +199,17 @@ void TfrmMain::FormDestroy() {
 
 void TfrmMain::createMenusAndToolBars() {
     // The reopen and move-to submenus of the popup menus, and the popups themselves.
-    pmRecent = newMenu(QStringLiteral("pmRecent"), QString(), this);
-    pmMoveTo = newMenu(QStringLiteral("pmMoveTo"), QString(), this);
-    pmImport = newMenu(QStringLiteral("pmImport"), QString(), this);
-    pmImport->addAction(ui->acEditImport);
-    pmImport->addAction(ui->acEditScanMyPictures);
+    actions_.pmRecent = newMenu(QStringLiteral("pmRecent"), QString(), this);
+    actions_.pmMoveTo = newMenu(QStringLiteral("pmMoveTo"), QString(), this);
+    actions_.pmImport = newMenu(QStringLiteral("pmImport"), QString(), this);
+    actions_.pmImport->addAction(ui->acEditImport);
+    actions_.pmImport->addAction(ui->acEditScanMyPictures);
 
-    pmMain = newMenu(QStringLiteral("pmMain"), QString(), this);
-    pmMain->addAction(ui->acFileNew);
-    pmMain->addAction(ui->acFileOpen);
-    QMenu* miMainReopen = newMenu(QStringLiteral("miMainReopen"), QString(), pmMain);
-    pmMain->addMenu(miMainReopen);
+    actions_.pmMain = newMenu(QStringLiteral("pmMain"), QString(), this);
+    actions_.pmMain->addAction(ui->acFileNew);
+    actions_.pmMain->addAction(ui->acFileOpen);
+    QMenu* miMainReopen = newMenu(QStringLiteral("miMainReopen"), QString(), actions_.pmMain);
+    actions_.pmMain->addMenu(miMainReopen);
 
     auto popup = [this](const QString& name, const QString& prefix, bool photo) {
         QMenu* menu = newMenu(name, QString(), this);
@@ -230,23 +236,23 @@ void TfrmMain::createMenusAndToolBars() {
         menu->addMenu(reopen);
         return menu;
     };
-    pmAlbum = popup(QStringLiteral("pmAlbum"), QStringLiteral("Album"), false);
-    pmGallery = popup(QStringLiteral("pmGallery"), QStringLiteral("Gallery"), false);
-    pmPhoto = popup(QStringLiteral("pmPhoto"), QStringLiteral("Photo"), true);
+    actions_.pmAlbum = popup(QStringLiteral("pmAlbum"), QStringLiteral("Album"), false);
+    actions_.pmGallery = popup(QStringLiteral("pmGallery"), QStringLiteral("Gallery"), false);
+    actions_.pmPhoto = popup(QStringLiteral("pmPhoto"), QStringLiteral("Photo"), true);
 
     reopenMenus_ = {ui->miFileReopen,
                     miMainReopen,
-                    pmAlbum->findChild<QMenu*>(QStringLiteral("miAlbumReopen")),
-                    pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryReopen")),
-                    pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoReopen")),
-                    pmRecent};
+                    actions_.pmAlbum->findChild<QMenu*>(QStringLiteral("miAlbumReopen")),
+                    actions_.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryReopen")),
+                    actions_.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoReopen")),
+                    actions_.pmRecent};
     for (QMenu* menu : reopenMenus_) {
-        if (menu != pmRecent)
+        if (menu != actions_.pmRecent)
             followAction(menu, ui->acFileReopen);
     }
-    moveToMenus_ = {ui->miEditMoveTo,
-                    pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryMoveTo")),
-                    pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoMoveTo")), pmMoveTo};
+    moveToMenus_ = {
+        ui->miEditMoveTo, actions_.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryMoveTo")),
+        actions_.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoMoveTo")), actions_.pmMoveTo};
     followAction(ui->miEditMoveTo, ui->acEditMoveTo);
 
     // Tool bars.
@@ -255,7 +261,7 @@ void TfrmMain::createMenusAndToolBars() {
     tbFile->addAction(ui->acFileNew);
     tbFile->addAction(ui->acFileOpen);
     if (auto* open = qobject_cast<QToolButton*>(tbFile->widgetForAction(ui->acFileOpen))) {
-        open->setMenu(pmRecent);
+        open->setMenu(actions_.pmRecent);
         open->setPopupMode(QToolButton::MenuButtonPopup);
     }
     tbFile->addAction(ui->acFileSave);
@@ -272,72 +278,74 @@ void TfrmMain::createMenusAndToolBars() {
         tbEdit->addWidget(b);
         return b;
     };
-    tbEditAddGallery = button(QStringLiteral("tbEditAddGallery"));
-    tbEditAddGallery->setIcon(TreeIcons::gallery());
-    connect(tbEditAddGallery, &QToolButton::clicked, this, [this] {
-        // A sibling gallery: the tree commands read the sender.
-        ui->acEditAddGallery->setData(FromSiblingButton);
-        ui->acEditAddGallery->trigger();
-        ui->acEditAddGallery->setData(QVariant());
-    });
-    tbEditAddSubGallery = button(QStringLiteral("tbEditAddSubGallery"));
-    tbEditAddSubGallery->setIcon(TreeIcons::image(2));
-    connect(tbEditAddSubGallery, &QToolButton::clicked, ui->acEditAddGallery, &QAction::trigger);
+    actions_.tbEditAddGallery = button(QStringLiteral("tbEditAddGallery"));
+    actions_.tbEditAddGallery->setIcon(TreeIcons::gallery());
+    actions_.tbEditAddSubGallery = button(QStringLiteral("tbEditAddSubGallery"));
+    actions_.tbEditAddSubGallery->setIcon(TreeIcons::image(2));
+    connect(actions_.tbEditAddSubGallery, &QToolButton::clicked, ui->acEditAddGallery,
+            &QAction::trigger);
     tbEdit->addAction(ui->acEditAddPhoto);
     // The add buttons show their nouns, which follow the template's level names.
     if (auto* photo = qobject_cast<QToolButton*>(tbEdit->widgetForAction(ui->acEditAddPhoto)))
         photo->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    tbEditScanMyPictures = button(QStringLiteral("tbEditScanMyPictures"));
-    tbEditScanMyPictures->setDefaultAction(ui->acEditImport);
-    tbEditScanMyPictures->setMenu(pmImport);
-    tbEditScanMyPictures->setPopupMode(QToolButton::MenuButtonPopup);
+    actions_.tbEditScanMyPictures = button(QStringLiteral("tbEditScanMyPictures"));
+    actions_.tbEditScanMyPictures->setDefaultAction(ui->acEditImport);
+    actions_.tbEditScanMyPictures->setMenu(actions_.pmImport);
+    actions_.tbEditScanMyPictures->setPopupMode(QToolButton::MenuButtonPopup);
     tbEdit->addSeparator();
     tbEdit->addAction(ui->acEditDelete);
     tbEdit->addAction(ui->acEditMoveUp);
     tbEdit->addAction(ui->acEditMoveDown);
-    tbEditMoveTo = button(QStringLiteral("tbEditMoveTo"));
-    tbEditMoveTo->setDefaultAction(ui->acEditMoveTo);
-    tbEditMoveTo->setMenu(pmMoveTo);
-    tbEditMoveTo->setPopupMode(QToolButton::InstantPopup);
+    actions_.tbEditMoveTo = button(QStringLiteral("tbEditMoveTo"));
+    actions_.tbEditMoveTo->setDefaultAction(ui->acEditMoveTo);
+    actions_.tbEditMoveTo->setMenu(actions_.pmMoveTo);
+    actions_.tbEditMoveTo->setPopupMode(QToolButton::InstantPopup);
     tbEdit->addSeparator();
     tbEdit->addAction(ui->acViewPrev);
     tbEdit->addAction(ui->acViewNext);
     tbEdit->addAction(ui->acViewRefreshAlbumPreview);
 }
 
-void TfrmMain::connectActions() {
-    auto on = [this](QAction* action, void (TfrmMain::*handler)()) {
-        connect(action, &QAction::triggered, this,
-                [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
-    };
-    connect(ui->acFileExit, &QAction::triggered, this, [this] {
-        pumpMessages();
-        close();
-    });
-    connect(ui->acFileClose, &QAction::triggered, this, [this] {
-        guarded([this] {
-            if (CloseAlbum)
-                CloseAlbum();
-            UpdateActions();
-        });
-    });
-    on(ui->acFilePublishSetting, &TfrmMain::acFilePublishSettingExecute);
-    on(ui->acViewExpandAll, &TfrmMain::acViewExpandAllExecute);
-    on(ui->acViewCollapseAll, &TfrmMain::acViewCollapseAllExecute);
-    on(ui->acViewPrev, &TfrmMain::acViewPrevExecute);
-    on(ui->acViewNext, &TfrmMain::acViewNextExecute);
-    on(ui->acViewRefreshAlbumPreview, &TfrmMain::acViewRefreshAlbumPreviewExecute);
-    on(ui->acOptionsFtpSetting, &TfrmMain::acOptionsFtpSettingExecute);
-    on(ui->acHelpAbout, &TfrmMain::acHelpAboutExecute);
-    connect(ui->acHelpHelpContents, &QAction::triggered, this, [this] {
-        const QString help = model::Folders().AppFolder + QStringLiteral("help/index.html");
-        if (OpenHelp)
-            OpenHelp(QFileInfo(help).isFile() ? help : ProductInfo::website() + "help/");
-    });
-    connect(ui->acHelpContactSupport, &QAction::triggered, this, [this] {
-        if (OpenHelp)
-            OpenHelp(QStringLiteral("mailto:") + ProductInfo::supportAddress());
-    });
+void TfrmMain::fillActions() {
+    MainActions& a = actions_;
+    a.acFileNew = ui->acFileNew;
+    a.acFileOpen = ui->acFileOpen;
+    a.acFileReopen = ui->acFileReopen;
+    a.acFileClose = ui->acFileClose;
+    a.acFileSave = ui->acFileSave;
+    a.acFileSaveAs = ui->acFileSaveAs;
+    a.acFilePublish = ui->acFilePublish;
+    a.acFilePublishSetting = ui->acFilePublishSetting;
+    a.acFileInstallNewAlbum = ui->acFileInstallNewAlbum;
+    a.acFileUpdateProjectFile = ui->acFileUpdateProjectFile;
+    a.acFileExit = ui->acFileExit;
+    a.acEditAddGallery = ui->acEditAddGallery;
+    a.acEditAddPhoto = ui->acEditAddPhoto;
+    a.acEditImport = ui->acEditImport;
+    a.acEditScanMyPictures = ui->acEditScanMyPictures;
+    a.acEditChangeImage = ui->acEditChangeImage;
+    a.acEditDelete = ui->acEditDelete;
+    a.acEditRename = ui->acEditRename;
+    a.acEditMoveUp = ui->acEditMoveUp;
+    a.acEditMoveDown = ui->acEditMoveDown;
+    a.acEditMoveTo = ui->acEditMoveTo;
+    a.acViewExpandAll = ui->acViewExpandAll;
+    a.acViewCollapseAll = ui->acViewCollapseAll;
+    a.acViewPrev = ui->acViewPrev;
+    a.acViewNext = ui->acViewNext;
+    a.acViewRefreshAlbumPreview = ui->acViewRefreshAlbumPreview;
+    a.acViewPreviewInBrowser = ui->acViewPreviewInBrowser;
+    a.acOptionsFtpSetting = ui->acOptionsFtpSetting;
+    a.acHelpHelpContents = ui->acHelpHelpContents;
+    a.acHelpContactSupport = ui->acHelpContactSupport;
+    a.acHelpAbout = ui->acHelpAbout;
+    a.miAlbumRename = findChild<QAction*>(QStringLiteral("miAlbumRename"));
+    a.miGalleryRename = findChild<QAction*>(QStringLiteral("miGalleryRename"));
+    a.miPhotoRename = findChild<QAction*>(QStringLiteral("miPhotoRename"));
+    a.bbChangeImage = ui->bbChangeImage;
+}
+
+void TfrmMain::connectPages() {
     for (QTabWidget* tabs : {ui->pcAlbumSettings, ui->pcGallerySettings, ui->pcPhotoSettings}) {
         connect(tabs, &QTabWidget::currentChanged, this,
                 [this, tabs](int index) { pcAlbumSettingsChange(tabs, index); });
@@ -398,8 +406,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     }
     pumpMessages();
     bool canClose = true;
-    if (ui->acFileClose->isEnabled() && CloseAlbum)
-        guarded([&] { canClose = CloseAlbum(); }) || (canClose = false);
+    if (ui->acFileClose->isEnabled() && commands_)
+        guarded([&] { canClose = commands_->CloseAlbum(); }) || (canClose = false);
     if (canClose)
         event->accept();
     else
@@ -517,14 +525,14 @@ void TfrmMain::applyActionState(const ActionState& s) {
     u.acEditAddGallery->setText(s.addGalleryCaption);
     u.acEditAddGallery->setStatusTip(s.addGalleryHint);
     u.acEditAddGallery->setToolTip(s.addGalleryHint);
-    tbEditAddSubGallery->setEnabled(s.addGallery);
-    tbEditAddSubGallery->setText(s.addGalleryCaption);
-    tbEditAddSubGallery->setToolTip(s.subGalleryHint);
-    tbEditAddSubGallery->setStatusTip(s.subGalleryHint);
-    tbEditAddGallery->setEnabled(s.siblingGallery);
-    tbEditAddGallery->setText(s.siblingGalleryCaption);
-    tbEditAddGallery->setToolTip(s.siblingGalleryHint);
-    tbEditAddGallery->setStatusTip(s.siblingGalleryHint);
+    actions_.tbEditAddSubGallery->setEnabled(s.addGallery);
+    actions_.tbEditAddSubGallery->setText(s.addGalleryCaption);
+    actions_.tbEditAddSubGallery->setToolTip(s.subGalleryHint);
+    actions_.tbEditAddSubGallery->setStatusTip(s.subGalleryHint);
+    actions_.tbEditAddGallery->setEnabled(s.siblingGallery);
+    actions_.tbEditAddGallery->setText(s.siblingGalleryCaption);
+    actions_.tbEditAddGallery->setToolTip(s.siblingGalleryHint);
+    actions_.tbEditAddGallery->setStatusTip(s.siblingGalleryHint);
 
     u.acEditAddPhoto->setEnabled(s.addPhoto);
     u.acEditAddPhoto->setText(s.addPhotoCaption);
@@ -582,8 +590,8 @@ void TfrmMain::postShowStartupWizard() {
         this,
         [this] {
             guarded([this] {
-                if (ShowStartupWizard)
-                    ShowStartupWizard();
+                if (commands_)
+                    commands_->ShowStartupWizard();
             });
         },
         Qt::QueuedConnection);
@@ -650,8 +658,8 @@ void TfrmMain::RebuildRecentMenus() {
             connect(item, &QAction::triggered, this, [this, i] {
                 guarded([this, i] {
                     pumpMessages();
-                    if (OpenRecentAlbum)
-                        OpenRecentAlbum(FRecent.GetItem(i));
+                    if (commands_)
+                        commands_->OpenRecentAlbum(FRecent.GetItem(i));
                     UpdateActions();
                 });
             });
@@ -678,8 +686,8 @@ void TfrmMain::RebuildMoveToMenus(TpaTreeNode* node) {
                     pumpMessages();
                     // The target may have gone since the menu was built.
                     TpaTreeNode* target = FAlbum.Tree().FindByUid(uid);
-                    if (target && selectedNode() && MovePhotoTo)
-                        MovePhotoTo(target);
+                    if (target && selectedNode() && commands_)
+                        commands_->MovePhotoTo(target);
                     UpdateActions();
                 });
             });
@@ -887,7 +895,10 @@ void TfrmMain::onTreeContextMenu(const QPoint& pos) {
         ui->tvTreeView->setCurrentIndex(index);
     pumpMessages();
     TpaTreeNode* n = treeModel_->node(index);
-    QMenu* menu = !n ? pmMain : n->IsAlbum() ? pmAlbum : n->IsGallery() ? pmGallery : pmPhoto;
+    QMenu* menu = !n               ? actions_.pmMain
+                  : n->IsAlbum()   ? actions_.pmAlbum
+                  : n->IsGallery() ? actions_.pmGallery
+                                   : actions_.pmPhoto;
     menu->popup(ui->tvTreeView->viewport()->mapToGlobal(pos));
 }
 
@@ -916,59 +927,10 @@ void TfrmMain::pcAlbumSettingsChange(QTabWidget* sender, int index) {
         postRefreshPreview();
 }
 
-// ---- view actions ----
+// ---- album tabs and progress ----
 
-void TfrmMain::viewStep(bool busy, const std::function<void()>& step) {
-    pumpMessages();
-    {
-        std::optional<BusyScope> section;
-        if (busy)
-            section.emplace(busy_);
-        step();
-    }
-    ui->tvTreeView->setFocus();
-    UpdateActions();
-}
-
-void TfrmMain::acViewExpandAllExecute() {
-    viewStep(true, [this] { ui->tvTreeView->expandAll(); });
-}
-
-void TfrmMain::acViewCollapseAllExecute() {
-    viewStep(true, [this] {
-        if (TpaTreeNode* root = FAlbum.Tree().Root()) {
-            selectNode(root);
-            ui->tvTreeView->collapseAll();
-            ui->tvTreeView->expand(treeModel_->indexOf(root));
-        }
-    });
-}
-
-void TfrmMain::acViewPrevExecute() {
-    viewStep(false, [this] { selectSiblingPhoto(model::GetPrevPhotoNode); });
-}
-
-void TfrmMain::acViewNextExecute() {
-    viewStep(false, [this] { selectSiblingPhoto(model::GetNextPhotoNode); });
-}
-
-void TfrmMain::selectSiblingPhoto(TpaTreeNode* (*sibling)(const TpaTreeNode*)) {
-    if (TpaTreeNode* n = selectedNode(); n && n->IsPhoto()) {
-        if (TpaTreeNode* target = sibling(n))
-            selectNode(target);
-    }
-}
-
-void TfrmMain::acViewRefreshAlbumPreviewExecute() {
-    showAlbumTab(ui->tsAlbumPreview);
-}
-
-void TfrmMain::acFilePublishSettingExecute() {
-    showAlbumTab(ui->tsAlbumSettings);
-}
-
-void TfrmMain::showAlbumTab(QWidget* tab) {
-    pumpMessages();
+void TfrmMain::showAlbumTab(AlbumTab which) {
+    QWidget* tab = which == AlbumTab::Preview ? ui->tsAlbumPreview : ui->tsAlbumSettings;
     TpaTreeNode* root = FAlbum.Tree().Root();
     if (!root)
         return;
@@ -984,28 +946,24 @@ void TfrmMain::showAlbumTab(QWidget* tab) {
     }
 }
 
-void TfrmMain::acOptionsFtpSettingExecute() {
-    FtpDefaults values = DefFtp;
-    if (!EditFtpSettings || !EditFtpSettings(values))
-        return;
-    DefFtp = values;
-    if (!settings_.write(DefFtp))
-        showError(QStringLiteral("Cannot write \"%1\".").arg(settings_.path()));
+TfrmProgress& TfrmMain::progressWindow() {
+    if (auto* form = findForm<TfrmProgress>(context_.forms, "frmProgress"))
+        return *form;
+    if (!ownProgress_)
+        ownProgress_ = new TfrmProgress(this);
+    return *ownProgress_;
 }
 
-void TfrmMain::acHelpAboutExecute() {
-    if (auto* about = context_.forms ? qobject_cast<TfrmAbout*>(
-                                           context_.forms->find(QStringLiteral("frmAbout")))
-                                     : nullptr)
-        about->exec();
+TfrmSearchProgress& TfrmMain::searchProgressWindow() {
+    if (auto* form = findForm<TfrmSearchProgress>(context_.forms, "frmSearchProgress"))
+        return *form;
+    if (!ownSearchProgress_)
+        ownSearchProgress_ = new TfrmSearchProgress(this);
+    return *ownSearchProgress_;
 }
 
 void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {
-    auto* window =
-        context_.forms
-            ? qobject_cast<TfrmProgress*>(context_.forms->find(QStringLiteral("frmProgress")))
-            : nullptr;
-    if (window) {
+    if (auto* window = findForm<TfrmProgress>(context_.forms, "frmProgress")) {
         cancel = window->Cancelled;
         window->setPosition(roundHalfEven(progress));
     }
@@ -1060,8 +1018,8 @@ void TfrmMain::RebuildFilters() {
     const TdsLocalization& loc = Localization();
     const QString zip =
         loc.GetFilter(1, QStringLiteral("ZIP Files (*.zip)")) + QStringLiteral("|*.zip");
-    OpenDialog1->Filter = zip;
-    SaveDialog1->Filter = zip;
+    actions_.OpenDialog1->Filter = zip;
+    actions_.SaveDialog1->Filter = zip;
     const QString pictures =
         loc.GetFilter(2, QStringLiteral("Image Files (*.jpg;*.jpeg;*.gif;*.bmp)")) +
         QStringLiteral("|*.jpg;*.jpeg;*.gif;*.bmp|") +
@@ -1069,8 +1027,8 @@ void TfrmMain::RebuildFilters() {
         loc.GetFilter(4, QStringLiteral("JPEG Image Files (*.jpeg)")) + QStringLiteral("|*.jpeg|") +
         loc.GetFilter(5, QStringLiteral("GIF Image Files (*.gif)")) + QStringLiteral("|*.gif|") +
         loc.GetFilter(6, QStringLiteral("Bitmaps (*.bmp)")) + QStringLiteral("|*.bmp");
-    OpenPictureDialog1->Filter = pictures;
-    OpenPictureDialog2->Filter = pictures;
+    actions_.OpenPictureDialog1->Filter = pictures;
+    actions_.OpenPictureDialog2->Filter = pictures;
     const QString music =
         loc.GetFilter(7, QStringLiteral("Music Files(*.mp3;*.swf)")) +
         QStringLiteral("|*.mp3;*.swf|") + loc.GetFilter(8, QStringLiteral("MP3 Files (*.mp3)")) +
@@ -1090,27 +1048,30 @@ void TfrmMain::RebuildFilters() {
     }
 }
 
-// Frames shown in the settings boxes (and the caption frames above the previews) copy their
-// texts from the hidden model frame of their kind. A frame names its model in the dynamic
-// property "l10nModel" and offers the invokable LocalizeFrom(QObject*).
 void TfrmMain::RelocalizeFrames() {
     if (!context_.forms)
         return;
-    const QList<QWidget*> holders = {ui->sbAlbumSettings->widget(),
-                                     ui->sbGallerySettings->widget(),
-                                     ui->sbPhotoSettings->widget(),
-                                     ui->tsAlbumPreview,
-                                     ui->tsGalleryItems,
-                                     ui->tsPhotoPreview};
-    for (QWidget* holder : holders) {
-        for (QObject* child : holder->children()) {
-            const QString modelName = child->property("l10nModel").toString();
-            if (modelName.isEmpty())
-                continue;
-            if (QObject* model = context_.forms->find(modelName))
-                QMetaObject::invokeMethod(child, "LocalizeFrom", Q_ARG(QObject*, model));
-        }
+    // The settings boxes and the caption frames above the previews.
+    LocalizedFrame::relocalizeAll({ui->sbAlbumSettings->widget(), ui->sbGallerySettings->widget(),
+                                   ui->sbPhotoSettings->widget(), ui->tsAlbumPreview,
+                                   ui->tsGalleryItems, ui->tsPhotoPreview},
+                                  *context_.forms);
+}
+
+QTreeView& TfrmMain::treeView() {
+    return *ui->tvTreeView;
+}
+
+QScrollArea& TfrmMain::settingsBox(PageKind page) {
+    switch (page) {
+    case PageKind::Album:
+        return *ui->sbAlbumSettings;
+    case PageKind::Gallery:
+        return *ui->sbGallerySettings;
+    case PageKind::Photo:
+        break;
     }
+    return *ui->sbPhotoSettings;
 }
 
 } // namespace app

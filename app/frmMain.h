@@ -2,9 +2,10 @@
 
 #include "app/ActionState.h"
 #include "app/BusyState.h"
+#include "app/EditorContext.h"
 #include "app/FtpDefaults.h"
+#include "app/MainActions.h"
 #include "app/SettingsFile.h"
-#include "app/dialogs/FileDialogSettings.h"
 #include "app/pages/PreviewPane.h"
 
 #include "model/document/Album.h"
@@ -14,14 +15,11 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 
 class QActionGroup;
 class QMenu;
-class QToolBar;
 class QTabWidget;
-class QToolButton;
 
 namespace Ui {
 class frmMain;
@@ -35,9 +33,10 @@ namespace app {
 
 class AlbumTreeModel;
 class ApplicationForms;
+class EditorCommands;
 class FormTranslator;
-class TfrmAbout;
 class TfrmProgress;
+class TfrmSearchProgress;
 
 // What the main window works with that lives outside it.
 struct MainWindowContext {
@@ -49,7 +48,8 @@ struct MainWindowContext {
 
 // The editor's main window: the album tree, the pages for the selected node, menus, tool
 // bars and actions, the recent albums, the language menu, the INI settings, the preview.
-class TfrmMain : public QMainWindow {
+// Commands plug in through the editor context it implements and the actions it hands out.
+class TfrmMain : public QMainWindow, public EditorContext {
     Q_OBJECT
 
 public:
@@ -58,69 +58,45 @@ public:
     explicit TfrmMain(MainWindowContext context, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    std::unique_ptr<Ui::frmMain> ui;
+    // The window's actions, menus, tool buttons and file dialogs, for the command groups.
+    const MainActions& actions() const { return actions_; }
+    // The commands the window starts itself (first show, close query, the menus it builds).
+    void setCommands(std::unique_ptr<EditorCommands> commands);
 
-    model::TpaAlbum FAlbum;
-    model::TRecentItems FRecent;
-    FtpDefaults DefFtp;
-    zip::TZipArchiver ZipArchiver;
+    // The editor context.
+    QWidget* dialogParent() override { return this; }
+    model::TpaAlbum& album() override { return FAlbum; }
+    AlbumTreeModel& treeModel() override { return *treeModel_; }
+    QTreeView& treeView() override;
+    model::TpaTreeNode* selectedNode() const override;
+    void selectNode(model::TpaTreeNode* node) override;
+    QScrollArea& settingsBox(PageKind page) override;
+    void showAlbumTab(AlbumTab tab) override;
+    BusyState& busyState() override { return busy_; }
+    TfrmProgress& progressWindow() override;
+    TfrmSearchProgress& searchProgressWindow() override;
+    void UpdateActions() override;
+    void postRefreshPreview() override;
+    void postEditNodeCaption(model::TpaTreeNode* node) override;
+    PreviewPane& preview() override { return *preview_; }
+    void UpdateCaption(const QString& albumName = QString()) override;
+    model::TRecentItems& recent() override { return FRecent; }
+    void RebuildRecentMenus() override;
+    SettingsFile& settingsFile() override { return settings_; }
+    FtpDefaults& ftpDefaults() override { return DefFtp; }
+    zip::TZipArchiver& archiver() override { return ZipArchiver; }
+    ApplicationForms* forms() override { return context_.forms; }
 
-    FileDialogSettings* OpenDialog1;
-    FileDialogSettings* SaveDialog1;
-    FileDialogSettings* OpenPictureDialog1;
-    FileDialogSettings* OpenPictureDialog2;
-
-    QMenu* pmAlbum;
-    QMenu* pmGallery;
-    QMenu* pmPhoto;
-    QMenu* pmMain;
-    QMenu* pmRecent;
-    QMenu* pmMoveTo;
-    QMenu* pmImport;
-    QToolButton* tbEditAddGallery;
-    QToolButton* tbEditAddSubGallery;
-    QToolButton* tbEditMoveTo;
-    QToolButton* tbEditScanMyPictures;
-
-    BusyState& busyState() { return busy_; }
-    AlbumTreeModel& treeModel() { return *treeModel_; }
-    PreviewPane& preview() { return *preview_; }
-    SettingsFile& settingsFile() { return settings_; }
     const ActionState& actionState() const { return state_; }
-
-    // Hooks for the commands and windows that other parts of the program provide.
-    std::function<void()> ShowStartupWizard;              // WM_SHOWSTARTUPWIZARD
-    std::function<bool()> CloseAlbum;                     // with its save prompt
-    std::function<bool(const QString&)> OpenRecentAlbum;  // a reopen menu entry
-    std::function<bool(FtpDefaults&)> EditFtpSettings;    // the FTP settings dialog; true on OK
-    std::function<void(const QString&)> OpenHelp;         // help and support targets
-    std::function<void(model::TpaTreeNode*)> MovePhotoTo; // a move-to menu entry's target
-
-    // The data an action carries while it runs when a popup-menu item (rename in place) or
-    // the sibling-gallery tool button started it; empty otherwise.
-    static constexpr const char* FromPopupMenu = "popup";
-    static constexpr const char* FromSiblingButton = "sibling";
-
-    void UpdateActions();
     // The inputs the action rules see, taken from the album, the selection and the lists.
     ActionInputs CollectActionInputs() const;
-
-    model::TpaTreeNode* selectedNode() const;
-    void selectNode(model::TpaTreeNode* node);
-
-    // The caption: the title alone, or "title  [name]".
-    void UpdateCaption(const QString& albumName = QString());
     // The application's title: "Fotrenza", or what the language file calls it.
     QString applicationTitle() const;
 
     // The private messages, posted: they run once the current handler has returned.
     void postShowStartupWizard();
-    void postRefreshPreview();
-    void postEditNodeCaption(model::TpaTreeNode* node);
     void WMRefreshPreview();
 
-    // Rebuilds the six reopen menus from the recent list.
-    void RebuildRecentMenus();
     // The move-to menus for the node (cleared for anything but a photo).
     void RebuildMoveToMenus(model::TpaTreeNode* node);
 
@@ -144,7 +120,8 @@ protected:
 
 private:
     void createMenusAndToolBars();
-    void connectActions();
+    void fillActions();
+    void connectPages();
     void applyBusy(bool busy);
     void applyActionState(const ActionState& state);
     void FormCreate();
@@ -158,27 +135,19 @@ private:
     void onCaptionEdited(model::TpaTreeNode* node, const QString& text);
     void pcAlbumSettingsChange(QTabWidget* sender, int index);
     void lvGalleryPreviewDblClick();
-    void acViewExpandAllExecute();
-    void acViewCollapseAllExecute();
-    void acViewPrevExecute();
-    void acViewNextExecute();
-    // The frame of the view actions: a pump, the step (inside a busy section when asked),
-    // then the tree gets the focus and the actions are brought up to date.
-    void viewStep(bool busy, const std::function<void()>& step);
-    // Selects the photo that `sibling` finds for the selected photo, if any.
-    void selectSiblingPhoto(model::TpaTreeNode* (*sibling)(const model::TpaTreeNode*));
-    void acViewRefreshAlbumPreviewExecute();
-    void acFilePublishSettingExecute();
-    // Shows the album page's tab: selects the root (on that tab) or switches to the tab, or,
-    // when it is shown already, refreshes the preview.
-    void showAlbumTab(QWidget* tab);
-    void acOptionsFtpSettingExecute();
-    void acHelpAboutExecute();
     void ArchiverOverallProgress(double progress, bool& cancel);
     void loadRecent();
     void saveRecent();
 
+    std::unique_ptr<Ui::frmMain> ui;
+    model::TpaAlbum FAlbum;
+    model::TRecentItems FRecent;
+    FtpDefaults DefFtp;
+    zip::TZipArchiver ZipArchiver;
+
     MainWindowContext context_;
+    MainActions actions_;
+    std::unique_ptr<EditorCommands> commands_;
     BusyState busy_;
     SettingsFile settings_;
     std::unique_ptr<AlbumTreeModel> treeModel_;
@@ -189,6 +158,9 @@ private:
     QList<QMenu*> moveToMenus_; // miEditMoveTo, miGalleryMoveTo, miPhotoMoveTo, pmMoveTo
     QActionGroup* languageGroup_;
     QPointer<QAction> checkedLanguage_; // the language item applied last
+    // Progress windows of the window's own, where the application provides none (tests).
+    QPointer<TfrmProgress> ownProgress_;
+    QPointer<TfrmSearchProgress> ownSearchProgress_;
     QImage previewPicture_;
     bool previewFramed_ = false;
     bool shown_ = false;

@@ -1,5 +1,6 @@
 #include "app/ProductInfo.h"
 #include "app/TerminationWatcher.h"
+#include "app/commands/CommandSet.h"
 #include "app/dialogs/frmAbout.h"
 #include "app/dialogs/frmProgress.h"
 #include "app/dialogs/frmSearchProgress.h"
@@ -74,7 +75,6 @@ int run(QApplication& app) {
     context.userStore = &userStore;
     app::TfrmMain frmMain(std::move(context));
     frmMain.setObjectName(QStringLiteral("frmMain"));
-    frmMain.OpenHelp = [](const QString& target) { platform::shellOpen(target); };
     forms.add(&frmMain);
     auto* frmProgress = new app::TfrmProgress(&frmMain);
     forms.add(frmProgress);
@@ -83,6 +83,9 @@ int run(QApplication& app) {
     auto* frmAbout = new app::TfrmAbout(&frmMain);
     frmAbout->OpenLink = [](const QString& link) { platform::shellOpen(link); };
     forms.add(frmAbout);
+
+    frmMain.setCommands(
+        std::make_unique<app::CommandSet>(frmMain, frmMain.actions(), app::CommandServices{}));
 
     app::TerminationWatcher watcher([&frmMain] { frmMain.close(); });
     frmMain.show();

@@ -4,6 +4,8 @@
 
 #include "platform/sys/Prompts.h"
 
+#include <QAction>
+
 #include <exception>
 
 namespace app {
@@ -24,6 +26,13 @@ bool guarded(const std::function<void()>& command) {
         showError(QStringLiteral("Unknown error"));
     }
     return false;
+}
+
+void onTriggered(QAction* action, QObject* receiver, std::function<void()> command) {
+    if (!action)
+        return;
+    QObject::connect(action, &QAction::triggered, receiver,
+                     [command = std::move(command)] { guarded(command); });
 }
 
 } // namespace app

@@ -4,6 +4,9 @@
 
 #include <functional>
 
+class QAction;
+class QObject;
+
 namespace app {
 
 // Runs one command or handler so that no exception leaves it: an error is shown the way the
@@ -11,6 +14,10 @@ namespace app {
 // busy sections of the command have ended by then, since they unwind first.
 // Returns false when an exception was caught.
 bool guarded(const std::function<void()>& command);
+
+// Runs `command` through guarded() each time the action is triggered, for as long as
+// `receiver` lives.
+void onTriggered(QAction* action, QObject* receiver, std::function<void()> command);
 
 // The error box of the default handler.
 void showError(const QString& text);

@@ -3,6 +3,7 @@
 // Shared set-up of the widget tests: a private program folder and per-user folders under a
 // temporary folder, scripted prompts, and a main window whose preview only records.
 
+#include "app/commands/CommandSet.h"
 #include "app/frmMain.h"
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
@@ -91,7 +92,35 @@ public:
         model::Folders() = model::FolderLayout();
     }
 
-    // A main window as the program makes it, with a preview that records.
+    // The window's own requests (start-up wizard, close query, recent and move-to menus) as
+    // the tests script them; each falls back to the real command when not set. The FTP
+    // settings dialog answers through ftpSettings (none: Cancel).
+    class ScriptedCommands : public app::EditorCommands {
+    public:
+        ScriptedCommands(app::TfrmMain& window, TestEnvironment& env)
+            : real(window, window.actions(), app::CommandServices{[&env](app::FtpDefaults& values) {
+                       return env.ftpSettings ? env.ftpSettings(values) : false;
+                   }}) {}
+        void ShowStartupWizard() override {
+            showStartupWizard ? showStartupWizard() : real.ShowStartupWizard();
+        }
+        bool CloseAlbum() override { return closeAlbum ? closeAlbum() : real.CloseAlbum(); }
+        void OpenRecentAlbum(const QString& file) override {
+            openRecentAlbum ? openRecentAlbum(file) : real.OpenRecentAlbum(file);
+        }
+        void MovePhotoTo(model::TpaTreeNode* target) override {
+            movePhotoTo ? movePhotoTo(target) : real.MovePhotoTo(target);
+        }
+
+        app::CommandSet real;
+        std::function<void()> showStartupWizard;
+        std::function<bool()> closeAlbum;
+        std::function<void(const QString&)> openRecentAlbum;
+        std::function<void(model::TpaTreeNode*)> movePhotoTo;
+    };
+
+    // A main window as the program makes it, with a preview that records and the command
+    // groups connected; `commands` scripts the window's own requests.
     std::unique_ptr<app::TfrmMain> makeMainWindow() {
         app::MainWindowContext context;
         context.forms = &forms;
@@ -103,13 +132,16 @@ public:
         auto window = std::make_unique<app::TfrmMain>(std::move(context));
         window->setObjectName(QStringLiteral("frmMain"));
         forms.add(window.get());
+        auto scripted = std::make_unique<ScriptedCommands>(*window, *this);
+        commands = scripted.get();
+        window->setCommands(std::move(scripted));
         return window;
     }
 
     // Loads the sample template's album into the window's album.
     void loadSampleAlbum(app::TfrmMain& window) {
         copyTree(program + "Templates/fz-simple", model::Folders().PreviewFolder);
-        window.FAlbum.LoadFromXml(model::Folders().PreviewFolder + "data.xml");
+        window.album().LoadFromXml(model::Folders().PreviewFolder + "data.xml");
     }
 
     QTemporaryDir dir;
@@ -119,6 +151,8 @@ public:
     app::ApplicationForms forms;
     app::FormTranslator translator{forms};
     app::RecordingPreviewPane* recorder = nullptr;
+    ScriptedCommands* commands = nullptr; // of the window made last
+    std::function<bool(app::FtpDefaults&)> ftpSettings;
 };
 
 } // namespace apptest

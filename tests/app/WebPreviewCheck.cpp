@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
 
     env.loadSampleAlbum(window);
     QSignalSpy loaded(view, &QWebEngineView::loadFinished);
-    window.selectNode(window.FAlbum.Tree().Root());
+    window.selectNode(window.album().Tree().Root());
     if (!loaded.wait(30000) && loaded.isEmpty())
         return fail("the preview did not load");
     if (!loaded.first().first().toBool())

@@ -1,6 +1,7 @@
 #include "tests/app/AppTestSupport.h"
 
 #include "app/ProductInfo.h"
+#include "app/dialogs/FileDialogSettings.h"
 #include "app/l10n/FilterString.h"
 #include "app/pages/AlbumTreeModel.h"
 #include "app/pages/GalleryThumbnail.h"
@@ -34,10 +35,10 @@ QByteArray readAll(const QString& path) {
 
 TpaTreeNode* addNode(TfrmMain& w, model::TpaItemKind kind, TpaTreeNode* parent,
                      const QString& caption) {
-    auto item = w.FAlbum.CreateItem(kind, parent);
+    auto item = w.album().CreateItem(kind, parent);
     if (auto* field = item->CaptionField())
         field->Value = caption;
-    return w.FAlbum.Tree().Append(parent, std::move(item));
+    return w.album().Tree().Append(parent, std::move(item));
 }
 
 QStackedWidget* pages(TfrmMain& w) {
@@ -51,7 +52,7 @@ const QString kLanguageKey = "\\Software\\Brimlo Lumivex\\Language";
 std::unique_ptr<TfrmMain> started(apptest::TestEnvironment& env, int* wizards = nullptr) {
     auto w = env.makeMainWindow();
     if (wizards)
-        w->ShowStartupWizard = [wizards] { ++*wizards; };
+        env.commands->showStartupWizard = [wizards] { ++*wizards; };
     w->show();
     QCoreApplication::processEvents();
     return w;
@@ -119,32 +120,32 @@ private slots:
         QCOMPARE(readAll(ini), QByteArray("[Settings]\r\ndefFtpHost=\r\ndefFtpUser=\r\n"
                                           "defFtpPass=\r\ndefFtpDir=\r\n"
                                           "defFtpTransferMode=active\r\n"));
-        QCOMPARE(w->DefFtp.TransferMode, QString("active"));
+        QCOMPARE(w->ftpDefaults().TransferMode, QString("active"));
 
         const QByteArray before = readAll(ini);
-        w->EditFtpSettings = [](FtpDefaults& v) {
+        env.ftpSettings = [](FtpDefaults& v) {
             v.Host = "changed";
             return false; // Cancel
         };
         apptest::action(*w, "acOptionsFtpSetting")->trigger();
         QCOMPARE(readAll(ini), before);
 
-        w->EditFtpSettings = [](FtpDefaults& v) {
+        env.ftpSettings = [](FtpDefaults& v) {
             v.Host = "h";
             v.Password = "p;a=ss\"word ";
             v.TransferMode = "passive";
             return true;
         };
         apptest::action(*w, "acOptionsFtpSetting")->trigger();
-        QCOMPARE(w->DefFtp.Host, QString("h"));
+        QCOMPARE(w->ftpDefaults().Host, QString("h"));
         const QByteArray after = readAll(ini);
         QVERIFY(after.contains("defFtpHost=h\r\n"));
         QVERIFY(after.contains("defFtpTransferMode=passive\r\n"));
         // The next start reads back exactly what was written, awkward characters included.
         w.reset();
         auto again = env.makeMainWindow();
-        QCOMPARE(again->DefFtp.Password, QString("p;a=ss\"word "));
-        QCOMPARE(again->DefFtp.TransferMode, QString("passive"));
+        QCOMPARE(again->ftpDefaults().Password, QString("p;a=ss\"word "));
+        QCOMPARE(again->ftpDefaults().TransferMode, QString("passive"));
     }
 
     void storedLanguageIsAppliedAtFirstShow() {
@@ -155,8 +156,9 @@ private slots:
         QCOMPARE(wizards, 1);
         QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&Neu..."));
         QCOMPARE(apptest::child<QMenu>(*w, "miFile")->title(), QString("&Datei"));
-        QCOMPARE(FilterString::toQt(w->OpenDialog1->Filter), QString("ZIP-Dateien (*.zip)"));
-        QCOMPARE(FilterString::toQt(w->OpenPictureDialog1->Filter).split(";;").first(),
+        QCOMPARE(FilterString::toQt(w->actions().OpenDialog1->Filter),
+                 QString("ZIP-Dateien (*.zip)"));
+        QCOMPARE(FilterString::toQt(w->actions().OpenPictureDialog1->Filter).split(";;").first(),
                  QString("Bilddateien (*.jpg *.jpeg *.gif *.bmp)"));
         auto* tabs = apptest::child<QTabWidget>(*w, "pcAlbumSettings");
         QCOMPARE(tabs->tabText(0), QString("Albumvorschau"));
@@ -272,7 +274,7 @@ private slots:
         items[1]->trigger();
         QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&New..."));
         QCOMPARE(apptest::action(*w, "acFileOpen")->text(), QString("Auf"));
-        QCOMPARE(w->OpenDialog1->Filter, QString("ZIP Files (*.zip)|*.zip"));
+        QCOMPARE(w->actions().OpenDialog1->Filter, QString("ZIP Files (*.zip)|*.zip"));
         QVERIFY(items[1]->isChecked());
         QVERIFY(!items[0]->isChecked());
     }
@@ -282,7 +284,7 @@ private slots:
         auto w = env.makeMainWindow();
         w->show();
         env.loadSampleAlbum(*w);
-        TpaTreeNode* root = w->FAlbum.Tree().Root();
+        TpaTreeNode* root = w->album().Tree().Root();
         QVERIFY(root);
         auto* tree = apptest::child<QTreeView>(*w, "tvTreeView");
         QCOMPARE(tree->model()->rowCount(), 1);
@@ -333,7 +335,7 @@ private slots:
         auto w = env.makeMainWindow();
         w->show();
         env.loadSampleAlbum(*w);
-        TpaTreeNode* root = w->FAlbum.Tree().Root();
+        TpaTreeNode* root = w->album().Tree().Root();
         auto* albumTabs = apptest::child<QTabWidget>(*w, "pcAlbumSettings");
         w->selectNode(root->Child(0));
         QCOMPARE(pages(*w)->currentIndex(), 2);
@@ -363,10 +365,10 @@ private slots:
         auto w = env.makeMainWindow();
         w->show();
         env.loadSampleAlbum(*w);
-        w->selectNode(w->FAlbum.Tree().Root()->Child(0));
+        w->selectNode(w->album().Tree().Root()->Child(0));
         QCOMPARE(pages(*w)->currentIndex(), 2);
         QVERIFY(apptest::action(*w, "acEditDelete")->isEnabled());
-        w->FAlbum.Tree().Clear();
+        w->album().Tree().Clear();
         QCOMPARE(pages(*w)->currentIndex(), 0);
         QVERIFY(!w->selectedNode());
         QVERIFY(!apptest::action(*w, "acEditDelete")->isEnabled());
@@ -378,7 +380,7 @@ private slots:
         auto w = env.makeMainWindow();
         env.loadSampleAlbum(*w);
         w->postRefreshPreview();
-        w->FAlbum.Tree().Clear();
+        w->album().Tree().Clear();
         QFile::remove(model::Folders().PreviewFolder + "index.html");
         QCoreApplication::processEvents();
         QVERIFY(env.recorder->Visited.isEmpty());
@@ -390,7 +392,7 @@ private slots:
         auto w = env.makeMainWindow();
         w->show();
         env.loadSampleAlbum(*w);
-        TpaTreeNode* gallery = w->FAlbum.Tree().Root()->Child(0);
+        TpaTreeNode* gallery = w->album().Tree().Root()->Child(0);
         addNode(*w, model::ikGallery, gallery, "Sub");
         TpaTreeNode* p1 = addNode(*w, model::ikPhoto, gallery, "One");
         TpaTreeNode* p2 = addNode(*w, model::ikPhoto, gallery, "Two");
@@ -439,7 +441,7 @@ private slots:
         auto w = env.makeMainWindow();
         w->show();
         env.loadSampleAlbum(*w);
-        TpaTreeNode* photo = addNode(*w, model::ikPhoto, w->FAlbum.Tree().Root(), "Beach");
+        TpaTreeNode* photo = addNode(*w, model::ikPhoto, w->album().Tree().Root(), "Beach");
         auto* item = photo->Item();
         auto& facts = item->Level.Photo.ImageFields.FindById(item->Level.Photo.Show)->Image;
         facts.FileName = "pictavo_images/beach.jpg"; // not there
@@ -464,7 +466,7 @@ private slots:
         auto* image = apptest::child<QLabel>(*w, "imgPhotoPreview");
         w->resize(640, 480);
         QTRY_VERIFY(image->width() < 500);
-        w->selectNode(w->FAlbum.Tree().Root());
+        w->selectNode(w->album().Tree().Root());
         w->selectNode(photo);
         w->resize(1600, 1200);
         QTRY_COMPARE(image->pixmap().size(), image->size());
@@ -485,15 +487,15 @@ private slots:
         env.loadSampleAlbum(*w);
         w->UpdateActions();
         int asked = 0;
-        w->CloseAlbum = [&] {
+        env.commands->closeAlbum = [&] {
             ++asked;
             return false; // the user cancelled the save prompt
         };
         QVERIFY(!w->close());
         QCOMPARE(asked, 1);
         QVERIFY(w->isVisible());
-        w->CloseAlbum = [&] {
-            w->FAlbum.Tree().Clear();
+        env.commands->closeAlbum = [&] {
+            w->album().Tree().Clear();
             return true;
         };
         QVERIFY(w->close());
@@ -513,10 +515,7 @@ private slots:
             QCOMPARE(menu->actions().size(), 2);
         }
         QStringList opened;
-        w->OpenRecentAlbum = [&](const QString& file) {
-            opened << file;
-            return true;
-        };
+        env.commands->openRecentAlbum = [&](const QString& file) { opened << file; };
         apptest::child<QMenu>(*w, "pmRecent")->actions()[1]->trigger();
         QCOMPARE(opened, QStringList{"/b/R&D.zip"});
         w.reset();
@@ -530,7 +529,7 @@ private slots:
         auto w = env.makeMainWindow();
         w->show();
         env.loadSampleAlbum(*w);
-        TpaTreeNode* root = w->FAlbum.Tree().Root();
+        TpaTreeNode* root = w->album().Tree().Root();
         TpaTreeNode* first = root->Child(0);
         TpaTreeNode* second = addNode(*w, model::ikGallery, root, "Second");
         TpaTreeNode* photo = addNode(*w, model::ikPhoto, first, "Photo 1");
@@ -551,24 +550,23 @@ private slots:
         QVERIFY(moveTo->actions().size() >= 2);
         QVERIFY(apptest::action(*w, "acEditMoveTo")->isEnabled());
         QList<TpaTreeNode*> targets;
-        w->MovePhotoTo = [&](TpaTreeNode* target) { targets << target; };
+        env.commands->movePhotoTo = [&](TpaTreeNode* target) { targets << target; };
         for (QAction* entry : moveTo->actions()) {
             if (entry->text() == "Second")
                 entry->trigger();
         }
         QCOMPARE(targets, QList<TpaTreeNode*>{second});
 
-        // A rename started from a popup menu says so while it runs.
-        QVariant seen;
-        connect(apptest::action(*w, "acEditRename"), &QAction::triggered, this,
-                [&] { seen = apptest::action(*w, "acEditRename")->data(); });
+        // The popup menus' rename items are items of their own (they edit in place) that
+        // follow the rename action's state.
         QAction* popupRename = apptest::action(*w, "miPhotoRename");
         QVERIFY(popupRename);
+        QCOMPARE(w->actions().miPhotoRename, popupRename);
         QVERIFY(popupRename->isEnabled());
-        popupRename->trigger();
-        QCOMPARE(seen.toString(), QString(TfrmMain::FromPopupMenu));
-        apptest::action(*w, "acEditRename")->trigger();
-        QVERIFY(!seen.isValid());
+        apptest::action(*w, "acEditRename")->setEnabled(false);
+        QVERIFY(!popupRename->isEnabled());
+        w->UpdateActions();
+        QVERIFY(popupRename->isEnabled());
 
         // Refresh from another node goes to the album's preview tab.
         w->selectNode(second);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/commands/EditorCommands.h"
+#include "app/commands/PublishCommands.h"
+
+#include <QObject>
+
+namespace app {
+
+class EditorContext;
+class FileCommands;
+class HelpCommands;
+class TreeCommands;
+class ViewCommands;
+struct MainActions;
+
+// What the assembly hands to the command groups beyond the editor: the dialogs of other
+// layers.
+struct CommandServices {
+    PublishCommands::FtpSettingsEditor editFtpSettings;
+};
+
+// Every command group of the editor, each connected to its own actions; the window's own
+// requests go to the group that handles them.
+class CommandSet : public QObject, public EditorCommands {
+    Q_OBJECT
+
+public:
+    CommandSet(EditorContext& editor, const MainActions& actions, CommandServices services,
+               QObject* parent = nullptr);
+    ~CommandSet() override;
+
+    void ShowStartupWizard() override;
+    bool CloseAlbum() override;
+    void OpenRecentAlbum(const QString& fileName) override;
+    void MovePhotoTo(model::TpaTreeNode* target) override;
+
+    FileCommands& file() { return *file_; }
+    TreeCommands& tree() { return *tree_; }
+    ViewCommands& view() { return *view_; }
+    PublishCommands& publish() { return *publish_; }
+    HelpCommands& help() { return *help_; }
+
+private:
+    // Qt children of this object: freed with it.
+    FileCommands* file_;
+    TreeCommands* tree_;
+    ViewCommands* view_;
+    PublishCommands* publish_;
+    HelpCommands* help_;
+};
+
+} // namespace app
