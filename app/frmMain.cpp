@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/ActionIcons.h"
+#include "app/MainMenus.h"
 #include "app/ProductInfo.h"
 #include "app/commands/CommandGuard.h"
 #include "app/commands/EditorCommands.h"
@@ -11,9 +12,11 @@
 #include "app/frames/LocalizedFrame.h"
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
+#include "app/l10n/LanguageMenu.h"
 #include "app/l10n/Localization.h"
 #include "app/pages/AlbumTreeModel.h"
-#include "app/pages/GalleryThumbnail.h"
+#include "app/pages/GalleryList.h"
+#include "app/pages/PhotoPreview.h"
 #include "app/pages/PreviewPane.h"
 #include "app/pages/TreeIcons.h"
 
@@ -48,41 +51,6 @@ using model::TpaTreeNode;
 namespace {
 
 const QString kRecentKey = QStringLiteral("\\Software\\Brimlo Lumivex\\Recent");
-const QString kLanguageKey = QStringLiteral("\\Software\\Brimlo Lumivex\\Language");
-const QString kLanguageValue = QStringLiteral("Language");
-
-QMenu* newMenu(const QString& name, const QString& title, QWidget* parent) {
-    auto* menu = new QMenu(title, parent);
-    menu->setObjectName(name);
-    return menu;
-}
-
-// A menu item of its own that looks like the action and follows its state; its command is
-// connected apart (renaming from a popup menu edits in place).
-QAction* proxyOf(QAction* action, const QString& name, QObject* parent) {
-    auto* proxy = new QAction(parent);
-    proxy->setObjectName(name);
-    auto sync = [proxy, action] {
-        proxy->setText(action->text());
-        proxy->setEnabled(action->isEnabled());
-        proxy->setStatusTip(action->statusTip());
-        proxy->setIcon(action->icon());
-    };
-    sync();
-    QObject::connect(action, &QAction::changed, proxy, sync);
-    return proxy;
-}
-
-// A submenu whose title and enabled state follow an action.
-void followAction(QMenu* menu, QAction* action) {
-    auto sync = [menu, action] {
-        menu->setTitle(action->text());
-        menu->menuAction()->setEnabled(action->isEnabled());
-        menu->menuAction()->setStatusTip(action->statusTip());
-    };
-    sync();
-    QObject::connect(action, &QAction::changed, menu, sync);
-}
 
 int roundHalfEven(double value) {
     return int(std::nearbyint(value));
@@ -129,8 +97,8 @@ void TfrmMain::FormCreate() {
         layout->setSpacing(0);
         layout->addStretch(1);
     }
-    ui->lvGalleryPreview->setIconSize(
-        QSize(GalleryThumbnail::CellSize, GalleryThumbnail::CellSize));
+    galleryList_ = std::make_unique<GalleryList>(ui->lvGalleryPreview);
+    photoPreview_ = new PhotoPreview(ui->imgPhotoPreview);
 
     actions_.OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
                                                   QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
@@ -166,17 +134,20 @@ void TfrmMain::FormCreate() {
             [this](TpaTreeNode* node, const QString& text) {
                 guarded([&] { onCaptionEdited(node, text); });
             });
-    ui->pnPhotoPreview->installEventFilter(this);
     connect(ui->tvTreeView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { onTreeContextMenu(pos); });
 
     ActionIcons::fillMissing(findChildren<QAction*>(Qt::FindDirectChildrenOnly), *style());
-    createMenusAndToolBars();
+    const MainMenus menus = MainMenus::build(*this, *ui, actions_);
+    reopenMenus_ = menus.reopen;
+    moveToMenus_ = menus.moveTo;
     fillActions();
     connectPages();
 
-    languageGroup_ = new QActionGroup(this);
-    languageGroup_->setExclusive(true);
+    languages_ = new LanguageMenu(ui->miViewLanguage, busy_, context_.userStore, this);
+    languages_->onApplied = [this] { languageApplied(); };
+    connect(languages_, &LanguageMenu::chosen, this,
+            [this](QAction* item) { OnViewLanguageMenuItemClick(item); });
 
     loadRecent();
     ui->nbClient->setCurrentIndex(0);
@@ -191,119 +162,9 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormDestroy() {
-    ui->pnPhotoPreview->removeEventFilter(this);
     saveRecent();
     // The tree goes before its view model's listener would hear of it.
     ui->tvTreeView->setModel(nullptr);
-}
-
-void TfrmMain::createMenusAndToolBars() {
-    // The reopen and move-to submenus of the popup menus, and the popups themselves.
-    actions_.pmRecent = newMenu(QStringLiteral("pmRecent"), QString(), this);
-    actions_.pmMoveTo = newMenu(QStringLiteral("pmMoveTo"), QString(), this);
-    actions_.pmImport = newMenu(QStringLiteral("pmImport"), QString(), this);
-    actions_.pmImport->addAction(ui->acEditImport);
-    actions_.pmImport->addAction(ui->acEditScanMyPictures);
-
-    actions_.pmMain = newMenu(QStringLiteral("pmMain"), QString(), this);
-    actions_.pmMain->addAction(ui->acFileNew);
-    actions_.pmMain->addAction(ui->acFileOpen);
-    QMenu* miMainReopen = newMenu(QStringLiteral("miMainReopen"), QString(), actions_.pmMain);
-    actions_.pmMain->addMenu(miMainReopen);
-
-    auto popup = [this](const QString& name, const QString& prefix, bool photo) {
-        QMenu* menu = newMenu(name, QString(), this);
-        menu->addAction(ui->acEditAddGallery);
-        menu->addAction(ui->acEditAddPhoto);
-        menu->addAction(ui->acEditImport);
-        menu->addAction(ui->acEditScanMyPictures);
-        if (photo)
-            menu->addAction(ui->acEditChangeImage);
-        menu->addSeparator();
-        menu->addAction(proxyOf(ui->acEditRename, QStringLiteral("mi%1Rename").arg(prefix), this));
-        if (prefix != u"Album") {
-            menu->addAction(ui->acEditDelete);
-            menu->addSeparator();
-            menu->addAction(ui->acEditMoveUp);
-            menu->addAction(ui->acEditMoveDown);
-            QMenu* moveTo = newMenu(QStringLiteral("mi%1MoveTo").arg(prefix), QString(), menu);
-            followAction(moveTo, ui->acEditMoveTo);
-            menu->addMenu(moveTo);
-        }
-        menu->addSeparator();
-        menu->addAction(ui->acViewRefreshAlbumPreview);
-        QMenu* reopen = newMenu(QStringLiteral("mi%1Reopen").arg(prefix), QString(), menu);
-        menu->addMenu(reopen);
-        return menu;
-    };
-    actions_.pmAlbum = popup(QStringLiteral("pmAlbum"), QStringLiteral("Album"), false);
-    actions_.pmGallery = popup(QStringLiteral("pmGallery"), QStringLiteral("Gallery"), false);
-    actions_.pmPhoto = popup(QStringLiteral("pmPhoto"), QStringLiteral("Photo"), true);
-
-    reopenMenus_ = {ui->miFileReopen,
-                    miMainReopen,
-                    actions_.pmAlbum->findChild<QMenu*>(QStringLiteral("miAlbumReopen")),
-                    actions_.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryReopen")),
-                    actions_.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoReopen")),
-                    actions_.pmRecent};
-    for (QMenu* menu : reopenMenus_) {
-        if (menu != actions_.pmRecent)
-            followAction(menu, ui->acFileReopen);
-    }
-    moveToMenus_ = {
-        ui->miEditMoveTo, actions_.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryMoveTo")),
-        actions_.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoMoveTo")), actions_.pmMoveTo};
-    followAction(ui->miEditMoveTo, ui->acEditMoveTo);
-
-    // Tool bars.
-    QToolBar* tbFile = addToolBar(QStringLiteral("File"));
-    tbFile->setObjectName(QStringLiteral("tbFile"));
-    tbFile->addAction(ui->acFileNew);
-    tbFile->addAction(ui->acFileOpen);
-    if (auto* open = qobject_cast<QToolButton*>(tbFile->widgetForAction(ui->acFileOpen))) {
-        open->setMenu(actions_.pmRecent);
-        open->setPopupMode(QToolButton::MenuButtonPopup);
-    }
-    tbFile->addAction(ui->acFileSave);
-    tbFile->addSeparator();
-    tbFile->addAction(ui->acFilePublish);
-    tbFile->addAction(ui->acViewPreviewInBrowser);
-
-    QToolBar* tbEdit = addToolBar(QStringLiteral("Edit"));
-    tbEdit->setObjectName(QStringLiteral("tbEdit"));
-    auto button = [this, tbEdit](const QString& name) {
-        auto* b = new QToolButton(tbEdit);
-        b->setObjectName(name);
-        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        tbEdit->addWidget(b);
-        return b;
-    };
-    actions_.tbEditAddGallery = button(QStringLiteral("tbEditAddGallery"));
-    actions_.tbEditAddGallery->setIcon(TreeIcons::gallery());
-    actions_.tbEditAddSubGallery = button(QStringLiteral("tbEditAddSubGallery"));
-    actions_.tbEditAddSubGallery->setIcon(TreeIcons::image(2));
-    connect(actions_.tbEditAddSubGallery, &QToolButton::clicked, ui->acEditAddGallery,
-            &QAction::trigger);
-    tbEdit->addAction(ui->acEditAddPhoto);
-    // The add buttons show their nouns, which follow the template's level names.
-    if (auto* photo = qobject_cast<QToolButton*>(tbEdit->widgetForAction(ui->acEditAddPhoto)))
-        photo->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    actions_.tbEditScanMyPictures = button(QStringLiteral("tbEditScanMyPictures"));
-    actions_.tbEditScanMyPictures->setDefaultAction(ui->acEditImport);
-    actions_.tbEditScanMyPictures->setMenu(actions_.pmImport);
-    actions_.tbEditScanMyPictures->setPopupMode(QToolButton::MenuButtonPopup);
-    tbEdit->addSeparator();
-    tbEdit->addAction(ui->acEditDelete);
-    tbEdit->addAction(ui->acEditMoveUp);
-    tbEdit->addAction(ui->acEditMoveDown);
-    actions_.tbEditMoveTo = button(QStringLiteral("tbEditMoveTo"));
-    actions_.tbEditMoveTo->setDefaultAction(ui->acEditMoveTo);
-    actions_.tbEditMoveTo->setMenu(actions_.pmMoveTo);
-    actions_.tbEditMoveTo->setPopupMode(QToolButton::InstantPopup);
-    tbEdit->addSeparator();
-    tbEdit->addAction(ui->acViewPrev);
-    tbEdit->addAction(ui->acViewNext);
-    tbEdit->addAction(ui->acViewRefreshAlbumPreview);
 }
 
 void TfrmMain::fillActions() {
@@ -365,34 +226,8 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-    TdsLocalization& loc = Localization();
-    // A broken language list shows its error; the start goes on without languages.
-    guarded([&loc] { loc.LoadLanguageList(model::Folders().LanguagesFolder); });
-    ui->miViewLanguage->clear();
-    for (QAction* a : languageGroup_->actions())
-        languageGroup_->removeAction(a);
-    for (const TLanguageInfo& info : loc.Languages()) {
-        // Shown as written: no "&" of a display name turns into a hot key.
-        QString display = info.Display;
-        display.replace(u'&', QStringLiteral("&&"));
-        auto* item = new QAction(display, ui->miViewLanguage);
-        item->setCheckable(true);
-        item->setData(info.Id);
-        languageGroup_->addAction(item);
-        ui->miViewLanguage->addAction(item);
-        connect(item, &QAction::triggered, this,
-                [this, item] { guarded([this, item] { OnViewLanguageMenuItemClick(item); }); });
-    }
-    QString stored;
-    if (context_.userStore)
-        stored = context_.userStore->readString(kLanguageKey, kLanguageValue).value_or(QString());
-    for (QAction* item : languageGroup_->actions()) {
-        if (!stored.isEmpty() && item->data().toString() == stored) {
-            // A broken language file shows its error and the start goes on.
-            guarded([this, item] { OnViewLanguageMenuItemClick(item); });
-            break;
-        }
-    }
+    languages_->build();
+    languages_->applyStored();
     ui->tvTreeView->setFocus();
     UpdateActions();
     postShowStartupWizard();
@@ -412,13 +247,6 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
-}
-
-bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-    // The photo is drawn anew for the size its panel has now.
-    if (watched == ui->pnPhotoPreview && event->type() == QEvent::Resize)
-        QTimer::singleShot(0, this, [this] { drawPhotoPreview(); });
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- busy state and actions ----
@@ -724,20 +552,15 @@ void TfrmMain::tvTreeViewChange() {
             }
             pumpMessages();
             QStringList paths;
-            FillGalleryItems(n, paths);
+            galleryList_->FillGalleryItems(n, paths);
             pumpMessages();
-            LoadGalleryThumbnails(paths);
+            galleryList_->LoadGalleryThumbnails(paths);
         } else {
             showPhotoPage(n);
         }
     }
     ui->tvTreeView->setFocus();
     UpdateActions();
-}
-
-QString TfrmMain::placeholderPicture() const {
-    return Localization().LocalizedFile(2, QStringLiteral("NoImage.jpg"),
-                                        model::Folders().FilesFolder);
 }
 
 void TfrmMain::showPhotoPage(TpaTreeNode* n) {
@@ -750,8 +573,7 @@ void TfrmMain::showPhotoPage(TpaTreeNode* n) {
         SafeFormat::withFallback(QStringLiteral("%s  (%dx%d)  %s  %0.1f KB"), QString(),
                                  {facts.Name, qlonglong(facts.Width), qlonglong(facts.Height),
                                   facts.ImageType, double(facts.Size) / 1024.0}));
-    previewPicture_ = QImage();
-    ui->imgPhotoPreview->clear();
+    photoPreview_->clear();
     pumpMessages();
     ui->nbClient->setCurrentIndex(3);
     {
@@ -759,125 +581,17 @@ void TfrmMain::showPhotoPage(TpaTreeNode* n) {
         ui->pcPhotoSettings->setCurrentIndex(ui->nbClient->property("Tag").toInt());
     }
     pumpMessages();
-    const QString file = model::Folders().PreviewFolder + facts.FileName;
-    QString path = placeholderPicture();
-    previewFramed_ = false;
-    if (!facts.FileName.isEmpty() && QFileInfo(file).isFile()) {
-        path = file;
-        previewFramed_ = true;
-    }
-    try {
-        const model::Picture picture = model::LoadPictureFile(path);
-        // Kept no larger than the screen (a huge photo would take a lot of memory), which
-        // is as large as the panel can ever draw it.
-        QSize limit(std::max(1, ui->imgPhotoPreview->width() - 14),
-                    std::max(1, ui->imgPhotoPreview->height() - 14));
-        if (const QScreen* shown = screen())
-            limit = limit.expandedTo(shown->availableVirtualSize());
-        const QSize fitted =
-            model::FitSize(picture.width(), picture.height(), limit.width(), limit.height());
-        previewPicture_ = model::StretchPicture(picture, fitted.width(), fitted.height());
-    } catch (const std::exception&) {
-        // An unreadable picture leaves the page without one; the facts still show.
-        previewPicture_ = QImage();
-    }
-    drawPhotoPreview();
-}
-
-void TfrmMain::drawPhotoPreview() {
-    QLabel* target = ui->imgPhotoPreview;
-    if (previewPicture_.isNull()) {
-        target->clear();
-        return;
-    }
-    const int cw = std::max(1, target->width());
-    const int ch = std::max(1, target->height());
-    QImage canvas(cw, ch, QImage::Format_RGB32);
-    canvas.fill(target->palette().color(QPalette::Window));
-    const QSize fitted = GalleryThumbnail::fit(previewPicture_.size(),
-                                               QSize(std::max(1, cw - 14), std::max(1, ch - 14)));
-    const int w = fitted.width();
-    const int h = fitted.height();
-    const int x = (cw - w) / 2 - 1;
-    const int y = (ch - h) / 2 - 1;
-    QPainter p(&canvas);
-    if (previewFramed_) {
-        p.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
-        p.setBrush(Qt::white);
-        p.drawRect(x - 2, y - 2, w + 4 - 1, h + 4 - 1);
-        const QColor shadow(0x60, 0x60, 0x60);
-        p.fillRect(x + 1, y + h + 2, w + 4, 3, shadow);
-        p.fillRect(x + w + 2, y + 1, 3, h + 1, shadow);
-    }
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(QRect(x, y, w, h), previewPicture_);
-    p.end();
-    target->setPixmap(QPixmap::fromImage(canvas));
+    photoPreview_->show(facts.FileName.isEmpty() ? QString()
+                                                 : model::Folders().PreviewFolder + facts.FileName);
 }
 
 // ---- gallery page ----
 
-void TfrmMain::FillGalleryItems(TpaTreeNode* gallery, QStringList& paths) {
-    QListWidget* list = ui->lvGalleryPreview;
-    list->clear();
-    paths.clear();
-    const QColor background = list->palette().color(QPalette::Base);
-    const QColor outline = list->palette().color(QPalette::Disabled, QPalette::Text);
-    const QIcon placeholder(QPixmap::fromImage(GalleryThumbnail::placeholder(background, outline)));
-    for (int i = 0; i < gallery->ChildCount(); ++i) {
-        TpaTreeNode* child = gallery->Child(i);
-        const model::TpaItem* item = child->Item();
-        if (!item)
-            continue;
-        QString path;
-        if (child->IsGallery()) {
-            path = model::Folders().FilesFolder + QStringLiteral("gallery_thumb.bmp");
-        } else if (const auto* shown =
-                       item->Level.Photo.ImageFields.FindById(item->Level.Photo.Show)) {
-            path = shown->Image.Thumbnail;
-        }
-        auto* entry = new QListWidgetItem(placeholder, child->Text(), list);
-        entry->setData(Qt::UserRole, child->Uid());
-        entry->setData(Qt::UserRole + 1, child->IsPhoto());
-        paths.append(path);
-    }
-}
-
-void TfrmMain::LoadGalleryThumbnails(const QStringList& paths) {
-    QListWidget* list = ui->lvGalleryPreview;
-    const QColor background = list->palette().color(QPalette::Base);
-    const QColor outline = list->palette().color(QPalette::Disabled, QPalette::Text);
-    for (int i = 0; i < list->count() && i < paths.size(); ++i) {
-        if (i % 5 == 0)
-            pumpMessages();
-        if (i >= list->count())
-            break; // the pump may have refilled the list
-        QListWidgetItem* entry = list->item(i);
-        bool framed = entry->data(Qt::UserRole + 1).toBool();
-        QString path = paths[i];
-        if (path.isEmpty() || !QFileInfo(path).isFile()) {
-            path = placeholderPicture();
-            framed = false;
-        }
-        try {
-            const model::Picture picture = model::LoadPictureFile(path);
-            const QSize fitted =
-                GalleryThumbnail::fit(picture.size(), QSize(GalleryThumbnail::CellSize - 14,
-                                                            GalleryThumbnail::CellSize - 14));
-            const QImage scaled = model::StretchPicture(picture, fitted.width(), fitted.height());
-            entry->setIcon(QIcon(
-                QPixmap::fromImage(GalleryThumbnail::cell(scaled, framed, background, outline))));
-        } catch (const std::exception&) {
-            // This icon keeps its placeholder; the others are still drawn.
-        }
-    }
-}
-
 void TfrmMain::lvGalleryPreviewDblClick() {
-    QListWidgetItem* entry = ui->lvGalleryPreview->currentItem();
-    if (!entry)
+    const quint64 uid = galleryList_->currentNodeUid();
+    if (!uid)
         return;
-    if (TpaTreeNode* node = FAlbum.Tree().FindByUid(entry->data(Qt::UserRole).toULongLong()))
+    if (TpaTreeNode* node = FAlbum.Tree().FindByUid(uid))
         selectNode(node);
     ui->tvTreeView->setFocus();
     UpdateActions();
@@ -973,45 +687,20 @@ void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {
 // ---- language ----
 
 void TfrmMain::OnViewLanguageMenuItemClick(QAction* item) {
-    pumpMessages();
-    TdsLocalization& loc = Localization();
-    const TLanguageInfo* info = item ? loc.FindLanguage(item->data().toString()) : nullptr;
-    // A language that cannot be loaded changes nothing, not even the check mark (which the
-    // click has already moved).
-    auto keepCheckMark = [this] {
-        for (QAction* a : languageGroup_->actions())
-            a->setChecked(a == checkedLanguage_);
-    };
-    if (!info || !QFileInfo(info->File).isFile()) {
-        keepCheckMark();
-        return;
-    }
-    const TLanguageInfo chosen = *info;
-    {
-        BusyScope busy(busy_);
-        try {
-            // A file that is no language file (no "Localization" root) is not applied.
-            if (!loc.LoadLanguage(chosen.File)) {
-                keepCheckMark();
-                return;
-            }
-        } catch (...) {
-            keepCheckMark();
-            throw;
-        }
-        if (context_.translator)
-            context_.translator->TranslateApplication(loc);
-        RebuildFilters();
-        RelocalizeFrames();
-        item->setChecked(true);
-        checkedLanguage_ = item;
-        if (context_.userStore) {
-            context_.userStore->writeString(kLanguageKey, kLanguageValue, chosen.Id);
-            context_.userStore->sync();
-        }
-        UpdateCaption(captionName_);
-    }
+    languages_->choose(item);
     UpdateActions();
+}
+
+QActionGroup* TfrmMain::languageGroup() const {
+    return languages_->group();
+}
+
+void TfrmMain::languageApplied() {
+    if (context_.translator)
+        context_.translator->TranslateApplication(Localization());
+    RebuildFilters();
+    RelocalizeFrames();
+    UpdateCaption(captionName_);
 }
 
 void TfrmMain::RebuildFilters() {

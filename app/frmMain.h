@@ -35,6 +35,9 @@ class AlbumTreeModel;
 class ApplicationForms;
 class EditorCommands;
 class FormTranslator;
+class GalleryList;
+class LanguageMenu;
+class PhotoPreview;
 class TfrmProgress;
 class TfrmSearchProgress;
 
@@ -102,13 +105,9 @@ public:
 
     // Switches to the language of an item of the language menu.
     void OnViewLanguageMenuItemClick(QAction* item);
-    QActionGroup* languageGroup() const { return languageGroup_; }
+    QActionGroup* languageGroup() const;
     // Builds the language menu and applies the stored language; runs on the first show.
     void FormShow();
-
-    // The gallery page's icons for the node's children.
-    void FillGalleryItems(model::TpaTreeNode* gallery, QStringList& paths);
-    void LoadGalleryThumbnails(const QStringList& paths);
 
     // The page dispatcher for the selected node.
     void tvTreeViewChange();
@@ -116,10 +115,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createMenusAndToolBars();
     void fillActions();
     void connectPages();
     void applyBusy(bool busy);
@@ -128,9 +125,9 @@ private:
     void FormDestroy();
     void RebuildFilters();
     void RelocalizeFrames();
+    // The texts of the language just loaded reach the forms, filters, frames and caption.
+    void languageApplied();
     void showPhotoPage(model::TpaTreeNode* node);
-    void drawPhotoPreview();
-    QString placeholderPicture() const;
     void onTreeContextMenu(const QPoint& pos);
     void onCaptionEdited(model::TpaTreeNode* node, const QString& text);
     void pcAlbumSettingsChange(QTabWidget* sender, int index);
@@ -156,13 +153,12 @@ private:
     QList<QMenu*> reopenMenus_; // miFileReopen, miMainReopen, miAlbumReopen, miGalleryReopen,
                                 // miPhotoReopen, pmRecent
     QList<QMenu*> moveToMenus_; // miEditMoveTo, miGalleryMoveTo, miPhotoMoveTo, pmMoveTo
-    QActionGroup* languageGroup_;
-    QPointer<QAction> checkedLanguage_; // the language item applied last
+    LanguageMenu* languages_ = nullptr;
     // Progress windows of the window's own, where the application provides none (tests).
     QPointer<TfrmProgress> ownProgress_;
     QPointer<TfrmSearchProgress> ownSearchProgress_;
-    QImage previewPicture_;
-    bool previewFramed_ = false;
+    std::unique_ptr<GalleryList> galleryList_;
+    PhotoPreview* photoPreview_ = nullptr; // a child of the photo's label
     bool shown_ = false;
     QString captionName_;
 };

@@ -2,6 +2,7 @@
 
 #include "app/ProductInfo.h"
 #include "app/dialogs/FileDialogSettings.h"
+#include "app/frames/LocalizedFrame.h"
 #include "app/l10n/FilterString.h"
 #include "app/pages/AlbumTreeModel.h"
 #include "app/pages/GalleryThumbnail.h"
@@ -15,6 +16,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
@@ -146,6 +148,36 @@ private slots:
         auto again = env.makeMainWindow();
         QCOMPARE(again->ftpDefaults().Password, QString("p;a=ss\"word "));
         QCOMPARE(again->ftpDefaults().TransferMode, QString("passive"));
+    }
+
+    void runTimeFramesAnywhereInTheirPagesFollowALanguageSwitch() {
+        // A frame made at run time, deep inside a settings box or beside a preview.
+        struct Frame : QWidget, LocalizedFrame {
+            QString modelFrameName() const override { return "frmTextField"; }
+            void LocalizeFrom(QObject* model) override { models << model; }
+            QList<QObject*> models;
+        };
+        apptest::TestEnvironment env;
+        auto w = started(env);
+        QWidget model;
+        model.setObjectName("frmTextField");
+        env.forms.add(&model);
+        auto* inBox = new Frame;
+        inBox->setParent(w->settingsBox(PageKind::Album).widget());
+        auto* holder = new QWidget(w->settingsBox(PageKind::Photo).widget());
+        auto* nested = new Frame;
+        nested->setParent(holder);
+        auto* besidePreview = new Frame;
+        besidePreview->setParent(apptest::child<QWidget>(*w, "tsPhotoPreview"));
+        QAction* german = nullptr;
+        for (QAction* item : w->languageGroup()->actions())
+            if (item->data().toString() == "de")
+                german = item;
+        QVERIFY(german);
+        german->trigger();
+        QCOMPARE(apptest::action(*w, "acFileNew")->text(), QString("&Neu..."));
+        for (Frame* frame : {inBox, nested, besidePreview})
+            QCOMPARE(frame->models, QList<QObject*>{&model});
     }
 
     void storedLanguageIsAppliedAtFirstShow() {
