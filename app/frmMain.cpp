@@ -677,10 +677,9 @@ TfrmSearchProgress& TfrmMain::searchProgressWindow() {
 }
 
 void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {
-    if (auto* window = findForm<TfrmProgress>(context_.forms, "frmProgress")) {
-        cancel = window->Cancelled;
-        window->setPosition(roundHalfEven(progress));
-    }
+    TfrmProgress& window = progressWindow();
+    cancel = window.Cancelled;
+    window.setPosition(roundHalfEven(progress));
     pumpMessages();
 }
 

@@ -2,8 +2,10 @@
 #include "app/TerminationWatcher.h"
 #include "app/commands/CommandSet.h"
 #include "app/dialogs/frmAbout.h"
+#include "app/dialogs/frmImportTemplate.h"
 #include "app/dialogs/frmProgress.h"
 #include "app/dialogs/frmSearchProgress.h"
+#include "app/dialogs/frmStartupWizard.h"
 #include "app/frmMain.h"
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
@@ -76,10 +78,14 @@ int run(QApplication& app) {
     app::TfrmMain frmMain(std::move(context));
     frmMain.setObjectName(QStringLiteral("frmMain"));
     forms.add(&frmMain);
+    auto* frmImportTemplate = new app::TfrmImportTemplate(&frmMain);
+    forms.add(frmImportTemplate);
     auto* frmProgress = new app::TfrmProgress(&frmMain);
     forms.add(frmProgress);
     auto* frmSearchProgress = new app::TfrmSearchProgress(&frmMain);
     forms.add(frmSearchProgress);
+    auto* frmStartupWizard = new app::TfrmStartupWizard(&frmMain);
+    forms.add(frmStartupWizard);
     auto* frmAbout = new app::TfrmAbout(&frmMain);
     frmAbout->OpenLink = [](const QString& link) { platform::shellOpen(link); };
     forms.add(frmAbout);

@@ -2,32 +2,485 @@
 
 #include "app/EditorContext.h"
 #include "app/MainActions.h"
+#include "app/ProductInfo.h"
 #include "app/commands/CommandGuard.h"
+#include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/ProgressScope.h"
+#include "app/dialogs/frmProgress.h"
+#include "app/dialogs/frmStartupWizard.h"
+#include "app/l10n/ApplicationForms.h"
+#include "app/l10n/Localization.h"
+#include "app/pages/PreviewPane.h"
+
+#include "model/Errors.h"
+#include "model/FileRoutines.h"
+#include "model/FolderLayout.h"
+#include "model/TextRoutines.h"
+#include "model/document/Album.h"
+#include "model/document/RecentItems.h"
+#include "platform/sys/Prompts.h"
+#include "zip/archiver/ZipArchiver.h"
+#include "zip/archiver/ZipRoutines.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 #include <QWidget>
 
 namespace app {
 
+namespace {
+
+using platform::PromptButton;
+using platform::PromptKind;
+
+PromptButton ask(PromptKind kind, const QString& text, const std::vector<PromptButton>& buttons,
+                 PromptButton defaultButton) {
+    const PromptButton answer = platform::prompts().message(
+        kind, ProductInfo::title().toStdString(), text.toStdString(), buttons, defaultButton);
+    pumpMessages();
+    return answer;
+}
+
+QString message(int number, const QString& english, const QString& argument) {
+    return Localization().Format(TextKind::Messages, number, english, {argument});
+}
+
+QString shortName(const QString& fileName) {
+    return QFileInfo(fileName).fileName();
+}
+
+QString absolute(const QString& fileName) {
+    return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
+}
+
+void clearWorkingFolders() {
+    const model::FolderLayout& f = model::Folders();
+    model::ClearFolder(f.PreviewFolder);
+    model::ClearFolder(f.ThumbsFolder);
+}
+
+// Empties the working folders when the scope ends before commit(): an album half unpacked or
+// half copied must not be merged into the next one.
+class WorkingFoldersGuard {
+public:
+    WorkingFoldersGuard() = default;
+    ~WorkingFoldersGuard() {
+        if (!committed_)
+            clearWorkingFolders();
+    }
+    WorkingFoldersGuard(const WorkingFoldersGuard&) = delete;
+    WorkingFoldersGuard& operator=(const WorkingFoldersGuard&) = delete;
+    void commit() { committed_ = true; }
+
+private:
+    bool committed_ = false;
+};
+
+// Why the archiver did not finish, in words.
+QString outcomeText(const zip::TZAOutcome& outcome) {
+    if (!outcome.LastError.empty())
+        return QString::fromStdString(outcome.LastError);
+    if (outcome.Failed > 0)
+        return QStringLiteral("%1 file(s) could not be read.").arg(outcome.Failed);
+    return QStringLiteral("The operation was aborted.");
+}
+
+} // namespace
+
 FileCommands::FileCommands(EditorContext& editor, const MainActions& actions, QObject* parent)
-    : QObject(parent), editor_(editor) {
+    : QObject(parent), editor_(editor), actions_(actions) {
     onTriggered(actions.acFileExit, this, [this] {
         pumpMessages();
         editor_.dialogParent()->close();
     });
-    onTriggered(actions.acFileClose, this, [this] {
-        CloseAlbum();
+    onTriggered(actions.acFileClose, this, [this] { CloseAlbum(); });
+    onTriggered(actions.acFileNew, this, [this] { NewAlbum(std::nullopt); });
+    onTriggered(actions.acFileOpen, this, [this] { OpenAlbum(QString()); });
+    onTriggered(actions.acFileSave, this, [this] {
+        SaveAlbum();
+        editor_.UpdateActions();
+    });
+    onTriggered(actions.acFileSaveAs, this, [this] {
+        SaveAlbumAs();
         editor_.UpdateActions();
     });
 }
 
-void FileCommands::ShowStartupWizard() {}
+TfrmImportTemplate& FileCommands::chooser() {
+    if (ApplicationForms* forms = editor_.forms())
+        if (auto* form =
+                qobject_cast<TfrmImportTemplate*>(forms->find(QStringLiteral("frmImportTemplate"))))
+            return *form;
+    if (!ownChooser_)
+        ownChooser_ = new TfrmImportTemplate(editor_.dialogParent());
+    return *ownChooser_;
+}
 
-bool FileCommands::CloseAlbum() {
+TfrmStartupWizard& FileCommands::wizard() {
+    if (ApplicationForms* forms = editor_.forms())
+        if (auto* form =
+                qobject_cast<TfrmStartupWizard*>(forms->find(QStringLiteral("frmStartupWizard"))))
+            return *form;
+    if (!ownWizard_)
+        ownWizard_ = new TfrmStartupWizard(editor_.dialogParent());
+    return *ownWizard_;
+}
+
+std::optional<bool> FileCommands::savePrompt() {
+    model::TpaAlbum& album = editor_.album();
+    if (!album.Modified)
+        return true;
+    const PromptButton answer =
+        ask(PromptKind::Confirmation,
+            message(1, QStringLiteral("Save changes to album \"%s\" ?"),
+                    model::StripTags(album.GetAlbumName())),
+            {PromptButton::Yes, PromptButton::No, PromptButton::Cancel}, PromptButton::Yes);
+    if (answer == PromptButton::Yes)
+        return SaveAlbum();
+    if (answer == PromptButton::No)
+        return true;
+    return std::nullopt;
+}
+
+std::optional<QString> FileCommands::askOpenFile() {
+    pumpMessages();
+    const FileDialogSettings* dialog = actions_.OpenDialog1;
+    const QString title =
+        dialog && !dialog->Title.isEmpty() ? dialog->Title : QStringLiteral("Open");
+    const QString filter = dialog ? dialog->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip");
+    const QString folder = dialog ? dialog->InitialDir : QString();
+    const std::optional<std::string> file = platform::prompts().openFile(
+        title.toStdString(), filter.toStdString(), folder.toStdString());
+    if (!file)
+        return std::nullopt;
+    pumpMessages();
+    return QString::fromStdString(*file);
+}
+
+bool FileCommands::refuseWorkingArea(const QString& fileName) {
+    // Everything below the data folder is deleted when the album closes; a file kept there
+    // would be lost with it (or, opened, emptied before it is read).
+    const QString data = QDir::cleanPath(model::Folders().DataFolder);
+    QString path = absolute(fileName);
+    const QString folder = QFileInfo(QFileInfo(path).path()).canonicalFilePath();
+    if (!folder.isEmpty())
+        path = folder + u'/' + QFileInfo(path).fileName();
+    const QString canonicalData = QFileInfo(data).canonicalFilePath();
+    for (const QString& root : {data, canonicalData}) {
+        if (!root.isEmpty() && (path == root || path.startsWith(root + u'/'))) {
+            showError(QStringLiteral("The album file \"%1\" is inside the working folder \"%2\", "
+                                     "which is emptied whenever an album closes. Choose a file "
+                                     "in another folder.")
+                          .arg(QDir::toNativeSeparators(fileName), QDir::toNativeSeparators(data)));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FileCommands::saveTo(const QString& fileName) {
+    if (refuseWorkingArea(fileName))
+        return false;
+    model::TpaAlbum& album = editor_.album();
+    zip::TZipArchiver& archiver = editor_.archiver();
+    const model::FolderLayout& f = model::Folders();
+    bool written = false;
+    bool cancelled = false;
+    {
+        ProgressScope scope(editor_.busyState(), editor_.progressWindow(),
+                            Localization().GetString(9, QStringLiteral("Saving Album")),
+                            Localization().Format(TextKind::Strings, 10,
+                                                  QStringLiteral("Saving album \"%s\" ..."),
+                                                  {shortName(fileName)}));
+        QDir().mkpath(f.PreviewFolder);
+        album.SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));
+        album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
+                             f.FilesFolder + QStringLiteral("index.html"), QString());
+        written = zip::ZipFolder(archiver, f.PreviewFolder.toStdString(), fileName.toStdString());
+        cancelled = scope.cancelled() ||
+                    archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled;
+    }
+    if (written && !cancelled)
+        return true;
+    const QString name = QDir::toNativeSeparators(fileName);
+    if (cancelled)
+        showError(QStringLiteral("Saving was cancelled. The album was not saved; \"%1\" is as it "
+                                 "was before.")
+                      .arg(name));
+    else
+        showError(QStringLiteral("The album could not be saved to \"%1\": %2 The album was not "
+                                 "saved; the file is as it was before.")
+                      .arg(name, outcomeText(archiver.LastOutcome())));
+    return false;
+}
+
+bool FileCommands::SaveAlbum() {
+    pumpMessages();
+    model::TpaAlbum& album = editor_.album();
+    if (!album.Tree().Root())
+        return false;
+    if (album.FileName.isEmpty())
+        return SaveAlbumAs();
+    if (!saveTo(album.FileName))
+        return false;
+    album.Modified = false;
     return true;
 }
 
-void FileCommands::OpenRecentAlbum(const QString&) {}
+bool FileCommands::SaveAlbumAs() {
+    pumpMessages();
+    model::TpaAlbum& album = editor_.album();
+    if (!album.Tree().Root())
+        return false;
+    const QString proposed =
+        !album.FileName.isEmpty()
+            ? album.FileName
+            : model::RemoveInvalidFileNameChars(model::StripTags(album.GetAlbumName()));
+    FileDialogSettings* dialog = actions_.SaveDialog1;
+    QString initial = proposed;
+    if (dialog && album.FileName.isEmpty() && !dialog->InitialDir.isEmpty())
+        initial = model::WithTrailingSlash(dialog->InitialDir) + proposed;
+    const QString title =
+        dialog && !dialog->Title.isEmpty() ? dialog->Title : QStringLiteral("Save As");
+    const std::optional<std::string> chosen = platform::prompts().saveFile(
+        title.toStdString(),
+        (dialog ? dialog->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip")).toStdString(),
+        initial.toStdString(), (dialog ? dialog->DefaultExt : QStringLiteral("zip")).toStdString());
+    if (!chosen || chosen->empty())
+        return false;
+    pumpMessages();
+    const QString fileName = absolute(QString::fromStdString(*chosen));
+    if (dialog) {
+        dialog->FileName = fileName;
+        dialog->InitialDir = QFileInfo(fileName).path();
+    }
+    if (QFileInfo::exists(fileName) &&
+        ask(PromptKind::Confirmation,
+            message(4, QStringLiteral("File \"%s\" already exists. Overwrite ?"),
+                    QDir::toNativeSeparators(fileName)),
+            {PromptButton::Yes, PromptButton::No}, PromptButton::No) != PromptButton::Yes)
+        return false;
+    if (!saveTo(fileName))
+        return false;
+    album.FileName = fileName;
+    album.Modified = false;
+    editor_.recent().Add(fileName);
+    editor_.RebuildRecentMenus();
+    editor_.UpdateCaption(shortName(fileName));
+    return true;
+}
+
+bool FileCommands::CloseAlbum() {
+    pumpMessages();
+    const std::optional<bool> saved = savePrompt();
+    if (!saved)
+        return false;
+    if (!*saved) {
+        editor_.UpdateActions();
+        return false;
+    }
+    {
+        BusyScope busy(editor_.busyState());
+        model::TpaAlbum& album = editor_.album();
+        model::ClearFolder(model::Folders().DataFolder);
+        editor_.selectNode(nullptr);
+        album.Tree().Clear();
+        editor_.preview().navigate(QUrl());
+        album.FileName.clear();
+        album.Modified = false;
+        editor_.UpdateCaption();
+    }
+    editor_.UpdateActions();
+    return true;
+}
+
+bool FileCommands::loadAlbumFile(const QString& fileName) {
+    if (refuseWorkingArea(fileName))
+        return false;
+    model::TpaAlbum& album = editor_.album();
+    zip::TZipArchiver& archiver = editor_.archiver();
+    const model::FolderLayout& f = model::Folders();
+    // Whatever an earlier album or a crashed run left there would be merged into this one.
+    clearWorkingFolders();
+    WorkingFoldersGuard cleanup;
+    bool unpacked = false;
+    bool cancelled = false;
+    QString engineError;
+    {
+        ProgressScope scope(editor_.busyState(), editor_.progressWindow(),
+                            Localization().GetString(7, QStringLiteral("Opening Album")),
+                            Localization().Format(TextKind::Strings, 8,
+                                                  QStringLiteral("Opening album \"%s\" ..."),
+                                                  {shortName(fileName)}));
+        QDir().mkpath(f.PreviewFolder);
+        QDir().mkpath(f.ThumbsFolder);
+        try {
+            unpacked =
+                zip::UnzipAll(archiver, fileName.toStdString(), f.PreviewFolder.toStdString());
+        } catch (const std::exception& e) {
+            engineError = QString::fromUtf8(e.what());
+        }
+        cancelled = scope.cancelled() ||
+                    archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled;
+        if (unpacked && !cancelled &&
+            QFileInfo(f.PreviewFolder + QStringLiteral("data.xml")).isFile()) {
+            album.LoadFromXml(f.PreviewFolder + QStringLiteral("data.xml"));
+            album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder);
+            pumpMessages();
+        }
+    }
+    if (!unpacked || cancelled || !album.Tree().Root()) {
+        album.Tree().Clear();
+        const QString name = QDir::toNativeSeparators(fileName);
+        if (cancelled)
+            showError(QStringLiteral("Opening \"%1\" was cancelled. No album is open.").arg(name));
+        else if (archiver.LastOutcome().Recovered)
+            showError(QStringLiteral("The album file \"%1\" is damaged: files of the album may be "
+                                     "missing from it. It was not opened.")
+                          .arg(name));
+        else if (!engineError.isEmpty())
+            showError(QStringLiteral("The album file \"%1\" could not be opened: %2")
+                          .arg(name, engineError));
+        else if (unpacked)
+            showError(QStringLiteral("The album file \"%1\" holds no album.").arg(name));
+        else
+            showError(QStringLiteral("The album file \"%1\" could not be opened: %2")
+                          .arg(name, outcomeText(archiver.LastOutcome())));
+        return false;
+    }
+    cleanup.commit();
+    album.FileName = fileName;
+    album.Modified = false;
+    editor_.recent().Add(fileName);
+    editor_.RebuildRecentMenus();
+    editor_.UpdateCaption(shortName(fileName));
+    editor_.selectNode(album.Tree().Root());
+    return true;
+}
+
+bool FileCommands::OpenAlbum(const QString& name) {
+    pumpMessages();
+    bool result = false;
+    const std::optional<bool> saved = savePrompt();
+    if (!saved)
+        return false;
+    if (*saved) {
+        std::optional<QString> fileName = name;
+        if (name.isEmpty())
+            fileName = askOpenFile();
+        if (fileName && !fileName->isEmpty()) {
+            const QString path = absolute(*fileName);
+            if (!QFileInfo(path).isFile()) {
+                ask(PromptKind::Error,
+                    message(5, QStringLiteral("File \"%s\" does not exist."),
+                            QDir::toNativeSeparators(path)),
+                    {PromptButton::Ok}, PromptButton::Ok);
+            } else {
+                if (editor_.album().Tree().Root()) {
+                    // Asked once already.
+                    editor_.album().Modified = false;
+                    CloseAlbum();
+                }
+                result = loadAlbumFile(path);
+            }
+        }
+    }
+    editor_.UpdateActions();
+    return result;
+}
+
+bool FileCommands::OpenRecentAlbum(const QString& fileName) {
+    pumpMessages();
+    bool result = false;
+    const QString path = absolute(fileName);
+    if (!QFileInfo(path).isFile()) {
+        if (ask(PromptKind::Warning,
+                message(6, QStringLiteral("File \"%s\" does not exist. Open another file?"),
+                        QDir::toNativeSeparators(path)),
+                {PromptButton::Yes, PromptButton::No}, PromptButton::Yes) == PromptButton::Yes)
+            result = OpenAlbum(QString());
+    } else if (!editor_.album().Tree().Root() || CloseAlbum()) {
+        result = loadAlbumFile(path);
+    }
+    editor_.UpdateActions();
+    return result;
+}
+
+bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
+    pumpMessages();
+    const std::optional<bool> saved = savePrompt();
+    if (!saved)
+        return false;
+    bool result = false;
+    const model::FolderLayout& f = model::Folders();
+    if (*saved && !albumTemplate) {
+        TfrmImportTemplate& dialog = chooser();
+        {
+            BusyScope busy(editor_.busyState());
+            dialog.Prepare(f.TemplatesFolder);
+        }
+        if (dialog.exec() == QDialog::Accepted && dialog.SelectedTemplate) {
+            pumpMessages();
+            albumTemplate = dialog.SelectedTemplate;
+        }
+    }
+    if (*saved && albumTemplate) {
+        pumpMessages();
+        model::TpaAlbum& album = editor_.album();
+        album.Modified = false;
+        if (CloseAlbum()) {
+            {
+                BusyScope busy(editor_.busyState());
+                WorkingFoldersGuard cleanup;
+                const model::CopyResult copied =
+                    model::CopyFolder(albumTemplate->path, f.PreviewFolder);
+                if (!copied.done())
+                    throw model::FileError(
+                        QStringLiteral("The template \"%1\" could not be copied: %2")
+                            .arg(albumTemplate->name,
+                                 QDir::toNativeSeparators(copied.failedPaths.value(0))));
+                album.LoadFromXml(albumTemplate->path + QStringLiteral("data.xml"));
+                album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
+                                     f.FilesFolder + QStringLiteral("index.html"), QString());
+                QDir().mkpath(f.ThumbsFolder);
+                album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder);
+                cleanup.commit();
+            }
+            pumpMessages();
+            album.Modified = true;
+            editor_.UpdateCaption(model::StripTags(album.GetAlbumName()));
+            editor_.selectNode(album.Tree().Root());
+            result = true;
+        }
+    }
+    editor_.UpdateActions();
+    return result;
+}
+
+void FileCommands::ShowStartupWizard() {
+    pumpMessages();
+    TfrmStartupWizard& dialog = wizard();
+    dialog.FillRecent(editor_.recent().Items);
+    dialog.Chooser = &chooser();
+    dialog.TemplatesFolder = model::Folders().TemplatesFolder;
+    dialog.BrowseFile = [this] { return askOpenFile(); };
+    dialog.exec();
+    pumpMessages();
+    switch (dialog.Action) {
+    case TfrmStartupWizard::CreateAction:
+        NewAlbum(dialog.Template);
+        break;
+    case TfrmStartupWizard::BrowseAction:
+        OpenAlbum(dialog.BrowsedFile);
+        break;
+    case TfrmStartupWizard::RecentAction:
+        OpenAlbum(dialog.RecentFile);
+        break;
+    default:
+        break;
+    }
+}
 
 } // namespace app

@@ -3,7 +3,9 @@
 #include "platform/FileDialogFilter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,6 +142,33 @@ std::optional<std::string> QtPrompts::pickFolder(const std::string& caption,
     if (folder.isEmpty())
         return std::nullopt;
     return folderWithSlash(folder);
+}
+
+std::optional<std::string> QtPrompts::saveFile(const std::string& caption,
+                                               const std::string& filter,
+                                               const std::string& initialPath,
+                                               const std::string& defaultSuffix) {
+    QFileDialog dialog(QApplication::activeWindow(), fromUtf8(caption));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The caller asks its own question about an existing file; two would be one too many.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setNameFilters(fileDialogFilter(fromUtf8(filter)).split(QStringLiteral(";;")));
+    dialog.setDefaultSuffix(fromUtf8(defaultSuffix));
+    const QString initial = fromUtf8(initialPath);
+    const QFileInfo info(initial);
+    if (!initial.isEmpty()) {
+        if (initial.endsWith(u'/')) {
+            dialog.setDirectory(initial);
+        } else {
+            if (info.path() != QStringLiteral("."))
+                dialog.setDirectory(info.path());
+            dialog.selectFile(info.fileName());
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::fromNativeSeparators(dialog.selectedFiles().first()).toStdString();
 }
 
 } // namespace platform

@@ -17,6 +17,9 @@ public:
                                         const std::string& initialDir) override;
     std::optional<std::string> pickFolder(const std::string& caption,
                                           const std::string& initialDir) override;
+    std::optional<std::string> saveFile(const std::string& caption, const std::string& filter,
+                                        const std::string& initialPath,
+                                        const std::string& defaultSuffix) override;
 };
 
 } // namespace platform

@@ -20,6 +20,11 @@ std::atomic<Prompts*>& installed() {
 
 } // namespace
 
+std::optional<std::string> Prompts::saveFile(const std::string&, const std::string&,
+                                             const std::string&, const std::string&) {
+    return std::nullopt;
+}
+
 Prompts& prompts() {
     Prompts* service = installed().load();
     return service ? *service : headless();

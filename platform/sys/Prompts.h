@@ -34,6 +34,14 @@ public:
                                                 const std::string& filter,
                                                 const std::string& initialDir) = 0;
 
+    // Asks for a file to write, proposing initialPath (a folder, a name, or both). A name typed
+    // without extension gets defaultSuffix. The dialog asks nothing about an existing file:
+    // the caller does. The default implementation answers as a cancelled dialog.
+    virtual std::optional<std::string> saveFile(const std::string& caption,
+                                                const std::string& filter,
+                                                const std::string& initialPath,
+                                                const std::string& defaultSuffix);
+
     // Asks for an existing folder; the answer ends with "/".
     virtual std::optional<std::string> pickFolder(const std::string& caption,
                                                   const std::string& initialDir) = 0;

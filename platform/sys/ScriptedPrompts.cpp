@@ -88,4 +88,14 @@ std::optional<std::string> ScriptedPrompts::pickFolder(const std::string& captio
     return nextText("folder dialog");
 }
 
+std::optional<std::string> ScriptedPrompts::saveFile(const std::string& caption,
+                                                     const std::string& filter,
+                                                     const std::string& initialPath,
+                                                     const std::string&) {
+    Call& call = record(CallType::SaveFile, caption);
+    call.filter = filter;
+    call.initial = initialPath;
+    return nextText("save dialog");
+}
+
 } // namespace platform

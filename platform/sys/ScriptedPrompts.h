@@ -16,7 +16,7 @@ namespace platform {
 // fault in the test, reported as std::logic_error.
 class ScriptedPrompts : public Prompts {
 public:
-    enum class CallType { Message, InputText, OpenFile, PickFolder };
+    enum class CallType { Message, InputText, OpenFile, PickFolder, SaveFile };
 
     struct Call {
         CallType type = CallType::Message;
@@ -48,6 +48,9 @@ public:
                                         const std::string& initialDir) override;
     std::optional<std::string> pickFolder(const std::string& caption,
                                           const std::string& initialDir) override;
+    std::optional<std::string> saveFile(const std::string& caption, const std::string& filter,
+                                        const std::string& initialPath,
+                                        const std::string& defaultSuffix) override;
 
 private:
     using Answer = std::variant<PromptButton, std::optional<std::string>>;

@@ -113,7 +113,8 @@ public:
         }
 
         app::CommandSet real;
-        std::function<void()> showStartupWizard;
+        // The real wizard is modal: a test that wants it calls real.ShowStartupWizard().
+        std::function<void()> showStartupWizard = [] {};
         std::function<bool()> closeAlbum;
         std::function<void(const QString&)> openRecentAlbum;
         std::function<void(model::TpaTreeNode*)> movePhotoTo;

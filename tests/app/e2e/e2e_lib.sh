@@ -24,6 +24,8 @@ E2E_WM_PID=
 
 e2e_fail() {
   echo "FAIL: $*" >&2
+  # Inside $(...) only the main script may tear down; it fails next on the empty answer.
+  [ "$BASHPID" = "$E2E_MAIN_PID" ] || exit 1
   if [ -n "${E2E_LOG:-}" ] && [ -f "$E2E_LOG" ]; then
     echo "--- program output ---" >&2
     tail -n 40 "$E2E_LOG" >&2
@@ -38,9 +40,17 @@ e2e_fail() {
 e2e_log() { echo "e2e: $*" >&2; }
 
 _e2e_cleanup() {
-  local pid
+  [ "$BASHPID" = "$E2E_MAIN_PID" ] || return 0
+  local pid i
   for pid in "$E2E_PID" "$E2E_WM_PID" "$E2E_XVFB_PID"; do
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || continue
+    for i in $(seq 1 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
   done
   [ -n "${E2E_WORK:-}" ] && rm -rf "$E2E_WORK"
   return 0
@@ -55,6 +65,7 @@ e2e_setup() {
     command -v "$tool" >/dev/null || e2e_fail "$tool is missing (scripts/deps installs it)"
   done
   E2E_BUILD=$build_dir
+  E2E_MAIN_PID=$BASHPID
   E2E_WORK=$(mktemp -d)
   trap _e2e_cleanup EXIT
   E2E_PROG=$E2E_WORK/prog
@@ -102,7 +113,7 @@ e2e_start() {
 e2e_wait_window() {
   local pattern=$1 timeout=${2:-$E2E_TIMEOUT} wid i
   for i in $(seq 1 $((timeout * 5))); do
-    wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1)
+    wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
     if [ -n "$wid" ]; then
       echo "$wid"
       return 0
@@ -191,3 +202,19 @@ e2e_wait_exit() {
 
 # The whole screen as rendered (a widget grab would miss the web view).
 e2e_screenshot() { import -window root "$1"; }
+
+# Closes the program's main window through the window manager and waits for the exit (sets
+# E2E_EXIT). A close that arrives while a command still runs is refused by the program, so
+# it is asked again every few seconds, as a user would click again.
+e2e_close_program() {
+  local wid=$1 timeout=${2:-$E2E_TIMEOUT} i
+  for i in $(seq 1 $((timeout * 5))); do
+    if ! kill -0 "$E2E_PID" 2>/dev/null; then
+      e2e_wait_exit 1
+      return 0
+    fi
+    [ $((i % 15)) -eq 1 ] && wmctrl -i -c "$wid" 2>/dev/null
+    sleep 0.2
+  done
+  e2e_fail "the program did not end within ${timeout}s of closing its window"
+}

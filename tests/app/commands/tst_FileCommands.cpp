@@ -1,0 +1,296 @@
+#include "tests/app/AppTestSupport.h"
+
+#include "app/commands/CommandGuard.h"
+#include "app/commands/FileCommands.h"
+#include "app/dialogs/frmProgress.h"
+
+#include "model/FileRoutines.h"
+#include "model/items/Item.h"
+#include "model/settings/AlbumSettingsTextField.h"
+#include "model/tree/TreeNode.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+using platform::PromptButton;
+using platform::PromptKind;
+using Call = platform::ScriptedPrompts::CallType;
+
+namespace {
+
+QByteArray fileHash(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+QStringList treeTexts(model::TpaAlbum& album) {
+    QStringList texts;
+    for (model::TpaTreeNode* n = album.Tree().Root(); n; n = n->NextInPreOrder())
+        texts << QString::number(n->Depth()) + u':' + n->Text();
+    return texts;
+}
+
+void rename(model::TpaAlbum& album, const QString& caption) {
+    album.Tree().Root()->Item()->CaptionField()->Value = caption;
+}
+
+QStringList entries(const QString& folder) {
+    QStringList list;
+    model::ListFolderEntries(folder, list, true);
+    for (QString& e : list)
+        e = e.mid(folder.size());
+    return list;
+}
+
+QStringList zipMembers(const QString& zipFile) {
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zipFile});
+    unzip.waitForFinished();
+    return QString::fromUtf8(unzip.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// How many scripted questions of a kind were asked.
+int asked(const platform::ScriptedPrompts& prompts, Call type,
+          PromptKind kind = PromptKind::Error) {
+    int n = 0;
+    for (const auto& c : prompts.calls())
+        n += c.type == type && (type != Call::Message || c.kind == kind);
+    return n;
+}
+
+struct Fixture {
+    apptest::TestEnvironment env;
+    std::unique_ptr<app::TfrmMain> w = env.makeMainWindow();
+    app::FileCommands& file = env.commands->real.file();
+    QString out = env.dir.path() + QStringLiteral("/albums/");
+
+    Fixture() {
+        QDir().mkpath(out);
+        w->show();
+    }
+    bool newSample() {
+        auto t = app::TfrmImportTemplate::FindTemplate(model::Folders().TemplatesFolder,
+                                                       QStringLiteral("FZ-Simple"));
+        return t && file.NewAlbum(t);
+    }
+    // A saved album at out + name.
+    QString savedAlbum(const QString& name) {
+        newSample();
+        env.prompts.answerText((out + name).toStdString());
+        file.SaveAlbumAs();
+        return out + name;
+    }
+    // Clicks Cancel of the progress window as soon as the next one shows.
+    void cancelAtFirstStep() {
+        auto* timer = new QTimer(w.get());
+        QObject::connect(timer, &QTimer::timeout, w.get(), [this, timer] {
+            if (!w->progressWindow().isVisible())
+                return;
+            timer->deleteLater();
+            timer->stop();
+            w->progressWindow().btCancelClick();
+        });
+        timer->start(0);
+    }
+};
+
+} // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void newSaveCloseReopenRoundTrip() {
+        Fixture f;
+        QVERIFY(f.newSample());
+        model::TpaAlbum& album = f.w->album();
+        QVERIFY(album.Modified);
+        QVERIFY(album.FileName.isEmpty());
+        QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [My Album]"));
+        rename(album, "a/b:c");
+        const QStringList before = treeTexts(album);
+
+        f.env.prompts.answerText((f.out + "out.zip").toStdString());
+        apptest::action(*f.w, "acFileSave")->trigger();
+        const auto& save = f.env.prompts.calls().back();
+        QCOMPARE(save.type, Call::SaveFile);
+        QCOMPARE(QString::fromStdString(save.initial), QString("abc"));
+        QCOMPARE(zipMembers(f.out + "out.zip")
+                     .filter(QRegularExpression("^(data|album)\\.xml$|"
+                                                "^index\\.html$"))
+                     .size(),
+                 3);
+        QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [out.zip]"));
+        QVERIFY(!apptest::action(*f.w, "acFileSave")->isEnabled());
+        QCOMPARE(f.w->recent().GetItem(0), f.out + "out.zip");
+        const QByteArray savedXml = fileHash(model::Folders().PreviewFolder + "data.xml");
+
+        QVERIFY(f.file.CloseAlbum());
+        QVERIFY(!album.Tree().Root());
+        QVERIFY(entries(model::Folders().DataFolder).isEmpty());
+        QCOMPARE(f.w->windowTitle(), QString("Fotrenza"));
+
+        QVERIFY(f.file.OpenRecentAlbum(f.w->recent().GetItem(0)));
+        QCOMPARE(treeTexts(album), before);
+        QCOMPARE(fileHash(model::Folders().PreviewFolder + "data.xml"), savedXml);
+        QCOMPARE(f.w->recent().Items, QStringList{f.out + "out.zip"});
+        QVERIFY(!album.Modified);
+        QCOMPARE(f.w->selectedNode(), album.Tree().Root());
+        QCOMPARE(asked(f.env.prompts, Call::Message), 0);
+    }
+
+    void saveAsOverAnExistingFileAsksOnce_data() {
+        QTest::addColumn<PromptButton>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("yes") << PromptButton::Yes << true;
+        QTest::newRow("no") << PromptButton::No << false;
+    }
+    void saveAsOverAnExistingFileAsksOnce() {
+        QFETCH(PromptButton, answer);
+        QFETCH(bool, replaced);
+        Fixture f;
+        apptest::writeText(f.out + "A.zip", "not an album");
+        const QByteArray old = fileHash(f.out + "A.zip");
+        QVERIFY(f.newSample());
+        f.env.prompts.answerText((f.out + "A.zip").toStdString());
+        f.env.prompts.answerButton(answer);
+        QCOMPARE(f.file.SaveAlbumAs(), replaced);
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Confirmation), 1);
+        QVERIFY(
+            QString::fromStdString(f.env.prompts.calls().back().text).contains(f.out + "A.zip"));
+        QCOMPARE(fileHash(f.out + "A.zip") != old, replaced);
+        QCOMPARE(f.w->album().Modified, !replaced);
+    }
+
+    void cancelledSaveKeepsThePreviousFileByteForByte() {
+        Fixture f;
+        const QString a = f.savedAlbum("A.zip");
+        const QByteArray old = fileHash(a);
+        const QStringList folder = entries(f.out);
+        rename(f.w->album(), "Renamed");
+        f.w->album().Modified = true;
+        f.w->UpdateActions();
+        f.cancelAtFirstStep();
+        apptest::action(*f.w, "acFileSave")->trigger();
+        QCOMPARE(fileHash(a), old);
+        QCOMPARE(entries(f.out), folder); // no temporary file left
+        QVERIFY(f.w->album().Modified);
+        QVERIFY(apptest::action(*f.w, "acFileSave")->isEnabled());
+        QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [A.zip]"));
+        QCOMPARE(asked(f.env.prompts, Call::Message), 1);
+        QVERIFY(!f.w->progressWindow().isVisible());
+    }
+
+    void cancelledOpenLeavesNoAlbumAndAnEmptyWorkingFolder() {
+        Fixture f;
+        const QString a = f.savedAlbum("A.zip");
+        QVERIFY(f.file.CloseAlbum());
+        f.cancelAtFirstStep();
+        QVERIFY(!f.file.OpenAlbum(a));
+        QVERIFY(!f.w->album().Tree().Root());
+        QVERIFY(entries(model::Folders().PreviewFolder).isEmpty());
+        QCOMPARE(f.w->windowTitle(), QString("Fotrenza"));
+        QCOMPARE(asked(f.env.prompts, Call::Message), 1);
+        // Nothing of the cancelled open is merged into the next one.
+        apptest::writeText(model::Folders().PreviewFolder + "stale.txt", "left over");
+        QVERIFY(f.file.OpenAlbum(a));
+        QStringList unpacked = entries(model::Folders().PreviewFolder);
+        QStringList members = zipMembers(a);
+        unpacked.sort();
+        members.sort();
+        QCOMPARE(unpacked, members);
+    }
+
+    void badAlbumFilesOpenNothingAndSaySo_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("truncated") << QByteArray("cut") << "damaged";
+        QTest::newRow("not a zip") << QByteArray("hello, world") << "could not be opened";
+        QTest::newRow("no album") << QByteArray("other") << "holds no album";
+    }
+    void badAlbumFilesOpenNothingAndSaySo() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        Fixture f;
+        const QString a = f.savedAlbum("A.zip");
+        QVERIFY(f.file.CloseAlbum());
+        const QString bad = f.out + "bad.zip";
+        if (content == "cut") {
+            QFile in(a);
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            apptest::writeText(bad, in.readAll().left(in.size() * 2 / 3));
+        } else if (content == "other") {
+            apptest::writeText(f.out + "x/readme.txt", "text");
+            QProcess::execute("sh", {"-c", "cd '" + f.out + "x' && zip -q ../bad.zip readme.txt"});
+        } else {
+            apptest::writeText(bad, content);
+        }
+        // Engine errors go to the command guard, which shows them; the state is the same.
+        bool opened = false;
+        app::guarded([&] { opened = f.file.OpenAlbum(bad); });
+        QVERIFY(!opened);
+        QVERIFY(!f.w->album().Tree().Root());
+        QVERIFY(entries(model::Folders().PreviewFolder).isEmpty());
+        QCOMPARE(f.w->windowTitle(), QString("Fotrenza"));
+        QCOMPARE(asked(f.env.prompts, Call::Message), 1);
+        QVERIFY2(QString::fromStdString(f.env.prompts.calls().back().text).contains(expected),
+                 f.env.prompts.calls().back().text.c_str());
+    }
+
+    void missingRecentFileOffersTheOpenDialog_data() {
+        QTest::addColumn<PromptButton>("answer");
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("no") << PromptButton::No << 0;
+        QTest::newRow("yes") << PromptButton::Yes << 1;
+    }
+    void missingRecentFileOffersTheOpenDialog() {
+        QFETCH(PromptButton, answer);
+        QFETCH(int, dialogs);
+        Fixture f;
+        const QString a = f.savedAlbum("A.zip");
+        QVERIFY(f.file.CloseAlbum());
+        QFile::remove(a);
+        f.env.prompts.answerButton(answer);
+        f.env.prompts.answerText(std::nullopt);
+        QVERIFY(!f.file.OpenRecentAlbum(a));
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
+        for (const auto& call : f.env.prompts.calls())
+            if (call.type == Call::Message)
+                QVERIFY(QString::fromStdString(call.text).contains(a));
+        QCOMPARE(asked(f.env.prompts, Call::OpenFile), dialogs);
+        QCOMPARE(f.w->recent().Items, QStringList{a});
+    }
+
+    void openingWithAModifiedAlbumAsksOnce() {
+        Fixture f;
+        const QString a = f.savedAlbum("A.zip");
+        f.w->album().Modified = true;
+        f.env.prompts.answerButton(PromptButton::No);
+        QVERIFY(f.file.OpenAlbum(a));
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Confirmation), 1);
+        // Cancel in the save prompt keeps everything.
+        f.w->album().Modified = true;
+        f.env.prompts.answerButton(PromptButton::Cancel);
+        QVERIFY(!f.file.NewAlbum(std::nullopt));
+        QVERIFY(f.w->album().Tree().Root());
+    }
+
+    void albumFilesInsideTheWorkingAreaAreRefused() {
+        Fixture f;
+        QVERIFY(f.newSample());
+        const QString inside = model::Folders().PreviewFolder + "x.zip";
+        f.env.prompts.answerText(inside.toStdString());
+        QVERIFY(!f.file.SaveAlbumAs());
+        QVERIFY(!QFileInfo::exists(inside));
+        QVERIFY(f.w->album().Modified);
+        QVERIFY(
+            QString::fromStdString(f.env.prompts.calls().back().text).contains("working folder"));
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "tst_FileCommands.moc"
