@@ -10,6 +10,7 @@
 #   e2e_answer_file_dialog '^Save As$' /tmp/x.zip
 #   e2e_close_window "$wid"                # through the window manager, as the close box does
 #   e2e_wait_exit 20                       # sets E2E_EXIT to the program's exit code
+#   e2e_close_program '^Fotrenza' 20       # both for the main window, found by its title
 #   e2e_screenshot "$build_dir/x.png"      # the whole screen as rendered
 #
 # Everything started here is stopped on exit and the temporary folders are removed. Each
@@ -109,15 +110,22 @@ e2e_start() {
 }
 
 # Prints the id of the first visible window whose title matches the extended regex, waiting up
-# to timeout seconds (default E2E_TIMEOUT).
+# to timeout seconds (default E2E_TIMEOUT). Qt may replace a window's native window once it
+# embeds the web view, so the id is only given once it has stayed the same for a moment.
 e2e_wait_window() {
-  local pattern=$1 timeout=${2:-$E2E_TIMEOUT} wid i
+  local pattern=$1 timeout=${2:-$E2E_TIMEOUT} wid last= same=0 i
   for i in $(seq 1 $((timeout * 5))); do
     wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
-    if [ -n "$wid" ]; then
-      echo "$wid"
-      return 0
+    if [ -n "$wid" ] && [ "$wid" = "$last" ]; then
+      same=$((same + 1))
+      if [ $same -ge 3 ]; then
+        echo "$wid"
+        return 0
+      fi
+    else
+      same=0
     fi
+    last=$wid
     if [ -n "$E2E_PID" ] && ! kill -0 "$E2E_PID" 2>/dev/null; then
       e2e_fail "the program ended while waiting for a window titled /$pattern/"
     fi
@@ -203,18 +211,22 @@ e2e_wait_exit() {
 # The whole screen as rendered (a widget grab would miss the web view).
 e2e_screenshot() { import -window root "$1"; }
 
-# Closes the program's main window through the window manager and waits for the exit (sets
-# E2E_EXIT). A close that arrives while a command still runs is refused by the program, so
-# it is asked again every few seconds, as a user would click again.
+# Closes the program's main window, found by its title (a regex), through the window manager
+# and waits for the exit (sets E2E_EXIT). A close that arrives while a command still runs is
+# refused by the program, so it is asked again every few seconds, as a user would click again;
+# the window is looked up anew each time, since Qt may have replaced its native window.
 e2e_close_program() {
-  local wid=$1 timeout=${2:-$E2E_TIMEOUT} i
+  local pattern=$1 timeout=${2:-$E2E_TIMEOUT} i wid
   for i in $(seq 1 $((timeout * 5))); do
     if ! kill -0 "$E2E_PID" 2>/dev/null; then
       e2e_wait_exit 1
       return 0
     fi
-    [ $((i % 15)) -eq 1 ] && wmctrl -i -c "$wid" 2>/dev/null
+    if [ $((i % 15)) -eq 1 ]; then
+      wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n1 || true)
+      [ -n "$wid" ] && wmctrl -i -c "$wid" 2>/dev/null
+    fi
     sleep 0.2
   done
-  e2e_fail "the program did not end within ${timeout}s of closing its window"
+  e2e_fail "the program did not end within ${timeout}s of closing its window /$pattern/"
 }
