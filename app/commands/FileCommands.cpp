@@ -327,7 +327,8 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
         if (unpacked && !cancelled &&
             QFileInfo(f.PreviewFolder + QStringLiteral("data.xml")).isFile()) {
             album.LoadFromXml(f.PreviewFolder + QStringLiteral("data.xml"));
-            album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder);
+            album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
+                                    model::TpaAlbum::LevelThumbnailBox, pumpMessages);
             pumpMessages();
         }
     }
@@ -445,7 +446,8 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
                 album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
                                      f.FilesFolder + QStringLiteral("index.html"), QString());
                 QDir().mkpath(f.ThumbsFolder);
-                album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder);
+                album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
+                                        model::TpaAlbum::LevelThumbnailBox, pumpMessages);
                 cleanup.commit();
             }
             pumpMessages();

@@ -1,6 +1,7 @@
 #include "model/document/Album.h"
 
 #include "model/Errors.h"
+#include "model/FileRoutines.h"
 #include "model/SafePath.h"
 #include "model/document/AlbumPage.h"
 #include "model/document/DataXmlReader.h"
@@ -15,7 +16,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <QThread>
+#include <QThreadPool>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -188,42 +192,90 @@ void TpaAlbum::WriteIndexHtml(const QString& path, const QString& pageTemplatePa
 
 namespace {
 
-// Makes one thumbnail; false when the picture could not be decoded or written.
-bool MakeThumbnail(TpaImageInfo& image, const QString& previewFolder, const QString& thumbsFolder,
-                   int box) {
+// One thumbnail to make: the image it is for, its picture, its box and its file, named before
+// any is made so that the workers never race for a name.
+struct ThumbnailJob {
+    TpaImageInfo* image = nullptr;
+    QString source;
+    int box = 0;
+    QString target;
+    bool made = false;
+};
+
+// The thumbnail's file name in thumbsFolder: the picture's name as a ".jpg", numbered when an
+// earlier job or a file there took it already.
+QString reserveThumbnailName(const QString& thumbsFolder, const QString& source,
+                             QSet<QString>& taken) {
+    const QString proposed =
+        CleanProposedFileName(QFileInfo(source).completeBaseName() + QStringLiteral(".jpg"));
+    const QString base = QFileInfo(proposed).completeBaseName();
+    QString name = proposed;
+    for (int n = 1; taken.contains(name.toLower()) || QFileInfo::exists(thumbsFolder + name); ++n)
+        name = base + QStringLiteral("%1.jpg").arg(n, 3, 10, QChar(u'0'));
+    taken.insert(name.toLower());
+    return name;
+}
+
+void addJob(std::vector<ThumbnailJob>& jobs, TpaImageInfo& image, const QString& previewFolder,
+            int box) {
+    // Missing pictures are passed over, as are names that would leave the album's folder.
     if (image.FileName.isEmpty() || !IsSafeRelativePath(image.FileName))
-        return true;
+        return;
     const QString source = previewFolder + image.FileName;
     if (!QFileInfo(source).isFile())
-        return true;
-    try {
-        image.Thumbnail = CreateResizedJpegFile(source, box, box, thumbsFolder);
-        return true;
-    } catch (const ModelError&) {
-        image.Thumbnail.clear(); // the frames show their stand-in picture
-        return false;
-    }
+        return;
+    jobs.push_back({&image, source, box, QString(), false});
 }
 
 } // namespace
 
 int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
-                                const QString& previewFolder, int levelBox) {
+                                const QString& previewFolder, int levelBox,
+                                const std::function<void()>& pump) {
     constexpr int photoBox = 150;
-    int failed = 0;
+    std::vector<ThumbnailJob> jobs;
     for (TpaTreeNode* n = start; n; n = n->NextInPreOrder(start)) {
         TpaItem* item = n->Item();
         if (!item)
             continue;
-        for (const auto& field : item->Level.ImageFields.Items) {
-            if (field->Thumb == -1 &&
-                !MakeThumbnail(field->Image, previewFolder, thumbsFolder, levelBox))
-                ++failed;
-        }
+        for (const auto& field : item->Level.ImageFields.Items)
+            if (field->Thumb == -1)
+                addJob(jobs, field->Image, previewFolder, levelBox);
         auto& photo = item->Level.Photo;
-        if (TpaAlbumSettingsImageField* shown = photo.ImageFields.FindById(photo.Show)) {
-            if (!MakeThumbnail(shown->Image, previewFolder, thumbsFolder, photoBox))
-                ++failed;
+        if (TpaAlbumSettingsImageField* shown = photo.ImageFields.FindById(photo.Show))
+            addJob(jobs, shown->Image, previewFolder, photoBox);
+    }
+    if (jobs.empty())
+        return 0;
+    const QString folder = WithTrailingSlash(thumbsFolder);
+    QDir().mkpath(folder);
+    QSet<QString> taken;
+    for (ThumbnailJob& job : jobs)
+        job.target = reserveThumbnailName(folder, job.source, taken);
+
+    // The workers read their own job and write only its result and its file.
+    QThreadPool pool;
+    pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    for (ThumbnailJob& job : jobs) {
+        pool.start([&job, &folder] {
+            try {
+                job.made = !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target)
+                                .isEmpty();
+            } catch (...) {
+                job.made = false; // the frames show their stand-in picture
+            }
+        });
+    }
+    while (!pool.waitForDone(pump ? 20 : -1))
+        pump();
+
+    int failed = 0;
+    for (ThumbnailJob& job : jobs) {
+        if (job.made) {
+            job.image->Thumbnail = folder + job.target;
+        } else {
+            job.image->Thumbnail.clear();
+            ++failed;
         }
     }
     return failed;

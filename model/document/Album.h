@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <memory>
 
 namespace model {
@@ -67,13 +69,18 @@ public:
     void WriteIndexHtml(const QString& path, const QString& pageTemplatePath,
                         const QString& baseFolder) const;
 
+    static constexpr int LevelThumbnailBox = 96;
+
     // Makes the editor thumbnails of start and every node below it into
     // thumbsFolder: each main image of an item's level fitted into levelBox by
     // levelBox, and the photo's shown image into 150 by 150; Thumbnail then names
     // the copy. Missing files are passed over; an image that cannot be decoded
     // gets no thumbnail and the others are still made. Returns how many failed.
+    // The pictures are decoded and scaled on every core; the tree is only touched on the
+    // calling thread, which runs pump (if given) every few milliseconds while it waits.
     int RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
-                          const QString& previewFolder, int levelBox = 96);
+                          const QString& previewFolder, int levelBox = LevelThumbnailBox,
+                          const std::function<void()>& pump = {});
 
 private:
     TpaAlbumTree tree_;

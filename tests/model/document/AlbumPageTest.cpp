@@ -5,10 +5,14 @@
 #include "model/document/AlbumPage.h"
 #include "model/items/AlbumItem.h"
 #include "model/items/PhotoItem.h"
+#include "model/settings/AlbumSettingsPhoto.h"
 
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QSet>
+
+#include <vector>
 
 using namespace model;
 using namespace modeltest;
@@ -142,4 +146,47 @@ TEST(AlbumPage, ThumbnailsAreRebuiltAndBadImagesSkipped) {
     EXPECT_EQ(bg->Image.Thumbnail, thumbs + "bg001.jpg");
     EXPECT_EQ(big->ImageFields.FindById(2)->Image.Thumbnail, thumbs + "big001.jpg");
     EXPECT_EQ(album.RebuildThumbnails(nullptr, thumbs, preview), 0);
+}
+
+// Thumbnails are made on several threads at once: pictures of one name in different folders
+// still get a file each, every thumbnail shows its own picture, and the caller's pump runs.
+TEST(AlbumPage, ThumbnailsMadeTogetherKeepTheirOwnNamesAndPictures) {
+    TempFolder dir;
+    const QString preview = dir.file("Preview/");
+    const QString thumbs = dir.file("Thumbs/");
+    constexpr int folders = 6, perFolder = 8;
+    TpaAlbum album;
+    AddRoot(album, "A");
+    std::vector<std::pair<TpaAlbumSettingsPhoto*, QColor>> photos;
+    for (int f = 0; f < folders; ++f) {
+        QDir().mkpath(preview + QString("d%1").arg(f));
+        for (int p = 0; p < perFolder; ++p) {
+            const QColor colour((f * 40) % 256, (p * 30) % 256, 128);
+            QImage image(64, 48, QImage::Format_RGB32);
+            image.fill(colour);
+            const QString file = QString("d%1/p%2.jpg").arg(f).arg(p);
+            ASSERT_TRUE(image.save(preview + file, "JPEG", 100));
+            auto photo = std::make_unique<TpaPhotoItem>();
+            photo->Level.Photo.Show = 1;
+            photo->Level.Photo.ImageFields.Add(1)->Image.FileName = file;
+            photos.emplace_back(
+                &album.Tree().Append(album.Tree().Root(), std::move(photo))->Item()->Level.Photo,
+                colour);
+        }
+    }
+    EXPECT_EQ(album.RebuildThumbnails(album.Tree().Root(), thumbs, preview, 96, [] {}),
+              0);
+    QSet<QString> names;
+    for (const auto& [photo, colour] : photos) {
+        const QString thumbnail = photo->ImageFields.FindById(1)->Image.Thumbnail;
+        names.insert(thumbnail);
+        const QImage made(thumbnail);
+        ASSERT_FALSE(made.isNull()) << thumbnail.toStdString();
+        const QColor got = made.pixelColor(made.width() / 2, made.height() / 2);
+        EXPECT_LE(std::abs(got.red() - colour.red()) + std::abs(got.green() - colour.green()), 12)
+            << thumbnail.toStdString();
+    }
+    EXPECT_EQ(names.size(), folders * perFolder);
+    EXPECT_TRUE(names.contains(thumbs + "p0.jpg"));
+    EXPECT_TRUE(names.contains(thumbs + "p0005.jpg"));
 }
