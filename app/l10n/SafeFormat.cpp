@@ -45,16 +45,16 @@ std::optional<QString> SafeFormat::apply(const QString& format, const QList<Form
             if (digits == 0 || i >= n)
                 return std::nullopt;
         }
-        const QChar spec = format[i];
+        const QChar conversion = format[i];
         if (next >= args.size())
             return std::nullopt;
         const FormatArg& arg = args[next++];
-        if (spec == u's' && precision < 0) {
+        if (conversion == u's' && precision < 0) {
             const QString* s = std::get_if<QString>(&arg);
             if (!s)
                 return std::nullopt;
             out += *s;
-        } else if (spec == u'd') {
+        } else if (conversion == u'd') {
             const qlonglong* v = std::get_if<qlonglong>(&arg);
             if (!v)
                 return std::nullopt;
@@ -64,7 +64,7 @@ std::optional<QString> SafeFormat::apply(const QString& format, const QList<Form
             if (*v < 0)
                 digits.prepend(u'-');
             out += digits;
-        } else if (spec == u'f' && precision >= 0) {
+        } else if (conversion == u'f' && precision >= 0) {
             double value = 0;
             if (const double* d = std::get_if<double>(&arg))
                 value = *d;

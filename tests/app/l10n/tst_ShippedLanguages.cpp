@@ -58,8 +58,8 @@ const QList<QPair<int, QString>> kStrings = {
 // Arguments of the right types for an English format.
 QList<FormatArg> argumentsFor(const QString& english) {
     QList<FormatArg> args;
-    static const QRegularExpression spec("%(s|d)");
-    for (auto it = spec.globalMatch(english); it.hasNext();) {
+    static const QRegularExpression conversion("%(s|d)");
+    for (auto it = conversion.globalMatch(english); it.hasNext();) {
         if (it.next().captured(1) == "s")
             args << FormatArg(QString("x"));
         else
