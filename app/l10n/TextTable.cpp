@@ -21,18 +21,25 @@ void TextTable::set(const QString& key, const QString& value) {
     }
     index_.insert(folded, lines_.size());
     lines_.append({key, value});
+    removed_.append(false);
 }
 
 void TextTable::remove(const QString& key) {
-    const auto it = index_.constFind(fold(key));
-    if (it == index_.constEnd())
+    const auto it = index_.find(fold(key));
+    if (it == index_.end())
         return;
-    lines_.removeAt(*it);
-    reindex();
+    const qsizetype at = *it;
+    index_.erase(it);
+    lines_[at] = {};
+    removed_[at] = true;
+    if (++removedCount_ > index_.size())
+        sweep();
 }
 
 void TextTable::clear() {
     lines_.clear();
+    removed_.clear();
+    removedCount_ = 0;
     index_.clear();
 }
 
@@ -45,10 +52,27 @@ QString TextTable::value(const QString& key, const QString& fallback) const {
     return it == index_.constEnd() ? fallback : lines_[*it].value;
 }
 
-void TextTable::reindex() {
-    index_.clear();
-    for (qsizetype i = 0; i < lines_.size(); ++i)
-        index_.insert(fold(lines_[i].key), i);
+const QList<TextTable::Line>& TextTable::lines() const {
+    sweep();
+    return lines_;
+}
+
+void TextTable::sweep() const {
+    if (removedCount_ == 0)
+        return;
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < lines_.size(); ++i) {
+        if (removed_[i])
+            continue;
+        if (kept != i) {
+            lines_[kept] = std::move(lines_[i]);
+            index_[fold(lines_[kept].key)] = kept;
+        }
+        ++kept;
+    }
+    lines_.resize(kept);
+    removed_.fill(false, kept);
+    removedCount_ = 0;
 }
 
 } // namespace app

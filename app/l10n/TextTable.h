@@ -8,6 +8,8 @@ namespace app {
 
 // Ordered name=value lines whose names are found ignoring letter case: setting a name that
 // is present (in any case) replaces its value in place, an empty value removes the line.
+// Set, remove and lookup take constant time on average: a removed line is only marked, and
+// the marks are swept out in one pass when they outnumber the live lines or the lines are read.
 class TextTable {
 public:
     struct Line {
@@ -21,15 +23,17 @@ public:
 
     bool contains(const QString& key) const;
     QString value(const QString& key, const QString& fallback = {}) const;
-    const QList<Line>& lines() const { return lines_; }
-    qsizetype size() const { return lines_.size(); }
-    bool isEmpty() const { return lines_.isEmpty(); }
+    const QList<Line>& lines() const;
+    qsizetype size() const { return index_.size(); }
+    bool isEmpty() const { return index_.isEmpty(); }
 
 private:
-    void reindex();
+    void sweep() const;
 
-    QList<Line> lines_;
-    QHash<QString, qsizetype> index_; // folded key -> position in lines_
+    mutable QList<Line> lines_;
+    mutable QList<bool> removed_; // parallel to lines_
+    mutable qsizetype removedCount_ = 0;
+    mutable QHash<QString, qsizetype> index_; // folded key -> position in lines_
 };
 
 } // namespace app
