@@ -98,14 +98,12 @@ TEST(ProcessingTest, OverwriteModesAndStoredMethods) {
     t.Open(a);
     a.NoCompressionMasks = {"*.jpg"};
     a.AddFiles("*.*");
-    for (int32_t i = 0; i < a.Count(); ++i) {
-        const TDirItem item = a.Item(i);
-        if (item.Name == "sub/c.jpg") {
-            EXPECT_EQ(item.Method, 0);
-        } else if (item.Name == "sub/deep/b.txt") {
-            EXPECT_EQ(item.Method, 8);
-        }
-    }
+    std::map<std::string, int> methods;
+    for (int32_t i = 0; i < a.Count(); ++i)
+        methods[a.Item(i).Name] = a.Item(i).Method;
+    ASSERT_TRUE(methods.contains("sub/c.jpg") && methods.contains("sub/deep/b.txt"));
+    EXPECT_EQ(methods.at("sub/c.jpg"), 0);
+    EXPECT_EQ(methods.at("sub/deep/b.txt"), 8);
 
     WriteFile(t.dir / "src/t.txt", "changed");
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
