@@ -26,6 +26,20 @@ void WriteItems(QXmlStreamWriter& writer, const TpaAlbumTree& tree, const QStrin
     writer.writeEndElement();
 }
 
+// Values never hold a bare CR (the field writers turn line ends into LF), so every LF is a
+// line end of the file or inside a value. One pass: replacing in place moves the tail of the
+// text at each LF.
+QString WithCrLf(const QString& text) {
+    QString out;
+    out.reserve(text.size() + text.count(u'\n'));
+    for (const QChar c : text) {
+        if (c == u'\n')
+            out += u'\r';
+        out += c;
+    }
+    return out;
+}
+
 } // namespace
 
 QString TpaDataXmlWriter::GeneratorComment() {
@@ -49,10 +63,7 @@ QString TpaDataXmlWriter::Render(const TpaAlbumTree& tree) {
 
     writer.writeEndElement();
     writer.writeEndDocument();
-    // Values never hold a bare CR (the field writers turn line ends into LF), so
-    // every LF here is a line end of the file or inside a value.
-    text.replace(u'\n', QStringLiteral("\r\n"));
-    return text;
+    return WithCrLf(text);
 }
 
 } // namespace model
