@@ -124,9 +124,14 @@ const TpaTreeNode* TakingNode(const TpaTreeNode* node) {
 
 } // namespace
 
+bool TpaAlbum::HasRoomForItem() const {
+    // Beyond the limit the saved album could not be opened again; the root is no item.
+    return tree_.NodeCount() - 1 < Settings.MaxItems();
+}
+
 bool TpaAlbum::CanAddPhoto(const TpaTreeNode* node) const {
     node = TakingNode(node);
-    if (!node)
+    if (!node || !HasRoomForItem())
         return false;
     const TpaAlbumSettingsLevel* level = Settings.Levels.FindLevel(node->Depth());
     return level && CountPhotoChildren(node) < level->MaxPhotos;
@@ -134,7 +139,7 @@ bool TpaAlbum::CanAddPhoto(const TpaTreeNode* node) const {
 
 bool TpaAlbum::CanAddGallery(const TpaTreeNode* node) const {
     node = TakingNode(node);
-    if (!node)
+    if (!node || !HasRoomForItem())
         return false;
     const int depth = node->Depth();
     // A gallery deeper than the loader accepts would make the saved album

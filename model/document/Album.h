@@ -54,6 +54,8 @@ public:
 
     bool CanAddPhoto(const TpaTreeNode* node) const;
     bool CanAddGallery(const TpaTreeNode* node) const;
+    // Whether one more gallery or photo stays within the items its template allows.
+    bool HasRoomForItem() const;
 
     // A new item of the kind for a node that will hang below parent (nullptr:
     // the album root), with its level copied from the settings for that depth.

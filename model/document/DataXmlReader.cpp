@@ -1,7 +1,7 @@
 #include "model/document/DataXmlReader.h"
 
+#include "model/AlbumLimits.h"
 #include "model/Errors.h"
-#include "model/XmlText.h"
 #include "model/items/AlbumItem.h"
 #include "model/items/GalleryItem.h"
 #include "model/items/PhotoItem.h"
@@ -9,7 +9,9 @@
 #include "model/tree/AlbumTree.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
+#include <QXmlStreamReader>
 
 namespace model {
 
@@ -36,52 +38,213 @@ void AssignLevel(TpaItem& item, const TpaAlbumSettings& settings, int depth) {
         item.Level.Assign(*level);
 }
 
+// The file read as a stream: only the element being loaded exists as a document at any time,
+// so memory follows the album rather than the file's node count.
+class ElementStream {
+public:
+    ElementStream(const QByteArray& data, const QString& path)
+        : reader_(data), path_(QDir::toNativeSeparators(path)) {}
+
+    int Depth() const { return depth_; }
+    int Line() const { return static_cast<int>(reader_.lineNumber()); }
+    QStringView Name() const { return reader_.name(); }
+    const QString& Path() const { return path_; }
+
+    // The next token; a damaged file or one nested too deeply throws XmlLoadError.
+    QXmlStreamReader::TokenType Next() {
+        const auto token = reader_.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth_ > kMaxDepth)
+            throw XmlLoadError(
+                QString("%1: elements nested too deeply (line %2).").arg(path_).arg(Line()));
+        if (token == QXmlStreamReader::EndElement)
+            --depth_;
+        if (reader_.hasError())
+            throw XmlLoadError(QString("%1: %2 (line %3, column %4).")
+                                   .arg(path_, reader_.errorString())
+                                   .arg(Line())
+                                   .arg(reader_.columnNumber()));
+        return token;
+    }
+    bool AtEnd() const { return reader_.atEnd(); }
+
+    // The element the stream stands on, started, appended to parent (nullptr: to doc).
+    QDomElement StartCopy(QDomDocument& doc, QDomElement* parent) const {
+        QDomElement element = doc.createElement(reader_.name().toString());
+        for (const QXmlStreamAttribute& a : reader_.attributes())
+            element.setAttribute(a.qualifiedName().toString(), a.value().toString());
+        if (parent)
+            parent->appendChild(element);
+        else
+            doc.appendChild(element);
+        return element;
+    }
+
+    // The element the stream stands on with its subtree, as the root of doc; the stream ends
+    // on its end tag.
+    QDomElement Copy(QDomDocument& doc) {
+        const QDomElement root = StartCopy(doc, nullptr);
+        std::vector<QDomElement> open{root};
+        while (!open.empty()) {
+            switch (Next()) {
+            case QXmlStreamReader::StartElement:
+                open.push_back(StartCopy(doc, &open.back()));
+                break;
+            case QXmlStreamReader::EndElement:
+                open.pop_back();
+                break;
+            case QXmlStreamReader::Characters:
+                if (reader_.isCDATA())
+                    open.back().appendChild(doc.createCDATASection(reader_.text().toString()));
+                else if (!reader_.isWhitespace())
+                    open.back().appendChild(doc.createTextNode(reader_.text().toString()));
+                break;
+            default:
+                break;
+            }
+        }
+        return root;
+    }
+
+    // Past the element the stream stands on, to its end tag.
+    void Skip() {
+        const int depth = depth_;
+        while (depth_ >= depth)
+            Next();
+    }
+
+private:
+    static constexpr int kMaxDepth = 32;
+    QXmlStreamReader reader_;
+    QString path_;
+    int depth_ = 0;
+};
+
+// Runs load; a conversion error in an element copied from the stream gets the line of the
+// element's start, which the copy does not know.
+template <class Load> void AtLine(int line, Load load) {
+    try {
+        load();
+    } catch (const ConversionError& e) {
+        QString message = e.message();
+        if (message.endsWith(u'.'))
+            message.chop(1);
+        throw ConversionError(QString("%1 (in the item at line %2).").arg(message).arg(line));
+    }
+}
+
 } // namespace
 
 void TpaDataXmlReader::Read(const QString& path, const QString& previewFolder,
                             const TpaAlbumSettings& settings, TpaAlbumTree& tree) {
-    const QDomDocument doc = LoadXmlDocument(path, 32);
-    const QDomElement top = doc.documentElement();
-    if (top.isNull() || top.tagName() != u"photogallery")
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw XmlLoadError(QString("Cannot read \"%1\": %2.")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+    ElementStream stream(file.readAll(), path);
+    file.close();
+
+    while (!stream.AtEnd() && stream.Next() != QXmlStreamReader::StartElement) {
+    }
+    if (stream.AtEnd() || stream.Name() != u"photogallery") {
+        while (!stream.AtEnd()) // a damaged file is still an error
+            stream.Next();
         return;
-
-    auto album = std::make_unique<TpaAlbumItem>();
-    AssignLevel(*album, settings, 0);
-    album->PublishSize.Assign(settings.PublishSize);
-    album->LoadFromXml(top, previewFolder);
-    const Placed root{tree.Append(nullptr, std::move(album)), 0};
-
-    QHash<int, Placed> galleries; // gallery number -> first gallery read with it
-    const QDomElement folder = top.firstChildElement(QStringLiteral("folder"));
-    for (QDomElement e = folder.firstChildElement(QStringLiteral("item")); !e.isNull();
-         e = e.nextSiblingElement(QStringLiteral("item"))) {
-        const Placed parent = ParentOf(e, QStringLiteral("pid"), root, galleries);
-        const int depth = parent.depth + 1;
-        if (depth > MaxGalleryDepth)
-            throw XmlLoadError(
-                QString("%1: the galleries are nested more than %2 levels deep (line %3).")
-                    .arg(QDir::toNativeSeparators(path))
-                    .arg(MaxGalleryDepth)
-                    .arg(e.lineNumber()));
-        auto gallery = std::make_unique<TpaGalleryItem>();
-        TpaGalleryItem* item = gallery.get();
-        TpaTreeNode* node = tree.Append(parent.node, std::move(gallery));
-        AssignLevel(*item, settings, depth);
-        item->LoadFromXml(e, previewFolder);
-        if (!galleries.contains(item->Id))
-            galleries.insert(item->Id, Placed{node, depth});
     }
 
-    const QDomElement photos = top.firstChildElement(QStringLiteral("photo"));
-    for (QDomElement e = photos.firstChildElement(QStringLiteral("item")); !e.isNull();
-         e = e.nextSiblingElement(QStringLiteral("item"))) {
+    // The album's own values are children of the root; the galleries and photos are
+    // loaded one by one from the first "folder" and the first "photo" child.
+    const int rootLine = stream.Line();
+    QDomDocument albumDoc;
+    QDomElement top = stream.StartCopy(albumDoc, nullptr);
+    auto album = std::make_unique<TpaAlbumItem>();
+    TpaAlbumItem* albumItem = album.get();
+    AssignLevel(*album, settings, 0);
+    album->PublishSize.Assign(settings.PublishSize);
+    const Placed root{tree.Append(nullptr, std::move(album)), 0};
+
+    const int maxItems = settings.MaxItems();
+    int items = 0;
+    QHash<int, Placed> galleries; // gallery number -> first gallery read with it
+    bool folderRead = false;
+    bool photosRead = false;
+    std::vector<std::pair<QDomDocument, int>> earlyPhotos; // read before the galleries
+
+    const auto loadPhoto = [&](const QDomElement& e, int line) {
         const Placed parent = ParentOf(e, QStringLiteral("fid"), root, galleries);
         auto photo = std::make_unique<TpaPhotoItem>();
         TpaPhotoItem* item = photo.get();
         tree.Append(parent.node, std::move(photo));
         AssignLevel(*item, settings, parent.depth);
-        item->LoadFromXml(e, previewFolder);
+        AtLine(line, [&] { item->LoadFromXml(e, previewFolder); });
+    };
+    const auto loadGallery = [&](const QDomElement& e, int line) {
+        const Placed parent = ParentOf(e, QStringLiteral("pid"), root, galleries);
+        const int depth = parent.depth + 1;
+        if (depth > MaxGalleryDepth)
+            throw XmlLoadError(
+                QString("%1: the galleries are nested more than %2 levels deep (line %3).")
+                    .arg(stream.Path())
+                    .arg(MaxGalleryDepth)
+                    .arg(line));
+        auto gallery = std::make_unique<TpaGalleryItem>();
+        TpaGalleryItem* item = gallery.get();
+        TpaTreeNode* node = tree.Append(parent.node, std::move(gallery));
+        AssignLevel(*item, settings, depth);
+        AtLine(line, [&] { item->LoadFromXml(e, previewFolder); });
+        if (!galleries.contains(item->Id))
+            galleries.insert(item->Id, Placed{node, depth});
+    };
+    // Every "item" child of the section the stream stands on, to its end tag.
+    const auto readSection = [&](bool photos) {
+        for (auto token = stream.Next();
+             token != QXmlStreamReader::EndElement || stream.Depth() > 1; token = stream.Next()) {
+            if (token != QXmlStreamReader::StartElement || stream.Depth() != 3 ||
+                stream.Name() != u"item")
+                continue;
+            if (++items > maxItems)
+                throw XmlLoadError(QString("%1: the album holds more than %2 galleries and "
+                                           "photos, the most its template allows (line %3).")
+                                       .arg(stream.Path())
+                                       .arg(maxItems)
+                                       .arg(stream.Line()));
+            const int line = stream.Line();
+            QDomDocument doc;
+            const QDomElement e = stream.Copy(doc);
+            if (!photos)
+                loadGallery(e, line);
+            else if (folderRead)
+                loadPhoto(e, line);
+            else
+                earlyPhotos.emplace_back(doc, line);
+        }
+    };
+
+    for (auto token = stream.Next(); token != QXmlStreamReader::EndElement || stream.Depth() > 0;
+         token = stream.Next()) {
+        if (token != QXmlStreamReader::StartElement || stream.Depth() != 2)
+            continue;
+        if (stream.Name() == u"folder" && !folderRead) {
+            readSection(false);
+            folderRead = true;
+            for (const auto& [doc, line] : earlyPhotos)
+                loadPhoto(doc.documentElement(), line);
+            earlyPhotos.clear();
+        } else if (stream.Name() == u"photo" && !photosRead) {
+            readSection(true);
+            photosRead = true;
+        } else if (stream.Name() == u"folder" || stream.Name() == u"photo") {
+            stream.Skip(); // only the first of each counts
+        } else {
+            QDomDocument child;
+            const QDomElement copy = stream.Copy(child);
+            top.appendChild(albumDoc.importNode(copy, true));
+        }
     }
+    while (!stream.AtEnd())
+        stream.Next();
+    for (const auto& [doc, line] : earlyPhotos)
+        loadPhoto(doc.documentElement(), line);
+    AtLine(rootLine, [&] { albumItem->LoadFromXml(top, previewFolder); });
 
     for (TpaTreeNode* n = tree.First(); n; n = n->NextInPreOrder())
         n->SetExpanded(true);

@@ -1,5 +1,9 @@
 #include "model/settings/AlbumSettings.h"
 
+#include "model/AlbumLimits.h"
+
+#include <algorithm>
+
 #include "model/XmlAttributes.h"
 #include "model/XmlText.h"
 
@@ -28,6 +32,15 @@ bool TpaAlbumSettings::HasUsableId() const {
             return false;
     }
     return true;
+}
+
+int TpaAlbumSettings::MaxItems() const {
+    long long widest = 1;
+    for (const auto& level : Levels.Items)
+        widest = std::max<long long>(
+            widest, level->TextFields.Count() + level->ImageFields.Count() +
+                        level->Photo.TextFields.Count() + level->Photo.ImageFields.Count());
+    return static_cast<int>(std::min<long long>(kMaxAlbumItems, kMaxItemFields / widest));
 }
 
 } // namespace model

@@ -20,6 +20,10 @@ public:
     // component. Ids from album files are untrusted; other ids count as a
     // template that is not installed.
     bool HasUsableId() const;
+
+    // Galleries and photos an album of this template may hold: kMaxAlbumItems, fewer when
+    // its widest level would take the album past kMaxItemFields.
+    int MaxItems() const;
 };
 
 } // namespace model

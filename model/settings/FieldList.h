@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/AlbumLimits.h"
+#include "model/Errors.h"
 #include "model/XmlAttributes.h"
 
 #include <QDomElement>
@@ -76,11 +78,21 @@ public:
 
 protected:
     // Definitions: every child named tag with a numeric id not held yet is
-    // added and reads its element; the others are skipped.
+    // added and reads its element; the others are skipped. More than
+    // kMaxLevelFields of them is refused.
     void LoadDefinitionsFromXml(const QDomElement& element, const QString& tag) {
-        ForEachChildWithId(element, tag, [this](int id, const QDomElement& child) {
-            if (Field* field = Add(id))
-                field->LoadFromXml(child);
+        ForEachChildWithId(element, tag, [&](int id, const QDomElement& child) {
+            if (FindById(id))
+                return;
+            if (Count() >= kMaxLevelFields)
+                throw XmlLoadError(
+                    QString("album.xml: the \"%1\" element at line %2 defines more than %3 "
+                            "\"%4\" fields.")
+                        .arg(element.tagName())
+                        .arg(element.lineNumber())
+                        .arg(kMaxLevelFields)
+                        .arg(tag));
+            Add(id)->LoadFromXml(child);
         });
     }
 

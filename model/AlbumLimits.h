@@ -1,0 +1,19 @@
+#pragma once
+
+// Sizes beyond which an "album.xml" or a "data.xml" is refused as unusable. Every item keeps
+// its own copy of its level's fields, so the memory an album takes grows with items times
+// fields; the limits keep the worst file well below a gigabyte while staying far above any
+// real template (under 30 fields per level) and album (thousands of photos).
+
+namespace model {
+
+// Text fields, and separately image fields, that one level or its photo part may define.
+inline constexpr int kMaxLevelFields = 256;
+
+// Galleries and photos in one album.
+inline constexpr int kMaxAlbumItems = 50000;
+
+// Field copies over all items: each item counts the fields of its level and photo part.
+inline constexpr long long kMaxItemFields = 1000000;
+
+} // namespace model
