@@ -43,6 +43,23 @@ bool IsInsideFolder(const QString& folder, const QString& path) {
     return realDir == realBase || realDir.startsWith(realBase + u'/');
 }
 
+bool IsPictureAssetPath(const QString& relative) {
+    if (!IsSafeRelativePath(relative))
+        return false;
+    QString normal = relative;
+    normal.replace(u'\\', u'/');
+    for (const QLatin1StringView folder :
+         {QLatin1StringView("pictavo_images/"), QLatin1StringView("pictavo_thumbs/")}) {
+        if (normal.startsWith(folder) && normal.size() > folder.size())
+            return true;
+    }
+    return false;
+}
+
+bool IsPlainFileName(const QString& name) {
+    return IsSafeRelativePath(name) && !name.contains(u'/') && !name.contains(u'\\');
+}
+
 QString LastPathComponent(const QString& path) {
     const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
     return path.mid(slash + 1);

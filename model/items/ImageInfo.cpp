@@ -36,12 +36,19 @@ void TpaImageInfo::LoadFromFile(const QString& path) {
     ImageType = GetImageTypeByExt(ExtensionOf(Name));
 }
 
-void TpaImageInfo::MakeRelative(const QString& previewFolder) {
+bool TpaImageInfo::MakeRelative(const QString& previewFolder) {
     if (FileName.isEmpty())
-        return;
+        return true;
     const QString rel = QDir(previewFolder).relativeFilePath(FileName);
-    if (IsSafeRelativePath(rel))
+    if (IsPictureAssetPath(rel)) {
         FileName = rel;
+        return true;
+    }
+    // Kept as it is, the path would be saved and then dropped at the next load.
+    const QString thumbnail = Thumbnail;
+    *this = TpaImageInfo();
+    Thumbnail = thumbnail;
+    return false;
 }
 
 void TpaImageInfo::LoadFromXml(const QDomElement& element, const QString& previewFolder) {
@@ -55,10 +62,11 @@ void TpaImageInfo::LoadFromXml(const QDomElement& element, const QString& previe
     const QString thumbnail = Thumbnail;
     *this = TpaImageInfo();
     Thumbnail = thumbnail;
-    // A relative path without "." or ".." parts cannot leave the folder; the
-    // delete routines check again on disk before they remove anything.
-    if (text.isEmpty() || !IsSafeRelativePath(text)) {
-        // No path, or one that would reach outside the working folder: no image.
+    // Only a path into the picture folders is an image: anything else could name a file of
+    // the template that deleting the item would then remove. The delete routines check
+    // again on disk before they remove anything.
+    if (text.isEmpty() || !IsPictureAssetPath(text)) {
+        // No path, or one outside the picture folders: no image.
         if (text.isEmpty()) {
             Width = w;
             Height = h;

@@ -25,11 +25,12 @@ public:
     // becomes the given path; see MakeRelative.
     void LoadFromFile(const QString& path);
 
-    // Turns a FileName inside previewFolder into the relative form the album stores.
-    void MakeRelative(const QString& previewFolder);
+    // Turns a FileName inside previewFolder's picture folders into the relative form the
+    // album stores. A file anywhere else leaves no image and gives false.
+    bool MakeRelative(const QString& previewFolder);
 
     // Reads an image value element. "w" and "h" are required (ConversionError).
-    // A path that is absolute or climbs out of previewFolder is taken as no image.
+    // A path outside the picture folders (see IsPictureAssetPath) is taken as no image.
     void LoadFromXml(const QDomElement& element, const QString& previewFolder);
 
     // Writes "w", "h" and the path as text into the element the writer has open.

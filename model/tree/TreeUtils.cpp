@@ -81,13 +81,13 @@ QStringList FilesOf(const TpaItem& item, const QString& previewFolder) {
     QStringList files;
     for (const auto& field : item.ImageFields().Items) {
         const TpaImageInfo& image = field->Image;
-        if (!image.FileName.isEmpty() && IsSafeRelativePath(image.FileName))
+        if (IsPictureAssetPath(image.FileName))
             files << previewFolder + image.FileName;
         if (!image.Thumbnail.isEmpty())
             files << image.Thumbnail;
     }
     const QString music = item.Music().FileName;
-    if (!music.isEmpty() && IsSafeRelativePath(music))
+    if (IsPlainFileName(music))
         files << previewFolder + TpaAlbumSettingsMusicField::FolderName() + music;
     return files;
 }
