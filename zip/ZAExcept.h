@@ -15,6 +15,9 @@
 
 namespace zip {
 
+// A member name that would leave the destination folder or is not a usable name at all.
+inline constexpr int32_t kUnsafeNameError = 63;
+
 class EZAException : public std::runtime_error {
 public:
     // componentName: the name of the raising archiver component, or empty.
@@ -31,8 +34,8 @@ public:
     // The message text at an index (empty for slots without a text or outside the table).
     static std::string_view TextAt(int32_t index);
     // Number of native codes in the code table.
-    static constexpr int kCodeCount = 63;
-    static constexpr int kTextSlots = 41;
+    static constexpr int kCodeCount = 64;
+    static constexpr int kTextSlots = 42;
 
 private:
     static std::string BuildMessage(int32_t code, std::string_view componentName,

@@ -605,32 +605,20 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
 
 namespace {
 
-// A name that must not reach the file system: refused like any other member failure, so the
-// failure event decides between skipping it and stopping.
-class EZAUnsafeName : public EZAException {
-public:
-    EZAUnsafeName(const std::string& component, const std::string& name)
-        : EZAException(19, component),
-          message_((component.empty() ? std::string() : component + ": ") + "Unsafe file name \"" +
-                   printable(name) + "\" - Native error: 00019") {}
-    const char* what() const noexcept override { return message_.c_str(); }
-
-private:
-    static std::string printable(const std::string& name) {
-        std::string out;
-        for (unsigned char c : name) {
-            if (c < 0x20 || c == 0x7F) {
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "\\x%02X", c);
-                out += hex;
-            } else {
-                out += char(c);
-            }
+// A name shown in a message: control characters as \xNN.
+std::string printable(const std::string& name) {
+    std::string out;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += char(c);
         }
-        return out;
     }
-    std::string message_;
-};
+    return out;
+}
 
 } // namespace
 
@@ -642,7 +630,9 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     DoOnExtractFile(name, attrs, entry.Comment);
     auto relative = TZAExtractPath::Relative(name);
     if (!relative)
-        throw EZAUnsafeName(Name(), name);
+        // Refused like any other member failure, so the failure event decides between
+        // skipping it and stopping.
+        throw EZAException(kUnsafeNameError, Name(), {printable(name)});
     const bool folder = (attrs & faDirectory) != 0 || name.empty() || name.back() == '/' ||
                         name.back() == '\\' || entry.IsFolder();
     std::string rel = *relative;

@@ -180,18 +180,23 @@ TEST(ProcessingTest, ExtractionOptionsAndEvents) {
 
     // A name the extract event makes unsafe is refused like a stored one.
     std::vector<int> failures;
+    std::string failureText;
     a.OnExtractFile = [](TZABaseArchiver&, std::string& name, uint32_t&, const std::string&) {
         if (name == "t.txt")
             name = "..\\escaped.txt";
     };
     a.OnProcessFileFailure = [&](TZABaseArchiver&, const std::string&, TZAProcessOperation,
-                                 int native, int, const std::string&, TZAAction& action) {
+                                 int native, int errorCode, const std::string& message,
+                                 TZAAction& action) {
         failures.push_back(native);
+        EXPECT_EQ(EZAException::TextAt(errorCode), "Unsafe file name \"%s\"");
+        failureText = message;
         action = TZAAction::fxaIgnore;
     };
     a.BaseDir = t.dir / "events";
     a.ExtractFiles("*.txt");
-    EXPECT_EQ(failures, std::vector<int>{19});
+    EXPECT_EQ(failures, std::vector<int>{kUnsafeNameError});
+    EXPECT_EQ(failureText, "Unsafe file name \"..\\escaped.txt\" - Native error: 00063");
     EXPECT_FALSE(fs::exists(t.dir / "escaped.txt"));
     EXPECT_EQ(ReadFile(t.dir / "events/sub/deep/b.txt"), "deep b");
     EXPECT_EQ(a.LastOutcome().Failed, 1);
