@@ -101,6 +101,9 @@ public:
     std::string Password;
     std::string FileName;
     std::string BaseDir;
+    // Files no search adds, however it reaches them: compared by path and by identity
+    // (device and inode), never as masks. The archive's own file is left out anyway.
+    std::vector<std::string> ExcludedFiles;
     std::string TempDir;
     TZASpanningMode SpanningMode() const { return spanningMode_; }
     void SetSpanningMode(TZASpanningMode mode);

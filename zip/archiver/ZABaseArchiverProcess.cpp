@@ -133,6 +133,8 @@ void TZABaseArchiver::addFilesSearch(const std::vector<std::string>& masks, bool
         s.SelfPaths.insert(TZAPathRules::FullPath(FileName, {}));
     if (!volumeFileName_.empty())
         s.SelfPaths.insert(TZAPathRules::FullPath(volumeFileName_, {}));
+    for (const std::string& path : ExcludedFiles)
+        s.SelfPaths.insert(TZAPathRules::FullPath(path, {}));
     auto identify = [&](const std::string& path) {
         struct stat st {};
         if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))

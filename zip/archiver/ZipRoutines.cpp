@@ -54,7 +54,10 @@ bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::
         archiver.OpenArchiveMode(kOpenModeCreate);
         archiver.BaseDir = folder;
         // The album file itself may lie inside the folder: it is never packed into itself.
-        archiver.AddFiles("*.*", kDefaultSearchAttr, replacement.Target());
+        // Left out as that one file: as a mask its name could leave out others.
+        archiver.ExcludedFiles = {replacement.Target()};
+        archiver.AddFiles("*.*", kDefaultSearchAttr);
+        archiver.ExcludedFiles.clear();
         if (!archiver.LastOutcome().Succeeded()) {
             archiver.FileName = zipFile;
             return false;
@@ -63,6 +66,7 @@ bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::
         replacement.Commit();
         archiver.FileName = zipFile;
     } catch (...) {
+        archiver.ExcludedFiles.clear();
         archiver.FileName = zipFile;
         throw;
     }

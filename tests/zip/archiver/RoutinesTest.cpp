@@ -173,6 +173,17 @@ TEST(RoutinesTest, TheAlbumIsNeverPackedIntoItself) {
     ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "link/album.zip"));
     EXPECT_EQ(Shell("unzip -Z1 " + Quote(dir / "src/album.zip")).Output, "a.txt\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "src"), fs::directory_iterator()), 2);
+
+    // The album is left out as that one file, not as a mask: its name may hold wildcards.
+    WriteFile(dir / "wf/photo1.jpg", "1");
+    WriteFile(dir / "wf/photoA.jpg", "A");
+    const std::string names =
+        std::string(kPython) + " -c " +
+        Quote("import sys,zipfile;print(*sorted(zipfile.ZipFile(sys.argv[1]).namelist()))") + " ";
+    for (int round = 0; round < 2; ++round) { // the second with the album already there
+        ASSERT_TRUE(ZipFolder(a, dir / "wf", dir / "wf/photo?.jpg"));
+        EXPECT_EQ(Shell(names + Quote(dir / "wf/photo?.jpg")).Output, "photo1.jpg photoA.jpg\n");
+    }
 }
 
 TEST(RoutinesTest, EmptyFolderAndMissingInputs) {
