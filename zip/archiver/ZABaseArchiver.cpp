@@ -395,6 +395,7 @@ void TZABaseArchiver::beginUpdate() {
             TDirItem& item = working.GetItemPtr(i);
             item.Modified = false;
             item.Selected = false;
+            item.DiskIndex = i;
         }
         directory_->OnDisk().Assign(working);
     }

@@ -217,6 +217,7 @@ void TZABaseArchiver::commit() {
         item.SourcePath.clear();
         item.SourceStream.reset();
         item.PrevName.clear();
+        item.DiskIndex = i;
     }
     onDisk.Assign(working);
     outcome_.Status =
@@ -330,8 +331,9 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
     Stream& archive = *stream_;
     TDirItem& item = working.GetItemPtr(index);
     const bool renamed = item.Modified && item.Operation == TZAProcessOperation::poRename;
-    int32_t old = -1;
-    if (!onDisk.FindByName(renamed && !item.PrevName.empty() ? item.PrevName : item.Name, old))
+    // By identity: a name lookup would give every member of a repeated name the first one's data.
+    const int32_t old = item.DiskIndex;
+    if (old < 0 || old >= onDisk.Count())
         fail(7);
     if (item.Modified && item.Operation == TZAProcessOperation::poUpdate)
         working.SetItem(index, onDisk.At(old));
@@ -418,7 +420,10 @@ void TZABaseArchiver::rollback(Commit& c) {
         // The directory manager's records may describe the half-written directory.
         directory_->FindEndRecord();
         directory_->ReadDirectory();
-        directory_->OnDisk().Assign(directory_->Working());
+        TZADirArray& reread = directory_->Working();
+        for (int32_t i = 0; i < reread.Count(); ++i)
+            reread.GetItemPtr(i).DiskIndex = i;
+        directory_->OnDisk().Assign(reread);
     }
 }
 

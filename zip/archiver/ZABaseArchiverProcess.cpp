@@ -317,6 +317,7 @@ int32_t TZABaseArchiver::addItem(const std::string& path, bool isFolder) {
         prepareItem(item, path, isFolder, stored);
         item.Operation = pendingAdd ? TZAProcessOperation::poAdd : TZAProcessOperation::poUpdate;
         item.PrevName = pendingAdd ? std::string() : existing.Name;
+        item.DiskIndex = existing.DiskIndex;
         working.SetItem(index, item);
         if (working.At(index).Name != stored)
             working.RenameItem(index, stored);
@@ -795,6 +796,7 @@ void TZABaseArchiver::replaceItemFromFile(int32_t index, const std::string& path
     prepareItem(item, path, false, old.Name);
     item.Operation = TZAProcessOperation::poUpdate;
     item.PrevName = old.Name;
+    item.DiskIndex = old.DiskIndex;
     item.Comment = old.Comment;
     item.CommentLength = old.CommentLength;
     working.SetItem(index, item);

@@ -48,6 +48,9 @@ struct TDirItem : TZAHeaderFields {
     std::string SourcePath;
     uint8_t CompressionMode = 0;
     TZAProcessOperation Operation = TZAProcessOperation::poAdd;
+    // The position in the directory on disk of the member this entry stands for (-1: none
+    // yet). Names may repeat, so a kept member is found again by this, never by its name.
+    int32_t DiskIndex = -1;
 
     // The 46 fixed bytes, as they stand.
     void EncodeFixed(uint8_t* out) const;

@@ -608,3 +608,23 @@ TEST(RoutinesTest, RoutineFromAProgressHandlerIsRefused) {
     EXPECT_EQ(ReadFile(dir / "out/b.txt"), "b");
     EXPECT_EQ(a.FileName, dir / "album.zip");
 }
+
+TEST(RoutinesTest, DuplicateNamesKeepTheirOwnDataThroughACommit) {
+    // Other tools write several members under one name; a commit copies each as itself.
+    ScratchDir dir;
+    const std::string zipFile = dir / "dup.zip";
+    PythonArchive(zipFile, {{"x.txt", "x"}, {"a.txt", "first"}, {"a.txt", "second one"}});
+    WriteFile(dir / "src/x.txt", "new");
+    {
+        AlbumArchiver a;
+        a.FileName = zipFile;
+        a.OpenArchiveMode(kOpenModeReadWrite);
+        a.BaseDir = dir / "src";
+        a.AddFiles("x.txt"); // replaces the first member; all after it are copied
+        a.CloseArchiveChecked();
+    }
+    const std::string script = "import sys,zipfile\nz=zipfile.ZipFile(sys.argv[1])\n"
+                               "print(z.testzip(),*[z.read(i).decode() for i in z.infolist()])";
+    EXPECT_EQ(Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(zipFile)).Output,
+              "None new first second one\n");
+}
