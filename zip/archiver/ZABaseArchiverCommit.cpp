@@ -267,6 +267,10 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
             fail(43, eventName);
         const bool zip64Field = item.UncompressedSize == kSentinel32;
 
+        // A name that is not UTF-8 (a disk file named in another encoding) could only be
+        // stored as bytes that no reader, this one included, accepts as the name.
+        if (!ZAIsValidUtf8(item.Name))
+            fail(kUnsafeNameError, ZAPrintableName(eventName));
         const std::string stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
         if (stored.size() > size_t(kMaxFieldLength))
             fail(61, item.Name);

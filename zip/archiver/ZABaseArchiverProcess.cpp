@@ -10,6 +10,7 @@
 #include "zip/names/ExtractPath.h"
 #include "zip/names/PathRules.h"
 #include "zip/names/ZAMasks.h"
+#include "zip/names/ZAStrFunc.h"
 #include "zip/records/DosDateTime.h"
 #include "zip/streams/FileReplacement.h"
 #include "zip/streams/FileStream.h"
@@ -606,24 +607,7 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
     }
 }
 
-namespace {
-
-// A name shown in a message: control characters as \xNN.
-std::string printable(const std::string& name) {
-    std::string out;
-    for (unsigned char c : name) {
-        if (c < 0x20 || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += char(c);
-        }
-    }
-    return out;
-}
-
-} // namespace
+namespace {} // namespace
 
 void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFolder) {
     TZADirArray& working = directory_->Working();
@@ -635,7 +619,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     if (!relative)
         // Refused like any other member failure, so the failure event decides between
         // skipping it and stopping.
-        throw EZAException(kUnsafeNameError, Name(), {printable(name)});
+        throw EZAException(kUnsafeNameError, Name(), {ZAPrintableName(name)});
     const bool folder = (attrs & faDirectory) != 0 || name.empty() || name.back() == '/' ||
                         name.back() == '\\' || entry.IsFolder();
     std::string rel = *relative;

@@ -1,5 +1,6 @@
 #include "zip/names/ZAStrFunc.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/sys/CodePage437.h"
@@ -39,6 +40,21 @@ bool ZASameText(std::string_view a, std::string_view b) {
 
 bool ZAIsValidUtf8(std::string_view s) {
     return platform::isValidUtf8(s);
+}
+
+std::string ZAPrintableName(std::string_view name) {
+    const bool utf8 = ZAIsValidUtf8(name);
+    std::string out;
+    for (const unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F || (c > 0x7F && !utf8)) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
 }
 
 namespace {

@@ -47,4 +47,8 @@ bool ZAIsOemHost(uint16_t versionMadeBy);
 
 bool ZAIsValidUtf8(std::string_view s);
 
+// A name as a message may show it: control characters, and every byte above 0x7F of a name
+// that is not valid UTF-8, as \xNN.
+std::string ZAPrintableName(std::string_view name);
+
 } // namespace zip

@@ -628,3 +628,17 @@ TEST(RoutinesTest, DuplicateNamesKeepTheirOwnDataThroughACommit) {
     EXPECT_EQ(Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(zipFile)).Output,
               "None new first second one\n");
 }
+
+TEST(RoutinesTest, AFileNameThatIsNotUtf8FailsThePackAndKeepsTheAlbum) {
+    ScratchDir dir;
+    WriteFile(dir / "src/a.txt", "a");
+    AlbumArchiver a;
+    ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    const std::string before = ReadFile(dir / "album.zip");
+    WriteFile(dir / "src/bad\xFF\xFE.jpg", "latin-1 name");
+    EXPECT_FALSE(ZipFolder(a, dir / "src", dir / "album.zip"));
+    EXPECT_NE(a.LastOutcome().LastError.find("Unsafe file name"), std::string::npos);
+    EXPECT_NE(a.LastOutcome().LastError.find("bad\\xFF\\xFE.jpg"), std::string::npos)
+        << a.LastOutcome().LastError;
+    EXPECT_EQ(ReadFile(dir / "album.zip"), before);
+}
