@@ -1,12 +1,22 @@
 #include "tests/app/AppTestSupport.h"
 
+#include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/frmAbout.h"
 #include "app/dialogs/frmProgress.h"
 #include "app/dialogs/frmSearchProgress.h"
 #include "app/l10n/SafeFormat.h"
 
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace app;
@@ -74,6 +84,44 @@ QList<QWidget*> formsOf(TfrmMain& main) {
     return {&main, new TfrmProgress(&main), new TfrmSearchProgress(&main), new TfrmAbout(&main)};
 }
 
+// Every text a component shows or carries that a language file can set.
+QStringList textsOf(QObject* object) {
+    QStringList texts;
+    if (auto* action = qobject_cast<QAction*>(object))
+        texts << action->text() << action->statusTip() << action->toolTip();
+    if (auto* menu = qobject_cast<QMenu*>(object))
+        texts << menu->title() << menu->menuAction()->statusTip();
+    if (auto* button = qobject_cast<QAbstractButton*>(object))
+        texts << button->text();
+    if (auto* label = qobject_cast<QLabel*>(object))
+        texts << label->text();
+    if (auto* group = qobject_cast<QGroupBox*>(object))
+        texts << group->title();
+    if (auto* edit = qobject_cast<QLineEdit*>(object))
+        texts << edit->text();
+    if (auto* combo = qobject_cast<QComboBox*>(object)) {
+        texts << combo->currentText();
+        for (int i = 0; i < combo->count(); ++i)
+            texts << combo->itemText(i);
+    }
+    if (auto* list = qobject_cast<QListWidget*>(object)) {
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+    }
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(object))
+        texts << plain->toPlainText() << plain->toPlainText().split(u'\n');
+    if (auto* dialog = qobject_cast<FileDialogSettings*>(object))
+        texts << dialog->Filter << dialog->Title << dialog->DefaultExt;
+    if (auto* widget = qobject_cast<QWidget*>(object)) {
+        texts << widget->toolTip() << widget->windowTitle();
+        if (widget->parentWidget())
+            if (auto* tabs = qobject_cast<QTabWidget*>(widget->parentWidget()->parentWidget()))
+                if (tabs->indexOf(widget) >= 0)
+                    texts << tabs->tabText(tabs->indexOf(widget));
+    }
+    return texts;
+}
+
 } // namespace
 
 class ShippedLanguagesTest : public QObject {
@@ -106,12 +154,14 @@ private slots:
                  loc.Current().Folder + "KeinBild.jpg");
     }
 
-    void everyFormKeyNamesAComponentThatExists() {
+    void everyFormKeyNamesAComponentAndPropertyThatExist() {
         apptest::TestEnvironment env;
         auto main = env.makeMainWindow();
         const QList<QWidget*> forms = formsOf(*main);
         TdsLocalization& loc = Localization();
         QVERIFY(loc.LoadLanguage(env.program + "Languages/de/Language.xml"));
+        for (QWidget* form : forms)
+            env.translator.TranslateForm(loc, form);
         int checked = 0;
         for (const TextTable::Line& line : loc.Texts().lines()) {
             const QStringList parts = line.key.split('.');
@@ -124,9 +174,17 @@ private slots:
             if (!form)
                 continue; // a form made by another part of the program
             ++checked;
-            if (parts.size() == 3)
-                continue; // a property of the form itself
-            QVERIFY2(FormTranslator::FindOwned(form, parts[2]), qPrintable(line.key));
+            // The component, then the property: the text must have arrived there.
+            const bool listItem =
+                parts.size() >= 5 &&
+                (parts[parts.size() - 2].compare("Items", Qt::CaseInsensitive) == 0 ||
+                 parts[parts.size() - 2].compare("Lines", Qt::CaseInsensitive) == 0);
+            const qsizetype propertyParts = listItem ? 2 : 1;
+            QObject* component = form;
+            for (qsizetype i = 2; component && i < parts.size() - propertyParts; ++i)
+                component = FormTranslator::FindOwned(component, parts[i]);
+            QVERIFY2(component, qPrintable(line.key));
+            QVERIFY2(textsOf(component).contains(line.value), qPrintable(line.key));
         }
         QVERIFY(checked > 40);
     }
