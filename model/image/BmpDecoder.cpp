@@ -3,6 +3,9 @@
 #include "model/Errors.h"
 #include "model/image/Picture.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <bit>
 #include <cstdint>
 #include <vector>
@@ -42,25 +45,6 @@ private:
     const QByteArray& data_;
 };
 
-// One colour channel described by a bit mask, widened to 8 bits.
-struct Channel {
-    quint32 mask = 0;
-    int shift = 0;
-    quint32 max = 0;
-
-    explicit Channel(quint32 m = 0) : mask(m) {
-        if (mask) {
-            shift = std::countr_zero(mask);
-            max = mask >> shift;
-        }
-    }
-    uchar operator()(quint32 pixel) const {
-        if (!max)
-            return 0;
-        return static_cast<uchar>(quint64((pixel & mask) >> shift) * 255u / max);
-    }
-};
-
 struct Header {
     qint64 pixelOffset = 0;
     qint64 infoSize = 0;
@@ -69,8 +53,8 @@ struct Header {
     int bitCount = 0;
     quint32 compression = BiRgb;
     quint32 colorsUsed = 0;
-    Channel red, green, blue;
-    std::vector<QRgb> palette;
+    qint64 paletteOffset = 0;
+    quint32 paletteCount = 0;
 };
 
 Header readHeader(const ByteReader& in) {
@@ -103,11 +87,14 @@ Header readHeader(const ByteReader& in) {
         fail(QStringLiteral("it claims a size of %1 x %2 pixels").arg(h.width).arg(h.height));
     Picture::checkDimensions(h.width, h.height < 0 ? -qint64(h.height) : qint64(h.height));
 
-    if (h.compression == BiRle8 || h.compression == BiRle4)
-        fail(QStringLiteral("compressed bitmaps are not supported"));
     const bool bitfields = h.compression == BiBitfields;
-    if (h.compression != BiRgb && !bitfields)
+    const bool rle = h.compression == BiRle8 || h.compression == BiRle4;
+    if (h.compression != BiRgb && !bitfields && !rle)
         fail(QStringLiteral("compression method %1 is not supported").arg(h.compression));
+    // Run lengths go with their own pixel size, and only bottom-up.
+    if (rle && (h.bitCount != (h.compression == BiRle8 ? 8 : 4) || h.height < 0))
+        fail(QStringLiteral("its run-length compression does not fit %1 bits per pixel")
+                 .arg(h.bitCount));
     switch (h.bitCount) {
     case 1:
     case 4:
@@ -132,96 +119,92 @@ Header readHeader(const ByteReader& in) {
         } else if (h.infoSize < 52) {
             fail(QStringLiteral("its colour masks are missing"));
         }
-        h.red = Channel(in.u32(info + 40));
-        h.green = Channel(in.u32(info + 44));
-        h.blue = Channel(in.u32(info + 48));
-    } else if (h.bitCount == 16) {
-        h.red = Channel(0x7C00);
-        h.green = Channel(0x03E0);
-        h.blue = Channel(0x001F);
-    } else if (h.bitCount == 32) {
-        h.red = Channel(0x00FF0000);
-        h.green = Channel(0x0000FF00);
-        h.blue = Channel(0x000000FF);
     }
-
     if (h.bitCount <= 8) {
         const quint32 maxColors = 1u << h.bitCount;
         if (h.colorsUsed > maxColors)
             fail(QStringLiteral("its colour table claims %1 entries").arg(h.colorsUsed));
         const quint32 count = h.colorsUsed ? h.colorsUsed : maxColors;
         in.require(next, count * paletteEntrySize, "colour table");
-        h.palette.reserve(count);
-        for (quint32 i = 0; i < count; ++i) {
-            const uchar* p = in.at(next + i * paletteEntrySize);
-            h.palette.push_back(qRgb(p[2], p[1], p[0]));
-        }
+        h.paletteOffset = next;
+        h.paletteCount = count;
     }
     return h;
 }
 
-void readRow(const Header& h, const uchar* in, uchar* out) {
-    const int width = h.width;
-    switch (h.bitCount) {
-    case 1:
-    case 4:
-    case 8: {
-        const int perByte = 8 / h.bitCount;
-        const int mask = (1 << h.bitCount) - 1;
-        for (int x = 0; x < width; ++x, out += 3) {
-            const int shift = (perByte - 1 - x % perByte) * h.bitCount;
-            const size_t index = (in[x / perByte] >> shift) & mask;
-            if (index >= h.palette.size())
-                fail(QStringLiteral("colour index %1 lies beyond its colour table of %2 entries")
-                         .arg(index)
-                         .arg(h.palette.size()));
-            const QRgb c = h.palette[index];
-            out[0] = static_cast<uchar>(qRed(c));
-            out[1] = static_cast<uchar>(qGreen(c));
-            out[2] = static_cast<uchar>(qBlue(c));
-        }
-        break;
+void putLe(QByteArray& out, quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>(value >> (8 * i));
+}
+
+// An OS/2 1.x bitmap rewritten with the 40-byte header: its 16-bit sizes are unsigned, which
+// Qt's reader would take as signed, and its colour table entries have 3 bytes, not 4.
+QByteArray WithInfoHeader(const ByteReader& in, const QByteArray& data, const Header& h) {
+    QByteArray out = "BM";
+    const qint64 pixels = FileHeaderSize + 40 + 4 * qint64(h.paletteCount);
+    putLe(out, quint32(pixels + data.size() - h.pixelOffset), 4);
+    putLe(out, 0, 4);
+    putLe(out, quint32(pixels), 4);
+    putLe(out, 40, 4);
+    putLe(out, quint32(h.width), 4);
+    putLe(out, quint32(h.height), 4);
+    putLe(out, 1, 2);
+    putLe(out, quint32(h.bitCount), 2);
+    putLe(out, BiRgb, 4);
+    out += QByteArray(20, '\0'); // image size, resolution, colours used and important
+    for (quint32 i = 0; i < h.paletteCount; ++i) {
+        out += QByteArray(reinterpret_cast<const char*>(in.at(h.paletteOffset + 3 * i)), 3);
+        out += '\0';
     }
-    case 24:
-        for (int x = 0; x < width; ++x, in += 3, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
-        break;
-    case 16:
-    case 32: {
-        const int bytes = h.bitCount / 8;
-        for (int x = 0; x < width; ++x, in += bytes, out += 3) {
-            quint32 pixel = in[0] | in[1] << 8;
-            if (bytes == 4)
-                pixel |= quint32(in[2]) << 16 | quint32(in[3]) << 24;
-            out[0] = h.red(pixel);
-            out[1] = h.green(pixel);
-            out[2] = h.blue(pixel);
-        }
-        break;
-    }
-    }
+    return out + data.mid(h.pixelOffset);
 }
 
 } // namespace
 
 QImage BmpDecoder::decode(const QByteArray& data) {
+    // Every header value is checked here first; Qt's reader then decodes every kind of
+    // bitmap, run-length compressed ones included, within its allocation limit.
     const ByteReader in(data);
     const Header h = readHeader(in);
-    const bool topDown = h.height < 0;
-    const int rows = topDown ? -h.height : h.height;
-    const qint64 stride = (qint64(h.width) * h.bitCount + 31) / 32 * 4;
-    in.require(h.pixelOffset, stride * rows, "pixel data");
+    const int rows = h.height < 0 ? -h.height : h.height;
+    if (h.compression == BiRle8 || h.compression == BiRle4) {
+        in.require(h.pixelOffset, 2, "pixel data"); // at least an end-of-bitmap code
+    } else {
+        const qint64 stride = (qint64(h.width) * h.bitCount + 31) / 32 * 4;
+        in.require(h.pixelOffset, stride * rows, "pixel data");
+    }
 
-    QImage image(h.width, rows, QImage::Format_RGB888);
+    QBuffer buffer;
+    buffer.setData(h.infoSize == 12 ? WithInfoHeader(in, data, h) : data);
+    QImageReader reader(&buffer, "bmp");
+    reader.setAllocationLimit(int(Picture::MaxPixels * 4 / (1024 * 1024)) + 1);
+    QImage image = reader.read();
+    if (image.isNull())
+        fail(reader.errorString());
+    if (image.width() != h.width || image.height() != rows)
+        fail(QStringLiteral("it decodes to %1 x %2 pixels instead of %3 x %4")
+                 .arg(image.width())
+                 .arg(image.height())
+                 .arg(h.width)
+                 .arg(rows));
+    // A pixel must name an entry of the colour table, or its colour is made up.
+    if (image.format() == QImage::Format_Indexed8) {
+        const int colors = image.colorCount();
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* line = image.constScanLine(y);
+            for (int x = 0; x < image.width(); ++x) {
+                if (line[x] >= colors)
+                    fail(QStringLiteral("a pixel uses colour %1 of a table of %2")
+                             .arg(line[x])
+                             .arg(colors));
+            }
+        }
+    } else if (image.colorCount() > 0 && image.colorCount() < 2) {
+        fail(QStringLiteral("its colour table has a single entry"));
+    }
+    image = image.convertToFormat(QImage::Format_RGB888);
     if (image.isNull())
         fail(QStringLiteral("not enough memory"));
-    for (int row = 0; row < rows; ++row) {
-        const int y = topDown ? row : rows - 1 - row;
-        readRow(h, in.at(h.pixelOffset + stride * row), image.scanLine(y));
-    }
     return image;
 }
 

@@ -112,7 +112,7 @@ TEST(HostilePictures, BitmapHeadersThatLieAreRefused) {
     expectRefused(patched("offset_beyond.bmp", 10, le32(0x7FFFFFF0u)));
     expectRefused(patched("palette_claim.bmp", 46, le32(100000)));
     expectRefused(patched("header_size.bmp", 14, le32(0xFFFFFF00u)));
-    expectRefused(patched("rle.bmp", 30, le32(1)));
+    expectRefused(patched("rle4_on_8_bits.bmp", 30, le32(2)));
     expectRefused(patched("bits.bmp", 28, QByteArray("\x07\x00", 2)));
     // A colour table of 2 entries while the pixels use index 2.
     expectRefused(patched("short_table.bmp", 46, le32(2)));
