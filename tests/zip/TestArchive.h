@@ -5,11 +5,14 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "zip/ZAConst.h"
 #include "zip/ZAExcept.h"
+#include "zip/archiver/ZipArchiver.h"
 #include "zip/codec/ItemCodec.h"
 #include "zip/directory/DirManager.h"
 #include "zip/names/ZAStrFunc.h"
@@ -30,8 +33,10 @@ inline std::vector<uint8_t> Bytes(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-// Writes members as the component's member writer does: local header first, data, then the
-// local header again with the final CRC and sizes, and the directory at the end.
+// A hand-built archive laid out as the member writer lays it out: local header first, data,
+// then the local header again with the final CRC and sizes, and the directory at the end.
+// Only for archives a test damages on purpose: a well-formed archive comes from the real
+// writer (WriterArchive) or from a real tool.
 inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members,
                                          zip::TZip64Mode zip64Mode = zip::TZip64Mode::zmDisabled,
                                          bool oemFileNames = true,
@@ -58,6 +63,8 @@ inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members,
         item.SetLocalHeaderOffset64(static_cast<uint64_t>(offset),
                                     zip64Mode == TZip64Mode::zmAlways);
         const std::string stored = ZAEncodeStoredName(item.Name, oemFileNames, item.Flags);
+        if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
+            item.VersionMadeBy = kVersionAnsi; // as the writer marks a UTF-8 name
         // Under zmAlways every member with data carries the local Zip64 field, and then both
         // local size fields hold the sentinel.
         const bool zip64Local = zip64Mode == TZip64Mode::zmAlways && !m.Folder;
@@ -80,6 +87,35 @@ inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members,
     }
     dir.Comment() = comment;
     dir.WriteDirectory();
+    return archive.Bytes();
+}
+
+// An archive made by the real writer from the members written to disk below folder. The
+// members share one password; stored members are named in NoCompressionMasks.
+inline std::vector<uint8_t> WriterArchive(const std::vector<Member>& members,
+                                          const std::string& folder, int mode = 1) {
+    namespace fs = std::filesystem;
+    zip::TZipArchiver writer;
+    for (const Member& m : members) {
+        const fs::path path = fs::path(folder) / m.Name;
+        if (m.Folder) {
+            fs::create_directories(path);
+            continue;
+        }
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(m.Data.data()), std::streamsize(m.Data.size()));
+        if (m.Mode == 0)
+            writer.NoCompressionMasks.push_back(m.Name);
+        if (!m.Password.empty())
+            writer.Password = m.Password;
+    }
+    zip::MemoryStream archive;
+    writer.SetCompressionMode(mode);
+    writer.OpenArchiveStream(archive, zip::kOpenModeCreate);
+    writer.BaseDir = folder;
+    writer.AddFiles("*.*");
+    writer.CloseArchiveChecked();
     return archive.Bytes();
 }
 
