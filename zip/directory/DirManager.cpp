@@ -233,6 +233,17 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
                                        item.NameLength);
         std::optional<std::string> name =
             ZADecodeStoredName(rawName, item.Flags, settings_.OemFileNames, item.VersionMadeBy);
+        if (!name && (item.Flags & kFlagUtf8)) {
+            // Claimed UTF-8 but is not: read in the OEM code page, as the entry of an OEM
+            // system it then says it is, so that the directory opens and writing the entry
+            // back gives the same bytes. The other members must not be lost over one name.
+            const uint16_t flags = item.Flags & uint16_t(~kFlagUtf8);
+            name = ZADecodeStoredName(rawName, flags, true, 0);
+            if (name) {
+                item.Flags = flags;
+                item.VersionMadeBy &= 0x00FF;
+            }
+        }
         if (!name)
             Fail(57);
         pos += item.NameLength;

@@ -273,18 +273,31 @@ TEST(HostileTest, NamesThatMustNotBecomePaths) {
         EXPECT_EQ(out[0].Name, name);
         EXPECT_FALSE(TZAExtractPath::Relative(out[0].Name).has_value());
     }
-    // NUL in a name, or invalid UTF-8 under flag bit 11: the directory is refused.
+    // NUL in a name: the directory is refused.
     {
         auto bytes = BuildArchive({{"abc.txt", Bytes("x"), 0}});
         const Layout at = LayoutOf(bytes);
         bytes[at.central + 46 + 1] = '\0';
         EXPECT_EQ(Outcome(bytes), 57);
     }
+    // Invalid UTF-8 under flag bit 11 is read in the OEM code page: the directory, and every
+    // other member, stays readable.
     {
-        auto bytes = BuildArchive({{"日本.txt", Bytes("x"), 0}});
+        auto bytes = BuildArchive({{"日本.txt", Bytes("x"), 0}, {"ok.txt", Bytes("y"), 0}});
         const Layout at = LayoutOf(bytes);
         bytes[at.central + 46] = '\xFF';
-        EXPECT_EQ(Outcome(bytes), 57);
+        MemoryStream archive(bytes);
+        TZADirManager dir(archive, TZADirSettings{}, false);
+        ASSERT_NO_THROW(dir.ReadDirectory());
+        ASSERT_EQ(dir.Working().Count(), 2);
+        EXPECT_TRUE(ZAIsValidUtf8(dir.Working().At(0).Name));
+        EXPECT_EQ(dir.Working().At(0).NameLength, 10);
+        EXPECT_EQ(dir.Working().At(1).Name, "ok.txt");
+        uint16_t flags = dir.Working().At(0).Flags;
+        EXPECT_EQ(ZAEncodeStoredName(dir.Working().At(0).Name, true, flags,
+                                     dir.Working().At(0).VersionMadeBy),
+                  std::string("\xFF\x97\xA5\xE6\x9C\xAC.txt"))
+            << "written back as it was read";
     }
 }
 
