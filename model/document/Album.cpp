@@ -130,8 +130,12 @@ bool TpaAlbum::HasRoomForItem() const {
 }
 
 bool TpaAlbum::CanAddPhoto(const TpaTreeNode* node) const {
+    return HasRoomForItem() && CanTakePhoto(node);
+}
+
+bool TpaAlbum::CanTakePhoto(const TpaTreeNode* node) const {
     node = TakingNode(node);
-    if (!node || !HasRoomForItem())
+    if (!node)
         return false;
     const TpaAlbumSettingsLevel* level = Settings.Levels.FindLevel(node->Depth());
     return level && CountPhotoChildren(node) < level->MaxPhotos;

@@ -53,6 +53,8 @@ public:
     QString GetAlbumName() const;
 
     bool CanAddPhoto(const TpaTreeNode* node) const;
+    // Whether node's level has room for one more photo, say one moved there: no new item.
+    bool CanTakePhoto(const TpaTreeNode* node) const;
     bool CanAddGallery(const TpaTreeNode* node) const;
     // Whether one more gallery or photo stays within the items its template allows.
     bool HasRoomForItem() const;

@@ -144,7 +144,7 @@ std::vector<TpaMenuEntry> BuildMoveToMenu(const TpaTreeNode* node, const TpaAlbu
     for (const TpaTreeNode* n = node->Tree()->First(); n; n = n->NextInPreOrder()) {
         if (!n->Item() || n->IsPhoto() || n == node->Parent() || node->IsAncestorOf(n))
             continue;
-        if (!album.CanAddPhoto(n))
+        if (!album.CanTakePhoto(n)) // a move adds no item: the album's limit is no matter
             continue;
         entries.push_back(TpaMenuEntry{MenuEscaped(n->Text()),
                                        n->IsAlbum() ? MenuImageAlbum : MenuImageGallery, n->Uid()});

@@ -47,6 +47,8 @@ TEST(AlbumLimits, WidestTemplateAndMostItemsAreTheEdge) {
     album.LoadFromXml(dir.file("data.xml"));
     EXPECT_EQ(album.Tree().NodeCount(), most + 1);
     EXPECT_FALSE(album.CanAddGallery(album.Tree().Root()));
+    EXPECT_FALSE(album.CanAddPhoto(album.Tree().Root()->Child(0)));
+    EXPECT_TRUE(album.CanTakePhoto(album.Tree().Root()->Child(0))) << "a move adds nothing";
 
     WriteFile(dir.file("data.xml"), Galleries(most + 1));
     try {
