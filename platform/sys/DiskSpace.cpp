@@ -1,11 +1,16 @@
 #include "platform/sys/DiskSpace.h"
 
+#include "platform/sys/RemovableMedia.h"
+
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace platform {
 
 std::optional<std::uint64_t> freeDiskSpace(const std::string& path) {
+    if (const auto* simulation = RemovableMediaSimulation::Current();
+        simulation && simulation->FreeBytes && simulation->Covers(path))
+        return simulation->FreeBytes;
     std::string probe = path.empty() ? std::string(".") : path;
     struct stat st {};
     while (::stat(probe.c_str(), &st) != 0) {

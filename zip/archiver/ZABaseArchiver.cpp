@@ -13,6 +13,7 @@
 #include "zip/streams/FileReplacement.h"
 #include "zip/streams/FileStream.h"
 #include "zip/streams/MemoryStream.h"
+#include "zip/volumes/VolumeWriter.h"
 
 #include "platform/sys/CodePage437.h"
 #include "platform/sys/Prompts.h"
@@ -211,30 +212,12 @@ void TZABaseArchiver::OpenArchiveStream(Stream& stream, uint16_t mode) {
 
 void TZABaseArchiver::internalOpen(Stream* callerStream) {
     const bool create = openMode_ == kOpenModeCreate || (inMemory_ && !callerStream);
-    if (callerStream) {
-        callerStream_ = true;
-        stream_ = callerStream;
-        if (create && !stream_->SetSize(0))
-            fail(46);
-    } else if (inMemory_) {
-        ownedStream_ = std::make_unique<MemoryStream>();
-        stream_ = ownedStream_.get();
-    } else {
-        const TZAFileMode fileMode = create                 ? TZAFileMode::fmCreate
-                                     : (openMode_ & 3) != 0 ? TZAFileMode::fmOpenReadWrite
-                                                            : TZAFileMode::fmOpenRead;
-        ownedStream_ = FileStream::Open(FileName, fileMode);
-        if (!ownedStream_)
-            fail(create ? 23 : 33, FileName);
-        stream_ = ownedStream_.get();
-    }
+    const bool volumes =
+        create && !inMemory_ && !callerStream && spanningMode_ != TZASpanningMode::smNone;
     volumeFileName_ = FileName;
-    // An existing archive is found to be what it is: here always a single file.
-    if (!create)
-        spanningMode_ = TZASpanningMode::smNone;
+    volumeWriter_ = nullptr;
+    multiVolume_ = false;
     volumeInfo_.Reset();
-    volumeInfo_.LastVolumeNumber = 0;
-    volumeInfo_.SetFirst();
 
     TZADirSettings settings;
     settings.ComponentName = name_;
@@ -242,22 +225,64 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
     settings.OemFileNames = Options.OEMFileNames;
     settings.TolerateDamaged = tolerateDamaged_;
     try {
-        directory_ = std::make_unique<TZADirManager>(*stream_, settings, create);
+        if (callerStream) {
+            if (create && spanningMode_ != TZASpanningMode::smNone)
+                fail(51);
+            callerStream_ = true;
+            stream_ = callerStream;
+            if (create && !stream_->SetSize(0))
+                fail(46);
+        } else if (inMemory_) {
+            ownedStream_ = std::make_unique<MemoryStream>();
+            stream_ = ownedStream_.get();
+        } else if (volumes) {
+            auto writer =
+                std::make_unique<TZAVolumeWriter>(static_cast<TZAVolumeSource&>(*this),
+                                                  spanningMode_ == TZASpanningMode::smSplitting);
+            volumeWriter_ = writer.get();
+            multiVolume_ = true;
+            ownedStream_ = std::move(writer);
+            stream_ = ownedStream_.get();
+        } else if (create) {
+            ownedStream_ = FileStream::Open(FileName, TZAFileMode::fmCreate);
+            if (!ownedStream_)
+                fail(23, FileName);
+            stream_ = ownedStream_.get();
+        }
+        // An archive in memory or in a caller's stream is a single file, whatever the mode.
+        if (!create && (callerStream || inMemory_))
+            spanningMode_ = TZASpanningMode::smNone;
         if (create) {
+            if (!volumes) {
+                volumeInfo_.LastVolumeNumber = 0;
+                volumeInfo_.SetFirst();
+            }
+            directory_ = std::make_unique<TZADirManager>(*stream_, settings, true);
             if (!SFXStub.empty()) {
                 auto stub = FileStream::Open(SFXStub, TZAFileMode::fmOpenRead);
                 if (!stub)
                     fail(33, SFXStub);
+                const int64_t limit = volumes ? SpanningOptions.SizeOfVolume(0) : -1;
+                if (limit > 0 && stub->Size() > limit)
+                    fail(47);
                 directory_->WriteSFXStub(*stub);
             }
-        } else {
+        } else if (callerStream) {
+            volumeInfo_.LastVolumeNumber = 0;
+            volumeInfo_.SetFirst();
+            directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
             if (!directory_->FindEndRecord() && !tolerateDamaged_)
                 fail(48);
             directory_->ReadDirectory();
-            applyUnicodePathFields();
+        } else {
+            openExisting(settings);
         }
+        if (!create)
+            applyUnicodePathFields();
     } catch (...) {
         directory_.reset();
+        volumeWriter_ = nullptr;
+        multiVolume_ = false;
         ownedStream_.reset();
         stream_ = nullptr;
         callerStream_ = false;
@@ -323,8 +348,13 @@ void TZABaseArchiver::commitAndClose(bool swallow, bool flush) {
         try {
             if (updateCount_ > 0)
                 commit();
-            if (stream_->Size() == 0)
+            // Volumes still being written have no directory yet, whatever they hold.
+            if (stream_->Size() == 0 || volumeWriter_) {
                 directory_->WriteDirectory();
+                if (volumeWriter_ && Options.FlushBuffers && !stream_->Flush())
+                    fail(46);
+                finishVolumes();
+            }
             if (flush && Options.FlushBuffers && !stream_->Flush())
                 fail(46);
         } catch (...) {
@@ -335,6 +365,8 @@ void TZABaseArchiver::commitAndClose(bool swallow, bool flush) {
     updateCount_ = 0;
     codec_.reset();
     directory_.reset();
+    volumeWriter_ = nullptr;
+    multiVolume_ = false;
     ownedStream_.reset();
     stream_ = nullptr;
     callerStream_ = false;
@@ -382,6 +414,9 @@ void TZABaseArchiver::BeginUpdate() {
 void TZABaseArchiver::beginUpdate() {
     if (spanningMode_ != TZASpanningMode::smNone && committedSinceOpen_)
         throw EZAException(62);
+    // A set of volumes is written once, front to back: members cannot be added to one read.
+    if (updateCount_ == 0 && active_ && multiVolume_ && !volumeWriter_)
+        fail(52);
     if (updateCount_ == 0) {
         if (!active_) {
             busy_ = false;
@@ -725,6 +760,11 @@ void TZABaseArchiver::DoOnDiskFull(int volumeNumber, const std::string& fileName
         return;
     }
     cancel = true;
+    if (spanningMode_ == TZASpanningMode::smSpanning)
+        cancel = !askVolume(ZAFormat(
+            "Disk is full. Required free space: %d bytes, but available "
+            "only: %d bytes. Clean the disk or find another blank disk",
+            {SpanningOptions.SizeOfVolume(std::max(volumeNumber - 1, 0)), FreeSpace(fileName)}));
 }
 
 void TZABaseArchiver::DoOnStoreFile(std::string& fileName, uint32_t& fileAttr, std::string& comment,

@@ -5,6 +5,8 @@
 #include "zip/archiver/ZAOptions.h"
 #include "zip/archiver/ZASpanningOptions.h"
 #include "zip/directory/ArchiveItem.h"
+#include "zip/streams/FileStream.h"
+#include "zip/volumes/VolumeStream.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +20,9 @@ namespace zip {
 class Stream;
 class TZADirManager;
 class TZAItemCodec;
+class TZAVolumeWriter;
+struct TZADirSettings;
+struct TZAVolumeNamingRules;
 class EZAException;
 enum class TZAExtractResult;
 struct TDirItem;
@@ -42,7 +47,16 @@ struct TZAOutcome {
 // caller's stream), brackets changes in update transactions, adds and extracts files by mask
 // and reports progress, questions and failures through its events. Without a handler an event
 // asks through the platform prompts service.
-class TZABaseArchiver {
+//
+// Multi-volume archives: with SpanningMode smSplitting a new archive is written as volume
+// files side by side ("a_001.zip", "a_002.zip", ... or "a.Z01", "a.Z02", ...), each at most
+// the chosen volume size, and the last one gets the archive's own name; a file of that name
+// is replaced, as a new archive replaces one. smSpanning writes one volume per removable disk
+// and labels the disks. Opening an existing archive finds out by itself whether it is split;
+// when only the other naming is found, SpanningOptions.AdvancedNaming is flipped and keeps
+// its new value, also for a later archive created with this component. An existing
+// multi-volume archive is read only.
+class TZABaseArchiver : private TZAVolumeSource {
 public:
     explicit TZABaseArchiver(std::string name = {});
     virtual ~TZABaseArchiver();
@@ -194,6 +208,8 @@ protected:
                                const std::string& originalFileName);
     virtual void DoOnExtractFile(std::string& fileName, uint32_t& fileAttr,
                                  const std::string& comment);
+    // Opens the file of a volume; nullptr when that fails.
+    virtual std::unique_ptr<Stream> OpenVolumeFile(const std::string& path, TZAFileMode mode);
 
 private:
     friend class TZABusyGuard;
@@ -216,6 +232,24 @@ private:
     void startOutcome();
     // Records the exception being handled as the end of the current job.
     void noteException();
+
+    // --- Volumes. ---
+    TZAVolumeNamingRules namingRules() const;
+    // Name of volume number (0-based, -1 the last); checkExisting looks for the forms that exist.
+    std::string volumeName(int32_t number, bool checkExisting) const;
+    // Opens an existing archive, finding out whether it is split or spanned.
+    void openExisting(const TZADirSettings& settings);
+    // Ends writing the volumes after the directory: names the last volume and reads the set.
+    void finishVolumes();
+    // Places a member written aside into the volumes; false when cancelled.
+    bool copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength);
+    std::unique_ptr<Stream> OpenVolume(int32_t number, int32_t last) override;
+    std::unique_ptr<Stream> CreateVolume(int32_t number, std::string& path) override;
+    std::unique_ptr<Stream> ReopenVolume(const std::string& path) override;
+    bool RemoveVolume(const std::string& path) override;
+    bool RenameVolume(const std::string& from, const std::string& to) override;
+    int64_t VolumeLimit(int32_t number) override;
+    int64_t FreeSpace(const std::string& path) override;
 
     // --- Update transactions. ---
     struct Commit;
@@ -282,6 +316,8 @@ private:
     std::unique_ptr<TZAItemCodec> codec_;
     std::unique_ptr<Stream> ownedStream_;
     Stream* stream_ = nullptr;
+    TZAVolumeWriter* volumeWriter_ = nullptr; // stream_ while a multi-volume archive is written
+    bool multiVolume_ = false;                // the open archive lives in several volumes
     int compressionMethod_ = -1;
     int compressionMode_ = 1;
     TZACompressionLevel compressionLevel_ = TZACompressionLevel::clFastest;

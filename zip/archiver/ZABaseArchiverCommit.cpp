@@ -13,10 +13,12 @@
 #include "zip/records/LocalHeader.h"
 #include "zip/streams/FileStream.h"
 #include "zip/streams/MemoryStream.h"
+#include "zip/volumes/VolumeWriter.h"
 
 #include "platform/sys/TempFiles.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zip {
@@ -27,6 +29,18 @@ namespace {
 // anything larger goes into a temporary file.
 constexpr int64_t kMemoryTailLimit = 8 << 20;
 constexpr int64_t kMaxSourcePath = 4096;
+
+// A member bound for volumes is written aside first: its local header is final only once the
+// data is written, and a volume already closed cannot be gone back to.
+struct MemberAside {
+    std::unique_ptr<Stream> Stream_;
+    std::string Path;
+    ~MemberAside() {
+        Stream_.reset();
+        if (!Path.empty())
+            ::unlink(Path.c_str());
+    }
+};
 
 bool copiesOnly(const TDirItem& item) {
     return !item.Modified || item.Operation == TZAProcessOperation::poRename ||
@@ -198,6 +212,7 @@ void TZABaseArchiver::commit() {
             directory_->WriteDirectory();
             if (Options.FlushBuffers && !archive.Flush())
                 fail(46);
+            finishVolumes();
         }
     } catch (...) {
         rollback(c);
@@ -228,8 +243,25 @@ void TZABaseArchiver::commit() {
 
 bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     UpdateCompressionMethod();
-    Stream& archive = *stream_;
     TDirItem& item = directory_->Working().GetItemPtr(index);
+    MemberAside aside;
+    const int64_t volumeStart = volumeWriter_ ? volumeWriter_->Size() : 0;
+    if (volumeWriter_) {
+        struct stat st {};
+        const int64_t expected = item.SourceStream ? item.SourceStream->Size()
+                                 : ::stat(item.SourcePath.c_str(), &st) == 0 ? int64_t(st.st_size)
+                                                                             : 0;
+        if (expected <= kMemoryTailLimit) {
+            aside.Stream_ = std::make_unique<MemoryStream>();
+        } else {
+            aside.Path = platform::makeTempFile(TempDir, "FC");
+            if (!aside.Path.empty())
+                aside.Stream_ = FileStream::Open(aside.Path, TZAFileMode::fmOpenReadWrite);
+            if (!aside.Stream_)
+                fail(23, TempDir.empty() ? platform::tempFolder() : TempDir);
+        }
+    }
+    Stream& archive = aside.Stream_ ? *aside.Stream_ : *stream_;
     const TZAProcessOperation op = item.Operation;
     const bool fromPath = op == TZAProcessOperation::poAdd || op == TZAProcessOperation::poMove;
     const std::string eventName =
@@ -287,6 +319,7 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         if (!standardSignatures_)
             header.Signature = kNativeLocalHeaderSignature;
         std::vector<uint8_t> bytes = header.Assemble(stored, zip64Field, sourceSize, 0);
+        const int64_t headerLength = int64_t(bytes.size());
         if (!archive.WriteExact(bytes.data(), int64_t(bytes.size())))
             fail(46);
 
@@ -313,9 +346,13 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
                 !archive.SetPosition(end))
                 fail(46);
         }
+        if (!cancel_ && volumeWriter_ && !copyToVolumes(archive, item, headerLength))
+            cancel_ = true;
         if (cancel_) {
             archive.SetSize(start);
             archive.SetPosition(start);
+            if (volumeWriter_)
+                volumeWriter_->SetSize(volumeStart);
             return false;
         }
         return true;
@@ -324,6 +361,8 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         // A failed member leaves nothing behind: the next one starts where it started.
         archive.SetSize(start);
         archive.SetPosition(start);
+        if (volumeWriter_)
+            volumeWriter_->SetSize(volumeStart);
         reportFailure(op == TZAProcessOperation::poUpdate ? item.Name : eventName, op, e, c.Action);
         return false;
     }
@@ -420,7 +459,7 @@ void TZABaseArchiver::rollback(Commit& c) {
                             std::to_string(c.Cut) + " on are kept in \"" + kept + "\"");
     }
     c.DropTail();
-    if (c.DirectoryStarted && archive.Size() > 0) {
+    if (c.DirectoryStarted && archive.Size() > 0 && !volumeWriter_) {
         // The directory manager's records may describe the half-written directory.
         directory_->FindEndRecord();
         directory_->ReadDirectory();

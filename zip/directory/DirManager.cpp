@@ -11,6 +11,7 @@
 #include "zip/records/LittleEndian.h"
 #include "zip/records/LocalHeader.h"
 #include "zip/streams/Stream.h"
+#include "zip/volumes/VolumeStream.h"
 
 namespace zip {
 
@@ -36,10 +37,16 @@ int64_t AsPosition(uint64_t value) {
 TZADirManager::TZADirManager(Stream& stream, TZADirSettings settings, bool newArchive)
     : stream_(&stream), settings_(std::move(settings)), onDisk_(settings_.ComponentName),
       working_(settings_.ComponentName) {
+    SetStream(stream);
     if (!settings_.StandardSignatures)
         endRecord_.Signature = kNativeEndRecordSignature;
     if (newArchive)
         directoryPosition_ = 0;
+}
+
+void TZADirManager::SetStream(Stream& stream) {
+    stream_ = &stream;
+    volumes_ = dynamic_cast<TZAVolumeStream*>(&stream);
 }
 
 void TZADirManager::Fail(int32_t code) const {
@@ -170,6 +177,11 @@ void TZADirManager::ReadDirectory() {
         }
     }
 
+    if (volumes_) {
+        ToArchivePositions();
+        startOffset_ = 0;
+        return;
+    }
     // Offsets are recorded relative to the start of the archive proper; data in front of it
     // (a stub) moves every local header by the same amount as the directory moved.
     const int64_t delta = start - RecordedDirectoryOffset();
@@ -260,6 +272,22 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         working_.Append(std::move(item));
     }
     return (nextRead - start) - static_cast<int64_t>(buffer.size() - pos);
+}
+
+void TZADirManager::ToArchivePositions() {
+    const int64_t size = stream_->Size();
+    for (int32_t i = 0; i < working_.Count(); ++i) {
+        TDirItem& item = working_.GetItemPtr(i);
+        const uint32_t disk =
+            item.DiskStart == kSentinel16 && item.HasZip64 ? item.Zip64DiskStart : item.DiskStart;
+        const int64_t diskStart =
+            disk > static_cast<uint32_t>(INT32_MAX) ? -1 : volumes_->DiskStart(int32_t(disk));
+        const uint64_t offset = item.LocalHeaderOffset64();
+        if (diskStart < 0 || offset > static_cast<uint64_t>(size - diskStart))
+            Fail(57);
+        const bool viaZip64 = item.LocalHeaderOffset == kSentinel32 && item.HasZip64;
+        item.SetLocalHeaderOffset64(static_cast<uint64_t>(diskStart) + offset, viaZip64);
+    }
 }
 
 void TZADirManager::AdjustOffsets(int64_t delta) {
@@ -395,6 +423,21 @@ void TZADirManager::WriteDirectory() {
             Fail(46);
         block.clear();
     };
+    // On volumes each header stays in one volume with its name and extra field, and the
+    // directory's place is counted within the volume where it starts.
+    int32_t directoryDisk = volumes_ ? volumes_->CurrentDisk() : 0;
+    int64_t directoryOffset = start;
+    const auto keepTogether = [&](int64_t bytes, bool first) {
+        if (!volumes_)
+            return;
+        flush();
+        if (!volumes_->KeepTogether(bytes))
+            Fail(46);
+        if (first) {
+            directoryDisk = volumes_->CurrentDisk();
+            directoryOffset = volumes_->DiskOffset();
+        }
+    };
     for (int32_t i = 0; i < working_.Count(); ++i) {
         TDirItem& item = working_.GetItemPtr(i);
         const std::string stored =
@@ -414,6 +457,8 @@ void TZADirManager::WriteDirectory() {
         item.CommentLength = static_cast<uint16_t>(item.Comment.size());
         uint8_t fixed[kCentralHeaderSize];
         item.EncodeFixed(fixed);
+        keepTogether(kCentralHeaderSize + static_cast<int64_t>(stored.size() + extra.size()),
+                     i == 0);
         block.insert(block.end(), fixed, fixed + kCentralHeaderSize);
         block.insert(block.end(), stored.begin(), stored.end());
         block.insert(block.end(), extra.begin(), extra.end());
@@ -428,29 +473,38 @@ void TZADirManager::WriteDirectory() {
 
     if (comment_.size() > static_cast<size_t>(kMaxFieldLength))
         comment_.resize(kMaxFieldLength);
+    zip64_ = static_cast<uint64_t>(end) >= kSentinel32 || count >= kSentinel16;
+    const size_t endAt = zip64_ ? kZip64EndRecordSize + kZip64LocatorSize : 0;
+    keepTogether(static_cast<int64_t>(endAt + kEndRecordSize + comment_.size()), count == 0);
+    const int32_t thisDisk = volumes_ ? volumes_->CurrentDisk() : 0;
+    const int64_t zip64EndOffset = volumes_ ? volumes_->DiskOffset() : end;
+    if (!volumes_)
+        directoryOffset = start;
+
     endRecord_.Signature =
         settings_.StandardSignatures ? kEndRecordSignature : kNativeEndRecordSignature;
-    endRecord_.ThisDisk = 0;
-    endRecord_.DirectoryDisk = 0;
-    endRecord_.SetValues(count, size, static_cast<uint64_t>(start));
+    endRecord_.ThisDisk = static_cast<uint16_t>(std::min<int32_t>(thisDisk, kSentinel16));
+    endRecord_.DirectoryDisk = static_cast<uint16_t>(std::min<int32_t>(directoryDisk, kSentinel16));
+    endRecord_.SetValues(count, size, static_cast<uint64_t>(directoryOffset));
     endRecord_.CommentLength = static_cast<uint16_t>(comment_.size());
 
     std::vector<uint8_t> tail;
-    zip64_ = static_cast<uint64_t>(end) >= kSentinel32 || count >= kSentinel16;
     if (zip64_) {
         zip64End_ = TZAZip64EndRecord{};
+        zip64End_.ThisDisk = static_cast<uint32_t>(thisDisk);
+        zip64End_.DirectoryDisk = static_cast<uint32_t>(directoryDisk);
         zip64End_.EntriesOnDisk = count;
         zip64End_.TotalEntries = count;
         zip64End_.DirectorySize = size;
-        zip64End_.DirectoryOffset = static_cast<uint64_t>(start);
+        zip64End_.DirectoryOffset = static_cast<uint64_t>(directoryOffset);
         zip64Locator_ = TZAZip64Locator{};
-        zip64Locator_.Zip64EndOffset = static_cast<uint64_t>(end);
-        zip64Locator_.TotalDisks = 1;
+        zip64Locator_.Zip64EndDisk = static_cast<uint32_t>(thisDisk);
+        zip64Locator_.Zip64EndOffset = static_cast<uint64_t>(zip64EndOffset);
+        zip64Locator_.TotalDisks = static_cast<uint32_t>(thisDisk) + 1;
         tail.resize(kZip64EndRecordSize + kZip64LocatorSize);
         zip64End_.Encode(tail.data());
         zip64Locator_.Encode(tail.data() + kZip64EndRecordSize);
     }
-    const size_t endAt = tail.size();
     tail.resize(endAt + kEndRecordSize);
     endRecord_.Encode(tail.data() + endAt);
     tail.insert(tail.end(), comment_.begin(), comment_.end());

@@ -14,6 +14,7 @@
 namespace zip {
 
 class Stream;
+class TZAVolumeStream;
 
 struct TZADirSettings {
     std::string ComponentName;      // prefix of error messages
@@ -29,7 +30,7 @@ public:
 
     TZADirSettings& Settings() { return settings_; }
     Stream& ArchiveStream() { return *stream_; }
-    void SetStream(Stream& stream) { stream_ = &stream; }
+    void SetStream(Stream& stream);
 
     // Searches the end record; true when the archive can be opened (always true while damaged
     // archives are tolerated, so that ReadDirectory rebuilds the directory). A read that fails
@@ -75,7 +76,11 @@ private:
     void AdjustOffsets(int64_t delta);
     void Rebuild();
 
+    // Offsets of a multi-volume archive count within the volume each record names.
+    void ToArchivePositions();
+
     Stream* stream_;
+    TZAVolumeStream* volumes_ = nullptr; // stream_, when the archive lies in several volumes
     TZADirSettings settings_;
     TZADirArray onDisk_;
     TZADirArray working_;

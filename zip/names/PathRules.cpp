@@ -1,10 +1,10 @@
 #include "zip/names/PathRules.h"
 
+#include "platform/sys/RemovableMedia.h"
+
 #include <dirent.h>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -92,23 +92,7 @@ bool TZAPathRules::RemoveFolderTree(const std::string& folder) {
 }
 
 bool TZAPathRules::IsRemovable(const std::string& path) {
-    struct stat st {};
-    std::string probe = path;
-    while (::stat(probe.c_str(), &st) != 0) {
-        const auto parent = fs::path(probe).parent_path().string();
-        if (parent.empty() || parent == probe)
-            return false;
-        probe = parent;
-    }
-    const std::string base = "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" +
-                             std::to_string(minor(st.st_dev));
-    for (const std::string& file : {base + "/removable", base + "/../removable"}) {
-        std::ifstream in(file);
-        int value = 0;
-        if (in >> value)
-            return value == 1;
-    }
-    return false;
+    return platform::isRemovableMedia(path);
 }
 
 } // namespace zip

@@ -1,0 +1,338 @@
+// Archives in several volumes: volume names, finding out on open whether an archive is split
+// or spanned, asking for volumes through the volume events, and placing members into them.
+
+#include "zip/archiver/ZABaseArchiver.h"
+
+#include "zip/ZAExcept.h"
+#include "zip/directory/DirManager.h"
+#include "zip/names/PathRules.h"
+#include "zip/names/ZAFormat.h"
+#include "zip/records/EndRecord.h"
+#include "zip/records/LittleEndian.h"
+#include "zip/records/Zip64Locator.h"
+#include "zip/volumes/VolumeNaming.h"
+#include "zip/volumes/VolumeReader.h"
+#include "zip/volumes/VolumeWriter.h"
+
+#include "platform/sys/DiskSpace.h"
+#include "platform/sys/RemovableMedia.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zip {
+
+namespace {
+
+// A request that is answered but never satisfied (a handler that neither cancels nor brings
+// the volume, a disk that stays full) ends after this many rounds.
+constexpr int kMaxVolumeRequests = 50;
+constexpr int64_t kMinFreeSpace = 65536;
+constexpr int64_t kCopyChunk = 1000000;
+
+bool isFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Number of the disk that holds the end record: the Zip64 locator's count when the 16-bit
+// field overflowed.
+int32_t endRecordDisk(Stream& stream, const TZAEndRecord::Found& found) {
+    if (found.Record.ThisDisk != kSentinel16 || found.Position < kZip64LocatorSize)
+        return found.Record.ThisDisk;
+    uint8_t raw[kZip64LocatorSize];
+    if (!stream.SetPosition(found.Position - kZip64LocatorSize) ||
+        !stream.ReadExact(raw, kZip64LocatorSize) || le::Get32(raw) != kZip64LocatorSignature)
+        return found.Record.ThisDisk;
+    const TZAZip64Locator locator = TZAZip64Locator::Decode(raw);
+    return locator.TotalDisks == 0 || locator.TotalDisks > uint32_t(INT32_MAX)
+               ? 0
+               : int32_t(locator.TotalDisks - 1);
+}
+
+} // namespace
+
+std::unique_ptr<Stream> TZABaseArchiver::OpenVolumeFile(const std::string& path, TZAFileMode mode) {
+    return FileStream::Open(path, mode);
+}
+
+TZAVolumeNamingRules TZABaseArchiver::namingRules() const {
+    TZAVolumeNamingRules rules;
+    rules.Mode = spanningMode_;
+    rules.AdvancedNaming = SpanningOptions.AdvancedNaming;
+    rules.SelfExtracting = !SFXStub.empty() || TZAVolumeNaming::IsSelfExtractingName(FileName);
+    rules.NativeFormat = compressionMethod_ >= 252;
+    return rules;
+}
+
+std::string TZABaseArchiver::volumeName(int32_t number, bool checkExisting) const {
+    return checkExisting ? TZAVolumeNaming::Existing(FileName, number, namingRules())
+                         : TZAVolumeNaming::Name(FileName, number, namingRules());
+}
+
+void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
+    spanningMode_ = TZASpanningMode::smNone;
+    volumeInfo_.Reset();
+    const bool sfx = TZAVolumeNaming::IsSelfExtractingName(FileName);
+    const bool removable = TZAPathRules::IsRemovable(FileName);
+    const TZAFileMode readMode =
+        (openMode_ & 3) != 0 ? TZAFileMode::fmOpenReadWrite : TZAFileMode::fmOpenRead;
+
+    // The end record is looked for honestly here: a damaged archive must not pass for a part
+    // of a set.
+    const auto findEnd = [&](Stream& stream) {
+        std::optional<TZAEndRecord::Found> found;
+        if (!settings.StandardSignatures)
+            found = TZAEndRecord::Find(stream, kNativeEndRecordSignature, name_);
+        if (!found)
+            found = TZAEndRecord::Find(stream, kEndRecordSignature, name_);
+        return found;
+    };
+
+    std::unique_ptr<Stream> last;
+    if (!isFile(FileName) && removable) {
+        spanningMode_ = TZASpanningMode::smSpanning;
+        last = OpenVolume(-1, -1);
+    } else {
+        last = OpenVolumeFile(FileName, readMode);
+        if (!last)
+            fail(33, FileName);
+    }
+    std::optional<TZAEndRecord::Found> found = findEnd(*last);
+    if (!found && sfx && spanningMode_ == TZASpanningMode::smNone) {
+        // A split self-extracting archive: the stub is volume 0, the last volume ".ZIP".
+        spanningMode_ = TZASpanningMode::smSplitting;
+        const std::string lastName = volumeName(-1, true);
+        std::unique_ptr<Stream> other =
+            isFile(lastName) ? OpenVolumeFile(lastName, readMode) : nullptr;
+        std::optional<TZAEndRecord::Found> otherFound;
+        if (other)
+            otherFound = findEnd(*other);
+        if (otherFound && endRecordDisk(*other, *otherFound) > 0) {
+            last = std::move(other);
+            found = otherFound;
+            volumeFileName_ = lastName;
+        } else {
+            spanningMode_ = TZASpanningMode::smNone;
+        }
+    }
+
+    int32_t disk = found ? endRecordDisk(*last, *found) : 0;
+    if (found && disk > 0 && spanningMode_ == TZASpanningMode::smNone) {
+        spanningMode_ = TZASpanningMode::smSplitting;
+        const auto setFound = [&] {
+            for (const int32_t volume : {disk - 1, 0})
+                for (const std::string& name :
+                     TZAVolumeNaming::Candidates(FileName, volume, namingRules()))
+                    if (isFile(name))
+                        return true;
+            return false;
+        };
+        if (!setFound()) {
+            SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
+            if (!setFound()) {
+                SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
+                spanningMode_ = TZASpanningMode::smNone;
+                if (sfx)
+                    disk = 0;
+                else if (removable)
+                    spanningMode_ = TZASpanningMode::smSpanning;
+                else
+                    // Volumes of other disks on a fixed disk: a foreign or damaged archive,
+                    // not a request for floppies.
+                    fail(44);
+            }
+        }
+    } else if (!found && removable) {
+        // Nothing to read on a removable disk: the set's last disk is wanted.
+        spanningMode_ = TZASpanningMode::smSpanning;
+    }
+
+    if (spanningMode_ == TZASpanningMode::smSpanning && !found)
+        fail(44);
+    if (spanningMode_ == TZASpanningMode::smNone || disk <= 0) {
+        spanningMode_ = TZASpanningMode::smNone;
+        ownedStream_ = std::move(last);
+        stream_ = ownedStream_.get();
+        volumeInfo_.LastVolumeNumber = 0;
+        volumeInfo_.SetFirst();
+        directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
+        if (!directory_->FindEndRecord() && !tolerateDamaged_)
+            fail(48);
+        directory_->ReadDirectory();
+        return;
+    }
+
+    multiVolume_ = true;
+    volumeInfo_.LastVolumeNumber = disk;
+    volumeInfo_.SetLast();
+    auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), disk,
+                                                    std::move(last));
+    ownedStream_ = std::move(reader);
+    stream_ = ownedStream_.get();
+    directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
+    if (!directory_->FindEndRecord())
+        fail(44);
+    directory_->ReadDirectory();
+}
+
+std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(int32_t number, int32_t last) {
+    TZAVolumeNumberInfo wanted;
+    wanted.LastVolumeNumber = last;
+    if (number < 0 || number == last)
+        wanted.SetLast();
+    else if (number == 0)
+        wanted.SetFirst();
+    else
+        wanted.SetNumber(number);
+    const bool spanning = spanningMode_ == TZASpanningMode::smSpanning;
+    for (int round = 0; round < kMaxVolumeRequests; ++round) {
+        bool cancel = false;
+        std::string name;
+        if (wanted.GetState() == TZAVolumeNumberInfo::State::Last) {
+            name = volumeName(-1, true);
+            DoOnRequestLastVolume(last + 1, name, cancel);
+        } else if (number == 0) {
+            const bool handler = bool(OnRequestFirstVolume);
+            name = volumeName(0, !handler);
+            DoOnRequestFirstVolume(1, name, cancel);
+            if (!cancel && spanning && !handler)
+                name = volumeName(0, true);
+        } else {
+            const bool handler = bool(OnRequestMiddleVolume);
+            name = volumeName(number, !handler);
+            DoOnRequestMiddleVolume(number + 1, name, cancel);
+            if (!cancel && !handler)
+                name = volumeName(number, true);
+        }
+        if (cancel)
+            fail(45);
+        if (isFile(name)) {
+            std::unique_ptr<Stream> stream = OpenVolumeFile(name, TZAFileMode::fmOpenRead);
+            if (!stream)
+                fail(33, name);
+            volumeInfo_ = wanted;
+            return stream;
+        }
+    }
+    fail(45);
+}
+
+std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::string& path) {
+    for (int round = 0; round < kMaxVolumeRequests; ++round) {
+        bool cancel = false;
+        std::string name = volumeName(std::max(number, 0), false);
+        DoOnRequestBlankVolume(std::max(number, 0) + 1, name, cancel);
+        if (cancel)
+            fail(45);
+        const int64_t free = FreeSpace(name);
+        const int64_t size = VolumeLimit(number);
+        if (free <= kMinFreeSpace ||
+            (size > 0 && spanningMode_ != TZASpanningMode::smSplitting && free < size)) {
+            DoOnDiskFull(number + 1, name, cancel);
+            if (cancel)
+                fail(45);
+            continue;
+        }
+        std::unique_ptr<Stream> stream = OpenVolumeFile(name, TZAFileMode::fmCreate);
+        if (!stream)
+            fail(23, name);
+        if (spanningMode_ == TZASpanningMode::smSpanning) {
+            char label[32];
+            std::snprintf(label, sizeof label, "pkback# %.3d", number + 1);
+            platform::setVolumeLabel(name, label); // an unlabelled disk still holds the volume
+        }
+        if (number == 0)
+            volumeInfo_.SetFirst();
+        else
+            volumeInfo_.SetNumber(number);
+        volumeFileName_ = name;
+        path = name;
+        return stream;
+    }
+    fail(45);
+}
+
+std::unique_ptr<Stream> TZABaseArchiver::ReopenVolume(const std::string& path) {
+    return OpenVolumeFile(path, TZAFileMode::fmOpenReadWrite);
+}
+
+bool TZABaseArchiver::RemoveVolume(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool TZABaseArchiver::RenameVolume(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+int64_t TZABaseArchiver::VolumeLimit(int32_t number) {
+    return SpanningOptions.SizeOfVolume(number);
+}
+
+int64_t TZABaseArchiver::FreeSpace(const std::string& path) {
+    const auto free = platform::freeDiskSpace(path);
+    return free ? int64_t(std::min<uint64_t>(*free, INT64_MAX / 4)) : INT64_MAX / 4;
+}
+
+void TZABaseArchiver::finishVolumes() {
+    if (!volumeWriter_)
+        return;
+    const std::string lastName = volumeName(-1, false);
+    std::vector<int64_t> sizes = volumeWriter_->Finish(lastName);
+    volumeWriter_ = nullptr;
+    if (sizes.empty())
+        fail(46);
+    const int32_t lastDisk = int32_t(sizes.size()) - 1;
+    std::unique_ptr<Stream> lastStream = OpenVolumeFile(lastName, TZAFileMode::fmOpenRead);
+    if (!lastStream)
+        fail(33, lastName);
+    sizes.pop_back();
+    auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), lastDisk,
+                                                    std::move(lastStream), sizes);
+    directory_->SetStream(*reader);
+    ownedStream_ = std::move(reader);
+    stream_ = ownedStream_.get();
+    volumeFileName_ = lastName;
+    volumeInfo_.LastVolumeNumber = lastDisk;
+    volumeInfo_.SetLast();
+    // The directory as written counts within volumes; read back, it counts through the set.
+    if (!directory_->FindEndRecord())
+        fail(44);
+    directory_->ReadDirectory();
+}
+
+bool TZABaseArchiver::copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength) {
+    TZAVolumeWriter& writer = *volumeWriter_;
+    if (!writer.KeepTogether(headerLength))
+        fail(46);
+    const int32_t disk = writer.CurrentDisk();
+    const uint64_t offset = uint64_t(writer.DiskOffset());
+    item.SetLocalHeaderOffset64(offset, Zip64Mode == TZip64Mode::zmAlways);
+    if (item.LocalHeaderOffset == kSentinel32 && Zip64Mode == TZip64Mode::zmDisabled)
+        fail(43, item.Name);
+    item.DiskStart = uint16_t(std::min<int32_t>(disk, kSentinel16));
+    item.Zip64DiskStart = uint32_t(disk);
+
+    const int64_t total = member.Size();
+    bool cancel = false;
+    DoOnCopyTempFileProgress(0.0, TZAProgressPhase::ppStart, cancel);
+    if (!member.SetPosition(0))
+        fail(46);
+    int64_t copied = 0;
+    while (copied < total && !cancel) {
+        const int64_t chunk = std::min(kCopyChunk, total - copied);
+        if (writer.CopyFrom(member, chunk) != chunk)
+            fail(46);
+        copied += chunk;
+        DoOnCopyTempFileProgress(double(copied) * 100.0 / double(total),
+                                 TZAProgressPhase::ppProcess, cancel);
+    }
+    if (cancel)
+        return false;
+    DoOnCopyTempFileProgress(100.0, TZAProgressPhase::ppEnd, cancel);
+    return !cancel;
+}
+
+} // namespace zip

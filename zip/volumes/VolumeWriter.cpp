@@ -1,0 +1,146 @@
+#include "zip/volumes/VolumeWriter.h"
+
+#include <algorithm>
+
+namespace zip {
+
+TZAVolumeWriter::TZAVolumeWriter(TZAVolumeSource& source, bool revisit)
+    : source_(source), revisit_(revisit) {
+    std::string path;
+    stream_ = source_.CreateVolume(0, path);
+    paths_.push_back(path);
+    starts_.push_back(0);
+    free_ = source_.FreeSpace(path);
+    limit_ = source_.VolumeLimit(0);
+}
+
+int64_t TZAVolumeWriter::Room() const {
+    if (!stream_)
+        return 0;
+    int64_t room = free_ - current_size_;
+    if (limit_ > 0)
+        room = std::min(room, limit_ - current_size_);
+    return std::max<int64_t>(room, 0);
+}
+
+void TZAVolumeWriter::nextVolume() {
+    if (!stream_->Flush()) {
+        // The volume may not hold what it took: leave the stream as it is, the write comes
+        // back short.
+        return;
+    }
+    const int64_t start = Size();
+    stream_.reset();
+    std::string path;
+    ++disk_;
+    starts_.push_back(start);
+    current_size_ = 0;
+    try {
+        stream_ = source_.CreateVolume(disk_, path);
+    } catch (...) {
+        --disk_;
+        starts_.pop_back();
+        current_size_ = start - starts_.back();
+        stream_ = revisit_ ? source_.ReopenVolume(paths_.back()) : nullptr;
+        if (stream_)
+            stream_->Seek(0, TZASeekOrigin::soEnd);
+        throw;
+    }
+    paths_.push_back(path);
+    free_ = source_.FreeSpace(path);
+    limit_ = source_.VolumeLimit(disk_);
+}
+
+int64_t TZAVolumeWriter::Write(const void* buffer, int64_t count) {
+    const auto* in = static_cast<const char*>(buffer);
+    int64_t done = 0;
+    while (done < count && stream_) {
+        int64_t room = Room();
+        if (room == 0) {
+            if (current_size_ == 0)
+                break;
+            const int32_t before = disk_;
+            nextVolume();
+            if (disk_ == before)
+                break;
+            continue;
+        }
+        const int64_t want = std::min(room, count - done);
+        const int64_t wrote = stream_->Write(in + done, want);
+        done += std::max<int64_t>(wrote, 0);
+        current_size_ += std::max<int64_t>(wrote, 0);
+        if (wrote < want)
+            break;
+    }
+    return done;
+}
+
+bool TZAVolumeWriter::KeepTogether(int64_t bytes) {
+    if (!stream_)
+        return false;
+    if (Room() >= bytes)
+        return true;
+    if (current_size_ == 0)
+        return false;
+    const int32_t before = disk_;
+    nextVolume();
+    return disk_ != before && Room() >= bytes;
+}
+
+int64_t TZAVolumeWriter::Seek(int64_t offset, TZASeekOrigin origin) {
+    const int64_t base = origin == TZASeekOrigin::soBeginning ? 0
+                         : origin == TZASeekOrigin::soCurrent ? Size()
+                                                              : Size();
+    return base + offset == Size() ? Size() : -1;
+}
+
+int64_t TZAVolumeWriter::DiskStart(int32_t disk) {
+    return disk < 0 || disk > disk_ ? -1 : starts_[size_t(disk)];
+}
+
+bool TZAVolumeWriter::SetSize(int64_t newSize) {
+    if (newSize == Size())
+        return true;
+    if (newSize > Size() || newSize < 0 || !stream_)
+        return false;
+    int32_t disk = disk_;
+    while (disk > 0 && starts_[size_t(disk)] > newSize)
+        --disk;
+    if (disk != disk_) {
+        if (!revisit_)
+            return false;
+        stream_.reset();
+        for (int32_t d = disk_; d > disk; --d)
+            source_.RemoveVolume(paths_[size_t(d)]);
+        paths_.resize(size_t(disk) + 1);
+        starts_.resize(size_t(disk) + 1);
+        disk_ = disk;
+        stream_ = source_.ReopenVolume(paths_.back());
+        if (!stream_)
+            return false;
+        free_ = source_.FreeSpace(paths_.back()) + (stream_->Size());
+        limit_ = source_.VolumeLimit(disk_);
+    }
+    const int64_t local = newSize - starts_.back();
+    if (!stream_->SetSize(local) || !stream_->SetPosition(local))
+        return false;
+    current_size_ = local;
+    return true;
+}
+
+std::vector<int64_t> TZAVolumeWriter::Finish(const std::string& lastName) {
+    std::vector<int64_t> sizes;
+    for (size_t d = 1; d < starts_.size(); ++d)
+        sizes.push_back(starts_[d] - starts_[d - 1]);
+    sizes.push_back(current_size_);
+    stream_.reset();
+    if (paths_.back() != lastName) {
+        source_.RemoveVolume(lastName);
+        if (!source_.RenameVolume(paths_.back(), lastName))
+            return {};
+        paths_.back() = lastName;
+    }
+    return sizes;
+}
+
+} // namespace zip
