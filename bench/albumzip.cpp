@@ -6,7 +6,10 @@
 //   albumzip cat ARCHIVE MEMBER        (the member's bytes on standard output)
 //   albumzip extract ARCHIVE FOLDER MASK
 //
-// Each takes --password PW. Exit status 0 on success, 1 with the engine's message on standard
+// Each takes --password PW. pack also takes --volume-size BYTES (65536 or more): the archive is
+// split into volume files of at most that size, ARCHIVE.Z01, ARCHIVE.Z02, ... and ARCHIVE last
+// (--advanced-naming: ARCHIVE_001.zip, ...). The other commands find the volumes by themselves
+// when given the last one. Exit status 0 on success, 1 with the engine's message on standard
 // error on failure, 2 on a usage error.
 
 #include "zip/archiver/ZipArchiver.h"
@@ -15,6 +18,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <unistd.h>
@@ -53,7 +57,8 @@ private:
 
 int usage() {
     std::fputs("usage: albumzip pack FOLDER ARCHIVE | unpack ARCHIVE FOLDER | cat ARCHIVE MEMBER |"
-               " extract ARCHIVE FOLDER MASK  [--password PW]\n",
+               " extract ARCHIVE FOLDER MASK  [--password PW] [--volume-size BYTES]"
+               " [--advanced-naming]\n",
                stderr);
     return 2;
 }
@@ -69,12 +74,20 @@ int failed(const zip::TZABaseArchiver& archiver, const std::string& fallback) {
 int main(int argc, char** argv) {
     std::vector<std::string> args;
     std::string password;
+    long long volumeSize = 0;
+    bool advancedNaming = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--password") {
             if (++i >= argc)
                 return usage();
             password = argv[i];
+        } else if (arg == "--volume-size") {
+            char* end = nullptr;
+            if (++i >= argc || (volumeSize = std::strtoll(argv[i], &end, 10)) < 65536 || *end)
+                return usage();
+        } else if (arg == "--advanced-naming") {
+            advancedNaming = true;
         } else {
             args.push_back(arg);
         }
@@ -102,7 +115,20 @@ int main(int argc, char** argv) {
         skip = true;
     };
     try {
-        if (command == "pack") {
+        if (command == "pack" && volumeSize > 0) {
+            // Volumes are written under their own names, so not through a temporary file.
+            archiver.FileName = args[2];
+            archiver.SetSpanningMode(zip::TZASpanningMode::smSplitting);
+            archiver.SpanningOptions.AdvancedNaming = advancedNaming;
+            archiver.SpanningOptions.VolumeSize = zip::TZAVolumeSize::vsCustom;
+            archiver.SpanningOptions.SetCustomVolumeSize(volumeSize);
+            archiver.OpenArchiveMode(zip::kOpenModeCreate);
+            archiver.BaseDir = args[1];
+            archiver.AddFiles("*.*", zip::kDefaultSearchAttr, args[2]);
+            if (!archiver.LastOutcome().Succeeded())
+                return failed(archiver, "packing was not completed");
+            archiver.CloseArchiveChecked();
+        } else if (command == "pack") {
             if (!zip::ZipFolder(archiver, args[1], args[2]))
                 return failed(archiver, "packing was not completed");
         } else if (command == "unpack") {

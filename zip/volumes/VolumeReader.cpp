@@ -6,20 +6,27 @@ namespace zip {
 
 TZAVolumeReader::TZAVolumeReader(TZAVolumeSource& source, int32_t lastDisk,
                                  std::unique_ptr<Stream> last, std::vector<int64_t> sizes)
-    : source_(source), lastDisk_(std::max(lastDisk, 0)), last_(std::move(last)) {
+    : source_(source), lastDisk_(std::max(lastDisk, 0)) {
+    const int64_t lastSize = last->Size();
     starts_.push_back(0);
+    if (lastDisk_ == 0 || sizes.size() >= size_t(lastDisk_)) {
+        open_ = std::move(last);
+        openDisk_ = lastDisk_;
+    }
     for (int32_t disk = 0; disk < lastDisk_; ++disk) {
         int64_t size = 0;
         if (size_t(disk) < sizes.size()) {
             size = sizes[size_t(disk)];
         } else {
+            last.reset();
+            open_.reset();
             open_ = source_.OpenVolume(disk, lastDisk_);
             openDisk_ = disk;
             size = open_->Size();
         }
         starts_.push_back(starts_.back() + std::max<int64_t>(size, 0));
     }
-    starts_.push_back(starts_.back() + last_->Size());
+    starts_.push_back(starts_.back() + lastSize);
 }
 
 int32_t TZAVolumeReader::diskOf(int64_t position) const {
@@ -33,8 +40,6 @@ int64_t TZAVolumeReader::DiskStart(int32_t disk) {
 }
 
 Stream* TZAVolumeReader::volume(int32_t disk) {
-    if (disk == lastDisk_)
-        return last_.get();
     if (openDisk_ != disk) {
         open_.reset();
         openDisk_ = -1;

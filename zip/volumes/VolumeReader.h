@@ -9,9 +9,10 @@ namespace zip {
 
 class TZAVolumeReader : public TZAVolumeStream {
 public:
-    // last: the open last volume, number lastDisk. The sizes of the volumes before it are
-    // taken from `sizes` when given (one per volume), else learnt by opening each in turn,
-    // so a missing volume is reported here rather than halfway through a member.
+    // last: the open last volume, number lastDisk. One volume is open at a time, as one disk
+    // is in the drive: going back to the last volume asks for it again. The sizes of the volumes
+    // before it are taken from `sizes` when given (one per volume), else learnt by opening each in
+    // turn, so a missing volume is reported here rather than halfway through a member.
     TZAVolumeReader(TZAVolumeSource& source, int32_t lastDisk, std::unique_ptr<Stream> last,
                     std::vector<int64_t> sizes = {});
 
@@ -33,8 +34,7 @@ private:
 
     TZAVolumeSource& source_;
     int32_t lastDisk_;
-    std::unique_ptr<Stream> last_;
-    std::unique_ptr<Stream> open_; // one earlier volume at a time
+    std::unique_ptr<Stream> open_;
     int32_t openDisk_ = -1;
     std::vector<int64_t> starts_; // start of each volume, then the total size
     int64_t position_ = 0;

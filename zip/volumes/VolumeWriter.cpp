@@ -80,7 +80,9 @@ bool TZAVolumeWriter::KeepTogether(int64_t bytes) {
         return false;
     if (Room() >= bytes)
         return true;
-    if (current_size_ == 0)
+    // A volume is not begun for what it could not hold even when empty.
+    const int64_t nextLimit = source_.VolumeLimit(disk_ + 1);
+    if (current_size_ == 0 || (nextLimit > 0 && bytes > nextLimit))
         return false;
     const int32_t before = disk_;
     nextVolume();
