@@ -435,6 +435,12 @@ void TZABaseArchiver::rollback(Commit& c) {
     directory_->Working().Assign(directory_->OnDisk());
     if (!stream_)
         return;
+    if (volumeWriter_ && !c.Tail) {
+        // A new set of volumes has nothing to restore: what was written is cut back as far as
+        // the volumes can still be reached (disks taken out cannot).
+        volumeWriter_->SetSize(c.Cut);
+        return;
+    }
     Stream& archive = *stream_;
     bool restored = archive.SetSize(c.Cut) && archive.SetPosition(c.Cut);
     if (restored && c.Tail)

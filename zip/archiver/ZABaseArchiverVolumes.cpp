@@ -209,6 +209,9 @@ std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(int32_t number, int32_t last
         }
         if (cancel)
             fail(45);
+        // A handler that left the name as it was gets the form that exists.
+        if (!isFile(name) && name == volumeName(number < 0 || number == last ? -1 : number, false))
+            name = volumeName(number < 0 || number == last ? -1 : number, true);
         if (isFile(name)) {
             std::unique_ptr<Stream> stream = OpenVolumeFile(name, TZAFileMode::fmOpenRead);
             if (!stream)
@@ -291,16 +294,13 @@ void TZABaseArchiver::finishVolumes() {
     sizes.pop_back();
     auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), lastDisk,
                                                     std::move(lastStream), sizes);
-    directory_->SetStream(*reader);
+    // The directory as written counts within volumes; from here on it counts through the set.
+    directory_->AdoptVolumes(*reader);
     ownedStream_ = std::move(reader);
     stream_ = ownedStream_.get();
     volumeFileName_ = lastName;
     volumeInfo_.LastVolumeNumber = lastDisk;
     volumeInfo_.SetLast();
-    // The directory as written counts within volumes; read back, it counts through the set.
-    if (!directory_->FindEndRecord())
-        fail(44);
-    directory_->ReadDirectory();
 }
 
 bool TZABaseArchiver::copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength) {

@@ -32,6 +32,34 @@ int64_t AsPosition(uint64_t value) {
     return static_cast<int64_t>(std::min<uint64_t>(value, INT64_MAX / 4));
 }
 
+// The bytes of one volume, seen as a stream of their own.
+class VolumeWindow : public Stream {
+public:
+    VolumeWindow(Stream& inner, int64_t start, int64_t size)
+        : inner_(inner), start_(start), size_(size) {}
+    int64_t Read(void* buffer, int64_t count) override {
+        const int64_t at = inner_.Position() - start_;
+        if (at < 0 || at >= size_)
+            return 0;
+        return inner_.Read(buffer, std::min(count, size_ - at));
+    }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t offset, TZASeekOrigin origin) override {
+        const int64_t base = origin == TZASeekOrigin::soBeginning ? 0
+                             : origin == TZASeekOrigin::soCurrent ? inner_.Position() - start_
+                                                                  : size_;
+        const int64_t target = inner_.Seek(start_ + base + offset, TZASeekOrigin::soBeginning);
+        return target < 0 ? -1 : target - start_;
+    }
+    int64_t Size() override { return size_; }
+    bool SetSize(int64_t) override { return false; }
+
+private:
+    Stream& inner_;
+    int64_t start_;
+    int64_t size_;
+};
+
 } // namespace
 
 TZADirManager::TZADirManager(Stream& stream, TZADirSettings settings, bool newArchive)
@@ -68,11 +96,16 @@ int64_t TZADirManager::RecordedDirectoryOffset() const {
 
 bool TZADirManager::FindEndRecord() {
     found_.reset();
+    // The end record is kept whole in the last volume: only that one is searched.
+    const int64_t lastStart =
+        volumes_ ? std::max<int64_t>(volumes_->DiskStart(volumes_->LastDisk()), 0) : 0;
+    VolumeWindow last(*stream_, lastStart, stream_->Size() - lastStart);
     if (!settings_.StandardSignatures)
-        found_ = TZAEndRecord::Find(*stream_, kNativeEndRecordSignature, settings_.ComponentName);
+        found_ = TZAEndRecord::Find(last, kNativeEndRecordSignature, settings_.ComponentName);
     if (!found_)
-        found_ = TZAEndRecord::Find(*stream_, kEndRecordSignature, settings_.ComponentName);
+        found_ = TZAEndRecord::Find(last, kEndRecordSignature, settings_.ComponentName);
     if (found_) {
+        found_->Position += lastStart;
         endRecord_ = found_->Record;
         comment_ = found_->Comment;
         return true;
@@ -272,6 +305,17 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         working_.Append(std::move(item));
     }
     return (nextRead - start) - static_cast<int64_t>(buffer.size() - pos);
+}
+
+void TZADirManager::AdoptVolumes(TZAVolumeStream& volumes) {
+    SetStream(volumes);
+    ToArchivePositions();
+    const uint32_t disk = zip64_ && endRecord_.DirectoryDisk == kSentinel16
+                              ? zip64End_.DirectoryDisk
+                              : endRecord_.DirectoryDisk;
+    directoryPosition_ =
+        volumes.DiskStart(int32_t(std::min<uint32_t>(disk, INT32_MAX))) + RecordedDirectoryOffset();
+    startOffset_ = 0;
 }
 
 void TZADirManager::ToArchivePositions() {

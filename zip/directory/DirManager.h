@@ -41,6 +41,8 @@ public:
     void ReadDirectory();
     // Writes the central directory and the end records at the end of the stream.
     void WriteDirectory();
+    // Takes the volumes just written, now to be read: positions count through all of them.
+    void AdoptVolumes(TZAVolumeStream& volumes);
     // Copies a self-extracting stub into the empty archive; the start offset becomes its size.
     void WriteSFXStub(Stream& stub);
 

@@ -41,7 +41,8 @@ void TZAVolumeWriter::nextVolume() {
         --disk_;
         starts_.pop_back();
         current_size_ = start - starts_.back();
-        stream_ = revisit_ ? source_.ReopenVolume(paths_.back()) : nullptr;
+        // The volume before goes on, when it can still be reached.
+        stream_ = source_.ReopenVolume(paths_.back());
         if (stream_)
             stream_->Seek(0, TZASeekOrigin::soEnd);
         throw;
@@ -109,8 +110,12 @@ bool TZAVolumeWriter::SetSize(int64_t newSize) {
     while (disk > 0 && starts_[size_t(disk)] > newSize)
         --disk;
     if (disk != disk_) {
-        if (!revisit_)
+        if (!revisit_) {
+            // Earlier disks are out of reach: at least this one starts again empty.
+            if (stream_->SetSize(0) && stream_->SetPosition(0))
+                current_size_ = 0;
             return false;
+        }
         stream_.reset();
         for (int32_t d = disk_; d > disk; --d)
             source_.RemoveVolume(paths_[size_t(d)]);
