@@ -120,30 +120,40 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     }
 
     int32_t disk = found ? endRecordDisk(*last, *found) : 0;
-    if (found && disk > 0 && spanningMode_ == TZASpanningMode::smNone) {
+    if (found && disk > 0 && spanningMode_ != TZASpanningMode::smSpanning) {
         spanningMode_ = TZASpanningMode::smSplitting;
-        const auto setFound = [&] {
-            for (const int32_t volume : {disk - 1, 0})
-                for (const std::string& name :
-                     TZAVolumeNaming::Candidates(FileName, volume, namingRules()))
-                    if (isFile(name))
-                        return true;
+        // The volume before the last tells the naming; volume 0 alone is the last resort (the
+        // one before may be the missing one).
+        const auto exists = [&](int32_t volume) {
+            for (const std::string& name :
+                 TZAVolumeNaming::Candidates(FileName, volume, namingRules()))
+                if (isFile(name))
+                    return true;
             return false;
         };
-        if (!setFound()) {
-            SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
-            if (!setFound()) {
+        bool setFound = false;
+        for (const int32_t volume : {disk - 1, 0}) {
+            if (exists(volume)) {
+                setFound = true;
+            } else {
                 SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
-                spanningMode_ = TZASpanningMode::smNone;
-                if (sfx)
-                    disk = 0;
-                else if (removable)
-                    spanningMode_ = TZASpanningMode::smSpanning;
-                else
-                    // Volumes of other disks on a fixed disk: a foreign or damaged archive,
-                    // not a request for floppies.
-                    fail(44);
+                setFound = exists(volume);
+                if (!setFound)
+                    SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
             }
+            if (setFound)
+                break;
+        }
+        if (!setFound) {
+            spanningMode_ = TZASpanningMode::smNone;
+            if (sfx)
+                disk = 0;
+            else if (removable)
+                spanningMode_ = TZASpanningMode::smSpanning;
+            else
+                // Volumes of other disks on a fixed disk: a foreign or damaged archive, not
+                // a request for floppies.
+                fail(44);
         }
     } else if (!found && removable) {
         // Nothing to read on a removable disk: the set's last disk is wanted.

@@ -79,6 +79,12 @@ std::vector<std::string> TZAVolumeNaming::Candidates(const std::string& fileName
                                                      const TZAVolumeNamingRules& rules) {
     std::vector<std::string> out;
     addCaseForms(out, Name(fileName, volume, rules));
+    if (rules.Mode == TZASpanningMode::smSplitting && volume == 0 && !rules.SelfExtracting) {
+        // Opened by its last volume, a self-extracting set does not show what it is.
+        TZAVolumeNamingRules sfx = rules;
+        sfx.SelfExtracting = true;
+        addCaseForms(out, Name(fileName, volume, sfx));
+    }
     if (rules.Mode == TZASpanningMode::smSpanning && volume >= 0) {
         TZAVolumeNamingRules other = rules;
         other.AdvancedNaming = !rules.AdvancedNaming;

@@ -25,8 +25,8 @@ public:
                             const TZAVolumeNamingRules& rules);
 
     // Names to look for when reading, most likely first: the name, then the same with its
-    // extension in the other letter case (other writers use ".z01"), then for a spanned
-    // volume the other naming.
+    // extension in the other letter case (other writers use ".z01"), then the stub of a
+    // self-extracting split set for volume 0, and for a spanned volume the other naming.
     static std::vector<std::string> Candidates(const std::string& fileName, int32_t volume,
                                                const TZAVolumeNamingRules& rules);
 

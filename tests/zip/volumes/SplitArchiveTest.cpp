@@ -269,3 +269,50 @@ TEST(SplitArchive, OneTransactionPerOpenAndNoneOnASetThatWasRead) {
         EXPECT_EQ(e.NativeError(), 52);
     }
 }
+
+TEST(SplitArchive, SelfExtractingSetStartsWithTheStubAndEndsInZip) {
+    ScratchDir dir;
+    WriteFile(dir / "stub.bin", RandomData(5000, 9));
+    const auto source = MakeSource(dir / "src");
+    fs::create_directories(dir / "out");
+    TZipArchiver a;
+    a.FileName = dir / "out/a.exe";
+    a.SFXStub = dir / "stub.bin";
+    a.SetSpanningMode(TZASpanningMode::smSplitting);
+    a.SpanningOptions.AdvancedNaming = false;
+    a.SpanningOptions.VolumeSize = TZAVolumeSize::vsCustom;
+    a.SpanningOptions.SetCustomVolumeSize(100000);
+    a.OpenArchive();
+    a.BaseDir = dir / "src";
+    a.AddFiles("*.*");
+    a.CloseArchive();
+    const std::vector<std::string> files = FilesIn(dir / "out");
+    ASSERT_GE(files.size(), 3u);
+    EXPECT_EQ(files.front(), "a.Z02");
+    EXPECT_EQ(files[files.size() - 2], "a.ZIP");
+    EXPECT_EQ(files.back(), "a.exe");
+    EXPECT_EQ(ReadFile(dir / "out/a.exe").substr(0, 5000), ReadFile(dir / "stub.bin"));
+
+    // Opened by the stub's name or by the last volume's.
+    for (const std::string& name : {dir / "out/a.exe", dir / "out/a.ZIP"}) {
+        TZipArchiver reader;
+        ScratchDir back;
+        EXPECT_EQ(Unpack(name, back.Path(), reader), source) << name;
+    }
+
+    // A stub larger than the first volume cannot be placed.
+    WriteFile(dir / "stub.bin", RandomData(70000, 9));
+    TZipArchiver small;
+    small.FileName = dir / "small/b.zip";
+    fs::create_directories(dir / "small");
+    small.SFXStub = dir / "stub.bin";
+    small.SetSpanningMode(TZASpanningMode::smSplitting);
+    small.SpanningOptions.VolumeSize = TZAVolumeSize::vsCustom;
+    small.SpanningOptions.SetCustomVolumeSize(65536);
+    try {
+        small.OpenArchive();
+        ADD_FAILURE() << "the stub was placed";
+    } catch (const EZAException& e) {
+        EXPECT_EQ(e.NativeError(), 47);
+    }
+}
