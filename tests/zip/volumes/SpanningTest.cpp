@@ -19,56 +19,6 @@ struct PromptsScope {
     ~PromptsScope() { platform::setPrompts(nullptr); }
 };
 
-// A drive whose disks are kept on a shelf: every disk carries the archive under the same name.
-struct Drive {
-    ScratchDir dir;
-    platform::RemovableMediaSimulation media{dir / "drive"};
-    std::string archive = dir / "drive/a.zip";
-    int inDrive = 0; // 1-based number of the disk in the drive, 0: none
-    std::vector<std::string> requests;
-
-    Drive() {
-        fs::create_directories(dir / "drive");
-        fs::create_directories(dir / "shelf");
-    }
-    std::string Shelf(int disk) const { return dir / ("shelf/disk" + std::to_string(disk)); }
-    // Takes the disk in the drive out, onto the shelf.
-    void TakeOut() {
-        if (inDrive > 0 && fs::exists(archive))
-            fs::copy_file(archive, Shelf(inDrive), fs::copy_options::overwrite_existing);
-        fs::remove(archive);
-        inDrive = 0;
-    }
-    // Puts disk n in; a fresh file, so that a volume still open elsewhere keeps its bytes.
-    void Insert(int disk) {
-        if (inDrive == disk)
-            return;
-        TakeOut();
-        fs::copy_file(Shelf(disk), archive + ".new");
-        fs::rename(archive + ".new", archive);
-        inDrive = disk;
-    }
-    void AttachWriter(TZABaseArchiver& a) {
-        a.OnRequestBlankVolume = [this](TZABaseArchiver&, int n, std::string& name, bool&) {
-            requests.push_back("blank " + std::to_string(n) + " " +
-                               fs::path(name).filename().string());
-            TakeOut();
-            inDrive = n;
-        };
-    }
-    void AttachReader(TZABaseArchiver& a) {
-        const auto insert = [this](const char* what) {
-            return [this, what](TZABaseArchiver&, int n, std::string&, bool&) {
-                requests.push_back(std::string(what) + " " + std::to_string(n));
-                Insert(n);
-            };
-        };
-        a.OnRequestFirstVolume = insert("first");
-        a.OnRequestMiddleVolume = insert("middle");
-        a.OnRequestLastVolume = insert("last");
-    }
-};
-
 void Spanning(TZABaseArchiver& a, const std::string& zipFile, bool advanced) {
     a.FileName = zipFile;
     a.SetSpanningMode(TZASpanningMode::smSpanning);
@@ -79,119 +29,118 @@ void Spanning(TZABaseArchiver& a, const std::string& zipFile, bool advanced) {
 
 } // namespace
 
+// A removable drive whose disks all carry the archive under one name; the disks taken out
+// wait on a shelf.
 TEST(Spanning, DisksAreRequestedLabelledAndReadBack) {
-    Drive drive;
-    WriteFile(drive.dir / "src/photo.jpg", RandomData(230000, 21));
-    WriteFile(drive.dir / "src/data.xml", TextData(40000, 22));
-    const auto source = Snapshot(drive.dir / "src");
+    ScratchDir dir;
+    fs::create_directories(dir / "drive");
+    platform::RemovableMediaSimulation media(dir / "drive");
+    const std::string archive = dir / "drive/a.zip";
+    int inDrive = 0;
+    std::vector<std::string> requests;
+    const auto shelf = [&](int disk) { return dir / ("disk" + std::to_string(disk)); };
+    const auto takeOut = [&] {
+        if (inDrive > 0)
+            fs::rename(archive, shelf(inDrive)); // a volume still open keeps its bytes
+        inDrive = 0;
+    };
+    const auto insert = [&](int disk) {
+        if (inDrive == disk)
+            return;
+        takeOut();
+        fs::copy_file(shelf(disk), archive + ".new");
+        fs::rename(archive + ".new", archive);
+        inDrive = disk;
+    };
+    WriteFile(dir / "src/photo.jpg", RandomData(230000, 21));
+    WriteFile(dir / "src/data.xml", TextData(40000, 22));
     {
         TZipArchiver w;
-        Spanning(w, drive.archive, false);
-        drive.AttachWriter(w);
+        Spanning(w, archive, false);
+        w.OnRequestBlankVolume = [&](TZABaseArchiver&, int n, std::string& name, bool&) {
+            requests.push_back("blank " + std::to_string(n) + " " + name.substr(name.size() - 5));
+            takeOut();
+            inDrive = n;
+        };
         w.OpenArchive();
-        w.BaseDir = drive.dir / "src";
+        w.BaseDir = dir / "src";
         w.AddFiles("*.*");
         ASSERT_TRUE(w.LastOutcome().Succeeded()) << w.LastOutcome().LastError;
-        w.CloseArchiveChecked();
     }
-    EXPECT_EQ(drive.requests,
+    EXPECT_EQ(requests,
               (std::vector<std::string>{"blank 1 a.zip", "blank 2 a.zip", "blank 3 a.zip"}));
-    EXPECT_EQ(drive.media.Labels(),
+    EXPECT_EQ(media.Labels(),
               (std::vector<std::string>{"pkback# 001", "pkback# 002", "pkback# 003"}));
-    drive.TakeOut();
 
-    // The last disk first, then the others as the directory and the members need them.
-    drive.requests.clear();
-    drive.Insert(3);
+    // The last disk is in the drive; the others are asked for as they are needed.
+    requests.clear();
     TZipArchiver r;
-    r.FileName = drive.archive;
-    drive.AttachReader(r);
+    r.FileName = archive;
+    for (auto* event : {&r.OnRequestFirstVolume, &r.OnRequestMiddleVolume, &r.OnRequestLastVolume})
+        *event = [&](TZABaseArchiver&, int n, std::string&, bool&) {
+            requests.push_back(std::to_string(n));
+            insert(n);
+        };
     r.OpenArchive();
     EXPECT_EQ(r.SpanningMode(), TZASpanningMode::smSpanning);
-    r.BaseDir = drive.dir / "back";
+    r.BaseDir = dir / "back";
     r.ExtractFiles("*.*");
     EXPECT_TRUE(r.LastOutcome().Succeeded()) << r.LastOutcome().LastError;
-    EXPECT_EQ(Snapshot(drive.dir / "back"), source);
-    ASSERT_GE(drive.requests.size(), 3u);
-    EXPECT_EQ(drive.requests[0], "first 1");
-    EXPECT_EQ(drive.requests[1], "middle 2");
-    EXPECT_EQ(drive.requests[2], "last 3");
+    EXPECT_EQ(Snapshot(dir / "back"), Snapshot(dir / "src"));
+    ASSERT_GE(requests.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(requests.begin(), requests.begin() + 3),
+              (std::vector<std::string>{"1", "2", "3"}));
 
-    // No disk in the drive (opened for reading: a missing file would be a new archive): the
-    // last disk is asked for, and a cancelled request is error 45.
-    drive.TakeOut();
+    // No disk in the drive: the last one is asked for; cancelled, that is error 45.
+    r.CloseArchive();
+    takeOut();
     PromptsScope prompts;
     prompts.scripted.answerButton(platform::PromptButton::Cancel);
     TZipArchiver none;
-    none.FileName = drive.archive;
-    try {
-        none.OpenArchiveMode(kOpenModeReadOnly);
-        ADD_FAILURE() << "opened without a disk";
-    } catch (const EZAException& e) {
-        EXPECT_EQ(e.NativeError(), 45);
-    }
+    none.FileName = archive;
+    EXPECT_THROW(none.OpenArchiveMode(kOpenModeReadOnly), EZAException);
     ASSERT_EQ(prompts.scripted.calls().size(), 1u);
     EXPECT_EQ(prompts.scripted.calls()[0].text, "Please insert the last disk");
 }
 
 TEST(Spanning, DefaultQuestionsForBlankAndFullDisks) {
-    struct Case {
-        const char* name;
-        std::optional<uint64_t> free;
-        std::vector<platform::PromptButton> answers;
-        const char* error; // part of the job's error message, empty: none
-        std::vector<std::string> texts;
-    };
     using B = platform::PromptButton;
+    const std::string blank = "Please insert a blank disk #";
     const std::string full = "Disk is full. Required free space: 100000 bytes, but available only: "
                              "70000 bytes. Clean the disk or find another blank disk";
-    const Case cases[] = {
-        {"blank disks confirmed",
-         std::nullopt,
-         {B::Ok, B::Ok, B::Ok},
-         "",
-         {"Please insert a blank disk #1", "Please insert a blank disk #2",
-          "Please insert a blank disk #3"}},
-        {"second disk refused",
-         std::nullopt,
-         {B::Ok, B::Cancel},
-         "00045",
-         {"Please insert a blank disk #1", "Please insert a blank disk #2"}},
-        {"full disk given up",
-         70000,
-         {B::Ok, B::Cancel},
-         "00045",
-         {"Please insert a blank disk #1", full}},
+    const struct {
+        std::optional<uint64_t> free;
+        std::vector<B> answers;
+        bool fails; // with error 45
+        std::vector<std::string> texts;
+    } cases[] = {
+        {std::nullopt, {B::Ok, B::Ok, B::Ok}, false, {blank + "1", blank + "2", blank + "3"}},
+        {std::nullopt, {B::Ok, B::Cancel}, true, {blank + "1", blank + "2"}},
+        {70000, {B::Ok, B::Cancel}, true, {blank + "1", full}},
         // Answered OK for ever, the disk stays full: the questions end all the same.
-        {"full disk for ever", 70000, std::vector<B>(200, B::Ok), "00045", {}},
+        {70000, std::vector<B>(200, B::Ok), true, {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Drive drive;
-        drive.media.FreeBytes = c.free;
-        WriteFile(drive.dir / "src/photo.jpg", RandomData(230000, 21));
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        fs::create_directories(dir / "drive");
+        platform::RemovableMediaSimulation media(dir / "drive");
+        media.FreeBytes = c.free;
+        WriteFile(dir / "src/photo.jpg", RandomData(230000, 21));
         PromptsScope prompts;
         for (const B answer : c.answers)
             prompts.scripted.answerButton(answer);
         TZipArchiver w;
-        Spanning(w, drive.archive, true); // a_001.zip, a_002.zip, ... side by side
-        w.OnProcessFileFailure = [](TZABaseArchiver&, const std::string&, TZAProcessOperation, int,
-                                    int, const std::string&,
-                                    TZAAction& action) { action = TZAAction::fxaAbort; };
+        Spanning(w, dir / "drive/a.zip", true); // a_001.zip, a_002.zip, ... side by side
         std::string error;
         try {
             w.OpenArchive();
-            w.BaseDir = drive.dir / "src";
+            w.BaseDir = dir / "src";
             w.AddFiles("*.*");
             error = w.LastOutcome().LastError;
-            w.CloseArchive();
         } catch (const EZAException& e) {
             error = e.what();
         }
-        if (*c.error)
-            EXPECT_NE(error.find(c.error), std::string::npos) << error;
-        else
-            EXPECT_EQ(error, "");
+        EXPECT_EQ(error.find("Native error: 00045") != std::string::npos, c.fails) << error;
         std::vector<std::string> texts;
         for (const auto& call : prompts.scripted.calls())
             texts.push_back(call.text);

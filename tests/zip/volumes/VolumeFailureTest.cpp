@@ -54,6 +54,13 @@ void SplitSmall(TZABaseArchiver& a, const std::string& zipFile) {
     a.SpanningOptions.SetCustomVolumeSize(65536);
 }
 
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
 // Whatever a failed job left is an archive whose every member extracts intact.
 void ExpectIntactArchive(const std::string& zipFile, const std::string& source) {
     TZipArchiver check;
@@ -128,10 +135,7 @@ TEST(VolumeFailure, AHeaderNoVolumeCanHoldIsAWriteErrorNotEndlessEmptyVolumes) {
     EXPECT_EQ(failures, 1);
     EXPECT_EQ(a.LastOutcome().Failed, 1);
     a.CloseArchive();
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(dir / "out"))
-        files.push_back(entry.path().filename().string());
-    EXPECT_EQ(files, std::vector<std::string>{"a.zip"});
+    EXPECT_EQ(FilesIn(dir / "out"), std::vector<std::string>{"a.zip"});
 }
 
 TEST(VolumeFailure, CancelWhileCopyingIntoVolumesLeavesNothingBehind) {
@@ -157,9 +161,6 @@ TEST(VolumeFailure, CancelWhileCopyingIntoVolumesLeavesNothingBehind) {
     EXPECT_EQ(progress[1], std::make_pair(TZAProgressPhase::ppProcess, 39));
     EXPECT_EQ(progress.back().first, TZAProgressPhase::ppProcess);
     a.CloseArchive();
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(dir / "out"))
-        files.push_back(entry.path().filename().string());
-    EXPECT_EQ(files, std::vector<std::string>{"a.zip"});
+    EXPECT_EQ(FilesIn(dir / "out"), std::vector<std::string>{"a.zip"});
     EXPECT_EQ(fs::file_size(dir / "out/a.zip"), 22u);
 }
