@@ -17,8 +17,8 @@ enum class TZAVolumeSize {
     vs4700MB
 };
 
-// Settings of archives that span several volumes. Only single-file archives are written
-// today; the settings are kept so that callers and stored settings stay valid.
+// Settings of archives that live in several volumes: how the volume files are named and how
+// large each may grow.
 class TZASpanningOptions {
 public:
     static constexpr int64_t MinCustomVolumeSize = 65536;
