@@ -144,8 +144,9 @@ TEST(Spanning, DefaultQuestionsForBlankAndFullDisks) {
         std::vector<std::string> texts;
         for (const auto& call : prompts.scripted.calls())
             texts.push_back(call.text);
-        if (!c.texts.empty())
+        if (!c.texts.empty()) {
             EXPECT_EQ(texts, c.texts);
+        }
         EXPECT_LT(texts.size(), 120u);
         EXPECT_EQ(prompts.scripted.unscriptedCalls(), 0);
     }
