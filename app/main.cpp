@@ -18,6 +18,8 @@
 #include "platform/SingleInstance.h"
 #include "platform/UserStore.h"
 #include "platform/gui/QtPrompts.h"
+#include "publish/embed/frmEmbedWizard.h"
+#include "publish/frmPublishing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -86,12 +88,21 @@ int run(QApplication& app) {
     forms.add(frmSearchProgress);
     auto* frmStartupWizard = new app::TfrmStartupWizard(&frmMain);
     forms.add(frmStartupWizard);
+    auto* frmEmbedWizard = new publish::TfrmEmbedWizard(&frmMain);
+    forms.add(frmEmbedWizard);
+    auto* frmPublishing = new publish::TfrmPublishing(frmEmbedWizard, &frmMain);
+    forms.add(frmPublishing);
     auto* frmAbout = new app::TfrmAbout(&frmMain);
     frmAbout->OpenLink = [](const QString& link) { platform::shellOpen(link); };
     forms.add(frmAbout);
 
+    app::CommandServices services;
+    services.showPublishing = [frmPublishing](const publish::PublishingValues& values,
+                                              publish::PublishingHooks hooks) {
+        frmPublishing->showFor(values, std::move(hooks));
+    };
     frmMain.setCommands(
-        std::make_unique<app::CommandSet>(frmMain, frmMain.actions(), app::CommandServices{}));
+        std::make_unique<app::CommandSet>(frmMain, frmMain.actions(), std::move(services)));
 
     app::TerminationWatcher watcher([&frmMain] { frmMain.close(); });
     frmMain.show();

@@ -12,7 +12,9 @@ CommandSet::CommandSet(EditorContext& editor, const MainActions& actions, Comman
     : QObject(parent), file_(new FileCommands(editor, actions, this)),
       tree_(new TreeCommands(editor, actions, this)),
       view_(new ViewCommands(editor, actions, this)),
-      publish_(new PublishCommands(editor, actions, std::move(services.editFtpSettings), this)),
+      publish_(new PublishCommands(editor, actions, std::move(services.editFtpSettings),
+                                   std::move(services.showPublishing),
+                                   std::move(services.showUploadWindow), this)),
       help_(new HelpCommands(editor, actions, this)) {}
 
 CommandSet::~CommandSet() = default;

@@ -18,6 +18,10 @@ struct MainActions;
 // layers.
 struct CommandServices {
     PublishCommands::FtpSettingsEditor editFtpSettings;
+    // The publishing dialog, and the upload window it opens (none yet: Upload leads to the
+    // FTP settings).
+    PublishCommands::PublishingDialog showPublishing;
+    PublishCommands::UploadWindow showUploadWindow;
 };
 
 // Every command group of the editor, each connected to its own actions; the window's own

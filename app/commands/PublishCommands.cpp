@@ -1,25 +1,199 @@
 #include "app/commands/PublishCommands.h"
 
+#include "app/BusyState.h"
 #include "app/EditorContext.h"
 #include "app/MainActions.h"
 #include "app/SettingsFile.h"
 #include "app/commands/CommandGuard.h"
+#include "app/dialogs/ProgressScope.h"
+#include "app/dialogs/frmProgress.h"
+#include "app/l10n/Localization.h"
+
+#include "model/FileRoutines.h"
+#include "model/FolderLayout.h"
+#include "model/document/Album.h"
+#include "platform/ShellOpen.h"
+#include "platform/sys/Prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace app {
 
+namespace {
+
+const QString kBaseFolder = QStringLiteral("pictavo/");
+const QString kPageName = QStringLiteral("photogallery.htm");
+
+// What only the editor uses: never part of a published album.
+const char* const kEditorOnlyFiles[] = {"index.html", "album.xml", "thumb.jpg",
+                                        "AC_RunActiveContent.js"};
+
+QString resolved(const QString& folder) {
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+}
+
+} // namespace
+
 PublishCommands::PublishCommands(EditorContext& editor, const MainActions& actions,
-                                 FtpSettingsEditor editFtpSettings, QObject* parent)
-    : QObject(parent), editor_(editor), editFtpSettings_(std::move(editFtpSettings)) {
+                                 FtpSettingsEditor editFtpSettings, PublishingDialog showPublishing,
+                                 UploadWindow showUploadWindow, QObject* parent)
+    : QObject(parent), editor_(editor), editFtpSettings_(std::move(editFtpSettings)),
+      showPublishing_(std::move(showPublishing)), showUploadWindow_(std::move(showUploadWindow)) {
     onTriggered(actions.acOptionsFtpSetting, this, [this] { acOptionsFtpSettingExecute(); });
+    onTriggered(actions.acFilePublish, this, [this] {
+        PublishAlbum();
+        editor_.UpdateActions();
+    });
+    onTriggered(actions.acViewPreviewInBrowser, this, [this] { acViewPreviewInBrowserExecute(); });
 }
 
 void PublishCommands::acOptionsFtpSettingExecute() {
+    editFtpSettings();
+}
+
+bool PublishCommands::editFtpSettings() {
     FtpDefaults values = editor_.ftpDefaults();
     if (!editFtpSettings_ || !editFtpSettings_(values))
-        return;
+        return false;
     editor_.ftpDefaults() = values;
     if (!editor_.settingsFile().write(values))
         showError(QStringLiteral("Cannot write \"%1\".").arg(editor_.settingsFile().path()));
+    return true;
+}
+
+void PublishCommands::writePreviewFiles() {
+    const model::FolderLayout& f = model::Folders();
+    editor_.album().SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));
+    editor_.album().WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
+                                   f.FilesFolder + QStringLiteral("index.html"), QString());
+}
+
+bool PublishCommands::insideWorkingArea(const QString& folder) {
+    const QString data = model::Folders().DataFolder;
+    if (data.isEmpty())
+        return false;
+    const QString area = resolved(data);
+    const QString target = resolved(folder);
+    return target == area || target.startsWith(area + u'/');
+}
+
+QString PublishCommands::copyFailureText(const QString& target, const QStringList& failed) {
+    constexpr int kShown = 5;
+    QStringList lines;
+    for (qsizetype i = 0; i < failed.size() && i < kShown; ++i)
+        lines << QDir::toNativeSeparators(failed[i]);
+    if (failed.size() > kShown)
+        lines << QStringLiteral("... and %1 more").arg(failed.size() - kShown);
+    return QStringLiteral("The album was not published completely into \"%1\": %2 file(s) could "
+                          "not be copied:\n%3")
+        .arg(QDir::toNativeSeparators(target))
+        .arg(failed.size())
+        .arg(lines.join(u'\n'));
+}
+
+publish::PublishingValues PublishCommands::publishingValues(const QString& folder) const {
+    publish::PublishingValues v;
+    editor_.album().GetAlbumSize(v.AlbumWidth, v.AlbumHeight);
+    v.BaseFolder = kBaseFolder;
+    v.EmbedSymbol = QStringLiteral("{brimlo_lumivex}");
+    // The embed templates sit beside the page template.
+    v.EmbedPageFile = model::Folders().FilesFolder + QStringLiteral("embed_page.htm");
+    v.EmbedPageNoJsFile = model::Folders().FilesFolder + QStringLiteral("embed_page_nojs.htm");
+    v.WidthToken = QStringLiteral("%_album_width_%");
+    v.HeightToken = QStringLiteral("%_album_height_%");
+    v.BaseFolderToken = QStringLiteral("%_album_base_folder_%");
+    v.PublishFolder = folder;
+    return v;
+}
+
+bool PublishCommands::PublishAlbum() {
+    pumpMessages();
+    model::FolderLayout& folders = model::Folders();
+    const std::optional<std::string> chosen = platform::prompts().pickFolder(
+        Localization()
+            .GetMessage(23, QStringLiteral("Select a folder to store the published files of your "
+                                           "Photo Album:"))
+            .toStdString(),
+        folders.LastPublishFolder.toStdString());
+    if (!chosen || chosen->empty())
+        return false;
+    pumpMessages();
+    const QString target = model::WithTrailingSlash(QString::fromStdString(*chosen));
+    // Output inside the working area would be saved into the album, published into itself
+    // again and deleted when the album closes.
+    if (insideWorkingArea(target)) {
+        showError(QStringLiteral("\"%1\" belongs to the editor's working folder. Please choose "
+                                 "another folder to publish into.")
+                      .arg(QDir::toNativeSeparators(target)));
+        return false;
+    }
+    folders.LastPublishFolder = target;
+
+    model::TpaAlbum& album = editor_.album();
+    const QString displayName =
+        album.FileName.isEmpty() ? album.GetAlbumName() : QFileInfo(album.FileName).fileName();
+    TfrmProgress& window = editor_.progressWindow();
+    ProgressScope progress(editor_.busyState(), window,
+                           Localization().GetString(11, QStringLiteral("Publishing Album")),
+                           Localization().Format(TextKind::Strings, 12,
+                                                 QStringLiteral("Publishing album \"%s\" ..."),
+                                                 {displayName}));
+
+    writePreviewFiles();
+    const QString site = target + kBaseFolder;
+    model::CopyResult copied;
+    {
+        // The base folder is the published page's only while it is written, whatever happens.
+        model::AlbumBaseFolderScope base(kBaseFolder);
+        album.WriteIndexHtml(target + kPageName, folders.FilesFolder + QStringLiteral("index.html"),
+                             folders.AlbumBaseFolder);
+    }
+    {
+        struct EditorFilesRemoved {
+            QString folder;
+            ~EditorFilesRemoved() {
+                for (const char* name : kEditorOnlyFiles)
+                    QFile::remove(folder + QString::fromLatin1(name));
+            }
+        } cleanup{site};
+        model::FileProgress callbacks;
+        callbacks.progress = [&window](int percent) { window.setPosition(percent); };
+        callbacks.cancelled = [&progress] { return progress.cancelled(); };
+        callbacks.pump = [] { pumpMessages(); };
+        copied = model::CopyFolderCancelable(folders.PreviewFolder, site, callbacks);
+    }
+    if (copied.status == model::CopyResult::Status::Cancelled)
+        return false;
+    if (copied.status == model::CopyResult::Status::Failed) {
+        showError(copyFailureText(target, copied.failedPaths));
+        return false;
+    }
+
+    pumpMessages();
+    if (showPublishing_) {
+        publish::PublishingHooks hooks;
+        hooks.FtpAccount = [this] {
+            const FtpDefaults& d = editor_.ftpDefaults();
+            return publish::FtpLogin{d.Host, d.User, d.Password, d.Dir, d.TransferMode};
+        };
+        hooks.EditFtpSettings = [this] { return editFtpSettings(); };
+        hooks.ShowUploadWindow = showUploadWindow_;
+        // The progress window stays open behind the dialog until it closes.
+        showPublishing_(publishingValues(target), std::move(hooks));
+        pumpMessages();
+    }
+    return true;
+}
+
+void PublishCommands::acViewPreviewInBrowserExecute() {
+    pumpMessages();
+    BusyScope busy(editor_.busyState());
+    writePreviewFiles();
+    platform::shellOpen(model::Folders().PreviewFolder + QStringLiteral("index.html"));
 }
 
 } // namespace app

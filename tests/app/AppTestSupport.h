@@ -94,13 +94,24 @@ public:
 
     // The window's own requests (start-up wizard, close query, recent and move-to menus) as
     // the tests script them; each falls back to the real command when not set. The FTP
-    // settings dialog answers through ftpSettings (none: Cancel).
+    // settings dialog answers through ftpSettings (none: Cancel), the publishing dialog
+    // through publishing.
     class ScriptedCommands : public app::EditorCommands {
     public:
         ScriptedCommands(app::TfrmMain& window, TestEnvironment& env)
-            : real(window, window.actions(), app::CommandServices{[&env](app::FtpDefaults& values) {
-                       return env.ftpSettings ? env.ftpSettings(values) : false;
-                   }}) {}
+            : real(window, window.actions(), services(env)) {}
+        static app::CommandServices services(TestEnvironment& env) {
+            app::CommandServices s;
+            s.editFtpSettings = [&env](app::FtpDefaults& values) {
+                return env.ftpSettings ? env.ftpSettings(values) : false;
+            };
+            s.showPublishing = [&env](const publish::PublishingValues& values,
+                                      publish::PublishingHooks hooks) {
+                if (env.publishing)
+                    env.publishing(values, std::move(hooks));
+            };
+            return s;
+        }
         void ShowStartupWizard() override {
             showStartupWizard ? showStartupWizard() : real.ShowStartupWizard();
         }
@@ -154,6 +165,8 @@ public:
     app::RecordingPreviewPane* recorder = nullptr;
     ScriptedCommands* commands = nullptr; // of the window made last
     std::function<bool(app::FtpDefaults&)> ftpSettings;
+    // The publishing dialog after a publish (none: it is not shown).
+    std::function<void(const publish::PublishingValues&, publish::PublishingHooks)> publishing;
 };
 
 } // namespace apptest

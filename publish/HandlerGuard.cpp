@@ -1,0 +1,55 @@
+#include "publish/HandlerGuard.h"
+
+#include "platform/sys/Prompts.h"
+
+#include <QCoreApplication>
+
+#include <exception>
+
+namespace publish {
+
+namespace {
+
+platform::PromptButton box(platform::PromptKind kind, const QString& text,
+                           const std::vector<platform::PromptButton>& buttons,
+                           platform::PromptButton defaultButton) {
+    return platform::prompts().message(kind, QCoreApplication::applicationName().toStdString(),
+                                       text.toStdString(), buttons, defaultButton);
+}
+
+} // namespace
+
+bool guardedHandler(const std::function<void()>& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& e) {
+        showErrorBox(QString::fromUtf8(e.what()));
+    } catch (...) {
+        showErrorBox(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+void showErrorBox(const QString& text) {
+    using platform::PromptButton;
+    box(platform::PromptKind::Error, text, {PromptButton::Ok}, PromptButton::Ok);
+}
+
+void showWarningBox(const QString& text) {
+    using platform::PromptButton;
+    box(platform::PromptKind::Warning, text, {PromptButton::Ok}, PromptButton::Ok);
+}
+
+void showInformationBox(const QString& text) {
+    using platform::PromptButton;
+    box(platform::PromptKind::Information, text, {PromptButton::Ok}, PromptButton::Ok);
+}
+
+bool confirm(const QString& text) {
+    using platform::PromptButton;
+    return box(platform::PromptKind::Confirmation, text, {PromptButton::Yes, PromptButton::No},
+               PromptButton::No) == PromptButton::Yes;
+}
+
+} // namespace publish

@@ -1,0 +1,424 @@
+#include "publish/embed/frmEmbedWizard.h"
+
+#include "publish/HandlerGuard.h"
+#include "publish/LinkOpener.h"
+#include "publish/embed/EmbedCode.h"
+#include "publish/embed/PageText.h"
+
+#include "model/Errors.h"
+#include "platform/sys/Prompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShowEvent>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace publish {
+
+namespace {
+
+const char* const kPageFilter = "Webpages (*.htm;*.html;*.php;*.asp)|*.htm;*.html;*.php;*.asp|"
+                                "All Files (*.*)|*.*";
+
+QLabel* label(const QString& text, const char* name, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setTextFormat(Qt::PlainText);
+    l->setWordWrap(true);
+    return l;
+}
+
+QPushButton* button(const QString& text, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QStringList readPageLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw model::FileError(QStringLiteral("Cannot open file \"%1\". %2")
+                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return PageText::SplitLines(PageText::Decode(file.readAll()));
+}
+
+bool samePath(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+TfrmEmbedWizard::TfrmEmbedWizard(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmEmbedWizard"));
+    setWindowTitle(QStringLiteral("Embed Wizard"));
+    setModal(true);
+    pageCtrl = new QStackedWidget(this);
+    pageCtrl->setObjectName(QStringLiteral("pageCtrl"));
+    pageCtrl->addWidget(makeStep1());
+    pageCtrl->addWidget(makeStep2());
+    pageCtrl->addWidget(makeStep3());
+    pageCtrl->addWidget(makeStep4());
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pageCtrl);
+    resize(620, 460);
+
+    auto guard = [](auto fn) { return [fn] { guardedHandler(fn); }; };
+    connect(btCopySymbol, &QPushButton::clicked, this, guard([this] { btCopySymbolClick(); }));
+    connect(btnP1Next, &QPushButton::clicked, this, [this] { pageCtrl->setCurrentIndex(1); });
+    connect(TntButton7, &QPushButton::clicked, this, guard([this] { TntButton7Click(); }));
+    connect(cbPublishSize, &QCheckBox::clicked, this, guard([this] { cbPublishSizeClick(); }));
+    connect(btnP2Previous, &QPushButton::clicked, this, [this] { pageCtrl->setCurrentIndex(0); });
+    connect(btnP2Next, &QPushButton::clicked, this, guard([this] { btnP2NextClick(); }));
+    connect(btnP3Previous, &QPushButton::clicked, this, [this] { pageCtrl->setCurrentIndex(1); });
+    connect(btnP3Process, &QPushButton::clicked, this, guard([this] { btnP3ProcessClick(); }));
+    connect(btnP4Preview, &QPushButton::clicked, this, guard([this] { btnP4PreviewClick(); }));
+    for (QPushButton* close : {btnP1Close, btnP2Close, btnP3Close, btnP4Close})
+        connect(close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QWidget* TfrmEmbedWizard::makeStep(int number, const char* objectName, const QString& heading,
+                                   QWidget* body, const QList<QPushButton*>& buttons) {
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(objectName));
+    auto* v = new QVBoxLayout(page);
+    auto* title = new QLabel(QStringLiteral("Step %1").arg(number), page);
+    title->setTextFormat(Qt::PlainText);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    v->addWidget(title);
+    auto* head = new QLabel(heading, page);
+    head->setTextFormat(Qt::PlainText);
+    v->addWidget(head);
+    v->addWidget(body, 1);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton* b : buttons) {
+        b->setParent(page);
+        row->addWidget(b);
+    }
+    v->addLayout(row);
+    return page;
+}
+
+QWidget* TfrmEmbedWizard::makeStep1() {
+    auto* body = new QWidget;
+    auto* v = new QVBoxLayout(body);
+    v->addWidget(label(QStringLiteral("1. Copy the following embed symbol to the clipboard"),
+                       "TntLabel5", body));
+    auto* row = new QHBoxLayout;
+    edEmbedSymbol = new QLineEdit(body);
+    edEmbedSymbol->setObjectName(QStringLiteral("edEmbedSymbol"));
+    edEmbedSymbol->setReadOnly(true);
+    btCopySymbol = button(QStringLiteral("Copy"), "btCopySymbol", body);
+    row->addWidget(edEmbedSymbol);
+    row->addWidget(btCopySymbol);
+    v->addLayout(row);
+    lblEmbedCopiedMsg =
+        label(QStringLiteral("Embed symbol copied to the clipboard"), "lblEmbedCopiedMsg", body);
+    QPalette green = lblEmbedCopiedMsg->palette();
+    green.setColor(QPalette::WindowText, QColor(0, 128, 0));
+    lblEmbedCopiedMsg->setPalette(green);
+    lblEmbedCopiedMsg->hide();
+    v->addWidget(lblEmbedCopiedMsg);
+    v->addWidget(label(QStringLiteral("2. Open your target web page with any html editor (e.g. "
+                                      "Frontpage, Dreamweaver)"),
+                       "TntLabel6", body));
+    v->addWidget(label(QStringLiteral("3. Locate the place in your target web page for embedding "
+                                      "the photo album. Paste the embed symbol to the specific "
+                                      "place of the source code."),
+                       "TntLabel7", body));
+    v->addWidget(
+        label(QStringLiteral("4. Save and close your target web page file."), "TntLabel10", body));
+    v->addStretch();
+    btnP1Next = button(QStringLiteral("&Next"), "btnP1Next", nullptr);
+    btnP1Close = button(QStringLiteral("&Close"), "btnP1Close", nullptr);
+    return makeStep(1, "TntTabSheet1",
+                    QStringLiteral("Add an embed symbol to your target web page"), body,
+                    {btnP1Next, btnP1Close});
+}
+
+QWidget* TfrmEmbedWizard::makeStep2() {
+    auto* body = new QWidget;
+    auto* v = new QVBoxLayout(body);
+    v->addWidget(label(QStringLiteral("1. Browse the target web page again:"), "TntLabel9", body));
+    auto* row = new QHBoxLayout;
+    TntEdit2 = new QLineEdit(body);
+    TntEdit2->setObjectName(QStringLiteral("TntEdit2"));
+    TntEdit2->setReadOnly(true);
+    TntEdit2->setEnabled(false);
+    TntButton7 = button(QStringLiteral("Browse..."), "TntButton7", body);
+    row->addWidget(TntEdit2);
+    row->addWidget(TntButton7);
+    v->addLayout(row);
+    QLabel* options = label(QStringLiteral("2. Select the options for embed the photo album"),
+                            "TntLabel11", body);
+    options->hide();
+    v->addWidget(options);
+    cbJavascript = new QCheckBox(
+        QStringLiteral("Add the script of automatic activate Active X Control for MSIE"), body);
+    cbJavascript->setObjectName(QStringLiteral("cbJavascript"));
+    cbJavascript->hide();
+    v->addWidget(cbJavascript);
+    cbPublishSize = new QCheckBox(QStringLiteral("Full Size (100% x 100%)"), body);
+    cbPublishSize->setObjectName(QStringLiteral("cbPublishSize"));
+    cbPublishSize->hide();
+    v->addWidget(cbPublishSize);
+    v->addStretch();
+    btnP2Previous = button(QStringLiteral("&Previous"), "btnP2Previous", nullptr);
+    btnP2Next = button(QStringLiteral("&Next"), "btnP2Next", nullptr);
+    btnP2Next->setEnabled(false);
+    btnP2Close = button(QStringLiteral("&Close"), "btnP2Close", nullptr);
+    return makeStep(2, "TntTabSheet2", QStringLiteral("Load your target web page"), body,
+                    {btnP2Previous, btnP2Next, btnP2Close});
+}
+
+QWidget* TfrmEmbedWizard::makeStep3() {
+    auto* body = new QWidget;
+    auto* v = new QVBoxLayout(body);
+    v->addWidget(label(QStringLiteral("Photo Album code (text in blue) will be inserted into your "
+                                      "target web page."),
+                       "TntLabel8", body));
+    v->addWidget(label(QStringLiteral("Click \"Process\" to continue."), "TntLabel13", body));
+    reCode = new QTextEdit(body);
+    reCode->setObjectName(QStringLiteral("reCode"));
+    reCode->setReadOnly(true);
+    reCode->setAcceptRichText(false);
+    reCode->setLineWrapMode(QTextEdit::NoWrap);
+    reCode->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reCode->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    v->addWidget(reCode, 1);
+    btnP3Previous = button(QStringLiteral("&Previous"), "btnP3Previous", nullptr);
+    btnP3Process = button(QStringLiteral("Pro&cess"), "btnP3Process", nullptr);
+    btnP3Close = button(QStringLiteral("&Close"), "btnP3Close", nullptr);
+    return makeStep(3, "TntTabSheet3", QStringLiteral("Preview Coding"), body,
+                    {btnP3Previous, btnP3Process, btnP3Close});
+}
+
+QWidget* TfrmEmbedWizard::makeStep4() {
+    auto* body = new QWidget;
+    auto* v = new QVBoxLayout(body);
+    QLabel* done = label(QStringLiteral("Photo Album has been added to your target web page:"),
+                         "TntLabel14", body);
+    QFont bold = done->font();
+    bold.setBold(true);
+    done->setFont(bold);
+    v->addWidget(done);
+    lblFinishFilePath = label(QString(), "lblFinishFilePath", body);
+    v->addWidget(lblFinishFilePath);
+    v->addWidget(label(QStringLiteral("Please upload your files online to share with others."),
+                       "TntLabel4", body));
+    v->addWidget(label(QStringLiteral("Make sure the target web page and \"pictavo\" folder are "
+                                      "placed in the same directory, like the following examples:"),
+                       "TntLabel1", body));
+    auto* samples = new QHBoxLayout;
+    auto sample = [&](const char* titleName, const QString& title, QTreeWidget*& tree,
+                      const char* treeName, const char* noteName, const QString& note) {
+        auto* col = new QVBoxLayout;
+        col->addWidget(label(title, titleName, body));
+        tree = new QTreeWidget(body);
+        tree->setObjectName(QString::fromLatin1(treeName));
+        tree->setHeaderHidden(true);
+        tree->setSelectionMode(QAbstractItemView::NoSelection);
+        col->addWidget(tree);
+        col->addWidget(label(note, noteName, body));
+        samples->addLayout(col);
+    };
+    sample("TntLabel2", QStringLiteral("Sample 1"), TntTreeView1, "TntTreeView1", "TntLabel15",
+           QStringLiteral("Target web page and \"pictavo\" folder are placed under root directory "
+                          "of your site."));
+    sample("TntLabel3", QStringLiteral("Sample 2"), TntTreeView2, "TntTreeView2", "TntLabel16",
+           QStringLiteral("Target web page and \"pictavo\" folder are placed under a subfolder of "
+                          "your site."));
+    v->addLayout(samples, 1);
+    btnP4Preview = button(QStringLiteral("&Preview"), "btnP4Preview", nullptr);
+    btnP4Close = button(QStringLiteral("&Close"), "btnP4Close", nullptr);
+    return makeStep(4, "TntTabSheet4", QStringLiteral("Finish"), body, {btnP4Preview, btnP4Close});
+}
+
+void TfrmEmbedWizard::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmEmbedWizard::FormShow() {
+    WidthValue = Values.AlbumWidth;
+    HeightValue = Values.AlbumHeight;
+    if (cbPublishSize->isChecked() && ShowFullSizeOption)
+        WidthValue = HeightValue = QStringLiteral("100%");
+    edEmbedSymbol->setText(Values.EmbedSymbol);
+    cbPublishSize->setVisible(ShowFullSizeOption);
+    pageCtrl->setCurrentIndex(0);
+    lblEmbedCopiedMsg->hide();
+}
+
+void TfrmEmbedWizard::btCopySymbolClick() {
+    edEmbedSymbol->selectAll();
+    QApplication::clipboard()->setText(edEmbedSymbol->text());
+    lblEmbedCopiedMsg->show();
+}
+
+void TfrmEmbedWizard::TntButton7Click() {
+    const std::optional<std::string> chosen =
+        platform::prompts().openFile(QStringLiteral("Open").toStdString(), kPageFilter,
+                                     QFileInfo(TntEdit2->text()).absolutePath().toStdString());
+    if (!chosen || chosen->empty())
+        return;
+    const QString path = QString::fromStdString(*chosen);
+    if (!PageHasEmbedSymbol(path)) {
+        showWarningBox(QStringLiteral("No embed symbol in source file"));
+        TntEdit2->clear();
+        btnP2Next->setEnabled(false);
+        return;
+    }
+    TntEdit2->setText(path);
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    TargetFileExt = dot >= 0 ? name.mid(dot) : QString();
+    TargetFileName = name;
+    btnP2Next->setEnabled(true);
+}
+
+void TfrmEmbedWizard::cbPublishSizeClick() {
+    const bool full = cbPublishSize->isChecked();
+    WidthValue = full ? QStringLiteral("100%") : Values.AlbumWidth;
+    HeightValue = full ? QStringLiteral("100%") : Values.AlbumHeight;
+}
+
+void TfrmEmbedWizard::btnP2NextClick() {
+    pageCtrl->setCurrentIndex(2);
+    SplitTargetPage(TntEdit2->text());
+    LoadEmbedCode(cbJavascript->isChecked() ? Values.EmbedPageFile : Values.EmbedPageNoJsFile);
+    reCode->clear();
+    QTextCursor cursor(reCode->document());
+    QTextCharFormat plain;
+    QTextCharFormat blue;
+    blue.setForeground(Qt::blue);
+    auto put = [&cursor](const QStringList& lines, const QTextCharFormat& format) {
+        for (const QString& line : lines)
+            cursor.insertText(line + u'\n', format);
+    };
+    put(UpperCode, plain);
+    put(MiddleCode, blue);
+    put(LowerCode, plain);
+    reCode->moveCursor(QTextCursor::Start);
+}
+
+void TfrmEmbedWizard::btnP3ProcessClick() {
+    const QString target = targetPath();
+    const bool overwritesSource = samePath(sourcePath(), target);
+    const bool albumPage =
+        TargetFileName.compare(QStringLiteral("photogallery.htm"), Qt::CaseInsensitive) == 0;
+    if (overwritesSource || albumPage || QFileInfo::exists(target)) {
+        const QString why = overwritesSource ? QStringLiteral("This is the page you chose itself.")
+                            : albumPage      ? QStringLiteral("This is the published album page.")
+                                        : QStringLiteral("A file of that name is there already.");
+        if (!confirm(QStringLiteral("\"%1\" is about to be written. %2 Replace it?")
+                         .arg(QDir::toNativeSeparators(target), why)))
+            return;
+    }
+    const QByteArray content = PageText::Compose(UpperCode, MiddleCode, LowerCode);
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        throw model::FileError(QStringLiteral("Cannot write file \"%1\". %2")
+                                   .arg(QDir::toNativeSeparators(target), file.errorString()));
+    written_ = target;
+    lblFinishFilePath->setText(QDir::toNativeSeparators(target));
+    pageCtrl->setCurrentIndex(3);
+    FillSampleTrees();
+}
+
+void TfrmEmbedWizard::btnP4PreviewClick() {
+    const QString ext = TargetFileExt.toLower();
+    if (ext != u".htm" && ext != u".html") {
+        showInformationBox(QStringLiteral("Preview function only support for .htm and .html only"));
+        return;
+    }
+    openLink(targetPath());
+}
+
+QString TfrmEmbedWizard::sourcePath() const {
+    return TntEdit2->text();
+}
+
+QString TfrmEmbedWizard::targetPath() const {
+    QString folder = Values.PublishFolder;
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    return folder + TargetFileName;
+}
+
+bool TfrmEmbedWizard::PageHasEmbedSymbol(const QString& file) const {
+    return PageText::HasMarker(readPageLines(file), Values.EmbedSymbol);
+}
+
+void TfrmEmbedWizard::SplitTargetPage(const QString& file) {
+    UpperCode.clear();
+    LowerCode.clear();
+    std::optional<PageText::Parts> parts =
+        PageText::SplitAtMarker(readPageLines(file), Values.EmbedSymbol);
+    if (!parts) {
+        // The page changed since it was chosen.
+        pageCtrl->setCurrentIndex(1);
+        throw model::FileError(QStringLiteral("No embed symbol in source file"));
+    }
+    UpperCode = parts->Upper;
+    LowerCode = parts->Lower;
+}
+
+void TfrmEmbedWizard::LoadEmbedCode(const QString& templateFile) {
+    MiddleCode.clear();
+    // The wizard's page sits beside the "pictavo" folder: always the relative base folder.
+    PublishingValues values = Values;
+    values.AlbumWidth = WidthValue;
+    values.AlbumHeight = HeightValue;
+    MiddleCode = EmbedCode::Fill(EmbedCode::ReadTemplate(templateFile), values, values.BaseFolder);
+}
+
+void TfrmEmbedWizard::FillSampleTrees() {
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon pageIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    auto node = [](QTreeWidgetItem* parent, const QString& text, const QIcon& icon) {
+        auto* item = new QTreeWidgetItem(parent, {text});
+        item->setIcon(0, icon);
+        return item;
+    };
+    auto root = [&](QTreeWidget* tree, const QString& text) {
+        tree->clear();
+        auto* item = new QTreeWidgetItem(tree, {text});
+        item->setIcon(0, folderIcon);
+        return item;
+    };
+    const QString folder = StripLastChar(Values.BaseFolder);
+    QTreeWidgetItem* site1 = root(TntTreeView1, QStringLiteral("www.example.com"));
+    node(site1, TargetFileName, pageIcon);
+    node(site1, folder, folderIcon);
+    QTreeWidgetItem* site2 = root(TntTreeView2, QStringLiteral("www.example.com"));
+    QTreeWidgetItem* sub = node(site2, QStringLiteral("subfolder"), folderIcon);
+    node(sub, TargetFileName, pageIcon);
+    node(sub, folder, folderIcon);
+    TntTreeView1->expandAll();
+    TntTreeView2->expandAll();
+}
+
+QString TfrmEmbedWizard::StripLastChar(const QString& text) {
+    return text.left(text.size() - 1);
+}
+
+} // namespace publish

@@ -1,0 +1,278 @@
+// The embed wizard driven through its buttons: pages in several encodings become a copy with
+// the embed code in the published folder; bad choices are refused without writing.
+
+#include "publish/embed/frmEmbedWizard.h"
+
+#include "platform/ShellOpen.h"
+#include "platform/sys/ScriptedPrompts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+using platform::PromptButton;
+using platform::PromptKind;
+using publish::TfrmEmbedWizard;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray utf16le(const QString& text) {
+    QByteArray out("\xFF\xFE", 2);
+    out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return out;
+}
+
+} // namespace
+
+class EmbedWizardTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    platform::ScriptedPrompts prompts;
+    std::unique_ptr<TfrmEmbedWizard> wizard;
+    QList<QUrl> opened;
+    QString publishFolder;
+
+    // Shows the wizard as the publishing dialog does, with a template of one line.
+    void start(const QByteArray& templateLine = "<div>%_album_width_%x%_album_height_%</div>") {
+        writeAll(dir.filePath("prog/Files/embed_page_nojs.htm"), templateLine + "\r\n");
+        wizard = std::make_unique<TfrmEmbedWizard>();
+        publish::PublishingValues& v = wizard->Values;
+        v.AlbumWidth = "640";
+        v.AlbumHeight = "480";
+        v.BaseFolder = "pictavo/";
+        v.EmbedSymbol = "{brimlo_lumivex}";
+        v.EmbedPageFile = dir.filePath("prog/Files/embed_page.htm");
+        v.EmbedPageNoJsFile = dir.filePath("prog/Files/embed_page_nojs.htm");
+        v.WidthToken = "%_album_width_%";
+        v.HeightToken = "%_album_height_%";
+        v.BaseFolderToken = "%_album_base_folder_%";
+        v.PublishFolder = publishFolder;
+        wizard->show();
+    }
+
+    // Steps 1 to 3 with the page; true when step 4 was reached.
+    bool runTo4(const QString& page) {
+        wizard->btnP1Next->click();
+        prompts.answerText(page.toStdString());
+        wizard->TntButton7->click();
+        if (!wizard->btnP2Next->isEnabled())
+            return false;
+        wizard->btnP2Next->click();
+        wizard->btnP3Process->click();
+        return wizard->pageCtrl->currentIndex() == 3;
+    }
+
+private slots:
+    void init() {
+        publishFolder = dir.filePath("site") + '/';
+        QDir(publishFolder).removeRecursively();
+        QDir().mkpath(publishFolder);
+        QDir(dir.filePath("mine")).removeRecursively();
+        prompts = platform::ScriptedPrompts();
+        platform::setPrompts(&prompts);
+        opened.clear();
+        platform::setShellOpenHook([this](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+    }
+    void cleanup() {
+        wizard.reset();
+        platform::setShellOpenHook({});
+        platform::setPrompts(nullptr);
+    }
+
+    void pagesOfEveryEncodingGetTheCodeAtTheFirstMarker_data() {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("utf-8, mixed case, second marker kept")
+            << QByteArray("<p>A{BRIMLO_LUMIVEX}B</p>\nsecond {brimlo_lumivex}\n")
+            << QByteArray("<p>A\r\n<div>640x480</div>\r\nB</p>\r\nsecond {brimlo_lumivex}\r\n");
+        QTest::newRow("marker opens the page")
+            << QByteArray("{brimlo_lumivex}x") << QByteArray("\r\n<div>640x480</div>\r\nx\r\n");
+        QTest::newRow("utf-8 with bom and sharp s")
+            << QByteArray("\xEF\xBB\xBFStra\xC3\x9F"
+                          "e {Brimlo_Lumivex} x")
+            << QByteArray("Stra\xC3\x9F"
+                          "e \r\n<div>640x480</div>\r\n x\r\n");
+        QTest::newRow("utf-16 le with bom")
+            << utf16le(QStringLiteral("Straße {BRIMLO_lumivex} x\r\nEnde"))
+            << QByteArray("Stra\xC3\x9F"
+                          "e \r\n<div>640x480</div>\r\n x\r\nEnde\r\n");
+        QTest::newRow("windows-1252")
+            << QByteArray("caf\xE9 \x80{brimlo_LUMIVEX}\xE9t\xE9\r\n")
+            << QByteArray(
+                   "caf\xC3\xA9 \xE2\x82\xAC\r\n<div>640x480</div>\r\n\xC3\xA9t\xC3\xA9\r\n");
+    }
+    void pagesOfEveryEncodingGetTheCodeAtTheFirstMarker() {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, expected);
+        const QString source = dir.filePath("mine/index.htm");
+        writeAll(source, page);
+        start();
+        QVERIFY(runTo4(source));
+        QCOMPARE(readAll(publishFolder + "index.htm"), expected);
+        QCOMPARE(readAll(source), page); // the user's own page stays as it was
+        QCOMPARE(wizard->lblFinishFilePath->text(),
+                 QDir::toNativeSeparators(publishFolder + "index.htm"));
+        QCOMPARE(wizard->TntTreeView1->topLevelItem(0)->child(0)->text(0), QString("index.htm"));
+        QCOMPARE(wizard->TntTreeView1->topLevelItem(0)->child(1)->text(0), QString("pictavo"));
+        QCOMPARE(wizard->TntTreeView2->topLevelItem(0)->child(0)->child(1)->text(0),
+                 QString("pictavo"));
+        QVERIFY(wizard->reCode->toPlainText().contains("<div>640x480</div>"));
+        QCOMPARE(prompts.calls().size(), std::size_t(1)); // the file dialog only
+        QCOMPARE(prompts.calls()[0].filter,
+                 std::string("Webpages (*.htm;*.html;*.php;*.asp)|*.htm;*.html;*.php;*.asp|"
+                             "All Files (*.*)|*.*"));
+    }
+
+    void pageWithoutMarkerIsRefused() {
+        const QString source = dir.filePath("mine/plain.htm");
+        writeAll(source, "<p>brimlo lumivex</p>");
+        start();
+        wizard->TntEdit2->setText("left over");
+        wizard->btnP2Next->setEnabled(true);
+        QVERIFY(!runTo4(source));
+        QCOMPARE(prompts.calls().back().kind, PromptKind::Warning);
+        QCOMPARE(prompts.calls().back().text, std::string("No embed symbol in source file"));
+        QVERIFY(wizard->TntEdit2->text().isEmpty());
+        QVERIFY(!wizard->btnP2Next->isEnabled());
+        QVERIFY(QDir(publishFolder).isEmpty());
+    }
+
+    void previewOnlyForHtmAndHtmlPages_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("previewed");
+        QTest::newRow("php in capitals") << "Page.PHP" << false;
+        QTest::newRow("asp") << "page.asp" << false;
+        QTest::newRow("html in capitals") << "Page.HTML" << true;
+        QTest::newRow("htm") << "page.htm" << true;
+    }
+    void previewOnlyForHtmAndHtmlPages() {
+        QFETCH(QString, name);
+        QFETCH(bool, previewed);
+        const QString source = dir.filePath("mine/" + name);
+        writeAll(source, "x{brimlo_lumivex}y");
+        start();
+        QVERIFY(runTo4(source));
+        QVERIFY(QFile::exists(publishFolder + name));
+        wizard->btnP4Preview->click();
+        if (previewed) {
+            QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(publishFolder + name)});
+        } else {
+            QVERIFY(opened.isEmpty());
+            QCOMPARE(prompts.calls().back().kind, PromptKind::Information);
+            QCOMPARE(prompts.calls().back().text,
+                     std::string("Preview function only support for .htm and .html only"));
+        }
+    }
+
+    void replacingAFileAsksFirst_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("page inside the publish folder, No")
+            << "site/page.htm" << int(PromptButton::No);
+        QTest::newRow("page inside the publish folder, Yes")
+            << "site/page.htm" << int(PromptButton::Yes);
+        QTest::newRow("named like the album page, No")
+            << "mine/photogallery.htm" << int(PromptButton::No);
+        QTest::newRow("earlier copy there, Yes") << "mine/page.htm" << int(PromptButton::Yes);
+    }
+    void replacingAFileAsksFirst() {
+        QFETCH(QString, where);
+        QFETCH(int, answer);
+        const QString source = dir.filePath(where);
+        const QByteArray page("a{brimlo_lumivex}b");
+        writeAll(source, page);
+        const QString target = publishFolder + QFileInfo(source).fileName();
+        if (!QFile::exists(target))
+            writeAll(target, "earlier");
+        const QByteArray before = readAll(target);
+        start();
+        prompts.answerText(source.toStdString());
+        prompts.answerButton(PromptButton(answer));
+        wizard->btnP1Next->click();
+        wizard->TntButton7->click();
+        wizard->btnP2Next->click();
+        wizard->btnP3Process->click();
+        QCOMPARE(prompts.calls().back().kind, PromptKind::Confirmation);
+        if (PromptButton(answer) == PromptButton::No) {
+            QCOMPARE(readAll(target), before);
+            QCOMPARE(wizard->pageCtrl->currentIndex(), 2);
+        } else {
+            QCOMPARE(readAll(target), QByteArray("a\r\n<div>640x480</div>\r\nb\r\n"));
+            QCOMPARE(wizard->pageCtrl->currentIndex(), 3);
+        }
+    }
+
+    void unwritableTargetShowsTheErrorAndStays() {
+        const QString source = dir.filePath("mine/page.htm");
+        writeAll(source, "a{brimlo_lumivex}b");
+        QDir().mkpath(publishFolder + "page.htm/inside"); // a folder where the page would go
+        start();
+        prompts.answerText(source.toStdString());
+        prompts.answerButton(PromptButton::Yes); // replace what is there
+        wizard->btnP1Next->click();
+        wizard->TntButton7->click();
+        wizard->btnP2Next->click();
+        wizard->btnP3Process->click();
+        QCOMPARE(prompts.calls().back().kind, PromptKind::Error);
+        QCOMPARE(wizard->pageCtrl->currentIndex(), 2);
+        QVERIFY(QFileInfo(publishFolder + "page.htm").isDir());
+    }
+
+    void missingTemplateShowsTheError() {
+        const QString source = dir.filePath("mine/page.htm");
+        writeAll(source, "a{brimlo_lumivex}b");
+        start();
+        QFile::remove(wizard->Values.EmbedPageNoJsFile);
+        wizard->btnP1Next->click();
+        prompts.answerText(source.toStdString());
+        wizard->TntButton7->click();
+        wizard->btnP2Next->click();
+        QCOMPARE(prompts.calls().back().kind, PromptKind::Error);
+        QVERIFY(QDir(publishFolder).isEmpty());
+    }
+
+    void stepOneCopiesTheSymbolAndEveryShowingStartsThere() {
+        start();
+        QVERIFY(!wizard->lblEmbedCopiedMsg->isVisible());
+        QCOMPARE(wizard->edEmbedSymbol->text(), QString("{brimlo_lumivex}"));
+        QVERIFY(!wizard->cbPublishSize->isVisible());
+        wizard->btCopySymbol->click();
+        QCOMPARE(QApplication::clipboard()->text(), QString("{brimlo_lumivex}"));
+        QVERIFY(wizard->lblEmbedCopiedMsg->isVisible());
+        wizard->btnP1Next->click();
+        QCOMPARE(wizard->pageCtrl->currentIndex(), 1);
+        wizard->btnP2Close->click();
+        wizard->show();
+        QCOMPARE(wizard->pageCtrl->currentIndex(), 0);
+        QVERIFY(!wizard->lblEmbedCopiedMsg->isVisible());
+    }
+};
+
+QTEST_MAIN(EmbedWizardTest)
+#include "tst_frmEmbedWizard.moc"
