@@ -50,8 +50,10 @@ TEST(EmbedCode, FillsThePlaceholdersForPercentAndPixelSizes) {
         {"640", "480", "pictavo/", "%_album_width_%x%_album_height_%", "640x480"},
         {"80%", "50%", "http://example.org/pictavo/", "%_album_base_folder_%",
          "http://example.org/pictavo/"},
-        // What is put in is not searched again.
-        {"%_album_height_%", "9", "pictavo/", "%_album_width_%", "%_album_height_%"},
+        // What a placeholder's value brings in is not searched for that placeholder again,
+        // but the later placeholders are replaced over the whole line.
+        {"(%_album_width_%)", "9", "pictavo/", "%_album_width_%", "(%_album_width_%)"},
+        {"%_album_height_%", "9", "pictavo/", "%_album_width_%", "9"},
         // Values land inside attributes: they cannot close one.
         {"1\"><b>", "2", "pictavo/", "w=\"%_album_width_%\"", "w=\"1&quot;&gt;&lt;b&gt;\""},
         {"", "", "pictavo/", "[%_album_width_%][%_album_height_%]", "[][]"},
