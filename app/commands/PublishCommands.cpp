@@ -15,6 +15,7 @@
 #include "platform/ShellOpen.h"
 #include "platform/sys/Prompts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -182,7 +183,12 @@ bool PublishCommands::PublishAlbum() {
         };
         hooks.EditFtpSettings = [this] { return editFtpSettings(); };
         hooks.ShowUploadWindow = showUploadWindow_;
-        // The progress window stays open behind the dialog until it closes.
+        // The progress window stays open behind the dialog until it closes; the dialog itself
+        // is not busy and shows the ordinary pointer.
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        struct CursorBack {
+            ~CursorBack() { QApplication::restoreOverrideCursor(); }
+        } cursorBack;
         showPublishing_(publishingValues(target), std::move(hooks));
         pumpMessages();
     }

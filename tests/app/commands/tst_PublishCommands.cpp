@@ -10,6 +10,7 @@
 #include "model/document/Album.h"
 #include "platform/ShellOpen.h"
 
+#include <QApplication>
 #include <QDirIterator>
 #include <QTest>
 #include <QTimer>
@@ -53,6 +54,8 @@ QByteArray expectedPage(app::TfrmMain& w, const QString& base) {
 
 struct Published {
     int shown = 0;
+    bool busyPointer = false; // the dialog came up under the wait cursor
+    bool progressBehind = false;
     publish::PublishingValues values;
 };
 
@@ -71,9 +74,13 @@ class PublishCommandsTest : public QObject {
         apptest::writeText(preview + "pictavo_images/thumbs/tn_a.jpg", "thumb bytes");
         QDir().mkpath(preview + "music");
         w->UpdateActions();
-        env.publishing = [&seen](const publish::PublishingValues& v, publish::PublishingHooks) {
+        env.publishing = [&seen, window = w.get()](const publish::PublishingValues& v,
+                                                   publish::PublishingHooks) {
             ++seen.shown;
             seen.values = v;
+            const QCursor* cursor = QApplication::overrideCursor();
+            seen.busyPointer = cursor && cursor->shape() == Qt::WaitCursor;
+            seen.progressBehind = window->progressWindow().isVisible();
         };
         return w;
     }
@@ -124,8 +131,11 @@ private slots:
         QCOMPARE(env.prompts.calls().size(), std::size_t(1));
         QCOMPARE(env.prompts.calls()[0].caption,
                  std::string("Select a folder to store the published files of your Photo Album:"));
+        QVERIFY(!seen.busyPointer);
+        QVERIFY(seen.progressBehind);
         QVERIFY(w->isEnabled());
         QVERIFY(!w->progressWindow().isVisible());
+        QVERIFY(!QApplication::overrideCursor());
 
         // Again into the same folder: starts there, replaces, keeps what the album lost.
         apptest::writeText(t + "/pictavo/old.txt", "kept");
