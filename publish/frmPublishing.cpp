@@ -70,7 +70,7 @@ TfrmPublishing::TfrmPublishing(TfrmEmbedWizard* wizard, QWidget* parent)
     v->addWidget(makeTop());
     v->addWidget(makePreview());
     v->addWidget(makeEmbed(), 1);
-    resize(720, 600);
+    resize(760, 700);
 
     auto guard = [](auto fn) { return [fn] { guardedHandler(fn); }; };
     connect(lbPreviewLink, &LinkLabel::clicked, this, guard([this] { lbPreviewLinkClick(); }));
@@ -168,6 +168,7 @@ QWidget* TfrmPublishing::makeEmbed() {
     mmoEmbedScript->setReadOnly(true);
     mmoEmbedScript->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     colour(mmoEmbedScript, QPalette::Text, Qt::blue);
+    mmoEmbedScript->setMinimumHeight(8 * mmoEmbedScript->fontMetrics().lineSpacing());
     a->addWidget(mmoEmbedScript, 1);
     cbJS = new QCheckBox(
         QStringLiteral("Add the script of automatic activate Active X Control for MSIE"), advance);
