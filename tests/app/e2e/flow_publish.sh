@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# A user publishes a new album: the start-up wizard's Create with the sample template, Ctrl+S
+# through the real save dialog, Ctrl+P through the real folder dialog into an empty folder,
+# the publishing dialog closed; then the published page is loaded in the browser engine.
+# Usage: flow_publish.sh <program folder> <build folder>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/e2e_lib.sh"
+build_dir=$2
+E2E_SHOT_ON_FAIL=$build_dir/e2e-flow-publish-failed.png
+e2e_setup "$1" "$build_dir"
+album=$E2E_WORK/albums/published.zip
+site=$E2E_WORK/site
+mkdir -p "$E2E_WORK/albums" "$site"
+
+e2e_start
+wizard=$(e2e_wait_window '^Album Wizard$' 30)
+e2e_activate "$wizard"
+e2e_key Return # Create is the default button
+chooser=$(e2e_wait_window '^Choose Album Template$')
+e2e_activate "$chooser"
+e2e_click "$chooser" 110 110 # the first template's thumbnail
+e2e_key alt+o
+e2e_wait_no_window '^Choose Album Template$'
+
+main=$(e2e_wait_window '^Fotrenza  \[My Album\]$')
+e2e_activate "$main"
+e2e_key ctrl+s
+e2e_answer_file_dialog '^Save As$' "$album"
+e2e_wait_window '^Fotrenza  \[published\.zip\]$' >/dev/null
+
+e2e_activate "$main"
+e2e_key ctrl+p
+e2e_answer_file_dialog '^Select a folder to store the published files' "$site"
+publishing=$(e2e_wait_window '^Publishing$' 60)
+sleep 1
+e2e_screenshot "$build_dir/e2e-publishing-dialog.png"
+e2e_close_window "$publishing"
+e2e_wait_no_window '^Publishing$'
+
+[ -f "$site/photogallery.htm" ] || e2e_fail "no photogallery.htm in the published folder"
+grep -q 'pictavo/index.swf' "$site/photogallery.htm" ||
+  e2e_fail "photogallery.htm does not point into pictavo/"
+for f in data.xml index.swf; do
+  [ -f "$site/pictavo/$f" ] || e2e_fail "pictavo/$f missing"
+done
+for f in index.html album.xml thumb.jpg AC_RunActiveContent.js; do
+  [ ! -e "$site/pictavo/$f" ] || e2e_fail "pictavo/$f was published"
+done
+cmp -s "$site/pictavo/data.xml" "$E2E_DATA/Pictavo/Preview/data.xml" ||
+  e2e_fail "the published data.xml differs from the working copy's"
+if grep -q 'pictavo/' "$E2E_DATA/Pictavo/Preview/index.html"; then
+  e2e_fail "the working copy's page kept the published base folder"
+fi
+
+"$build_dir/tests/app_page_load_check" "$site/photogallery.htm" "My Album" \
+  "$build_dir/e2e-published-page.png" || e2e_fail "the published page did not load"
+
+e2e_close_program "$main" 20
+[ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"
+echo "publish flow passed"
