@@ -133,7 +133,16 @@ bool PublishCommands::PublishAlbum() {
         return false;
     }
     folders.LastPublishFolder = target;
+    QString failure;
+    const bool published = publishInto(target, failure);
+    // Shown once the progress window has gone.
+    if (!failure.isEmpty())
+        showError(failure);
+    return published;
+}
 
+bool PublishCommands::publishInto(const QString& target, QString& failure) {
+    model::FolderLayout& folders = model::Folders();
     model::TpaAlbum& album = editor_.album();
     const QString displayName =
         album.FileName.isEmpty() ? album.GetAlbumName() : QFileInfo(album.FileName).fileName();
@@ -170,7 +179,7 @@ bool PublishCommands::PublishAlbum() {
     if (copied.status == model::CopyResult::Status::Cancelled)
         return false;
     if (copied.status == model::CopyResult::Status::Failed) {
-        showError(copyFailureText(target, copied.failedPaths));
+        failure = copyFailureText(target, copied.failedPaths);
         return false;
     }
 

@@ -46,6 +46,9 @@ public:
 private:
     // The same exchange as acOptionsFtpSettingExecute; true when the user pressed OK.
     bool editFtpSettings();
+    // Publishes into `target` under the progress window; a copy that failed leaves the text
+    // to report in `failure`.
+    bool publishInto(const QString& target, QString& failure);
     // Writes "data.xml" and "index.html" of the working copy.
     void writePreviewFiles();
     // True when the folder is the working area or lies inside it.
