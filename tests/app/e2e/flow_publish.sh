@@ -56,6 +56,6 @@ fi
 "$build_dir/tests/app_page_load_check" "$site/photogallery.htm" "My Album" \
   "$build_dir/e2e-published-page.png" || e2e_fail "the published page did not load"
 
-e2e_close_program "$main" 20
+e2e_close_program '^Fotrenza  \[published\.zip\]$' 20
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"
 echo "publish flow passed"
