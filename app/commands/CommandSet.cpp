@@ -2,6 +2,7 @@
 
 #include "app/commands/FileCommands.h"
 #include "app/commands/HelpCommands.h"
+#include "app/commands/PackageCommands.h"
 #include "app/commands/TreeCommands.h"
 #include "app/commands/ViewCommands.h"
 
@@ -15,7 +16,8 @@ CommandSet::CommandSet(EditorContext& editor, const MainActions& actions, Comman
       publish_(new PublishCommands(editor, actions, std::move(services.editFtpSettings),
                                    std::move(services.showPublishing),
                                    std::move(services.showUploadWindow), this)),
-      help_(new HelpCommands(editor, actions, this)) {}
+      help_(new HelpCommands(editor, actions, this)),
+      packages_(new PackageCommands(editor, actions, this)) {}
 
 CommandSet::~CommandSet() = default;
 

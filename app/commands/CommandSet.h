@@ -10,6 +10,7 @@ namespace app {
 class EditorContext;
 class FileCommands;
 class HelpCommands;
+class PackageCommands;
 class TreeCommands;
 class ViewCommands;
 struct MainActions;
@@ -44,6 +45,7 @@ public:
     ViewCommands& view() { return *view_; }
     PublishCommands& publish() { return *publish_; }
     HelpCommands& help() { return *help_; }
+    PackageCommands& packages() { return *packages_; }
 
 private:
     // Qt children of this object: freed with it.
@@ -52,6 +54,7 @@ private:
     ViewCommands* view_;
     PublishCommands* publish_;
     HelpCommands* help_;
+    PackageCommands* packages_;
 };
 
 } // namespace app

@@ -1,0 +1,197 @@
+#include "app/commands/PackageCommands.h"
+
+#include "app/EditorContext.h"
+#include "app/MainActions.h"
+#include "app/ProductInfo.h"
+#include "app/commands/CommandGuard.h"
+#include "app/dialogs/FileDialogSettings.h"
+#include "app/dialogs/ProgressScope.h"
+#include "app/dialogs/frmProgress.h"
+#include "app/l10n/Localization.h"
+
+#include "model/FileRoutines.h"
+#include "model/FolderLayout.h"
+#include "model/document/Album.h"
+#include "model/templates/Installed.h"
+#include "model/templates/PackageInstaller.h"
+#include "model/templates/TemplateId.h"
+
+#include "platform/sys/Prompts.h"
+
+#include "zip/archiver/ZipArchiver.h"
+#include "zip/archiver/ZipRoutines.h"
+#include "zip/streams/MemoryStream.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+
+namespace app {
+
+namespace {
+
+using platform::PromptButton;
+using platform::PromptKind;
+
+PromptButton ask(PromptKind kind, const QString& text, std::vector<PromptButton> buttons,
+                 PromptButton defaultButton) {
+    return platform::prompts().message(kind, ProductInfo::title().toStdString(), text.toStdString(),
+                                       buttons, defaultButton);
+}
+
+void inform(PromptKind kind, const QString& text) {
+    ask(kind, text, {PromptButton::Ok}, PromptButton::Ok);
+}
+
+QString message(int number, const QString& english, const QList<FormatArg>& args) {
+    return Localization().Format(TextKind::Messages, number, english, args);
+}
+
+QString notFoundInPackage(const QString& member, const QString& packageFile) {
+    return message(16, QStringLiteral("File \"%s\" not found in package \"%s\"."),
+                   {member, QDir::toNativeSeparators(packageFile)});
+}
+
+} // namespace
+
+PackageCommands::PackageCommands(EditorContext& editor, const MainActions& actions, QObject* parent)
+    : QObject(parent), editor_(editor), openDialog_(actions.OpenDialog1) {
+    onTriggered(actions.acFileInstallNewAlbum, this, [this] { acFileInstallNewAlbumExecute(); });
+    onTriggered(actions.acFileUpdateProjectFile, this,
+                [this] { acFileUpdateProjectFileExecute(); });
+}
+
+void PackageCommands::acFileInstallNewAlbumExecute() {
+    pumpMessages();
+    const QString filter =
+        openDialog_ ? openDialog_->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip");
+    const QString title = openDialog_ ? openDialog_->Title : QString();
+    const QString initialDir = openDialog_ ? openDialog_->InitialDir : QString();
+    const auto chosen = platform::prompts().openFile(title.toStdString(), filter.toStdString(),
+                                                     initialDir.toStdString());
+    pumpMessages();
+    if (!chosen)
+        return;
+    InstallPackage(QString::fromStdString(*chosen));
+}
+
+void PackageCommands::InstallPackage(const QString& packageFile) {
+    if (!QFileInfo(packageFile).isFile()) {
+        inform(PromptKind::Error, message(5, QStringLiteral("File \"%s\" does not exist."),
+                                          {QDir::toNativeSeparators(packageFile)}));
+        return;
+    }
+    zip::TZipArchiver& archiver = editor_.archiver();
+    zip::MemoryStream member;
+    if (!zip::UnzipFileToStream(archiver, packageFile.toStdString(), "package.xml", member)) {
+        inform(PromptKind::Error, notFoundInPackage(QStringLiteral("package.xml"), packageFile));
+        return;
+    }
+    QByteArray bytes(reinterpret_cast<const char*>(member.Bytes().data()),
+                     static_cast<qsizetype>(member.Bytes().size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    model::TpaPackageItem package;
+    package.LoadFromStream(buffer);
+
+    const model::FolderLayout& folders = model::Folders();
+    const QString installedFile = folders.AppFolder + QStringLiteral("installed.xml");
+    model::TpaInstalled installed;
+    if (QFileInfo::exists(installedFile))
+        installed.LoadFromFile(installedFile);
+    QDir().mkpath(folders.TemplatesFolder);
+
+    model::TpaPackageInstaller installer(archiver, folders.TemplatesFolder, packageFile);
+    installer.missingMessage = notFoundInPackage;
+    model::TpaPackageInstaller::Result result;
+    {
+        TfrmProgress& window = editor_.progressWindow();
+        ProgressScope scope(editor_.busyState(), window,
+                            Localization().Format(TextKind::Strings, 18,
+                                                  QStringLiteral("Installing package \"%s\""),
+                                                  {package.Name}),
+                            QString());
+        model::TpaPackageInstaller::Callbacks callbacks;
+        callbacks.cancelled = [&scope] { return scope.cancelled(); };
+        callbacks.templateStarted = [&window](const model::TpaTemplateItem& item) {
+            window.setOverall(Localization().Format(
+                TextKind::Strings, 19, QStringLiteral("Installing template \"%s\" ..."),
+                {item.Name}));
+            window.setPosition(0);
+            pumpMessages();
+        };
+        callbacks.askOverwrite = [](const model::TpaTemplateItem& item) {
+            const PromptButton answer =
+                ask(PromptKind::Confirmation,
+                    message(19, QStringLiteral("Template \"%s\" already exists. Overwrite ?"),
+                            {item.Name}),
+                    {PromptButton::Yes, PromptButton::No, PromptButton::Cancel}, PromptButton::Yes);
+            pumpMessages();
+            if (answer == PromptButton::Yes)
+                return model::TpaPackageInstaller::Overwrite::Yes;
+            return answer == PromptButton::No ? model::TpaPackageInstaller::Overwrite::No
+                                              : model::TpaPackageInstaller::Overwrite::Cancel;
+        };
+        callbacks.templateFailed = [](const model::TpaTemplateItem&, const QString& reason) {
+            inform(PromptKind::Error, reason);
+            pumpMessages();
+        };
+        try {
+            result = installer.Install(package, installed, callbacks);
+        } catch (...) {
+            // What was installed before the failure stays installed: keep it on record.
+            try {
+                installed.SaveToFile(installedFile);
+            } catch (...) {
+            }
+            throw;
+        }
+    }
+    // Written even when nothing was installed, so the file always matches the library.
+    installed.SaveToFile(installedFile);
+    if (!result.cancelled && !result.installed.isEmpty())
+        inform(PromptKind::Information,
+               message(17, QStringLiteral("\"%s\" is installed successfully."), {package.Name}));
+}
+
+void PackageCommands::acFileUpdateProjectFileExecute() {
+    model::TpaAlbum& album = editor_.album();
+    if (album.Tree().IsEmpty())
+        return;
+    const QString id = album.Settings.Id;
+    const QString source = model::FindTemplateFolder(model::Folders().TemplatesFolder, id);
+    const QString target = model::Folders().PreviewFolder;
+    if (source.isEmpty()) {
+        inform(PromptKind::Information,
+               QStringLiteral("Flash album ") + id +
+                   QStringLiteral(" is not installed with your Brimlo Pellicor"));
+    } else if (ask(PromptKind::Confirmation,
+                   QStringLiteral("Album files in your project will be replaced with the ones "
+                                  "which comes with the software installation.\r\nAre you sure?"),
+                   {PromptButton::Ok, PromptButton::Cancel},
+                   PromptButton::Ok) == PromptButton::Ok) {
+        QStringList failed;
+        bool copied = false;
+        for (const QString& name : {QStringLiteral("index.swf"), QStringLiteral("album.xml")}) {
+            if (model::CopyFileContents(source + name, target + name))
+                copied = true;
+            else
+                failed << QDir::toNativeSeparators(source + name);
+        }
+        // The new files live only in the working folder: without this, closing the album
+        // would ask nothing and throw them away.
+        if (copied) {
+            album.Modified = true;
+            editor_.postRefreshPreview();
+        }
+        if (failed.isEmpty())
+            inform(PromptKind::Information, QStringLiteral("Update Complete!"));
+        else
+            inform(PromptKind::Error, QStringLiteral("Cannot copy \"%1\" into the project.")
+                                          .arg(failed.join(QStringLiteral("\", \""))));
+    }
+    editor_.UpdateActions();
+}
+
+} // namespace app

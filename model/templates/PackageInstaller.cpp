@@ -1,0 +1,181 @@
+#include "model/templates/PackageInstaller.h"
+
+#include "model/FileRoutines.h"
+#include "model/templates/TemplateId.h"
+
+#include "zip/ZAExcept.h"
+#include "zip/archiver/ZABaseArchiver.h"
+#include "zip/archiver/ZipRoutines.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace model {
+
+namespace {
+
+// Sets the archiver's failure answer for one run and puts the caller's handler back after it:
+// a member that cannot be unpacked ends the template's extraction at once, since a template
+// with a file missing must not be swapped in.
+class AbortOnFailureScope {
+public:
+    explicit AbortOnFailureScope(zip::TZABaseArchiver& archiver)
+        : archiver_(archiver), saved_(std::move(archiver.OnProcessFileFailure)) {
+        archiver_.OnProcessFileFailure =
+            [](zip::TZABaseArchiver&, const std::string&, zip::TZAProcessOperation, int, int,
+               const std::string&, zip::TZAAction& action) { action = zip::TZAAction::fxaAbort; };
+    }
+    ~AbortOnFailureScope() { archiver_.OnProcessFileFailure = std::move(saved_); }
+    AbortOnFailureScope(const AbortOnFailureScope&) = delete;
+    AbortOnFailureScope& operator=(const AbortOnFailureScope&) = delete;
+
+private:
+    zip::TZABaseArchiver& archiver_;
+    decltype(zip::TZABaseArchiver::OnProcessFileFailure) saved_;
+};
+
+QString withoutTrailingSlash(QString folder) {
+    while (folder.endsWith(u'/') && folder.size() > 1)
+        folder.chop(1);
+    return folder;
+}
+
+bool renameFolder(const QString& from, const QString& to) {
+    return QDir().rename(withoutTrailingSlash(from), withoutTrailingSlash(to));
+}
+
+} // namespace
+
+TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
+                                         const QString& templatesFolder, const QString& packageFile)
+    : missingMessage([](const QString& member, const QString& file) {
+          return QStringLiteral("File \"%1\" not found in package \"%2\".").arg(member, file);
+      }),
+      archiver_(archiver), templates_(WithTrailingSlash(templatesFolder)),
+      packageFile_(packageFile) {}
+
+TpaPackageInstaller::Result TpaPackageInstaller::Install(const TpaPackageItem& package,
+                                                         TpaInstalled& installed,
+                                                         const Callbacks& callbacks) {
+    Result result;
+    auto cancelled = [&] { return callbacks.cancelled && callbacks.cancelled(); };
+    auto fail = [&](const TpaTemplateItem& item, const QString& reason) {
+        result.failed << item.Id;
+        if (callbacks.templateFailed)
+            callbacks.templateFailed(item, reason);
+    };
+    for (int i = 0; i < package.Templates.Count(); ++i) {
+        if (cancelled()) {
+            result.cancelled = true;
+            break;
+        }
+        const TpaTemplateItem& item = package.Templates.GetItem(i);
+        if (callbacks.templateStarted)
+            callbacks.templateStarted(item);
+        // An id that is no single plain folder name would unpack into, or ask about, the
+        // wrong place ("" is the library itself, "*" every template, "../x" outside it).
+        if (!IsValidTemplateId(item.Id)) {
+            fail(item, missingMessage(item.Id + u'/', packageFile_));
+            continue;
+        }
+        const QString existing = FindTemplateFolder(templates_, item.Id);
+        if (!existing.isEmpty()) {
+            const Overwrite answer =
+                callbacks.askOverwrite ? callbacks.askOverwrite(item) : Overwrite::No;
+            if (answer == Overwrite::Cancel) {
+                result.cancelled = true;
+                break;
+            }
+            if (answer == Overwrite::No) {
+                result.skipped << item.Id;
+                continue;
+            }
+        }
+        QString reason;
+        const Outcome outcome = installOne(item, existing, reason, callbacks);
+        if (outcome == Outcome::Cancelled) {
+            result.cancelled = true;
+            break;
+        }
+        if (outcome == Outcome::Failed) {
+            fail(item, reason);
+            continue;
+        }
+        installed.Packages.GetOrAdd(package.Id).Assign(&package);
+        TpaTemplateItem& record = installed.Templates.GetOrAdd(item.Id);
+        record.Assign(&item);
+        record.Package = package.Id;
+        result.installed << item.Id;
+    }
+    return result;
+}
+
+TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateItem& item,
+                                                             const QString& existing,
+                                                             QString& reason,
+                                                             const Callbacks& callbacks) {
+    const QString staging = templates_ + QStringLiteral(".staging-") + item.Id + u'/';
+    // Left over from a run that ended abruptly: never part of the library.
+    RemoveFolderTree(staging);
+    if (!QDir().mkpath(staging)) {
+        reason = QStringLiteral("Cannot create the folder \"%1\".")
+                     .arg(QDir::toNativeSeparators(staging));
+        return Outcome::Failed;
+    }
+    bool unpacked = false;
+    const QString mask = item.Id + QStringLiteral("\\*.*");
+    {
+        AbortOnFailureScope abortOnFailure(archiver_);
+        unpacked = zip::UnzipByMask(archiver_, packageFile_.toStdString(), staging.toStdString(),
+                                    mask.toStdString());
+    }
+    if (callbacks.cancelled && callbacks.cancelled()) {
+        RemoveFolderTree(staging);
+        return Outcome::Cancelled;
+    }
+    // The package's folder may be spelt in another letter case than the id.
+    const QString staged = unpacked ? FindTemplateFolder(staging, item.Id) : QString();
+    if (staged.isEmpty()) {
+        const zip::TZAOutcome& outcome = archiver_.LastOutcome();
+        // The routine's own note for a mask that matched no member: the folder is missing.
+        const bool nothingMatched =
+            outcome.LastError ==
+            zip::EZAException(15, archiver_.Name(), {zip::TZAFormatArg(mask.toStdString())}).what();
+        if (unpacked || nothingMatched || outcome.LastError.empty())
+            reason = missingMessage(item.Id + u'/', packageFile_);
+        else
+            reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
+                         .arg(item.Name.isEmpty() ? item.Id : item.Name,
+                              QString::fromStdString(outcome.LastError));
+        RemoveFolderTree(staging);
+        return Outcome::Failed;
+    }
+    const QString target = existing.isEmpty() ? templates_ + item.Id + u'/' : existing;
+    const bool swapped = swapIn(staged, target, reason);
+    RemoveFolderTree(staging);
+    return swapped ? Outcome::Installed : Outcome::Failed;
+}
+
+bool TpaPackageInstaller::swapIn(const QString& staged, const QString& target, QString& reason) {
+    const QString name = QFileInfo(withoutTrailingSlash(target)).fileName();
+    const QString replaced = templates_ + QStringLiteral(".replaced-") + name + u'/';
+    const bool hadTarget = QFileInfo::exists(withoutTrailingSlash(target));
+    RemoveFolderTree(replaced);
+    if (hadTarget && !renameFolder(target, replaced)) {
+        reason = QStringLiteral("Cannot replace the folder \"%1\".")
+                     .arg(QDir::toNativeSeparators(target));
+        return false;
+    }
+    if (!renameFolder(staged, target)) {
+        if (hadTarget)
+            renameFolder(replaced, target);
+        reason = QStringLiteral("Cannot create the folder \"%1\".")
+                     .arg(QDir::toNativeSeparators(target));
+        return false;
+    }
+    if (hadTarget)
+        RemoveFolderTree(replaced);
+    return true;
+}
+
+} // namespace model

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "model/templates/Installed.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace zip {
+class TZABaseArchiver;
+}
+
+namespace model {
+
+// Installs the templates of one package file into the template library and records them.
+// Each template is unpacked into a hidden staging folder beside the library's folders and
+// swapped in only once complete, so a cancelled or failed template never shows up half
+// installed and a replaced one never keeps files of its old version.
+class TpaPackageInstaller {
+public:
+    enum class Overwrite { Yes, No, Cancel };
+
+    // How the run talks to whoever shows it. Every member may be empty: no questions asked
+    // means an existing template is skipped.
+    struct Callbacks {
+        std::function<void(const TpaTemplateItem&)> templateStarted;
+        std::function<Overwrite(const TpaTemplateItem&)> askOverwrite;
+        // A template that was not installed; reason is a full sentence for the user.
+        std::function<void(const TpaTemplateItem&, const QString& reason)> templateFailed;
+        std::function<bool()> cancelled;
+    };
+
+    struct Result {
+        QStringList installed; // ids, in package order
+        QStringList skipped;   // existing templates the user kept
+        QStringList failed;    // refused ids and templates that could not be unpacked
+        bool cancelled = false;
+    };
+
+    // templatesFolder: the library; packageFile: the ZIP file the package record was read from.
+    TpaPackageInstaller(zip::TZABaseArchiver& archiver, const QString& templatesFolder,
+                        const QString& packageFile);
+
+    // Installs the package's templates in file order, recording each installed one (and the
+    // package) in installed. Stops before the next template once cancelled.
+    Result Install(const TpaPackageItem& package, TpaInstalled& installed,
+                   const Callbacks& callbacks);
+
+    // The message for a template the package does not hold or may not install (its id names
+    // no single safe folder): "File "<id>/" not found in package "<file>"." by default.
+    std::function<QString(const QString& member, const QString& packageFile)> missingMessage;
+
+private:
+    enum class Outcome { Installed, Failed, Cancelled };
+    Outcome installOne(const TpaTemplateItem& item, const QString& existing, QString& reason,
+                       const Callbacks& callbacks);
+    bool swapIn(const QString& staged, const QString& target, QString& reason);
+
+    zip::TZABaseArchiver& archiver_;
+    QString templates_;
+    QString packageFile_;
+};
+
+} // namespace model

@@ -1,0 +1,209 @@
+#include "tests/app/AppTestSupport.h"
+#include "tests/model/templates/PackageTestSupport.h"
+
+#include "model/document/Album.h"
+
+#include <QDateTime>
+#include <QTest>
+
+using namespace app;
+using platform::PromptButton;
+using platform::PromptKind;
+using platform::ScriptedPrompts;
+
+Q_DECLARE_METATYPE(platform::PromptButton)
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+const std::string kTwo = packagetest::PackageXml("p1", "Pack One", {{"t1", "One"}, {"t2", "Two"}});
+
+// The messages shown since `from`, as "kind:text".
+QStringList messagesSince(const ScriptedPrompts& prompts, size_t from) {
+    QStringList out;
+    const auto& calls = prompts.calls();
+    for (size_t i = from; i < calls.size(); ++i) {
+        if (calls[i].type != ScriptedPrompts::CallType::Message)
+            continue;
+        const char* kind = calls[i].kind == PromptKind::Information    ? "info"
+                           : calls[i].kind == PromptKind::Confirmation ? "ask"
+                           : calls[i].kind == PromptKind::Error        ? "error"
+                                                                       : "warning";
+        out << QString::fromLatin1(kind) + u':' + QString::fromStdString(calls[i].text);
+    }
+    return out;
+}
+
+} // namespace
+
+class PackageCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QString templates() const { return model::Folders().TemplatesFolder; }
+
+    // Runs Install New Album, choosing `package` in the file dialog (empty: Cancel).
+    QStringList install(apptest::TestEnvironment& env, TfrmMain& w, const QString& package,
+                        const std::vector<PromptButton>& answers = {}) {
+        const size_t from = env.prompts.calls().size();
+        env.prompts.answerText(package.isEmpty() ? std::nullopt
+                                                 : std::optional(package.toStdString()));
+        for (PromptButton b : answers)
+            env.prompts.answerButton(b);
+        apptest::action(w, "acFileInstallNewAlbum")->trigger();
+        QCoreApplication::processEvents();
+        QTest::qVerify(env.prompts.pendingAnswers() == 0, "no answer left", "", __FILE__, __LINE__);
+        return messagesSince(env.prompts, from);
+    }
+
+private slots:
+    void installsAndReinstalls() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        const QString package = env.dir.path() + "/pkg.zip";
+        packagetest::WritePackage(package, kTwo, {"t1", "t2"});
+        const QString installedFile = env.program + "installed.xml";
+
+        QCOMPARE(install(env, *w, package),
+                 QStringList{"info:\"Pack One\" is installed successfully."});
+        QCOMPARE(env.prompts.calls().front().filter, std::string("ZIP Files (*.zip)|*.zip"));
+        QVERIFY(QFileInfo::exists(templates() + "t1/album.xml"));
+        QVERIFY(QFileInfo::exists(templates() + "t2/album.xml"));
+        // The shipped template was there before and stays.
+        QVERIFY(QFileInfo::exists(templates() + "fz-simple/album.xml"));
+        const QByteArray recorded = readAll(installedFile);
+        QVERIFY(recorded.contains("<package id=\"p1\" name=\"Pack One\"/>"));
+        QVERIFY(recorded.contains("<template id=\"t2\" name=\"Two\" description=\"About Two\" "
+                                  "package=\"p1\"/>"));
+
+        // Again, keeping both: asked twice, nothing replaced, the record still rewritten.
+        QFile touched(installedFile);
+        touched.open(QIODevice::ReadWrite);
+        touched.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                            QFileDevice::FileModificationTime);
+        touched.close();
+        packagetest::WritePackage(package, kTwo, {"t1", "t2"}, {}, "2");
+        QCOMPARE(install(env, *w, package, {PromptButton::No, PromptButton::No}),
+                 (QStringList{"ask:Template \"One\" already exists. Overwrite ?",
+                              "ask:Template \"Two\" already exists. Overwrite ?"}));
+        QCOMPARE(readAll(templates() + "t1/index.swf"), QByteArray("player t1 v1"));
+        QVERIFY(QFileInfo(installedFile).lastModified() >
+                QDateTime::currentDateTime().addSecs(-600));
+        QCOMPARE(readAll(installedFile), recorded);
+        QVERIFY(w->isEnabled());
+    }
+
+    void refusesBadPackages_data() {
+        QTest::addColumn<QString>("xml");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QString>("expected"); // %1: the package path
+        QTest::newRow("no package.xml")
+            << QString() << QStringList{"t1"}
+            << "error:File \"package.xml\" not found in package \"%1\".";
+        QTest::newRow("template not in package")
+            << QString::fromStdString(packagetest::PackageXml("p", "P", {{"t9", "Nine"}}))
+            << QStringList{"t1"} << "error:File \"t9/\" not found in package \"%1\".";
+        QTest::newRow("id climbing out")
+            << QString::fromStdString(packagetest::PackageXml("p", "P", {{"../x", "Up"}}))
+            << QStringList{"x"} << "error:File \"../x/\" not found in package \"%1\".";
+        QTest::newRow("wildcard id")
+            << QString::fromStdString(packagetest::PackageXml("p", "P", {{"*", "All"}}))
+            << QStringList{"t1"} << "error:File \"*/\" not found in package \"%1\".";
+    }
+
+    void refusesBadPackages() {
+        QFETCH(QString, xml);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, expected);
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        const QString package = env.dir.path() + "/pkg.zip";
+        std::vector<std::string> names;
+        for (const QString& f : folders)
+            names.push_back(f.toStdString());
+        packagetest::WritePackage(package, xml.toStdString(), names);
+        const QStringList before = packagetest::TreeOf(env.program);
+        QCOMPARE(install(env, *w, package), QStringList{expected.arg(package)});
+        QStringList after = packagetest::TreeOf(env.program);
+        after.removeAll("installed.xml");
+        QCOMPARE(after, before);
+        QVERIFY(!readAll(env.program + "installed.xml").contains("<package "));
+    }
+
+    void missingFileAndCancelledDialog() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        const QString missing = env.dir.path() + "/none.zip";
+        QCOMPARE(install(env, *w, missing),
+                 QStringList{QString("error:File \"%1\" does not exist.").arg(missing)});
+        QCOMPARE(install(env, *w, QString()), QStringList());
+        QVERIFY(!QFileInfo::exists(env.program + "installed.xml"));
+    }
+
+    void updateProjectFile_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("withPlayer"); // the installed template has index.swf
+        QTest::addColumn<PromptButton>("answer");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("not installed")
+            << "zz" << true << PromptButton::None
+            << QStringList{"info:Flash album zz is not installed with your Brimlo Pellicor"}
+            << false;
+        QTest::newRow("bad id") << "../t1" << true << PromptButton::None
+                                << QStringList{"info:Flash album ../t1 is not installed with "
+                                               "your Brimlo Pellicor"}
+                                << false;
+        const QString confirm = "ask:Album files in your project will be replaced with the ones "
+                                "which comes with the software installation.\r\nAre you sure?";
+        QTest::newRow("cancelled")
+            << "t1" << true << PromptButton::Cancel << QStringList{confirm} << false;
+        QTest::newRow("done, id in another case")
+            << "T1" << true << PromptButton::Ok << QStringList{confirm, "info:Update Complete!"}
+            << true;
+        QTest::newRow("copy failed")
+            << "t1" << false << PromptButton::Ok
+            << QStringList{confirm, "error:Cannot copy \"%1index.swf\" into the project."} << true;
+    }
+
+    void updateProjectFile() {
+        QFETCH(QString, id);
+        QFETCH(bool, withPlayer);
+        QFETCH(PromptButton, answer);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, modified);
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        env.loadSampleAlbum(*w);
+        w->album().Settings.Id = id;
+        w->UpdateActions();
+        const QString source = templates() + "t1/";
+        apptest::writeText(source + "album.xml", "new album.xml");
+        if (withPlayer)
+            apptest::writeText(source + "index.swf", "new player");
+        const QString preview = model::Folders().PreviewFolder;
+        const QByteArray oldPlayer = readAll(preview + "index.swf");
+
+        const size_t from = env.prompts.calls().size();
+        if (answer != PromptButton::None)
+            env.prompts.answerButton(answer);
+        apptest::action(*w, "acFileUpdateProjectFile")->trigger();
+        QCoreApplication::processEvents();
+        if (!expected.isEmpty() && expected.last().contains("%1"))
+            expected.last() = expected.last().arg(QDir::toNativeSeparators(source));
+        QCOMPARE(messagesSince(env.prompts, from), expected);
+        QCOMPARE(w->album().Modified, modified);
+        QCOMPARE(apptest::action(*w, "acFileSave")->isEnabled(), modified);
+        const bool copied = modified;
+        QCOMPARE(readAll(preview + "album.xml") == "new album.xml", copied);
+        QCOMPARE(readAll(preview + "index.swf"),
+                 copied && withPlayer ? QByteArray("new player") : oldPlayer);
+    }
+};
+
+QTEST_MAIN(PackageCommandsTest)
+#include "tst_PackageCommands.moc"
