@@ -83,7 +83,9 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
         return;
     }
     zip::TZipArchiver& archiver = editor_.archiver();
-    zip::MemoryStream member;
+    // A description is a few kilobytes: a member that inflates to more is no package of ours.
+    constexpr int64_t MaxPackageXml = 16 << 20;
+    zip::MemoryStream member = zip::MemoryStream::WithLimit(MaxPackageXml);
     if (!zip::UnzipFileToStream(archiver, packageFile.toStdString(), "package.xml", member)) {
         inform(PromptKind::Error, notFoundInPackage(QStringLiteral("package.xml"), packageFile));
         return;
