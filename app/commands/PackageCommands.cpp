@@ -66,7 +66,9 @@ void PackageCommands::acFileInstallNewAlbumExecute() {
     pumpMessages();
     const QString filter =
         openDialog_ ? openDialog_->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip");
-    const QString title = openDialog_ ? openDialog_->Title : QString();
+    // The same dialog as opening an album, under its usual title.
+    const QString title =
+        openDialog_ && !openDialog_->Title.isEmpty() ? openDialog_->Title : QStringLiteral("Open");
     const QString initialDir = openDialog_ ? openDialog_->InitialDir : QString();
     const auto chosen = platform::prompts().openFile(title.toStdString(), filter.toStdString(),
                                                      initialDir.toStdString());
