@@ -86,7 +86,10 @@ grep -q "id=\"$id\"" "$E2E_DATA/Pictavo/Preview/album.xml" ||
   e2e_fail "the new album's album.xml is not the installed template's"
 
 e2e_close_window "$main"
-# A new album that was never changed closes without a question.
+# A new album was never saved: leave it unsaved.
+box=$(wait_box "$main")
+e2e_activate "$box"
+e2e_key alt+n
 e2e_wait_exit 20
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"
 echo "package flow passed"
