@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/FtpDefaults.h"
+
 #include <QString>
 
 class QScrollArea;
@@ -25,7 +27,6 @@ class PreviewPane;
 class SettingsFile;
 class TfrmProgress;
 class TfrmSearchProgress;
-struct FtpDefaults;
 
 // The pages of the album root, a gallery and a photo.
 enum class PageKind { Album, Gallery, Photo };

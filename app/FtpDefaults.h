@@ -1,18 +1,9 @@
 #pragma once
 
-#include <QString>
+#include "publish/ftp/FtpDefaults.h"
 
 namespace app {
 
-// The FTP defaults that publishing and uploading start from.
-struct FtpDefaults {
-    QString Host;
-    QString User;
-    QString Password;
-    QString Dir;
-    QString TransferMode = QStringLiteral("active"); // "active" or "passive"
-
-    bool operator==(const FtpDefaults&) const = default;
-};
+using publish::FtpDefaults;
 
 } // namespace app

@@ -1,0 +1,66 @@
+#include "publish/ftp/FtpPaths.h"
+
+#include <QUrl>
+
+namespace publish {
+
+QString FtpPaths::ensureSlashedRemotePath(const QString& path) {
+    QString p = path;
+    p.replace(u'\\', u'/');
+    if (!p.startsWith(u'/'))
+        p.prepend(u'/');
+    if (!p.endsWith(u'/'))
+        p.append(u'/');
+    return p;
+}
+
+int FtpPaths::strToFtpPort(const QString& text) {
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    return ok && port >= 1 && port <= 65535 ? port : 21;
+}
+
+QString FtpPaths::maskPassword(const QString& password) {
+    return QString(password.size(), u'*');
+}
+
+QString FtpPaths::joinRemote(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+bool FtpPaths::isPlainFolderName(const QString& name) {
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (const QChar c : name) {
+        if (c == u'/' || c == u'\\' || c.unicode() < 32)
+            return false;
+    }
+    return true;
+}
+
+ResultUrls FtpPaths::resultUrls(const QString& address, bool replacePage, const QString& host,
+                                const QString& remoteFolder) {
+    const QString page = QStringLiteral("photogallery.htm");
+    QString a = address;
+    if (a.isEmpty() || a == u"http://") {
+        a = QStringLiteral("http://") + host + remoteFolder + page;
+        replacePage = true;
+    }
+    const QString last = a.mid(a.lastIndexOf(u'/') + 1);
+    if (!last.contains(u'.') && !a.endsWith(u'/'))
+        a += u'/';
+    ResultUrls r;
+    r.url = replacePage ? a.left(a.lastIndexOf(u'/') + 1) + page : a;
+    r.suggestion = r.url;
+    r.suggestion.remove(QStringLiteral("/public_html"));
+    r.suggestion.remove(QStringLiteral("/htdocs"));
+    return r;
+}
+
+bool FtpPaths::isWebAddress(const QString& text) {
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
+}
+
+} // namespace publish

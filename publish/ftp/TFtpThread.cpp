@@ -1,0 +1,88 @@
+#include "publish/ftp/TFtpThread.h"
+
+#include "publish/ftp/FtpSession.h"
+#include "publish/ftp/LocalFolderWalk.h"
+
+namespace publish {
+
+TFtpThread::TFtpThread(std::unique_ptr<FtpSession> session, QString localDir, int fileCount,
+                       std::shared_ptr<std::atomic<bool>> cancelRequested)
+    : session_(std::move(session)), localDir_(std::move(localDir)), fileCount_(fileCount),
+      cancelRequested_(std::move(cancelRequested)) {}
+
+TFtpThread::~TFtpThread() = default;
+
+void TFtpThread::run() {
+    try {
+        session_->pwd();
+        uploadDirectory(localDir_, QString());
+        RemoteListing listing;
+        if (!cancelled()) {
+            try {
+                listing = RemoteListingParser::parse(session_->list());
+            } catch (const FtpError&) {
+                // A listing that fails shows as an empty folder.
+            }
+        }
+        session_->close();
+        if (!cancelled())
+            emit completed(listing);
+    } catch (const std::exception& e) {
+        QString message = QString::fromUtf8(e.what());
+        if (message.isEmpty())
+            message = QStringLiteral("The upload stopped with an unknown error.");
+        if (!cancelled())
+            emit failed(message);
+    }
+    session_.reset();
+    emit done();
+}
+
+void TFtpThread::uploadDirectory(const QString& folder, const QString& relative) {
+    for (const QFileInfo& info : LocalFolderWalk::entries(folder)) {
+        const QString name = info.fileName();
+        if (info.isDir()) {
+            enterRemoteFolder(name);
+            uploadDirectory(info.filePath(), relative + name + u'/');
+            session_->cdup();
+        } else {
+            emit uploading(fileIndex_, fileCount_, relative + name);
+            session_->stor(info.filePath(), name);
+            ++fileIndex_;
+        }
+        if (cancelled())
+            return;
+    }
+}
+
+void TFtpThread::enterRemoteFolder(const QString& name) {
+    FtpSession::checkArgument(name, QStringLiteral("folder name \"%1\"").arg(name));
+    QStringList names;
+    try {
+        names = session_->nlst();
+    } catch (const FtpError&) {
+        // No listing: try to create the folder.
+    }
+    // Some servers answer NLST with paths; the last part is the name.
+    bool exists = false;
+    for (const QString& entry : names) {
+        if (entry.section(u'/', -1) == name)
+            exists = true;
+    }
+    if (!exists) {
+        try {
+            session_->mkd(name);
+        } catch (const FtpError& mkdError) {
+            // A server that ignores letter case may hold the folder under another spelling.
+            try {
+                session_->cwd(name);
+            } catch (const FtpError&) {
+                throw mkdError;
+            }
+            return;
+        }
+    }
+    session_->cwd(name);
+}
+
+} // namespace publish
