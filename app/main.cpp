@@ -20,6 +20,7 @@
 #include "platform/gui/QtPrompts.h"
 #include "publish/embed/frmEmbedWizard.h"
 #include "publish/frmPublishing.h"
+#include "publish/ftp/TfrmFtpSetting.h"
 
 #include <QApplication>
 #include <QDir>
@@ -92,6 +93,8 @@ int run(QApplication& app) {
     forms.add(frmEmbedWizard);
     auto* frmPublishing = new publish::TfrmPublishing(frmEmbedWizard, &frmMain);
     forms.add(frmPublishing);
+    auto* frmFtpSetting = new publish::TfrmFtpSetting(&frmMain);
+    forms.add(frmFtpSetting);
     auto* frmAbout = new app::TfrmAbout(&frmMain);
     frmAbout->OpenLink = [](const QString& link) { platform::shellOpen(link); };
     forms.add(frmAbout);
@@ -100,6 +103,9 @@ int run(QApplication& app) {
     services.showPublishing = [frmPublishing](const publish::PublishingValues& values,
                                               publish::PublishingHooks hooks) {
         frmPublishing->showFor(values, std::move(hooks));
+    };
+    services.editFtpSettings = [frmFtpSetting](app::FtpDefaults& values) {
+        return frmFtpSetting->edit(values);
     };
     frmMain.setCommands(
         std::make_unique<app::CommandSet>(frmMain, frmMain.actions(), std::move(services)));

@@ -64,7 +64,7 @@ FtpSession::FtpSession(const QString& host, const QString& user, const QString& 
         greeting.setReceiveTimeout(span);
         std::string reply;
         const int status = greeting.receiveStatusMessage(reply);
-        if (!FTPClientSession::isPositiveCompletion(status))
+        if (status / 100 != 2)
             throw FtpError(QStringLiteral("FTP Exception: Cannot connect to server: %1")
                                .arg(QString::fromStdString(reply)));
         client_ = std::make_unique<FTPClientSession>(socket, false);
@@ -171,8 +171,8 @@ void FtpSession::stor(const QString& localPath, const QString& remoteName) {
             throw FtpError(
                 QStringLiteral("Cannot read \"%1\": %2").arg(localPath, file.errorString()));
         if (!sent)
-            throw FtpError(QStringLiteral("The connection broke while \"%1\" was sent.")
-                               .arg(remoteName));
+            throw FtpError(
+                QStringLiteral("The connection broke while \"%1\" was sent.").arg(remoteName));
         return 0;
     });
 }

@@ -38,12 +38,12 @@ public:
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
 
-    QString pwd();                     // PWD
-    void cwd(const QString& path);     // CWD
-    void cdup();                       // CDUP
-    void mkd(const QString& path);     // MKD
-    QStringList list();                // LIST: the raw lines
-    QStringList nlst();                // NLST: the names
+    QString pwd();                 // PWD
+    void cwd(const QString& path); // CWD
+    void cdup();                   // CDUP
+    void mkd(const QString& path); // MKD
+    QStringList list();            // LIST: the raw lines
+    QStringList nlst();            // NLST: the names
     // STOR of a local file under `remoteName` into the current folder, replacing a file there.
     void stor(const QString& localPath, const QString& remoteName);
     // QUIT and closes the connection; never throws. Further calls throw.

@@ -21,9 +21,8 @@ void collect(const QString& folder, const QString& prefix, QStringList& files) {
 
 QFileInfoList LocalFolderWalk::entries(const QString& folder) {
     QDir dir(folder);
-    QFileInfoList all = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                              QDir::NoDotAndDotDot,
-                                          QDir::Unsorted);
+    QFileInfoList all = dir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     QFileInfoList kept;
     for (const QFileInfo& info : all) {
         if (info.isDir() ? !info.isSymLink() : info.isFile())

@@ -42,16 +42,15 @@ RemoteListing RemoteListingParser::parse(const QStringList& lines) {
             continue;
         entries << entry;
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const RemoteEntry& a, const RemoteEntry& b) {
-        return a.isDirectory && !b.isDirectory;
-    });
+    std::stable_sort(
+        entries.begin(), entries.end(),
+        [](const RemoteEntry& a, const RemoteEntry& b) { return a.isDirectory && !b.isDirectory; });
     return entries;
 }
 
 bool RemoteListingParser::hasFolder(const RemoteListing& listing, const QString& name) {
-    return std::any_of(listing.begin(), listing.end(), [&](const RemoteEntry& e) {
-        return e.isDirectory && e.name == name;
-    });
+    return std::any_of(listing.begin(), listing.end(),
+                       [&](const RemoteEntry& e) { return e.isDirectory && e.name == name; });
 }
 
 } // namespace publish

@@ -114,9 +114,9 @@ void TfrmFtpModule::buildLayout() {
     lblLocalFolder = label(info, "lblLocalFolder", {}, bold);
     lblRemoteFolder = label(info, "lblRemoteFolder", {}, bold);
     const std::pair<const char*, const char*> captions[] = {
-        {"lblFtpServer_Text", "FTP Server"},       {"lblPort_Text", "Port"},
-        {"lblUsername_Text", "Username"},          {"lblPassword_Text", "Password"},
-        {"lblLocalFolder_Text", "Local Folder"},   {"lblRemoteFolder_Text", "Remote Folder"}};
+        {"lblFtpServer_Text", "FTP Server"},     {"lblPort_Text", "Port"},
+        {"lblUsername_Text", "Username"},        {"lblPassword_Text", "Password"},
+        {"lblLocalFolder_Text", "Local Folder"}, {"lblRemoteFolder_Text", "Remote Folder"}};
     QLabel* values[] = {lblFtpServer, lblPort,        lblUsername,
                         lblPassword,  lblLocalFolder, lblRemoteFolder};
     for (int i = 0; i < 6; ++i) {
@@ -145,8 +145,8 @@ void TfrmFtpModule::buildLayout() {
         toolButton("tntSBCreateDirectory", "Create Directory", QStyle::SP_FileDialogNewFolder);
     tntSBUpOneLevel = toolButton("tntSBUpOneLevel", "Up one level", QStyle::SP_FileDialogToParent);
     tntSBRefresh = toolButton("tntSBRefresh", "Refresh", QStyle::SP_BrowserReload);
-    tntlbFolderStatus =
-        label(this, "tntlbFolderStatus", QStringLiteral("This is a empty directory"), "color: red;");
+    tntlbFolderStatus = label(this, "tntlbFolderStatus",
+                              QStringLiteral("This is a empty directory"), "color: red;");
     tntlbFolderStatus->hide();
 
     auto* lists = new QGridLayout;
@@ -286,8 +286,8 @@ QWidget* TfrmFtpModule::addPage(const char* name) {
 }
 
 void TfrmFtpModule::showPage(const char* name) {
-    if (auto* page = nbkStatus->findChild<QWidget*>(QString::fromLatin1(name),
-                                                     Qt::FindDirectChildrenOnly))
+    if (auto* page =
+            nbkStatus->findChild<QWidget*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly))
         nbkStatus->setCurrentWidget(page);
 }
 
@@ -331,8 +331,8 @@ void TfrmFtpModule::connectServer() {
             session_->cwd(RemoteFolder);
         refreshRemoteList();
         showFtpInfo();
-        setResultUrls(QStringLiteral("http://") + Host + RemoteFolder + QStringLiteral("index.html"),
-                      true);
+        setResultUrls(
+            QStringLiteral("http://") + Host + RemoteFolder + QStringLiteral("index.html"), true);
         setBrowsingEnabled(true);
         btnStart->setEnabled(true);
         showPage("Initial");
@@ -506,8 +506,8 @@ void TfrmFtpModule::btnStartClick() {
     if (!session_ || thread_)
         return;
     if (!userSetUrl_)
-        setResultUrls(QStringLiteral("http://") + Host + RemoteFolder + QStringLiteral("index.html"),
-                      true);
+        setResultUrls(
+            QStringLiteral("http://") + Host + RemoteFolder + QStringLiteral("index.html"), true);
     btnStart->setEnabled(false);
     setBrowsingEnabled(false);
     CanClose = false;

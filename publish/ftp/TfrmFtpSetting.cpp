@@ -33,7 +33,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, const char
     return l;
 }
 
-QLineEdit* edit(QWidget* parent, const char* name) {
+QLineEdit* lineEdit(QWidget* parent, const char* name) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
     return e;
@@ -57,23 +57,23 @@ TfrmFtpSetting::TfrmFtpSetting(QWidget* parent) : QDialog(parent) {
     auto* lblFtpHost = label(settings, "lblFtpHost", QStringLiteral("FTP Host"));
     lblFtpHost->setToolTip(QStringLiteral("Your hosting company gives you the FTP settings, "
                                           "e.g. ftp.example.com"));
-    edFtpHost = edit(settings, "edFtpHost");
-    edLogin = edit(settings, "edLogin");
+    edFtpHost = lineEdit(settings, "edFtpHost");
+    edLogin = lineEdit(settings, "edLogin");
     auto* bbTestConnection = new QPushButton(QStringLiteral("Test Connection"), settings);
     bbTestConnection->setObjectName(QStringLiteral("bbTestConnection"));
     bbTestConnection->setAutoDefault(false);
-    medPasswd = edit(settings, "medPasswd");
+    medPasswd = lineEdit(settings, "medPasswd");
     medPasswd->setEchoMode(QLineEdit::Password);
     auto* lblDefHostDir =
         label(settings, "lblDefHostDir", QStringLiteral("Default Host Directory"));
     lblDefHostDir->setToolTip(QStringLiteral("e.g. htdoc, www"));
-    edDefHostDir = edit(settings, "edDefHostDir");
-    lbDetectHostDirectory = label(settings, "lbDetectHostDirectory",
-                                  QStringLiteral("(Auto Detected)"), "green", true);
+    edDefHostDir = lineEdit(settings, "edDefHostDir");
+    lbDetectHostDirectory =
+        label(settings, "lbDetectHostDirectory", QStringLiteral("(Auto Detected)"), "green", true);
     lbDetectHostDirectory->hide();
-    auto* hostHint = label(settings, "lbFtpHostHint",
-                           QStringLiteral("( Please do not fill in http:// or ftp:// in Ftp Host )"),
-                           "red");
+    auto* hostHint =
+        label(settings, "lbFtpHostHint",
+              QStringLiteral("( Please do not fill in http:// or ftp:// in Ftp Host )"), "red");
     auto* dirHint = label(settings, "lbDefaultHostDirHint",
                           QStringLiteral("This is to set the initial directory when login, e.g "
                                          "/htdocs , /public_html, if you are not familiar with "
@@ -182,8 +182,8 @@ void TfrmFtpSetting::btnOkClick() {
     User = edLogin->text();
     Password = medPasswd->text();
     DefaultDir = edDefHostDir->text();
-    TransferMode = rbTransferModeActive->isChecked() ? QStringLiteral("active")
-                                                     : QStringLiteral("passive");
+    TransferMode =
+        rbTransferModeActive->isChecked() ? QStringLiteral("active") : QStringLiteral("passive");
     accept();
 }
 

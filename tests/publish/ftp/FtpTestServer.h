@@ -1,0 +1,146 @@
+#pragma once
+
+// A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, with a home folder of its own
+// and a record of every command it received.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <thread>
+
+namespace ftptest {
+
+struct ServerOptions {
+    QString user = QStringLiteral("u");
+    QString password = QStringLiteral("p");
+    int readLimit = 0;  // bytes per second for uploads; 0: unlimited
+    QStringList locked; // folders below the home folder where writing is refused
+};
+
+class FtpTestServer {
+public:
+    explicit FtpTestServer(ServerOptions options = {}) : options_(std::move(options)) {
+        QDir().mkpath(root());
+        QStringList args{QStringLiteral(FZ_SOURCE_DIR "/tests/publish/ftp/ftp_server.py"),
+                         QStringLiteral("--root"),
+                         root(),
+                         QStringLiteral("--log"),
+                         logPath(),
+                         QStringLiteral("--user"),
+                         options_.user,
+                         QStringLiteral("--password"),
+                         options_.password};
+        if (options_.readLimit > 0)
+            args << QStringLiteral("--read-limit") << QString::number(options_.readLimit);
+        for (const QString& folder : options_.locked)
+            args << QStringLiteral("--locked") << folder;
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start(QStringLiteral("/usr/bin/python3"), args);
+        if (process_.waitForStarted(10000)) {
+            for (int i = 0; i < 200 && !process_.canReadLine(); ++i)
+                process_.waitForReadyRead(50);
+            port_ = static_cast<quint16>(process_.readLine().trimmed().toUInt());
+        }
+    }
+    ~FtpTestServer() { stop(); }
+
+    bool running() const { return port_ != 0 && process_.state() == QProcess::Running; }
+    quint16 port() const { return port_; }
+    QString root() const { return dir_.path() + QStringLiteral("/home"); }
+    QString logPath() const { return dir_.path() + QStringLiteral("/commands.log"); }
+
+    // The server goes away at once, as a crashed or unplugged one would.
+    void stop() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+    // Every command received so far ("CMD arg").
+    QStringList commands() const {
+        QFile f(logPath());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    }
+    // The commands whose verb is one of `verbs`, in order.
+    QStringList commands(const QStringList& verbs) const {
+        QStringList kept;
+        for (const QString& line : commands()) {
+            if (verbs.contains(line.section(u' ', 0, 0)))
+                kept << line;
+        }
+        return kept;
+    }
+    // Waits until a command with this verb has arrived `count` times; false on timeout.
+    bool waitFor(const QString& verb, int count, int timeoutMs = 10000) const {
+        for (int waited = 0; waited < timeoutMs; waited += 20) {
+            if (commands({verb}).size() >= count)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+private:
+    ServerOptions options_;
+    QTemporaryDir dir_;
+    QProcess process_;
+    quint16 port_ = 0;
+};
+
+// Files below `root` as relative path -> bytes.
+inline QMap<QString, QByteArray> treeContents(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QStringList pending{QString()};
+    while (!pending.isEmpty()) {
+        const QString rel = pending.takeFirst();
+        const QDir dir(root + u'/' + rel);
+        for (const QFileInfo& info :
+             dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+            const QString path = rel.isEmpty() ? info.fileName() : rel + u'/' + info.fileName();
+            if (info.isDir()) {
+                pending << path;
+            } else {
+                QFile f(info.filePath());
+                f.open(QIODevice::ReadOnly);
+                files.insert(path, f.readAll());
+            }
+        }
+    }
+    return files;
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+}
+
+// Bytes that differ from file to file and from any text encoding.
+inline QByteArray sampleBytes(int size, int seed) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    quint32 x = 2166136261u ^ static_cast<quint32>(seed);
+    for (int i = 0; i < size; ++i) {
+        x = x * 1664525u + 1013904223u;
+        bytes[i] = static_cast<char>(x >> 24);
+    }
+    return bytes;
+}
+
+// A small published album: the page, the player data and pictures one level deeper, with
+// CR LF pairs and lone LFs inside (a text-mode transfer would change them).
+inline void makePublishedAlbum(const QString& folder) {
+    writeFile(folder + QStringLiteral("/photogallery.htm"), "<html>\r\n\n</html>\r\n");
+    writeFile(folder + QStringLiteral("/pictavo/data.xml"), "<album>\r\n</album>\n");
+    writeFile(folder + QStringLiteral("/pictavo/pictavo_images/a.jpg"), sampleBytes(70000, 1));
+}
+
+} // namespace ftptest

@@ -1,0 +1,255 @@
+#include "FtpTestServer.h"
+
+#include "publish/ftp/FtpSession.h"
+#include "publish/ftp/TFtpThread.h"
+
+#include <Poco/Net/ServerSocket.h>
+#include <Poco/Net/SocketAddress.h>
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+using namespace ftptest;
+using publish::FtpError;
+using publish::FtpSession;
+using publish::TFtpThread;
+
+namespace {
+
+// What one run of the worker reported.
+struct Reports {
+    QStringList uploading; // "n/m path"
+    std::optional<publish::RemoteListing> completed;
+    std::optional<QString> failed;
+    int done = 0;
+};
+
+// Runs the worker on this thread; `onUploading` may act before each file is sent.
+Reports runUpload(std::unique_ptr<FtpSession> session, const QString& localDir,
+                  std::shared_ptr<std::atomic<bool>> cancel = nullptr,
+                  std::function<void(int)> onUploading = {}) {
+    if (!cancel)
+        cancel = std::make_shared<std::atomic<bool>>(false);
+    const int count = static_cast<int>(treeContents(localDir).size());
+    TFtpThread worker(std::move(session), localDir + u'/', count, cancel);
+    Reports r;
+    QObject::connect(&worker, &TFtpThread::uploading, [&](int i, int n, const QString& path) {
+        r.uploading << QStringLiteral("%1/%2 %3").arg(i).arg(n).arg(path);
+        if (onUploading)
+            onUploading(i);
+    });
+    QObject::connect(&worker, &TFtpThread::completed,
+                     [&](const publish::RemoteListing& l) { r.completed = l; });
+    QObject::connect(&worker, &TFtpThread::failed, [&](const QString& m) { r.failed = m; });
+    QObject::connect(&worker, &TFtpThread::done, [&] { ++r.done; });
+    worker.run();
+    return r;
+}
+
+const QStringList kVerbs{"PWD", "CWD", "CDUP", "MKD", "NLST", "LIST", "STOR", "QUIT"};
+
+std::unique_ptr<FtpSession> login(const FtpTestServer& server, bool passive,
+                                  const QString& password = QStringLiteral("p")) {
+    return std::make_unique<FtpSession>("127.0.0.1", "u", password, passive, server.port(),
+                                        std::chrono::seconds(5));
+}
+
+} // namespace
+
+TEST(FtpUpload, PublishedAlbumArrivesByteForByteInBothModes) {
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        FtpTestServer server;
+        ASSERT_TRUE(server.running());
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+
+        const Reports r = runUpload(login(server, passive), local.path());
+        ASSERT_FALSE(r.failed) << r.failed->toStdString();
+        ASSERT_TRUE(r.completed);
+        EXPECT_EQ(r.done, 1);
+        EXPECT_EQ(r.uploading, (QStringList{"1/3 photogallery.htm", "2/3 pictavo/data.xml",
+                                            "3/3 pictavo/pictavo_images/a.jpg"}));
+        EXPECT_EQ(server.commands(kVerbs),
+                  (QStringList{"PWD", "STOR photogallery.htm", "NLST", "MKD pictavo", "CWD pictavo",
+                               "STOR data.xml", "NLST", "MKD pictavo_images", "CWD pictavo_images",
+                               "STOR a.jpg", "CDUP", "CDUP", "LIST", "QUIT"}));
+        EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
+        const publish::RemoteListing expected{{"pictavo", true}, {"photogallery.htm", false}};
+        EXPECT_EQ(*r.completed, expected);
+        EXPECT_FALSE(server.commands().filter(passive ? "EPSV" : "EPRT").isEmpty());
+    }
+}
+
+TEST(FtpUpload, ExistingRemoteFoldersAreEnteredByTheirExactName) {
+    struct Case {
+        const char* existing;
+        bool expectMkd;
+    } const cases[] = {{"pictavo", false}, {"PICTAVO", true}, {"other", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.existing);
+        FtpTestServer server;
+        QDir(server.root()).mkpath(QString::fromLatin1(c.existing));
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+        const Reports r = runUpload(login(server, true), local.path());
+        ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+        EXPECT_EQ(server.commands({"MKD"}).contains("MKD pictavo"), c.expectMkd);
+        EXPECT_EQ(treeContents(server.root() + "/pictavo"),
+                  treeContents(local.path() + "/pictavo"));
+    }
+}
+
+TEST(FtpUpload, EmptyFolderCompletesWithoutStor) {
+    FtpTestServer server;
+    QTemporaryDir local;
+    const Reports r = runUpload(login(server, true), local.path());
+    ASSERT_TRUE(r.completed);
+    EXPECT_TRUE(r.uploading.isEmpty());
+    EXPECT_TRUE(server.commands({"STOR"}).isEmpty());
+}
+
+TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
+    enum class Way { RefusedFolder, NameWithLineBreak, ServerGoesAway, UnreadableFile };
+    struct Case {
+        const char* title;
+        Way way;
+        const char* inMessage;
+    } const cases[] = {
+        {"refused folder", Way::RefusedFolder, "550"},
+        {"line break in a name", Way::NameWithLineBreak, "line break"},
+        {"server goes away", Way::ServerGoesAway, ""},
+        {"unreadable file", Way::UnreadableFile, "Cannot read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        ServerOptions options;
+        options.locked << "locked";
+        FtpTestServer server(options);
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+        auto session = login(server, true);
+        std::function<void(int)> onUploading;
+        switch (c.way) {
+        case Way::RefusedFolder:
+            session->cwd("/locked");
+            break;
+        case Way::NameWithLineBreak:
+            writeFile(local.path() + "/pictavo/x\r\nDELE photogallery.htm", "evil");
+            break;
+        case Way::ServerGoesAway:
+            onUploading = [&server](int index) {
+                if (index == 2)
+                    server.stop();
+            };
+            break;
+        case Way::UnreadableFile:
+            writeFile(local.path() + "/pictavo/b.jpg", "x");
+            QFile::setPermissions(local.path() + "/pictavo/b.jpg", {});
+            if (QFile(local.path() + "/pictavo/b.jpg").open(QIODevice::ReadOnly))
+                continue; // running with rights that read anything
+            break;
+        }
+        const Reports r = runUpload(std::move(session), local.path(), nullptr, onUploading);
+        EXPECT_FALSE(r.completed);
+        ASSERT_TRUE(r.failed);
+        EXPECT_FALSE(r.failed->isEmpty());
+        EXPECT_TRUE(r.failed->contains(QString::fromLatin1(c.inMessage)))
+            << r.failed->toStdString();
+        EXPECT_FALSE(r.failed->contains("***") || r.failed->contains("PASS"));
+        EXPECT_EQ(r.done, 1);
+        // Nothing built from the hostile name reached the server.
+        EXPECT_TRUE(server.commands().filter("DELE").isEmpty());
+        if (c.way == Way::NameWithLineBreak)
+            EXPECT_TRUE(QFile::exists(server.root() + "/photogallery.htm"));
+    }
+}
+
+TEST(FtpUpload, CancelEndsAfterTheFileInProgressWithoutReports) {
+    FtpTestServer server;
+    QTemporaryDir local;
+    for (int i = 0; i < 6; ++i)
+        writeFile(local.path() + QStringLiteral("/f%1.jpg").arg(i), sampleBytes(5000, i));
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    const Reports r = runUpload(login(server, false), local.path(), cancel, [&](int index) {
+        if (index == 2)
+            cancel->store(true);
+    });
+    EXPECT_FALSE(r.completed);
+    EXPECT_FALSE(r.failed);
+    EXPECT_EQ(r.done, 1);
+    EXPECT_EQ(server.commands({"STOR"}), (QStringList{"STOR f0.jpg", "STOR f1.jpg"}));
+    EXPECT_TRUE(server.waitFor("QUIT", 1));
+    EXPECT_TRUE(server.commands({"LIST"}).isEmpty());
+}
+
+TEST(FtpSession, LoginBrowseAndArgumentsThatCannotTravel) {
+    FtpTestServer server;
+    auto session = login(server, true);
+    EXPECT_EQ(session->pwd(), "/");
+    session->mkd("/a b");
+    session->cwd("a b");
+    EXPECT_EQ(session->pwd(), "/a b");
+    session->cdup();
+    EXPECT_EQ(session->nlst(), QStringList{"a b"});
+
+    struct Case {
+        const char* what;
+        std::function<void()> call;
+    } const cases[] = {
+        {"cwd", [&] { session->cwd("x\r\nDELE y"); }},
+        {"mkd", [&] { session->mkd("x\nRMD y"); }},
+        {"stor", [&] { session->stor(FZ_SOURCE_DIR "/CMakeLists.txt", "x\rDELE y"); }},
+        {"nul", [&] { session->cwd(QStringLiteral("x") + QChar(0) + "DELE y"); }},
+    };
+    for (const Case& c : cases)
+        EXPECT_THROW(c.call(), FtpError) << c.what;
+    session->close();
+    EXPECT_TRUE(server.waitFor("QUIT", 1));
+    EXPECT_TRUE(server.commands().filter("DELE").isEmpty());
+    EXPECT_TRUE(server.commands().filter("RMD").isEmpty());
+    EXPECT_THROW(session->pwd(), FtpError); // closed
+}
+
+TEST(FtpSession, LoginFailuresCarryTheirTextButNeverThePassword) {
+    FtpTestServer server;
+    struct Case {
+        const char* user;
+        const char* password;
+        quint16 port;
+        bool reachesServer;
+    } const cases[] = {
+        {"u", "wrong-secret", server.port(), true},
+        {"u\r\nDELE x", "p", server.port(), false},
+        {"u", "p\r\nDELE x", server.port(), false},
+        {"u", "p", 1, false}, // nothing listens on port 1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user);
+        const int before = static_cast<int>(server.commands().size());
+        try {
+            FtpSession session("127.0.0.1", c.user, c.password, true, c.port,
+                               std::chrono::seconds(3));
+            ADD_FAILURE() << "logged in";
+        } catch (const FtpError& e) {
+            EXPECT_FALSE(e.message().isEmpty());
+            EXPECT_FALSE(e.message().contains("secret"));
+        }
+        EXPECT_EQ(server.commands().size() > before, c.reachesServer);
+    }
+    EXPECT_TRUE(server.commands().filter("DELE").isEmpty());
+    // A host typed with blanks around it still connects.
+    FtpSession trimmed("  127.0.0.1 ", " u ", "p", false, server.port());
+    EXPECT_EQ(trimmed.pwd(), "/");
+}
+
+TEST(FtpSession, ServerThatNeverGreetsTimesOut) {
+    Poco::Net::ServerSocket silent(Poco::Net::SocketAddress("127.0.0.1", 0));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_THROW(FtpSession("127.0.0.1", "u", "p", true, silent.address().port(),
+                            std::chrono::milliseconds(700)),
+                 FtpError);
+    EXPECT_LT(timer.elapsed(), 5000);
+}

@@ -1,0 +1,293 @@
+// The FTP settings dialog and the upload window against a real local FTP server, offscreen.
+
+#include "FtpTestServer.h"
+
+#include "publish/ftp/TfrmFtpModule.h"
+#include "publish/ftp/TfrmFtpSetting.h"
+
+#include "platform/ShellOpen.h"
+#include "platform/sys/ScriptedPrompts.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace ftptest;
+using publish::FtpDefaults;
+using publish::TfrmFtpModule;
+using publish::TfrmFtpSetting;
+
+namespace {
+
+template <class T> T* child(QObject& parent, const char* name) {
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+QString text(QObject& parent, const char* name) {
+    return child<QLabel>(parent, name)->text();
+}
+
+FtpDefaults defaultsFor(const QString& mode, const QString& dir = {},
+                        const QString& password = QStringLiteral("p")) {
+    return FtpDefaults{QStringLiteral("127.0.0.1"), QStringLiteral("u"), password, dir, mode};
+}
+
+QTreeWidgetItem* remoteItem(QObject& window, const QString& name) {
+    auto* list = child<QTreeWidget>(window, "lvRemote");
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        if (list->topLevelItem(i)->text(0) == name)
+            return list->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestFtpWindows : public QObject {
+    Q_OBJECT
+
+    platform::ScriptedPrompts* prompts = nullptr;
+
+private slots:
+    void init() {
+        prompts = new platform::ScriptedPrompts;
+        platform::setPrompts(prompts);
+    }
+    void cleanup() {
+        platform::setPrompts(nullptr);
+        delete prompts;
+    }
+
+    void settingsRefuseHostsWithAScheme() {
+        FtpTestServer server;
+        for (const char* host : {"FTP://x", "a.HtTp://b", " https://x"}) {
+            TfrmFtpSetting dialog;
+            dialog.TestPort = server.port();
+            dialog.setDefaults(defaultsFor("active"));
+            dialog.show();
+            child<QLineEdit>(dialog, "edFtpHost")->setText(QString::fromLatin1(host));
+            const size_t before = prompts->calls().size();
+            dialog.btnOkClick();
+            dialog.bbTestConnectionClick();
+            QCOMPARE(prompts->calls().size(), before + 2);
+            QCOMPARE(prompts->calls().back().text,
+                     std::string("Please do not fill in any http:// or ftp:// in Ftp Host"));
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QCOMPARE(dialog.Host, QStringLiteral("127.0.0.1"));
+        }
+        QVERIFY(server.commands().isEmpty());
+    }
+
+    void settingsTestConnection() {
+        FtpTestServer server;
+        for (const char* mode : {"passive", "active"}) {
+            TfrmFtpSetting dialog;
+            dialog.TestPort = server.port();
+            dialog.setDefaults(defaultsFor(QString::fromLatin1(mode), {}, "wrong"));
+            dialog.show();
+            dialog.bbTestConnectionClick();
+            const QString failure = text(dialog, "lbTestResult");
+            QVERIFY(!failure.isEmpty());
+            QVERIFY(failure != "Connected to your server successfully!");
+            QVERIFY(!failure.contains("wrong"));
+            child<QLineEdit>(dialog, "medPasswd")->setText("p");
+            dialog.bbTestConnectionClick();
+            QCOMPARE(text(dialog, "lbTestResult"),
+                     QStringLiteral("Connected to your server successfully!"));
+            QCOMPARE(child<QLineEdit>(dialog, "edDefHostDir")->text(), QStringLiteral("/"));
+            QVERIFY(child<QLabel>(dialog, "lbDetectHostDirectory")->isVisible());
+            // Cancel keeps the stored folder the test filled in.
+            dialog.reject();
+            QCOMPARE(dialog.DefaultDir, QString());
+        }
+        QVERIFY(server.waitFor("QUIT", 2));
+        QCOMPARE(server.commands({"PWD"}).size(), 2);
+    }
+
+    void settingsModeAndOk() {
+        TfrmFtpSetting dialog;
+        FtpDefaults values = defaultsFor("Active", "/www");
+        QTimer::singleShot(0, &dialog, [&] {
+            QVERIFY(child<QRadioButton>(dialog, "rbTransferModePassive")->isChecked());
+            child<QLineEdit>(dialog, "edLogin")->setText(" someone ");
+            child<QPushButton>(dialog, "btnOk")->click();
+        });
+        QVERIFY(dialog.edit(values));
+        QCOMPARE(values.TransferMode, QStringLiteral("passive"));
+        QCOMPARE(values.User, QStringLiteral(" someone ")); // stored as typed
+        QCOMPARE(values.Dir, QStringLiteral("/www"));
+        QTimer::singleShot(0, &dialog, [&] { child<QPushButton>(dialog, "btnCancel")->click(); });
+        FtpDefaults unchanged = values;
+        QVERIFY(!dialog.edit(unchanged));
+        QCOMPARE(unchanged, values);
+    }
+
+    void uploadFlowInBothModes() {
+        for (const char* mode : {"passive", "active"}) {
+            FtpTestServer server;
+            QTemporaryDir local;
+            makePublishedAlbum(local.path());
+            TfrmFtpModule window(defaultsFor(QString::fromLatin1(mode)), local.path(), nullptr,
+                                 server.port());
+            window.show();
+            QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+            QCOMPARE(window.RemoteFolder, QStringLiteral("/"));
+            QCOMPARE(window.LocalFileCount, 3);
+            // An empty default folder is the login folder: no change of folder.
+            QCOMPARE(server.commands({"CWD", "LIST", "STOR"}), QStringList{"LIST"});
+            QVERIFY(child<QLabel>(window, "tntlbFolderStatus")->isVisibleTo(&window));
+            child<QPushButton>(window, "btnStart")->click();
+            QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Complete"), 20000);
+            QCOMPARE(child<QPushButton>(window, "btnClose")->text(), QStringLiteral("Close"));
+            QCOMPARE(text(window, "lblC_Url"), QStringLiteral("http://127.0.0.1/photogallery.htm"));
+            QCOMPARE(text(window, "lblU_FilesCount"), QStringLiteral("(3 of 3)"));
+            QVERIFY(remoteItem(window, "pictavo"));
+            QTRY_VERIFY(window.workerFinished());
+            QCOMPARE(treeContents(server.root()), treeContents(local.path()));
+            QVERIFY(server.waitFor("QUIT", 1));
+            const size_t asked = prompts->calls().size();
+            window.reject();
+            QCOMPARE(prompts->calls().size(), asked); // closing after the end asks nothing
+        }
+    }
+
+    void failuresShowTheServersText() {
+        ServerOptions options;
+        options.locked << "locked";
+        FtpTestServer server(options);
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+        struct Case {
+            FtpDefaults defaults;
+            bool startUpload;
+        } const cases[] = {{defaultsFor("passive", {}, "wrong"), false},
+                           {defaultsFor("passive", "/missing"), false},
+                           {defaultsFor("passive", "/locked"), true}};
+        for (const Case& c : cases) {
+            TfrmFtpModule window(c.defaults, local.path(), nullptr, server.port());
+            window.show();
+            if (c.startUpload) {
+                QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+                child<QPushButton>(window, "btnStart")->click();
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Failed"), 20000);
+            QVERIFY(!text(window, "lblF_Error").isEmpty());
+            QVERIFY(!text(window, "lblF_Error").contains("wrong"));
+            QVERIFY(!child<QPushButton>(window, "btnStart")->isEnabled());
+            QCOMPARE(window.workerStarted(), c.startUpload);
+            QCOMPARE(child<QPushButton>(window, "btnClose")->text(), QStringLiteral("Close"));
+            const size_t asked = prompts->calls().size();
+            window.reject();
+            QCOMPARE(prompts->calls().size(), asked);
+            QVERIFY(!window.isVisible());
+        }
+        QVERIFY(!QFile::exists(server.root() + "/locked/photogallery.htm"));
+    }
+
+    void browseCreateAndAddress() {
+        FtpTestServer server;
+        QDir(server.root()).mkpath("www/sub");
+        QTemporaryDir local;
+        TfrmFtpModule window(defaultsFor("passive", "www"), local.path(), nullptr, server.port());
+        QStringList names{"  new  ", "new", "..", "a/b"};
+        window.askDirectoryName = [&]() -> std::optional<QString> { return names.takeFirst(); };
+        window.askPublishedUrl = [](const QString& current) -> std::optional<QString> {
+            if (current != "http://127.0.0.1/www/photogallery.htm")
+                return std::nullopt;
+            return QStringLiteral("http://example.org/site");
+        };
+        window.show();
+        QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+        QCOMPARE(window.RemoteFolder, QStringLiteral("/www/"));
+        QCOMPARE(server.commands({"CWD"}), QStringList{"CWD /www/"});
+        QCOMPARE(window.resultUrls().url, QStringLiteral("http://127.0.0.1/www/photogallery.htm"));
+
+        window.lvRemoteDblClick(remoteItem(window, "sub"));
+        QCOMPARE(window.RemoteFolder, QStringLiteral("/www/sub/"));
+        for (int i = 0; i < 4; ++i)
+            window.tntSBCreateDirectoryClick();
+        QVERIFY(QFileInfo(server.root() + "/www/sub/new").isDir());
+        QCOMPARE(server.commands({"MKD"}), QStringList{"MKD /www/sub/new"});
+        QCOMPARE(prompts->calls().size(), size_t(3));
+        QCOMPARE(prompts->calls()[0].text,
+                 std::string("Directory already exist, please select another directory name!"));
+        QVERIFY(remoteItem(window, "new"));
+
+        window.tntSBUpOneLevelClick();
+        QCOMPARE(window.RemoteFolder, QStringLiteral("/www/"));
+        QVERIFY(remoteItem(window, "sub"));
+
+        window.lblC_ChangeSettingClick();
+        QCOMPARE(window.resultUrls().url, QStringLiteral("http://example.org/site/"));
+        child<QPushButton>(window, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Complete"), 20000);
+        QCOMPARE(window.resultUrls().url, QStringLiteral("http://example.org/site/"));
+
+        QList<QUrl> opened;
+        const auto previous = platform::setShellOpenHook([&](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        QVERIFY(TfrmFtpModule::openLink(" http://example.org/site/ "));
+        QVERIFY(!TfrmFtpModule::openLink("/usr/bin/xterm"));
+        platform::setShellOpenHook(previous);
+        QCOMPARE(opened, QList<QUrl>{QUrl("http://example.org/site/")});
+    }
+
+    void closingDuringUploadEndsTheWorker() {
+        ServerOptions options;
+        // The server reads in 64 kB chunks and throttles from its second one: about 2 s per file.
+        options.readLimit = 32 * 1024;
+        FtpTestServer server(options);
+        QTemporaryDir local;
+        for (int i = 0; i < 50; ++i)
+            writeFile(local.path() + QStringLiteral("/f%1.jpg").arg(i, 2, 10, QChar('0')),
+                      sampleBytes(100 * 1024, i));
+        auto window = std::make_unique<TfrmFtpModule>(defaultsFor("passive"), local.path(), nullptr,
+                                                      server.port());
+        window->show();
+        QTRY_COMPARE(window->currentPage(), QStringLiteral("Initial"));
+        child<QPushButton>(*window, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Uploading"), 10000);
+
+        // Cancel on the question: the upload goes on.
+        prompts->answerButton(platform::PromptButton::Cancel);
+        window->reject();
+        QVERIFY(window->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(text(*window, "lblU_FilesCount"), QStringLiteral("(2 of 50)"),
+                                  15000);
+
+        prompts->answerButton(platform::PromptButton::Ok);
+        window->reject();
+        QVERIFY(!window->isVisible());
+        QCOMPARE(prompts->calls().back().text,
+                 std::string("Upload is still in progress.\r\nAre you sure you want to exit?"));
+        const QString shownAtClose = text(*window, "lblU_FilesCount");
+        QElapsedTimer timer;
+        timer.start();
+        QTRY_VERIFY_WITH_TIMEOUT(window->workerFinished(), 15000);
+        QCoreApplication::processEvents();
+        // Whatever the worker sent after the close changed nothing in the window.
+        QCOMPARE(text(*window, "lblU_FilesCount"), shownAtClose);
+        QCOMPARE(window->currentPage(), QStringLiteral("Uploading"));
+        window.reset();
+        QVERIFY(timer.elapsed() < 15000);
+        const int stored = static_cast<int>(server.commands({"STOR"}).size());
+        QVERIFY(stored < 50);
+        QVERIFY(stored >= 2);
+        QVERIFY(server.waitFor("QUIT", 1));
+        QVERIFY(server.commands({"LIST"}).size() == 1); // only the one of the connection
+    }
+};
+
+QTEST_MAIN(TestFtpWindows)
+#include "tst_FtpWindows.moc"
