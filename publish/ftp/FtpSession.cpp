@@ -4,9 +4,12 @@
 #include <Poco/Net/DialogSocket.h>
 #include <Poco/Net/FTPClientSession.h>
 #include <Poco/Net/SocketAddress.h>
+#include <Poco/Net/SocketStream.h>
 #include <Poco/Net/StreamSocket.h>
 
 #include <QFile>
+
+#include <csignal>
 
 #include <istream>
 #include <ostream>
@@ -50,6 +53,12 @@ void FtpSession::checkArgument(const QString& value, const QString& what) {
 
 FtpSession::FtpSession(const QString& host, const QString& user, const QString& password,
                        bool passive, quint16 port, std::chrono::milliseconds timeout) {
+#ifdef SIGPIPE
+    // A server that goes away while we send must be an error of the upload, not the end of
+    // the program: the socket library does not ask the system to spare us the signal.
+    static const bool brokenPipeIgnored = [] { return std::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
+    (void)brokenPipeIgnored;
+#endif
     const QString hostName = host.trimmed();
     const QString userName = user.trimmed();
     checkArgument(hostName, QStringLiteral("host name"));
@@ -154,17 +163,34 @@ void FtpSession::stor(const QString& localPath, const QString& remoteName) {
         throw FtpError(QStringLiteral("Cannot read \"%1\": %2").arg(localPath, file.errorString()));
     guarded([&] {
         std::ostream& out = client().beginUpload(utf8(remoteName));
+        // The stream sends 1 kB at a time; the data socket itself takes big blocks.
+        auto* stream = dynamic_cast<Poco::Net::SocketStream*>(&out);
         std::vector<char> buffer(256 * 1024);
         bool readFailed = false;
+        bool sent = true;
         for (;;) {
             const qint64 n = file.read(buffer.data(), static_cast<qint64>(buffer.size()));
             if (n < 0)
                 readFailed = true;
-            if (n <= 0 || !out.write(buffer.data(), n))
+            if (n <= 0)
                 break;
+            if (stream) {
+                Poco::Net::StreamSocket socket = stream->socket();
+                for (qint64 done = 0; done < n;) {
+                    const int chunk =
+                        socket.sendBytes(buffer.data() + done, static_cast<int>(n - done));
+                    if (chunk <= 0)
+                        throw FtpError(QStringLiteral("The connection broke while \"%1\" was sent.")
+                                           .arg(remoteName));
+                    done += chunk;
+                }
+            } else if (!out.write(buffer.data(), n)) {
+                sent = false;
+                break;
+            }
         }
         out.flush();
-        const bool sent = static_cast<bool>(out);
+        sent = sent && static_cast<bool>(out);
         // The server's reply decides; endUpload throws when it is not a success.
         client().endUpload();
         if (readFailed)

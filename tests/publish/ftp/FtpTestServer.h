@@ -9,7 +9,10 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <sys/types.h>
+
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 namespace ftptest {
@@ -45,6 +48,7 @@ public:
             for (int i = 0; i < 200 && !process_.canReadLine(); ++i)
                 process_.waitForReadyRead(50);
             port_ = static_cast<quint16>(process_.readLine().trimmed().toUInt());
+            pid_ = process_.processId();
         }
     }
     ~FtpTestServer() { stop(); }
@@ -61,6 +65,9 @@ public:
             process_.waitForFinished(5000);
         }
     }
+
+    // The same from another thread (QProcess is not thread-safe; a signal is).
+    void killFromAnyThread() { ::kill(static_cast<pid_t>(pid_), SIGKILL); }
 
     // Every command received so far ("CMD arg").
     QStringList commands() const {
@@ -93,6 +100,7 @@ private:
     QTemporaryDir dir_;
     QProcess process_;
     quint16 port_ = 0;
+    qint64 pid_ = 0;
 };
 
 // Files below `root` as relative path -> bytes.

@@ -10,6 +10,8 @@
 
 #include <QElapsedTimer>
 
+#include <thread>
+
 using namespace ftptest;
 using publish::FtpError;
 using publish::FtpSession;
@@ -111,7 +113,13 @@ TEST(FtpUpload, EmptyFolderCompletesWithoutStor) {
 }
 
 TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
-    enum class Way { RefusedFolder, NameWithLineBreak, ServerGoesAway, UnreadableFile };
+    enum class Way {
+        RefusedFolder,
+        NameWithLineBreak,
+        ServerGoesAway,
+        ServerGoesAwayMidFile,
+        UnreadableFile
+    };
     struct Case {
         const char* title;
         Way way;
@@ -120,13 +128,17 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
         {"refused folder", Way::RefusedFolder, "550"},
         {"line break in a name", Way::NameWithLineBreak, "line break"},
         {"server goes away", Way::ServerGoesAway, ""},
+        {"server goes away during a file", Way::ServerGoesAwayMidFile, ""},
         {"unreadable file", Way::UnreadableFile, "Cannot read"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         ServerOptions options;
         options.locked << "locked";
+        if (c.way == Way::ServerGoesAwayMidFile)
+            options.readLimit = 32 * 1024;
         FtpTestServer server(options);
+        std::thread killer;
         QTemporaryDir local;
         makePublishedAlbum(local.path());
         auto session = login(server, true);
@@ -144,6 +156,16 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
                     server.stop();
             };
             break;
+        case Way::ServerGoesAwayMidFile:
+            writeFile(local.path() + "/pictavo/pictavo_images/big.jpg", sampleBytes(4 << 20, 9));
+            onUploading = [&](int index) {
+                if (index == 3)
+                    killer = std::thread([&server] {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                        server.killFromAnyThread();
+                    });
+            };
+            break;
         case Way::UnreadableFile:
             writeFile(local.path() + "/pictavo/b.jpg", "x");
             QFile::setPermissions(local.path() + "/pictavo/b.jpg", {});
@@ -152,6 +174,8 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
             break;
         }
         const Reports r = runUpload(std::move(session), local.path(), nullptr, onUploading);
+        if (killer.joinable())
+            killer.join();
         EXPECT_FALSE(r.completed);
         ASSERT_TRUE(r.failed);
         EXPECT_FALSE(r.failed->isEmpty());
@@ -161,8 +185,9 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
         EXPECT_EQ(r.done, 1);
         // Nothing built from the hostile name reached the server.
         EXPECT_TRUE(server.commands().filter("DELE").isEmpty());
-        if (c.way == Way::NameWithLineBreak)
+        if (c.way == Way::NameWithLineBreak) {
             EXPECT_TRUE(QFile::exists(server.root() + "/photogallery.htm"));
+        }
     }
 }
 

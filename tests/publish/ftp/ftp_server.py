@@ -1,4 +1,4 @@
-#!/usr/bin/python3
+#!/ usr / bin / python3
 """A real FTP server for the upload tests: pyftpdlib on 127.0.0.1 and a free port.
 
 Prints the port on the first line of its output, then serves until killed. Every command a

@@ -266,12 +266,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(text(*window, "lblU_FilesCount"), QStringLiteral("(2 of 50)"),
                                   15000);
 
+        // Close while the report of the next file waits in the queue: the worker has sent
+        // its report once the server sees the file's STOR; no event runs in between.
+        QVERIFY(server.waitFor("STOR", static_cast<int>(server.commands({"STOR"}).size()) + 1));
+        const QString shownAtClose = text(*window, "lblU_FilesCount");
         prompts->answerButton(platform::PromptButton::Ok);
         window->reject();
         QVERIFY(!window->isVisible());
         QCOMPARE(prompts->calls().back().text,
                  std::string("Upload is still in progress.\r\nAre you sure you want to exit?"));
-        const QString shownAtClose = text(*window, "lblU_FilesCount");
         QElapsedTimer timer;
         timer.start();
         QTRY_VERIFY_WITH_TIMEOUT(window->workerFinished(), 15000);
