@@ -74,12 +74,16 @@ TfrmFtpModule::TfrmFtpModule(const FtpDefaults& defaults, const QString& localFo
 
     askDirectoryName = [this]() -> std::optional<QString> {
         TfrmFtpCreateDirectory dialog(this);
+        if (prepareForm)
+            prepareForm(dialog);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.directoryName();
     };
     askPublishedUrl = [this](const QString& current) -> std::optional<QString> {
         TfrmPublishUrl dialog(this);
+        if (prepareForm)
+            prepareForm(dialog);
         dialog.setUrl(current);
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
@@ -96,9 +100,12 @@ TfrmFtpModule::~TfrmFtpModule() {
     worker_.reset();
 }
 
-void TfrmFtpModule::upload(const FtpDefaults& defaults, const QString& localFolder,
-                           QWidget* parent) {
+void TfrmFtpModule::upload(const FtpDefaults& defaults, const QString& localFolder, QWidget* parent,
+                           FormPreparer prepare) {
     TfrmFtpModule window(defaults, localFolder, parent);
+    window.prepareForm = std::move(prepare);
+    if (window.prepareForm)
+        window.prepareForm(window);
     window.exec();
 }
 
@@ -249,7 +256,6 @@ void TfrmFtpModule::buildLayout() {
         l->addWidget(t);
         l->addStretch();
     }
-    connectingTemplate_ = lblConnecting->text();
 
     btnStart = new QPushButton(QStringLiteral("&Upload"), this);
     btnStart->setObjectName(QStringLiteral("btnStart"));
@@ -313,6 +319,9 @@ void TfrmFtpModule::connectServer() {
         return;
     connectQueued_ = true;
     BusyCursor busy;
+    // Taken at the first connection, after the window got its language.
+    if (connectingTemplate_.isEmpty())
+        connectingTemplate_ = lblConnecting->text();
     lblConnecting->setText(QString(connectingTemplate_).replace(QStringLiteral("%s"), Host));
     showPage("Connecting");
     tntlbLocal->clear();

@@ -42,9 +42,13 @@ public:
                   QWidget* parent = nullptr, quint16 port = FtpSession::DefaultPort);
     ~TfrmFtpModule() override;
 
+    // Called on this window and on each dialog it makes, before they show (the application
+    // puts its language in).
+    using FormPreparer = std::function<void(QWidget& form)>;
+
     // A fresh window for one upload of `localFolder`, shown modally.
     static void upload(const FtpDefaults& defaults, const QString& localFolder,
-                       QWidget* parent = nullptr);
+                       QWidget* parent = nullptr, FormPreparer prepare = {});
 
     QString Host;
     QString PortText = QStringLiteral("21");
@@ -58,6 +62,7 @@ public:
     int LocalFileCount = 0;
     std::chrono::milliseconds Timeout = FtpSession::DefaultTimeout;
 
+    FormPreparer prepareForm;
     // The two questions of the window; tests replace them.
     std::function<std::optional<QString>()> askDirectoryName;
     std::function<std::optional<QString>(const QString& current)> askPublishedUrl;
