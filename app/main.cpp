@@ -20,6 +20,7 @@
 #include "platform/gui/QtPrompts.h"
 #include "publish/embed/frmEmbedWizard.h"
 #include "publish/frmPublishing.h"
+#include "publish/ftp/TfrmFtpModule.h"
 #include "publish/ftp/TfrmFtpSetting.h"
 
 #include <QApplication>
@@ -106,6 +107,15 @@ int run(QApplication& app) {
     };
     services.editFtpSettings = [frmFtpSetting](app::FtpDefaults& values) {
         return frmFtpSetting->edit(values);
+    };
+    // The upload starts from the editor's FTP defaults (an empty folder is the login folder)
+    // and the published folder; each window it opens gets the language in effect.
+    services.showUploadWindow = [&frmMain, &translator](const publish::UploadRequest& request) {
+        publish::TfrmFtpModule::upload(frmMain.ftpDefaults(), request.LocalFolder, &frmMain,
+                                       [&translator](QWidget& form) {
+                                           app::FormTranslator::MarkScope(&form);
+                                           translator.TranslateForm(app::Localization(), &form);
+                                       });
     };
     frmMain.setCommands(
         std::make_unique<app::CommandSet>(frmMain, frmMain.actions(), std::move(services)));
