@@ -1,12 +1,14 @@
 #include "publish/UploadRequest.h"
 
+#include "publish/ftp/FtpPaths.h"
+
 namespace publish {
 
-bool UploadRequest::CanUpload(const FtpLogin& login) {
+bool UploadRequest::CanUpload(const FtpDefaults& login) {
     return !login.Host.trimmed().isEmpty() && !login.User.trimmed().isEmpty();
 }
 
-UploadRequest UploadRequest::From(const FtpLogin& login, const QString& publishFolder) {
+UploadRequest UploadRequest::From(const FtpDefaults& login, const QString& publishFolder) {
     UploadRequest r;
     r.Host = login.Host;
     r.User = login.User;
@@ -21,13 +23,7 @@ UploadRequest UploadRequest::From(const FtpLogin& login, const QString& publishF
 }
 
 QString UploadRequest::RemoteFolderOf(const QString& dir) {
-    QString remote = dir;
-    remote.replace(u'\\', u'/');
-    if (!remote.startsWith(u'/'))
-        remote.prepend(u'/');
-    if (!remote.endsWith(u'/'))
-        remote += u'/';
-    return remote;
+    return FtpPaths::ensureSlashedRemotePath(dir);
 }
 
 } // namespace publish

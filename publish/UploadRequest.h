@@ -1,17 +1,10 @@
 #pragma once
 
+#include "publish/ftp/FtpDefaults.h"
+
 #include <QString>
 
 namespace publish {
-
-// The FTP defaults as the editor keeps them, handed over as plain values.
-struct FtpLogin {
-    QString Host;
-    QString User;
-    QString Password;
-    QString Dir;
-    QString TransferMode;
-};
 
 // Everything an upload of the published folder starts from: the upload window's values.
 struct UploadRequest {
@@ -25,9 +18,9 @@ struct UploadRequest {
     QString TransferMode;
 
     // False when the host or the user name is blank: the settings must be edited first.
-    static bool CanUpload(const FtpLogin& login);
+    static bool CanUpload(const FtpDefaults& login);
 
-    static UploadRequest From(const FtpLogin& login, const QString& publishFolder);
+    static UploadRequest From(const FtpDefaults& login, const QString& publishFolder);
 
     // "\" turned into "/", with "/" in front and at the end: "www\sub" gives "/www/sub/",
     // "" gives "/".

@@ -300,7 +300,7 @@ void TfrmPublishing::bbFtpSettingClick() {
 }
 
 void TfrmPublishing::bbUploadClick() {
-    const FtpLogin login = Hooks.FtpAccount ? Hooks.FtpAccount() : FtpLogin{};
+    const FtpDefaults login = Hooks.FtpAccount ? Hooks.FtpAccount() : FtpDefaults{};
     // Incomplete settings, or no upload window: the settings are what the user can do.
     if (!UploadRequest::CanUpload(login) || !Hooks.ShowUploadWindow) {
         bbFtpSettingClick();

@@ -22,7 +22,7 @@ class TfrmEmbedWizard;
 // editor's FTP settings exchange (true on OK), and the upload window. Without an upload
 // window, Upload leads to the settings as it does when they are incomplete.
 struct PublishingHooks {
-    std::function<FtpLogin()> FtpAccount;
+    std::function<FtpDefaults()> FtpAccount;
     std::function<bool()> EditFtpSettings;
     std::function<void(const UploadRequest&)> ShowUploadWindow;
 };

@@ -186,10 +186,7 @@ bool PublishCommands::publishInto(const QString& target, QString& failure) {
     pumpMessages();
     if (showPublishing_) {
         publish::PublishingHooks hooks;
-        hooks.FtpAccount = [this] {
-            const FtpDefaults& d = editor_.ftpDefaults();
-            return publish::FtpLogin{d.Host, d.User, d.Password, d.Dir, d.TransferMode};
-        };
+        hooks.FtpAccount = [this] { return editor_.ftpDefaults(); };
         hooks.EditFtpSettings = [this] { return editFtpSettings(); };
         hooks.ShowUploadWindow = showUploadWindow_;
         // The progress window stays open behind the dialog until it closes; the dialog itself

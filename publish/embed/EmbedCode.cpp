@@ -1,5 +1,7 @@
 #include "publish/embed/EmbedCode.h"
 
+#include "model/document/AlbumPage.h"
+
 #include "publish/embed/PageText.h"
 
 #include "model/Errors.h"
@@ -66,30 +68,8 @@ std::optional<QString> EmbedCode::FullPathPrefix(const QString& typed) {
 }
 
 QString EmbedCode::AttributeEscaped(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            out += QStringLiteral("&amp;");
-            break;
-        case u'"':
-            out += QStringLiteral("&quot;");
-            break;
-        case u'\'':
-            out += QStringLiteral("&#39;");
-            break;
-        case u'<':
-            out += QStringLiteral("&lt;");
-            break;
-        case u'>':
-            out += QStringLiteral("&gt;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    // The same five characters as in the album page's name.
+    return model::TpaAlbumPage::HtmlEscaped(text);
 }
 
 } // namespace publish

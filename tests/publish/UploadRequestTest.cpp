@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using publish::FtpLogin;
+using publish::FtpDefaults;
 using publish::UploadRequest;
 
 TEST(UploadRequest, RemoteFolderGetsSlashesAroundIt) {
@@ -35,11 +35,11 @@ TEST(UploadRequest, BlankHostOrUserCannotUpload) {
         {"", "", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(UploadRequest::CanUpload(FtpLogin{c.host, c.user, {}, {}, {}}), c.can) << c.host;
+        EXPECT_EQ(UploadRequest::CanUpload(FtpDefaults{c.host, c.user, {}, {}, {}}), c.can) << c.host;
 }
 
 TEST(UploadRequest, CarriesTheLoginAndThePublishedFolder) {
-    const FtpLogin login{"ftp.example.org", "me", QStringLiteral("pä, ss "), "www\\sub", "passive"};
+    const FtpDefaults login{"ftp.example.org", "me", QStringLiteral("pä, ss "), "www\\sub", "passive"};
     const UploadRequest r = UploadRequest::From(login, QStringLiteral("/tmp/site"));
     EXPECT_EQ(r.Host, login.Host);
     EXPECT_EQ(r.PortText, QStringLiteral("21"));

@@ -33,7 +33,7 @@ class PublishingDialogTest : public QObject {
     std::unique_ptr<publish::TfrmEmbedWizard> wizard;
     std::unique_ptr<TfrmPublishing> dialog;
     QList<QUrl> opened;
-    publish::FtpLogin login;
+    publish::FtpDefaults login;
     int settingsShown = 0;
     QList<publish::UploadRequest> uploads;
 

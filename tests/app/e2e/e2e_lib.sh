@@ -230,3 +230,38 @@ e2e_close_program() {
   done
   e2e_fail "the program did not end within ${timeout}s of closing its window /$pattern/"
 }
+
+# In the template chooser, takes the first template; prints the main window's id once it shows
+# the new album.
+e2e_choose_first_template() {
+  local chooser
+  chooser=$(e2e_wait_window '^Choose Album Template$')
+  e2e_activate "$chooser"
+  e2e_click "$chooser" 110 110 # the first template's thumbnail
+  e2e_key alt+o
+  e2e_wait_no_window '^Choose Album Template$'
+  e2e_wait_window '^Fotrenza  \[My Album\]$'
+}
+
+# Starts the program and makes a new album from the first template through the start-up
+# wizard; E2E_MAIN_WINDOW gets the main window's id. (Not inside $(...): the program must be
+# started by the flow's own shell.)
+e2e_start_new_album() {
+  local wizard
+  e2e_start
+  wizard=$(e2e_wait_window '^Album Wizard$' 30)
+  e2e_activate "$wizard"
+  e2e_key Return # Create is the default button
+  E2E_MAIN_WINDOW=$(e2e_choose_first_template)
+}
+
+# Saves a new album with Ctrl+S through the real save dialog and waits for the caption to
+# name the file.
+e2e_save_new_album() {
+  local main=$1 file=$2 name
+  name=$(basename "$file" | sed 's/[][\\.^$*+?(){}|]/\\&/g')
+  e2e_activate "$main"
+  e2e_key ctrl+s
+  e2e_answer_file_dialog '^Save As$' "$file"
+  e2e_wait_window "^Fotrenza  \\[$name\\]\$" >/dev/null
+}

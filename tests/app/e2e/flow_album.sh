@@ -13,22 +13,9 @@ albums=$E2E_WORK/albums
 mkdir -p "$albums"
 album=$albums/flow.zip
 
-e2e_start
-wizard=$(e2e_wait_window '^Album Wizard$' 30)
-e2e_activate "$wizard"
-e2e_key Return # Create is the default button
-
-chooser=$(e2e_wait_window '^Choose Album Template$')
-e2e_activate "$chooser"
-e2e_click "$chooser" 110 110 # the first template's thumbnail
-e2e_key alt+o
-e2e_wait_no_window '^Choose Album Template$'
-
-main=$(e2e_wait_window '^Fotrenza  \[My Album\]$')
-e2e_activate "$main"
-e2e_key ctrl+s
-e2e_answer_file_dialog '^Save As$' "$album"
-e2e_wait_window '^Fotrenza  \[flow\.zip\]$' >/dev/null
+e2e_start_new_album
+main=$E2E_MAIN_WINDOW
+e2e_save_new_album "$main" "$album"
 [ -f "$album" ] || e2e_fail "no album file after saving"
 unzip -tq "$album" >/dev/null || e2e_fail "the saved album is not a sound ZIP file"
 for member in data.xml album.xml index.html; do

@@ -72,12 +72,7 @@ ls -a "$E2E_PROG/Templates" | grep -q '^\.staging' && e2e_fail "a staging folder
 main=$(e2e_wait_window '^Fotrenza$')
 e2e_activate "$main"
 e2e_key ctrl+n
-chooser=$(e2e_wait_window '^Choose Album Template$')
-e2e_activate "$chooser"
-e2e_click "$chooser" 110 110 # the first template's thumbnail
-e2e_key alt+o
-e2e_wait_no_window '^Choose Album Template$'
-main=$(e2e_wait_window '^Fotrenza  \[My Album\]$')
+main=$(e2e_choose_first_template)
 sleep 1
 e2e_screenshot "$build_dir/e2e-package-album.png"
 cmp -s "$src/$id/index.swf" "$E2E_DATA/Pictavo/Preview/index.swf" ||

@@ -113,8 +113,9 @@ TEST_F(InteropTest, EngineArchivesPassEveryReader) {
         EXPECT_EQ(item.VersionMadeBy, utf8 ? 0x0B14 : 20) << item.Name;
         EXPECT_EQ((item.Flags & kFlagUtf8) != 0, utf8) << item.Name;
         EXPECT_EQ(item.IsFolder(), member.Folder);
-        if (item.Name == "café ñ.txt")
+        if (item.Name == "café ñ.txt") {
             EXPECT_EQ(item.NameLength, 10); // one byte per character
+        }
     }
 
     const std::string path = temp / "engine.zip";
