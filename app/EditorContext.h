@@ -5,6 +5,7 @@
 #include <QString>
 
 class QScrollArea;
+class QTabWidget;
 class QTreeView;
 class QWidget;
 
@@ -54,6 +55,12 @@ public:
     // Shows the album page's tab: selects the root (on that tab) or switches to the tab, or,
     // when it is shown already, refreshes the preview.
     virtual void showAlbumTab(AlbumTab tab) = 0;
+    // The tabs of a page (its preview tab first, its settings second).
+    virtual QTabWidget& pageTabs(PageKind page) = 0;
+    // Shows the selected node's page anew, after its item has changed.
+    virtual void showSelectedPage() = 0;
+    // Fills the move-to menus with the targets of the node (cleared for anything but a photo).
+    virtual void RebuildMoveToMenus(model::TpaTreeNode* node) = 0;
 
     // The busy state (nesting) and the two progress windows with their Cancel buttons.
     virtual BusyState& busyState() = 0;

@@ -750,6 +750,18 @@ QTreeView& TfrmMain::treeView() {
     return *ui->tvTreeView;
 }
 
+QTabWidget& TfrmMain::pageTabs(PageKind page) {
+    switch (page) {
+    case PageKind::Album:
+        return *ui->pcAlbumSettings;
+    case PageKind::Gallery:
+        return *ui->pcGallerySettings;
+    case PageKind::Photo:
+        break;
+    }
+    return *ui->pcPhotoSettings;
+}
+
 QScrollArea& TfrmMain::settingsBox(PageKind page) {
     switch (page) {
     case PageKind::Album:

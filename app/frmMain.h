@@ -75,6 +75,8 @@ public:
     void selectNode(model::TpaTreeNode* node) override;
     QScrollArea& settingsBox(PageKind page) override;
     void showAlbumTab(AlbumTab tab) override;
+    QTabWidget& pageTabs(PageKind page) override;
+    void showSelectedPage() override { tvTreeViewChange(); }
     BusyState& busyState() override { return busy_; }
     TfrmProgress& progressWindow() override;
     TfrmSearchProgress& searchProgressWindow() override;
@@ -101,7 +103,7 @@ public:
     void WMRefreshPreview();
 
     // The move-to menus for the node (cleared for anything but a photo).
-    void RebuildMoveToMenus(model::TpaTreeNode* node);
+    void RebuildMoveToMenus(model::TpaTreeNode* node) override;
 
     // Switches to the language of an item of the language menu.
     void OnViewLanguageMenuItemClick(QAction* item);

@@ -3,6 +3,7 @@
 #include "app/commands/FileCommands.h"
 #include "app/commands/HelpCommands.h"
 #include "app/commands/PackageCommands.h"
+#include "app/commands/PhotoCommands.h"
 #include "app/commands/TreeCommands.h"
 #include "app/commands/ViewCommands.h"
 
@@ -12,6 +13,7 @@ CommandSet::CommandSet(EditorContext& editor, const MainActions& actions, Comman
                        QObject* parent)
     : QObject(parent), file_(new FileCommands(editor, actions, this)),
       tree_(new TreeCommands(editor, actions, this)),
+      photo_(new PhotoCommands(editor, actions, this)),
       view_(new ViewCommands(editor, actions, this)),
       publish_(new PublishCommands(editor, actions, std::move(services.editFtpSettings),
                                    std::move(services.showPublishing),

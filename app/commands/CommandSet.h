@@ -11,6 +11,7 @@ class EditorContext;
 class FileCommands;
 class HelpCommands;
 class PackageCommands;
+class PhotoCommands;
 class TreeCommands;
 class ViewCommands;
 struct MainActions;
@@ -42,6 +43,7 @@ public:
 
     FileCommands& file() { return *file_; }
     TreeCommands& tree() { return *tree_; }
+    PhotoCommands& photo() { return *photo_; }
     ViewCommands& view() { return *view_; }
     PublishCommands& publish() { return *publish_; }
     HelpCommands& help() { return *help_; }
@@ -51,6 +53,7 @@ private:
     // Qt children of this object: freed with it.
     FileCommands* file_;
     TreeCommands* tree_;
+    PhotoCommands* photo_;
     ViewCommands* view_;
     PublishCommands* publish_;
     HelpCommands* help_;

@@ -5,6 +5,8 @@
 #include "model/tree/AlbumTree.h"
 #include "model/tree/TreeNode.h"
 
+#include <QMimeData>
+
 namespace app {
 
 using model::TpaTreeNode;
@@ -103,14 +105,69 @@ Qt::ItemFlags AlbumTreeModel::flags(const QModelIndex& index) const {
     TpaTreeNode* n = node(index);
     if (!n)
         return Qt::ItemIsDropEnabled;
-    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // Every node may take a drop (a photo onto a photo lands before it); the drop check decides.
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled;
     if (n->IsPhoto())
         f |= Qt::ItemIsDragEnabled;
-    else
-        f |= Qt::ItemIsDropEnabled;
     if (!readOnly_ && n->Item() && n->Item()->CaptionField() && !n->Item()->CaptionField()->Locked)
         f |= Qt::ItemIsEditable;
     return f;
+}
+
+QString AlbumTreeModel::nodeMimeType() {
+    return QStringLiteral("application/x-fotrenza-tree-node");
+}
+
+QStringList AlbumTreeModel::mimeTypes() const {
+    return {nodeMimeType()};
+}
+
+QMimeData* AlbumTreeModel::mimeData(const QModelIndexList& indexes) const {
+    TpaTreeNode* n = indexes.isEmpty() ? nullptr : node(indexes.first());
+    if (!n || !n->IsPhoto())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(nodeMimeType(), QByteArray::number(n->Uid()));
+    return data;
+}
+
+Qt::DropActions AlbumTreeModel::supportedDragActions() const {
+    return Qt::MoveAction;
+}
+
+Qt::DropActions AlbumTreeModel::supportedDropActions() const {
+    return Qt::MoveAction;
+}
+
+std::pair<TpaTreeNode*, TpaTreeNode*>
+AlbumTreeModel::dropNodes(const QMimeData* data, int row, const QModelIndex& parent) const {
+    // Only drops onto an item count; the view is set to give no others.
+    if (!data || row != -1 || !data->hasFormat(nodeMimeType()))
+        return {nullptr, nullptr};
+    bool ok = false;
+    const quint64 uid = data->data(nodeMimeType()).toULongLong(&ok);
+    TpaTreeNode* dragged = ok ? tree_.FindByUid(uid) : nullptr;
+    TpaTreeNode* target = node(parent);
+    if (!dragged || !target)
+        return {nullptr, nullptr};
+    return {dragged, target};
+}
+
+bool AlbumTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int,
+                                     const QModelIndex& parent) const {
+    if (action != Qt::MoveAction || !dropCheck_)
+        return false;
+    const auto [dragged, target] = dropNodes(data, row, parent);
+    return dragged && dropCheck_(dragged, target);
+}
+
+bool AlbumTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
+                                  int column, const QModelIndex& parent) {
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    const auto [dragged, target] = dropNodes(data, row, parent);
+    emit photoDropped(dragged->Uid(), target->Uid());
+    return true;
 }
 
 void AlbumTreeModel::NodesAboutToBeInserted(TpaTreeNode* parent, int first, int last) {

@@ -4,6 +4,8 @@
 
 #include <QAbstractItemModel>
 
+#include <functional>
+
 namespace model {
 class TpaAlbumTree;
 class TpaTreeNode;
@@ -38,9 +40,26 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+    // Photos are dragged within the tree only. The check decides which drops are taken (none
+    // while it is unset); an accepted drop is only reported, the move is left to the command.
+    using DropCheck =
+        std::function<bool(const model::TpaTreeNode* dragged, const model::TpaTreeNode* target)>;
+    void setDropCheck(DropCheck check) { dropCheck_ = std::move(check); }
+    static QString nodeMimeType();
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+
 signals:
     // A caption was edited in place; the main window stores it.
     void captionEdited(model::TpaTreeNode* node, const QString& text);
+    // A photo was dropped onto a node (both by uid); nothing has moved yet.
+    void photoDropped(quint64 photoUid, quint64 targetUid);
 
 private:
     void NodesAboutToBeInserted(model::TpaTreeNode* parent, int first, int last) override;
@@ -57,9 +76,13 @@ private:
     void TreeReset() override;
 
     QModelIndex parentIndex(model::TpaTreeNode* parent) const;
+    // The dragged node and the drop target of a drop onto an item, or nullptrs.
+    std::pair<model::TpaTreeNode*, model::TpaTreeNode*>
+    dropNodes(const QMimeData* data, int row, const QModelIndex& parent) const;
 
     model::TpaAlbumTree& tree_;
     bool readOnly_ = true;
+    DropCheck dropCheck_;
 };
 
 } // namespace app

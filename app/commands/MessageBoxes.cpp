@@ -1,0 +1,45 @@
+#include "app/commands/MessageBoxes.h"
+
+#include "app/ProductInfo.h"
+#include "app/l10n/Localization.h"
+
+#include "platform/sys/Prompts.h"
+
+namespace app::MessageBoxes {
+
+namespace {
+
+using platform::PromptButton;
+using platform::PromptKind;
+
+PromptButton show(PromptKind kind, const QString& text, std::vector<PromptButton> buttons,
+                  PromptButton defaultButton) {
+    return platform::prompts().message(kind, ProductInfo::title().toStdString(),
+                                       text.toStdString(), buttons, defaultButton);
+}
+
+} // namespace
+
+QString message(int number, const QString& english, const QList<FormatArg>& args) {
+    return Localization().Format(TextKind::Messages, number, english, args);
+}
+
+bool confirm(const QString& text) {
+    return show(PromptKind::Confirmation, text, {PromptButton::Yes, PromptButton::No},
+                PromptButton::Yes) == PromptButton::Yes;
+}
+
+bool warnYesNo(const QString& text) {
+    return show(PromptKind::Warning, text, {PromptButton::Yes, PromptButton::No},
+                PromptButton::Yes) == PromptButton::Yes;
+}
+
+void inform(const QString& text) {
+    show(PromptKind::Information, text, {PromptButton::Ok}, PromptButton::Ok);
+}
+
+void error(const QString& text) {
+    show(PromptKind::Error, text, {PromptButton::Ok}, PromptButton::Ok);
+}
+
+} // namespace app::MessageBoxes

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "model/FolderLayout.h"
+#include "model/settings/AlbumSettingsLevel.h"
+
+#include <QString>
+
+namespace model {
+
+class TpaItem;
+
+// Fills the image fields of a photo from one picture file: each main image field gets a copy
+// fitted into its box in PreviewImagesFolder (GIF and bitmap files become JPEG), each reduced
+// field a "tn_" copy made from the file itself in PreviewThumbsFolder, and the show field an
+// editor thumbnail of 150 by 150 in ThumbsFolder. Names are made unique. Returns the show
+// field's file name ("" without a show field). All or nothing: on an error every file made
+// for it is removed, `photo` is left as it was and the error (PictureError, FileError) is
+// thrown.
+QString FillPhotoFromFile(TpaAlbumSettingsPhoto& photo, const QString& file,
+                          const FolderLayout& folders);
+
+// Writes new contents from `file` into the photo's files under their present names (a field
+// without a file gets a new unique name) and reloads their facts. A source that is one of
+// those files is refused before anything is written (FileError).
+void ReplacePhotoImages(TpaAlbumSettingsPhoto& photo, const QString& file,
+                        const FolderLayout& folders);
+
+// Gives a photo the level of another depth: values of fields whose ids both levels have are
+// kept; the image files and editor thumbnails of image fields only the old level has are
+// deleted, but only inside the working folder and the thumbnails folder.
+void ChangePhotoLevel(TpaItem& photo, const TpaAlbumSettingsLevel& level,
+                      const FolderLayout& folders);
+
+} // namespace model
