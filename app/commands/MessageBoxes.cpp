@@ -14,8 +14,8 @@ using platform::PromptKind;
 
 PromptButton show(PromptKind kind, const QString& text, std::vector<PromptButton> buttons,
                   PromptButton defaultButton) {
-    return platform::prompts().message(kind, ProductInfo::title().toStdString(),
-                                       text.toStdString(), buttons, defaultButton);
+    return platform::prompts().message(kind, ProductInfo::title().toStdString(), text.toStdString(),
+                                       buttons, defaultButton);
 }
 
 } // namespace

@@ -126,8 +126,8 @@ bool PhotoCommands::AddFiles(const QStringList& files, const QString& caption,
                 lastUid = addFile(gallery, files[i])->Uid();
                 ++added;
             } catch (const std::exception& e) {
-                failure = QStringLiteral("%1\n\n%2").arg(QDir::toNativeSeparators(files[i]),
-                                                         QString::fromUtf8(e.what()));
+                failure = QStringLiteral("%1\n\n%2")
+                              .arg(QDir::toNativeSeparators(files[i]), QString::fromUtf8(e.what()));
                 break;
             }
         }
@@ -199,8 +199,9 @@ void PhotoCommands::ImportFolder(const QString& where) {
     if (!finished)
         return;
     if (found.isEmpty()) {
-        MessageBoxes::error(MessageBoxes::message(
-            9, QStringLiteral("No images found in folder \"%s\""), {QDir::toNativeSeparators(folder)}));
+        MessageBoxes::error(
+            MessageBoxes::message(9, QStringLiteral("No images found in folder \"%s\""),
+                                  {QDir::toNativeSeparators(folder)}));
         return;
     }
     const bool all = MessageBoxes::confirm(MessageBoxes::message(
@@ -233,9 +234,9 @@ void PhotoCommands::ImportFolder(const QString& where) {
                          {QDir::toNativeSeparators(folder)}));
     gallery = editor_.album().Tree().FindByUid(galleryUid);
     if (complete && gallery) {
-        MessageBoxes::inform(MessageBoxes::message(
-            11, QStringLiteral("%d photos are added to gallery \"%s\""),
-            {qlonglong(found.size()), gallery->Text()}));
+        MessageBoxes::inform(
+            MessageBoxes::message(11, QStringLiteral("%d photos are added to gallery \"%s\""),
+                                  {qlonglong(found.size()), gallery->Text()}));
         pumpMessages();
     }
 }
@@ -245,9 +246,9 @@ void PhotoCommands::ChangeImage() {
     FileDialogSettings* settings = actions_.OpenPictureDialog2;
     if (!settings)
         return;
-    const std::optional<std::string> chosen = platform::prompts().openFile(
-        settings->Title.toStdString(), settings->Filter.toStdString(),
-        settings->InitialDir.toStdString());
+    const std::optional<std::string> chosen =
+        platform::prompts().openFile(settings->Title.toStdString(), settings->Filter.toStdString(),
+                                     settings->InitialDir.toStdString());
     if (!chosen) {
         editor_.UpdateActions();
         return;

@@ -67,11 +67,10 @@ TreeCommands::TreeCommands(EditorContext& editor, const MainActions& actions, QO
     });
     // A question asked from inside a drop would run a modal loop within the drag's own; the
     // move runs once the drop has returned.
-    connect(&model, &AlbumTreeModel::photoDropped, this,
-            [this](quint64 photo, quint64 target) {
-                guarded([&] { DropPhoto(photo, target); });
-            },
-            Qt::QueuedConnection);
+    connect(
+        &model, &AlbumTreeModel::photoDropped, this,
+        [this](quint64 photo, quint64 target) { guarded([&] { DropPhoto(photo, target); }); },
+        Qt::QueuedConnection);
 
     QList<QPair<QAction*, QKeySequence>> keys;
     for (QAction* a : {actions.acEditDelete, actions.acEditAddPhoto, actions.acEditAddGallery,
@@ -92,9 +91,7 @@ void TreeCommands::finish() {
 void TreeCommands::AddGallery(bool sibling) {
     pumpMessages();
     if (TpaTreeNode* n = editor_.selectedNode(); n && n->Item()) {
-        TpaTreeNode* parent = n->IsAlbum()                ? n
-                              : n->IsGallery() && !sibling ? n
-                                                           : n->Parent();
+        TpaTreeNode* parent = n->IsAlbum() ? n : n->IsGallery() && !sibling ? n : n->Parent();
         model::TpaAlbum& album = editor_.album();
         if (!parent || !album.CanAddGallery(parent)) {
             QApplication::beep();
@@ -179,8 +176,9 @@ void TreeCommands::MoveDown() {
 void TreeCommands::moveAmongSiblings(bool up) {
     pumpMessages();
     TpaTreeNode* n = editor_.selectedNode();
-    TpaTreeNode* sibling =
-        !n ? nullptr : up ? model::GetPrevSiblingNode(n) : model::GetNextSiblingNode(n);
+    TpaTreeNode* sibling = !n   ? nullptr
+                           : up ? model::GetPrevSiblingNode(n)
+                                : model::GetNextSiblingNode(n);
     if (sibling) {
         BusyScope busy(editor_.busyState());
         QList<int> expanded;

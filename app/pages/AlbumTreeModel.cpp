@@ -139,8 +139,8 @@ Qt::DropActions AlbumTreeModel::supportedDropActions() const {
     return Qt::MoveAction;
 }
 
-std::pair<TpaTreeNode*, TpaTreeNode*>
-AlbumTreeModel::dropNodes(const QMimeData* data, int row, const QModelIndex& parent) const {
+std::pair<TpaTreeNode*, TpaTreeNode*> AlbumTreeModel::dropNodes(const QMimeData* data, int row,
+                                                                const QModelIndex& parent) const {
     // Only drops onto an item count; the view is set to give no others.
     if (!data || row != -1 || !data->hasFormat(nodeMimeType()))
         return {nullptr, nullptr};
@@ -161,8 +161,8 @@ bool AlbumTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction actio
     return dragged && dropCheck_(dragged, target);
 }
 
-bool AlbumTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row,
-                                  int column, const QModelIndex& parent) {
+bool AlbumTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                  const QModelIndex& parent) {
     if (!canDropMimeData(data, action, row, column, parent))
         return false;
     const auto [dragged, target] = dropNodes(data, row, parent);

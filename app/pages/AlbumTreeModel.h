@@ -77,8 +77,8 @@ private:
 
     QModelIndex parentIndex(model::TpaTreeNode* parent) const;
     // The dragged node and the drop target of a drop onto an item, or nullptrs.
-    std::pair<model::TpaTreeNode*, model::TpaTreeNode*>
-    dropNodes(const QMimeData* data, int row, const QModelIndex& parent) const;
+    std::pair<model::TpaTreeNode*, model::TpaTreeNode*> dropNodes(const QMimeData* data, int row,
+                                                                  const QModelIndex& parent) const;
 
     model::TpaAlbumTree& tree_;
     bool readOnly_ = true;

@@ -34,8 +34,8 @@ QStringList PictureExtensions() {
 bool FindPictureFiles(const QString& folder, QStringList& results, const FileProgress& callbacks) {
     const QStringList extensions = PictureExtensions();
     auto cancelled = [&] { return callbacks.cancelled && callbacks.cancelled(); };
-    constexpr QDir::Filters filter = QDir::AllEntries | QDir::Hidden | QDir::System |
-                                     QDir::NoDotAndDotDot;
+    constexpr QDir::Filters filter =
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
     // Folders still to search, the next one last; kept on a stack of our own so a deep tree
     // needs no deep recursion.
     std::vector<QString> pending{WithTrailingSlash(folder)};

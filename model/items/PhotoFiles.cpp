@@ -91,9 +91,9 @@ QString FillPhotoFromFile(TpaAlbumSettingsPhoto& photo, const QString& file,
         }
         QString name;
         if (TpaAlbumSettingsImageField* shown = fields.FindById(filled.Show)) {
-            made << required(CreateResizedJpegFile(file, EditorThumbBox, EditorThumbBox,
-                                                   folders.ThumbsFolder),
-                             file);
+            made << required(
+                CreateResizedJpegFile(file, EditorThumbBox, EditorThumbBox, folders.ThumbsFolder),
+                file);
             shown->Image.Thumbnail = made.back();
             name = shown->Image.Name;
         }

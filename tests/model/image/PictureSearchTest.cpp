@@ -29,9 +29,8 @@ TEST(PictureSearch, FilesBeforeSubFoldersInNameOrderIgnoringCase) {
         WriteFile(dir.file(name), "x");
     QStringList found;
     ASSERT_TRUE(FindPictureFiles(dir.path(), found));
-    EXPECT_EQ(relative(found, dir.path()),
-              QStringList({"A.jpeg", "b.JPG", "d.Jpg", ".hidden/h.jpg", "sub/z.gif",
-                           "sub/x/y.jpe", "Sub2/a.BMP"}));
+    EXPECT_EQ(relative(found, dir.path()), QStringList({"A.jpeg", "b.JPG", "d.Jpg", ".hidden/h.jpg",
+                                                        "sub/z.gif", "sub/x/y.jpe", "Sub2/a.BMP"}));
 }
 
 // A link back up the tree is not followed, so the search ends; a link to a picture counts.

@@ -25,14 +25,14 @@ struct WorkFolders {
         layout.PreviewImagesFolder = layout.PreviewFolder + "pictavo_images/";
         layout.PreviewThumbsFolder = layout.PreviewFolder + "pictavo_thumbs/";
         layout.ThumbsFolder = root.file("Thumbs/");
-        for (const QString& f : {layout.PreviewImagesFolder, layout.PreviewThumbsFolder,
-                                 layout.ThumbsFolder})
+        for (const QString& f :
+             {layout.PreviewImagesFolder, layout.PreviewThumbsFolder, layout.ThumbsFolder})
             QDir().mkpath(f);
     }
     QStringList all() const {
         QStringList files;
-        for (const QString& f : {layout.PreviewImagesFolder, layout.PreviewThumbsFolder,
-                                 layout.ThumbsFolder})
+        for (const QString& f :
+             {layout.PreviewImagesFolder, layout.PreviewThumbsFolder, layout.ThumbsFolder})
             files += QDir(f).entryList(QDir::Files, QDir::Name);
         return files;
     }
@@ -77,8 +77,8 @@ TEST(PhotoFiles, FillMakesEveryCopyAndNamesTheCaptionAfterTheShowField) {
     EXPECT_EQ(photo.ImageFields.FindById(2)->Image.FileName, "pictavo_thumbs/tn_beach.jpg");
     EXPECT_EQ(main->Image.Thumbnail, f.layout.ThumbsFolder + "beach.jpg");
     EXPECT_EQ(QImage(main->Image.Thumbnail).size(), QSize(150, 120));
-    EXPECT_EQ(f.all(), QStringList({"beach.jpg", "beach001.jpg", "tn_beach.jpg",
-                                    "tn_beach001.jpg", "beach.jpg", "beach001.jpg"}));
+    EXPECT_EQ(f.all(), QStringList({"beach.jpg", "beach001.jpg", "tn_beach.jpg", "tn_beach001.jpg",
+                                    "beach.jpg", "beach001.jpg"}));
 }
 
 // A picture that fails leaves no file and the photo as it was, whatever step failed.
@@ -147,15 +147,14 @@ TEST(PhotoFiles, LevelChangeDeletesOnlyTheDroppedFieldsOwnFiles) {
     target.Photo.TextFields.Add(1);
     ChangePhotoLevel(item, target, f.layout);
     EXPECT_EQ(item.Level.Photo.TextFields.FindById(1)->Value, "kept");
-    EXPECT_EQ(item.Level.Photo.ImageFields.FindById(1)->Image.FileName,
-              "pictavo_images/p.jpg");
+    EXPECT_EQ(item.Level.Photo.ImageFields.FindById(1)->Image.FileName, "pictavo_images/p.jpg");
     EXPECT_TRUE(item.Level.Photo.ImageFields.FindById(4)->Image.FileName.isEmpty());
     EXPECT_FALSE(QFile::exists(f.layout.PreviewImagesFolder + "three.jpg"));
     EXPECT_EQ(f.all(), QStringList({"p.jpg", "tn_p.jpg", "p.jpg"}));
 
     // Hostile paths in a dropped field: outside the folders, nothing is deleted.
-    for (const QString& path : {QString("../outside.jpg"), QString("pictavo_images/../../outside.jpg"),
-                                outside}) {
+    for (const QString& path :
+         {QString("../outside.jpg"), QString("pictavo_images/../../outside.jpg"), outside}) {
         TpaPhotoItem hostile;
         hostile.Level.Photo = photoLevel(3);
         hostile.Level.Photo.ImageFields.FindById(3)->Image.FileName = path;
