@@ -173,6 +173,8 @@ void TreeCommands::MoveDown() {
     moveAmongSiblings(false);
 }
 
+// Galleries and photos may change places freely here, but "data.xml" lists under every parent
+// its galleries first and then its photos, so a mixed order does not survive a save and reload.
 void TreeCommands::moveAmongSiblings(bool up) {
     pumpMessages();
     TpaTreeNode* n = editor_.selectedNode();

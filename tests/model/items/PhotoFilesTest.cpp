@@ -105,6 +105,19 @@ TEST(PhotoFiles, AFailingPictureLeavesNothingBehind) {
     }
 }
 
+// The last step fails (no editor thumbnail can be written): the copies made before it go too.
+TEST(PhotoFiles, AFailureAfterTheFirstCopiesRemovesThem) {
+    WorkFolders f;
+    TempFolder src;
+    WriteFile(f.root.file("blocked"), "a file where the thumbnails folder should be");
+    FolderLayout layout = f.layout;
+    layout.ThumbsFolder = f.root.file("blocked/Thumbs/");
+    TpaAlbumSettingsPhoto photo = photoLevel();
+    EXPECT_THROW(FillPhotoFromFile(photo, picture(src, "p.jpg", 64, 48), layout), ModelError);
+    EXPECT_EQ(f.all(), QStringList());
+    EXPECT_TRUE(photo.ImageFields.FindById(1)->Image.FileName.isEmpty());
+}
+
 TEST(PhotoFiles, ReplaceKeepsEveryNameAndRefusesItsOwnFile) {
     WorkFolders f;
     TempFolder src;
