@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# A gallery and three photos added by a user: after New, Ctrl+Ins adds a gallery, Ins opens
+# the picture dialog where three files are chosen at once; the album is saved, the program
+# closed and started again, and the reopened album holds the gallery and the three photos.
+# Usage: flow_tree.sh <program folder> <build folder>
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/e2e_lib.sh"
+build_dir=$2
+E2E_SHOT_ON_FAIL=$build_dir/e2e-flow-tree-failed.png
+e2e_setup "$1" "$build_dir"
+albums=$E2E_WORK/albums
+pictures=$E2E_WORK/pictures
+mkdir -p "$albums" "$pictures"
+album=$albums/tree.zip
+for name in beach hill river; do
+  convert -size 320x240 xc:steelblue "$pictures/$name.jpg"
+done
+
+e2e_start
+wizard=$(e2e_wait_window '^Album Wizard$' 30)
+e2e_activate "$wizard"
+e2e_key Return
+chooser=$(e2e_wait_window '^Choose Album Template$')
+e2e_activate "$chooser"
+e2e_click "$chooser" 110 110
+e2e_key alt+o
+e2e_wait_no_window '^Choose Album Template$'
+
+main=$(e2e_wait_window '^Fotrenza  \[My Album\]$')
+e2e_activate "$main"
+sleep 0.5
+# The edit keys act on the tree only while it has the focus: a click on the root's expander.
+e2e_click "$main" 12 92
+e2e_key ctrl+Insert # a gallery below the selected album root; it is selected then
+sleep 0.5
+e2e_key Insert
+e2e_answer_file_dialog '^Open$' "\"$pictures/beach.jpg\" \"$pictures/hill.jpg\" \"$pictures/river.jpg\""
+sleep 1
+e2e_activate "$main"
+e2e_key ctrl+s
+e2e_answer_file_dialog '^Save As$' "$album"
+e2e_wait_window '^Fotrenza  \[tree\.zip\]$' >/dev/null
+data=$(unzip -p "$album" data.xml)
+for name in beach hill river; do
+  grep -q "pictavo_images/$name.jpg" <<<"$data" || e2e_fail "$name.jpg is not in the saved data.xml"
+  unzip -l "$album" "pictavo_images/$name.jpg" >/dev/null || e2e_fail "$name.jpg not in the album"
+done
+grep -q 'Gallery 2' <<<"$data" || e2e_fail "the new gallery is not in the saved data.xml"
+e2e_close_program '^Fotrenza  \[tree\.zip\]$' 20
+[ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"
+
+# Second run: the album comes back from the recent list with its photos.
+e2e_start
+wizard=$(e2e_wait_window '^Album Wizard$' 30)
+e2e_activate "$wizard"
+e2e_key alt+o
+e2e_wait_window '^Fotrenza  \[tree\.zip\]$' >/dev/null
+sleep 1
+e2e_screenshot "$build_dir/e2e-tree-open.png"
+for name in beach hill river; do
+  [ -f "$E2E_DATA/Pictavo/Preview/pictavo_images/$name.jpg" ] ||
+    e2e_fail "$name.jpg missing from the reopened album"
+  [ -f "$E2E_DATA/Pictavo/Preview/pictavo_thumbs/tn_$name.jpg" ] ||
+    e2e_fail "tn_$name.jpg missing from the reopened album"
+done
+grep -q 'Gallery 2' "$E2E_DATA/Pictavo/Preview/data.xml" || e2e_fail "the gallery is gone after reopening"
+e2e_close_program '^Fotrenza  \[tree\.zip\]$' 20
+echo "tree flow passed"
