@@ -17,17 +17,8 @@ for name in beach hill river; do
   convert -size 320x240 xc:steelblue "$pictures/$name.jpg"
 done
 
-e2e_start
-wizard=$(e2e_wait_window '^Album Wizard$' 30)
-e2e_activate "$wizard"
-e2e_key Return
-chooser=$(e2e_wait_window '^Choose Album Template$')
-e2e_activate "$chooser"
-e2e_click "$chooser" 110 110
-e2e_key alt+o
-e2e_wait_no_window '^Choose Album Template$'
-
-main=$(e2e_wait_window '^Fotrenza  \[My Album\]$')
+e2e_start_new_album
+main=$E2E_MAIN_WINDOW
 e2e_activate "$main"
 sleep 0.5
 # The edit keys act on the tree only while it has the focus: a click on the root's expander.
@@ -37,10 +28,7 @@ sleep 0.5
 e2e_key Insert
 e2e_answer_file_dialog '^Open$' "\"$pictures/beach.jpg\" \"$pictures/hill.jpg\" \"$pictures/river.jpg\""
 sleep 1
-e2e_activate "$main"
-e2e_key ctrl+s
-e2e_answer_file_dialog '^Save As$' "$album"
-e2e_wait_window '^Fotrenza  \[tree\.zip\]$' >/dev/null
+e2e_save_new_album "$main" "$album"
 data=$(unzip -p "$album" data.xml)
 for name in beach hill river; do
   grep -q "pictavo_images/$name.jpg" <<<"$data" || e2e_fail "$name.jpg is not in the saved data.xml"
