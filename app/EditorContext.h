@@ -31,6 +31,15 @@ class TfrmSearchProgress;
 
 // The pages of the album root, a gallery and a photo.
 enum class PageKind { Album, Gallery, Photo };
+// Where a page shows its settings frames: the caption field's frame goes on the preview tab
+// above the preview, the others into the settings box on the settings tab.
+struct SettingsPage {
+    QTabWidget* tabs = nullptr;
+    QWidget* previewTab = nullptr;
+    QWidget* settingsTab = nullptr;
+    QScrollArea* box = nullptr;
+};
+
 // The album page's tabs: the preview and the album's settings.
 enum class AlbumTab { Preview, Settings };
 
@@ -52,6 +61,7 @@ public:
     virtual void selectNode(model::TpaTreeNode* node) = 0;
     // The box of a page that holds its settings frames.
     virtual QScrollArea& settingsBox(PageKind page) = 0;
+    virtual SettingsPage settingsPage(PageKind page) = 0;
     // Shows the album page's tab: selects the root (on that tab) or switches to the tab, or,
     // when it is shown already, refreshes the preview.
     virtual void showAlbumTab(AlbumTab tab) = 0;

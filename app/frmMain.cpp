@@ -10,6 +10,7 @@
 #include "app/dialogs/frmProgress.h"
 #include "app/dialogs/frmSearchProgress.h"
 #include "app/frames/LocalizedFrame.h"
+#include "app/frames/SettingsFrameBuilder.h"
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
 #include "app/l10n/LanguageMenu.h"
@@ -18,6 +19,7 @@
 #include "app/pages/GalleryList.h"
 #include "app/pages/PhotoPreview.h"
 #include "app/pages/PreviewPane.h"
+#include "app/pages/PreviewRefreshCoalescer.h"
 #include "app/pages/TreeIcons.h"
 
 #include "model/FolderLayout.h"
@@ -99,6 +101,8 @@ void TfrmMain::FormCreate() {
     }
     galleryList_ = std::make_unique<GalleryList>(ui->lvGalleryPreview);
     photoPreview_ = new PhotoPreview(ui->imgPhotoPreview);
+    frameBuilder_ = std::make_unique<SettingsFrameBuilder>(*this);
+    refresh_ = new PreviewRefreshCoalescer([this] { guarded([this] { WMRefreshPreview(); }); }, this);
 
     actions_.OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
                                                   QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
@@ -426,8 +430,7 @@ void TfrmMain::postShowStartupWizard() {
 }
 
 void TfrmMain::postRefreshPreview() {
-    QMetaObject::invokeMethod(
-        this, [this] { guarded([this] { WMRefreshPreview(); }); }, Qt::QueuedConnection);
+    refresh_->request();
 }
 
 void TfrmMain::postEditNodeCaption(TpaTreeNode* node) {
@@ -449,6 +452,16 @@ void TfrmMain::WMRefreshPreview() {
     // A refresh posted just before the album closed has nothing left to show.
     if (!FAlbum.Tree().Root())
         return;
+    // The busy section disables the window, which takes the focus from the edit the user
+    // types in; it goes back there afterwards.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    struct RestoreFocus {
+        const QPointer<QWidget>& widget;
+        ~RestoreFocus() {
+            if (widget && widget->isVisible() && widget->isEnabled())
+                widget->setFocus();
+        }
+    } restore{focus};
     BusyScope busy(busy_);
     const model::FolderLayout& f = model::Folders();
     FAlbum.SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));
@@ -527,6 +540,7 @@ void TfrmMain::RebuildMoveToMenus(TpaTreeNode* node) {
 
 void TfrmMain::tvTreeViewChange() {
     TpaTreeNode* n = selectedNode();
+    frameBuilder_->build(n);
     if (!n || !n->Item()) {
         ui->nbClient->setCurrentIndex(0);
     } else {
@@ -750,28 +764,25 @@ QTreeView& TfrmMain::treeView() {
     return *ui->tvTreeView;
 }
 
-QTabWidget& TfrmMain::pageTabs(PageKind page) {
+SettingsPage TfrmMain::settingsPage(PageKind page) {
     switch (page) {
     case PageKind::Album:
-        return *ui->pcAlbumSettings;
+        return {ui->pcAlbumSettings, ui->tsAlbumPreview, ui->tsAlbumSettings, ui->sbAlbumSettings};
     case PageKind::Gallery:
-        return *ui->pcGallerySettings;
+        return {ui->pcGallerySettings, ui->tsGalleryItems, ui->tsGallerySettings,
+                ui->sbGallerySettings};
     case PageKind::Photo:
         break;
     }
-    return *ui->pcPhotoSettings;
+    return {ui->pcPhotoSettings, ui->tsPhotoPreview, ui->tsPhotoSettings, ui->sbPhotoSettings};
+}
+
+QTabWidget& TfrmMain::pageTabs(PageKind page) {
+    return *settingsPage(page).tabs;
 }
 
 QScrollArea& TfrmMain::settingsBox(PageKind page) {
-    switch (page) {
-    case PageKind::Album:
-        return *ui->sbAlbumSettings;
-    case PageKind::Gallery:
-        return *ui->sbGallerySettings;
-    case PageKind::Photo:
-        break;
-    }
-    return *ui->sbPhotoSettings;
+    return *settingsPage(page).box;
 }
 
 } // namespace app

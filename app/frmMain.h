@@ -38,6 +38,8 @@ class FormTranslator;
 class GalleryList;
 class LanguageMenu;
 class PhotoPreview;
+class PreviewRefreshCoalescer;
+class SettingsFrameBuilder;
 class TfrmProgress;
 class TfrmSearchProgress;
 
@@ -74,6 +76,7 @@ public:
     model::TpaTreeNode* selectedNode() const override;
     void selectNode(model::TpaTreeNode* node) override;
     QScrollArea& settingsBox(PageKind page) override;
+    SettingsPage settingsPage(PageKind page) override;
     void showAlbumTab(AlbumTab tab) override;
     QTabWidget& pageTabs(PageKind page) override;
     void showSelectedPage() override { tvTreeViewChange(); }
@@ -161,6 +164,8 @@ private:
     QPointer<TfrmSearchProgress> ownSearchProgress_;
     std::unique_ptr<GalleryList> galleryList_;
     PhotoPreview* photoPreview_ = nullptr; // a child of the photo's label
+    std::unique_ptr<SettingsFrameBuilder> frameBuilder_;
+    PreviewRefreshCoalescer* refresh_ = nullptr; // a child of the window
     bool shown_ = false;
     QString captionName_;
 };

@@ -6,6 +6,7 @@
 #include "app/dialogs/frmProgress.h"
 #include "app/dialogs/frmSearchProgress.h"
 #include "app/dialogs/frmStartupWizard.h"
+#include "app/frames/ModelFrames.h"
 #include "app/frmMain.h"
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
@@ -90,6 +91,8 @@ int run(QApplication& app) {
     forms.add(frmSearchProgress);
     auto* frmStartupWizard = new app::TfrmStartupWizard(&frmMain);
     forms.add(frmStartupWizard);
+    // The hidden models of the settings frames and of the image preview.
+    app::ModelFrames modelFrames(forms);
     auto* frmEmbedWizard = new publish::TfrmEmbedWizard(&frmMain);
     forms.add(frmEmbedWizard);
     auto* frmPublishing = new publish::TfrmPublishing(frmEmbedWizard, &frmMain);

@@ -6,12 +6,14 @@ namespace model {
 
 namespace {
 
+// Empty unless the number in effect is set: a cleared pixel size must not reach the page
+// or the embed code as "-1".
 QString SizeText(int scale, int metric, int pixel) {
-    if (scale == -1)
+    if (scale < 0)
         return {};
     if (metric == szPercent)
         return QString::number(scale) + u'%';
-    if (metric == szPixel)
+    if (metric == szPixel && pixel >= 0)
         return QString::number(pixel);
     return {};
 }

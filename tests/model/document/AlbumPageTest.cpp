@@ -190,3 +190,29 @@ TEST(AlbumPage, ThumbnailsMadeTogetherKeepTheirOwnNamesAndPictures) {
     EXPECT_TRUE(names.contains(thumbs + "p0.jpg"));
     EXPECT_TRUE(names.contains(thumbs + "p0005.jpg"));
 }
+
+TEST(AlbumPage, ASizeClearedInEitherMetricGivesNoText) {
+    // scale, metric, pixel -> text; the number in effect decides, never "-1".
+    const struct {
+        int scale, metric, pixel;
+        const char* text;
+    } rows[] = {
+        {100, szPercent, -1, "100%"}, {100, szPixel, 600, "600"}, {100, szPixel, -1, ""},
+        {-1, szPercent, 600, ""},     {-1, szPixel, 600, ""},     {-5, szPercent, 10, ""},
+        {0, szPercent, -1, "0%"},     {100, szPixel, 0, "0"},
+    };
+    for (const auto& row : rows) {
+        TpaAlbum album;
+        TpaAlbumItem* root = AddRoot(album, "A");
+        root->PublishSize.WidthScale = row.scale;
+        root->PublishSize.WidthMetric = row.metric;
+        root->PublishSize.WidthPixel = row.pixel;
+        root->PublishSize.HeightScale = row.scale;
+        root->PublishSize.HeightMetric = row.metric;
+        root->PublishSize.HeightPixel = row.pixel;
+        QString w, h;
+        ASSERT_TRUE(album.GetAlbumSize(w, h));
+        EXPECT_EQ(w, row.text) << row.scale << " " << row.metric << " " << row.pixel;
+        EXPECT_EQ(h, row.text) << row.scale << " " << row.metric << " " << row.pixel;
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFrame>
+
+namespace model {
+class TpaItem;
+class TpaTreeNode;
+} // namespace model
+
+namespace app {
+
+class EditorContext;
+
+// The common part of the settings frames: which node's item the frame edits, and the way a
+// change reaches the window. A frame is bound to a node when the frame builder makes it;
+// the hidden model frames are never bound, so their handlers do nothing.
+class FieldFrame : public QFrame {
+    Q_OBJECT
+
+public:
+    FieldFrame(QWidget* parent, int designHeight);
+
+    void bind(EditorContext* context, model::TpaTreeNode* node);
+    EditorContext* context() const { return context_; }
+
+    // The node the frame was built for while it still carries the same item; nullptr once
+    // the node is gone or its item was replaced, since the fields live in that item.
+    model::TpaTreeNode* liveNode() const;
+
+protected:
+    // A change the user made: the album is modified and the actions follow.
+    void markModified();
+
+private:
+    EditorContext* context_ = nullptr;
+    quint64 nodeUid_ = 0;
+    const model::TpaItem* item_ = nullptr;
+};
+
+} // namespace app

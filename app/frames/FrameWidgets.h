@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QVBoxLayout;
+class QWidget;
+
+namespace app {
+
+// The layout every settings frame starts from: rows top-down with the frames' margins.
+QVBoxLayout* frameLayout(QFrame* frame);
+// The bold caption label "lbCaption" of a frame; its text is shown as plain text.
+QLabel* captionLabel(QWidget* parent, const QString& text);
+// A plain-text label with the object name.
+QLabel* plainLabel(QWidget* parent, const char* name, const QString& text);
+
+} // namespace app

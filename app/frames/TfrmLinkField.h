@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/frames/FieldFrame.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace model {
+class TpaAlbumSettingsLinkField;
+}
+
+namespace app {
+
+// The frame of a photo's link: the address, the browser target and a button that links the
+// photo to its own picture.
+class TfrmLinkField : public FieldFrame {
+    Q_OBJECT
+
+public:
+    static constexpr int DesignHeight = 60;
+
+    explicit TfrmLinkField(QWidget* parent = nullptr);
+
+    void LoadField(model::TpaAlbumSettingsLinkField* field = nullptr);
+    void bbImageSourceClick();
+
+    QLabel* lbCaption;
+    QLineEdit* edLink;
+    QComboBox* cbLinkTarget;
+    QPushButton* bbImageSource;
+
+private:
+    void edLinkChange();
+
+    model::TpaAlbumSettingsLinkField* field_ = nullptr;
+};
+
+} // namespace app
