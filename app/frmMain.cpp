@@ -102,7 +102,8 @@ void TfrmMain::FormCreate() {
     galleryList_ = std::make_unique<GalleryList>(ui->lvGalleryPreview);
     photoPreview_ = new PhotoPreview(ui->imgPhotoPreview);
     frameBuilder_ = std::make_unique<SettingsFrameBuilder>(*this);
-    refresh_ = new PreviewRefreshCoalescer([this] { guarded([this] { WMRefreshPreview(); }); }, this);
+    refresh_ =
+        new PreviewRefreshCoalescer([this] { guarded([this] { WMRefreshPreview(); }); }, this);
 
     actions_.OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
                                                   QStringLiteral("ZIP Files (*.zip)|*.zip"), this);

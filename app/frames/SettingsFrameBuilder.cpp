@@ -12,7 +12,11 @@
 #include "model/tree/TreeNode.h"
 
 #include <QBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 namespace app {
@@ -80,8 +84,10 @@ void SettingsFrameBuilder::placeInBox(const SettingsPage& page, QWidget* frame) 
 }
 
 void SettingsFrameBuilder::finish(const SettingsPage& page) {
-    const bool any = !page.box->widget()->findChildren<FieldFrame*>(Qt::FindDirectChildrenOnly)
-                          .isEmpty();
+    const bool any =
+        !page.box->widget()->findChildren<FieldFrame*>(Qt::FindDirectChildrenOnly).isEmpty();
+    // The tab the pages share is the user's choice: hiding a tab must not change it.
+    const QSignalBlocker block(page.tabs);
     page.tabs->setTabVisible(page.tabs->indexOf(page.settingsTab), any);
 }
 

@@ -19,7 +19,8 @@ TfrmAccessField::TfrmAccessField(QWidget* parent) : FieldFrame(parent, DesignHei
     edValue->setObjectName(QStringLiteral("edValue"));
     layout->addWidget(lbCaption);
     layout->addWidget(edValue);
-    connect(edValue, &QLineEdit::textEdited, this, [this] { guarded([this] { edValueChange(); }); });
+    connect(edValue, &QLineEdit::textEdited, this,
+            [this] { guarded([this] { edValueChange(); }); });
 }
 
 void TfrmAccessField::LoadField(model::TpaAlbumSettingsAccessField* field) {

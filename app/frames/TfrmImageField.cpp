@@ -15,6 +15,7 @@
 #include "model/image/ImageImport.h"
 #include "model/items/Item.h"
 #include "model/tree/TreeNode.h"
+#include "platform/sys/Prompts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -114,8 +115,10 @@ TfrmImageField::TfrmImageField(QWidget* parent) : FieldFrame(parent, DesignHeigh
         this);
     OpenPictureDialog->MustExist = true;
 
-    connect(btChange, &QPushButton::clicked, this, [this] { guarded([this] { btChangeClick(); }); });
-    connect(btDelete, &QPushButton::clicked, this, [this] { guarded([this] { btDeleteClick(); }); });
+    connect(btChange, &QPushButton::clicked, this,
+            [this] { guarded([this] { btChangeClick(); }); });
+    connect(btDelete, &QPushButton::clicked, this,
+            [this] { guarded([this] { btDeleteClick(); }); });
     connect(btViewFullSize, &QPushButton::clicked, this,
             [this] { guarded([this] { btViewFullSizeClick(); }); });
     LoadField();
@@ -155,8 +158,7 @@ void TfrmImageField::LoadField(model::TpaAlbumSettingsImageField* field) {
 }
 
 bool TfrmImageField::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == imgPreview && event->type() == QEvent::MouseButtonRelease &&
-        thumbnailClicks_) {
+    if (watched == imgPreview && event->type() == QEvent::MouseButtonRelease && thumbnailClicks_) {
         guarded([this] { btViewFullSizeClick(); });
         return true;
     }
@@ -179,8 +181,8 @@ void TfrmImageField::btChangeClick() {
     {
         BusyScope busy(context()->busyState());
         // The new picture first: when it cannot be imported the field keeps its picture.
-        const QString path = model::ImportImageFile(source, field_->W, field_->H,
-                                                    f.PreviewImagesFolder);
+        const QString path =
+            model::ImportImageFile(source, field_->W, field_->H, f.PreviewImagesFolder);
         if (path.isEmpty())
             return;
         model::TpaImageInfo facts;
@@ -256,12 +258,15 @@ void TfrmImageField::btViewFullSizeClick() {
     const model::TpaImageInfo& image = field_->Image;
     QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    window->showPicture(image.FileName.isEmpty()
-                            ? QString()
-                            : model::Folders().PreviewFolder + image.FileName,
+    window->showPicture(image.FileName.isEmpty() ? QString()
+                                                 : model::Folders().PreviewFolder + image.FileName,
                         QSize(image.Width, image.Height), PreviewCaption(image), workArea);
     preview_ = window;
     window->exec();
+}
+
+TfrmImagePreview* TfrmImageField::openPreview() const {
+    return preview_;
 }
 
 void TfrmImageField::LocalizeFrom(QObject* model) {

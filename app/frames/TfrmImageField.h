@@ -36,7 +36,7 @@ public:
     void btDeleteClick();
     void btViewFullSizeClick();
     // The preview window while it is open.
-    TfrmImagePreview* openPreview() const { return preview_; }
+    TfrmImagePreview* openPreview() const;
 
     // "1024x768  240.0 KB", or empty unless width, height and size are all known.
     static QString PropertiesText(const model::TpaImageInfo& image);

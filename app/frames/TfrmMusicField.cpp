@@ -58,10 +58,14 @@ TfrmMusicField::TfrmMusicField(QWidget* parent) : FieldFrame(parent, DesignHeigh
         this);
     OpenDialog->MustExist = true;
 
-    connect(btBrowse, &QPushButton::clicked, this, [this] { guarded([this] { btBrowseClick(); }); });
-    connect(btDelete, &QPushButton::clicked, this, [this] { guarded([this] { btDeleteClick(); }); });
-    connect(rbYes, &QRadioButton::clicked, this, [this] { guarded([this] { startupClick(true); }); });
-    connect(rbNo, &QRadioButton::clicked, this, [this] { guarded([this] { startupClick(false); }); });
+    connect(btBrowse, &QPushButton::clicked, this,
+            [this] { guarded([this] { btBrowseClick(); }); });
+    connect(btDelete, &QPushButton::clicked, this,
+            [this] { guarded([this] { btDeleteClick(); }); });
+    connect(rbYes, &QRadioButton::clicked, this,
+            [this] { guarded([this] { startupClick(true); }); });
+    connect(rbNo, &QRadioButton::clicked, this,
+            [this] { guarded([this] { startupClick(false); }); });
 }
 
 void TfrmMusicField::LoadField(model::TpaAlbumSettingsMusicField* field) {

@@ -85,7 +85,8 @@ TfrmPublishSizeField::TfrmPublishSizeField(QWidget* parent) : FieldFrame(parent,
     grid->setColumnStretch(5, 1);
 
     auto on = [this](auto* sender, auto signal, auto handler) {
-        connect(sender, signal, this, [this, handler] { guarded([this, handler] { handler(this); }); });
+        connect(sender, signal, this,
+                [this, handler] { guarded([this, handler] { handler(this); }); });
     };
     on(edWidth, &QLineEdit::textEdited,
        [](TfrmPublishSizeField* f) { f->editChange(Side::Width, true); });
@@ -143,9 +144,8 @@ bool TfrmPublishSizeField::constrained() const {
 
 void TfrmPublishSizeField::updateConstrainEnabled() {
     // Without a known ratio there is nothing to keep: the other side is never derived.
-    cbConstrainProportions->setEnabled(cbWidthMetrics->currentIndex() ==
-                                           cbHeightMetrics->currentIndex() &&
-                                       ratioKnown());
+    cbConstrainProportions->setEnabled(
+        cbWidthMetrics->currentIndex() == cbHeightMetrics->currentIndex() && ratioKnown());
 }
 
 void TfrmPublishSizeField::LoadField(model::TpaAlbumSettingsPublishSizeField* field) {

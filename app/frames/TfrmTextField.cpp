@@ -46,13 +46,15 @@ TfrmTextField::TfrmTextField(QWidget* parent) : FieldFrame(parent, DesignHeight)
     connect(pifontdefault, &QAction::triggered, this,
             [this] { guarded([this] { sizeChosen(pifontdefault); }); });
 
-    connect(edValue, &QLineEdit::textEdited, this, [this] { guarded([this] { edValueChange(); }); });
+    connect(edValue, &QLineEdit::textEdited, this,
+            [this] { guarded([this] { edValueChange(); }); });
     connect(edValue, &QLineEdit::returnPressed, this, [this] {
         if (postsRefresh_ && context())
             context()->postRefreshPreview();
     });
-    connect(btFontSize, &QPushButton::clicked, this,
-            [this] { piFontMenu->popup(btFontSize->mapToGlobal(QPoint(0, btFontSize->height()))); });
+    connect(btFontSize, &QPushButton::clicked, this, [this] {
+        piFontMenu->popup(btFontSize->mapToGlobal(QPoint(0, btFontSize->height())));
+    });
 }
 
 void TfrmTextField::LoadField(model::TpaAlbumSettingsTextField* field) {
@@ -63,10 +65,10 @@ void TfrmTextField::LoadField(model::TpaAlbumSettingsTextField* field) {
     lbCaption->setText(field_->Caption);
     const QSignalBlocker block(edValue);
     edValue->setText(field_->Value);
-    if (context()) {
-        // One connection per frame: the frame dies with the next build.
+    if (context() && !followsTree_) {
+        followsTree_ = true;
         connect(&context()->treeModel(), &QAbstractItemModel::dataChanged, this,
-                [this] { followTree(); }, Qt::UniqueConnection);
+                [this] { followTree(); });
     }
 }
 

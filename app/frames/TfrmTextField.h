@@ -52,6 +52,7 @@ private:
 
     model::TpaAlbumSettingsTextField* field_ = nullptr;
     bool postsRefresh_ = false;
+    bool followsTree_ = false;
 };
 
 } // namespace app
