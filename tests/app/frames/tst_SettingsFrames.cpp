@@ -1,0 +1,411 @@
+// The settings frames as the main window builds them for the selected node: placement,
+// editing through the frames' own controls, saving through "data.xml", a language switch
+// while frames are shown, and the preview refresh that edits ask for.
+
+#include "FramesTestSupport.h"
+
+#include "app/frames/TfrmAccessField.h"
+#include "app/frames/TfrmImageField.h"
+#include "app/frames/TfrmLinkField.h"
+#include "app/frames/TfrmMusicField.h"
+#include "app/frames/TfrmPublishSizeField.h"
+#include "app/frames/TfrmTextField.h"
+#include "app/pages/AlbumTreeModel.h"
+
+#include "app/dialogs/FileDialogSettings.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTreeView>
+
+using namespace app;
+using frametest::Window;
+using model::TpaTreeNode;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class SettingsFramesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void eachLevelGetsOneFramePerFieldInItsOrder() {
+        Window t;
+        t.load(frametest::fullTemplate());
+        TpaTreeNode* gallery = t.root()->Child(0);
+        TpaTreeNode* section = gallery->Child(0);
+        TpaTreeNode* photo = t.addPhoto(t.root(), "P");
+        TpaTreeNode* galleryPhoto = t.addPhoto(gallery, "Q");
+        auto* galleryTab = apptest::child<QWidget>(*t.w, "tsGalleryItems");
+        auto* panel = apptest::child<QWidget>(*t.w, "pnGalleryPreview");
+        auto* label = apptest::child<QWidget>(*t.w, "lbGalleryItems");
+
+        // Without caption field first: the preview's own place.
+        t.select(section);
+        QVERIFY(t.framesIn(galleryTab).isEmpty());
+        const int panelTop = panel->y(), panelBottom = panel->geometry().bottom();
+        const int labelTop = label->y();
+        QCOMPARE(t.framesIn(t.boxContents(PageKind::Gallery)),
+                 QStringList(
+                     {"sbGallerySettings_TextFieldFrame0", "sbGallerySettings_TextFieldFrame1",
+                      "sbGallerySettings_ImageFieldFrame0", "sbGallerySettings_AccessFieldFrame"}));
+
+        const struct {
+            TpaTreeNode* node;
+            const char* previewTab;
+            PageKind page;
+            QStringList onPreview;
+            QStringList inBox;
+        } rows[] = {
+            {gallery,
+             "tsGalleryItems",
+             PageKind::Gallery,
+             {"sbGallerySettings_TextFieldFrame0"},
+             // text 2 and 3, the image, the music; the access caption is empty
+             {"sbGallerySettings_TextFieldFrame1", "sbGallerySettings_TextFieldFrame2",
+              "sbGallerySettings_ImageFieldFrame0", "sbGallerySettings_MusicFieldFrame"}},
+            {t.root(),
+             "tsAlbumPreview",
+             PageKind::Album,
+             {"sbAlbumSettings_TextFieldFrame0"},
+             {"sbAlbumSettings_PublishSizeFieldFrame", "sbAlbumSettings_TextFieldFrame1",
+              "sbAlbumSettings_TextFieldFrame2", "sbAlbumSettings_TextFieldFrame3",
+              "sbAlbumSettings_ImageFieldFrame0", "sbAlbumSettings_ImageFieldFrame1",
+              "sbAlbumSettings_MusicFieldFrame", "sbAlbumSettings_AccessFieldFrame"}},
+            {photo,
+             "tsPhotoPreview",
+             PageKind::Photo,
+             {"sbPhotoSettings_TextFieldFrame0"},
+             {"sbPhotoSettings_TextFieldFrame1", "sbPhotoSettings_MusicFieldFrame",
+              "sbPhotoSettings_LinkFieldFrame"}},
+            {galleryPhoto,
+             "tsPhotoPreview",
+             PageKind::Photo,
+             {"sbPhotoSettings_TextFieldFrame0"},
+             {}},
+        };
+        for (const auto& row : rows) {
+            t.select(row.node);
+            auto* tab = apptest::child<QWidget>(*t.w, row.previewTab);
+            QCOMPARE(t.framesIn(tab), row.onPreview);
+            QCOMPARE(t.framesIn(t.boxContents(row.page)), row.inBox);
+            const SettingsPage page = t.w->settingsPage(row.page);
+            QCOMPARE(page.tabs->isTabVisible(page.tabs->indexOf(page.settingsTab)),
+                     !row.inBox.isEmpty());
+            // Only the selected node's page holds frames.
+            for (PageKind other : {PageKind::Album, PageKind::Gallery, PageKind::Photo})
+                if (other != row.page)
+                    QVERIFY(t.framesIn(t.boxContents(other)).isEmpty());
+            if (row.node == gallery) {
+                // The caption frame pushes the preview down; its bottom edge stays.
+                QVERIFY(panel->y() >= panelTop + TfrmTextField::DesignHeight);
+                QVERIFY(label->y() >= labelTop + TfrmTextField::DesignHeight);
+                QCOMPARE(panel->geometry().bottom(), panelBottom);
+            }
+        }
+        t.select(section);
+        QCOMPARE(panel->y(), panelTop);
+        QCOMPARE(label->y(), labelTop);
+        QVERIFY2(!t.w->album().Modified, "showing nodes changes nothing");
+    }
+
+    void fontSizeMarkupReplacesItselfAndTheAlbumCaptionRefreshesThePreview() {
+        Window t("");
+        for (bool album : {true, false}) {
+            TpaTreeNode* node = album ? t.root() : t.root()->Child(0);
+            t.select(node);
+            const QString prefix = album ? "sbAlbumSettings" : "sbGallerySettings";
+            auto* frame = t.frame<TfrmTextField>(prefix + "_TextFieldFrame0");
+            QVERIFY(frame);
+            frame->edValue->clear();
+            QTest::keyClicks(frame->edValue, "Hello");
+            QTest::qWait(400);
+            t.env.recorder->Visited.clear();
+            const struct {
+                const char* item;
+                QString value;
+            } steps[] = {{"pifont24", "<font size=\"24\">Hello</font>"},
+                         {"pifont12", "<font size=\"12\">Hello</font>"},
+                         {"pifontdefault", "Hello"}};
+            for (const auto& step : steps) {
+                frame->piFontMenu->findChild<QAction*>(step.item)->trigger();
+                QCOMPARE(node->Item()->CaptionField()->Value, step.value);
+                QCOMPARE(frame->edValue->text(), step.value);
+                QCOMPARE(node->Text(), QString("Hello"));
+                QCOMPARE(t.w->treeModel()
+                             .data(t.w->treeModel().indexOf(node), Qt::DisplayRole)
+                             .toString(),
+                         QString("Hello"));
+            }
+            QTest::qWait(400);
+            // Three requests, one refresh of the album page; none for a gallery.
+            QCOMPARE(t.env.recorder->Visited.size(), album ? 1 : 0);
+            QVERIFY(t.w->album().Modified);
+        }
+    }
+
+    void lockedFieldsDisableTheirControls() {
+        Window t(nullptr);
+        t.load(frametest::fullTemplate());
+        t.select(t.root());
+        const struct {
+            const char* frame;
+            bool edit, size;
+        } rows[] = {{"sbAlbumSettings_TextFieldFrame1", true, true},
+                    {"sbAlbumSettings_TextFieldFrame2", false, true},  // locked
+                    {"sbAlbumSettings_TextFieldFrame3", true, false}}; // lockfontsized
+        for (const auto& row : rows) {
+            auto* frame = t.frame<TfrmTextField>(row.frame);
+            QVERIFY2(frame, row.frame);
+            QCOMPARE(frame->edValue->isEnabled(), row.edit);
+            QCOMPARE(frame->lbCaption->isEnabled(), row.edit);
+            QCOMPARE(frame->btFontSize->isEnabled(), row.size);
+        }
+    }
+
+    void linkToTheSourceImageUsesForwardSlashes() {
+        Window t(nullptr);
+        t.load(frametest::fullTemplate());
+        TpaTreeNode* photo = t.addPhoto(t.root(), "P");
+        auto* item = photo->Item();
+        item->Level.Photo.ImageFields.FindById(item->Level.Photo.Show)->Image.FileName =
+            "pictavo_images\\a.jpg";
+        t.select(photo);
+        auto* frame = t.frame<TfrmLinkField>("sbPhotoSettings_LinkFieldFrame");
+        QVERIFY(frame);
+        QCOMPARE(frame->cbLinkTarget->currentText(), QString("_blank"));
+        QVERIFY(!t.w->album().Modified);
+        frame->bbImageSource->click();
+        QCOMPARE(frame->edLink->text(), QString("pictavo_images/a.jpg"));
+        QCOMPARE(item->Level.Photo.Link.Src, QString("pictavo_images/a.jpg"));
+        QCOMPARE(item->Level.Photo.Link.Target, QString("_blank"));
+        QVERIFY(t.w->album().Modified);
+    }
+
+    void musicIsCopiedBeforeTheOldFileGoes() {
+        Window t("");
+        const QString music = model::Folders().PreviewMusicFolder;
+        QDir().mkpath(music);
+        apptest::writeText(music + "old.mp3", "old");
+        QTemporaryDir outside;
+        apptest::writeText(outside.path() + "/song.mp3", "new song");
+        auto* field = &t.root()->Item()->Music();
+        field->FileName = "old.mp3";
+        t.select(t.root());
+        auto* frame = t.frame<TfrmMusicField>("sbAlbumSettings_MusicFieldFrame");
+        QVERIFY(frame);
+
+        // A chosen file that is gone before the copy: the old music stays.
+        t.env.prompts.answerText((outside.path() + "/gone.mp3").toStdString());
+        frame->btBrowse->click();
+        QCOMPARE(field->FileName, QString("old.mp3"));
+        QVERIFY(QFileInfo::exists(music + "old.mp3"));
+        // The file the field holds already: nothing changes, nothing is lost.
+        t.env.prompts.answerText((music + "old.mp3").toStdString());
+        frame->btBrowse->click();
+        QCOMPARE(field->FileName, QString("old.mp3"));
+        QVERIFY(QFileInfo::exists(music + "old.mp3"));
+
+        t.env.prompts.answerText((outside.path() + "/song.mp3").toStdString());
+        frame->btBrowse->click();
+        QCOMPARE(QDir(music).entryList(QDir::Files), QStringList{field->FileName});
+        QCOMPARE(readAll(music + field->FileName), QByteArray("new song"));
+        QVERIFY(frame->btDelete->isEnabled());
+        QCOMPARE(frame->edFileName->text(), field->FileName);
+
+        frame->rbYes->click();
+        QCOMPARE(field->Startup, QString("on"));
+        QVERIFY(frame->rbYes->isChecked() && !frame->rbNo->isChecked());
+
+        // Delete asks nothing; a name that climbs out of the music folder removes nothing.
+        apptest::writeText(model::Folders().PreviewFolder + "victim.txt", "keep");
+        frame->btDelete->click();
+        QVERIFY(field->FileName.isEmpty());
+        QVERIFY(QDir(music).entryList(QDir::Files).isEmpty());
+        QVERIFY(!frame->btDelete->isEnabled());
+        QVERIFY(frame->rbNo->isChecked());
+        field->FileName = "../victim.txt";
+        frame->LoadField();
+        frame->btDelete->click();
+        QVERIFY(QFileInfo::exists(model::Folders().PreviewFolder + "victim.txt"));
+        QCOMPARE(t.env.prompts.unscriptedCalls(), 0);
+    }
+
+    void editsThroughEveryFrameSurviveSaveAndReload_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("sample template") << QString();
+        QTest::newRow("full test template") << frametest::fullTemplate();
+    }
+
+    void editsThroughEveryFrameSurviveSaveAndReload() {
+        QFETCH(QString, folder);
+        Window t;
+        t.load(folder);
+        TpaTreeNode* gallery = t.root()->Child(0);
+        TpaTreeNode* photo = t.addPhoto(t.root(), "P");
+        QTemporaryDir outside;
+        apptest::writeText(outside.path() + "/tune.mp3", "tune");
+        QImage picture(300, 200, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        QVERIFY(picture.save(outside.path() + "/bg.jpg", "JPEG"));
+
+        auto type = [](QLineEdit* edit, const QString& text) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(edit, text);
+        };
+        t.select(t.root());
+        type(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0")->edValue,
+             "Holiday ]]> 2026");
+        auto* welcome = t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame1");
+        type(welcome->edValue, "Hi & welcome");
+        welcome->ApplyFontSize(14);
+        type(t.frame<TfrmAccessField>("sbAlbumSettings_AccessFieldFrame")->edValue, "secret");
+        auto* size = t.frame<TfrmPublishSizeField>("sbAlbumSettings_PublishSizeFieldFrame");
+        size->btOriginalSizeClick();
+        type(size->edWidth, "300");
+        t.env.prompts.answerText((outside.path() + "/tune.mp3").toStdString());
+        t.frame<TfrmMusicField>("sbAlbumSettings_MusicFieldFrame")->btBrowse->click();
+        t.env.prompts.answerText((outside.path() + "/bg.jpg").toStdString());
+        t.frame<TfrmImageField>("sbAlbumSettings_ImageFieldFrame0")->btChange->click();
+
+        t.select(gallery);
+        type(t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0")->edValue, "Trip");
+        QCOMPARE(gallery->Text(), QString("Trip"));
+        if (auto* access = t.frame<TfrmAccessField>("sbGallerySettings_AccessFieldFrame"))
+            type(access->edValue, "gallery secret");
+
+        t.select(photo);
+        auto* link = t.frame<TfrmLinkField>("sbPhotoSettings_LinkFieldFrame");
+        type(link->edLink, "http://example.com/x?a=1&b=2");
+        link->cbLinkTarget->setCurrentIndex(1);
+        type(t.frame<TfrmTextField>("sbPhotoSettings_TextFieldFrame0")->edValue, "Beach");
+        QVERIFY(t.w->album().Modified);
+        QCOMPARE(t.env.prompts.unscriptedCalls(), 0);
+
+        const auto again = t.saveAndReload();
+        TpaTreeNode* root = again->Tree().Root();
+        model::TpaItem* r = root->Item();
+        QCOMPARE(r->CaptionField()->Value, QString("Holiday ]]> 2026"));
+        QCOMPARE(r->TextFields().FindById(2)->Value,
+                 QString("<font size=\"14\">Hi & welcome</font>"));
+        QCOMPARE(r->Level.Access.Value, QString("secret"));
+        QCOMPARE(readAll(model::Folders().PreviewMusicFolder + r->Music().FileName),
+                 QByteArray("tune"));
+        const auto& size2 = static_cast<model::TpaAlbumItem*>(r)->PublishSize;
+        QCOMPARE(size2.WidthMetric, int(model::szPixel));
+        QCOMPARE(size2.WidthPixel, 300);
+        QCOMPARE(size2.HeightPixel, folder.isEmpty() ? 225 : 200);
+        QString w, h;
+        again->GetAlbumSize(w, h);
+        QCOMPARE(w, QString("300"));
+        const model::TpaImageInfo& image = r->ImageFields().FindById(1)->Image;
+        QVERIFY(image.FileName.startsWith("pictavo_images/"));
+        QVERIFY(QFileInfo::exists(model::Folders().PreviewFolder + image.FileName));
+        // The reduced copy of the background was made anew.
+        const model::TpaImageInfo& reduced = r->ImageFields().FindById(2)->Image;
+        QVERIFY(reduced.FileName.startsWith("pictavo_thumbs/"));
+        QVERIFY(reduced.Width > 0 && reduced.Width <= 160);
+        QCOMPARE(root->Child(0)->Text(), QString("Trip"));
+        TpaTreeNode* p = root->Child(root->ChildCount() - 1);
+        QCOMPARE(p->Item()->Level.Photo.Link.Src, QString("http://example.com/x?a=1&b=2"));
+        QCOMPARE(p->Item()->Level.Photo.Link.Target, QString("_self"));
+        QCOMPARE(p->Text(), QString("Beach"));
+    }
+
+    void framesShownFollowALanguageSwitch() {
+        Window t("");
+        t.select(t.root());
+        auto* text = t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame1");
+        auto* image = t.frame<TfrmImageField>("sbAlbumSettings_ImageFieldFrame0");
+        auto* music = t.frame<TfrmMusicField>("sbAlbumSettings_MusicFieldFrame");
+        auto* size = t.frame<TfrmPublishSizeField>("sbAlbumSettings_PublishSizeFieldFrame");
+        auto* caption = t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0");
+        QVERIFY(text && image && music && size && caption);
+        QCOMPARE(text->btFontSize->text(), QString("Size"));
+        size->btOriginalSizeClick();
+        QCOMPARE(size->cbWidthMetrics->currentIndex(), 1);
+
+        QAction* german = nullptr;
+        for (QAction* item : t.w->languageGroup()->actions())
+            if (item->data().toString() == "de")
+                german = item;
+        QVERIFY(german);
+        german->trigger();
+        for (TfrmTextField* f : {text, caption}) {
+            QCOMPARE(f->btFontSize->text(), QString("Größe"));
+            QCOMPARE(f->pifontdefault->text(), QString("Standard"));
+        }
+        QCOMPARE(image->btChange->text(), QString("Bild ändern..."));
+        QVERIFY(image->OpenPictureDialog->Filter.startsWith("Bilddateien"));
+        QCOMPARE(music->btBrowse->text(), QString("&Durchsuchen..."));
+        QVERIFY(music->OpenDialog->Filter.startsWith("Musikdateien"));
+        QCOMPARE(size->gbPublishSize->title(), QString(" Veröffentlichungsgröße: "));
+        QCOMPARE(size->cbWidthMetrics->itemText(1), QString("Pixel"));
+        QCOMPARE(size->cbWidthMetrics->currentIndex(), 1); // the chosen metric stays
+
+        // Frames made after the switch start in the language too.
+        t.select(t.root()->Child(0));
+        auto* later = t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0");
+        QCOMPARE(later->btFontSize->text(), QString("Größe"));
+    }
+
+    void typingWhileAnotherNodeIsSelectedIsSafe() {
+        Window t("");
+        TpaTreeNode* gallery = t.root()->Child(0);
+        t.select(gallery);
+        auto* frame = t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0");
+        QPointer<TfrmTextField> alive(frame);
+        frame->edValue->setFocus();
+        // A keystroke and a click on another node in the same batch of events.
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+        QMetaObject::invokeMethod(
+            t.w.get(), [&] { t.w->selectNode(t.root()); }, Qt::QueuedConnection);
+        QCoreApplication::postEvent(frame->edValue, key.clone());
+        QMetaObject::invokeMethod(
+            frame, [&] { QTest::keyClicks(frame->edValue, "bc"); }, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QTRY_VERIFY(alive.isNull());
+        QCOMPARE(t.w->selectedNode(), t.root());
+        QVERIFY(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0"));
+    }
+
+    void aBurstOfRefreshRequestsRewritesThePageOnce() {
+        Window t("");
+        t.select(t.root()->Child(0));
+        QTest::qWait(400);
+        t.env.recorder->Visited.clear();
+        const QString data = model::Folders().PreviewFolder + "data.xml";
+        QFile::remove(data);
+        for (int i = 0; i < 20; ++i) {
+            t.w->postRefreshPreview();
+            QTest::qWait(10);
+        }
+        QVERIFY2(t.env.recorder->Visited.isEmpty(), "nothing while the requests go on");
+        QVERIFY(!QFileInfo::exists(data));
+        QTRY_COMPARE(t.env.recorder->Visited.size(), 1);
+        QTest::qWait(400);
+        QCOMPARE(t.env.recorder->Visited.size(), 1);
+        QVERIFY(QFileInfo::exists(data));
+    }
+};
+
+QTEST_MAIN(SettingsFramesTest)
+#include "tst_SettingsFrames.moc"
