@@ -145,8 +145,9 @@ void TfrmImageField::LoadField(model::TpaAlbumSettingsImageField* field) {
     lbFileName->setText(image.Name);
     lbProperties->setText(PropertiesText(image));
     btDelete->setEnabled(!lbFileName->text().isEmpty());
-    btViewFullSize->setEnabled(!lbProperties->text().isEmpty());
-    thumbnailClicks_ = btViewFullSize->isEnabled();
+    // Not isEnabled(): inside a busy section the whole window is disabled.
+    thumbnailClicks_ = !lbProperties->text().isEmpty();
+    btViewFullSize->setEnabled(thumbnailClicks_);
     if (thumbnailClicks_) {
         imgPreview->setToolTip(Localization().GetString(6, QStringLiteral("View Full Size")));
         imgPreview->setCursor(Qt::PointingHandCursor);
