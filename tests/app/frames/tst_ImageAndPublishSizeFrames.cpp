@@ -222,6 +222,7 @@ private slots:
         const QString victim = f.DataFolder + "victim.txt";
         apptest::writeText(victim, "keep me");
         const QString inside = f.PreviewFolder + "data.xml";
+        QDir().mkpath(f.PreviewImagesFolder); // so that "pictavo_images/.." resolves
         for (const QString& name : {QString("pictavo_images/../../victim.txt"),
                                     QString("pictavo_images/../data.xml"), victim}) {
             image.FileName = name;
@@ -235,7 +236,6 @@ private slots:
         QVERIFY(QFileInfo::exists(victim));
         QVERIFY(QFileInfo::exists(inside));
         // A picture of the field goes.
-        QDir().mkpath(f.PreviewImagesFolder);
         writePicture(f.PreviewImagesFolder + "b.jpg", 10, 10, "JPEG");
         image.FileName = "pictavo_images/b.jpg";
         image.Name = "b.jpg";

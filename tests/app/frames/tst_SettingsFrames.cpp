@@ -156,6 +156,11 @@ private slots:
             // Three requests, one refresh of the album page; none for a gallery.
             QCOMPARE(t.env.recorder->Visited.size(), album ? 1 : 0);
             QVERIFY(t.w->album().Modified);
+            // A caption renamed in the tree shows in the frame.
+            frame->edValue->clearFocus();
+            node->Item()->CaptionField()->Value = "Renamed";
+            t.w->album().Tree().NotifyChanged(node);
+            QCOMPARE(frame->edValue->text(), QString("Renamed"));
         }
     }
 
