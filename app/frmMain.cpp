@@ -453,16 +453,6 @@ void TfrmMain::WMRefreshPreview() {
     // A refresh posted just before the album closed has nothing left to show.
     if (!FAlbum.Tree().Root())
         return;
-    // The busy section disables the window, which takes the focus from the edit the user
-    // types in; it goes back there afterwards.
-    const QPointer<QWidget> focus = QApplication::focusWidget();
-    struct RestoreFocus {
-        const QPointer<QWidget>& widget;
-        ~RestoreFocus() {
-            if (widget && widget->isVisible() && widget->isEnabled())
-                widget->setFocus();
-        }
-    } restore{focus};
     BusyScope busy(busy_);
     const model::FolderLayout& f = model::Folders();
     FAlbum.SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));

@@ -1,5 +1,9 @@
 #include "app/pages/PreviewRefreshCoalescer.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
+
 namespace app {
 
 PreviewRefreshCoalescer::PreviewRefreshCoalescer(std::function<void()> refresh, QObject* parent,
@@ -18,8 +22,13 @@ void PreviewRefreshCoalescer::request() {
 
 void PreviewRefreshCoalescer::run() {
     ++runs_;
+    // The refresh makes the window busy, which disables it and takes the focus from the edit
+    // the user types in; the focus goes back there afterwards.
+    const QPointer<QWidget> focus = QApplication::focusWidget();
     if (refresh_)
         refresh_();
+    if (focus && focus->isVisible() && focus->isEnabled())
+        focus->setFocus();
 }
 
 } // namespace app

@@ -409,6 +409,16 @@ private slots:
         QTest::qWait(400);
         QCOMPARE(t.env.recorder->Visited.size(), 1);
         QVERIFY(QFileInfo::exists(data));
+
+        // The refresh makes the window busy for a moment; the user goes on typing where he was.
+        t.w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(t.w.get()));
+        auto* edit = t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0")->edValue;
+        edit->setFocus();
+        QCOMPARE(QApplication::focusWidget(), edit);
+        t.w->postRefreshPreview();
+        QTRY_COMPARE(t.env.recorder->Visited.size(), 2);
+        QCOMPARE(QApplication::focusWidget(), edit);
     }
 };
 
