@@ -13,16 +13,7 @@ album=$E2E_WORK/frames.zip
 caption='Frames flow caption'
 welcome='Typed welcome text'
 
-e2e_start
-wizard=$(e2e_wait_window '^Album Wizard$' 30)
-e2e_activate "$wizard"
-e2e_key Return # Create
-chooser=$(e2e_wait_window '^Choose Album Template$')
-e2e_activate "$chooser"
-e2e_click "$chooser" 110 110 # the sample template
-e2e_key alt+o
-e2e_wait_no_window '^Choose Album Template$'
-e2e_wait_window '^Fotrenza  \[My Album\]$' >/dev/null
+e2e_start_new_album
 sleep 2 # the web view replaces the window's native window once
 main=$(e2e_wait_window '^Fotrenza  \[My Album\]$')
 xdotool windowsize --sync "$main" 1024 700 2>/dev/null || xdotool windowsize "$main" 1024 700
@@ -42,9 +33,7 @@ e2e_type "$welcome"
 sleep 0.5
 e2e_screenshot "$build_dir/e2e-frames-typed.png"
 
-e2e_key ctrl+s
-e2e_answer_file_dialog '^Save As$' "$album"
-e2e_wait_window '^Fotrenza  \[frames\.zip\]$' >/dev/null
+e2e_save_new_album "$main" "$album"
 saved=$(unzip -p "$album" data.xml)
 grep -qF "$caption" <<<"$saved" || e2e_fail "the caption is not in the saved data.xml"
 grep -qF "$welcome" <<<"$saved" || e2e_fail "the welcome text is not in the saved data.xml"
