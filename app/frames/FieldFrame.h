@@ -23,8 +23,9 @@ public:
     void bind(EditorContext* context, model::TpaTreeNode* node);
     EditorContext* context() const { return context_; }
 
-    // The node the frame was built for while it still carries the same item; nullptr once
-    // the node is gone or its item was replaced, since the fields live in that item.
+    // The node the frame was built for while it still carries the same item with the same
+    // fields; nullptr once the node is gone, its item was replaced or the item's fields were
+    // (the frame's field lives in them).
     model::TpaTreeNode* liveNode() const;
 
 protected:
@@ -35,6 +36,7 @@ private:
     EditorContext* context_ = nullptr;
     quint64 nodeUid_ = 0;
     const model::TpaItem* item_ = nullptr;
+    int fieldsRevision_ = 0;
 };
 
 } // namespace app

@@ -21,6 +21,9 @@ public:
 
     const TpaItemKind Kind;
     TpaAlbumSettingsLevel Level;
+    // Counts the times Level was replaced as a whole after the item was made (a photo moved to
+    // another depth): whoever keeps a pointer to one of its fields must look again.
+    int FieldsRevision = 0;
     TpaTreeNode* Node = nullptr; // the node that owns this item; set by the tree
 
     // The text fields that hold this item's values: Level.TextFields, or

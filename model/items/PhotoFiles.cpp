@@ -167,6 +167,7 @@ void ChangePhotoLevel(TpaItem& photo, const TpaAlbumSettingsLevel& level,
     deleteDropped(old.ImageFields, changed.ImageFields, folders);
     deleteDropped(old.Photo.ImageFields, changed.Photo.ImageFields, folders);
     photo.Level.Assign(changed);
+    ++photo.FieldsRevision;
 }
 
 } // namespace model

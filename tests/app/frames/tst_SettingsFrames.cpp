@@ -12,6 +12,9 @@
 #include "app/frames/TfrmTextField.h"
 #include "app/pages/AlbumTreeModel.h"
 
+#include "model/FolderLayout.h"
+#include "model/items/PhotoFiles.h"
+
 #include "app/dialogs/FileDialogSettings.h"
 
 #include <QActionGroup>
@@ -390,6 +393,25 @@ private slots:
         QTRY_VERIFY(alive.isNull());
         QCOMPARE(t.w->selectedNode(), t.root());
         QVERIFY(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0"));
+    }
+
+    void framesLetGoOfFieldsReplacedUnderThem() {
+        // A photo moved to another depth gets the fields of its new level; the frames shown
+        // for it hold the old ones and must no longer read or write them.
+        Window t("");
+        TpaTreeNode* photo = t.addPhoto(t.root()->Child(0), "Moved");
+        t.select(photo);
+        auto* frame = t.frame<TfrmTextField>("sbPhotoSettings_TextFieldFrame0");
+        QVERIFY(frame);
+        QCOMPARE(frame->liveNode(), photo);
+        const auto* level = t.w->album().Settings.Levels.FindLevel(0);
+        QVERIFY(level);
+        model::ChangePhotoLevel(*photo->Item(), *level, model::Folders());
+        QVERIFY(!frame->liveNode());
+        t.w->album().Modified = false;
+        QTest::keyClicks(frame->edValue, "typed into a frame whose field is gone");
+        t.w->album().Tree().NotifyChanged(photo);
+        QVERIFY(!t.w->album().Modified);
     }
 
     void aBurstOfRefreshRequestsRewritesThePageOnce() {
