@@ -7,6 +7,7 @@
 #include "app/commands/EditShortcuts.h"
 #include "app/commands/MessageBoxes.h"
 #include "app/dialogs/ProgressScope.h"
+#include "app/frames/TfrmTextField.h"
 #include "app/pages/AlbumTreeModel.h"
 #include "app/pages/PhotoDropRules.h"
 
@@ -17,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeView>
@@ -27,14 +29,14 @@ using model::TpaTreeNode;
 
 namespace {
 
-// The caption's editor on a preview tab: the focusable widget that the caption frame marks
-// with the "captionEditor" property.
+// The caption's editor on a preview tab: the edit of the text frame that the frame builder
+// puts there (only the caption's frame stands on a preview tab).
 QWidget* captionEditorIn(QWidget* tab) {
     if (!tab)
         return nullptr;
-    for (QWidget* w : tab->findChildren<QWidget*>()) {
-        if (w->property("captionEditor").toBool() && w->isEnabled())
-            return w;
+    for (TfrmTextField* frame : tab->findChildren<TfrmTextField*>()) {
+        if (frame->edValue->isEnabled())
+            return frame->edValue;
     }
     return nullptr;
 }

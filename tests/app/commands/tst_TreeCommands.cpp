@@ -2,6 +2,7 @@
 
 #include "app/commands/PhotoCommands.h"
 #include "app/commands/TreeCommands.h"
+#include "app/frames/TfrmTextField.h"
 #include "app/pages/PhotoDropRules.h"
 
 #include <QLineEdit>
@@ -164,6 +165,18 @@ private slots:
         QFile data(model::Folders().PreviewFolder + "data.xml");
         QVERIFY(data.open(QIODevice::ReadOnly));
         QVERIFY(data.readAll().contains("<![CDATA[Winter]]>"));
+
+        // Rename from the main menu goes to the caption frame above the gallery's items.
+        e.w->activateWindow();
+        e.w->selectNode(g);
+        e.w->UpdateActions();
+        apptest::action(*e.w, "acEditRename")->trigger();
+        QCoreApplication::processEvents();
+        auto* page = apptest::child<QWidget>(*e.w, "tsGalleryItems");
+        const auto frames = page->findChildren<TfrmTextField*>();
+        QCOMPARE(frames.size(), 1);
+        QCOMPARE(QApplication::focusWidget(), frames.first()->edValue);
+        QCOMPARE(frames.first()->edValue->text(), QString("Winter"));
     }
 
     void movingAPhotoToAnotherDepthAsksAndConvertsItsValues() {
