@@ -14,8 +14,10 @@
 
 #include "model/FileRoutines.h"
 #include "model/FolderLayout.h"
+#include "model/ParallelJobs.h"
 #include "model/document/Album.h"
 #include "model/image/PictureSearch.h"
+#include "model/items/PhotoFileBatch.h"
 #include "model/items/PhotoFiles.h"
 #include "model/tree/TreeUtils.h"
 
@@ -71,7 +73,10 @@ int PhotoCommands::room() const {
     const auto* level = editor_.album().Settings.Levels.FindLevel(g->Depth());
     if (!level)
         return 0;
-    const qint64 left = qint64(level->MaxPhotos) - model::CountPhotoChildren(g);
+    const model::TpaAlbum& album = editor_.album();
+    // The album's item limit counts too: beyond it the saved album could not be opened again.
+    const qint64 items = qint64(album.Settings.MaxItems()) - (album.Tree().NodeCount() - 1);
+    const qint64 left = std::min(qint64(level->MaxPhotos) - model::CountPhotoChildren(g), items);
     return int(std::clamp<qint64>(left, 0, INT_MAX));
 }
 
@@ -107,23 +112,36 @@ bool PhotoCommands::AddFiles(const QStringList& files, const QString& caption,
     TpaTreeNode* gallery = targetGallery();
     if (!gallery || files.isEmpty())
         return files.isEmpty();
+    model::TpaAlbum& album = editor_.album();
     const quint64 galleryUid = gallery->Uid();
     quint64 lastUid = 0;
     int added = 0;
     QString failure;
+    bool full = false;
     {
         ProgressScope progress(editor_.busyState(), editor_.progressWindow(), caption, label);
+        // Names are reserved here in order; the pictures are decoded and scaled on every core
+        // while this thread adds the photos in order. What is not added goes with the batch.
+        model::PhotoFileBatch batch(album.CreateItem(model::ikPhoto, gallery)->Level.Photo, files,
+                                    model::Folders());
+        model::ParallelJobs work(batch.size(), [&batch](std::size_t i) { batch.make(i); });
         for (int i = 0; i < files.size(); ++i) {
             if (progress.cancelled())
                 break;
+            while (!work.waitFor(std::size_t(i), 20) && !progress.cancelled())
+                pumpMessages();
             editor_.progressWindow().setPosition(percent(i + 1, int(files.size())));
             pumpMessages();
             // What the pump ran may have closed the album or deleted the gallery.
-            gallery = editor_.album().Tree().FindByUid(galleryUid);
+            gallery = album.Tree().FindByUid(galleryUid);
             if (!gallery || progress.cancelled())
                 break;
+            if (!album.CanAddPhoto(gallery)) {
+                full = true;
+                break;
+            }
             try {
-                lastUid = addFile(gallery, files[i])->Uid();
+                lastUid = addPhoto(gallery, batch, std::size_t(i))->Uid();
                 ++added;
             } catch (const std::exception& e) {
                 failure = QStringLiteral("%1\n\n%2")
@@ -131,19 +149,25 @@ bool PhotoCommands::AddFiles(const QStringList& files, const QString& caption,
                 break;
             }
         }
+        work.cancel();
     }
-    if (TpaTreeNode* last = editor_.album().Tree().FindByUid(lastUid))
+    if (TpaTreeNode* last = album.Tree().FindByUid(lastUid))
         editor_.selectNode(last);
     if (!failure.isEmpty())
         showError(failure);
+    else if (full)
+        MessageBoxes::error(MessageBoxes::message(
+            12, QStringLiteral("Sorry, but you may add only %d photo(s) to this level"),
+            {qlonglong(added)}));
     return added == files.size();
 }
 
-TpaTreeNode* PhotoCommands::addFile(TpaTreeNode* gallery, const QString& file) {
+TpaTreeNode* PhotoCommands::addPhoto(TpaTreeNode* gallery, model::PhotoFileBatch& batch,
+                                     std::size_t index) {
     model::TpaAlbum& album = editor_.album();
     std::unique_ptr<model::TpaItem> item = album.CreateItem(model::ikPhoto, gallery);
-    // The files are made before the node: a picture that fails leaves neither behind.
-    const QString name = model::FillPhotoFromFile(item->Level.Photo, file, model::Folders());
+    // The files exist before the node: a picture that failed leaves neither behind.
+    const QString name = batch.take(index, item->Level.Photo);
     QString caption;
     if (auto* field = item->CaptionField()) {
         field->Value = name;

@@ -3,9 +3,12 @@
 #include <QObject>
 #include <QStringList>
 
+#include <cstddef>
+
 namespace model {
+class PhotoFileBatch;
 class TpaTreeNode;
-}
+} // namespace model
 
 namespace app {
 
@@ -33,8 +36,10 @@ public:
     void ChangeImage();
 
     // Adds the files in order under the target gallery with a progress window that can be
-    // cancelled; the last one added is selected. The first file that fails is reported with
-    // its name and ends the adding; it leaves nothing behind. True when every file was added.
+    // cancelled; the last one added is selected. The pictures are decoded and scaled on every
+    // core, the photos added on this thread. The first file that fails is reported with its
+    // name and ends the adding; it and the files after it leave nothing behind. True when
+    // every file was added.
     bool AddFiles(const QStringList& files, const QString& caption, const QString& label);
 
     // The gallery that takes new photos: the selection, or a selected photo's parent.
@@ -43,7 +48,8 @@ public:
     int room() const;
 
 private:
-    model::TpaTreeNode* addFile(model::TpaTreeNode* gallery, const QString& file);
+    model::TpaTreeNode* addPhoto(model::TpaTreeNode* gallery, model::PhotoFileBatch& batch,
+                                 std::size_t index);
     QString albumName() const;
 
     EditorContext& editor_;

@@ -2,11 +2,13 @@
 
 #include "model/Errors.h"
 #include "model/FileRoutines.h"
+#include "model/ParallelJobs.h"
 #include "model/SafePath.h"
 #include "model/document/AlbumPage.h"
 #include "model/document/DataXmlReader.h"
 #include "model/document/DataXmlWriter.h"
 #include "model/image/ImageImport.h"
+#include "model/image/ReservedFileNames.h"
 #include "model/items/AlbumItem.h"
 #include "model/items/GalleryItem.h"
 #include "model/items/PhotoItem.h"
@@ -16,8 +18,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
-#include <QThread>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <utility>
@@ -211,20 +211,6 @@ struct ThumbnailJob {
     bool made = false;
 };
 
-// The thumbnail's file name in thumbsFolder: the picture's name as a ".jpg", numbered when an
-// earlier job or a file there took it already.
-QString reserveThumbnailName(const QString& thumbsFolder, const QString& source,
-                             QSet<QString>& taken) {
-    const QString proposed =
-        CleanProposedFileName(QFileInfo(source).completeBaseName() + QStringLiteral(".jpg"));
-    const QString base = QFileInfo(proposed).completeBaseName();
-    QString name = proposed;
-    for (int n = 1; taken.contains(name.toLower()) || QFileInfo::exists(thumbsFolder + name); ++n)
-        name = base + QStringLiteral("%1.jpg").arg(n, 3, 10, QChar(u'0'));
-    taken.insert(name.toLower());
-    return name;
-}
-
 void addJob(std::vector<ThumbnailJob>& jobs, TpaImageInfo& image, const QString& previewFolder,
             int box) {
     // Missing pictures are passed over, as are names that would leave the album's folder.
@@ -258,25 +244,22 @@ int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
         return 0;
     const QString folder = WithTrailingSlash(thumbsFolder);
     QDir().mkpath(folder);
-    QSet<QString> taken;
+    ReservedFileNames names(folder);
     for (ThumbnailJob& job : jobs)
-        job.target = reserveThumbnailName(folder, job.source, taken);
+        job.target = names.reserve(CleanProposedFileName(QFileInfo(job.source).completeBaseName() +
+                                                         QStringLiteral(".jpg")));
 
     // The workers read their own job and write only its result and its file.
-    QThreadPool pool;
-    pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    for (ThumbnailJob& job : jobs) {
-        pool.start([&job, &folder] {
-            try {
-                job.made = !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target)
-                                .isEmpty();
-            } catch (...) {
-                job.made = false; // the frames show their stand-in picture
-            }
-        });
-    }
-    while (!pool.waitForDone(pump ? 20 : -1))
-        pump();
+    ParallelJobs work(jobs.size(), [&jobs, &folder](std::size_t i) {
+        ThumbnailJob& job = jobs[i];
+        try {
+            job.made =
+                !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target).isEmpty();
+        } catch (...) {
+            job.made = false; // the frames show their stand-in picture
+        }
+    });
+    work.waitForAll(pump);
 
     int failed = 0;
     for (ThumbnailJob& job : jobs) {

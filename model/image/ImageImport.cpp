@@ -6,12 +6,12 @@
 #include "model/image/GifDecoder.h"
 #include "model/image/ImageResampler.h"
 #include "model/image/JpegCodec.h"
+#include "model/image/ReservedFileNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSet>
 
 #include <algorithm>
 #include <climits>
@@ -133,12 +133,15 @@ QByteArray readPictureFile(const QString& path) {
     return data;
 }
 
+QString jpegCopyName(const QString& source, const QString& prefix) {
+    return prefix + withoutExtension(QFileInfo(source).fileName()) + QStringLiteral(".jpg");
+}
+
 QString createJpegCopy(const QString& source, int boxWidth, int boxHeight, const QString& folder,
                        const QString& destName, const QString& prefix) {
     if (!QFileInfo(source).isFile())
         return QString();
-    const QString base = withoutExtension(QFileInfo(source).fileName());
-    const QString target = targetFor(folder, destName, prefix + base + QStringLiteral(".jpg"));
+    const QString target = targetFor(folder, destName, jpegCopyName(source, prefix));
     ConvertImageToJpeg(source, target, boxWidth, boxHeight);
     return target;
 }
@@ -150,18 +153,30 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     if (!QFileInfo(source).isFile())
         return QString();
     QDir().mkpath(folder);
-    QString name = QFileInfo(source).fileName();
-    const PictureKind kind = kindOfExtension(extensionOf(name));
+    const QString target = targetFor(folder, destName, ImportedFileName(source));
+    const PictureKind kind = kindOfExtension(extensionOf(QFileInfo(source).fileName()));
     const bool becomesJpeg = kind == PictureKind::Gif || kind == PictureKind::Bmp;
-    if (becomesJpeg)
-        name = withoutExtension(name) + QStringLiteral(".jpg");
-    const QString target = targetFor(folder, destName, name);
-
     if (becomesJpeg || !isZeroBox(boxWidth, boxHeight)) {
         ConvertImageToJpeg(source, target, boxWidth, boxHeight);
         return target;
     }
     return copyFileContents(source, target) ? target : QString();
+}
+
+QString ImportedFileName(const QString& source) {
+    const QString name = QFileInfo(source).fileName();
+    const PictureKind kind = kindOfExtension(extensionOf(name));
+    if (kind == PictureKind::Gif || kind == PictureKind::Bmp)
+        return withoutExtension(name) + QStringLiteral(".jpg");
+    return name;
+}
+
+QString ThumbnailFileName(const QString& source) {
+    return jpegCopyName(source, QStringLiteral("tn_"));
+}
+
+QString ResizedJpegFileName(const QString& source) {
+    return jpegCopyName(source, QString());
 }
 
 QString CreateThumbnailFile(const QString& source, int boxWidth, int boxHeight,
@@ -286,21 +301,7 @@ QImage StretchPicture(const Picture& picture, int width, int height) {
 }
 
 QString MakeUniqueFileName(const QString& folder, const QString& proposed) {
-    // Any entry blocks a name, folders too, since a file cannot be written over them.
-    QSet<QString> taken;
-    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
-                                                       QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries)
-        taken.insert(entry.toCaseFolded());
-    if (!taken.contains(proposed.toCaseFolded()))
-        return proposed;
-    const QString base = withoutExtension(proposed);
-    const QString extension = extensionOf(proposed);
-    for (int n = 1;; ++n) {
-        const QString candidate = base + QString::asprintf("%.3d", n) + extension;
-        if (!taken.contains(candidate.toCaseFolded()))
-            return candidate;
-    }
+    return ReservedFileNames(folder).reserve(proposed);
 }
 
 QString CleanProposedFileName(const QString& name) {

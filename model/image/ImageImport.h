@@ -29,6 +29,11 @@ QString CreateThumbnailFile(const QString& source, int boxWidth, int boxHeight,
 QString CreateResizedJpegFile(const QString& source, int boxWidth, int boxHeight,
                               const QString& folder, const QString& destName = QString());
 
+// The names the three routines above propose for source before it is cleaned and made unique.
+QString ImportedFileName(const QString& source);
+QString ThumbnailFileName(const QString& source);
+QString ResizedJpegFileName(const QString& source);
+
 // Copies any file into folder under its own name made unique, or under destName.
 QString CopyFileUnique(const QString& source, const QString& folder,
                        const QString& destName = QString());

@@ -4,6 +4,7 @@
 #include "model/SafePath.h"
 #include "model/image/ImageImport.h"
 #include "model/items/Item.h"
+#include "model/items/PhotoFileBatch.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -30,11 +31,6 @@ QString required(const QString& path, const QString& source) {
 void loadFacts(TpaImageInfo& image, const QString& path, const QString& previewFolder) {
     image.LoadFromFile(path);
     image.MakeRelative(previewFolder);
-}
-
-void removeFiles(const QStringList& files) {
-    for (const QString& file : files)
-        QFile::remove(file);
 }
 
 QString canonical(const QString& path) {
@@ -68,41 +64,9 @@ void deleteDropped(const TpaAlbumSettingsImageFieldList& before,
 
 QString FillPhotoFromFile(TpaAlbumSettingsPhoto& photo, const QString& file,
                           const FolderLayout& folders) {
-    if (!QFileInfo(file).isFile())
-        throw FileError(QStringLiteral("Cannot open file \"%1\"").arg(file));
-    TpaAlbumSettingsPhoto filled;
-    filled.Assign(photo);
-    QStringList made;
-    try {
-        auto& fields = filled.ImageFields;
-        for (const auto& field : fields.Items) {
-            if (field->Thumb != -1)
-                continue;
-            made << required(ImportImageFile(file, field->W, field->H, folders.PreviewImagesFolder),
-                             file);
-            loadFacts(field->Image, made.back(), folders.PreviewFolder);
-        }
-        for (const auto& field : fields.Items) {
-            if (!isReduced(fields, *field))
-                continue;
-            made << required(
-                CreateThumbnailFile(file, field->W, field->H, folders.PreviewThumbsFolder), file);
-            loadFacts(field->Image, made.back(), folders.PreviewFolder);
-        }
-        QString name;
-        if (TpaAlbumSettingsImageField* shown = fields.FindById(filled.Show)) {
-            made << required(
-                CreateResizedJpegFile(file, EditorThumbBox, EditorThumbBox, folders.ThumbsFolder),
-                file);
-            shown->Image.Thumbnail = made.back();
-            name = shown->Image.Name;
-        }
-        photo.Assign(filled);
-        return name;
-    } catch (...) {
-        removeFiles(made);
-        throw;
-    }
+    PhotoFileBatch one(photo, {file}, folders);
+    one.make(0);
+    return one.take(0, photo);
 }
 
 void ReplacePhotoImages(TpaAlbumSettingsPhoto& photo, const QString& file,

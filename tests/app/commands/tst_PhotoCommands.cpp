@@ -9,6 +9,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -82,6 +83,78 @@ QStringList stray(const QStringList& before) {
     for (const QString& f : before)
         now.removeOne(f);
     return now;
+}
+
+// Every file the album's photos have, with its bytes, by folder; and "data.xml" as saved.
+struct Outcome {
+    QStringList texts;
+    QMap<QString, QByteArray> files;
+    QByteArray dataXml;
+    bool complete = false;
+    QString lastMessage;
+    bool operator==(const Outcome&) const = default;
+};
+
+// Pictures whose names collide in every way the naming knows: letter case, bitmaps
+// becoming ".jpg", a sub-folder, a name already numbered, a file already in the album.
+QStringList collidingPictures(const QString& folder) {
+    QStringList files;
+    const QStringList names = {"p.jpg",     "P.bmp",     "p001.jpg", "q.bmp",  "Q.JPG",
+                               "sub/p.jpg", "sub/q.jpg", "tn_p.jpg", "p.jpeg", "sub/P.JPG"};
+    for (int i = 0; i < names.size(); ++i) {
+        const QString path = folder + names[i];
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QImage image(40 + 8 * i, 30 + 2 * i, QImage::Format_RGB32);
+        image.fill(QColor(20 * i, 100, 200 - 10 * i));
+        const QByteArray format = QFileInfo(path).suffix().toUpper().toLatin1();
+        image.save(path, format == "JPG" || format == "JPEG" ? "JPEG" : format.constData());
+        files << path;
+    }
+    return files;
+}
+
+using Sources = QStringList (*)(const QString& folder);
+
+Outcome addInto(bool oneByOne, Sources sources, int maxPhotos) {
+    Editor e(maxPhotos);
+    const QStringList files = sources(e.env.dir.path() + "/in/");
+    // A file of that name in the album already.
+    commandtest::picture(model::Folders().PreviewImagesFolder + "p.jpg");
+    Outcome out;
+    if (oneByOne) {
+        // One after another, stopping at the first file that is not added.
+        out.complete = true;
+        for (int i = 0; i < files.size() && out.complete; ++i)
+            out.complete = e.photos().AddFiles({files[i]}, "Adding", "Adding");
+    } else {
+        out.complete = e.photos().AddFiles(files, "Adding", "Adding");
+    }
+    out.texts = commandtest::childTexts(e.gallery);
+    const model::FolderLayout& f = model::Folders();
+    for (const QString& folder : {f.PreviewImagesFolder, f.PreviewThumbsFolder, f.ThumbsFolder})
+        for (const QString& name : commandtest::filesIn(folder)) {
+            QFile file(folder + name);
+            file.open(QIODevice::ReadOnly);
+            out.files[QDir(e.env.dir.path()).relativeFilePath(folder + name)] = file.readAll();
+        }
+    e.w->album().SaveToXml(f.PreviewFolder + "data.xml");
+    QFile xml(f.PreviewFolder + "data.xml");
+    xml.open(QIODevice::ReadOnly);
+    out.dataXml = xml.readAll();
+    if (!e.env.prompts.calls().empty())
+        out.lastMessage = QString::fromStdString(e.env.prompts.calls().back().text)
+                              .replace(e.env.dir.path(), "<dir>");
+    return out;
+}
+
+// Twelve pictures with a broken one in the middle.
+QStringList brokenInTheMiddle(const QString& folder) {
+    QStringList files;
+    for (int i = 0; i < 12; ++i)
+        files << commandtest::picture(folder + QString("m%1.jpg").arg(i, 2, 10, QChar('0')));
+    QFile::remove(files[5]);
+    QFile::copy(QStringLiteral(FZ_SOURCE_DIR "/tests/data/images/garbage.jpg"), files[5]);
+    return files;
 }
 
 } // namespace
@@ -214,6 +287,38 @@ private slots:
         QVERIFY(commandtest::everyPhotoHasItsFile(e.w->album().Tree().Root()));
         QVERIFY(!e.w->busyState().busy());
         QVERIFY(e.w->isEnabled());
+    }
+
+    // The photos of a batch are made on every core, yet the tree, the files and "data.xml"
+    // are those of adding the files one after another; a broken file in the middle is named,
+    // and the photos after it, made meanwhile, leave no file.
+    void aBatchGivesWhatAddingOneByOneGives_data() {
+        QTest::addColumn<int>("sources");
+        QTest::addColumn<int>("maxPhotos");
+        QTest::addColumn<int>("photos");
+        QTest::newRow("colliding names") << 0 << 60 << 10;
+        QTest::newRow("broken fifth of twelve") << 1 << 60 << 5;
+        QTest::newRow("room for seven of ten") << 0 << 7 << 7;
+    }
+    void aBatchGivesWhatAddingOneByOneGives() {
+        QFETCH(int, sources);
+        QFETCH(int, maxPhotos);
+        QFETCH(int, photos);
+        const Sources make = sources == 0 ? &collidingPictures : &brokenInTheMiddle;
+        const Outcome batch = addInto(false, make, maxPhotos);
+        const Outcome single = addInto(true, make, maxPhotos);
+        QVERIFY2(batch.texts.size() == photos, qPrintable(batch.lastMessage));
+        QCOMPARE(batch.texts, single.texts);
+        QCOMPARE(batch.files.keys(), single.files.keys());
+        QVERIFY(batch.files == single.files);
+        QCOMPARE(batch.dataXml, single.dataXml);
+        QCOMPARE(batch.complete, photos == 10);
+        if (sources == 1)
+            QVERIFY2(batch.lastMessage.startsWith("<dir>/in/m05.jpg\n"),
+                     qPrintable(batch.lastMessage));
+        if (photos == 7)
+            QCOMPARE(batch.lastMessage,
+                     QString("Sorry, but you may add only 7 photo(s) to this level"));
     }
 
     void cancelKeepsThePhotosAddedSoFarWithoutAReport() {
