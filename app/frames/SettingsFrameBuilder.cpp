@@ -147,13 +147,17 @@ void SettingsFrameBuilder::BuildAlbumSettingsFrames(model::TpaTreeNode* node) {
     addTextFrames(page, node, true);
     addImageFrames(page, node);
     addMusicFrame(page, node);
-    if (!node->Item()->Level.Access.Caption.isEmpty()) {
-        auto* frame = new TfrmAccessField;
-        prepare(frame, page, node, QStringLiteral("AccessFieldFrame"));
-        frame->LoadField(&node->Item()->Level.Access);
-        placeInBox(page, frame);
-    }
+    addAccessFrame(page, node);
     finish(page);
+}
+
+void SettingsFrameBuilder::addAccessFrame(const SettingsPage& page, model::TpaTreeNode* node) {
+    if (node->Item()->Level.Access.Caption.isEmpty())
+        return;
+    auto* frame = new TfrmAccessField;
+    prepare(frame, page, node, QStringLiteral("AccessFieldFrame"));
+    frame->LoadField(&node->Item()->Level.Access);
+    placeInBox(page, frame);
 }
 
 void SettingsFrameBuilder::BuildGallerySettingsFrames(model::TpaTreeNode* node) {
@@ -161,12 +165,7 @@ void SettingsFrameBuilder::BuildGallerySettingsFrames(model::TpaTreeNode* node) 
     addTextFrames(page, node, false);
     addImageFrames(page, node);
     addMusicFrame(page, node);
-    if (!node->Item()->Level.Access.Caption.isEmpty()) {
-        auto* frame = new TfrmAccessField;
-        prepare(frame, page, node, QStringLiteral("AccessFieldFrame"));
-        frame->LoadField(&node->Item()->Level.Access);
-        placeInBox(page, frame);
-    }
+    addAccessFrame(page, node);
     finish(page);
 }
 

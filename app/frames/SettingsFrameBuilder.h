@@ -33,6 +33,7 @@ private:
     void addTextFrames(const SettingsPage& page, model::TpaTreeNode* node, bool albumRoot);
     void addImageFrames(const SettingsPage& page, model::TpaTreeNode* node);
     void addMusicFrame(const SettingsPage& page, model::TpaTreeNode* node);
+    void addAccessFrame(const SettingsPage& page, model::TpaTreeNode* node);
     // The frame gets its name, its node and its texts from its model.
     void prepare(FieldFrame* frame, const SettingsPage& page, model::TpaTreeNode* node,
                  const QString& suffix);

@@ -3,6 +3,7 @@
 #include "model/Errors.h"
 #include "model/image/ImageImport.h"
 #include "model/image/ReservedFileNames.h"
+#include "model/items/PhotoFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,21 +13,7 @@ namespace model {
 
 namespace {
 
-constexpr int EditorThumbBox = 150;
-
 enum class FileKind { Main, Reduced, EditorThumb };
-
-bool isReduced(const TpaAlbumSettingsImageFieldList& fields, const TpaAlbumSettingsImageField& f) {
-    return f.Thumb != -1 && fields.FindById(f.Thumb) != nullptr;
-}
-
-// A routine that wrote nothing for a readable file is an error here: a photo without its
-// picture must not come into being.
-QString required(const QString& path, const QString& source) {
-    if (path.isEmpty())
-        throw FileError(QStringLiteral("Cannot read file \"%1\"").arg(source));
-    return path;
-}
 
 // Reservations by folder, so that two kinds of file sharing a folder still get distinct names.
 class FolderNames {
@@ -78,7 +65,7 @@ PhotoFileBatch::PhotoFileBatch(const TpaAlbumSettingsPhoto& photo, const QString
                      names.reserve(folders.PreviewImagesFolder, ImportedFileName(source))});
         }
         for (std::size_t f = 0; f < fields.size(); ++f) {
-            if (isReduced(photo.ImageFields, *fields[f]))
+            if (IsReducedImageField(photo.ImageFields, *fields[f]))
                 p->files.push_back(
                     {FileKind::Reduced, f, folders.PreviewThumbsFolder,
                      names.reserve(folders.PreviewThumbsFolder, ThumbnailFileName(source))});
@@ -115,17 +102,18 @@ void PhotoFileBatch::make(std::size_t i) {
             const int h = fields[file.field]->H;
             switch (file.kind) {
             case FileKind::Main:
-                p.made << required(ImportImageFile(p.source, w, h, file.folder, file.name),
-                                   p.source);
+                p.made << RequiredOutput(ImportImageFile(p.source, w, h, file.folder, file.name),
+                                         p.source);
                 break;
             case FileKind::Reduced:
-                p.made << required(CreateThumbnailFile(p.source, w, h, file.folder, file.name),
-                                   p.source);
+                p.made << RequiredOutput(
+                    CreateThumbnailFile(p.source, w, h, file.folder, file.name), p.source);
                 break;
             case FileKind::EditorThumb:
-                p.made << required(CreateResizedJpegFile(p.source, EditorThumbBox, EditorThumbBox,
-                                                         file.folder, file.name),
-                                   p.source);
+                p.made << RequiredOutput(CreateResizedJpegFile(p.source, EditorThumbBox,
+                                                               EditorThumbBox, file.folder,
+                                                               file.name),
+                                         p.source);
                 image.Thumbnail = p.made.back();
                 p.showName = image.Name;
                 continue;

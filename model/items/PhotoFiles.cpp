@@ -12,21 +12,18 @@
 
 namespace model {
 
-namespace {
-
-constexpr int EditorThumbBox = 150;
-
-bool isReduced(const TpaAlbumSettingsImageFieldList& fields, const TpaAlbumSettingsImageField& f) {
+bool IsReducedImageField(const TpaAlbumSettingsImageFieldList& fields,
+                         const TpaAlbumSettingsImageField& f) {
     return f.Thumb != -1 && fields.FindById(f.Thumb) != nullptr;
 }
 
-// A routine that wrote nothing for a readable file is an error here: a photo without its
-// picture must not come into being.
-QString required(const QString& path, const QString& source) {
+QString RequiredOutput(const QString& path, const QString& source) {
     if (path.isEmpty())
         throw FileError(QStringLiteral("Cannot read file \"%1\"").arg(source));
     return path;
 }
+
+namespace {
 
 void loadFacts(TpaImageInfo& image, const QString& path, const QString& previewFolder) {
     image.LoadFromFile(path);
@@ -94,26 +91,27 @@ void ReplacePhotoImages(TpaAlbumSettingsPhoto& photo, const QString& file,
         if (field->Thumb != -1)
             continue;
         loadFacts(field->Image,
-                  required(ImportImageFile(file, field->W, field->H, folders.PreviewImagesFolder,
-                                           nameOf(field->Image)),
-                           file),
+                  RequiredOutput(ImportImageFile(file, field->W, field->H,
+                                                 folders.PreviewImagesFolder, nameOf(field->Image)),
+                                 file),
                   folders.PreviewFolder);
     }
     for (const auto& field : fields.Items) {
-        if (!isReduced(fields, *field))
+        if (!IsReducedImageField(fields, *field))
             continue;
-        loadFacts(field->Image,
-                  required(CreateThumbnailFile(file, field->W, field->H,
+        loadFacts(
+            field->Image,
+            RequiredOutput(CreateThumbnailFile(file, field->W, field->H,
                                                folders.PreviewThumbsFolder, nameOf(field->Image)),
                            file),
-                  folders.PreviewFolder);
+            folders.PreviewFolder);
     }
     if (TpaAlbumSettingsImageField* shown = fields.FindById(photo.Show)) {
         const QString thumb = shown->Image.Thumbnail;
         const QString name = !thumb.isEmpty() && IsInsideFolder(folders.ThumbsFolder, thumb)
                                  ? QFileInfo(thumb).fileName()
                                  : QString();
-        shown->Image.Thumbnail = required(
+        shown->Image.Thumbnail = RequiredOutput(
             CreateResizedJpegFile(file, EditorThumbBox, EditorThumbBox, folders.ThumbsFolder, name),
             file);
     }

@@ -9,6 +9,17 @@ namespace model {
 
 class TpaItem;
 
+// The box of the editor's own thumbnails of photos (photo page and gallery list).
+inline constexpr int EditorThumbBox = 150;
+
+// Whether the image field is a reduced copy of another field of the list.
+bool IsReducedImageField(const TpaAlbumSettingsImageFieldList& fields,
+                         const TpaAlbumSettingsImageField& f);
+
+// The path a routine wrote for a readable source; FileError naming the source when it wrote
+// nothing, since a photo without its picture must not come into being.
+QString RequiredOutput(const QString& path, const QString& source);
+
 // Fills the image fields of a photo from one picture file: each main image field gets a copy
 // fitted into its box in PreviewImagesFolder (GIF and bitmap files become JPEG), each reduced
 // field a "tn_" copy made from the file itself in PreviewThumbsFolder, and the show field an
