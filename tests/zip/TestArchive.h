@@ -1,15 +1,17 @@
 #pragma once
-// Test helpers: build archives with the engine core the way the component writes them, and
-// read every member of an archive back into memory.
+// Test helpers: make archives with the real writer or a real tool (hand-built bytes only for
+// archives the writer refuses to make), and read every member of an archive back into memory.
 
 #include <zlib.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "tests/zip/TestTools.h"
 #include "zip/ZAConst.h"
 #include "zip/ZAExcept.h"
 #include "zip/archiver/ZipArchiver.h"
@@ -35,20 +37,18 @@ inline std::vector<uint8_t> Bytes(const std::string& s) {
 
 // A hand-built archive laid out as the member writer lays it out: local header first, data,
 // then the local header again with the final CRC and sizes, and the directory at the end.
-// Only for archives a test damages on purpose: a well-formed archive comes from the real
-// writer (WriterArchive) or from a real tool.
-inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members,
-                                         zip::TZip64Mode zip64Mode = zip::TZip64Mode::zmDisabled,
-                                         bool oemFileNames = true,
-                                         const std::string& comment = {}) {
+// Only for archives the real writer refuses to make: names that must not become paths, for
+// tests that check they never do. A well-formed archive comes from WriterArchive or from a
+// real tool (PythonArchive).
+inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members) {
     using namespace zip;
     MemoryStream archive;
-    TZADirManager dir(archive, TZADirSettings{"", true, oemFileNames, true}, true);
-    TZAItemCodec codec(TZACodecSettings{"", zip64Mode, true, {}, {}});
+    TZADirManager dir(archive, TZADirSettings{"", true, true, true}, true);
+    TZAItemCodec codec(TZACodecSettings{"", TZip64Mode::zmDisabled, true, {}, {}});
     for (const Member& m : members) {
         TDirItem item;
         item.Name = m.Folder && (m.Name.empty() || m.Name.back() != '/') ? m.Name + "/" : m.Name;
-        item.VersionMadeBy = item.VersionNeeded = oemFileNames ? kVersionOem : kVersionAnsi;
+        item.VersionMadeBy = item.VersionNeeded = kVersionOem;
         item.Method = (m.Mode == 0 || m.Folder) ? kMethodStored : kMethodDeflate;
         item.CompressionMode = static_cast<uint8_t>(m.Folder ? 0 : m.Mode);
         item.Password = m.Folder ? std::string() : m.Password;
@@ -60,42 +60,45 @@ inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members,
         item.Date = 0x5A21;
         item.ExternalAttributes = m.Folder ? faDirectory : faArchive;
         const int64_t offset = archive.Position();
-        item.SetLocalHeaderOffset64(static_cast<uint64_t>(offset),
-                                    zip64Mode == TZip64Mode::zmAlways);
-        const std::string stored = ZAEncodeStoredName(item.Name, oemFileNames, item.Flags);
-        if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
-            item.VersionMadeBy = kVersionAnsi; // as the writer marks a UTF-8 name
-        // Under zmAlways every member with data carries the local Zip64 field, and then both
-        // local size fields hold the sentinel.
-        const bool zip64Local = zip64Mode == TZip64Mode::zmAlways && !m.Folder;
-        auto local = TZALocalHeader::FromItem(item, stored, zip64Local);
-        auto header = local.Assemble(stored, zip64Local, 0, 0);
+        item.SetLocalHeaderOffset64(static_cast<uint64_t>(offset));
+        const std::string stored = ZAEncodeStoredName(item.Name, true, item.Flags);
+        if (item.Flags & kFlagUtf8)
+            item.VersionMadeBy = kVersionAnsi;
+        auto local = TZALocalHeader::FromItem(item, stored, false);
+        auto header = local.Assemble(stored, false, 0, 0);
         archive.WriteExact(header.data(), static_cast<int64_t>(header.size()));
         if (!m.Folder) {
             MemoryStream source(m.Data);
             codec.CompressItem(source, archive, item);
-            local = TZALocalHeader::FromItem(item, stored, zip64Local);
-            header = local.Assemble(stored, zip64Local, item.UncompressedSize64(),
-                                    item.CompressedSize64());
+            local = TZALocalHeader::FromItem(item, stored, false);
+            header =
+                local.Assemble(stored, false, item.UncompressedSize64(), item.CompressedSize64());
             archive.SetPosition(offset);
             archive.WriteExact(header.data(), static_cast<int64_t>(header.size()));
             archive.Seek(0, TZASeekOrigin::soEnd);
         }
         item.Password.clear();
-        const int32_t index = dir.Working().Append(item);
-        (void)index;
+        dir.Working().Append(item);
     }
-    dir.Comment() = comment;
     dir.WriteDirectory();
     return archive.Bytes();
 }
 
-// An archive made by the real writer from the members written to disk below folder. The
-// members share one password; stored members are named in NoCompressionMasks.
+struct WriterOptions {
+    zip::TZip64Mode Zip64 = zip::TZip64Mode::zmAuto;
+    bool OemFileNames = true;
+};
+
+// An archive made by the real writer from the members written to disk below folder, in the
+// order given, each with its own compression mode (0 stores) and password.
 inline std::vector<uint8_t> WriterArchive(const std::vector<Member>& members,
-                                          const std::string& folder, int mode = 1) {
-    namespace fs = std::filesystem;
-    zip::TZipArchiver writer;
+                                          const std::string& folder, WriterOptions options = {}) {
+    const auto key = [](const fs::path& path) {
+        std::string s = path.lexically_normal().string();
+        while (s.size() > 1 && s.back() == '/')
+            s.pop_back();
+        return s;
+    };
     for (const Member& m : members) {
         const fs::path path = fs::path(folder) / m.Name;
         if (m.Folder) {
@@ -105,18 +108,71 @@ inline std::vector<uint8_t> WriterArchive(const std::vector<Member>& members,
         fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(m.Data.data()), std::streamsize(m.Data.size()));
-        if (m.Mode == 0)
-            writer.NoCompressionMasks.push_back(m.Name);
-        if (!m.Password.empty())
-            writer.Password = m.Password;
     }
+    zip::TZipArchiver writer;
+    writer.Zip64Mode = options.Zip64;
+    writer.Options.OEMFileNames = options.OemFileNames;
+    // Each search looks for one member by its name and takes only that one, so that the
+    // archive keeps the order given.
+    std::string wanted;
+    writer.OnConfirmProcessFile = [&](zip::TZABaseArchiver&, const std::string& path,
+                                      zip::TZAProcessOperation,
+                                      bool& confirm) { confirm = key(path) == wanted; };
     zip::MemoryStream archive;
-    writer.SetCompressionMode(mode);
     writer.OpenArchiveStream(archive, zip::kOpenModeCreate);
     writer.BaseDir = folder;
-    writer.AddFiles("*.*");
+    writer.BeginUpdate();
+    for (const Member& m : members) {
+        wanted = key(fs::path(folder) / m.Name);
+        writer.Password = m.Folder ? std::string() : m.Password;
+        writer.SetCompressionMode(m.Folder ? 1 : m.Mode);
+        writer.AddFiles(key(m.Name));
+    }
+    writer.EndUpdate();
     writer.CloseArchiveChecked();
     return archive.Bytes();
+}
+
+// The same in a scratch folder of its own.
+inline std::vector<uint8_t> WriterArchive(const std::vector<Member>& members,
+                                          WriterOptions options = {}) {
+    ScratchDir temp;
+    return WriterArchive(members, temp / "src", options);
+}
+
+// An archive written by Python's zipfile, which stores any name as it is given (UTF-8 with
+// flag bit 11 when it is not ASCII), deflates members of a mode other than 0 and can add an
+// archive comment.
+inline std::vector<uint8_t> PythonArchive(const std::vector<Member>& members,
+                                          const std::string& comment = {}) {
+    ScratchDir temp;
+    std::string names, modes;
+    for (size_t i = 0; i < members.size(); ++i) {
+        const Member& m = members[i];
+        names += (m.Folder && m.Name.back() != '/' ? m.Name + "/" : m.Name) + '\0';
+        modes += m.Mode == 0 || m.Folder ? "0 " : "8 ";
+        WriteFile(temp / std::to_string(i), m.Data);
+    }
+    WriteFile(temp / "names", names);
+    WriteFile(temp / "modes", modes);
+    WriteFile(temp / "comment", comment);
+    const auto made =
+        Shell(std::string(kPython) + " -c " +
+              Quote("import sys,zipfile\n"
+                    "d=sys.argv[1]\n"
+                    "names=open(d+'/names','rb').read().split(b'\\0')[:-1]\n"
+                    "modes=open(d+'/modes').read().split()\n"
+                    "with zipfile.ZipFile(d+'/out.zip','w') as z:\n"
+                    "  for i,n in enumerate(names):\n"
+                    "    info=zipfile.ZipInfo(n.decode(),(2020,1,2,3,4,6))\n"
+                    "    info.compress_type=int(modes[i])\n"
+                    "    if info.filename.endswith('/'): info.external_attr=0o40755<<16|0x10\n"
+                    "    z.writestr(info,open(d+'/%d'%i,'rb').read())\n"
+                    "  z.comment=open(d+'/comment','rb').read()\n") +
+              " " + Quote(temp.Path()));
+    if (made.ExitCode != 0)
+        throw std::runtime_error("zipfile failed: " + made.Output);
+    return ReadBytes(temp / "out.zip");
 }
 
 struct Extracted {

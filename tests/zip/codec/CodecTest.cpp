@@ -146,7 +146,7 @@ TEST(ItemCodecTest, RoundTripOverSizesModesAndPasswords) {
                     {"m" + std::to_string(i),
                      i % 2 ? RandomBytes(sizes[i], unsigned(i)) : TextBytes(sizes[i], unsigned(i)),
                      mode, password});
-            const auto bytes = BuildArchive(members);
+            const auto bytes = WriterArchive(members);
             const auto out = ExtractAll(bytes, password);
             ASSERT_EQ(out.size(), members.size());
             for (size_t i = 0; i < out.size(); ++i) {
@@ -379,7 +379,7 @@ TEST(ItemCodecTest, PasswordQuestions) {
     };
     std::vector<uint8_t> bytes;
     for (bool chance = true; chance;) {
-        bytes = BuildArchive({{"s.txt", TextBytes(3000, 5), 1, "right"}});
+        bytes = WriterArchive({{"s.txt", TextBytes(3000, 5), 1, "right"}});
         chance = false;
         for (const char* wrong : {"wrong", "still wrong", "wrongx", "wrongxx", "wrongxxx"})
             chance = chance || passesCheck(bytes, wrong);
@@ -433,7 +433,7 @@ TEST(ItemCodecTest, PasswordQuestions) {
 TEST(ItemCodecTest, DamageIsErrorEightUnlessCorruptedFilesAreKept) {
     const auto data = TextBytes(100000, 6);
     for (const int mode : {0, 1}) {
-        auto bytes = BuildArchive({{"f.txt", data, mode}});
+        auto bytes = WriterArchive({{"f.txt", data, mode}});
         bytes[30 + 5 + 100] ^= 0x40; // a byte inside the member's data
         EXPECT_THROW(
             {
@@ -468,7 +468,7 @@ TEST(ItemCodecTest, DamageIsErrorEightUnlessCorruptedFilesAreKept) {
 TEST(ItemCodecTest, AFullDestinationIsAWriteErrorNotDamage) {
     const auto data = TextBytes(300000, 8);
     for (const int mode : {0, 1}) {
-        const auto bytes = BuildArchive({{"f.txt", data, mode}});
+        const auto bytes = WriterArchive({{"f.txt", data, mode}});
         MemoryStream archive(bytes);
         TZADirManager dir(archive, TZADirSettings{}, false);
         dir.ReadDirectory();
@@ -542,7 +542,7 @@ TEST(ItemCodecTest, BombsStayBounded) {
 }
 
 TEST(ItemCodecTest, ForeignMethodsAreRefusedNotParsed) {
-    auto bytes = BuildArchive({{"a.bin", TextBytes(2000, 1), 1}});
+    auto bytes = WriterArchive({{"a.bin", TextBytes(2000, 1), 1}});
     for (const uint16_t method : {uint16_t{9}, uint16_t{12}, uint16_t{14}, uint16_t{99}}) {
         MemoryStream archive(bytes);
         TZADirManager dir(archive, TZADirSettings{}, false);
