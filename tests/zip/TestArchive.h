@@ -35,55 +35,6 @@ inline std::vector<uint8_t> Bytes(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-// A hand-built archive laid out as the member writer lays it out: local header first, data,
-// then the local header again with the final CRC and sizes, and the directory at the end.
-// Only for archives the real writer refuses to make: names that must not become paths, for
-// tests that check they never do. A well-formed archive comes from WriterArchive or from a
-// real tool (PythonArchive).
-inline std::vector<uint8_t> BuildArchive(const std::vector<Member>& members) {
-    using namespace zip;
-    MemoryStream archive;
-    TZADirManager dir(archive, TZADirSettings{"", true, true, true}, true);
-    TZAItemCodec codec(TZACodecSettings{"", TZip64Mode::zmDisabled, true, {}, {}});
-    for (const Member& m : members) {
-        TDirItem item;
-        item.Name = m.Folder && (m.Name.empty() || m.Name.back() != '/') ? m.Name + "/" : m.Name;
-        item.VersionMadeBy = item.VersionNeeded = kVersionOem;
-        item.Method = (m.Mode == 0 || m.Folder) ? kMethodStored : kMethodDeflate;
-        item.CompressionMode = static_cast<uint8_t>(m.Folder ? 0 : m.Mode);
-        item.Password = m.Folder ? std::string() : m.Password;
-        if (!item.Password.empty())
-            item.Flags |= kFlagEncrypted;
-        if (m.Folder)
-            item.Flags |= kFlagFolder;
-        item.Time = 0x6000;
-        item.Date = 0x5A21;
-        item.ExternalAttributes = m.Folder ? faDirectory : faArchive;
-        const int64_t offset = archive.Position();
-        item.SetLocalHeaderOffset64(static_cast<uint64_t>(offset));
-        const std::string stored = ZAEncodeStoredName(item.Name, true, item.Flags);
-        if (item.Flags & kFlagUtf8)
-            item.VersionMadeBy = kVersionAnsi;
-        auto local = TZALocalHeader::FromItem(item, stored, false);
-        auto header = local.Assemble(stored, false, 0, 0);
-        archive.WriteExact(header.data(), static_cast<int64_t>(header.size()));
-        if (!m.Folder) {
-            MemoryStream source(m.Data);
-            codec.CompressItem(source, archive, item);
-            local = TZALocalHeader::FromItem(item, stored, false);
-            header =
-                local.Assemble(stored, false, item.UncompressedSize64(), item.CompressedSize64());
-            archive.SetPosition(offset);
-            archive.WriteExact(header.data(), static_cast<int64_t>(header.size()));
-            archive.Seek(0, TZASeekOrigin::soEnd);
-        }
-        item.Password.clear();
-        dir.Working().Append(item);
-    }
-    dir.WriteDirectory();
-    return archive.Bytes();
-}
-
 struct WriterOptions {
     zip::TZip64Mode Zip64 = zip::TZip64Mode::zmAuto;
     bool OemFileNames = true;

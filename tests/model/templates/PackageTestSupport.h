@@ -48,8 +48,22 @@ inline std::vector<ziptest::Member> TemplateMembers(const std::string& folder,
     };
 }
 
+// A name our writer refuses to store: one that climbs out or starts at a root.
+inline bool IsUnsafeName(const std::string& name) {
+    const std::string n = "/" + name + "/";
+    return name.empty() || name[0] == '/' || name[0] == '\\' ||
+           n.find("/../") != std::string::npos || n.find("\\..\\") != std::string::npos ||
+           (name.size() > 1 && name[1] == ':');
+}
+
+// Packages come from the real writer; those with hostile names from Python's zipfile, which
+// stores any name as given.
 inline void WriteArchive(const QString& path, const std::vector<ziptest::Member>& members) {
-    const std::vector<uint8_t> bytes = ziptest::BuildArchive(members);
+    bool hostile = false;
+    for (const ziptest::Member& m : members)
+        hostile = hostile || IsUnsafeName(m.Name);
+    const std::vector<uint8_t> bytes =
+        hostile ? ziptest::PythonArchive(members) : ziptest::WriterArchive(members);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
