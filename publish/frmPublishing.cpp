@@ -1,5 +1,7 @@
 #include "publish/frmPublishing.h"
 
+#include "publish/DialogWidgets.h"
+
 #include "publish/HandlerGuard.h"
 #include "publish/LinkLabel.h"
 #include "publish/LinkOpener.h"
@@ -22,35 +24,15 @@ namespace publish {
 
 namespace {
 
-QLabel* label(const QString& text, const char* name, QWidget* parent, bool bold = false) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setWordWrap(true);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    return l;
-}
-
 // A bold caption on a panel that paints its own grey, not the parent's background.
 QLabel* header(const QString& text, const char* name, QWidget* parent) {
-    QLabel* l = label(text, name, parent, true);
+    QLabel* l = plainLabel(text, name, parent, true);
     l->setAutoFillBackground(true);
     QPalette p = l->palette();
     p.setColor(QPalette::Window, QColor(0xDD, 0xDD, 0xDD));
     l->setPalette(p);
     l->setContentsMargins(4, 2, 4, 2);
     return l;
-}
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 void colour(QWidget* w, QPalette::ColorRole role, const QColor& c) {
@@ -93,8 +75,8 @@ QWidget* TfrmPublishing::makeTop() {
     auto* pnTop = new QWidget(this);
     pnTop->setObjectName(QStringLiteral("pnTop"));
     auto* v = new QVBoxLayout(pnTop);
-    lbFinishPublish =
-        label(QStringLiteral("Photo Album has been published"), "lbFinishPublish", pnTop, true);
+    lbFinishPublish = plainLabel(QStringLiteral("Photo Album has been published"),
+                                 "lbFinishPublish", pnTop, true);
     v->addWidget(lbFinishPublish);
     return pnTop;
 }
@@ -107,7 +89,7 @@ QWidget* TfrmPublishing::makePreview() {
     auto* row = new QHBoxLayout;
     lbPreviewLink = new LinkLabel(QStringLiteral("Preview your Photo Album"), pn);
     lbPreviewLink->setObjectName(QStringLiteral("lbPreviewLink"));
-    bbPreview = button(QStringLiteral("Preview"), "bbPreview", pn);
+    bbPreview = dialogButton(QStringLiteral("Preview"), "bbPreview", pn);
     row->addWidget(lbPreviewLink, 1);
     row->addWidget(bbPreview);
     v->addLayout(row);
@@ -119,16 +101,16 @@ QWidget* TfrmPublishing::makePreview() {
     v->addWidget(lbPublishFolder);
     v->addWidget(header(QStringLiteral("Upload the following Files/Folder to server"),
                         "pnUploadHeader", pn));
-    v->addWidget(label(QStringLiteral("- photogallery.htm"), "TntLabel1", pn, true));
-    v->addWidget(label(QStringLiteral("- pictavo (folder)"), "TntLabel2", pn, true));
-    QLabel* warning = label(QStringLiteral("(Please make sure no other files/folders in the "
-                                           "published folder)"),
-                            "lbUploadWarning", pn);
+    v->addWidget(plainLabel(QStringLiteral("- photogallery.htm"), "TntLabel1", pn, true));
+    v->addWidget(plainLabel(QStringLiteral("- pictavo (folder)"), "TntLabel2", pn, true));
+    QLabel* warning = plainLabel(QStringLiteral("(Please make sure no other files/folders in the "
+                                                "published folder)"),
+                                 "lbUploadWarning", pn);
     colour(warning, QPalette::WindowText, Qt::red);
     v->addWidget(warning);
     auto* buttons = new QHBoxLayout;
-    bbFtpSetting = button(QStringLiteral("Ftp Setting"), "bbFtpSetting", pn);
-    bbUpload = button(QStringLiteral("Upload"), "bbUpload", pn);
+    bbFtpSetting = dialogButton(QStringLiteral("Ftp Setting"), "bbFtpSetting", pn);
+    bbUpload = dialogButton(QStringLiteral("Upload"), "bbUpload", pn);
     buttons->addStretch();
     buttons->addWidget(bbFtpSetting);
     buttons->addWidget(bbUpload);
@@ -142,11 +124,11 @@ QWidget* TfrmPublishing::makeEmbed() {
     auto* v = new QVBoxLayout(pn);
     v->addWidget(header(QStringLiteral("Adding Photo Album to your html based webpages"),
                         "pnEmbedHeader", pn));
-    QLabel* description =
-        label(QStringLiteral("To embed the photogallery into one of your existing html based "
-                             "webpages, copy and paste the embed code below or using the embed "
-                             "wizard."),
-              "lbEmbedDescription", pn);
+    QLabel* description = plainLabel(
+        QStringLiteral("To embed the photogallery into one of your existing html based "
+                       "webpages, copy and paste the embed code below or using the embed "
+                       "wizard."),
+        "lbEmbedDescription", pn);
     colour(description, QPalette::WindowText, Qt::blue);
     v->addWidget(description);
     auto* columns = new QHBoxLayout;
@@ -155,14 +137,14 @@ QWidget* TfrmPublishing::makeEmbed() {
     auto* advance = new QWidget(pn);
     advance->setObjectName(QStringLiteral("pnAdvance"));
     auto* a = new QVBoxLayout(advance);
-    QLabel* lbAdvance = label(QStringLiteral("Advanced User"), "lbAdvance", advance, true);
+    QLabel* lbAdvance = plainLabel(QStringLiteral("Advanced User"), "lbAdvance", advance, true);
     QFont underlined = lbAdvance->font();
     underlined.setUnderline(true);
     lbAdvance->setFont(underlined);
     a->addWidget(lbAdvance);
     a->addWidget(
-        label(QStringLiteral("1. Copy and paste the embed code to your html based webpage"),
-              "lbAdvanceMessage", advance));
+        plainLabel(QStringLiteral("1. Copy and paste the embed code to your html based webpage"),
+                   "lbAdvanceMessage", advance));
     mmoEmbedScript = new QPlainTextEdit(advance);
     mmoEmbedScript->setObjectName(QStringLiteral("mmoEmbedScript"));
     mmoEmbedScript->setReadOnly(true);
@@ -184,36 +166,39 @@ QWidget* TfrmPublishing::makeEmbed() {
     edFullPathEmbed->setObjectName(QStringLiteral("edFullPathEmbed"));
     edFullPathEmbed->setEnabled(false);
     a->addWidget(edFullPathEmbed);
-    lbFullPathError = label(QStringLiteral("A web address holds no blanks, quotes or angle "
-                                           "brackets; the code keeps the relative folder."),
-                            "lbFullPathError", advance);
+    lbFullPathError = plainLabel(QStringLiteral("A web address holds no blanks, quotes or angle "
+                                                "brackets; the code keeps the relative folder."),
+                                 "lbFullPathError", advance);
     colour(lbFullPathError, QPalette::WindowText, Qt::red);
     lbFullPathError->hide();
     a->addWidget(lbFullPathError);
-    a->addWidget(label(QStringLiteral("2. Upload the embeded page together with the \"pictavo\" "
-                                      "folder"),
-                       "lbAdvanceReminder", advance));
-    btnCopyClipboard = button(QStringLiteral("Copy to Clipboard"), "btnCopyClipboard", advance);
+    a->addWidget(
+        plainLabel(QStringLiteral("2. Upload the embeded page together with the \"pictavo\" "
+                                  "folder"),
+                   "lbAdvanceReminder", advance));
+    btnCopyClipboard =
+        dialogButton(QStringLiteral("Copy to Clipboard"), "btnCopyClipboard", advance);
     a->addWidget(btnCopyClipboard, 0, Qt::AlignLeft);
     columns->addWidget(advance, 3);
 
     auto* beginner = new QWidget(pn);
     beginner->setObjectName(QStringLiteral("pnBeginner"));
     auto* b = new QVBoxLayout(beginner);
-    QLabel* lbBeginner = label(QStringLiteral("Beginner"), "lbBeginner", beginner, true);
+    QLabel* lbBeginner = plainLabel(QStringLiteral("Beginner"), "lbBeginner", beginner, true);
     lbBeginner->setFont(underlined);
     b->addWidget(lbBeginner);
-    b->addWidget(label(QStringLiteral("A step by step embed wizard adding embed code to html "
-                                      "based webpage"),
-                       "lbEmbedWizardGuide", beginner));
-    btnEmbedWizard = button(QStringLiteral("Embed Wizard >>"), "btnEmbedWizard", beginner);
+    b->addWidget(plainLabel(QStringLiteral("A step by step embed wizard adding embed code to html "
+                                           "based webpage"),
+                            "lbEmbedWizardGuide", beginner));
+    btnEmbedWizard = dialogButton(QStringLiteral("Embed Wizard >>"), "btnEmbedWizard", beginner);
     b->addWidget(btnEmbedWizard, 0, Qt::AlignLeft);
-    b->addWidget(label(QStringLiteral("After generate the embeded page with embed wizard, click "
-                                      "\"Upload\" to upload the embeded page together with the "
-                                      "\"pictavo\" folder."),
-                       "TntLabel3", beginner));
+    b->addWidget(
+        plainLabel(QStringLiteral("After generate the embeded page with embed wizard, click "
+                                  "\"Upload\" to upload the embeded page together with the "
+                                  "\"pictavo\" folder."),
+                   "TntLabel3", beginner));
     b->addStretch();
-    btnClose = button(QStringLiteral("Close"), "btnClose", beginner);
+    btnClose = dialogButton(QStringLiteral("Close"), "btnClose", beginner);
     b->addWidget(btnClose, 0, Qt::AlignRight);
     columns->addWidget(beginner, 2);
     return pn;

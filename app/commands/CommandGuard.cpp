@@ -1,8 +1,6 @@
 #include "app/commands/CommandGuard.h"
 
-#include "app/ProductInfo.h"
-
-#include "platform/sys/Prompts.h"
+#include "app/commands/MessageBoxes.h"
 
 #include <QAction>
 
@@ -11,9 +9,7 @@
 namespace app {
 
 void showError(const QString& text) {
-    platform::prompts().message(platform::PromptKind::Error, ProductInfo::title().toStdString(),
-                                text.toStdString(), {platform::PromptButton::Ok},
-                                platform::PromptButton::Ok);
+    MessageBoxes::error(text);
 }
 
 bool guarded(const std::function<void()>& command) {

@@ -2,8 +2,8 @@
 
 #include "app/EditorContext.h"
 #include "app/MainActions.h"
-#include "app/ProductInfo.h"
 #include "app/commands/CommandGuard.h"
+#include "app/commands/MessageBoxes.h"
 #include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/ProgressScope.h"
 #include "app/dialogs/frmProgress.h"
@@ -35,16 +35,16 @@ namespace {
 using platform::PromptButton;
 using platform::PromptKind;
 
+// A box, then the queue pumped so the window repaints where the box was.
 PromptButton ask(PromptKind kind, const QString& text, const std::vector<PromptButton>& buttons,
                  PromptButton defaultButton) {
-    const PromptButton answer = platform::prompts().message(
-        kind, ProductInfo::title().toStdString(), text.toStdString(), buttons, defaultButton);
+    const PromptButton answer = MessageBoxes::ask(kind, text, buttons, defaultButton);
     pumpMessages();
     return answer;
 }
 
 QString message(int number, const QString& english, const QString& argument) {
-    return Localization().Format(TextKind::Messages, number, english, {argument});
+    return MessageBoxes::message(number, english, {argument});
 }
 
 QString shortName(const QString& fileName) {

@@ -7,39 +7,35 @@
 
 namespace app::MessageBoxes {
 
-namespace {
-
 using platform::PromptButton;
 using platform::PromptKind;
 
-PromptButton show(PromptKind kind, const QString& text, std::vector<PromptButton> buttons,
-                  PromptButton defaultButton) {
+PromptButton ask(PromptKind kind, const QString& text, const std::vector<PromptButton>& buttons,
+                 PromptButton defaultButton) {
     return platform::prompts().message(kind, ProductInfo::title().toStdString(), text.toStdString(),
                                        buttons, defaultButton);
 }
-
-} // namespace
 
 QString message(int number, const QString& english, const QList<FormatArg>& args) {
     return Localization().Format(TextKind::Messages, number, english, args);
 }
 
 bool confirm(const QString& text) {
-    return show(PromptKind::Confirmation, text, {PromptButton::Yes, PromptButton::No},
-                PromptButton::Yes) == PromptButton::Yes;
+    return ask(PromptKind::Confirmation, text, {PromptButton::Yes, PromptButton::No},
+               PromptButton::Yes) == PromptButton::Yes;
 }
 
 bool warnYesNo(const QString& text) {
-    return show(PromptKind::Warning, text, {PromptButton::Yes, PromptButton::No},
-                PromptButton::Yes) == PromptButton::Yes;
+    return ask(PromptKind::Warning, text, {PromptButton::Yes, PromptButton::No},
+               PromptButton::Yes) == PromptButton::Yes;
 }
 
 void inform(const QString& text) {
-    show(PromptKind::Information, text, {PromptButton::Ok}, PromptButton::Ok);
+    ask(PromptKind::Information, text, {PromptButton::Ok}, PromptButton::Ok);
 }
 
 void error(const QString& text) {
-    show(PromptKind::Error, text, {PromptButton::Ok}, PromptButton::Ok);
+    ask(PromptKind::Error, text, {PromptButton::Ok}, PromptButton::Ok);
 }
 
 } // namespace app::MessageBoxes

@@ -2,6 +2,8 @@
 
 #include "app/l10n/SafeFormat.h"
 
+#include "platform/sys/Prompts.h"
+
 #include <QString>
 
 namespace app {
@@ -11,6 +13,11 @@ namespace app {
 namespace MessageBoxes {
 
 QString message(int number, const QString& english, const QList<FormatArg>& args = {});
+
+// Any box under the program's title; the button the user pressed.
+platform::PromptButton ask(platform::PromptKind kind, const QString& text,
+                           const std::vector<platform::PromptButton>& buttons,
+                           platform::PromptButton defaultButton);
 
 // A question with Yes and No; only Yes counts.
 bool confirm(const QString& text);

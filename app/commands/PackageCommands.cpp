@@ -2,8 +2,8 @@
 
 #include "app/EditorContext.h"
 #include "app/MainActions.h"
-#include "app/ProductInfo.h"
 #include "app/commands/CommandGuard.h"
+#include "app/commands/MessageBoxes.h"
 #include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/ProgressScope.h"
 #include "app/dialogs/frmProgress.h"
@@ -34,18 +34,11 @@ namespace {
 using platform::PromptButton;
 using platform::PromptKind;
 
-PromptButton ask(PromptKind kind, const QString& text, std::vector<PromptButton> buttons,
-                 PromptButton defaultButton) {
-    return platform::prompts().message(kind, ProductInfo::title().toStdString(), text.toStdString(),
-                                       buttons, defaultButton);
-}
+using MessageBoxes::ask;
+using MessageBoxes::message;
 
 void inform(PromptKind kind, const QString& text) {
     ask(kind, text, {PromptButton::Ok}, PromptButton::Ok);
-}
-
-QString message(int number, const QString& english, const QList<FormatArg>& args) {
-    return Localization().Format(TextKind::Messages, number, english, args);
 }
 
 QString notFoundInPackage(const QString& member, const QString& packageFile) {

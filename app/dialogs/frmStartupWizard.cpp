@@ -1,10 +1,9 @@
 #include "app/dialogs/frmStartupWizard.h"
 
-#include "app/ProductInfo.h"
+#include "app/commands/MessageBoxes.h"
+
 #include "app/dialogs/ProgressScope.h"
 #include "app/l10n/Localization.h"
-
-#include "platform/sys/Prompts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -181,11 +180,8 @@ void TfrmStartupWizard::btBrowseClick() {
         return;
     pumpMessages();
     if (!fileExists(*file)) {
-        const QString text = Localization().Format(
-            TextKind::Messages, 5, QStringLiteral("File \"%s\" does not exist."), {*file});
-        platform::prompts().message(platform::PromptKind::Error, ProductInfo::title().toStdString(),
-                                    text.toStdString(), {platform::PromptButton::Ok},
-                                    platform::PromptButton::Ok);
+        MessageBoxes::error(
+            MessageBoxes::message(5, QStringLiteral("File \"%s\" does not exist."), {*file}));
         return;
     }
     BrowsedFile = *file;
@@ -202,14 +198,10 @@ void TfrmStartupWizard::btOpenClick() {
         accept();
         return;
     }
-    const QString text = Localization().Format(
-        TextKind::Messages, 6, QStringLiteral("File \"%s\" does not exist. Open another file?"),
-        {file});
-    const platform::PromptButton answer = platform::prompts().message(
-        platform::PromptKind::Warning, ProductInfo::title().toStdString(), text.toStdString(),
-        {platform::PromptButton::Yes, platform::PromptButton::No}, platform::PromptButton::Yes);
+    const bool another = MessageBoxes::warnYesNo(MessageBoxes::message(
+        6, QStringLiteral("File \"%s\" does not exist. Open another file?"), {file}));
     pumpMessages();
-    if (answer == platform::PromptButton::Yes)
+    if (another)
         btBrowseClick();
 }
 

@@ -1,5 +1,7 @@
 #include "publish/embed/frmEmbedWizard.h"
 
+#include "publish/DialogWidgets.h"
+
 #include "publish/HandlerGuard.h"
 #include "publish/LinkOpener.h"
 #include "publish/embed/EmbedCode.h"
@@ -32,21 +34,6 @@ namespace {
 
 const char* const kPageFilter = "Webpages (*.htm;*.html;*.php;*.asp)|*.htm;*.html;*.php;*.asp|"
                                 "All Files (*.*)|*.*";
-
-QLabel* label(const QString& text, const char* name, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setWordWrap(true);
-    return l;
-}
-
-QPushButton* button(const QString& text, const char* name, QWidget* parent) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QStringList readPageLines(const QString& path) {
     QFile file(path);
@@ -119,35 +106,37 @@ QWidget* TfrmEmbedWizard::makeStep(int number, const char* objectName, const QSt
 QWidget* TfrmEmbedWizard::makeStep1() {
     auto* body = new QWidget;
     auto* v = new QVBoxLayout(body);
-    v->addWidget(label(QStringLiteral("1. Copy the following embed symbol to the clipboard"),
-                       "TntLabel5", body));
+    v->addWidget(plainLabel(QStringLiteral("1. Copy the following embed symbol to the clipboard"),
+                            "TntLabel5", body));
     auto* row = new QHBoxLayout;
     edEmbedSymbol = new QLineEdit(body);
     edEmbedSymbol->setObjectName(QStringLiteral("edEmbedSymbol"));
     edEmbedSymbol->setReadOnly(true);
-    btCopySymbol = button(QStringLiteral("Copy"), "btCopySymbol", body);
+    btCopySymbol = dialogButton(QStringLiteral("Copy"), "btCopySymbol", body);
     row->addWidget(edEmbedSymbol);
     row->addWidget(btCopySymbol);
     v->addLayout(row);
-    lblEmbedCopiedMsg =
-        label(QStringLiteral("Embed symbol copied to the clipboard"), "lblEmbedCopiedMsg", body);
+    lblEmbedCopiedMsg = plainLabel(QStringLiteral("Embed symbol copied to the clipboard"),
+                                   "lblEmbedCopiedMsg", body);
     QPalette green = lblEmbedCopiedMsg->palette();
     green.setColor(QPalette::WindowText, QColor(0, 128, 0));
     lblEmbedCopiedMsg->setPalette(green);
     lblEmbedCopiedMsg->hide();
     v->addWidget(lblEmbedCopiedMsg);
-    v->addWidget(label(QStringLiteral("2. Open your target web page with any html editor (e.g. "
-                                      "Frontpage, Dreamweaver)"),
-                       "TntLabel6", body));
-    v->addWidget(label(QStringLiteral("3. Locate the place in your target web page for embedding "
-                                      "the photo album. Paste the embed symbol to the specific "
-                                      "place of the source code."),
-                       "TntLabel7", body));
     v->addWidget(
-        label(QStringLiteral("4. Save and close your target web page file."), "TntLabel10", body));
+        plainLabel(QStringLiteral("2. Open your target web page with any html editor (e.g. "
+                                  "Frontpage, Dreamweaver)"),
+                   "TntLabel6", body));
+    v->addWidget(
+        plainLabel(QStringLiteral("3. Locate the place in your target web page for embedding "
+                                  "the photo album. Paste the embed symbol to the specific "
+                                  "place of the source code."),
+                   "TntLabel7", body));
+    v->addWidget(plainLabel(QStringLiteral("4. Save and close your target web page file."),
+                            "TntLabel10", body));
     v->addStretch();
-    btnP1Next = button(QStringLiteral("&Next"), "btnP1Next", nullptr);
-    btnP1Close = button(QStringLiteral("&Close"), "btnP1Close", nullptr);
+    btnP1Next = dialogButton(QStringLiteral("&Next"), "btnP1Next", nullptr);
+    btnP1Close = dialogButton(QStringLiteral("&Close"), "btnP1Close", nullptr);
     return makeStep(1, "TntTabSheet1",
                     QStringLiteral("Add an embed symbol to your target web page"), body,
                     {btnP1Next, btnP1Close});
@@ -156,18 +145,19 @@ QWidget* TfrmEmbedWizard::makeStep1() {
 QWidget* TfrmEmbedWizard::makeStep2() {
     auto* body = new QWidget;
     auto* v = new QVBoxLayout(body);
-    v->addWidget(label(QStringLiteral("1. Browse the target web page again:"), "TntLabel9", body));
+    v->addWidget(
+        plainLabel(QStringLiteral("1. Browse the target web page again:"), "TntLabel9", body));
     auto* row = new QHBoxLayout;
     TntEdit2 = new QLineEdit(body);
     TntEdit2->setObjectName(QStringLiteral("TntEdit2"));
     TntEdit2->setReadOnly(true);
     TntEdit2->setEnabled(false);
-    TntButton7 = button(QStringLiteral("Browse..."), "TntButton7", body);
+    TntButton7 = dialogButton(QStringLiteral("Browse..."), "TntButton7", body);
     row->addWidget(TntEdit2);
     row->addWidget(TntButton7);
     v->addLayout(row);
-    QLabel* options = label(QStringLiteral("2. Select the options for embed the photo album"),
-                            "TntLabel11", body);
+    QLabel* options = plainLabel(QStringLiteral("2. Select the options for embed the photo album"),
+                                 "TntLabel11", body);
     options->hide();
     v->addWidget(options);
     cbJavascript = new QCheckBox(
@@ -180,10 +170,10 @@ QWidget* TfrmEmbedWizard::makeStep2() {
     cbPublishSize->hide();
     v->addWidget(cbPublishSize);
     v->addStretch();
-    btnP2Previous = button(QStringLiteral("&Previous"), "btnP2Previous", nullptr);
-    btnP2Next = button(QStringLiteral("&Next"), "btnP2Next", nullptr);
+    btnP2Previous = dialogButton(QStringLiteral("&Previous"), "btnP2Previous", nullptr);
+    btnP2Next = dialogButton(QStringLiteral("&Next"), "btnP2Next", nullptr);
     btnP2Next->setEnabled(false);
-    btnP2Close = button(QStringLiteral("&Close"), "btnP2Close", nullptr);
+    btnP2Close = dialogButton(QStringLiteral("&Close"), "btnP2Close", nullptr);
     return makeStep(2, "TntTabSheet2", QStringLiteral("Load your target web page"), body,
                     {btnP2Previous, btnP2Next, btnP2Close});
 }
@@ -191,10 +181,11 @@ QWidget* TfrmEmbedWizard::makeStep2() {
 QWidget* TfrmEmbedWizard::makeStep3() {
     auto* body = new QWidget;
     auto* v = new QVBoxLayout(body);
-    v->addWidget(label(QStringLiteral("Photo Album code (text in blue) will be inserted into your "
-                                      "target web page."),
-                       "TntLabel8", body));
-    v->addWidget(label(QStringLiteral("Click \"Process\" to continue."), "TntLabel13", body));
+    v->addWidget(
+        plainLabel(QStringLiteral("Photo Album code (text in blue) will be inserted into your "
+                                  "target web page."),
+                   "TntLabel8", body));
+    v->addWidget(plainLabel(QStringLiteral("Click \"Process\" to continue."), "TntLabel13", body));
     reCode = new QTextEdit(body);
     reCode->setObjectName(QStringLiteral("reCode"));
     reCode->setReadOnly(true);
@@ -203,9 +194,9 @@ QWidget* TfrmEmbedWizard::makeStep3() {
     reCode->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     reCode->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     v->addWidget(reCode, 1);
-    btnP3Previous = button(QStringLiteral("&Previous"), "btnP3Previous", nullptr);
-    btnP3Process = button(QStringLiteral("Pro&cess"), "btnP3Process", nullptr);
-    btnP3Close = button(QStringLiteral("&Close"), "btnP3Close", nullptr);
+    btnP3Previous = dialogButton(QStringLiteral("&Previous"), "btnP3Previous", nullptr);
+    btnP3Process = dialogButton(QStringLiteral("Pro&cess"), "btnP3Process", nullptr);
+    btnP3Close = dialogButton(QStringLiteral("&Close"), "btnP3Close", nullptr);
     return makeStep(3, "TntTabSheet3", QStringLiteral("Preview Coding"), body,
                     {btnP3Previous, btnP3Process, btnP3Close});
 }
@@ -213,30 +204,31 @@ QWidget* TfrmEmbedWizard::makeStep3() {
 QWidget* TfrmEmbedWizard::makeStep4() {
     auto* body = new QWidget;
     auto* v = new QVBoxLayout(body);
-    QLabel* done = label(QStringLiteral("Photo Album has been added to your target web page:"),
-                         "TntLabel14", body);
+    QLabel* done = plainLabel(QStringLiteral("Photo Album has been added to your target web page:"),
+                              "TntLabel14", body);
     QFont bold = done->font();
     bold.setBold(true);
     done->setFont(bold);
     v->addWidget(done);
-    lblFinishFilePath = label(QString(), "lblFinishFilePath", body);
+    lblFinishFilePath = plainLabel(QString(), "lblFinishFilePath", body);
     v->addWidget(lblFinishFilePath);
-    v->addWidget(label(QStringLiteral("Please upload your files online to share with others."),
-                       "TntLabel4", body));
-    v->addWidget(label(QStringLiteral("Make sure the target web page and \"pictavo\" folder are "
-                                      "placed in the same directory, like the following examples:"),
-                       "TntLabel1", body));
+    v->addWidget(plainLabel(QStringLiteral("Please upload your files online to share with others."),
+                            "TntLabel4", body));
+    v->addWidget(
+        plainLabel(QStringLiteral("Make sure the target web page and \"pictavo\" folder are "
+                                  "placed in the same directory, like the following examples:"),
+                   "TntLabel1", body));
     auto* samples = new QHBoxLayout;
     auto sample = [&](const char* titleName, const QString& title, QTreeWidget*& tree,
                       const char* treeName, const char* noteName, const QString& note) {
         auto* col = new QVBoxLayout;
-        col->addWidget(label(title, titleName, body));
+        col->addWidget(plainLabel(title, titleName, body));
         tree = new QTreeWidget(body);
         tree->setObjectName(QString::fromLatin1(treeName));
         tree->setHeaderHidden(true);
         tree->setSelectionMode(QAbstractItemView::NoSelection);
         col->addWidget(tree);
-        col->addWidget(label(note, noteName, body));
+        col->addWidget(plainLabel(note, noteName, body));
         samples->addLayout(col);
     };
     sample("TntLabel2", QStringLiteral("Sample 1"), TntTreeView1, "TntTreeView1", "TntLabel15",
@@ -246,8 +238,8 @@ QWidget* TfrmEmbedWizard::makeStep4() {
            QStringLiteral("Target web page and \"pictavo\" folder are placed under a subfolder of "
                           "your site."));
     v->addLayout(samples, 1);
-    btnP4Preview = button(QStringLiteral("&Preview"), "btnP4Preview", nullptr);
-    btnP4Close = button(QStringLiteral("&Close"), "btnP4Close", nullptr);
+    btnP4Preview = dialogButton(QStringLiteral("&Preview"), "btnP4Preview", nullptr);
+    btnP4Close = dialogButton(QStringLiteral("&Close"), "btnP4Close", nullptr);
     return makeStep(4, "TntTabSheet4", QStringLiteral("Finish"), body, {btnP4Preview, btnP4Close});
 }
 

@@ -268,12 +268,7 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
                 directory_->WriteSFXStub(*stub);
             }
         } else if (callerStream) {
-            volumeInfo_.LastVolumeNumber = 0;
-            volumeInfo_.SetFirst();
-            directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
-            if (!directory_->FindEndRecord() && !tolerateDamaged_)
-                fail(48);
-            directory_->ReadDirectory();
+            readSingleFileDirectory(settings);
         } else {
             openExisting(settings);
         }
@@ -697,6 +692,15 @@ bool askVolume(const std::string& text) {
 }
 
 } // namespace
+
+void TZABaseArchiver::readSingleFileDirectory(const TZADirSettings& settings) {
+    volumeInfo_.LastVolumeNumber = 0;
+    volumeInfo_.SetFirst();
+    directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
+    if (!directory_->FindEndRecord() && !tolerateDamaged_)
+        fail(48);
+    directory_->ReadDirectory();
+}
 
 void TZABaseArchiver::DoOnRequestBlankVolume(int volumeNumber, std::string& fileName,
                                              bool& cancel) {

@@ -239,6 +239,8 @@ private:
     std::string volumeName(int32_t number, bool checkExisting) const;
     // Opens an existing archive, finding out whether it is split or spanned.
     void openExisting(const TZADirSettings& settings);
+    // The directory of an archive that is one file (volume 0 and also the last), from stream_.
+    void readSingleFileDirectory(const TZADirSettings& settings);
     // Ends writing the volumes after the directory: names the last volume and reads the set.
     void finishVolumes();
     // Places a member written aside into the volumes; false when cancelled.

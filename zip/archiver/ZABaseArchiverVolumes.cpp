@@ -166,12 +166,7 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
         spanningMode_ = TZASpanningMode::smNone;
         ownedStream_ = std::move(last);
         stream_ = ownedStream_.get();
-        volumeInfo_.LastVolumeNumber = 0;
-        volumeInfo_.SetFirst();
-        directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
-        if (!directory_->FindEndRecord() && !tolerateDamaged_)
-            fail(48);
-        directory_->ReadDirectory();
+        readSingleFileDirectory(settings);
         return;
     }
 

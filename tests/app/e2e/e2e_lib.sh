@@ -265,3 +265,15 @@ e2e_save_new_album() {
   e2e_answer_file_dialog '^Save As$' "$file"
   e2e_wait_window "^Fotrenza  \\[$name\\]\$" >/dev/null
 }
+
+# Starts the program and opens the album on top of the start-up wizard's recent list; waits
+# for the main window whose title matches the regex and puts its id in E2E_MAIN_WINDOW. (Not
+# inside $(...), as e2e_start_new_album.)
+e2e_start_reopen_recent() {
+  local pattern=$1 wizard
+  e2e_start
+  wizard=$(e2e_wait_window '^Album Wizard$' 30)
+  e2e_activate "$wizard"
+  e2e_key alt+o
+  E2E_MAIN_WINDOW=$(e2e_wait_window "$pattern")
+}

@@ -27,11 +27,7 @@ e2e_close_program '^Fotrenza  \[flow\.zip\]$' 20
 [ ! -e "$E2E_DATA/Pictavo/Preview" ] || e2e_fail "the working folder was left behind"
 
 # Second run: the album comes back from the recent list.
-e2e_start
-wizard=$(e2e_wait_window '^Album Wizard$' 30)
-e2e_activate "$wizard"
-e2e_key alt+o
-main=$(e2e_wait_window '^Fotrenza  \[flow\.zip\]$')
+e2e_start_reopen_recent '^Fotrenza  \[flow\.zip\]$'
 sleep 1
 e2e_screenshot "$build_dir/e2e-album-open.png"
 cmp -s <(unzip -p "$album" data.xml) "$E2E_DATA/Pictavo/Preview/data.xml" ||

@@ -41,11 +41,7 @@ e2e_close_program '^Fotrenza  \[frames\.zip\]$' 20
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"
 
 # Second run: the album from the recent list holds both texts.
-e2e_start
-wizard=$(e2e_wait_window '^Album Wizard$' 30)
-e2e_activate "$wizard"
-e2e_key alt+o
-e2e_wait_window '^Fotrenza  \[frames\.zip\]$' >/dev/null
+e2e_start_reopen_recent '^Fotrenza  \[frames\.zip\]$'
 sleep 1
 for text in "$caption" "$welcome"; do
   grep -qF "$text" "$E2E_DATA/Pictavo/Preview/data.xml" ||

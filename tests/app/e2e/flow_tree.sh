@@ -39,11 +39,7 @@ e2e_close_program '^Fotrenza  \[tree\.zip\]$' 20
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"
 
 # Second run: the album comes back from the recent list with its photos.
-e2e_start
-wizard=$(e2e_wait_window '^Album Wizard$' 30)
-e2e_activate "$wizard"
-e2e_key alt+o
-e2e_wait_window '^Fotrenza  \[tree\.zip\]$' >/dev/null
+e2e_start_reopen_recent '^Fotrenza  \[tree\.zip\]$'
 sleep 1
 e2e_screenshot "$build_dir/e2e-tree-open.png"
 for name in beach hill river; do
