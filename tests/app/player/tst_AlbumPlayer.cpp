@@ -1,0 +1,268 @@
+// The shipped template's player in the browser engine: an album published through the main
+// window's command and served by Python's http.server plays (title, nested galleries, every
+// picture and caption, keys); texts keep only the editor's markup and hostile ones run nothing;
+// a browser that refuses to read local files gets a note instead of a blank page.
+
+#include "../AppTestSupport.h"
+#include "PlayerProbe.h"
+
+#include "model/document/Album.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineUrlRequestInterceptor>
+
+namespace {
+
+// Galleries and photos by the player's address: the gallery's caption, its sub-galleries'
+// and its photos' captions as a visitor reads them.
+struct Shown {
+    const char* address;
+    QStringList galleries;
+    QStringList photos;
+};
+
+const QString kScript = QStringLiteral("<script>window.ran=1</script>");
+const QString kImage = QStringLiteral("<img src=x onerror=\"window.ran=2\">Harbour");
+
+QByteArray photoItem(int fid, const QString& name, const QString& caption,
+                     const QString& description, const QString& link) {
+    return QStringLiteral("<item fid=\"%1\"><txt id=\"1\"><![CDATA[%3]]></txt>"
+                          "<txt id=\"2\"><![CDATA[%4]]></txt>"
+                          "<src id=\"1\" w=\"64\" h=\"48\">pictavo_images/%2.jpg</src>"
+                          "<src id=\"2\" w=\"16\" h=\"12\">pictavo_thumbs/tn_%2.jpg</src>"
+                          "<link src=\"%5\" target=\"_blank\"/></item>")
+        .arg(fid)
+        .arg(name, caption, description, link)
+        .toUtf8();
+}
+
+// Two galleries, one inside the other, five photos, one of them in the album itself; pictures
+// made here; captions that try to run script.
+void writeAlbum(const QString& folder) {
+    const QByteArray xml =
+        "<?xml version=\"1.0\"?><photogallery defaultfolder=\"0\">"
+        "<txt id=\"1\"><![CDATA[<font size=\"20\" color=\"#ffcc00\">Trip <b>2026</b></font>]]>"
+        "</txt><txt id=\"2\"><![CDATA[Hello <i>there</i>]]></txt>"
+        "<music startup=\"on\">pictavo_music/song.mp3</music><folder>"
+        "<item id=\"1\" pid=\"0\"><txt id=\"1\"><![CDATA[Mountains]]></txt></item>"
+        "<item id=\"2\" pid=\"1\"><txt id=\"1\"><![CDATA[<b onmouseover=\"window.ran=4\">Valleys"
+        "</b>]]></txt></item></folder><photo>" +
+        photoItem(1, "peak", "Peak", "", "") +
+        photoItem(1, "lake", "<font size=\"24\">Lake</font>", "", "https://example.com/lake") +
+        photoItem(2, "river", "River", "", "") + photoItem(2, "script", kScript, "", "") +
+        photoItem(0, "harbour", kImage, "<u>Old</u> town<br>by the sea",
+                  "javascript:window.ran=3") +
+        "</photo></photogallery>";
+    apptest::writeText(folder + "data.xml", xml);
+    int hue = 0;
+    for (const char* name : {"peak", "lake", "river", "script", "harbour"}) {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(QColor::fromHsv(hue += 60, 160, 200));
+        QDir().mkpath(folder + "pictavo_images");
+        QDir().mkpath(folder + "pictavo_thumbs");
+        QVERIFY(image.save(folder + "pictavo_images/" + name + ".jpg", "JPEG"));
+        QVERIFY(image.scaled(16, 12).save(folder + "pictavo_thumbs/tn_" + name + ".jpg", "JPEG"));
+    }
+}
+
+// Python's web server on a free port of the loopback, serving one folder.
+class WebServer {
+public:
+    explicit WebServer(const QString& folder) {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        port = probe.serverPort();
+        probe.close();
+        server.start(QStringLiteral("/usr/bin/python3"),
+                     {"-m", "http.server", "--bind", "127.0.0.1", "--directory", folder,
+                      QString::number(port)});
+        for (int i = 0; i < 100; ++i) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (socket.waitForConnected(100))
+                return;
+            QTest::qWait(50);
+        }
+    }
+    ~WebServer() {
+        server.kill();
+        server.waitForFinished();
+    }
+    QUrl url(const QString& path) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(path));
+    }
+
+    quint16 port = 0;
+    QProcess server;
+};
+
+// As common browsers treat a page opened from the disk: its script and pictures load, its
+// script may not read other files.
+class RefuseFileReads : public QWebEngineUrlRequestInterceptor {
+public:
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (info.requestUrl().isLocalFile() &&
+            info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeXhr)
+            info.block(true);
+    }
+};
+
+QString texts(const char* selector) {
+    return QStringLiteral("Array.from(document.querySelectorAll('%1'), e => e.textContent)")
+        .arg(QLatin1String(selector));
+}
+
+} // namespace
+
+class AlbumPlayerTest : public QObject {
+    Q_OBJECT
+
+    apptest::TestEnvironment env;
+    QString site;
+    std::unique_ptr<playertest::PlayerProbe> markup; // one page for the whole table
+
+private slots:
+    // The album goes through the editor's own load, save and publish.
+    void initTestCase() {
+        QLocale::setDefault(QLocale::c());
+        auto window = env.makeMainWindow();
+        const QString preview = model::Folders().PreviewFolder;
+        apptest::copyTree(env.program + "Templates/fz-simple", preview);
+        writeAlbum(preview);
+        window->album().LoadFromXml(preview + "data.xml");
+        window->UpdateActions();
+        site = env.dir.path() + "/site/";
+        QDir().mkpath(site);
+        env.prompts.answerText(site.toStdString());
+        apptest::action(*window, "acFilePublish")->trigger();
+        QVERIFY(QFile::exists(site + "photogallery.htm"));
+        QVERIFY(QFile::exists(site + "pictavo/player.js"));
+    }
+    void cleanupTestCase() { markup.reset(); }
+
+    void publishedAlbumPlaysOverHttp() {
+        WebServer server(site);
+        playertest::PlayerProbe probe;
+        QVERIFY(probe.load(server.url("photogallery.htm")));
+        QVERIFY(probe.waitFor("document.getElementById('album').dataset.state == 'ready'"));
+        QCOMPARE(probe.eval("document.querySelector('.pv-title').textContent").toString(),
+                 QString("Trip 2026"));
+        QCOMPARE(probe.eval("getComputedStyle(document.querySelector('.pv-title span')).color")
+                     .toString(),
+                 QString("rgb(255, 204, 0)"));
+        QCOMPARE(probe.eval("document.querySelector('.pv-music').textContent").toString(),
+                 QString::fromUtf8("\u266b Play music")); // never started by itself
+
+        const std::vector<Shown> shown = {
+            {"#g0", {"Mountains"}, {kImage}},
+            {"#g1", {"Valleys"}, {"Peak", "Lake"}},
+            {"#g2", {}, {"River", kScript}},
+        };
+        for (const Shown& gallery : shown) {
+            probe.eval(QStringLiteral("location.hash = '%1'").arg(gallery.address));
+            const QString thumbs =
+                QStringLiteral("Array.from(document.querySelectorAll('.pv-main "
+                               "img')).every(i => i.complete && i.naturalWidth)");
+            QVERIFY2(probe.waitFor(thumbs), gallery.address);
+            QCOMPARE(probe.eval(texts(".pv-gallery .pv-caption")).toStringList(),
+                     gallery.galleries);
+            QCOMPARE(probe.eval(texts(".pv-photo .pv-caption")).toStringList(), gallery.photos);
+            // Each photo large, one after the other by the arrow key, back by Escape.
+            probe.eval("document.querySelector('.pv-photo').click()");
+            for (qsizetype i = 0; i <= gallery.photos.size(); ++i) { // and round to the first
+                const QString large = QStringLiteral(
+                    "location.hash == '%1/%2' && document.querySelector('.pv-large').complete && "
+                    "document.querySelector('.pv-large').naturalWidth == 64");
+                QVERIFY2(probe.waitFor(large.arg(gallery.address).arg(i % gallery.photos.size())),
+                         gallery.address);
+                QCOMPARE(probe.eval("document.querySelector('.pv-viewer .pv-caption').textContent")
+                             .toString(),
+                         gallery.photos[i % gallery.photos.size()]);
+                QTest::keyClick(probe.view().focusProxy(), Qt::Key_Right);
+            }
+            QTest::keyClick(probe.view().focusProxy(), Qt::Key_Escape);
+            QVERIFY(probe.waitFor("!document.querySelector('.pv-viewer')"));
+        }
+        probe.eval("location.hash = '#g0/0'");
+        QVERIFY(probe.waitFor("document.querySelector('.pv-viewer')"));
+        QCOMPARE(probe.eval("document.querySelector('.pv-viewer .pv-text').innerHTML").toString(),
+                 QString("<u>Old</u> town<br>by the sea"));
+        QCOMPARE(probe.eval("document.querySelectorAll('.pv-link').length").toInt(), 0);
+        probe.eval("location.hash = '#g1/1'");
+        QVERIFY(probe.waitFor("document.querySelector('.pv-link')"));
+        QCOMPARE(probe.eval("document.querySelector('.pv-link').href").toString(),
+                 QString("https://example.com/lake"));
+
+        QCOMPARE(probe.eval("typeof window.ran").toString(), QString("undefined"));
+        QCOMPARE(probe
+                     .eval("document.querySelectorAll('#album script, #album [onerror], "
+                           "#album [onmouseover]').length")
+                     .toInt(),
+                 0);
+        QCOMPARE(probe.errors(), QStringList());
+    }
+
+    void textsKeepOnlyTheEditorsMarkup_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("html");
+        QTest::newRow("font size") << "<font size=\"14\">Hi</font>"
+                                   << "<span style=\"font-size: 14px;\">Hi</span>";
+        QTest::newRow("colour, size out of range")
+            << "<FONT color='#F00' size=\"99999\">x</FONT>"
+            << "<span style=\"color: rgb(255, 0, 0);\">x</span>";
+        QTest::newRow("colour carrying CSS") << "<font color=\"red;background:url(//x)\">x</font>"
+                                             << "<span>x</span>";
+        QTest::newRow("styles, attributes dropped")
+            << "<b onclick=\"alert(1)\">B</b><i>I</i><u>U</u>"
+            << "<b>B</b><i>I</i><u>U</u>";
+        QTest::newRow("line breaks") << "a<br>b<BR/>c"
+                                     << "a<br>b<br>c";
+        QTest::newRow("script as text") << "<script>alert(1)</script>"
+                                        << "&lt;script&gt;alert(1)&lt;/script&gt;";
+        QTest::newRow("image as text") << "<img src=x onerror=alert(1)>"
+                                       << "&lt;img src=x onerror=alert(1)&gt;";
+        QTest::newRow("link as text") << "<a href=\"javascript:alert(1)\">x</a>"
+                                      << "&lt;a href=\"javascript:alert(1)\"&gt;x&lt;/a&gt;";
+        QTest::newRow("unclosed, stray, crossed") << "</i>s<b><i>x</b>y<u>z"
+                                                  << "s<b><i>x</i></b>y<u>z</u>";
+        QTest::newRow("entities") << "Tom &amp; Jerry &lt;b&gt; &#9731;&#x41; &bogus; &#0;"
+                                  << "Tom &amp; Jerry &lt;b&gt; \u2603A &amp;bogus; &amp;#0;";
+        QTest::newRow("entity making a tag stays text") << "&lt;script&gt;"
+                                                        << "&lt;script&gt;";
+    }
+    void textsKeepOnlyTheEditorsMarkup() {
+        QFETCH(QString, text);
+        QFETCH(QString, html);
+        if (!markup) {
+            markup = std::make_unique<playertest::PlayerProbe>();
+            QVERIFY(markup->load(QUrl::fromLocalFile(site + "photogallery.htm")));
+        }
+        QVERIFY(markup->waitFor("window.PictavoPlayer"));
+        const QString script = QStringLiteral("(() => { const d = document.createElement('div'); "
+                                              "d.appendChild(PictavoPlayer.rich(%1)); "
+                                              "return d.innerHTML; })()");
+        const QString quoted = QString::fromUtf8(
+            QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact).chopped(1).mid(1));
+        QCOMPARE(markup->eval(script.arg(quoted)).toString(), html);
+    }
+
+    void aBrowserThatRefusesLocalFilesSaysHowToView() {
+        playertest::PlayerProbe probe;
+        RefuseFileReads refuse;
+        probe.view().page()->setUrlRequestInterceptor(&refuse);
+        QVERIFY(probe.load(QUrl::fromLocalFile(site + "photogallery.htm")));
+        QVERIFY(probe.waitFor("document.getElementById('album').dataset.state == 'error'"));
+        QVERIFY(probe.eval("document.getElementById('album').textContent")
+                    .toString()
+                    .contains("open it in the editor's preview"));
+    }
+};
+
+QTEST_MAIN(AlbumPlayerTest)
+#include "tst_AlbumPlayer.moc"
