@@ -1,10 +1,19 @@
 #include "app/pages/WebPreviewPane.h"
 
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace app {
 
-WebPreviewPane::WebPreviewPane(QWidget* parent) : PreviewPane(new QWebEngineView(parent)) {}
+WebPreviewPane::WebPreviewPane(QWidget* parent) : PreviewPane(new QWebEngineView(parent)) {
+    // The album's player reads "data.xml" beside the page in the working folder; it has no
+    // business on the network, and music waits for the user.
+    QWebEngineSettings* settings = view()->settings();
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
+}
 
 QWebEngineView* WebPreviewPane::view() const {
     return static_cast<QWebEngineView*>(widget());

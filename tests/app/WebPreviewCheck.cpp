@@ -1,6 +1,7 @@
 // Runs under a virtual X server with the real browser engine: the album preview of a main
-// window loads the working folder's "index.html" after the refresh, and the page's title is
-// the album's name. A screenshot of the screen is kept in the build folder.
+// window loads the working folder's "index.html" after the refresh, the page's title is the
+// album's name, and the template's player reads "data.xml" from the working folder and shows
+// the album's gallery. A screenshot of the screen is kept in the build folder.
 
 #include "tests/app/AppTestSupport.h"
 
@@ -47,6 +48,19 @@ int main(int argc, char* argv[]) {
         QTest::qWait(100);
     if (view->title() != QStringLiteral("My Album"))
         return fail("the page title is not the album's name");
+
+    // The player's gallery tile, read from "data.xml" beside the page.
+    QString shown;
+    for (int i = 0; i < 100 && shown != QStringLiteral("My Album|Gallery 1"); ++i) {
+        QTest::qWait(100);
+        view->page()->runJavaScript(
+            QStringLiteral("[document.querySelector('.pv-title'), "
+                           "document.querySelector('.pv-gallery .pv-caption')]"
+                           ".map(e => e ? e.textContent : '').join('|')"),
+            [&shown](const QVariant& value) { shown = value.toString(); });
+    }
+    if (shown != QStringLiteral("My Album|Gallery 1"))
+        return fail("the player does not show the album");
 
     QTest::qWait(500);
     QProcess::execute(QStringLiteral("import"),

@@ -106,7 +106,8 @@ private slots:
                  (QStringList{"photogallery.htm", "pictavo/", "pictavo/data.xml",
                               "pictavo/index.swf", "pictavo/music/", "pictavo/pictavo_images/",
                               "pictavo/pictavo_images/a.jpg", "pictavo/pictavo_images/thumbs/",
-                              "pictavo/pictavo_images/thumbs/tn_a.jpg"}));
+                              "pictavo/pictavo_images/thumbs/tn_a.jpg", "pictavo/player.css",
+                              "pictavo/player.js"}));
         QCOMPARE(readAll(t + "/photogallery.htm"), expectedPage(*w, "pictavo/"));
         QCOMPARE(readAll(t + "/pictavo/data.xml"),
                  readAll(model::Folders().PreviewFolder + "data.xml"));

@@ -1,71 +1,78 @@
-// Loads a published page into the browser engine the editor uses, as a visitor's browser
-// would open it from the disk, and checks that it loads, runs its script without an error
-// and carries the album's name.
-// Usage: app_page_load_check <page file> <expected title> <screenshot file>
+// Loads a published page into the browser engine the editor uses, from the disk or from a web
+// server, and checks that it loads, runs its script without an error, carries the album's name
+// and that the album's player shows the album: its title, the galleries named, every picture
+// loaded. A screenshot of the screen is kept.
+// Usage: app_page_load_check <page file or http URL> <expected title> <screenshot>
+//        [gallery caption ...]
+
+#include "tests/app/player/PlayerProbe.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 #include <cstdio>
-
-namespace {
-
-// Keeps the page's script errors: a published page must run without any.
-class RecordingPage : public QWebEnginePage {
-public:
-    QStringList errors;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message,
-                                  int line, const QString&) override {
-        if (level == ErrorMessageLevel)
-            errors << QStringLiteral("line %1: %2").arg(line).arg(message);
-    }
-};
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <page> <title> <screenshot>\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s <page> <title> <screenshot> [gallery ...]\n", argv[0]);
         return 2;
     }
     const QString page = QString::fromLocal8Bit(argv[1]);
     const QString title = QString::fromUtf8(argv[2]);
+    QStringList galleries;
+    for (int i = 4; i < argc; ++i)
+        galleries << QString::fromUtf8(argv[i]);
     auto fail = [&page](const char* what) {
         std::fprintf(stderr, "FAIL: %s: %s\n", qPrintable(page), what);
         return 1;
     };
-    if (!QFileInfo(page).isFile())
-        return fail("no such page");
+    QUrl url(page);
+    if (url.scheme() != QStringLiteral("http")) {
+        if (!QFileInfo(page).isFile())
+            return fail("no such page");
+        url = QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath());
+    }
 
-    QWebEngineView view;
-    auto* recording = new RecordingPage;
-    recording->setParent(&view);
-    view.setPage(recording);
-    view.resize(1000, 700);
-    view.show();
-    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
-    view.load(QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()));
-    if (!loaded.wait(30000) && loaded.isEmpty())
+    playertest::PlayerProbe probe;
+    if (!probe.load(url))
         return fail("the page did not load");
-    if (!loaded.first().first().toBool())
-        return fail("the page failed to load");
-    for (int i = 0; i < 50 && view.title() != title; ++i)
+    for (int i = 0; i < 50 && probe.view().title() != title; ++i)
         QTest::qWait(100);
-    if (view.title() != title)
+    if (probe.view().title() != title)
         return fail("the page's title is not the album's name");
 
+    if (!probe.waitFor(QStringLiteral("document.getElementById('album').dataset.state != "
+                                      "'loading'")))
+        return fail("the player did not finish");
+    const QString state = probe
+                              .eval(QStringLiteral("document.getElementById('album')"
+                                                   ".dataset.state || ''"))
+                              .toString();
+    if (state != QStringLiteral("ready")) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(probe.eval(QStringLiteral("document.body.innerText")).toString()));
+        return fail("the player does not show the album");
+    }
+    if (probe.eval(QStringLiteral("document.querySelector('.pv-title').textContent")).toString() !=
+        title)
+        return fail("the player does not show the album's title");
+    const QVariant shown = probe.eval(QStringLiteral(
+        "Array.from(document.querySelectorAll('.pv-gallery .pv-caption'), e => e.textContent)"));
+    if (shown.toStringList() != galleries) {
+        std::fprintf(stderr, "galleries shown: %s\n", qPrintable(shown.toStringList().join(", ")));
+        return fail("the player does not show the album's galleries");
+    }
+    if (!probe.waitFor(QStringLiteral("Array.from(document.querySelectorAll('#album img'))"
+                                      ".every(i => i.complete && i.naturalWidth > 0)")))
+        return fail("a picture of the album did not load");
+
     QTest::qWait(500);
-    if (!recording->errors.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(recording->errors.join(u'\n')));
+    if (!probe.errors().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(probe.errors().join(u'\n')));
         return fail("the page's script failed");
     }
     QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A user publishes a new album: the start-up wizard's Create with the sample template, Ctrl+S
 # through the real save dialog, Ctrl+P through the real folder dialog into an empty folder,
-# the publishing dialog closed; then the published page is loaded in the browser engine.
+# the publishing dialog closed; then the published folder is served by Python's http.server and
+# the page is loaded in the browser engine, where the template's player shows the album (the
+# screenshot e2e-published-page.png shows it).
 # Usage: flow_publish.sh <program folder> <build folder>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,9 +29,10 @@ e2e_close_window "$publishing"
 e2e_wait_no_window '^Publishing$'
 
 [ -f "$site/photogallery.htm" ] || e2e_fail "no photogallery.htm in the published folder"
-grep -q 'pictavo/index.swf' "$site/photogallery.htm" ||
+grep -q 'pictavo/index.swf' "$site/photogallery.htm" &&
+  grep -q 'src="pictavo/player.js"' "$site/photogallery.htm" ||
   e2e_fail "photogallery.htm does not point into pictavo/"
-for f in data.xml index.swf; do
+for f in data.xml index.swf player.js player.css; do
   [ -f "$site/pictavo/$f" ] || e2e_fail "pictavo/$f missing"
 done
 for f in index.html album.xml thumb.jpg AC_RunActiveContent.js; do
@@ -41,8 +44,18 @@ if grep -q 'pictavo/' "$E2E_DATA/Pictavo/Preview/index.html"; then
   e2e_fail "the working copy's page kept the published base folder"
 fi
 
-"$build_dir/tests/app_page_load_check" "$site/photogallery.htm" "My Album" \
-  "$build_dir/e2e-published-page.png" || e2e_fail "the published page did not load"
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+/usr/bin/python3 -m http.server --bind 127.0.0.1 --directory "$site" "$port" \
+  >"$E2E_WORK/http.log" 2>&1 &
+http_pid=$!
+trap 'kill $http_pid 2>/dev/null || true; _e2e_cleanup' EXIT
+for _ in $(seq 50); do
+  /usr/bin/python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1)" \
+    2>/dev/null && break
+  sleep 0.1
+done
+"$build_dir/tests/app_page_load_check" "http://127.0.0.1:$port/photogallery.htm" "My Album" \
+  "$build_dir/e2e-published-page.png" "Gallery 1" || e2e_fail "the published page did not play"
 
 e2e_close_program '^Fotrenza  \[published\.zip\]$' 20
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"

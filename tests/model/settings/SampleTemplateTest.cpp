@@ -66,6 +66,8 @@ TEST(SampleTemplate, StartsAnAlbumThatSavesBackUnchanged) {
     EXPECT_TRUE(page.contains("<title>My Album</title>"));
     EXPECT_TRUE(page.contains("\"pictavo/index\""));
     EXPECT_TRUE(page.contains("width=\"100%\""));
+    EXPECT_TRUE(page.contains("src=\"pictavo/player.js\""));
+    EXPECT_TRUE(page.contains("data-base=\"pictavo/\""));
 }
 
 TEST(SampleTemplate, PlayerAndPictureFilesAreWellFormed) {
@@ -81,4 +83,13 @@ TEST(SampleTemplate, PlayerAndPictureFilesAreWellFormed) {
     for (const char* placeholder :
          {"%_album_width_%", "%_album_height_%", "%_album_base_folder_%", "%_album_name_%"})
         EXPECT_TRUE(ReadFile(kPage).contains(placeholder)) << placeholder;
+
+    // The script player stays small: a visitor loads all of it before the album shows.
+    qint64 size = 0;
+    for (const char* name : {"player.js", "player.css"}) {
+        const QByteArray file = ReadFile(kTemplate + name);
+        EXPECT_FALSE(file.isEmpty()) << name;
+        size += file.size();
+    }
+    EXPECT_LT(size, 40 * 1024);
 }
