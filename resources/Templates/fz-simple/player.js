@@ -206,17 +206,31 @@
     return element;
   }
 
+  // Thumbnails load when they come near the visible part of the page, whatever the page was
+  // loaded from (browsers defer their own lazy images only for some kinds of address).
+  var nearby = window.IntersectionObserver ? new IntersectionObserver(function (entries) {
+    entries.forEach(function (entry) {
+      if (entry.isIntersecting) {
+        nearby.unobserve(entry.target);
+        entry.target.src = entry.target.getAttribute("data-src");
+      }
+    });
+  }, { rootMargin: "400px" }) : null;
+
   function picture(src, className, parent, lazy) {
     var image = make("img", className, parent);
     image.alt = "";
     image.decoding = "async";
-    if (lazy)
-      image.loading = "lazy";
     if (src.w > 0 && src.h > 0) {
       image.width = src.w;
       image.height = src.h;
     }
-    image.src = src.url;
+    if (lazy && nearby) {
+      image.setAttribute("data-src", src.url);
+      nearby.observe(image);
+    } else {
+      image.src = src.url;
+    }
     return image;
   }
 

@@ -66,7 +66,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "galleries shown: %s\n", qPrintable(shown.toStringList().join(", ")));
         return fail("the player does not show the album's galleries");
     }
-    if (!probe.waitFor(QStringLiteral("Array.from(document.querySelectorAll('#album img'))"
+    if (!probe.waitFor(QStringLiteral("Array.from(document.querySelectorAll('#album img[src]'))"
                                       ".every(i => i.complete && i.naturalWidth > 0)")))
         return fail("a picture of the album did not load");
 
