@@ -336,6 +336,24 @@
     window.scrollTo(0, 0);
   };
 
+  // A gallery without a cover of its own shows the first photo found in it or below it; the
+  // search is breadth-first and short, however deep the album nests.
+  function coverOf(gallery) {
+    var queue = [gallery];
+    for (var i = 0; i < queue.length; ++i) {
+      var next = queue[i];
+      if (next.thumb)
+        return next.thumb;
+      for (var j = 0; j < next.photos.length; ++j) {
+        if (next.photos[j].thumb)
+          return next.photos[j].thumb;
+      }
+      for (var k = 0; k < next.galleries.length && queue.length < 200; ++k)
+        queue.push(next.galleries[k]);
+    }
+    return null;
+  }
+
   Player.prototype.tiles = function (galleries, parent) {
     var grid = make("div", "pv-grid pv-galleries", parent);
     var self = this;
@@ -343,7 +361,7 @@
       var tile = make("a", "pv-tile pv-gallery", grid);
       tile.href = self.address(gallery, -1);
       var box = make("span", "pv-frame", tile);
-      var cover = gallery.thumb || (gallery.photos[0] && gallery.photos[0].thumb);
+      var cover = coverOf(gallery);
       if (cover)
         picture(cover, "pv-thumb", box, true);
       make("span", "pv-caption", tile).appendChild(rich(gallery.texts[0]));
@@ -384,6 +402,7 @@
     var stage = make("div", "pv-stage", viewer);
     if (photo.large) {
       var image = picture(photo.large, "pv-large", stage, false);
+      image.alt = plain(photo.texts[0]);
       image.addEventListener("click", function () { self.step(1); });
     }
     var info = make("div", "pv-info", viewer);

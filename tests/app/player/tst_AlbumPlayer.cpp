@@ -208,6 +208,57 @@ private slots:
         QCOMPARE(probe.errors(), QStringList());
     }
 
+    void navigatesByClickSwipeAndKeys() {
+        struct Step {
+            const char* what;
+            const char* script; // or else the key
+            Qt::Key key;
+            const char* address;
+        };
+        const QString swipe = QStringLiteral(
+            "(() => { const v = document.querySelector('.pv-viewer'); const t = x => new "
+            "Touch({identifier: 1, target: v, clientX: x, clientY: 100}); v.dispatchEvent(new "
+            "TouchEvent('touchstart', {touches: [t(300)], changedTouches: [t(300)]})); "
+            "v.dispatchEvent(new TouchEvent('touchend', {changedTouches: [t(300 + %1)]})); })()");
+        const std::vector<Step> steps = {
+            {"next", "document.querySelector('.pv-next').click()", Qt::Key_unknown, "#g1/1"},
+            {"picture, round the end", "document.querySelector('.pv-large').click()",
+             Qt::Key_unknown, "#g1/0"},
+            {"previous, round the start", "document.querySelector('.pv-prev').click()",
+             Qt::Key_unknown, "#g1/1"},
+            {"swipe to the left", "-120", Qt::Key_unknown, "#g1/0"},
+            {"swipe to the right", "120", Qt::Key_unknown, "#g1/1"},
+            {"short move", "20", Qt::Key_unknown, "#g1/1"},
+            {"left key", nullptr, Qt::Key_Left, "#g1/0"},
+            {"escape to the gallery", nullptr, Qt::Key_Escape, "#g1"},
+            {"escape up a level", nullptr, Qt::Key_Escape, "#g0"},
+            {"gallery tile", "document.querySelector('.pv-gallery').click()", Qt::Key_unknown,
+             "#g1"},
+            {"photo tile", "document.querySelectorAll('.pv-photo')[1].click()", Qt::Key_unknown,
+             "#g1/1"},
+            {"close button", "document.querySelector('.pv-close').click()", Qt::Key_unknown, "#g1"},
+        };
+        WebServer server(site);
+        playertest::PlayerProbe probe;
+        QVERIFY(probe.load(server.url("photogallery.htm#g1/0")));
+        QVERIFY(probe.waitFor("document.querySelector('.pv-large')"));
+        for (const Step& step : steps) {
+            const QString script = QString::fromLatin1(step.script);
+            if (step.key != Qt::Key_unknown)
+                QTest::keyClick(probe.view().focusProxy(), step.key);
+            else if (script.startsWith(u'-') || script.front().isDigit())
+                probe.eval(swipe.arg(script));
+            else
+                probe.eval(script);
+            const QString shown = QStringLiteral("location.hash == '%1' && !!document."
+                                                 "querySelector('.pv-viewer') == %2")
+                                      .arg(step.address)
+                                      .arg(QString::fromLatin1(step.address).contains(u'/'));
+            QVERIFY2(probe.waitFor(shown, 3000), step.what);
+        }
+        QCOMPARE(probe.errors(), QStringList());
+    }
+
     void textsKeepOnlyTheEditorsMarkup_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("html");
