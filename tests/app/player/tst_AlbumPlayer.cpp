@@ -259,6 +259,50 @@ private slots:
         QCOMPARE(probe.errors(), QStringList());
     }
 
+    // A "data.xml" written by hand, not by the editor: its paths and links try to leave the
+    // album's folder or to run script.
+    void pathsAndLinksStayInsideTheAlbum() {
+        const QStringList hostile = {"../outside.jpg",
+                                     "/pictavo/pictavo_images/peak.jpg",
+                                     "pictavo_images/../../outside.jpg",
+                                     "pictavo_images\\..\\..\\outside.jpg",
+                                     "http://127.0.0.1/outside.jpg",
+                                     "//127.0.0.1/outside.jpg",
+                                     " javascript:window.ran=5",
+                                     "data:text/html,<script>window.ran=6</script>",
+                                     "file:///etc/passwd"};
+        const QString album = env.dir.path() + "/hostile/";
+        QVERIFY(apptest::copyTree(site, album));
+        QByteArray xml = "<photogallery><music>../song.mp3</music><folder/><photo>";
+        for (const QString& path : hostile)
+            xml += QStringLiteral("<item fid=\"0\"><txt id=\"1\">%1</txt><src id=\"1\" w=\"64\" "
+                                  "h=\"48\">%1</src><link src=\"%1\" target=\"x\"/></item>")
+                       .arg(path.toHtmlEscaped())
+                       .toUtf8();
+        apptest::writeText(album + "pictavo/data.xml", xml + "</photo></photogallery>");
+        WebServer server(album);
+        playertest::PlayerProbe probe;
+        QVERIFY(probe.load(server.url("photogallery.htm")));
+        QVERIFY(probe.waitFor("document.getElementById('album').dataset.state == 'ready'"));
+        QCOMPARE(probe.eval("document.querySelectorAll('.pv-photo').length").toInt(),
+                 int(hostile.size()));
+        QCOMPARE(probe.eval("document.querySelectorAll('.pv-music').length").toInt(), 0);
+        // Pictures only from the album's folder, links only there or to a web address.
+        const QString addresses = QStringLiteral(
+            "Array.from(document.querySelectorAll('#album img, #album a'), e => [e.tagName, e.src "
+            "|| e.getAttribute('data-src') || e.href]).filter(([tag, u]) => u && !u.startsWith("
+            "location.href.replace(/#.*/, '')) && !u.startsWith(new URL('pictavo/', location.href)"
+            ".href) && !(tag == 'A' && u == 'http://127.0.0.1/outside.jpg')).map(([, u]) => u)");
+        for (int i = 0; i < hostile.size(); ++i) {
+            probe.eval(QStringLiteral("location.hash = '#g0/%1'").arg(i));
+            QVERIFY(probe.waitFor(QStringLiteral("document.querySelector('.pv-counter')."
+                                                 "textContent.startsWith('%1 /')")
+                                      .arg(i + 1)));
+            QCOMPARE(probe.eval(addresses).toStringList(), QStringList());
+        }
+        QCOMPARE(probe.eval("typeof window.ran").toString(), QString("undefined"));
+    }
+
     void textsKeepOnlyTheEditorsMarkup_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("html");
