@@ -320,6 +320,8 @@
       });
     }
     var main = this.main;
+    if (nearby)
+      nearby.disconnect(); // the pictures of the gallery shown so far go with it
     main.textContent = "";
     if (gallery.parent)
       make("h2", "pv-heading", main).appendChild(rich(gallery.texts[0]));
