@@ -7,6 +7,7 @@
 // Run by hand as build/bin/player_bench [photos] [rounds], with QT_QPA_PLATFORM=offscreen,
 // QTWEBENGINE_DISABLE_SANDBOX=1 and QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu set.
 
+#include "tests/app/player/LocalWebServer.h"
 #include "tests/app/player/PlayerProbe.h"
 
 #include "model/document/Album.h"
@@ -16,11 +17,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -123,26 +120,10 @@ int main(int argc, char* argv[]) {
     std::printf("album of %d photos, data.xml %lld bytes\n", photos,
                 static_cast<long long>(QFileInfo(folder + "data.xml").size()));
 
-    QTcpServer probePort;
-    probePort.listen(QHostAddress::LocalHost);
-    const quint16 port = probePort.serverPort();
-    probePort.close();
-    QProcess server;
-    server.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral("-m"), QStringLiteral("http.server"), QStringLiteral("--bind"),
-                  QStringLiteral("127.0.0.1"), QStringLiteral("--directory"), folder,
-                  QString::number(port)});
-    for (int i = 0; i < 100; ++i) {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        if (socket.waitForConnected(100))
-            break;
-        QTest::qWait(50);
-    }
-
+    playertest::LocalWebServer server(folder);
     playertest::PlayerProbe probe;
     const QUrl file = QUrl::fromLocalFile(folder + QStringLiteral("index.html"));
-    const QUrl http(QStringLiteral("http://127.0.0.1:%1/index.html").arg(port));
+    const QUrl http = server.url(QStringLiteral("index.html"));
     std::vector<Round> fromDisk, overHttp;
     for (int i = 0; i < rounds; ++i) {
         fromDisk.push_back(play(probe, file));
@@ -155,7 +136,5 @@ int main(int argc, char* argv[]) {
     }
     report("from the disk:", fromDisk);
     report("over HTTP:", overHttp);
-    server.kill();
-    server.waitForFinished();
     return 0;
 }

@@ -45,25 +45,17 @@ int main(int argc, char* argv[]) {
     if (probe.view().title() != title)
         return fail("the page's title is not the album's name");
 
-    if (!probe.waitFor(QStringLiteral("document.getElementById('album').dataset.state != "
-                                      "'loading'")))
-        return fail("the player did not finish");
-    const QString state = probe
-                              .eval(QStringLiteral("document.getElementById('album')"
-                                                   ".dataset.state || ''"))
-                              .toString();
+    const QString state = probe.played();
     if (state != QStringLiteral("ready")) {
         std::fprintf(stderr, "%s\n",
                      qPrintable(probe.eval(QStringLiteral("document.body.innerText")).toString()));
         return fail("the player does not show the album");
     }
-    if (probe.eval(QStringLiteral("document.querySelector('.pv-title').textContent")).toString() !=
-        title)
+    if (probe.texts(QStringLiteral(".pv-title")) != QStringList{title})
         return fail("the player does not show the album's title");
-    const QVariant shown = probe.eval(QStringLiteral(
-        "Array.from(document.querySelectorAll('.pv-gallery .pv-caption'), e => e.textContent)"));
-    if (shown.toStringList() != galleries) {
-        std::fprintf(stderr, "galleries shown: %s\n", qPrintable(shown.toStringList().join(", ")));
+    const QStringList shown = probe.texts(QStringLiteral(".pv-gallery .pv-caption"));
+    if (shown != galleries) {
+        std::fprintf(stderr, "galleries shown: %s\n", qPrintable(shown.join(QStringLiteral(", "))));
         return fail("the player does not show the album's galleries");
     }
     if (!probe.waitFor(QStringLiteral("Array.from(document.querySelectorAll('#album img[src]'))"

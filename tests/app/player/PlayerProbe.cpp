@@ -71,6 +71,21 @@ bool PlayerProbe::waitFor(const QString& condition, int timeoutMs) {
     return false;
 }
 
+QStringList PlayerProbe::texts(const QString& selector) {
+    return eval(QStringLiteral("Array.from(document.querySelectorAll('%1'), e => e.textContent)")
+                    .arg(selector))
+        .toStringList();
+}
+
+QString PlayerProbe::played(int timeoutMs) {
+    const QString state = QStringLiteral("(document.getElementById('album') || {dataset: {}})"
+                                         ".dataset.state");
+    if (!waitFor(state + QStringLiteral(" == 'ready' || ") + state + QStringLiteral(" == 'error'"),
+                 timeoutMs))
+        return QString();
+    return eval(state).toString();
+}
+
 QStringList PlayerProbe::errors() const {
     return static_cast<RecordingPage*>(view_.page())->errors;
 }

@@ -21,6 +21,10 @@ public:
     QVariant eval(const QString& script, int timeoutMs = 10000);
     // Polls a script expression until it is true.
     bool waitFor(const QString& condition, int timeoutMs = 10000);
+    // The text of every element the selector finds, in document order.
+    QStringList texts(const QString& selector);
+    // Waits for the album player to finish starting: "ready", "error", or empty when it did not.
+    QString played(int timeoutMs = 10000);
     // Script errors reported by the page so far.
     QStringList errors() const;
 
