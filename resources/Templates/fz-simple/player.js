@@ -287,8 +287,12 @@
     return "#g" + gallery.id + (photo >= 0 ? "/" + photo : "");
   };
 
-  Player.prototype.go = function (gallery, photo) {
-    location.hash = this.address(gallery, photo);
+  // Stepping from photo to photo replaces the history entry, so Back leaves the photo view.
+  Player.prototype.go = function (gallery, photo, replace) {
+    if (replace)
+      location.replace(this.address(gallery, photo));
+    else
+      location.hash = this.address(gallery, photo);
   };
 
   Player.prototype.route = function () {
@@ -307,7 +311,8 @@
     this.trail.textContent = "";
     var path = [];
     for (var g = gallery; g; g = g.parent)
-      path.unshift(g);
+      path.push(g);
+    path.reverse();
     if (path.length > 1) {
       var self = this;
       path.forEach(function (step, i) {
@@ -455,7 +460,7 @@
   Player.prototype.step = function (by) {
     var count = this.shown.photos.length;
     if (this.photo >= 0 && count)
-      this.go(this.shown, (this.photo + by + count) % count);
+      this.go(this.shown, (this.photo + by + count) % count, true);
   };
 
   Player.prototype.key = function (event) {

@@ -187,6 +187,10 @@ private slots:
             {"photo tile", "document.querySelectorAll('.pv-photo')[1].click()", Qt::Key_unknown,
              "#g1/1"},
             {"close button", "document.querySelector('.pv-close').click()", Qt::Key_unknown, "#g1"},
+            {"first photo", "document.querySelector('.pv-photo').click()", Qt::Key_unknown,
+             "#g1/0"},
+            {"right key", nullptr, Qt::Key_Right, "#g1/1"},
+            {"back leaves the photos", "history.back()", Qt::Key_unknown, "#g1"},
         };
         playertest::LocalWebServer server(site);
         playertest::PlayerProbe probe;
