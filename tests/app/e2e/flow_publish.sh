@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# A user publishes a new album: the start-up wizard's Create with the sample template, Ctrl+S
-# through the real save dialog, Ctrl+P through the real folder dialog into an empty folder,
-# the publishing dialog closed; then the published folder is served by Python's http.server and
-# the page is loaded in the browser engine, where the template's player shows the album (the
-# screenshot e2e-published-page.png shows it).
+# A user publishes a new album: the start-up wizard's Create with the sample template, a gallery
+# with two photos added, Ctrl+S through the real save dialog, Ctrl+P through the real folder
+# dialog into an empty folder, the publishing dialog closed; then the published folder is served
+# by Python's http.server and the page is loaded in the browser engine, where the template's
+# player shows the album (the screenshot e2e-published-page.png shows it).
 # Usage: flow_publish.sh <program folder> <build folder>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,8 +15,22 @@ album=$E2E_WORK/albums/published.zip
 site=$E2E_WORK/site
 mkdir -p "$E2E_WORK/albums" "$site"
 
+pictures=$E2E_WORK/pictures
+mkdir -p "$pictures"
+convert -size 320x240 gradient:steelblue-orange "$pictures/dawn.jpg"
+convert -size 320x240 gradient:seagreen-khaki "$pictures/dusk.jpg"
+
 e2e_start_new_album
 main=$E2E_MAIN_WINDOW
+# A second gallery with two photos (the tree takes the edit keys once it has the focus).
+e2e_activate "$main"
+sleep 0.5
+e2e_click "$main" 12 92
+e2e_key ctrl+Insert
+sleep 0.5
+e2e_key Insert
+e2e_answer_file_dialog '^Open$' "\"$pictures/dawn.jpg\" \"$pictures/dusk.jpg\""
+sleep 1
 e2e_save_new_album "$main" "$album"
 
 e2e_activate "$main"
@@ -55,7 +69,8 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 "$build_dir/tests/app_page_load_check" "http://127.0.0.1:$port/photogallery.htm" "My Album" \
-  "$build_dir/e2e-published-page.png" "Gallery 1" || e2e_fail "the published page did not play"
+  "$build_dir/e2e-published-page.png" "Gallery 1" "Gallery 2" ||
+  e2e_fail "the published page did not play"
 
 e2e_close_program '^Fotrenza  \[published\.zip\]$' 20
 [ "$E2E_EXIT" -eq 0 ] || e2e_fail "exit code $E2E_EXIT after closing the window"
