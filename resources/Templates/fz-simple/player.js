@@ -250,7 +250,8 @@
       this.host.style.backgroundImage = 'url("' + root.large.url.replace(/["\\]/g, "\\$&") + '")';
     var header = make("header", "pv-header", this.host);
     make("h1", "pv-title", header).appendChild(rich(root.texts[0]));
-    if (root.music)
+    // The music field also takes Flash movies, which no browser plays any more.
+    if (/\.(mp3|m4a|aac|ogg|oga|opus|wav)$/i.test(root.music))
       this.musicButton(header, root.music);
     this.trail = make("nav", "pv-trail", this.host);
     this.main = make("main", "pv-main", this.host);
