@@ -13,6 +13,8 @@
   // One pattern, no nested repetition: a tag never spans another "<", so a long text is
   // scanned in linear time.
   var TAG = /<(\/?)([a-z]+)([\s\/][^<>]*)?>/gi;
+  // Deeper markup than any text field needs is flattened: a page must not nest without end.
+  var MAX_NESTING = 16;
   var ATTRIBUTE = /([a-z][\w-]*)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+))/gi;
 
   function decode(text) {
@@ -79,7 +81,7 @@
             break;
           }
         }
-      } else {
+      } else if (open.length <= MAX_NESTING) {
         var element = document.createElement(ALLOWED[name]);
         if (name === "font")
           styleFont(element, attributes(match[3]));

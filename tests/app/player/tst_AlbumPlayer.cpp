@@ -279,6 +279,9 @@ private slots:
                                                   << "s<b><i>x</i></b>y<u>z</u>";
         QTest::newRow("entities") << "Tom &amp; Jerry &lt;b&gt; &#9731;&#x41; &bogus; &#0;"
                                   << "Tom &amp; Jerry &lt;b&gt; \u2603A &amp;bogus; &amp;#0;";
+        QTest::newRow("nesting without end")
+            << QString("<i>").repeated(5000) + "x"
+            << QString("<i>").repeated(16) + "x" + QString("</i>").repeated(16);
         QTest::newRow("entity making a tag stays text") << "&lt;script&gt;"
                                                         << "&lt;script&gt;";
     }
