@@ -623,7 +623,8 @@ void TfrmMain::onTreeContextMenu(const QPoint& pos) {
 
 void TfrmMain::onCaptionEdited(TpaTreeNode* node, const QString& text) {
     if (node && node->Item()) {
-        if (auto* caption = node->Item()->CaptionField()) {
+        // An editor accepted without a change leaves the album as it was.
+        if (auto* caption = node->Item()->CaptionField(); caption && caption->Value != text) {
             std::optional<BusyScope> busy;
             if (node->IsAlbum())
                 busy.emplace(busy_);
