@@ -129,6 +129,7 @@ void TfrmMain::FormCreate() {
 
     treeModel_ = std::make_unique<AlbumTreeModel>(FAlbum.Tree(), this);
     ui->tvTreeView->setModel(treeModel_.get());
+    treeModel_->bindExpansion(*ui->tvTreeView);
     connect(ui->tvTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { tvTreeViewChange(); }); });
     // A tree cleared or loaded anew leaves no selection without reporting a change of it;
