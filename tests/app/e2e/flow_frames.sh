@@ -51,8 +51,11 @@ e2e_screenshot "$build_dir/e2e-frames-typed.png"
 
 e2e_click "$main" 943 278 # the background image's Change Image...
 e2e_answer_file_dialog '^Open' "$E2E_WORK/big.jpg"
-sleep 1
-e2e_click "$main" 943 312 # View Full Size...
+for i in $(seq 1 20); do # View Full Size..., enabled once the picture is in
+  e2e_click "$main" 943 312
+  xdotool search --onlyvisible --name '^big\.jpg' >/dev/null 2>&1 && break
+  sleep 0.5
+done
 view=$(e2e_wait_window '^big\.jpg \(3000x2000\)')
 sleep 1
 read -r left top right bottom <<<"$(frame_edges "$view")"

@@ -64,7 +64,10 @@ e2e_click "$main" 80 110
 e2e_key F2
 e2e_type "Coast"
 e2e_key Return ctrl+s
-sleep 2
+for i in $(seq 1 20); do
+  unzip -p "$album" data.xml | grep -q 'CDATA\[Coast\]' && break # saved
+  sleep 0.5
+done
 data=$(unzip -p "$album" data.xml)
 grep -q 'CDATA\[Coast\]' <<<"$data" && grep -q 'My Album' <<<"$data" ||
   e2e_fail "the gallery below the root was not the one renamed after opening"
