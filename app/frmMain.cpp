@@ -129,6 +129,7 @@ void TfrmMain::FormCreate() {
 
     treeModel_ = std::make_unique<AlbumTreeModel>(FAlbum.Tree(), this);
     ui->tvTreeView->setModel(treeModel_.get());
+    treeModel_->bindExpansion(*ui->tvTreeView);
     connect(ui->tvTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { guarded([this] { tvTreeViewChange(); }); });
     // A tree cleared or loaded anew leaves no selection without reporting a change of it;
@@ -623,7 +624,8 @@ void TfrmMain::onTreeContextMenu(const QPoint& pos) {
 
 void TfrmMain::onCaptionEdited(TpaTreeNode* node, const QString& text) {
     if (node && node->Item()) {
-        if (auto* caption = node->Item()->CaptionField()) {
+        // An editor accepted without a change leaves the album as it was.
+        if (auto* caption = node->Item()->CaptionField(); caption && caption->Value != text) {
             std::optional<BusyScope> busy;
             if (node->IsAlbum())
                 busy.emplace(busy_);

@@ -87,6 +87,28 @@ QString outcomeText(const zip::TZAOutcome& outcome) {
     return QStringLiteral("The operation was aborted.");
 }
 
+// Loads the album from folder's "data.xml". A damaged file is reported in the words of what the
+// user chose (the album file, the template): the copy in the working folder means nothing to
+// them, so the folder is left out of the details.
+void loadAlbumXml(model::TpaAlbum& album, const QString& folder, int number, const QString& english,
+                  const QString& chosen) {
+    try {
+        album.LoadFromXml(folder + QStringLiteral("data.xml"));
+    } catch (const model::ModelError& e) {
+        QString detail = e.message();
+        detail.replace(QDir::toNativeSeparators(folder), QString());
+        throw model::XmlLoadError(MessageBoxes::message(number, english, {chosen, detail}));
+    }
+}
+
+// A sentence as the engine may leave it without its full stop.
+QString sentence(QString text) {
+    text = text.trimmed();
+    if (!text.isEmpty() && !text.endsWith(u'.') && !text.endsWith(u'!') && !text.endsWith(u'?'))
+        text += u'.';
+    return text;
+}
+
 } // namespace
 
 FileCommands::FileCommands(EditorContext& editor, const MainActions& actions, QObject* parent)
@@ -188,6 +210,8 @@ bool FileCommands::saveTo(const QString& fileName) {
     const model::FolderLayout& f = model::Folders();
     bool written = false;
     bool cancelled = false;
+    const bool replacing = QFileInfo::exists(fileName);
+    QString engineError;
     {
         ProgressScope scope(editor_.busyState(), editor_.progressWindow(),
                             Localization().GetString(9, QStringLiteral("Saving Album")),
@@ -198,21 +222,34 @@ bool FileCommands::saveTo(const QString& fileName) {
         album.SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));
         album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
                              f.FilesFolder + QStringLiteral("index.html"), QString());
-        written = zip::ZipFolder(archiver, f.PreviewFolder.toStdString(), fileName.toStdString());
+        try {
+            written =
+                zip::ZipFolder(archiver, f.PreviewFolder.toStdString(), fileName.toStdString());
+        } catch (const std::exception& e) {
+            engineError = QString::fromUtf8(e.what());
+        }
+        // A failure before the archive was opened leaves the last job's outcome in place.
         cancelled = scope.cancelled() ||
-                    archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled;
+                    (engineError.isEmpty() &&
+                     archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled);
     }
     if (written && !cancelled)
         return true;
     const QString name = QDir::toNativeSeparators(fileName);
-    if (cancelled)
-        showError(QStringLiteral("Saving was cancelled. The album was not saved; \"%1\" is as it "
-                                 "was before.")
-                      .arg(name));
-    else
-        showError(QStringLiteral("The album could not be saved to \"%1\": %2 The album was not "
-                                 "saved; the file is as it was before.")
-                      .arg(name, outcomeText(archiver.LastOutcome())));
+    QString text =
+        cancelled
+            ? MessageBoxes::message(
+                  124, QStringLiteral("Saving was cancelled: the album was not saved to \"%s\"."),
+                  {name})
+            : MessageBoxes::message(122, QStringLiteral("The album could not be saved to \"%s\"."),
+                                    {name}) +
+                  u' ' +
+                  sentence(engineError.isEmpty() ? outcomeText(archiver.LastOutcome())
+                                                 : engineError);
+    if (replacing)
+        text += u' ' + MessageBoxes::message(123, QStringLiteral("The file keeps its previous "
+                                                                 "contents."));
+    showError(text);
     return false;
 }
 
@@ -323,10 +360,13 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
             engineError = QString::fromUtf8(e.what());
         }
         cancelled = scope.cancelled() ||
-                    archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled;
+                    (engineError.isEmpty() &&
+                     archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled);
         if (unpacked && !cancelled &&
             QFileInfo(f.PreviewFolder + QStringLiteral("data.xml")).isFile()) {
-            album.LoadFromXml(f.PreviewFolder + QStringLiteral("data.xml"));
+            loadAlbumXml(album, f.PreviewFolder, 120,
+                         QStringLiteral("The album file \"%s\" could not be opened: %s"),
+                         QDir::toNativeSeparators(fileName));
             album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
                                     model::TpaAlbum::LevelThumbnailBox, pumpMessages);
             pumpMessages();
@@ -335,8 +375,9 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     if (!unpacked || cancelled || !album.Tree().Root()) {
         album.Tree().Clear();
         const QString name = QDir::toNativeSeparators(fileName);
-        if (cancelled)
-            showError(QStringLiteral("Opening \"%1\" was cancelled. No album is open.").arg(name));
+        if (cancelled) // the user's own choice, not an error
+            MessageBoxes::inform(MessageBoxes::message(
+                125, QStringLiteral("Opening \"%s\" was cancelled. No album is open."), {name}));
         else if (archiver.LastOutcome().Recovered)
             showError(QStringLiteral("The album file \"%1\" is damaged: files of the album may be "
                                      "missing from it. It was not opened.")
@@ -442,7 +483,9 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
                         QStringLiteral("The template \"%1\" could not be copied: %2")
                             .arg(albumTemplate->name,
                                  QDir::toNativeSeparators(copied.failedPaths.value(0))));
-                album.LoadFromXml(albumTemplate->path + QStringLiteral("data.xml"));
+                loadAlbumXml(album, albumTemplate->path, 121,
+                             QStringLiteral("The template \"%s\" could not be opened: %s"),
+                             albumTemplate->name);
                 album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
                                      f.FilesFolder + QStringLiteral("index.html"), QString());
                 QDir().mkpath(f.ThumbsFolder);

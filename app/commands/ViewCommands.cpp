@@ -41,16 +41,20 @@ void ViewCommands::viewStep(bool busy, const std::function<void()>& step) {
     editor_.UpdateActions();
 }
 
+// The nodes' flags are what the view shows and what moves keep, so both commands set them.
 void ViewCommands::acViewExpandAllExecute() {
-    viewStep(true, [this] { editor_.treeView().expandAll(); });
+    viewStep(true, [this] {
+        for (TpaTreeNode* n = editor_.album().Tree().First(); n; n = n->NextInPreOrder())
+            n->SetExpanded(true);
+    });
 }
 
 void ViewCommands::acViewCollapseAllExecute() {
     viewStep(true, [this] {
         if (TpaTreeNode* root = editor_.album().Tree().Root()) {
             editor_.selectNode(root);
-            editor_.treeView().collapseAll();
-            editor_.treeView().expand(editor_.treeModel().indexOf(root));
+            for (TpaTreeNode* n = root; n; n = n->NextInPreOrder())
+                n->SetExpanded(n == root);
         }
     });
 }

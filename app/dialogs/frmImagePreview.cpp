@@ -67,16 +67,44 @@ void TfrmImagePreview::showPicture(const QString& file, QSize pictureSize, const
     imgPreview->setMinimumSize(area);
     imgPreview->resize(area);
     setWindowTitle(caption);
-    // The frame is known once the window manager has decorated the window; 0 before.
-    const QSize frame = frameGeometry().size() - geometry().size();
+    pictureSize_ = pictureSize;
+    workArea_ = workArea;
+    fitToWorkArea();
+}
+
+QSize TfrmImagePreview::frameSize() const {
+    return frameGeometry().size() - geometry().size();
+}
+
+void TfrmImagePreview::fitToWorkArea() {
+    // The frame is known once the window manager has decorated the window; 0 before, so the
+    // window is fitted again when it is (refitForNewFrame).
+    const QSize frame = frameSize();
+    fittedFrame_ = frame;
     setMinimumSize(frame.width() + MinimumArea, frame.height() + MinimumArea);
-    const QRect place = placement(pictureSize, frame, workArea);
+    const QRect place = placement(pictureSize_, frame, workArea_);
     resize(place.size() - frame);
     move(place.topLeft());
 }
 
+void TfrmImagePreview::refitForNewFrame() {
+    if (isVisible() && workArea_.isValid() && frameSize() != fittedFrame_)
+        fitToWorkArea();
+}
+
+void TfrmImagePreview::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    refitForNewFrame();
+}
+
+void TfrmImagePreview::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    refitForNewFrame();
+}
+
 void TfrmImagePreview::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    refitForNewFrame();
     scrollArea->horizontalScrollBar()->setValue(0);
     scrollArea->verticalScrollBar()->setValue(0);
 }

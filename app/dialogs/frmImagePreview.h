@@ -35,7 +35,20 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Sizes and places the window for the frame it has now.
+    void fitToWorkArea();
+    // Fits again once the window manager has framed the shown window, or framed it anew.
+    void refitForNewFrame();
+    QSize frameSize() const;
+
+    QSize pictureSize_;
+    QRect workArea_;
+    QSize fittedFrame_;
 };
 
 } // namespace app

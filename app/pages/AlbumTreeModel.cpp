@@ -6,6 +6,7 @@
 #include "model/tree/TreeNode.h"
 
 #include <QMimeData>
+#include <QTreeView>
 
 namespace app {
 
@@ -32,6 +33,27 @@ QModelIndex AlbumTreeModel::indexOf(const TpaTreeNode* n) const {
 
 QModelIndex AlbumTreeModel::parentIndex(TpaTreeNode* parent) const {
     return indexOf(parent);
+}
+
+void AlbumTreeModel::bindExpansion(QTreeView& view) {
+    connect(
+        this, &AlbumTreeModel::expansionChanged, &view,
+        [&view](const QModelIndex& index, bool expanded) { view.setExpanded(index, expanded); });
+    connect(&view, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (TpaTreeNode* n = node(index))
+            n->SetExpanded(true);
+    });
+    connect(&view, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        if (TpaTreeNode* n = node(index))
+            n->SetExpanded(false);
+    });
+}
+
+void AlbumTreeModel::showExpansion(TpaTreeNode* top, bool collapsedToo) {
+    for (TpaTreeNode* n = top; n; n = n->NextInPreOrder(top)) {
+        if (n->ChildCount() > 0 && (collapsedToo || n->Expanded()))
+            emit expansionChanged(indexOf(n), n->Expanded());
+    }
 }
 
 QModelIndex AlbumTreeModel::index(int row, int column, const QModelIndex& parent) const {
@@ -173,8 +195,10 @@ bool AlbumTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, 
 void AlbumTreeModel::NodesAboutToBeInserted(TpaTreeNode* parent, int first, int last) {
     beginInsertRows(parentIndex(parent), first, last);
 }
-void AlbumTreeModel::NodesInserted(TpaTreeNode*, int, int) {
+void AlbumTreeModel::NodesInserted(TpaTreeNode* parent, int first, int last) {
     endInsertRows();
+    for (int row = first; row <= last; ++row)
+        showExpansion(parent ? parent->Child(row) : tree_.TopLevel(row), false);
 }
 void AlbumTreeModel::NodesAboutToBeRemoved(TpaTreeNode* parent, int first, int last) {
     beginRemoveRows(parentIndex(parent), first, last);
@@ -187,18 +211,24 @@ void AlbumTreeModel::NodeAboutToBeMoved(TpaTreeNode*, TpaTreeNode* sourceParent,
     beginMoveRows(parentIndex(sourceParent), sourceRow, sourceRow, parentIndex(destinationParent),
                   destinationRow);
 }
-void AlbumTreeModel::NodeMoved(TpaTreeNode*, TpaTreeNode*, int, TpaTreeNode*, int) {
+void AlbumTreeModel::NodeMoved(TpaTreeNode* n, TpaTreeNode*, int, TpaTreeNode*, int) {
     endMoveRows();
+    showExpansion(n, true);
 }
 void AlbumTreeModel::NodeChanged(TpaTreeNode* n) {
     const QModelIndex i = indexOf(n);
     emit dataChanged(i, i);
+}
+void AlbumTreeModel::NodeExpandedChanged(TpaTreeNode* n) {
+    emit expansionChanged(indexOf(n), n->Expanded());
 }
 void AlbumTreeModel::TreeAboutToBeReset() {
     beginResetModel();
 }
 void AlbumTreeModel::TreeReset() {
     endResetModel();
+    for (int row = 0; row < tree_.TopLevelCount(); ++row)
+        showExpansion(tree_.TopLevel(row), false);
 }
 
 } // namespace app

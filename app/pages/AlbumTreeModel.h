@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QTreeView;
+
 namespace model {
 class TpaAlbumTree;
 class TpaTreeNode;
@@ -28,6 +30,11 @@ public:
 
     model::TpaTreeNode* node(const QModelIndex& index) const;
     QModelIndex indexOf(const model::TpaTreeNode* node) const;
+
+    // Keeps the view's open rows and the nodes' expanded flags in step: the view shows the flags
+    // (a load marks every node expanded, a move keeps them), and what the user opens or
+    // closes in the view is stored in the nodes.
+    void bindExpansion(QTreeView& view);
 
     // Whether captions may be edited in place (the selected node's caption field unlocked).
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
@@ -60,6 +67,8 @@ signals:
     void captionEdited(model::TpaTreeNode* node, const QString& text);
     // A photo was dropped onto a node (both by uid); nothing has moved yet.
     void photoDropped(quint64 photoUid, quint64 targetUid);
+    // A node's expanded flag, for the view to follow.
+    void expansionChanged(const QModelIndex& index, bool expanded);
 
 private:
     void NodesAboutToBeInserted(model::TpaTreeNode* parent, int first, int last) override;
@@ -72,10 +81,14 @@ private:
     void NodeMoved(model::TpaTreeNode* node, model::TpaTreeNode* sourceParent, int sourceRow,
                    model::TpaTreeNode* destinationParent, int destinationRow) override;
     void NodeChanged(model::TpaTreeNode* node) override;
+    void NodeExpandedChanged(model::TpaTreeNode* node) override;
     void TreeAboutToBeReset() override;
     void TreeReset() override;
 
     QModelIndex parentIndex(model::TpaTreeNode* parent) const;
+    // Tells the flags of top and the nodes below it that have children; a view that holds
+    // them already (not after a reset or an insert) also gets those that are collapsed.
+    void showExpansion(model::TpaTreeNode* top, bool collapsedToo);
     // The dragged node and the drop target of a drop onto an item, or nullptrs.
     std::pair<model::TpaTreeNode*, model::TpaTreeNode*> dropNodes(const QMimeData* data, int row,
                                                                   const QModelIndex& parent) const;

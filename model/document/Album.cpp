@@ -233,9 +233,9 @@ int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
         TpaItem* item = n->Item();
         if (!item)
             continue;
+        // Reduced copies too: their frames show them like any other picture.
         for (const auto& field : item->Level.ImageFields.Items)
-            if (field->Thumb == -1)
-                addJob(jobs, field->Image, previewFolder, levelBox);
+            addJob(jobs, field->Image, previewFolder, levelBox);
         auto& photo = item->Level.Photo;
         if (TpaAlbumSettingsImageField* shown = photo.ImageFields.FindById(photo.Show))
             addJob(jobs, shown->Image, previewFolder, photoBox);

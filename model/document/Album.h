@@ -76,7 +76,7 @@ public:
     static constexpr int LevelThumbnailBox = 96;
 
     // Makes the editor thumbnails of start and every node below it into
-    // thumbsFolder: each main image of an item's level fitted into levelBox by
+    // thumbsFolder: each image of an item's level (reduced copies too) fitted into levelBox by
     // levelBox, and the photo's shown image into 150 by 150; Thumbnail then names
     // the copy. Missing files are passed over; an image that cannot be decoded
     // gets no thumbnail and the others are still made. Returns how many failed.

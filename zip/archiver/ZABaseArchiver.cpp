@@ -653,6 +653,27 @@ void TZABaseArchiver::DoOnPassword(const std::string& fileName, std::string& new
         newPassword = *answer;
 }
 
+namespace {
+
+// The failures of reading or writing a file or the archive, which a second try may overcome
+// (a locked file, a full disk); every other failure is in the member itself.
+bool isInputOutputError(int nativeError) {
+    switch (nativeError) {
+    case 19: // output file cannot be created
+    case 20: // output folder cannot be created
+    case 27: // moved source file cannot be deleted
+    case 33: // source file cannot be opened
+    case 34: // compressed size differs from what was written
+    case 46: // write to a volume
+    case 60: // moved source folder cannot be deleted
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 void TZABaseArchiver::DoOnProcessFileFailure(const std::string& fileName, TZAProcessOperation op,
                                              int nativeError, int errorCode,
                                              const std::string& errorMessage, TZAAction& action) {
@@ -667,7 +688,8 @@ void TZABaseArchiver::DoOnProcessFileFailure(const std::string& fileName, TZAPro
         return;
     }
     PromptButton answer;
-    if (nativeError == 61) {
+    if (!isInputOutputError(nativeError)) {
+        // A bad name or damaged or unsupported data stays so however often it is tried.
         answer = platform::prompts().message(
             platform::PromptKind::Confirmation, "Error", errorMessage,
             {PromptButton::Abort, PromptButton::Ignore}, PromptButton::Abort);

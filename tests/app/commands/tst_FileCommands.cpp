@@ -182,7 +182,18 @@ private slots:
         QVERIFY(apptest::action(*f.w, "acFileSave")->isEnabled());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [A.zip]"));
         QCOMPARE(asked(f.env.prompts, Call::Message), 1);
+        QCOMPARE(f.env.prompts.calls().back().text,
+                 "Saving was cancelled: the album was not saved to \"" + a.toStdString() +
+                     "\". The file keeps its previous contents.");
         QVERIFY(!f.w->progressWindow().isVisible());
+        // Where there was no file, none is said to be kept.
+        f.env.prompts.answerText((f.out + "none/B.zip").toStdString());
+        QVERIFY(!f.file.SaveAlbumAs());
+        const std::string failed = f.env.prompts.calls().back().text;
+        QVERIFY2(failed.starts_with("The album could not be saved to \"" + f.out.toStdString() +
+                                    "none/B.zip\". ") &&
+                     failed.ends_with(".") && failed.find("keeps") == std::string::npos,
+                 failed.c_str());
     }
 
     void cancelledOpenLeavesNoAlbumAndAnEmptyWorkingFolder() {
@@ -194,7 +205,8 @@ private slots:
         QVERIFY(!f.w->album().Tree().Root());
         QVERIFY(entries(model::Folders().PreviewFolder).isEmpty());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza"));
-        QCOMPARE(asked(f.env.prompts, Call::Message), 1);
+        QCOMPARE(asked(f.env.prompts, Call::Message), 0);
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Information), 1);
         // Nothing of the cancelled open is merged into the next one.
         apptest::writeText(model::Folders().PreviewFolder + "stale.txt", "left over");
         QVERIFY(f.file.OpenAlbum(a));
@@ -211,6 +223,8 @@ private slots:
         QTest::newRow("truncated") << QByteArray("cut") << "damaged";
         QTest::newRow("not a zip") << QByteArray("hello, world") << "could not be opened";
         QTest::newRow("no album") << QByteArray("other") << "holds no album";
+        QTest::newRow("bad data.xml")
+            << QByteArray("<photogallery><folder>") << "bad.zip\" could not be opened: data.xml: ";
     }
     void badAlbumFilesOpenNothingAndSaySo() {
         QFETCH(QByteArray, content);
@@ -223,6 +237,11 @@ private slots:
             QFile in(a);
             QVERIFY(in.open(QIODevice::ReadOnly));
             apptest::writeText(bad, in.readAll().left(in.size() * 2 / 3));
+        } else if (content.startsWith("<")) {
+            apptest::writeText(f.out + "x/data.xml", content);
+            QFile::copy(model::Folders().TemplatesFolder + "fz-simple/album.xml",
+                        f.out + "x/album.xml");
+            QProcess::execute("sh", {"-c", "cd '" + f.out + "x' && zip -q ../bad.zip *.xml"});
         } else if (content == "other") {
             apptest::writeText(f.out + "x/readme.txt", "text");
             QProcess::execute("sh", {"-c", "cd '" + f.out + "x' && zip -q ../bad.zip readme.txt"});
@@ -237,8 +256,24 @@ private slots:
         QVERIFY(entries(model::Folders().PreviewFolder).isEmpty());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza"));
         QCOMPARE(asked(f.env.prompts, Call::Message), 1);
-        QVERIFY2(QString::fromStdString(f.env.prompts.calls().back().text).contains(expected),
-                 f.env.prompts.calls().back().text.c_str());
+        const QString text = QString::fromStdString(f.env.prompts.calls().back().text);
+        QVERIFY2(text.contains(expected) && !text.contains(model::Folders().DataFolder),
+                 qPrintable(text));
+    }
+
+    void aTemplateWithABadDataFileIsNamed() {
+        Fixture f;
+        const QString broken = model::Folders().TemplatesFolder + "Broken/";
+        apptest::writeText(broken + "data.xml", "<photogallery><folder>");
+        QVERIFY(QFile::copy(model::Folders().TemplatesFolder + "fz-simple/album.xml",
+                            broken + "album.xml"));
+        auto t = app::TfrmImportTemplate::FindTemplate(model::Folders().TemplatesFolder, "Broken");
+        QVERIFY(t);
+        app::guarded([&] { f.file.NewAlbum(t); });
+        const QString text = QString::fromStdString(f.env.prompts.calls().back().text);
+        QVERIFY2(text.startsWith("The template \"Broken\" could not be opened: data.xml: ") &&
+                     !text.contains(broken),
+                 qPrintable(text));
     }
 
     void missingRecentFileOffersTheOpenDialog_data() {

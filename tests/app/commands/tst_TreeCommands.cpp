@@ -165,6 +165,15 @@ private slots:
         QFile data(model::Folders().PreviewFolder + "data.xml");
         QVERIFY(data.open(QIODevice::ReadOnly));
         QVERIFY(data.readAll().contains("<![CDATA[Winter]]>"));
+        // Accepted unchanged, the album stays unmodified.
+        e.w->album().Modified = false;
+        apptest::action(*e.w, "miGalleryRename")->trigger();
+        QCoreApplication::processEvents();
+        editor = e.w->treeView().viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QVERIFY(!e.w->album().Modified);
 
         // Rename from the main menu goes to the caption frame above the gallery's items.
         e.w->activateWindow();

@@ -43,6 +43,12 @@ const QList<QPair<int, QString>> kMessages = {
     {17, "\"%s\" is installed successfully."},
     {19, "Template \"%s\" already exists. Overwrite ?"},
     {23, "Select a folder to store the published files of your Photo Album:"},
+    {120, "The album file \"%s\" could not be opened: %s"},
+    {121, "The template \"%s\" could not be opened: %s"},
+    {122, "The album could not be saved to \"%s\"."},
+    {123, "The file keeps its previous contents."},
+    {124, "Saving was cancelled: the album was not saved to \"%s\"."},
+    {125, "Opening \"%s\" was cancelled. No album is open."},
 };
 const QList<QPair<int, QString>> kStrings = {
     {1, "Gallery"},

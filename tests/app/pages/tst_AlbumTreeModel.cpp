@@ -72,6 +72,34 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
     }
 
+    void theViewShowsTheNodesExpandedFlags() {
+        model::TpaAlbumTree tree;
+        AlbumTreeModel model(tree);
+        QTreeView view;
+        view.setModel(&model);
+        model.bindExpansion(view);
+        // A load builds its tree apart, marks every node expanded and swaps it in.
+        model::TpaAlbumTree loaded;
+        TpaTreeNode* root =
+            loaded.Append(nullptr, std::make_unique<model::TpaAlbumItem>(), "Album");
+        TpaTreeNode* a = add(loaded, root, false, "A");
+        TpaTreeNode* b = add(loaded, root, false, "B");
+        add(loaded, a, true, "p1");
+        add(loaded, b, true, "p2");
+        for (TpaTreeNode* n = loaded.First(); n; n = n->NextInPreOrder())
+            n->SetExpanded(true);
+        tree.ReplaceWith(loaded);
+        for (TpaTreeNode* n : {root, a, b})
+            QVERIFY(view.isExpanded(model.indexOf(n)));
+        // What the user closes is stored in the node; a move keeps each node's state.
+        view.collapse(model.indexOf(b));
+        QVERIFY(!b->Expanded() && a->Expanded());
+        QVERIFY(tree.Move(a, root, -1));
+        QVERIFY(view.isExpanded(model.indexOf(a)) && !view.isExpanded(model.indexOf(b)));
+        b->SetExpanded(true);
+        QVERIFY(view.isExpanded(model.indexOf(b)));
+    }
+
     void photosDragAndCaptionsFollowTheFieldLock() {
         model::TpaAlbumTree tree;
         AlbumTreeModel model(tree);

@@ -110,6 +110,8 @@ TEST(AlbumPage, ThumbnailsAreRebuiltAndBadImagesSkipped) {
     QDir().mkpath(preview + "pictavo_images");
     ASSERT_TRUE(QImage(800, 600, QImage::Format_RGB32).save(preview + "pictavo_images/bg.jpg"));
     ASSERT_TRUE(QImage(3000, 2000, QImage::Format_RGB32).save(preview + "pictavo_images/big.jpg"));
+    QDir().mkpath(preview + "pictavo_thumbs");
+    ASSERT_TRUE(QImage(160, 120, QImage::Format_RGB32).save(preview + "pictavo_thumbs/tn_bg.jpg"));
     WriteFile(preview + "pictavo_images/broken.jpg", "\xFF\xD8\xFF\xE0 not a jpeg");
 
     TpaAlbum album;
@@ -117,8 +119,8 @@ TEST(AlbumPage, ThumbnailsAreRebuiltAndBadImagesSkipped) {
     auto* bg = root->Level.ImageFields.Add(1);
     bg->Image.FileName = "pictavo_images/bg.jpg";
     auto* reduced = root->Level.ImageFields.Add(2);
-    reduced->Thumb = 1; // a reduced copy, no editor thumbnail of its own
-    reduced->Image.FileName = "pictavo_images/bg.jpg";
+    reduced->Thumb = 1; // a reduced copy, shown in its own frame
+    reduced->Image.FileName = "pictavo_thumbs/tn_bg.jpg";
     auto* missing = root->Level.ImageFields.Add(3);
     missing->Image.FileName = "pictavo_images/missing.jpg";
     missing->Image.Thumbnail = "/old";
@@ -135,7 +137,7 @@ TEST(AlbumPage, ThumbnailsAreRebuiltAndBadImagesSkipped) {
     EXPECT_EQ(album.RebuildThumbnails(album.Tree().Root(), thumbs, preview), 1);
     EXPECT_EQ(bg->Image.Thumbnail, thumbs + "bg.jpg");
     EXPECT_EQ(QImageReader(bg->Image.Thumbnail).size(), QSize(96, 72));
-    EXPECT_EQ(reduced->Image.Thumbnail, "");
+    EXPECT_EQ(reduced->Image.Thumbnail, thumbs + "tn_bg.jpg");
     EXPECT_EQ(missing->Image.Thumbnail, "/old") << "a missing file is passed over";
     EXPECT_EQ(broken->ImageFields.FindById(2)->Image.Thumbnail, "") << "damaged: no thumbnail";
     EXPECT_EQ(broken->ImageFields.FindById(1)->Image.Thumbnail, "") << "not the shown image";
@@ -174,8 +176,7 @@ TEST(AlbumPage, ThumbnailsMadeTogetherKeepTheirOwnNamesAndPictures) {
                 colour);
         }
     }
-    EXPECT_EQ(album.RebuildThumbnails(album.Tree().Root(), thumbs, preview, 96, [] {}),
-              0);
+    EXPECT_EQ(album.RebuildThumbnails(album.Tree().Root(), thumbs, preview, 96, [] {}), 0);
     QSet<QString> names;
     for (const auto& [photo, colour] : photos) {
         const QString thumbnail = photo->ImageFields.FindById(1)->Image.Thumbnail;

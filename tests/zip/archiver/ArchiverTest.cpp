@@ -487,3 +487,28 @@ TEST(ArchiverTest, KeptDamagedMemberIsNoSuccess) {
     a.ExtractToStream("u.txt", out);
     EXPECT_TRUE(a.LastOutcome().Succeeded());
 }
+
+// The failure event's default box: Retry and the full-disk hint only where a file could not be
+// read or written.
+TEST(ArchiverTest, FailureBoxOffersRetryAndSpeaksOfTheDiskOnlyForInputOutput) {
+    struct Box : TZipArchiver {
+        using TZipArchiver::DoOnProcessFileFailure;
+    };
+    using B = platform::PromptButton;
+    const std::pair<int, bool> rows[] = {
+        {8, false}, {55, false}, {61, false}, {kUnsafeNameError, false},
+        {19, true}, {33, true},  {46, true}};
+    for (const auto& [native, io] : rows) {
+        PromptsScope prompts;
+        prompts.scripted.answerButton(B::Ignore);
+        TZAAction action = TZAAction::fxaAbort;
+        Box().DoOnProcessFileFailure("m.jpg", TZAProcessOperation::poExtract, native, 0, "Bad",
+                                     action);
+        EXPECT_EQ(action, TZAAction::fxaIgnore);
+        const auto& call = prompts.scripted.calls().at(0);
+        const std::vector<B> buttons = io ? std::vector<B>{B::Abort, B::Retry, B::Ignore}
+                                          : std::vector<B>{B::Abort, B::Ignore};
+        EXPECT_EQ(call.buttons, buttons) << native;
+        EXPECT_EQ(call.text, io ? "Bad. File processing error, possibly disk is full" : "Bad");
+    }
+}
