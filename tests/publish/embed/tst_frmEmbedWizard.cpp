@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -271,6 +272,24 @@ private slots:
         wizard->show();
         QCOMPARE(wizard->pageCtrl->currentIndex(), 0);
         QVERIFY(!wizard->lblEmbedCopiedMsg->isVisible());
+    }
+
+    // Each step's buttons answer to keys of their own: Alt+C closes the wizard on every step.
+    void everyStepHasDistinctMnemonicsAndAltCCloses() {
+        start();
+        QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
+        for (int step = 0; step < wizard->pageCtrl->count(); ++step) {
+            QStringList keys;
+            for (auto* button : wizard->pageCtrl->widget(step)->findChildren<QPushButton*>())
+                keys << QKeySequence::mnemonic(button->text()).toString();
+            keys.removeAll(QString());
+            QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+            wizard->pageCtrl->setCurrentIndex(step);
+            QTest::keyClick(wizard.get(), Qt::Key_C, Qt::AltModifier);
+            QTRY_VERIFY2(!wizard->isVisible(), qPrintable(keys.join(' '))); // an animated click
+            wizard->show();
+            QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
+        }
     }
 };
 
