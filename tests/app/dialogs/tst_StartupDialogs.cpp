@@ -65,6 +65,11 @@ void click(QWidget* w) {
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2));
 }
 
+// A dialog border: the window manager can neither resize nor maximise it.
+bool hasDialogBorder(QWidget& w) {
+    return w.minimumSize() == w.maximumSize() && !(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
 bool near(QRgb a, QRgb b) {
     return std::abs(qRed(a) - qRed(b)) < 12 && std::abs(qGreen(a) - qGreen(b)) < 12 &&
            std::abs(qBlue(a) - qBlue(b)) < 12;
@@ -146,6 +151,27 @@ private slots:
         QVERIFY(!d.btOk->isEnabled());
     }
 
+    // A long template id is elided under its thumbnail: the page's four items stay in sight.
+    void longCaptionsKeepFourThumbnailsInSight() {
+        apptest::TestEnvironment env;
+        const QString longId = QString(100, QChar('w'));
+        app::TfrmImportTemplate d;
+        d.Prepare(makeLibrary(env.dir.path(), {"a", "b", longId, "d"}));
+        d.show();
+        QVERIFY(hasDialogBorder(d));
+        QVERIFY(d.windowFlags() & Qt::WindowMinimizeButtonHint);
+        const QRect viewport = d.lvThumbnails->viewport()->rect();
+        QList<QRect> seen;
+        for (int i = 0; i < d.lvThumbnails->count(); ++i) {
+            const QRect item = d.lvThumbnails->visualItemRect(d.lvThumbnails->item(i));
+            QVERIFY2(viewport.contains(item), qPrintable(d.lvThumbnails->item(i)->text()));
+            for (const QRect& other : seen)
+                QVERIFY(!other.intersects(item));
+            seen << item;
+        }
+        QCOMPARE(d.lvThumbnails->item(3)->toolTip(), longId);
+    }
+
     void thumbnailsAreEnlargedFramedAndShadowed() {
         apptest::TestEnvironment env;
         const QColor red(200, 30, 30);
@@ -209,6 +235,35 @@ private slots:
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(w.Action, int(app::TfrmStartupWizard::RecentAction));
         QCOMPARE(w.RecentFile, files[2]);
+    }
+
+    // The stored list's duplicates and relative entries never reach the wizard.
+    void wizardListsEachRecentAlbumOnce() {
+        apptest::TestEnvironment env;
+        const QString key = "\\Software\\Brimlo Lumivex\\Recent";
+        const QString a = env.dir.path() + "/a.zip", b = env.dir.path() + "/b.zip";
+        const QStringList stored = {a, "a.zip", b, a, env.dir.path() + "//b.zip"};
+        env.store->writeInt(key, "Count", int(stored.size()));
+        for (int i = 0; i < stored.size(); ++i)
+            env.store->writeString(key, QString("Item%1").arg(i), stored[i]);
+        auto w = env.makeMainWindow();
+        QStringList shown;
+        bool border = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* wizard = qobject_cast<app::TfrmStartupWizard*>(QApplication::activeModalWidget());
+            if (!wizard)
+                return;
+            poll.stop();
+            for (int i = 0; i < wizard->cbOpenRecent->count(); ++i)
+                shown << wizard->cbOpenRecent->itemText(i);
+            border = hasDialogBorder(*wizard) && wizard->width() >= 460;
+            wizard->reject();
+        });
+        poll.start(10);
+        env.commands->real.ShowStartupWizard();
+        QCOMPARE(shown, (QStringList{a, b}));
+        QVERIFY(border);
     }
 
     void wizardMissingFiles_data() {
