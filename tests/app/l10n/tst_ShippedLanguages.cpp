@@ -43,6 +43,7 @@ const QList<QPair<int, QString>> kMessages = {
     {17, "\"%s\" is installed successfully."},
     {19, "Template \"%s\" already exists. Overwrite ?"},
     {23, "Select a folder to store the published files of your Photo Album:"},
+    {201, "%d files or folders are skipped: their names cannot be read.\n\n%s"},
 };
 const QList<QPair<int, QString>> kStrings = {
     {1, "Gallery"},
