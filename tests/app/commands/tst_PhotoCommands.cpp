@@ -276,18 +276,14 @@ private slots:
     void importNamesWhatItCannotRead() {
         Editor e(10);
         const QString folder = e.env.dir.path() + "/odd/";
-        commandtest::picture(folder + "a.jpg");
-        QFile good(folder + "a.jpg");
+        QFile good(commandtest::picture(folder + "a.jpg"));
         QVERIFY(good.open(QIODevice::ReadOnly));
-        const QByteArray jpeg = good.readAll();
-        const QByteArray native = QFile::encodeName(folder);
+        const QByteArray native = QFile::encodeName(folder), jpeg = good.readAll();
         QVERIFY(::mkdir(native + "sub\xfe", 0700) == 0);
-        for (const QByteArray& name : {QByteArray("bad\xff.jpg"), QByteArray("sub\xfe/in.jpg"),
-                                       QByteArray("note\xff.txt")}) {
-            FILE* file = std::fopen(native + name, "wb");
-            QVERIFY(file);
-            std::fwrite(jpeg.constData(), 1, size_t(jpeg.size()), file);
-            std::fclose(file);
+        for (const char* name : {"bad\xff.jpg", "sub\xfe/in.jpg", "note\xff.txt"}) {
+            const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(native + name, "wb"),
+                                                             &std::fclose);
+            QVERIFY(file && std::fwrite(jpeg.constData(), 1, jpeg.size(), file.get()) > 0);
         }
         e.env.prompts.answerButton(PromptButton::Ok);
         e.env.prompts.answerButton(PromptButton::Yes);

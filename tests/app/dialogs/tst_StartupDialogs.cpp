@@ -1,5 +1,6 @@
 #include "tests/app/AppTestSupport.h"
 
+#include "app/commands/FileCommands.h"
 #include "app/dialogs/frmImportTemplate.h"
 #include "app/dialogs/frmStartupWizard.h"
 
@@ -64,6 +65,8 @@ void whenShown(QWidget* window, std::function<void()> answer) {
 void click(QWidget* w) {
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2));
 }
+
+const QString kRecent = "\\Software\\Brimlo Lumivex\\Recent";
 
 // A dialog border: the window manager can neither resize nor maximise it.
 bool hasDialogBorder(QWidget& w) {
@@ -154,22 +157,16 @@ private slots:
     // A long template id is elided under its thumbnail: the page's four items stay in sight.
     void longCaptionsKeepFourThumbnailsInSight() {
         apptest::TestEnvironment env;
-        const QString longId = QString(100, QChar('w'));
         app::TfrmImportTemplate d;
-        d.Prepare(makeLibrary(env.dir.path(), {"a", "b", longId, "d"}));
+        d.Prepare(makeLibrary(env.dir.path(), {"a", "b", "c", QString(100, QChar('w'))}));
         d.show();
-        QVERIFY(hasDialogBorder(d));
-        QVERIFY(d.windowFlags() & Qt::WindowMinimizeButtonHint);
-        const QRect viewport = d.lvThumbnails->viewport()->rect();
-        QList<QRect> seen;
+        QVERIFY(hasDialogBorder(d) && (d.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QRegion seen;
         for (int i = 0; i < d.lvThumbnails->count(); ++i) {
             const QRect item = d.lvThumbnails->visualItemRect(d.lvThumbnails->item(i));
-            QVERIFY2(viewport.contains(item), qPrintable(d.lvThumbnails->item(i)->text()));
-            for (const QRect& other : seen)
-                QVERIFY(!other.intersects(item));
-            seen << item;
+            QVERIFY(d.lvThumbnails->viewport()->rect().contains(item) && !seen.intersects(item));
+            seen += item;
         }
-        QCOMPARE(d.lvThumbnails->item(3)->toolTip(), longId);
     }
 
     void thumbnailsAreEnlargedFramedAndShadowed() {
@@ -240,27 +237,20 @@ private slots:
     // The stored list's duplicates and relative entries never reach the wizard.
     void wizardListsEachRecentAlbumOnce() {
         apptest::TestEnvironment env;
-        const QString key = "\\Software\\Brimlo Lumivex\\Recent";
         const QString a = env.dir.path() + "/a.zip", b = env.dir.path() + "/b.zip";
         const QStringList stored = {a, "a.zip", b, a, env.dir.path() + "//b.zip"};
-        env.store->writeInt(key, "Count", int(stored.size()));
         for (int i = 0; i < stored.size(); ++i)
-            env.store->writeString(key, QString("Item%1").arg(i), stored[i]);
+            env.store->writeString(kRecent, QString("Item%1").arg(i), stored[i]);
         auto w = env.makeMainWindow();
         QStringList shown;
         bool border = false;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* wizard = qobject_cast<app::TfrmStartupWizard*>(QApplication::activeModalWidget());
-            if (!wizard)
-                return;
-            poll.stop();
-            for (int i = 0; i < wizard->cbOpenRecent->count(); ++i)
-                shown << wizard->cbOpenRecent->itemText(i);
-            border = hasDialogBorder(*wizard) && wizard->width() >= 460;
-            wizard->reject();
+        app::TfrmStartupWizard& wizard = env.commands->real.file().wizard();
+        whenShown(&wizard, [&] {
+            for (int i = 0; i < wizard.cbOpenRecent->count(); ++i)
+                shown << wizard.cbOpenRecent->itemText(i);
+            border = hasDialogBorder(wizard) && wizard.width() >= 460;
+            wizard.reject();
         });
-        poll.start(10);
         env.commands->real.ShowStartupWizard();
         QCOMPARE(shown, (QStringList{a, b}));
         QVERIFY(border);

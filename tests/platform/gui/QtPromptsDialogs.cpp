@@ -71,24 +71,20 @@ private slots:
 
     // A name longer than the screen is wide wraps inside the box: no line runs off its edge.
     void messageWrapsLongNamesWithinTheScreen() {
-        const QString name = "/home/u/" + QString(160, QChar('x')) + "/" + QString(90, QChar('y'));
-        const QString text = "Cannot open \"" + name + "\".";
+        const QString text =
+            "Cannot open \"/home/u/" + QString(160, 'x') + '/' + QString(90, 'y') + "\".";
         QString shown;
         bool fits = false;
         whenDialogShows([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
-            QVERIFY(box);
             auto* label = box->findChild<QLabel*>("qt_msgbox_label");
-            QVERIFY(label);
             shown = box->text();
-            const QRect screen = box->screen()->availableGeometry();
-            fits = screen.width() >= box->width() &&
+            fits = box->screen()->availableGeometry().width() >= box->width() &&
                    label->minimumSizeHint().width() <= label->width();
             box->button(QMessageBox::Ok)->click();
         });
-        platform::QtPrompts prompts;
-        prompts.message(PromptKind::Error, "Error", text.toStdString(), {PromptButton::Ok},
-                        PromptButton::Ok);
+        platform::QtPrompts().message(PromptKind::Error, "Error", text.toStdString(),
+                                      {PromptButton::Ok}, PromptButton::Ok);
         QVERIFY(fits);
         QCOMPARE(shown.remove(QChar(0x200B)), text);
     }

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSet>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -274,21 +273,20 @@ private slots:
         QVERIFY(!wizard->lblEmbedCopiedMsg->isVisible());
     }
 
-    // Each step's buttons answer to keys of their own: Alt+C closes the wizard on every step.
+    // Each step's buttons answer to keys of their own, so Alt+C closes the wizard on every step.
     void everyStepHasDistinctMnemonicsAndAltCCloses() {
         start();
-        QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
         for (int step = 0; step < wizard->pageCtrl->count(); ++step) {
             QStringList keys;
             for (auto* button : wizard->pageCtrl->widget(step)->findChildren<QPushButton*>())
                 keys << QKeySequence::mnemonic(button->text()).toString();
             keys.removeAll(QString());
-            QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
-            wizard->pageCtrl->setCurrentIndex(step);
-            QTest::keyClick(wizard.get(), Qt::Key_C, Qt::AltModifier);
-            QTRY_VERIFY2(!wizard->isVisible(), qPrintable(keys.join(' '))); // an animated click
+            QCOMPARE(keys.removeDuplicates(), 0);
             wizard->show();
+            wizard->pageCtrl->setCurrentIndex(step);
             QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
+            QTest::keyClick(wizard.get(), Qt::Key_C, Qt::AltModifier);
+            QTRY_VERIFY(!wizard->isVisible()); // the click is animated
         }
     }
 };
