@@ -1,42 +1,11 @@
 #include "model/TextRoutines.h"
 
+#include <QByteArrayView>
+
+#include <algorithm>
 #include <vector>
 
 namespace model {
-
-namespace {
-
-// The length of the well-formed UTF-8 sequence that starts at bytes[i]; 0 when there is none
-// (a stray or truncated byte, an overlong form, a surrogate, a code point past U+10FFFF).
-int utf8SequenceAt(const QByteArray& bytes, qsizetype i) {
-    const auto byteAt = [&bytes](qsizetype k) { return k < bytes.size() ? uchar(bytes[k]) : 0u; };
-    const uint lead = byteAt(i);
-    if (lead < 0x80)
-        return 1;
-    int length = 0;
-    uint low = 0x80, high = 0xBF; // the range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : low;
-        high = lead == 0xED ? 0x9F : high;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : low;
-        high = lead == 0xF4 ? 0x8F : high;
-    } else {
-        return 0;
-    }
-    for (int k = 1; k < length; ++k) {
-        const uint next = byteAt(i + k);
-        if (next < (k == 1 ? low : 0x80u) || next > (k == 1 ? high : 0xBFu))
-            return 0;
-    }
-    return length;
-}
-
-} // namespace
 
 QString SlashToBackslash(const QString& path) {
     return QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
@@ -80,15 +49,19 @@ QString StripTags(const QString& text) {
 QString VisibleFileName(const QByteArray& bytes) {
     QString out;
     for (qsizetype i = 0; i < bytes.size();) {
-        const int length = utf8SequenceAt(bytes, i);
-        const uchar byte = uchar(bytes[i]);
-        if (length == 0 || (length == 1 && (byte < 0x20 || byte == 0x7F))) {
-            out += QStringLiteral("\\x") +
-                   QString::number(byte, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-            ++i;
-        } else {
-            out += QString::fromUtf8(bytes.constData() + i, length);
+        // The sequence the lead byte announces, taken when it is well-formed (the same test
+        // the folder listing applies to names).
+        const uchar lead = uchar(bytes[i]);
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const QByteArrayView sequence =
+            QByteArrayView(bytes).sliced(i, std::min(length, bytes.size() - i));
+        if (sequence.size() == length && sequence.isValidUtf8() && lead >= 0x20 && lead != 0x7F) {
+            out += QString::fromUtf8(sequence);
             i += length;
+        } else {
+            out += QStringLiteral("\\x") +
+                   QString::number(lead, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+            ++i;
         }
     }
     return out;
