@@ -1,5 +1,8 @@
 #include "model/TextRoutines.h"
 
+#include <QByteArrayView>
+
+#include <algorithm>
 #include <vector>
 
 namespace model {
@@ -39,6 +42,27 @@ QString StripTags(const QString& text) {
         if (c == QLatin1Char('<'))
             open.push_back(out.size());
         out += c;
+    }
+    return out;
+}
+
+QString VisibleFileName(const QByteArray& bytes) {
+    QString out;
+    for (qsizetype i = 0; i < bytes.size();) {
+        // The sequence the lead byte announces, taken when it is well-formed (the same test
+        // the folder listing applies to names).
+        const uchar lead = uchar(bytes[i]);
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        const QByteArrayView sequence =
+            QByteArrayView(bytes).sliced(i, std::min(length, bytes.size() - i));
+        if (sequence.size() == length && sequence.isValidUtf8() && lead >= 0x20 && lead != 0x7F) {
+            out += QString::fromUtf8(sequence);
+            i += length;
+        } else {
+            out += QStringLiteral("\\x") +
+                   QString::number(lead, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+            ++i;
+        }
     }
     return out;
 }

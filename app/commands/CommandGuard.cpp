@@ -3,6 +3,7 @@
 #include "app/commands/MessageBoxes.h"
 
 #include <QAction>
+#include <QDir>
 
 #include <exception>
 
@@ -10,6 +11,11 @@ namespace app {
 
 void showError(const QString& text) {
     MessageBoxes::error(text);
+}
+
+QString fileFailureText(const QString& file, const std::exception& error) {
+    return QStringLiteral("%1\n\n%2")
+        .arg(QDir::toNativeSeparators(file), QString::fromUtf8(error.what()));
 }
 
 bool guarded(const std::function<void()>& command) {

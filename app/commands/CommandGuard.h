@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 
 class QAction;
@@ -21,5 +22,8 @@ void onTriggered(QAction* action, QObject* receiver, std::function<void()> comma
 
 // The error box of the default handler.
 void showError(const QString& text);
+
+// The text of an error met while reading the user's file: the file first, then what failed.
+QString fileFailureText(const QString& file, const std::exception& error);
 
 } // namespace app

@@ -46,6 +46,24 @@ int percent(int done, int count) {
     return int(std::lround(double(done) / count * 100.0));
 }
 
+// The names a folder search could not read, one message for all of them: the count, and the
+// first names (the rest stand for "...").
+void reportUnreadable(const QStringList& names) {
+    constexpr int kNamesShown = 10;
+    QStringList shown;
+    for (const QString& name : names.mid(0, kNamesShown))
+        shown << QDir::toNativeSeparators(name);
+    if (names.size() > kNamesShown)
+        shown << QStringLiteral("...");
+    MessageBoxes::ask(platform::PromptKind::Warning,
+                      MessageBoxes::message(201,
+                                            QStringLiteral("%d files or folders are skipped: "
+                                                           "their names cannot be read.\n\n%s"),
+                                            {qlonglong(names.size()), shown.join(u'\n')}),
+                      {platform::PromptButton::Ok}, platform::PromptButton::Ok);
+    pumpMessages();
+}
+
 } // namespace
 
 PhotoCommands::PhotoCommands(EditorContext& editor, const MainActions& actions, QObject* parent)
@@ -144,8 +162,7 @@ bool PhotoCommands::AddFiles(const QStringList& files, const QString& caption,
                 lastUid = addPhoto(gallery, batch, std::size_t(i))->Uid();
                 ++added;
             } catch (const std::exception& e) {
-                failure = QStringLiteral("%1\n\n%2")
-                              .arg(QDir::toNativeSeparators(files[i]), QString::fromUtf8(e.what()));
+                failure = fileFailureText(files[i], e);
                 break;
             }
         }
@@ -207,6 +224,7 @@ void PhotoCommands::ImportFolder(const QString& where) {
         return;
     const QString folder = model::WithTrailingSlash(where);
     QStringList found;
+    QStringList unreadable;
     bool finished = false;
     {
         TfrmSearchProgress& window = editor_.searchProgressWindow();
@@ -218,10 +236,12 @@ void PhotoCommands::ImportFolder(const QString& where) {
         };
         callbacks.cancelled = [&search] { return search.cancelled(); };
         callbacks.pump = pumpMessages;
-        finished = model::FindPictureFiles(folder, found, callbacks);
+        finished = model::FindPictureFiles(folder, found, callbacks, &unreadable);
     }
     if (!finished)
         return;
+    if (!unreadable.isEmpty())
+        reportUnreadable(unreadable);
     if (found.isEmpty()) {
         MessageBoxes::error(
             MessageBoxes::message(9, QStringLiteral("No images found in folder \"%s\""),
@@ -291,13 +311,20 @@ void PhotoCommands::ChangeImage() {
         editor_.UpdateActions();
         return;
     }
+    QString failure;
     {
         BusyScope busy(editor_.busyState());
-        model::ReplacePhotoImages(item->Level.Photo, file, model::Folders());
-        editor_.album().Modified = true;
-        editor_.album().Tree().NotifyChanged(n);
-        editor_.showSelectedPage();
+        try {
+            model::ReplacePhotoImages(item->Level.Photo, file, model::Folders());
+            editor_.album().Modified = true;
+            editor_.album().Tree().NotifyChanged(n);
+            editor_.showSelectedPage();
+        } catch (const std::exception& e) {
+            failure = fileFailureText(file, e);
+        }
     }
+    if (!failure.isEmpty())
+        showError(failure);
     editor_.UpdateActions();
 }
 

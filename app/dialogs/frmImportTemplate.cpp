@@ -54,8 +54,11 @@ void stylePagerLabel(QLabel* label, bool current) {
 TfrmImportTemplate::TfrmImportTemplate(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmImportTemplate"));
     setWindowTitle(QStringLiteral("Choose Album Template"));
-    setMinimumSize(500, 400);
-    resize(560, 520);
+    // A dialog border with the minimise box: room for a page of four, not resizable.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(560, 540);
 
     auto* layout = new QVBoxLayout(this);
     pages = new QStackedWidget(this);
@@ -115,6 +118,12 @@ QListWidget* TfrmImportTemplate::createPageView() {
     view->setMovement(QListView::Static);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSpacing(4);
+    // Every item gets a cell of the thumbnail's width; a longer caption is elided there
+    // (its tooltip names it in full) instead of widening the cell.
+    view->setGridSize(QSize(ThumbSize + 24, ThumbSize + view->fontMetrics().height() + 14));
+    view->setUniformItemSizes(true);
+    view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideMiddle);
     pages->addWidget(view);
     connect(view, &QListWidget::itemSelectionChanged, this,
             [this, view] { selectionChanged(view); });

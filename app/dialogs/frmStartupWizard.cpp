@@ -69,7 +69,9 @@ bool fileExists(const QString& path) {
 TfrmStartupWizard::TfrmStartupWizard(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmStartupWizard"));
     setWindowTitle(QStringLiteral("Album Wizard"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A dialog border: a title with the system menu and the close box, and a size of its own.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
     gbCreateNewAlbum =
         groupBox(QStringLiteral("gbCreateNewAlbum"), QStringLiteral(" Create New Album "), this);
@@ -120,7 +122,10 @@ TfrmStartupWizard::TfrmStartupWizard(QWidget* parent) : QDialog(parent) {
     bottom->addStretch(1);
     bottom->addWidget(btCancel);
     layout->addLayout(bottom);
-    setMinimumWidth(460);
+    // The size follows the texts, which a language may lengthen; the user cannot change it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    gbCreateNewAlbum->setMinimumWidth(MinimumWidth - layout->contentsMargins().left() -
+                                      layout->contentsMargins().right());
 
     connect(btCreate, &QPushButton::clicked, this, [this] { btCreateClick(); });
     connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });

@@ -22,6 +22,7 @@ class TfrmStartupWizard : public QDialog {
 
 public:
     enum ActionKind { NoAction = 0, CreateAction = 1, BrowseAction = 2, RecentAction = 3 };
+    static constexpr int MinimumWidth = 460;
 
     explicit TfrmStartupWizard(QWidget* parent = nullptr);
     ~TfrmStartupWizard() override;

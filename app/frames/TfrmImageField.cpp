@@ -179,30 +179,50 @@ void TfrmImageField::btChangeClick() {
     if (!field_->Image.FileName.isEmpty() &&
         AssetFiles::sameFile(source, f.PreviewFolder + field_->Image.FileName))
         return; // the picture the field shows already
+    const QString before = field_->Image.FileName;
+    bool changed = false;
+    QString failure;
     {
         BusyScope busy(context()->busyState());
-        // The new picture first: when it cannot be imported the field keeps its picture.
-        const QString path =
-            model::ImportImageFile(source, field_->W, field_->H, f.PreviewImagesFolder);
-        if (path.isEmpty())
-            return;
-        model::TpaImageInfo facts;
         try {
-            facts = factsOf(path);
-            facts.Thumbnail =
-                model::CreateResizedJpegFile(source, ThumbnailBox, ThumbnailBox, f.ThumbsFolder);
-        } catch (...) {
-            QFile::remove(path);
-            throw;
+            changed = changePicture(source);
+        } catch (const std::exception& e) {
+            // The field may have its new picture while a reduced copy failed: show what it has.
+            changed = field_ && field_->Image.FileName != before;
+            failure = fileFailureText(source, e);
         }
-        AssetFiles::removeAsset(field_->Image.FileName);
-        AssetFiles::removeThumbnail(field_->Image.Thumbnail);
-        field_->Image = facts;
-        rebuildDependents(source);
-        LoadField();
-        reloadSiblingFrames();
+        if (changed) {
+            LoadField();
+            reloadSiblingFrames();
+        }
     }
-    markModified();
+    if (changed)
+        markModified();
+    if (!failure.isEmpty())
+        showError(failure);
+}
+
+bool TfrmImageField::changePicture(const QString& source) {
+    const model::FolderLayout& f = model::Folders();
+    // The new picture first: when it cannot be imported the field keeps its picture.
+    const QString path =
+        model::ImportImageFile(source, field_->W, field_->H, f.PreviewImagesFolder);
+    if (path.isEmpty())
+        return false;
+    model::TpaImageInfo facts;
+    try {
+        facts = factsOf(path);
+        facts.Thumbnail =
+            model::CreateResizedJpegFile(source, ThumbnailBox, ThumbnailBox, f.ThumbsFolder);
+    } catch (...) {
+        QFile::remove(path);
+        throw;
+    }
+    AssetFiles::removeAsset(field_->Image.FileName);
+    AssetFiles::removeThumbnail(field_->Image.Thumbnail);
+    field_->Image = facts;
+    rebuildDependents(source);
+    return true;
 }
 
 void TfrmImageField::rebuildDependents(const QString& source) {

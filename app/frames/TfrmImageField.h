@@ -59,6 +59,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Imports source as the field's picture with its reduced copies; false when the import
+    // gave no file. Throws what the image routines throw; the field keeps its picture unless
+    // the picture itself was made.
+    bool changePicture(const QString& source);
     // The fields of the same list reduced from this one get new copies of source.
     void rebuildDependents(const QString& source);
     void reloadSiblingFrames();

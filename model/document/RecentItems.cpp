@@ -3,6 +3,8 @@
 #include "model/tree/TreeUtils.h"
 #include "platform/UserStore.h"
 
+#include <QDir>
+
 #include <algorithm>
 
 namespace model {
@@ -29,11 +31,21 @@ int ItemIndex(const QString& name) {
     return ok ? index : -1;
 }
 
+// The form a path is listed in; empty for a path that cannot be listed.
+QString listedForm(const QString& path) {
+    if (path.isEmpty() || QDir::isRelativePath(path))
+        return {};
+    return QDir::cleanPath(path);
+}
+
 } // namespace
 
 void TRecentItems::Add(const QString& path) {
-    Items.removeAll(path);
-    Items.insert(0, path);
+    const QString listed = listedForm(path);
+    if (listed.isEmpty())
+        return;
+    Items.removeAll(listed);
+    Items.insert(0, listed);
     while (Count() > std::max(MaxCount, 0))
         Items.removeLast();
 }
@@ -56,8 +68,9 @@ void TRecentItems::LoadFromRegistry(const platform::UserStore& store, const QStr
         if (count ? index >= *count : index != i)
             break; // without "Count", the items run until the first gap
         const std::optional<QString> item = store.readString(keyPath, ItemName(index));
-        if (item && !item->isEmpty())
-            Items.append(*item);
+        const QString listed = item ? listedForm(*item) : QString();
+        if (!listed.isEmpty() && !Items.contains(listed))
+            Items.append(listed);
     }
 }
 

@@ -1,6 +1,12 @@
 #include "model/image/PictureSearch.h"
 
+#include "model/TextRoutines.h"
+#include "platform/sys/FileAttributes.h"
+#include "platform/sys/FolderEntryNames.h"
+
+#include <QByteArrayView>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <vector>
@@ -24,6 +30,25 @@ bool isPictureName(const QString& name, const QStringList& extensions) {
     return dot >= 0 && extensions.contains(asciiLower(name.mid(dot)));
 }
 
+// The picture files and folders of `dir` whose names are not valid UTF-8, which a folder
+// listing in text leaves out, as dir + their visible names.
+QStringList unreadableEntries(const QString& dir, const QStringList& extensions) {
+    const std::string native = QFile::encodeName(dir).toStdString();
+    QStringList found;
+    for (const std::string& name : platform::folderEntryNames(native)) {
+        const QByteArray bytes(name.data(), qsizetype(name.size()));
+        if (QByteArrayView(bytes).isValidUtf8())
+            continue;
+        const auto attributes = platform::fileAttributes(native + name);
+        if (attributes && attributes->isDirectory())
+            found << dir + VisibleFileName(bytes) + u'/';
+        else if (isPictureName(QString::fromUtf8(bytes), extensions))
+            found << dir + VisibleFileName(bytes);
+    }
+    found.sort(Qt::CaseInsensitive);
+    return found;
+}
+
 } // namespace
 
 QStringList PictureExtensions() {
@@ -31,7 +56,8 @@ QStringList PictureExtensions() {
             QStringLiteral(".jpeg"), QStringLiteral(".jpg")};
 }
 
-bool FindPictureFiles(const QString& folder, QStringList& results, const FileProgress& callbacks) {
+bool FindPictureFiles(const QString& folder, QStringList& results, const FileProgress& callbacks,
+                      QStringList* unreadable) {
     const QStringList extensions = PictureExtensions();
     auto cancelled = [&] { return callbacks.cancelled && callbacks.cancelled(); };
     constexpr QDir::Filters filter =
@@ -62,6 +88,8 @@ bool FindPictureFiles(const QString& folder, QStringList& results, const FilePro
                 results << dir + info.fileName();
             }
         }
+        if (unreadable)
+            *unreadable += unreadableEntries(dir, extensions);
         for (auto it = subFolders.crbegin(); it != subFolders.crend(); ++it)
             pending.push_back(*it);
     }

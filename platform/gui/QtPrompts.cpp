@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTextBoundaryFinder>
 
 namespace platform {
 
@@ -66,6 +67,32 @@ QMessageBox::Icon iconOf(PromptKind kind) {
     return QMessageBox::NoIcon;
 }
 
+// The text with a zero-width space wherever a run of characters without a place to break the
+// line grows longer than a box can show: a long file name wraps instead of running off the
+// box's edge. Places the text already allows (spaces, after "/" and the like) reset the run.
+QString withLineBreakOpportunities(const QString& text) {
+    constexpr int kLongestRun = 40; // characters, well within the narrowest box
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    QString out;
+    out.reserve(text.size() + text.size() / kLongestRun);
+    int run = 0;
+    qsizetype from = 0;
+    for (qsizetype to = characters.toNextBoundary(); to != -1; to = characters.toNextBoundary()) {
+        lines.setPosition(from);
+        if (lines.isAtBoundary()) {
+            run = 0;
+        } else if (run >= kLongestRun) {
+            out += QChar(0x200B);
+            run = 0;
+        }
+        out += QStringView(text).mid(from, to - from);
+        ++run;
+        from = to;
+    }
+    return out;
+}
+
 std::string folderWithSlash(const QString& folder) {
     QString path = QDir::fromNativeSeparators(folder);
     if (!path.endsWith(QLatin1Char('/')))
@@ -80,8 +107,8 @@ PromptButton QtPrompts::message(PromptKind kind, const std::string& caption,
                                 PromptButton defaultButton) {
     // Its parent window may close while it runs and take it along; the pointer tells.
     QPointer<QMessageBox> box =
-        new QMessageBox(iconOf(kind), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton,
-                        QApplication::activeWindow());
+        new QMessageBox(iconOf(kind), fromUtf8(caption), withLineBreakOpportunities(fromUtf8(text)),
+                        QMessageBox::NoButton, QApplication::activeWindow());
     box->setTextFormat(Qt::PlainText);
     if (buttons.empty()) {
         box->addButton(QMessageBox::Ok);

@@ -195,7 +195,7 @@ QWidget* TfrmEmbedWizard::makeStep3() {
     reCode->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     v->addWidget(reCode, 1);
     btnP3Previous = dialogButton(QStringLiteral("&Previous"), "btnP3Previous", nullptr);
-    btnP3Process = dialogButton(QStringLiteral("Pro&cess"), "btnP3Process", nullptr);
+    btnP3Process = dialogButton(QStringLiteral("Pr&ocess"), "btnP3Process", nullptr);
     btnP3Close = dialogButton(QStringLiteral("&Close"), "btnP3Close", nullptr);
     return makeStep(3, "TntTabSheet3", QStringLiteral("Preview Coding"), body,
                     {btnP3Previous, btnP3Process, btnP3Close});

@@ -83,6 +83,22 @@ TEST(FileNameText, InvalidCharactersGoAndEverythingElseStays) {
               QStringLiteral("pictavo_images/x.jpg"));
 }
 
+// Every byte outside well-formed UTF-8 shows as \xHH; what decodes stays as it is.
+TEST(FileNameText, VisibleNamesEscapeWhatIsNotUtf8) {
+    const std::pair<QByteArray, QString> cases[] = {
+        {"photo.jpg", "photo.jpg"},
+        {"caf\xc3\xa9 \xf0\x9f\x93\xb7.jpg", QString::fromUtf8("caf\u00e9 \U0001F4F7.jpg")},
+        {"bad\xff.jpg", "bad\\xFF.jpg"},
+        {"\xc0\xaf", "\\xC0\\xAF"},                           // overlong "/"
+        {"\xed\xa0\x80x", "\\xED\\xA0\\x80x"},                // a surrogate
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},         // past U+10FFFF
+        {"end\xe2\x82", "end\\xE2\\x82"},                     // cut short
+        {QByteArray("a\x01\nb\x7f", 5), "a\\x01\\x0Ab\\x7F"}, // controls
+    };
+    for (const auto& [bytes, shown] : cases)
+        EXPECT_EQ(model::VisibleFileName(bytes), shown) << bytes.toHex().constData();
+}
+
 TEST(XmlReaders, AbsentOrUnusableAttributesLeaveTheDefault) {
     QDomDocument doc;
     const QDomElement e =

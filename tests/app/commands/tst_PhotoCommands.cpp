@@ -14,7 +14,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
 #include <functional>
+
+#include <sys/stat.h>
 
 using namespace app;
 using model::TpaTreeNode;
@@ -268,6 +271,32 @@ private slots:
         QCOMPARE(e.env.prompts.calls().size(), asked);
     }
 
+    // Names that are not UTF-8 cannot be opened by name: the pictures and folders among them
+    // are counted and named, their bytes escaped, in one message before the import goes on.
+    void importNamesWhatItCannotRead() {
+        Editor e(10);
+        const QString folder = e.env.dir.path() + "/odd/";
+        QFile good(commandtest::picture(folder + "a.jpg"));
+        QVERIFY(good.open(QIODevice::ReadOnly));
+        const QByteArray native = QFile::encodeName(folder), jpeg = good.readAll();
+        QVERIFY(::mkdir(native + "sub\xfe", 0700) == 0);
+        for (const char* name : {"bad\xff.jpg", "sub\xfe/in.jpg", "note\xff.txt"}) {
+            const std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(native + name, "wb"),
+                                                             &std::fclose);
+            QVERIFY(file && std::fwrite(jpeg.constData(), 1, jpeg.size(), file.get()) > 0);
+        }
+        e.env.prompts.answerButton(PromptButton::Ok);
+        e.env.prompts.answerButton(PromptButton::Yes);
+        e.photos().ImportFolder(folder);
+        QCOMPARE(e.messages(),
+                 QStringList({"2 files or folders are skipped: their names cannot be read.\n\n" +
+                                  folder + "bad\\xFF.jpg\n" + folder + "sub\\xFE/",
+                              "1 images found. Are you sure to import them all?",
+                              "1 photos are added to gallery \"Event 1\""}));
+        QCOMPARE(e.env.prompts.calls().front().kind, platform::PromptKind::Warning);
+        QCOMPARE(commandtest::childTexts(e.gallery), QStringList({"a.jpg"}));
+    }
+
     // A broken picture is reported with its name; it leaves no node and no file, the photos
     // before it stay and the report of a complete import is not given.
     void aBrokenPictureStopsTheImportAndLeavesNothingOfItself() {
@@ -356,6 +385,15 @@ private slots:
         QCOMPARE(main.FileName, QString("pictavo_images/old.jpg"));
         QCOMPARE(stray({}), files);
         QCOMPARE(photo->Text(), QString("old.jpg"));
+
+        // A picture that cannot be decoded is named in the error and changes nothing.
+        const QString garbage = QStringLiteral(FZ_SOURCE_DIR "/tests/data/images/garbage.jpg");
+        e.env.prompts.answerText(garbage.toStdString());
+        e.env.prompts.answerButton(PromptButton::Yes);
+        e.env.prompts.answerButton(PromptButton::Ok);
+        e.photos().ChangeImage();
+        QVERIFY(e.messages().last().startsWith(garbage + "\n\n"));
+        QCOMPARE(QSize(main.Width, main.Height), QSize(240, 480));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "tests/app/AppTestSupport.h"
 
+#include "app/commands/FileCommands.h"
 #include "app/dialogs/frmImportTemplate.h"
 #include "app/dialogs/frmStartupWizard.h"
 
@@ -63,6 +64,13 @@ void whenShown(QWidget* window, std::function<void()> answer) {
 
 void click(QWidget* w) {
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2));
+}
+
+const QString kRecent = "\\Software\\Brimlo Lumivex\\Recent";
+
+// A dialog border: the window manager can neither resize nor maximise it.
+bool hasDialogBorder(QWidget& w) {
+    return w.minimumSize() == w.maximumSize() && !(w.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
 bool near(QRgb a, QRgb b) {
@@ -146,6 +154,21 @@ private slots:
         QVERIFY(!d.btOk->isEnabled());
     }
 
+    // A long template id is elided under its thumbnail: the page's four items stay in sight.
+    void longCaptionsKeepFourThumbnailsInSight() {
+        apptest::TestEnvironment env;
+        app::TfrmImportTemplate d;
+        d.Prepare(makeLibrary(env.dir.path(), {"a", "b", "c", QString(100, QChar('w'))}));
+        d.show();
+        QVERIFY(hasDialogBorder(d) && (d.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QRegion seen;
+        for (int i = 0; i < d.lvThumbnails->count(); ++i) {
+            const QRect item = d.lvThumbnails->visualItemRect(d.lvThumbnails->item(i));
+            QVERIFY(d.lvThumbnails->viewport()->rect().contains(item) && !seen.intersects(item));
+            seen += item;
+        }
+    }
+
     void thumbnailsAreEnlargedFramedAndShadowed() {
         apptest::TestEnvironment env;
         const QColor red(200, 30, 30);
@@ -209,6 +232,28 @@ private slots:
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(w.Action, int(app::TfrmStartupWizard::RecentAction));
         QCOMPARE(w.RecentFile, files[2]);
+    }
+
+    // The stored list's duplicates and relative entries never reach the wizard.
+    void wizardListsEachRecentAlbumOnce() {
+        apptest::TestEnvironment env;
+        const QString a = env.dir.path() + "/a.zip", b = env.dir.path() + "/b.zip";
+        const QStringList stored = {a, "a.zip", b, a, env.dir.path() + "//b.zip"};
+        for (int i = 0; i < stored.size(); ++i)
+            env.store->writeString(kRecent, QString("Item%1").arg(i), stored[i]);
+        auto w = env.makeMainWindow();
+        QStringList shown;
+        bool border = false;
+        app::TfrmStartupWizard& wizard = env.commands->real.file().wizard();
+        whenShown(&wizard, [&] {
+            for (int i = 0; i < wizard.cbOpenRecent->count(); ++i)
+                shown << wizard.cbOpenRecent->itemText(i);
+            border = hasDialogBorder(wizard) && wizard.width() >= 460;
+            wizard.reject();
+        });
+        env.commands->real.ShowStartupWizard();
+        QCOMPARE(shown, (QStringList{a, b}));
+        QVERIFY(border);
     }
 
     void wizardMissingFiles_data() {

@@ -231,11 +231,23 @@ e2e_close_program() {
   e2e_fail "the program did not end within ${timeout}s of closing its window /$pattern/"
 }
 
+# Fails unless the window has a dialog border: the window manager offers neither resizing nor
+# maximising it.
+e2e_assert_dialog_border() {
+  local actions
+  actions=$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)
+  case $actions in
+    *MAXIMIZE* | *_NET_WM_ACTION_RESIZE*)
+      e2e_fail "\"$(e2e_title "$1")\" can be resized or maximised: $actions" ;;
+  esac
+}
+
 # In the template chooser, takes the first template; prints the main window's id once it shows
 # the new album.
 e2e_choose_first_template() {
   local chooser
   chooser=$(e2e_wait_window '^Choose Album Template$')
+  e2e_assert_dialog_border "$chooser"
   e2e_activate "$chooser"
   e2e_click "$chooser" 110 110 # the first template's thumbnail
   e2e_key alt+o
@@ -250,6 +262,7 @@ e2e_start_new_album() {
   local wizard
   e2e_start
   wizard=$(e2e_wait_window '^Album Wizard$' 30)
+  e2e_assert_dialog_border "$wizard"
   e2e_activate "$wizard"
   e2e_key Return # Create is the default button
   E2E_MAIN_WINDOW=$(e2e_choose_first_template)

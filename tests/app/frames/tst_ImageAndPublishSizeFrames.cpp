@@ -158,6 +158,8 @@ private slots:
         QCOMPARE(field->Image, before);
         QVERIFY(QFileInfo::exists(f.PreviewFolder + before.FileName));
         QCOMPARE(t.env.prompts.calls().back().kind, platform::PromptKind::Error);
+        QVERIFY(QString::fromStdString(t.env.prompts.calls().back().text)
+                    .startsWith(outside.path() + "/broken.jpg\n\n")); // named as Add Photo does
         QCOMPARE(QDir(f.PreviewImagesFolder).entryList(QDir::Files).size(), 1);
 
         // Choosing the picture the field holds changes nothing.

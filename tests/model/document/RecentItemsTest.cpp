@@ -29,6 +29,9 @@ TEST(RecentItems, NewestFirstWithinMaxCountAndExactNames) {
     EXPECT_EQ(recent.GetItem(0), "/x/a.zip");
     EXPECT_EQ(recent.GetItem(1), "/x/A.zip") << "names differing in case are two files";
     EXPECT_EQ(recent.GetItem(99), "");
+    recent.Add("x/a.zip"); // relative: names no file for certain
+    recent.Add("/y/../x//a.zip");
+    EXPECT_EQ(recent.Items.mid(0, 3), (QStringList{"/x/a.zip", "/x/A.zip", "/a/5.zip"}));
 }
 
 TEST(RecentItems, StoreRoundTripAndDamagedKeys) {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -66,6 +67,26 @@ private slots:
         QCOMPARE(format, Qt::PlainText);
         QCOMPARE(icon, QMessageBox::Question);
         QCOMPARE(buttonTexts.size(), 4);
+    }
+
+    // A name longer than the screen is wide wraps inside the box: no line runs off its edge.
+    void messageWrapsLongNamesWithinTheScreen() {
+        const QString text =
+            "Cannot open \"/home/u/" + QString(160, 'x') + '/' + QString(90, 'y') + "\".";
+        QString shown;
+        bool fits = false;
+        whenDialogShows([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+            shown = box->text();
+            fits = box->screen()->availableGeometry().width() >= box->width() &&
+                   label->minimumSizeHint().width() <= label->width();
+            box->button(QMessageBox::Ok)->click();
+        });
+        platform::QtPrompts().message(PromptKind::Error, "Error", text.toStdString(),
+                                      {PromptButton::Ok}, PromptButton::Ok);
+        QVERIFY(fits);
+        QCOMPARE(shown.remove(QChar(0x200B)), text);
     }
 
     void messageWithoutButtonsOffersOk() {

@@ -272,6 +272,23 @@ private slots:
         QCOMPARE(wizard->pageCtrl->currentIndex(), 0);
         QVERIFY(!wizard->lblEmbedCopiedMsg->isVisible());
     }
+
+    // Each step's buttons answer to keys of their own, so Alt+C closes the wizard on every step.
+    void everyStepHasDistinctMnemonicsAndAltCCloses() {
+        start();
+        for (int step = 0; step < wizard->pageCtrl->count(); ++step) {
+            QStringList keys;
+            for (auto* button : wizard->pageCtrl->widget(step)->findChildren<QPushButton*>())
+                keys << QKeySequence::mnemonic(button->text()).toString();
+            keys.removeAll(QString());
+            QCOMPARE(keys.removeDuplicates(), 0);
+            wizard->show();
+            wizard->pageCtrl->setCurrentIndex(step);
+            QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
+            QTest::keyClick(wizard.get(), Qt::Key_C, Qt::AltModifier);
+            QTRY_VERIFY(!wizard->isVisible()); // the click is animated
+        }
+    }
 };
 
 QTEST_MAIN(EmbedWizardTest)
