@@ -9,7 +9,9 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 namespace model {
@@ -323,6 +325,27 @@ bool CopyFileContents(const QString& source, const QString& target) {
 qint64 GetFileSizeOf(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() ? info.size() : 0;
+}
+
+QString ResolveLinkedPath(const QString& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path current = fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
+    // The limit of links the system follows in one path before it gives up.
+    constexpr int MaxLinkHops = 40;
+    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+        // A relative target counts from the link's real folder, not from the way it was reached.
+        const fs::path folder = fs::weakly_canonical(current.parent_path(), error);
+        if (!error)
+            current = folder / current.filename();
+        if (!fs::is_symlink(fs::symlink_status(current, error)))
+            break;
+        const fs::path target = fs::read_symlink(current, error);
+        if (error)
+            break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return QFile::decodeName(QByteArray::fromStdString(current.lexically_normal().string()));
 }
 
 QString GetAppDataFolder() {

@@ -73,6 +73,11 @@ bool CopyFileContents(const QString& source, const QString& target);
 // The size in bytes of the file at `path` (links followed); 0 when there is no such file.
 qint64 GetFileSizeOf(const QString& path);
 
+// Where a write to `path` lands: the absolute path with every symbolic link on the way
+// followed, the file's own link chain included (also when its last target does not exist
+// yet). A chain that loops is followed no further than the system would.
+QString ResolveLinkedPath(const QString& path);
+
 // The per-user application-data folder, ending with "/"; "" when there is none.
 QString GetAppDataFolder();
 
