@@ -147,7 +147,7 @@ CopyOutcome copyOneFile(const QString& source, const QString& target) {
 }
 
 CopyResult copyTree(const QString& source, const QString& target, const FileProgress& callbacks,
-                    bool cancelable) {
+                    bool cancelable, const QStringList& leftOut = {}) {
     CopyResult result;
     const QString src = WithTrailingSlash(source);
     const QString dst = WithTrailingSlash(target);
@@ -162,16 +162,35 @@ CopyResult copyTree(const QString& source, const QString& target, const FileProg
     const qsizetype n = entries.size();
     QDir().mkpath(dst);
     bool cancelled = false;
+    // Target folders that are links, ending with "/": nothing goes into them.
+    QStringList linkedFolders;
+    const auto isLinked = [&linkedFolders](const QString& path) {
+        for (const QString& folder : linkedFolders)
+            if (path.startsWith(folder))
+                return true;
+        return false;
+    };
     for (qsizetype i = 0; i < n; ++i) {
         if (cancelCheck && callbacks.cancelled()) {
             cancelled = true;
             break;
         }
         const QString& entry = entries.at(i);
-        const QString destination = dst + entry.mid(src.size());
-        if (entry.endsWith(QLatin1Char('/'))) {
-            if (!QDir().mkpath(destination))
+        const QString relative = entry.mid(src.size());
+        const QString destination = dst + relative;
+        if (isLinked(destination)) {
+            result.failedPaths << entry;
+        } else if (entry.endsWith(QLatin1Char('/'))) {
+            const auto existing =
+                platform::fileAttributes(withoutTrailingSlash(destination).toStdString());
+            if (existing && existing->isSymlink()) {
+                linkedFolders << destination;
                 result.failedPaths << entry;
+            } else if (!QDir().mkpath(destination)) {
+                result.failedPaths << entry;
+            }
+        } else if (leftOut.contains(relative)) {
+            // Not the album's to publish, and whatever the target holds of that name stays.
         } else {
             QDir().mkpath(QFileInfo(destination).absolutePath());
             if (copyOneFile(entry, destination) == CopyOutcome::Failed)
@@ -294,8 +313,8 @@ CopyResult CopyFolder(const QString& source, const QString& target, const FilePr
 }
 
 CopyResult CopyFolderCancelable(const QString& source, const QString& target,
-                                const FileProgress& callbacks) {
-    return copyTree(source, target, callbacks, true);
+                                const FileProgress& callbacks, const QStringList& leftOut) {
+    return copyTree(source, target, callbacks, true, leftOut);
 }
 
 bool CopyFileContents(const QString& source, const QString& target) {
