@@ -9,7 +9,9 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 namespace model {
@@ -145,7 +147,7 @@ CopyOutcome copyOneFile(const QString& source, const QString& target) {
 }
 
 CopyResult copyTree(const QString& source, const QString& target, const FileProgress& callbacks,
-                    bool cancelable) {
+                    bool cancelable, const QStringList& leftOut = {}) {
     CopyResult result;
     const QString src = WithTrailingSlash(source);
     const QString dst = WithTrailingSlash(target);
@@ -160,16 +162,35 @@ CopyResult copyTree(const QString& source, const QString& target, const FileProg
     const qsizetype n = entries.size();
     QDir().mkpath(dst);
     bool cancelled = false;
+    // Target folders that are links, ending with "/": nothing goes into them.
+    QStringList linkedFolders;
+    const auto isLinked = [&linkedFolders](const QString& path) {
+        for (const QString& folder : linkedFolders)
+            if (path.startsWith(folder))
+                return true;
+        return false;
+    };
     for (qsizetype i = 0; i < n; ++i) {
         if (cancelCheck && callbacks.cancelled()) {
             cancelled = true;
             break;
         }
         const QString& entry = entries.at(i);
-        const QString destination = dst + entry.mid(src.size());
-        if (entry.endsWith(QLatin1Char('/'))) {
-            if (!QDir().mkpath(destination))
+        const QString relative = entry.mid(src.size());
+        const QString destination = dst + relative;
+        if (isLinked(destination)) {
+            result.failedPaths << entry;
+        } else if (entry.endsWith(QLatin1Char('/'))) {
+            const auto existing =
+                platform::fileAttributes(withoutTrailingSlash(destination).toStdString());
+            if (existing && existing->isSymlink()) {
+                linkedFolders << destination;
                 result.failedPaths << entry;
+            } else if (!QDir().mkpath(destination)) {
+                result.failedPaths << entry;
+            }
+        } else if (leftOut.contains(relative)) {
+            // Not the album's to publish, and whatever the target holds of that name stays.
         } else {
             QDir().mkpath(QFileInfo(destination).absolutePath());
             if (copyOneFile(entry, destination) == CopyOutcome::Failed)
@@ -292,8 +313,8 @@ CopyResult CopyFolder(const QString& source, const QString& target, const FilePr
 }
 
 CopyResult CopyFolderCancelable(const QString& source, const QString& target,
-                                const FileProgress& callbacks) {
-    return copyTree(source, target, callbacks, true);
+                                const FileProgress& callbacks, const QStringList& leftOut) {
+    return copyTree(source, target, callbacks, true, leftOut);
 }
 
 bool CopyFileContents(const QString& source, const QString& target) {
@@ -323,6 +344,27 @@ bool CopyFileContents(const QString& source, const QString& target) {
 qint64 GetFileSizeOf(const QString& path) {
     const QFileInfo info(path);
     return info.isFile() ? info.size() : 0;
+}
+
+QString ResolveLinkedPath(const QString& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path current = fs::absolute(fs::path(QFile::encodeName(path).toStdString()), error);
+    // The limit of links the system follows in one path before it gives up.
+    constexpr int MaxLinkHops = 40;
+    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+        // A relative target counts from the link's real folder, not from the way it was reached.
+        const fs::path folder = fs::weakly_canonical(current.parent_path(), error);
+        if (!error)
+            current = folder / current.filename();
+        if (!fs::is_symlink(fs::symlink_status(current, error)))
+            break;
+        const fs::path target = fs::read_symlink(current, error);
+        if (error)
+            break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return QFile::decodeName(QByteArray::fromStdString(current.lexically_normal().string()));
 }
 
 QString GetAppDataFolder() {

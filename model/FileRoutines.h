@@ -58,13 +58,17 @@ struct CopyResult {
 // Copies the tree under `source` into `target`: missing folders are created (empty ones
 // too), files replace what is there (each atomically). FIFOs, devices and sockets are
 // skipped, links to folders are not followed, a link to a file is copied as the file.
-// A file is never copied onto itself. After each entry `progress` gets the percent done.
+// A file is never copied onto itself, and nothing is written through a link to a folder in
+// the target: such a folder and what would go into it count as failed. After each entry
+// `progress` gets the percent done.
 CopyResult CopyFolder(const QString& source, const QString& target,
                       const FileProgress& callbacks = {});
 
-// The same, stopping before the next entry once `cancelled` says so.
+// The same, stopping before the next entry once `cancelled` says so. The files named in
+// `leftOut` (paths relative to `source`) are not copied, and what the target holds under
+// those names is left alone.
 CopyResult CopyFolderCancelable(const QString& source, const QString& target,
-                                const FileProgress& callbacks);
+                                const FileProgress& callbacks, const QStringList& leftOut = {});
 
 // Writes the bytes of `source` to `target` (links followed), replacing `target` only once every
 // byte is written: a failure leaves it as it was. False when anything failed.
@@ -72,6 +76,11 @@ bool CopyFileContents(const QString& source, const QString& target);
 
 // The size in bytes of the file at `path` (links followed); 0 when there is no such file.
 qint64 GetFileSizeOf(const QString& path);
+
+// Where a write to `path` lands: the absolute path with every symbolic link on the way
+// followed, the file's own link chain included (also when its last target does not exist
+// yet). A chain that loops is followed no further than the system would.
+QString ResolveLinkedPath(const QString& path);
 
 // The per-user application-data folder, ending with "/"; "" when there is none.
 QString GetAppDataFolder();

@@ -184,11 +184,9 @@ std::optional<QString> FileCommands::askOpenFile() {
 bool FileCommands::refuseWorkingArea(const QString& fileName) {
     // Everything below the data folder is deleted when the album closes; a file kept there
     // would be lost with it (or, opened, emptied before it is read).
+    // A link is judged by where it leads: writing through it would put the album there.
     const QString data = QDir::cleanPath(model::Folders().DataFolder);
-    QString path = absolute(fileName);
-    const QString folder = QFileInfo(QFileInfo(path).path()).canonicalFilePath();
-    if (!folder.isEmpty())
-        path = folder + u'/' + QFileInfo(path).fileName();
+    const QString path = model::ResolveLinkedPath(fileName);
     const QString canonicalData = QFileInfo(data).canonicalFilePath();
     for (const QString& root : {data, canonicalData}) {
         if (!root.isEmpty() && (path == root || path.startsWith(root + u'/'))) {

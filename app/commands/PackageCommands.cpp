@@ -9,9 +9,11 @@
 #include "app/dialogs/frmProgress.h"
 #include "app/l10n/Localization.h"
 
+#include "model/Errors.h"
 #include "model/FileRoutines.h"
 #include "model/FolderLayout.h"
 #include "model/document/Album.h"
+#include "model/image/ImageImport.h"
 #include "model/templates/Installed.h"
 #include "model/templates/PackageInstaller.h"
 #include "model/templates/TemplateId.h"
@@ -44,6 +46,43 @@ void inform(PromptKind kind, const QString& text) {
 QString notFoundInPackage(const QString& member, const QString& packageFile) {
     return message(16, QStringLiteral("File \"%s\" not found in package \"%s\"."),
                    {member, QDir::toNativeSeparators(packageFile)});
+}
+
+QString templateName(const model::TpaTemplateItem& item) {
+    return item.Name.isEmpty() ? item.Id : item.Name;
+}
+
+// Reads the list of installed templates. A damaged list would block every later install: the
+// user may start a new one, and the damaged file is kept beside it under another name.
+bool loadInstalledList(model::TpaInstalled& installed, const QString& file) {
+    try {
+        installed.LoadFromFile(file);
+        return true;
+    } catch (const model::XmlLoadError& e) {
+        const QString folder = QFileInfo(file).absolutePath() + u'/';
+        const QString kept =
+            folder + model::MakeUniqueFileName(folder, QStringLiteral("installed-damaged.xml"));
+        if (ask(PromptKind::Confirmation,
+                message(
+                    24,
+                    QStringLiteral("The list of installed templates \"%s\" cannot be read: "
+                                   "%s\n\nStart a new list? The damaged file is kept as "
+                                   "\"%s\"."),
+                    {QDir::toNativeSeparators(file), e.message(), QDir::toNativeSeparators(kept)}),
+                {PromptButton::Yes, PromptButton::No}, PromptButton::No) != PromptButton::Yes)
+            return false;
+        if (!QFile::rename(file, kept)) {
+            inform(PromptKind::Error,
+                   message(25,
+                           QStringLiteral("The file \"%s\" cannot be renamed to \"%s\". Nothing "
+                                          "was installed."),
+                           {QDir::toNativeSeparators(file), QDir::toNativeSeparators(kept)}));
+            return false;
+        }
+        installed.Packages.Clear();
+        installed.Templates.Clear();
+        return true;
+    }
 }
 
 } // namespace
@@ -82,7 +121,17 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
     constexpr int64_t MaxPackageXml = 16 << 20;
     zip::MemoryStream member = zip::MemoryStream::WithLimit(MaxPackageXml);
     if (!zip::UnzipFileToStream(archiver, packageFile.toStdString(), "package.xml", member)) {
-        inform(PromptKind::Error, notFoundInPackage(QStringLiteral("package.xml"), packageFile));
+        // A member that filled the stream is there, only far larger than any description.
+        if (member.Size() >= MaxPackageXml)
+            inform(PromptKind::Error,
+                   message(28,
+                           QStringLiteral("The file \"%s\" in package \"%s\" is larger than "
+                                          "any package description (%s MB at most)."),
+                           {QStringLiteral("package.xml"), QDir::toNativeSeparators(packageFile),
+                            QString::number(MaxPackageXml >> 20)}));
+        else
+            inform(PromptKind::Error,
+                   notFoundInPackage(QStringLiteral("package.xml"), packageFile));
         return;
     }
     QByteArray bytes(reinterpret_cast<const char*>(member.Bytes().data()),
@@ -95,12 +144,25 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
     const model::FolderLayout& folders = model::Folders();
     const QString installedFile = folders.AppFolder + QStringLiteral("installed.xml");
     model::TpaInstalled installed;
-    if (QFileInfo::exists(installedFile))
-        installed.LoadFromFile(installedFile);
+    if (QFileInfo::exists(installedFile) && !loadInstalledList(installed, installedFile))
+        return;
     QDir().mkpath(folders.TemplatesFolder);
 
     model::TpaPackageInstaller installer(archiver, folders.TemplatesFolder, packageFile);
     installer.missingMessage = notFoundInPackage;
+    installer.refusedIdMessage = [](const model::TpaTemplateItem& item) {
+        return message(26,
+                       QStringLiteral("Template \"%s\" cannot be installed: \"%s\" cannot name a "
+                                      "template folder."),
+                       {templateName(item), item.Id});
+    };
+    installer.incompleteMessage = [](const model::TpaTemplateItem& item,
+                                     const QStringList& missing) {
+        return message(27,
+                       QStringLiteral("Template \"%s\" cannot be installed: its folder in the "
+                                      "package has no \"%s\"."),
+                       {templateName(item), missing.join(QStringLiteral("\" and no \""))});
+    };
     model::TpaPackageInstaller::Result result;
     {
         TfrmProgress& window = editor_.progressWindow();

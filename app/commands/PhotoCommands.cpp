@@ -166,6 +166,8 @@ bool PhotoCommands::AddFiles(const QStringList& files, const QString& caption,
                 break;
             }
         }
+        // Photos still being made are never taken: they stop before their next picture.
+        batch.cancel();
         work.cancel();
     }
     if (TpaTreeNode* last = album.Tree().FindByUid(lastUid))

@@ -5,6 +5,7 @@
 #include "app/MainActions.h"
 #include "app/SettingsFile.h"
 #include "app/commands/CommandGuard.h"
+#include "app/commands/MessageBoxes.h"
 #include "app/dialogs/ProgressScope.h"
 #include "app/dialogs/frmProgress.h"
 #include "app/l10n/Localization.h"
@@ -27,9 +28,10 @@ namespace {
 const QString kBaseFolder = QStringLiteral("pictavo/");
 const QString kPageName = QStringLiteral("photogallery.htm");
 
-// What only the editor uses: never part of a published album.
-const char* const kEditorOnlyFiles[] = {"index.html", "album.xml", "thumb.jpg",
-                                        "AC_RunActiveContent.js"};
+// What only the editor uses: never part of a published album, and never touched there.
+const QStringList kEditorOnlyFiles = {QStringLiteral("index.html"), QStringLiteral("album.xml"),
+                                      QStringLiteral("thumb.jpg"),
+                                      QStringLiteral("AC_RunActiveContent.js")};
 
 QString resolved(const QString& folder) {
     const QFileInfo info(folder);
@@ -132,6 +134,18 @@ bool PublishCommands::PublishAlbum() {
                       .arg(QDir::toNativeSeparators(target)));
         return false;
     }
+    // Publishing writes only its own files: through a link it would write, and replace files,
+    // wherever the link leads.
+    for (const QString& own : {kPageName, kBaseFolder.chopped(1)}) {
+        if (QFileInfo(target + own).isSymLink()) {
+            showError(MessageBoxes::message(
+                29,
+                QStringLiteral("\"%s\" is a link to another place. Please remove it or choose "
+                               "another folder to publish into."),
+                {QDir::toNativeSeparators(target + own)}));
+            return false;
+        }
+    }
     folders.LastPublishFolder = target;
     QString failure;
     const bool published = publishInto(target, failure);
@@ -155,32 +169,25 @@ bool PublishCommands::publishInto(const QString& target, QString& failure) {
 
     writePreviewFiles();
     const QString site = target + kBaseFolder;
-    model::CopyResult copied;
-    {
-        // The base folder is the published page's only while it is written, whatever happens.
-        model::AlbumBaseFolderScope base(kBaseFolder);
-        album.WriteIndexHtml(target + kPageName, folders.FilesFolder + QStringLiteral("index.html"),
-                             folders.AlbumBaseFolder);
-    }
-    {
-        struct EditorFilesRemoved {
-            QString folder;
-            ~EditorFilesRemoved() {
-                for (const char* name : kEditorOnlyFiles)
-                    QFile::remove(folder + QString::fromLatin1(name));
-            }
-        } cleanup{site};
-        model::FileProgress callbacks;
-        callbacks.progress = [&window](int percent) { window.setPosition(percent); };
-        callbacks.cancelled = [&progress] { return progress.cancelled(); };
-        callbacks.pump = [] { pumpMessages(); };
-        copied = model::CopyFolderCancelable(folders.PreviewFolder, site, callbacks);
-    }
+    model::FileProgress callbacks;
+    callbacks.progress = [&window](int percent) { window.setPosition(percent); };
+    callbacks.cancelled = [&progress] { return progress.cancelled(); };
+    callbacks.pump = [] { pumpMessages(); };
+    const model::CopyResult copied =
+        model::CopyFolderCancelable(folders.PreviewFolder, site, callbacks, kEditorOnlyFiles);
     if (copied.status == model::CopyResult::Status::Cancelled)
         return false;
     if (copied.status == model::CopyResult::Status::Failed) {
         failure = copyFailureText(target, copied.failedPaths);
         return false;
+    }
+    // The page comes last: a publish that fails leaves no page of its own pointing at an
+    // incomplete album, and the page of an earlier publish stays as it was.
+    {
+        // The base folder is the published page's only while it is written, whatever happens.
+        model::AlbumBaseFolderScope base(kBaseFolder);
+        album.WriteIndexHtml(target + kPageName, folders.FilesFolder + QStringLiteral("index.html"),
+                             folders.AlbumBaseFolder);
     }
 
     pumpMessages();

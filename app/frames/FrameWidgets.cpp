@@ -2,7 +2,10 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace app {
 
@@ -18,6 +21,13 @@ QLabel* plainLabel(QWidget* parent, const char* name, const QString& text) {
     label->setObjectName(QString::fromLatin1(name));
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+QLineEdit* valueEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaxLength(std::numeric_limits<int>::max());
+    return edit;
 }
 
 QLabel* captionLabel(QWidget* parent, const QString& text) {

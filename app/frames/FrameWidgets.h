@@ -4,6 +4,7 @@
 
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QVBoxLayout;
 class QWidget;
 
@@ -15,5 +16,8 @@ QVBoxLayout* frameLayout(QFrame* frame);
 QLabel* captionLabel(QWidget* parent, const QString& text);
 // A plain-text label with the object name.
 QLabel* plainLabel(QWidget* parent, const char* name, const QString& text);
+// The edit of a field's value. It holds a value of any length: the editor's default limit
+// would cut a long value as soon as it is shown and write the cut one back on a keystroke.
+QLineEdit* valueEdit(QWidget* parent, const char* name);
 
 } // namespace app

@@ -15,8 +15,7 @@ namespace app {
 TfrmAccessField::TfrmAccessField(QWidget* parent) : FieldFrame(parent, DesignHeight) {
     auto* layout = frameLayout(this);
     lbCaption = captionLabel(this, QString());
-    edValue = new QLineEdit(this);
-    edValue->setObjectName(QStringLiteral("edValue"));
+    edValue = valueEdit(this, "edValue");
     layout->addWidget(lbCaption);
     layout->addWidget(edValue);
     connect(edValue, &QLineEdit::textEdited, this,

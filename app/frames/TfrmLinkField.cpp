@@ -22,8 +22,7 @@ TfrmLinkField::TfrmLinkField(QWidget* parent) : FieldFrame(parent, DesignHeight)
     layout->addWidget(lbCaption);
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
-    edLink = new QLineEdit(this);
-    edLink->setObjectName(QStringLiteral("edLink"));
+    edLink = valueEdit(this, "edLink");
     cbLinkTarget = new QComboBox(this);
     cbLinkTarget->setObjectName(QStringLiteral("cbLinkTarget"));
     cbLinkTarget->setEditable(true); // free text besides the two targets

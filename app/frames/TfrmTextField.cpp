@@ -24,8 +24,7 @@ TfrmTextField::TfrmTextField(QWidget* parent) : FieldFrame(parent, DesignHeight)
     layout->addWidget(lbCaption);
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
-    edValue = new QLineEdit(this);
-    edValue->setObjectName(QStringLiteral("edValue"));
+    edValue = valueEdit(this, "edValue");
     btFontSize = new QPushButton(QStringLiteral("Size"), this);
     btFontSize->setObjectName(QStringLiteral("btFontSize"));
     row->addWidget(edValue, 1);

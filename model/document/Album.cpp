@@ -8,6 +8,7 @@
 #include "model/document/DataXmlReader.h"
 #include "model/document/DataXmlWriter.h"
 #include "model/image/ImageImport.h"
+#include "model/image/PixelBudget.h"
 #include "model/image/ReservedFileNames.h"
 #include "model/items/AlbumItem.h"
 #include "model/items/GalleryItem.h"
@@ -249,12 +250,15 @@ int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
         job.target = names.reserve(CleanProposedFileName(QFileInfo(job.source).completeBaseName() +
                                                          QStringLiteral(".jpg")));
 
-    // The workers read their own job and write only its result and its file.
-    ParallelJobs work(jobs.size(), [&jobs, &folder](std::size_t i) {
+    // The workers read their own job and write only its result and its file; the pictures
+    // they decode at once share one budget.
+    PixelBudget budget;
+    ParallelJobs work(jobs.size(), [&jobs, &folder, &budget](std::size_t i) {
         ThumbnailJob& job = jobs[i];
         try {
             job.made =
-                !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target).isEmpty();
+                !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target, &budget)
+                     .isEmpty();
         } catch (...) {
             job.made = false; // the frames show their stand-in picture
         }

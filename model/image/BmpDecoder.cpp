@@ -161,6 +161,11 @@ QByteArray WithInfoHeader(const ByteReader& in, const QByteArray& data, const He
 
 } // namespace
 
+QSize BmpDecoder::readSize(const QByteArray& data) {
+    const Header h = readHeader(ByteReader(data));
+    return QSize(h.width, h.height < 0 ? -h.height : h.height);
+}
+
 QImage BmpDecoder::decode(const QByteArray& data) {
     // Every header value is checked here first; Qt's reader then decodes every kind of
     // bitmap, run-length compressed ones included, within its allocation limit.
@@ -178,7 +183,18 @@ QImage BmpDecoder::decode(const QByteArray& data) {
     buffer.setData(h.infoSize == 12 ? WithInfoHeader(in, data, h) : data);
     QImageReader reader(&buffer, "bmp");
     reader.setAllocationLimit(int(Picture::MaxPixels * 4 / (1024 * 1024)) + 1);
-    QImage image = reader.read();
+    // Runs may end before the last row: what they skip is the first colour of the table, not
+    // whatever the reader's fresh raster held. The reader fills a raster of its own size and
+    // format that it is handed, so it gets one already cleared.
+    QImage image;
+    if (h.compression == BiRle8 || h.compression == BiRle4) {
+        image = QImage(h.width, rows, QImage::Format_Indexed8);
+        if (image.isNull())
+            fail(QStringLiteral("not enough memory"));
+        image.fill(0);
+    }
+    if (!reader.read(&image))
+        image = QImage();
     if (image.isNull())
         fail(reader.errorString());
     if (image.width() != h.width || image.height() != rows)

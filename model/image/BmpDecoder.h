@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 
 namespace model {
 
@@ -13,6 +14,11 @@ namespace model {
 class BmpDecoder {
 public:
     static QImage decode(const QByteArray& data);
+    // The picture's size, read from the checked header alone.
+    static QSize readSize(const QByteArray& data);
+    // Besides the picture itself, decoding holds the reader's own raster of up to 4 bytes a
+    // pixel: this many pixels of 3 bytes for a picture of `size`.
+    static qint64 extraPixels(QSize size) { return qint64(size.width()) * size.height() * 4 / 3; }
 };
 
 } // namespace model

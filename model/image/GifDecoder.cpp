@@ -120,15 +120,26 @@ void drawFrame(GifFileType* gif, QImage& screen, int transparent) {
     }
 }
 
-} // namespace
-
-QImage GifDecoder::decode(const QByteArray& data) {
-    MemoryReader reader{data};
+GifHandle openScreen(MemoryReader& reader) {
     int error = 0;
     GifHandle gif(DGifOpen(&reader, readFromMemory, &error));
     if (!gif)
         fail(error);
     Picture::checkDimensions(gif->SWidth, gif->SHeight);
+    return gif;
+}
+
+} // namespace
+
+QSize GifDecoder::readSize(const QByteArray& data) {
+    MemoryReader reader{data};
+    const GifHandle gif = openScreen(reader);
+    return QSize(gif->SWidth, gif->SHeight);
+}
+
+QImage GifDecoder::decode(const QByteArray& data) {
+    MemoryReader reader{data};
+    GifHandle gif = openScreen(reader);
 
     int transparent = NO_TRANSPARENT_COLOR;
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 
 namespace model {
 
@@ -12,6 +13,8 @@ namespace model {
 class GifDecoder {
 public:
     static QImage decode(const QByteArray& data);
+    // The size of the logical screen the picture is drawn on, read from the header alone.
+    static QSize readSize(const QByteArray& data);
 };
 
 } // namespace model

@@ -6,6 +6,7 @@
 #include "model/image/GifDecoder.h"
 #include "model/image/ImageResampler.h"
 #include "model/image/JpegCodec.h"
+#include "model/image/PixelBudget.h"
 #include "model/image/ReservedFileNames.h"
 
 #include <QDir>
@@ -138,18 +139,76 @@ QString jpegCopyName(const QString& source, const QString& prefix) {
 }
 
 QString createJpegCopy(const QString& source, int boxWidth, int boxHeight, const QString& folder,
-                       const QString& destName, const QString& prefix) {
+                       const QString& destName, const QString& prefix, PixelBudget* budget) {
     if (!QFileInfo(source).isFile())
         return QString();
     const QString target = targetFor(folder, destName, jpegCopyName(source, prefix));
-    ConvertImageToJpeg(source, target, boxWidth, boxHeight);
+    ConvertImageToJpeg(source, target, boxWidth, boxHeight, budget);
     return target;
+}
+
+// A picture file's bytes, not decoded yet.
+struct PictureFile {
+    PictureKind kind = PictureKind::Unknown;
+    QByteArray data;
+};
+
+PictureFile readPicture(const QString& path) {
+    const QString extension = extensionOf(QFileInfo(path).fileName());
+    const PictureKind kind = kindOfExtension(extension);
+    if (kind == PictureKind::Unknown)
+        throw PictureError(
+            QStringLiteral("Unknown picture file extension (.%1)").arg(extension.mid(1)));
+    return PictureFile{kind, readPictureFile(path)};
+}
+
+Picture decodePicture(PictureFile file) {
+    switch (file.kind) {
+    case PictureKind::Jpeg: {
+        const QSize size = JpegCodec::readSize(file.data);
+        return Picture(std::move(file.data), size);
+    }
+    case PictureKind::Gif:
+        return Picture(GifDecoder::decode(file.data));
+    case PictureKind::Bmp:
+        return Picture(BmpDecoder::decode(file.data));
+    case PictureKind::Unknown:
+        break;
+    }
+    return Picture();
+}
+
+// Every pixel that converting the file into the box holds at its peak, from its headers alone:
+// the decoded raster (a JPEG's only at the scale the box needs, and none when its bytes are
+// written as they are), what the decoder holds besides it, and the scaled copy.
+qint64 conversionPixels(const PictureFile& file, int boxWidth, int boxHeight) {
+    const bool zeroBox = isZeroBox(boxWidth, boxHeight);
+    if (file.kind == PictureKind::Jpeg && zeroBox)
+        return 0;
+    QSize raster;
+    qint64 extra = 0;
+    QSize target;
+    if (file.kind == PictureKind::Jpeg) {
+        const QSize size = JpegCodec::readSize(file.data);
+        target = FitSize(size.width(), size.height(), boxWidth, boxHeight);
+        const JpegCodec::DecodeCost cost = JpegCodec::decodeCost(file.data, target);
+        raster = cost.raster;
+        extra = cost.extraPixels;
+    } else {
+        raster = file.kind == PictureKind::Gif ? GifDecoder::readSize(file.data)
+                                               : BmpDecoder::readSize(file.data);
+        if (file.kind == PictureKind::Bmp)
+            extra = BmpDecoder::extraPixels(raster);
+        target = FitSize(raster.width(), raster.height(), boxWidth, boxHeight);
+    }
+    return qint64(raster.width()) * raster.height() + extra +
+           ImageResampler::workingPixels(raster, target);
 }
 
 } // namespace
 
 QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, const QString& folder,
-                        const QString& destName) {
+                        const QString& destName, PixelBudget* budget) {
     if (!QFileInfo(source).isFile())
         return QString();
     QDir().mkpath(folder);
@@ -157,7 +216,7 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     const PictureKind kind = kindOfExtension(extensionOf(QFileInfo(source).fileName()));
     const bool becomesJpeg = kind == PictureKind::Gif || kind == PictureKind::Bmp;
     if (becomesJpeg || !isZeroBox(boxWidth, boxHeight)) {
-        ConvertImageToJpeg(source, target, boxWidth, boxHeight);
+        ConvertImageToJpeg(source, target, boxWidth, boxHeight, budget);
         return target;
     }
     return copyFileContents(source, target) ? target : QString();
@@ -180,13 +239,14 @@ QString ResizedJpegFileName(const QString& source) {
 }
 
 QString CreateThumbnailFile(const QString& source, int boxWidth, int boxHeight,
-                            const QString& folder, const QString& destName) {
-    return createJpegCopy(source, boxWidth, boxHeight, folder, destName, QStringLiteral("tn_"));
+                            const QString& folder, const QString& destName, PixelBudget* budget) {
+    return createJpegCopy(source, boxWidth, boxHeight, folder, destName, QStringLiteral("tn_"),
+                          budget);
 }
 
 QString CreateResizedJpegFile(const QString& source, int boxWidth, int boxHeight,
-                              const QString& folder, const QString& destName) {
-    return createJpegCopy(source, boxWidth, boxHeight, folder, destName, QString());
+                              const QString& folder, const QString& destName, PixelBudget* budget) {
+    return createJpegCopy(source, boxWidth, boxHeight, folder, destName, QString(), budget);
 }
 
 QString CopyFileUnique(const QString& source, const QString& folder, const QString& destName) {
@@ -197,9 +257,14 @@ QString CopyFileUnique(const QString& source, const QString& folder, const QStri
     return copyFileContents(source, target) ? target : QString();
 }
 
-void ConvertImageToJpeg(const QString& source, const QString& dest, int boxWidth, int boxHeight) {
+void ConvertImageToJpeg(const QString& source, const QString& dest, int boxWidth, int boxHeight,
+                        PixelBudget* budget) {
     refuseSameFile(source, dest);
-    SavePictureAsJpeg(LoadPictureFile(source), dest, boxWidth, boxHeight);
+    PictureFile file = readPicture(source);
+    PixelBudget::Lease lease;
+    if (budget)
+        lease = budget->acquire(conversionPixels(file, boxWidth, boxHeight));
+    SavePictureAsJpeg(decodePicture(std::move(file)), dest, boxWidth, boxHeight);
 }
 
 void SavePictureAsJpeg(const Picture& picture, const QString& dest, int boxWidth, int boxHeight) {
@@ -264,25 +329,7 @@ QString GetImageTypeByExt(const QString& extension) {
 }
 
 Picture LoadPictureFile(const QString& path) {
-    const QString extension = extensionOf(QFileInfo(path).fileName());
-    const PictureKind kind = kindOfExtension(extension);
-    if (kind == PictureKind::Unknown)
-        throw PictureError(
-            QStringLiteral("Unknown picture file extension (.%1)").arg(extension.mid(1)));
-    QByteArray data = readPictureFile(path);
-    switch (kind) {
-    case PictureKind::Jpeg: {
-        const QSize size = JpegCodec::readSize(data);
-        return Picture(std::move(data), size);
-    }
-    case PictureKind::Gif:
-        return Picture(GifDecoder::decode(data));
-    case PictureKind::Bmp:
-        return Picture(BmpDecoder::decode(data));
-    case PictureKind::Unknown:
-        break;
-    }
-    return Picture();
+    return decodePicture(readPicture(path));
 }
 
 QImage StretchPicture(const Picture& picture, int width, int height) {

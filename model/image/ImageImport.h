@@ -11,23 +11,29 @@
 // keeps the picture's size. Routines that return a path return an empty string when
 // they wrote nothing. Decoding and encoding failures throw model::PictureError,
 // files that cannot be read or written model::FileError; a failed routine leaves
-// no file behind and never damages the file it would have replaced.
+// no file behind and never damages the file it would have replaced. Threads that convert
+// pictures at the same time pass one shared `budget`: each conversion leases the pixels it
+// will hold before it decodes, so together they stay within it.
 namespace model {
+
+class PixelBudget;
 
 // Brings a photo or field image into folder (created when missing). An empty destName
 // picks a unique name from the source's; GIF and bitmap files become ".jpg" files.
 // The file is converted into the box when it is a GIF or bitmap or the box is not 0 by 0,
 // else copied byte for byte. A given destName is used as is and replaces its file.
 QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, const QString& folder,
-                        const QString& destName = QString());
+                        const QString& destName = QString(), PixelBudget* budget = nullptr);
 
 // A JPEG copy of source fitted into the box, named "tn_" + base name + ".jpg" (unique).
 QString CreateThumbnailFile(const QString& source, int boxWidth, int boxHeight,
-                            const QString& folder, const QString& destName = QString());
+                            const QString& folder, const QString& destName = QString(),
+                            PixelBudget* budget = nullptr);
 
 // A JPEG copy of source fitted into the box, named base name + ".jpg" (unique).
 QString CreateResizedJpegFile(const QString& source, int boxWidth, int boxHeight,
-                              const QString& folder, const QString& destName = QString());
+                              const QString& folder, const QString& destName = QString(),
+                              PixelBudget* budget = nullptr);
 
 // The names the three routines above propose for source before it is cleaned and made unique.
 QString ImportedFileName(const QString& source);
@@ -38,7 +44,8 @@ QString ResizedJpegFileName(const QString& source);
 QString CopyFileUnique(const QString& source, const QString& folder,
                        const QString& destName = QString());
 
-void ConvertImageToJpeg(const QString& source, const QString& dest, int boxWidth, int boxHeight);
+void ConvertImageToJpeg(const QString& source, const QString& dest, int boxWidth, int boxHeight,
+                        PixelBudget* budget = nullptr);
 
 // Writes picture to dest as a JPEG fitted into the box. With a box of 0 by 0 a JPEG
 // picture is written with its original bytes.

@@ -49,12 +49,12 @@ QImage shrink(const QImage& source, int width, int height) {
     const std::vector<Span> columns = areaSpans(sourceWidth, width);
     const std::vector<Span> rows = areaSpans(sourceHeight, height);
 
-    // Pass 1: every source row reduced to the target width, kept with 8 extra bits.
+    // Each target row combines the source rows its span covers, each first narrowed to the
+    // target width with 8 extra bits. Spans move down the picture and share at most their
+    // boundary rows, so only the rows of one span are kept, never the whole narrowed picture.
     const size_t rowLength = static_cast<size_t>(width) * 3;
-    std::vector<uint16_t> narrow(rowLength * static_cast<size_t>(sourceHeight));
-    for (int y = 0; y < sourceHeight; ++y) {
+    const auto narrowRow = [&](int y, uint16_t* out) {
         const uchar* in = source.constScanLine(y);
-        uint16_t* out = narrow.data() + rowLength * static_cast<size_t>(y);
         for (const Span& span : columns) {
             int r = 0, g = 0, b = 0;
             const uchar* p = in + 3 * span.first;
@@ -69,23 +69,38 @@ QImage shrink(const QImage& source, int width, int height) {
             *out++ = static_cast<uint16_t>((g + (1 << (Shift - 1))) >> Shift);
             *out++ = static_cast<uint16_t>((b + (1 << (Shift - 1))) >> Shift);
         }
-    }
+    };
 
-    // Pass 2: the narrowed rows combined into target rows.
     QImage target(width, height, QImage::Format_RGB888);
     if (target.isNull())
         throw PictureError(QStringLiteral("Not enough memory for a picture of %1 x %2 pixels")
                                .arg(width)
                                .arg(height));
+    std::vector<uint16_t> window; // narrowed source rows windowFirst, windowFirst + 1, ...
+    int windowFirst = 0;
+    int windowRows = 0;
     std::vector<uint32_t> sum(rowLength);
     constexpr int Shift = WeightBits + 8;
     for (int y = 0; y < height; ++y) {
         const Span& span = rows[static_cast<size_t>(y)];
+        const int spanRows = static_cast<int>(span.weights.size());
+        const int kept =
+            std::clamp(windowFirst + windowRows - span.first, 0, std::min(spanRows, windowRows));
+        if (kept > 0 && span.first > windowFirst)
+            std::copy_n(window.begin() + static_cast<std::ptrdiff_t>(
+                                             rowLength * size_t(span.first - windowFirst)),
+                        rowLength * size_t(kept), window.begin());
+        if (window.size() < rowLength * size_t(spanRows))
+            window.resize(rowLength * size_t(spanRows));
+        for (int k = kept; k < spanRows; ++k)
+            narrowRow(span.first + k, window.data() + rowLength * size_t(k));
+        windowFirst = span.first;
+        windowRows = spanRows;
+
         std::fill(sum.begin(), sum.end(), 0u);
         for (size_t k = 0; k < span.weights.size(); ++k) {
             const uint32_t w = static_cast<uint32_t>(span.weights[k]);
-            const uint16_t* in =
-                narrow.data() + rowLength * static_cast<size_t>(span.first + int(k));
+            const uint16_t* in = window.data() + rowLength * k;
             for (size_t i = 0; i < rowLength; ++i)
                 sum[i] += w * in[i];
         }
@@ -98,6 +113,17 @@ QImage shrink(const QImage& source, int width, int height) {
 }
 
 } // namespace
+
+qint64 ImageResampler::workingPixels(QSize source, QSize target) {
+    const qint64 result = qint64(target.width()) * target.height();
+    if (source == target)
+        return 0;
+    if (target.width() <= source.width() && target.height() <= source.height()) {
+        const qint64 spanRows = (source.height() + target.height() - 1) / target.height() + 1;
+        return result + 2 * qint64(target.width()) * spanRows;
+    }
+    return result * 7 / 3; // Qt's smooth scaling goes through a 32-bit copy
+}
 
 QImage ImageResampler::resize(const QImage& image, int width, int height) {
     const QImage source = image.format() == QImage::Format_RGB888

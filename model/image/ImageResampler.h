@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 
 namespace model {
 
@@ -10,6 +11,10 @@ class ImageResampler {
 public:
     // The result is in Format_RGB888; width and height must be at least 1.
     static QImage resize(const QImage& image, int width, int height);
+    // The memory resize() holds besides its source, in pixels of 3 bytes: the result, and
+    // while reducing the source rows of one target row narrowed to the target width at 16
+    // bits a channel.
+    static qint64 workingPixels(QSize source, QSize target);
 };
 
 } // namespace model

@@ -219,6 +219,32 @@ QSize JpegCodec::readSize(const QByteArray& data) {
     });
 }
 
+JpegCodec::DecodeCost JpegCodec::decodeCost(const QByteArray& data, QSize minSize) {
+    auto d = std::make_unique<Decoder>();
+    return guarded(*d, [&] {
+        startReading(*d, data);
+        jpeg_decompress_struct& cinfo = d->cinfo;
+        Picture::checkDimensions(cinfo.image_width, cinfo.image_height);
+        chooseScale(cinfo, minSize);
+        jpeg_calc_output_dimensions(&cinfo);
+        DecodeCost cost{
+            QSize(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height))};
+        if (jpeg_has_multiple_scans(&cinfo)) {
+            qint64 coefficientBytes = 0;
+            for (int c = 0; c < cinfo.num_components; ++c) {
+                const jpeg_component_info& comp = cinfo.comp_info[c];
+                coefficientBytes += qint64(comp.width_in_blocks + comp.h_samp_factor) *
+                                    (comp.height_in_blocks + comp.v_samp_factor) *
+                                    qint64(sizeof(JBLOCK));
+            }
+            cost.extraPixels = coefficientBytes / 3;
+        }
+        if (isCmyk(cinfo))
+            cost.extraPixels += qint64(cost.raster.width()) * 4 / 3;
+        return cost;
+    });
+}
+
 QImage JpegCodec::decode(const QByteArray& data, QSize minSize) {
     auto d = std::make_unique<Decoder>();
     return guarded(*d, [&] {

@@ -21,6 +21,15 @@ public:
     // raster that still covers minSize; that is far faster for thumbnails.
     static QImage decode(const QByteArray& data, QSize minSize = QSize());
 
+    // What decode(data, minSize) allocates, from the headers alone: the raster's size, and
+    // the memory the decoder holds besides it (a progressive file keeps the coefficients of
+    // the whole picture) in pixels of 3 bytes.
+    struct DecodeCost {
+        QSize raster;
+        qint64 extraPixels = 0;
+    };
+    static DecodeCost decodeCost(const QByteArray& data, QSize minSize);
+
     static QByteArray encode(const QImage& image);
 };
 

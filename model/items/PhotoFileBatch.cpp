@@ -102,17 +102,18 @@ void PhotoFileBatch::make(std::size_t i) {
             const int h = fields[file.field]->H;
             switch (file.kind) {
             case FileKind::Main:
-                p.made << RequiredOutput(ImportImageFile(p.source, w, h, file.folder, file.name),
-                                         p.source);
+                p.made << RequiredOutput(
+                    ImportImageFile(p.source, w, h, file.folder, file.name, &budget_), p.source);
                 break;
             case FileKind::Reduced:
                 p.made << RequiredOutput(
-                    CreateThumbnailFile(p.source, w, h, file.folder, file.name), p.source);
+                    CreateThumbnailFile(p.source, w, h, file.folder, file.name, &budget_),
+                    p.source);
                 break;
             case FileKind::EditorThumb:
                 p.made << RequiredOutput(CreateResizedJpegFile(p.source, EditorThumbBox,
                                                                EditorThumbBox, file.folder,
-                                                               file.name),
+                                                               file.name, &budget_),
                                          p.source);
                 image.Thumbnail = p.made.back();
                 p.showName = image.Name;

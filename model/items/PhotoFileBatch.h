@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/FolderLayout.h"
+#include "model/image/PixelBudget.h"
 #include "model/settings/AlbumSettingsPhoto.h"
 
 #include <QString>
@@ -17,7 +18,8 @@ namespace model {
 // file name is reserved in order when the batch is made, so the names are the ones adding the
 // photos one after another would give. Each photo's files can then be made on any thread (one
 // thread per photo), and the photos are taken in order on the thread that owns the album.
-// What was made but never taken is removed with the batch.
+// What was made but never taken is removed with the batch. However many threads make photos,
+// the pictures they decode at once share the batch's one pixel budget.
 class PhotoFileBatch {
 public:
     PhotoFileBatch(const TpaAlbumSettingsPhoto& photo, const QStringList& files,
@@ -39,10 +41,16 @@ public:
     // met (PictureError, FileError), leaving `photo` as it was.
     QString take(std::size_t i, TpaAlbumSettingsPhoto& photo);
 
+    // Photos being made stop before their next picture; their errors are never taken.
+    void cancel() { budget_.cancel(); }
+
+    const PixelBudget& budget() const { return budget_; }
+
 private:
     struct Photo;
     std::vector<std::unique_ptr<Photo>> photos_;
     QString previewFolder_;
+    PixelBudget budget_;
 };
 
 } // namespace model

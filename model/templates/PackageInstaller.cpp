@@ -44,12 +44,30 @@ bool renameFolder(const QString& from, const QString& to) {
     return QDir().rename(withoutTrailingSlash(from), withoutTrailingSlash(to));
 }
 
+// The name a message shows for a template: its display name, or its id without one.
+QString shownName(const TpaTemplateItem& item) {
+    return item.Name.isEmpty() ? item.Id : item.Name;
+}
+
 } // namespace
+
+const QStringList TpaPackageInstaller::RequiredFiles = {QStringLiteral("album.xml"),
+                                                        QStringLiteral("data.xml")};
 
 TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
                                          const QString& templatesFolder, const QString& packageFile)
     : missingMessage([](const QString& member, const QString& file) {
           return QStringLiteral("File \"%1\" not found in package \"%2\".").arg(member, file);
+      }),
+      refusedIdMessage([](const TpaTemplateItem& item) {
+          return QStringLiteral("Template \"%1\" cannot be installed: \"%2\" cannot name a "
+                                "template folder.")
+              .arg(shownName(item), item.Id);
+      }),
+      incompleteMessage([](const TpaTemplateItem& item, const QStringList& missing) {
+          return QStringLiteral("Template \"%1\" cannot be installed: its folder in the package "
+                                "has no \"%2\".")
+              .arg(shownName(item), missing.join(QStringLiteral("\" and no \"")));
       }),
       archiver_(archiver), templates_(WithTrailingSlash(templatesFolder)),
       packageFile_(packageFile) {}
@@ -73,9 +91,10 @@ TpaPackageInstaller::Result TpaPackageInstaller::Install(const TpaPackageItem& p
         if (callbacks.templateStarted)
             callbacks.templateStarted(item);
         // An id that is no single plain folder name would unpack into, or ask about, the
-        // wrong place ("" is the library itself, "*" every template, "../x" outside it).
+        // wrong place ("" is the library itself, "*" every template, "../x" outside it, ".x"
+        // a hidden folder the chooser never shows).
         if (!IsValidTemplateId(item.Id)) {
-            fail(item, missingMessage(item.Id + u'/', packageFile_));
+            fail(item, refusedIdMessage(item));
             continue;
         }
         const QString existing = FindTemplateFolder(templates_, item.Id);
@@ -145,8 +164,17 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
             reason = missingMessage(item.Id + u'/', packageFile_);
         else
             reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
-                         .arg(item.Name.isEmpty() ? item.Id : item.Name,
-                              QString::fromStdString(outcome.LastError));
+                         .arg(shownName(item), QString::fromStdString(outcome.LastError));
+        RemoveFolderTree(staging);
+        return Outcome::Failed;
+    }
+    // A folder without them would never be offered, or could not start an album.
+    QStringList missing;
+    for (const QString& name : RequiredFiles)
+        if (!QFileInfo(staged + name).isFile())
+            missing << name;
+    if (!missing.isEmpty()) {
+        reason = incompleteMessage(item, missing);
         RemoveFolderTree(staging);
         return Outcome::Failed;
     }

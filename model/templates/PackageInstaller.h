@@ -47,9 +47,17 @@ public:
     Result Install(const TpaPackageItem& package, TpaInstalled& installed,
                    const Callbacks& callbacks);
 
-    // The message for a template the package does not hold or may not install (its id names
-    // no single safe folder): "File "<id>/" not found in package "<file>"." by default.
+    // The files every template folder must hold: the chooser offers no folder without the
+    // first, and a new album starts from the second.
+    static const QStringList RequiredFiles;
+
+    // The sentences of the failures, English by default: a template the package does not hold
+    // ("File "<id>/" not found in package "<file>"."), an id that names no single safe folder,
+    // and a template folder that lacks required files (named one by one, in order).
     std::function<QString(const QString& member, const QString& packageFile)> missingMessage;
+    std::function<QString(const TpaTemplateItem& item)> refusedIdMessage;
+    std::function<QString(const TpaTemplateItem& item, const QStringList& missing)>
+        incompleteMessage;
 
 private:
     enum class Outcome { Installed, Failed, Cancelled };

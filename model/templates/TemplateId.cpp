@@ -23,7 +23,7 @@ bool isRealFolder(const QString& path) {
 } // namespace
 
 bool IsValidTemplateId(const QString& id) {
-    if (id.isEmpty() || id.size() > MaxTemplateIdLength || id == u"." || id == u"..")
+    if (id.isEmpty() || id.size() > MaxTemplateIdLength || id.startsWith(u'.'))
         return false;
     for (QChar c : id) {
         const char16_t u = c.unicode();

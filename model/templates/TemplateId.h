@@ -8,7 +8,8 @@ namespace model {
 // come from packages and album files we do not trust.
 
 // Whether id may name a template folder: not empty, at most 100 characters, one plain path
-// component (not "." or ".."), no / \ : * ? " < > | and no control characters.
+// component that does not begin with "." (a hidden folder, as the installer's own staging
+// folders are), no / \ : * ? " < > | and no control characters.
 bool IsValidTemplateId(const QString& id);
 
 // Whether two ids are the same template: letter case is ignored for ASCII letters only, so

@@ -2,6 +2,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace publish {
 
 namespace {
@@ -18,6 +21,41 @@ QString fromWindows1252(const QByteArray& bytes) {
     for (char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
         out += QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
+    }
+    return out;
+}
+
+QByteArray toWindows1252(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const auto* high = std::find(std::begin(kCp1252High), std::end(kCp1252High), c);
+        if (high != std::end(kCp1252High)) {
+            out += static_cast<char>(0x80 + (high - std::begin(kCp1252High)));
+            continue;
+        }
+        char32_t code = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, text.at(++i).unicode());
+        out += "&#x" + QByteArray::number(uint(code), 16).toUpper() + ';';
+    }
+    return out;
+}
+
+QByteArray toUtf16(const QString& text, bool littleEndian) {
+    QByteArray out(littleEndian ? "\xFF\xFE" : "\xFE\xFF", 2);
+    out.reserve(2 + 2 * text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        const char low = static_cast<char>(u & 0xFF);
+        const char high = static_cast<char>(u >> 8);
+        out += littleEndian ? low : high;
+        out += littleEndian ? high : low;
     }
     return out;
 }
@@ -95,8 +133,23 @@ bool PageText::HasMarker(const QStringList& lines, const QString& marker) {
     return SplitAtMarker(lines, marker).has_value();
 }
 
+QByteArray PageText::Encode(const QString& text, Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf8:
+        break;
+    case Encoding::Utf8Bom:
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE:
+        return toUtf16(text, encoding == Encoding::Utf16LE);
+    case Encoding::Windows1252:
+        return toWindows1252(text);
+    }
+    return text.toUtf8();
+}
+
 QByteArray PageText::Compose(const QStringList& upper, const QStringList& middle,
-                             const QStringList& lower) {
+                             const QStringList& lower, Encoding encoding) {
     QString text;
     for (const QStringList* part : {&upper, &middle, &lower}) {
         for (const QString& line : *part) {
@@ -104,7 +157,7 @@ QByteArray PageText::Compose(const QStringList& upper, const QStringList& middle
             text += QStringLiteral("\r\n");
         }
     }
-    return text.toUtf8();
+    return Encode(text, encoding);
 }
 
 } // namespace publish

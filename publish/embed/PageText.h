@@ -31,9 +31,15 @@ public:
 
     static bool HasMarker(const QStringList& lines, const QString& marker);
 
-    // Every line of the three parts with CR LF after it, as UTF-8 without byte-order mark.
+    // Text in a page's own encoding, so that what Decode read comes back byte for byte: UTF-8
+    // without byte-order mark, or with the mark the page began with; Windows-1252 with any
+    // character it lacks written as an HTML character reference.
+    static QByteArray Encode(const QString& text, Encoding encoding);
+
+    // Every line of the three parts with CR LF after it, in the page's encoding (UTF-8 without
+    // byte-order mark by default).
     static QByteArray Compose(const QStringList& upper, const QStringList& middle,
-                              const QStringList& lower);
+                              const QStringList& lower, Encoding encoding = Encoding::Utf8);
 };
 
 } // namespace publish

@@ -35,12 +35,12 @@ namespace {
 const char* const kPageFilter = "Webpages (*.htm;*.html;*.php;*.asp)|*.htm;*.html;*.php;*.asp|"
                                 "All Files (*.*)|*.*";
 
-QStringList readPageLines(const QString& path) {
+QStringList readPageLines(const QString& path, PageText::Encoding* encoding = nullptr) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw model::FileError(QStringLiteral("Cannot open file \"%1\". %2")
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return PageText::SplitLines(PageText::Decode(file.readAll()));
+    return PageText::SplitLines(PageText::Decode(file.readAll(), encoding));
 }
 
 bool samePath(const QString& a, const QString& b) {
@@ -325,7 +325,9 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
                          .arg(QDir::toNativeSeparators(target), why)))
             return;
     }
-    const QByteArray content = PageText::Compose(UpperCode, MiddleCode, LowerCode);
+    // In the page's own encoding: its text comes back byte for byte around the code, under
+    // whatever character set it declares.
+    const QByteArray content = PageText::Compose(UpperCode, MiddleCode, LowerCode, pageEncoding_);
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
         throw model::FileError(QStringLiteral("Cannot write file \"%1\". %2")
@@ -364,7 +366,7 @@ void TfrmEmbedWizard::SplitTargetPage(const QString& file) {
     UpperCode.clear();
     LowerCode.clear();
     std::optional<PageText::Parts> parts =
-        PageText::SplitAtMarker(readPageLines(file), Values.EmbedSymbol);
+        PageText::SplitAtMarker(readPageLines(file, &pageEncoding_), Values.EmbedSymbol);
     if (!parts) {
         // The page changed since it was chosen.
         pageCtrl->setCurrentIndex(1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "publish/PublishingValues.h"
+#include "publish/embed/PageText.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -90,6 +91,8 @@ private:
     static QString StripLastChar(const QString& text);
 
     QString written_;
+    // The encoding of the page split last: the copy is written in it.
+    PageText::Encoding pageEncoding_ = PageText::Encoding::Utf8;
 };
 
 } // namespace publish

@@ -314,16 +314,25 @@ private slots:
         QVERIFY(f.w->album().Tree().Root());
     }
 
+    // A link is judged by where it leads: the next Close would delete an album written there.
     void albumFilesInsideTheWorkingAreaAreRefused() {
         Fixture f;
         QVERIFY(f.newSample());
         const QString inside = model::Folders().PreviewFolder + "x.zip";
-        f.env.prompts.answerText(inside.toStdString());
-        QVERIFY(!f.file.SaveAlbumAs());
-        QVERIFY(!QFileInfo::exists(inside));
-        QVERIFY(f.w->album().Modified);
-        QVERIFY(
-            QString::fromStdString(f.env.prompts.calls().back().text).contains("working folder"));
+        QVERIFY(QFile::link(inside, f.out + "link.zip"));
+        QVERIFY(QFile::link(f.out + "link.zip", f.out + "chain.zip"));
+        QVERIFY(QFile::link(model::Folders().DataFolder, f.out + "data"));
+        QVERIFY(QFile::link("../Preview/x.zip", model::Folders().ThumbsFolder + "up.zip"));
+        const QString chosen[] = {inside, f.out + "link.zip", f.out + "chain.zip",
+                                  f.out + "data/Preview/x.zip", f.out + "data/Thumbs/up.zip"};
+        for (const QString& file : chosen) {
+            f.env.prompts.answerText(file.toStdString());
+            QVERIFY2(!f.file.SaveAlbumAs(), qPrintable(file));
+            QVERIFY(!QFileInfo::exists(inside));
+            QVERIFY(f.w->album().Modified);
+            QVERIFY(QString::fromStdString(f.env.prompts.calls().back().text)
+                        .contains("working folder"));
+        }
     }
 };
 

@@ -100,32 +100,93 @@ private slots:
     void refusesBadPackages_data() {
         QTest::addColumn<QString>("xml");
         QTest::addColumn<QStringList>("folders");
-        QTest::addColumn<QString>("expected"); // %1: the package path
+        QTest::addColumn<QStringList>("without"); // members left out of the folders
+        QTest::addColumn<QString>("expected");    // %1: the package path
+        const auto one = [](const std::string& id, const std::string& name) {
+            return QString::fromStdString(packagetest::PackageXml("p", "P", {{id, name}}));
+        };
         QTest::newRow("no package.xml")
-            << QString() << QStringList{"t1"}
+            << QString() << QStringList{"t1"} << QStringList()
             << "error:File \"package.xml\" not found in package \"%1\".";
+        QTest::newRow("package.xml beyond any description")
+            << QString::fromStdString(packagetest::PackageXml("p", "P", {{"t1", "One"}}) +
+                                      std::string(16 << 20, ' '))
+            << QStringList{"t1"} << QStringList()
+            << "error:The file \"package.xml\" in package \"%1\" is larger than any package "
+               "description (16 MB at most).";
         QTest::newRow("id climbing out")
-            << QString::fromStdString(packagetest::PackageXml("p", "P", {{"../x", "Up"}}))
-            << QStringList{"x"} << "error:File \"../x/\" not found in package \"%1\".";
+            << one("../x", "Up") << QStringList{"x"} << QStringList()
+            << "error:Template \"Up\" cannot be installed: \"../x\" cannot name a template "
+               "folder.";
+        QTest::newRow("id of a hidden folder, as the staging folders are")
+            << one(".staging-t", "Hidden") << QStringList{".staging-t"} << QStringList()
+            << "error:Template \"Hidden\" cannot be installed: \".staging-t\" cannot name a "
+               "template folder.";
+        QTest::newRow("no data.xml")
+            << one("t1", "One") << QStringList{"t1"} << QStringList{"t1/data.xml"}
+            << "error:Template \"One\" cannot be installed: its folder in the package has no "
+               "\"data.xml\".";
+        QTest::newRow("neither album.xml nor data.xml")
+            << one("t1", "One") << QStringList{"t1"} << QStringList{"t1/data.xml", "t1/album.xml"}
+            << "error:Template \"One\" cannot be installed: its folder in the package has no "
+               "\"album.xml\" and no \"data.xml\".";
     }
 
     void refusesBadPackages() {
         QFETCH(QString, xml);
         QFETCH(QStringList, folders);
+        QFETCH(QStringList, without);
         QFETCH(QString, expected);
         apptest::TestEnvironment env;
         auto w = env.makeMainWindow();
         const QString package = env.dir.path() + "/pkg.zip";
-        std::vector<std::string> names;
+        std::vector<ziptest::Member> members;
+        if (!xml.isEmpty())
+            members.push_back({"package.xml", ziptest::Bytes(xml.toStdString())});
         for (const QString& f : folders)
-            names.push_back(f.toStdString());
-        packagetest::WritePackage(package, xml.toStdString(), names);
+            for (ziptest::Member& m : packagetest::TemplateMembers(f.toStdString()))
+                if (!without.contains(QString::fromStdString(m.Name)))
+                    members.push_back(std::move(m));
+        packagetest::WriteArchive(package, members);
         const QStringList before = packagetest::TreeOf(env.program);
         QCOMPARE(install(env, *w, package), QStringList{expected.arg(package)});
         QStringList after = packagetest::TreeOf(env.program);
         after.removeAll("installed.xml");
         QCOMPARE(after, before);
         QVERIFY(!readAll(env.program + "installed.xml").contains("<package "));
+    }
+
+    // A damaged list of installed templates blocks nothing: a new list is started on consent,
+    // and the damaged one is kept beside it.
+    void damagedInstalledListIsSetAsideOnConsent() {
+        apptest::TestEnvironment env;
+        auto w = env.makeMainWindow();
+        const QString package = env.dir.path() + "/pkg.zip";
+        packagetest::WritePackage(package, kTwo, {"t1", "t2"});
+        const QString installedFile = env.program + "installed.xml";
+        const QString kept = env.program + "installed-damaged.xml";
+        const QByteArray damaged = "<installed><packages>";
+        apptest::writeText(installedFile, damaged);
+        const QString question =
+            QString("ask:The list of installed templates \"%1\" cannot be read: ")
+                .arg(installedFile);
+
+        QStringList shown = install(env, *w, package, {PromptButton::No});
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith(question) && shown[0].endsWith(QString("Start a new list? "
+                                                                            "The damaged file is "
+                                                                            "kept as \"%1\".")
+                                                                        .arg(kept)),
+                 qPrintable(shown[0]));
+        QCOMPARE(readAll(installedFile), damaged);
+        QVERIFY(!QFileInfo::exists(templates() + "t1"));
+
+        shown = install(env, *w, package, {PromptButton::Yes});
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[1], QString("info:\"Pack One\" is installed successfully."));
+        QCOMPARE(readAll(kept), damaged);
+        QVERIFY(readAll(installedFile).contains("<template id=\"t2\" name=\"Two\""));
+        QVERIFY(QFileInfo::exists(templates() + "t1/album.xml"));
     }
 
     void missingFileAndCancelledDialog() {

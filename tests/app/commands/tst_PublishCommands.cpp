@@ -138,13 +138,18 @@ private slots:
         QVERIFY(!w->progressWindow().isVisible());
         QVERIFY(!QApplication::overrideCursor());
 
-        // Again into the same folder: starts there, replaces, keeps what the album lost.
+        // Again into the same folder: starts there, replaces, keeps what the album lost, and
+        // leaves the user's own files of the editor's names alone.
         apptest::writeText(t + "/pictavo/old.txt", "kept");
+        for (const char* name : {"index.html", "album.xml", "thumb.jpg", "AC_RunActiveContent.js"})
+            apptest::writeText(t + "/pictavo/" + name, "the user's own");
         env.prompts.answerText(t.toStdString());
         apptest::action(*w, "acFilePublish")->trigger();
         QCOMPARE(env.prompts.calls().back().initial, (t + "/").toStdString());
         QCOMPARE(seen.shown, 2);
         QVERIFY(QFile::exists(t + "/pictavo/old.txt"));
+        for (const char* name : {"index.html", "album.xml", "thumb.jpg", "AC_RunActiveContent.js"})
+            QCOMPARE(readAll(t + "/pictavo/" + name), QByteArray("the user's own"));
     }
 
     void failuresReportAndShowNoDialog_data() {
@@ -165,6 +170,7 @@ private slots:
         QCOMPARE(env.prompts.calls().back().kind, PromptKind::Error);
         QVERIFY(w->isEnabled());
         QVERIFY(model::Folders().AlbumBaseFolder.isEmpty());
+        QVERIFY(!QFileInfo(t + "/photogallery.htm").isFile());
         for (const char* name : {"index.html", "album.xml", "thumb.jpg", "AC_RunActiveContent.js"})
             QVERIFY(!QFile::exists(t + "/pictavo/" + name));
         // The next refresh writes the working copy's page with assets beside it.
@@ -193,7 +199,48 @@ private slots:
         for (const char* name : {"index.html", "album.xml", "thumb.jpg", "AC_RunActiveContent.js"})
             QVERIFY(!QFile::exists(t + "/pictavo/" + name));
         QVERIFY(!QFile::exists(t + "/pictavo/pictavo_images/a.jpg"));
+        QVERIFY(!QFile::exists(t + "/photogallery.htm"));
         QVERIFY(w->isEnabled());
+    }
+
+    // Links in the chosen folder lead elsewhere: nothing is written or deleted through them.
+    void linksInTheChosenFolderAreNotWrittenThrough_data() {
+        QTest::addColumn<QString>("link");   // in the chosen folder, to the outside folder
+        QTest::addColumn<QString>("target"); // below the outside folder
+        QTest::addColumn<bool>("refused");   // before anything is written
+        QTest::newRow("site folder") << "pictavo"
+                                     << "" << true;
+        QTest::newRow("page") << "photogallery.htm"
+                              << "victim.htm" << true;
+        QTest::newRow("folder inside the site") << "pictavo/pictavo_images"
+                                                << "" << false;
+    }
+    void linksInTheChosenFolderAreNotWrittenThrough() {
+        QFETCH(QString, link);
+        QFETCH(QString, target);
+        QFETCH(bool, refused);
+        apptest::TestEnvironment env;
+        Published seen;
+        auto w = albumWindow(env, seen);
+        const QString t = this->target(env);
+        const QString outside = this->target(env, "outside");
+        for (const char* name : {"index.html", "thumb.jpg", "a.jpg", "data.xml", "victim.htm"})
+            apptest::writeText(outside + "/" + name, "someone else's");
+        QDir().mkpath(QFileInfo(t + "/" + link).path());
+        QVERIFY(QFile::link(outside + "/" + target, t + "/" + link));
+        env.prompts.answerText(t.toStdString());
+        apptest::action(*w, "acFilePublish")->trigger();
+        QCOMPARE(seen.shown, 0);
+        QCOMPARE(env.prompts.calls().back().kind, PromptKind::Error);
+        QVERIFY(!QFile::exists(t + "/photogallery.htm") || link == "photogallery.htm");
+        QCOMPARE(listing(outside),
+                 (QStringList{"a.jpg", "data.xml", "index.html", "thumb.jpg", "victim.htm"}));
+        for (const QString& name : listing(outside))
+            QCOMPARE(readAll(outside + "/" + name), QByteArray("someone else's"));
+        // Refused up front, or the site copied up to the linked folder.
+        QCOMPARE(QString::fromStdString(env.prompts.calls().back().text).contains("is a link"),
+                 refused);
+        QCOMPARE(QFileInfo(t + "/pictavo").isSymLink(), link == "pictavo");
     }
 
     void targetsInsideTheWorkingAreaAreRefused_data() {

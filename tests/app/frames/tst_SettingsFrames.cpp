@@ -337,6 +337,38 @@ private slots:
         QCOMPARE(p->Text(), QString("Beach"));
     }
 
+    // Beyond the line edit's default limit of 32,767 characters: shown whole, kept whole.
+    void longValuesAreKeptWholeThroughTheFramesAndASave() {
+        Window t;
+        t.load(frametest::fullTemplate());
+        TpaTreeNode* photo = t.addPhoto(t.root(), "P");
+        const QString text = QStringLiteral("0123456789").repeated(10000);
+        model::TpaItem* r = t.root()->Item();
+        r->TextFields().FindById(2)->Value = text;
+        r->Level.Access.Value = text;
+        photo->Item()->Level.Photo.Link.Src = text;
+        const struct {
+            TpaTreeNode* node;
+            const char* frame;
+            const char* edit;
+        } rows[] = {{t.root(), "sbAlbumSettings_TextFieldFrame1", "edValue"},
+                    {t.root(), "sbAlbumSettings_AccessFieldFrame", "edValue"},
+                    {photo, "sbPhotoSettings_LinkFieldFrame", "edLink"}};
+        for (const auto& row : rows) {
+            t.select(row.node);
+            auto* edit = t.frame<QWidget>(row.frame)->findChild<QLineEdit*>(row.edit);
+            QCOMPARE(edit->text().size(), text.size());
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClick(edit, 'x');
+        }
+        const auto again = t.saveAndReload();
+        TpaTreeNode* root = again->Tree().Root();
+        QCOMPARE(root->Item()->TextFields().FindById(2)->Value, text + "x");
+        QCOMPARE(root->Item()->Level.Access.Value, text + "x");
+        QCOMPARE(root->Child(root->ChildCount() - 1)->Item()->Level.Photo.Link.Src, text + "x");
+    }
+
     void framesShownFollowALanguageSwitch() {
         Window t("");
         t.select(t.root());

@@ -1,4 +1,5 @@
 #include "tests/model/ImageTestSupport.h"
+#include "tests/model/image/CraftedPictures.h"
 
 #include "model/Errors.h"
 #include "model/image/BmpDecoder.h"
@@ -8,6 +9,7 @@
 
 #include <QFileInfo>
 
+#include <cstring>
 #include <random>
 
 using namespace imagetest;
@@ -116,6 +118,21 @@ TEST(HostilePictures, BitmapHeadersThatLieAreRefused) {
     expectRefused(patched("bits.bmp", 28, QByteArray("\x07\x00", 2)));
     // A colour table of 2 entries while the pixels use index 2.
     expectRefused(patched("short_table.bmp", 46, le32(2)));
+}
+
+// Rows that the runs never reach take the table's first colour, not what the memory held.
+TEST(HostilePictures, RunsEndingEarlyLeaveTheFirstColour) {
+    for (int side : {63, 64, 65, 300}) {
+        SCOPED_TRACE(side);
+        void* dirty = std::malloc(size_t(side + 3) / 4 * 4 * size_t(side));
+        std::memset(dirty, 0xAB, size_t(side + 3) / 4 * 4 * size_t(side));
+        std::free(dirty);
+        const QImage image = BmpDecoder::decode(craftedpictures::sparseRleBitmap(side));
+        ASSERT_EQ(image.size(), QSize(side, side));
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                ASSERT_EQ(image.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+    }
 }
 
 TEST(HostilePictures, UnknownExtensionIsNamedInTheMessage) {

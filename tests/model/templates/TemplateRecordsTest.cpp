@@ -117,11 +117,12 @@ TEST(TemplateRecords, IdsMatchIgnoringAsciiCaseOnly) {
 
 TEST(TemplateRecords, OnlySinglePlainFolderNamesAreTemplateIds) {
     for (const QString& id : {QStringLiteral("fz-simple"), QStringLiteral("a b.c"),
-                              QStringLiteral("..."), QString(100, u'x')})
+                              QStringLiteral("a..."), QString(100, u'x')})
         EXPECT_TRUE(IsValidTemplateId(id)) << id.toStdString();
     for (const QString& id :
-         {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("../evil"),
-          QStringLiteral("a\\b"), QStringLiteral("t?"), QStringLiteral("c:x"),
-          QStringLiteral("a\tb"), QStringLiteral("<x>|\""), QString(101, u'x')})
+         {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("..."),
+          QStringLiteral(".staging-t"), QStringLiteral("../evil"), QStringLiteral("a\\b"),
+          QStringLiteral("t?"), QStringLiteral("c:x"), QStringLiteral("a\tb"),
+          QStringLiteral("<x>|\""), QString(101, u'x')})
         EXPECT_FALSE(IsValidTemplateId(id)) << id.toStdString();
 }

@@ -105,3 +105,17 @@ TEST(PageText, ComposedPageEndsEveryLineWithCrLfInUtf8WithoutBom) {
     EXPECT_EQ(bytes, QByteArray("<p>A\r\n\xC3\xA9\r\n<div>640x480</div>\r\nB</p>\r\n"));
     EXPECT_EQ(PageText::Compose({""}, {}, {}), QByteArray("\r\n"));
 }
+
+// Every byte a Windows-1252 page may hold comes back as it was, the unassigned ones too; what
+// that character set lacks is written as a character reference.
+TEST(PageText, Windows1252TextComesBackByteForByte) {
+    QByteArray every;
+    for (int b = 1; b < 256; ++b)
+        every += static_cast<char>(b);
+    PageText::Encoding found = PageText::Encoding::Utf8;
+    const QString text = PageText::Decode(every, &found);
+    ASSERT_EQ(found, PageText::Encoding::Windows1252);
+    EXPECT_EQ(PageText::Encode(text, found), every);
+    EXPECT_EQ(PageText::Encode(QStringLiteral("\u20ac\u2713\U0001F600\u0080"), found),
+              QByteArray("\x80&#x2713;&#x1F600;&#x80;"));
+}
