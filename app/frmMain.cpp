@@ -127,6 +127,7 @@ void TfrmMain::FormCreate() {
         [this](zip::TZABaseArchiver&, double progress, zip::TZAProcessOperation,
                zip::TZAProgressPhase, bool& cancel) { ArchiverOverallProgress(progress, cancel); };
 
+    FAlbum.AddModifiedListener([this](bool) { UpdateActions(); });
     treeModel_ = std::make_unique<AlbumTreeModel>(FAlbum.Tree(), this);
     ui->tvTreeView->setModel(treeModel_.get());
     connect(ui->tvTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -296,7 +297,7 @@ void TfrmMain::selectNode(TpaTreeNode* node) {
 ActionInputs TfrmMain::CollectActionInputs() const {
     ActionInputs in;
     in.nodeCount = FAlbum.Tree().NodeCount();
-    in.modified = FAlbum.Modified;
+    in.modified = FAlbum.Modified();
     in.recentCount = FRecent.Count();
     in.moveToCount = int(ui->miEditMoveTo->actions().size());
     in.languageCount = int(ui->miViewLanguage->actions().size());
@@ -628,7 +629,7 @@ void TfrmMain::onCaptionEdited(TpaTreeNode* node, const QString& text) {
             if (node->IsAlbum())
                 busy.emplace(busy_);
             caption->Value = text;
-            FAlbum.Modified = true;
+            FAlbum.SetModified(true);
             FAlbum.Tree().NotifyChanged(node);
             if (node->IsAlbum()) {
                 pumpMessages();

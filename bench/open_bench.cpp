@@ -148,6 +148,6 @@ int main(int argc, char* argv[]) {
     std::printf("unzip:        %6lld ms\n", static_cast<long long>(unzipMs));
     std::printf("open command: %6lld ms (%.2f x unzip)\n", static_cast<long long>(openMs),
                 unzipMs > 0 ? double(openMs) / double(unzipMs) : 0.0);
-    window.album().Modified = false;
+    window.album().SetModified(false);
     return 0;
 }

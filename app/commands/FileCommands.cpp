@@ -130,7 +130,7 @@ TfrmStartupWizard& FileCommands::wizard() {
 
 std::optional<bool> FileCommands::savePrompt() {
     model::TpaAlbum& album = editor_.album();
-    if (!album.Modified)
+    if (!album.Modified())
         return true;
     const PromptButton answer =
         ask(PromptKind::Confirmation,
@@ -225,7 +225,7 @@ bool FileCommands::SaveAlbum() {
         return SaveAlbumAs();
     if (!saveTo(album.FileName))
         return false;
-    album.Modified = false;
+    album.SetModified(false);
     return true;
 }
 
@@ -265,7 +265,7 @@ bool FileCommands::SaveAlbumAs() {
     if (!saveTo(fileName))
         return false;
     album.FileName = fileName;
-    album.Modified = false;
+    album.SetModified(false);
     editor_.recent().Add(fileName);
     editor_.RebuildRecentMenus();
     editor_.UpdateCaption(shortName(fileName));
@@ -289,7 +289,7 @@ bool FileCommands::CloseAlbum() {
         album.Tree().Clear();
         editor_.preview().navigate(QUrl());
         album.FileName.clear();
-        album.Modified = false;
+        album.SetModified(false);
         editor_.UpdateCaption();
     }
     editor_.UpdateActions();
@@ -353,7 +353,7 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     }
     cleanup.commit();
     album.FileName = fileName;
-    album.Modified = false;
+    album.SetModified(false);
     editor_.recent().Add(fileName);
     editor_.RebuildRecentMenus();
     editor_.UpdateCaption(shortName(fileName));
@@ -381,7 +381,7 @@ bool FileCommands::OpenAlbum(const QString& name) {
             } else {
                 if (editor_.album().Tree().Root()) {
                     // Asked once already.
-                    editor_.album().Modified = false;
+                    editor_.album().SetModified(false);
                     CloseAlbum();
                 }
                 result = loadAlbumFile(path);
@@ -430,7 +430,7 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
     if (*saved && albumTemplate) {
         pumpMessages();
         model::TpaAlbum& album = editor_.album();
-        album.Modified = false;
+        album.SetModified(false);
         if (CloseAlbum()) {
             {
                 BusyScope busy(editor_.busyState());
@@ -451,7 +451,7 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
                 cleanup.commit();
             }
             pumpMessages();
-            album.Modified = true;
+            album.SetModified(true);
             editor_.UpdateCaption(model::StripTags(album.GetAlbumName()));
             editor_.selectNode(album.Tree().Root());
             result = true;

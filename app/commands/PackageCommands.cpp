@@ -179,7 +179,7 @@ void PackageCommands::acFileUpdateProjectFileExecute() {
         // The new files live only in the working folder: without this, closing the album
         // would ask nothing and throw them away.
         if (copied) {
-            album.Modified = true;
+            album.SetModified(true);
             editor_.postRefreshPreview();
         }
         if (failed.isEmpty())

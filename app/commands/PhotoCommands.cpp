@@ -174,7 +174,7 @@ TpaTreeNode* PhotoCommands::addPhoto(TpaTreeNode* gallery, model::PhotoFileBatch
         caption = name;
     }
     TpaTreeNode* node = album.Tree().Append(gallery, std::move(item), caption);
-    album.Modified = true;
+    album.SetModified(true);
     return node;
 }
 
@@ -294,7 +294,7 @@ void PhotoCommands::ChangeImage() {
     {
         BusyScope busy(editor_.busyState());
         model::ReplacePhotoImages(item->Level.Photo, file, model::Folders());
-        editor_.album().Modified = true;
+        editor_.album().SetModified(true);
         editor_.album().Tree().NotifyChanged(n);
         editor_.showSelectedPage();
     }

@@ -25,6 +25,16 @@
 
 namespace model {
 
+void TpaAlbum::SetModified(bool modified) {
+    modified_ = modified;
+    for (const auto& listener : modifiedListeners_)
+        listener(modified);
+}
+
+void TpaAlbum::AddModifiedListener(std::function<void(bool modified)> listener) {
+    modifiedListeners_.push_back(std::move(listener));
+}
+
 void TpaAlbum::SaveToXml(const QString& path) {
     if (tree_.IsEmpty())
         return;

@@ -108,7 +108,7 @@ private slots:
         Fixture f;
         QVERIFY(f.newSample());
         model::TpaAlbum& album = f.w->album();
-        QVERIFY(album.Modified);
+        QVERIFY(album.Modified());
         QVERIFY(album.FileName.isEmpty());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [My Album]"));
         rename(album, "a/b:c");
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(treeTexts(album), before);
         QCOMPARE(fileHash(model::Folders().PreviewFolder + "data.xml"), savedXml);
         QCOMPARE(f.w->recent().Items, QStringList{f.out + "out.zip"});
-        QVERIFY(!album.Modified);
+        QVERIFY(!album.Modified());
         QCOMPARE(f.w->selectedNode(), album.Tree().Root());
         QCOMPARE(asked(f.env.prompts, Call::Message), 0);
     }
@@ -163,7 +163,7 @@ private slots:
         QVERIFY(
             QString::fromStdString(f.env.prompts.calls().back().text).contains(f.out + "A.zip"));
         QCOMPARE(fileHash(f.out + "A.zip") != old, replaced);
-        QCOMPARE(f.w->album().Modified, !replaced);
+        QCOMPARE(f.w->album().Modified(), !replaced);
     }
 
     void cancelledSaveKeepsThePreviousFileByteForByte() {
@@ -172,13 +172,12 @@ private slots:
         const QByteArray old = fileHash(a);
         const QStringList folder = entries(f.out);
         rename(f.w->album(), "Renamed");
-        f.w->album().Modified = true;
-        f.w->UpdateActions();
+        f.w->album().SetModified(true);
         f.cancelAtFirstStep();
         apptest::action(*f.w, "acFileSave")->trigger();
         QCOMPARE(fileHash(a), old);
         QCOMPARE(entries(f.out), folder); // no temporary file left
-        QVERIFY(f.w->album().Modified);
+        QVERIFY(f.w->album().Modified());
         QVERIFY(apptest::action(*f.w, "acFileSave")->isEnabled());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [A.zip]"));
         QCOMPARE(asked(f.env.prompts, Call::Message), 1);
@@ -268,12 +267,12 @@ private slots:
     void openingWithAModifiedAlbumAsksOnce() {
         Fixture f;
         const QString a = f.savedAlbum("A.zip");
-        f.w->album().Modified = true;
+        f.w->album().SetModified(true);
         f.env.prompts.answerButton(PromptButton::No);
         QVERIFY(f.file.OpenAlbum(a));
         QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Confirmation), 1);
         // Cancel in the save prompt keeps everything.
-        f.w->album().Modified = true;
+        f.w->album().SetModified(true);
         f.env.prompts.answerButton(PromptButton::Cancel);
         QVERIFY(!f.file.NewAlbum(std::nullopt));
         QVERIFY(f.w->album().Tree().Root());
@@ -286,7 +285,7 @@ private slots:
         f.env.prompts.answerText(inside.toStdString());
         QVERIFY(!f.file.SaveAlbumAs());
         QVERIFY(!QFileInfo::exists(inside));
-        QVERIFY(f.w->album().Modified);
+        QVERIFY(f.w->album().Modified());
         QVERIFY(
             QString::fromStdString(f.env.prompts.calls().back().text).contains("working folder"));
     }

@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(frame->lbProperties->text(), TfrmImageField::PropertiesText(field->Image));
         QVERIFY(frame->btViewFullSize->isEnabled());
         QCOMPARE(frame->imgPreview->toolTip(), QString("View Full Size"));
-        QVERIFY(t.w->album().Modified);
+        QVERIFY(t.w->album().Modified());
         // The reduced copy (160 x 120 box) is made anew and its frame shows it.
         const model::TpaImageInfo& reduced = reducedFrame->field()->Image;
         QVERIFY(reduced.FileName.startsWith("pictavo_thumbs/"));
@@ -161,12 +161,12 @@ private slots:
         QCOMPARE(QDir(f.PreviewImagesFolder).entryList(QDir::Files).size(), 1);
 
         // Choosing the picture the field holds changes nothing.
-        t.w->album().Modified = false;
+        t.w->album().SetModified(false);
         t.env.prompts.answerText((f.PreviewFolder + before.FileName).toStdString());
         frame->btChange->click();
         QCOMPARE(field->Image, before);
         QVERIFY(QFileInfo::exists(f.PreviewFolder + before.FileName));
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
     }
 
     void viewFullSizeShowsTheStoredFacts() {
@@ -322,7 +322,7 @@ private slots:
         QVERIFY(frame);
         QCOMPARE(frame->edWidth->text(), QString("100"));
         QCOMPARE(frame->edHeight->text(), QString("100"));
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
         if (metric == 1)
             frame->btOriginalSizeClick();
         QCOMPARE(frame->cbConstrainProportions->isEnabled(),
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(frame->cbWidthMetrics->currentText(), QString("%"));
         QCOMPARE(frame->cbHeightMetrics->currentText(), QString("%"));
         QVERIFY(!frame->cbConstrainProportions->isVisible());
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
         frame->cbWidthMetrics->setCurrentIndex(1);
         emit frame->cbWidthMetrics->activated(1);
         QCOMPARE(frame->edWidth->text(), QString("600"));
@@ -365,7 +365,7 @@ private slots:
         emit frame->cbHeightMetrics->activated(1);
         QCOMPARE(frame->edHeight->text(), QString("400"));
         QVERIFY(frame->cbConstrainProportions->isEnabled());
-        QVERIFY(t.w->album().Modified);
+        QVERIFY(t.w->album().Modified());
 
         // Pasted text that is no size puts the previous number back, all selected.
         for (const char* pasted : {"12x", "99999999999", "-5"}) {
