@@ -12,7 +12,7 @@
 
 #include "model/FolderLayout.h"
 #include "platform/UserStore.h"
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QDir>

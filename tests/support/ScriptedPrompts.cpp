@@ -1,4 +1,4 @@
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include "platform/sys/HeadlessPrompts.h"
 
