@@ -8,7 +8,7 @@
 #include "app/commands/CommandSet.h"
 #include "app/commands/FileCommands.h"
 #include "app/frmMain.h"
-#include "app/pages/RecordingPreviewPane.h"
+#include "tests/support/RecordingPreviewPane.h"
 
 #include "model/FolderLayout.h"
 #include "model/document/Album.h"

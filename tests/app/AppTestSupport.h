@@ -8,7 +8,7 @@
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
 #include "app/l10n/Localization.h"
-#include "app/pages/RecordingPreviewPane.h"
+#include "tests/support/RecordingPreviewPane.h"
 
 #include "model/FolderLayout.h"
 #include "platform/UserStore.h"
