@@ -97,8 +97,8 @@ public:
     virtual FtpDefaults& ftpDefaults() = 0;
     virtual zip::TZipArchiver& archiver() = 0;
 
-    // The forms of the application by name (the hidden model frames among them); nullptr
-    // where the window runs without them (tests).
+    // The forms of the application by name (the hidden model frames, the progress windows,
+    // the template chooser and the start-up wizard among them).
     virtual ApplicationForms* forms() = 0;
 };
 

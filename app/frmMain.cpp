@@ -58,10 +58,6 @@ int roundHalfEven(double value) {
     return int(std::nearbyint(value));
 }
 
-template <typename Form> Form* findForm(ApplicationForms* forms, const char* name) {
-    return forms ? qobject_cast<Form*>(forms->find(QString::fromLatin1(name))) : nullptr;
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(MainWindowContext context, QWidget* parent)
@@ -667,19 +663,11 @@ void TfrmMain::showAlbumTab(AlbumTab which) {
 }
 
 TfrmProgress& TfrmMain::progressWindow() {
-    if (auto* form = findForm<TfrmProgress>(context_.forms, "frmProgress"))
-        return *form;
-    if (!ownProgress_)
-        ownProgress_ = new TfrmProgress(this);
-    return *ownProgress_;
+    return requiredForm<TfrmProgress>(context_.forms, "frmProgress");
 }
 
 TfrmSearchProgress& TfrmMain::searchProgressWindow() {
-    if (auto* form = findForm<TfrmSearchProgress>(context_.forms, "frmSearchProgress"))
-        return *form;
-    if (!ownSearchProgress_)
-        ownSearchProgress_ = new TfrmSearchProgress(this);
-    return *ownSearchProgress_;
+    return requiredForm<TfrmSearchProgress>(context_.forms, "frmSearchProgress");
 }
 
 void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {

@@ -13,7 +13,6 @@
 #include "zip/archiver/ZipArchiver.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <memory>
 
@@ -159,9 +158,6 @@ private:
                                 // miPhotoReopen, pmRecent
     QList<QMenu*> moveToMenus_; // miEditMoveTo, miGalleryMoveTo, miPhotoMoveTo, pmMoveTo
     LanguageMenu* languages_ = nullptr;
-    // Progress windows of the window's own, where the application provides none (tests).
-    QPointer<TfrmProgress> ownProgress_;
-    QPointer<TfrmSearchProgress> ownSearchProgress_;
     std::unique_ptr<GalleryList> galleryList_;
     PhotoPreview* photoPreview_ = nullptr; // a child of the photo's label
     std::unique_ptr<SettingsFrameBuilder> frameBuilder_;

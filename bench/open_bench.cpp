@@ -8,6 +8,8 @@
 #include "app/commands/CommandSet.h"
 #include "app/commands/FileCommands.h"
 #include "app/frmMain.h"
+#include "app/l10n/ApplicationForms.h"
+#include "tests/support/ProgramDialogs.h"
 #include "tests/support/RecordingPreviewPane.h"
 
 #include "model/FolderLayout.h"
@@ -130,9 +132,12 @@ int main(int argc, char* argv[]) {
     unzip.waitForFinished(-1);
     const qint64 unzipMs = timer.elapsed();
 
+    app::ApplicationForms forms;
     app::MainWindowContext context;
+    context.forms = &forms;
     context.preview = std::make_unique<app::RecordingPreviewPane>(nullptr);
     app::TfrmMain window(std::move(context));
+    app::addProgramDialogs(forms, &window);
     auto commands =
         std::make_unique<app::CommandSet>(window, window.actions(), app::CommandServices{});
     app::FileCommands& file = commands->file();

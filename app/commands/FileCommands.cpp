@@ -109,23 +109,11 @@ FileCommands::FileCommands(EditorContext& editor, const MainActions& actions, QO
 }
 
 TfrmImportTemplate& FileCommands::chooser() {
-    if (ApplicationForms* forms = editor_.forms())
-        if (auto* form =
-                qobject_cast<TfrmImportTemplate*>(forms->find(QStringLiteral("frmImportTemplate"))))
-            return *form;
-    if (!ownChooser_)
-        ownChooser_ = new TfrmImportTemplate(editor_.dialogParent());
-    return *ownChooser_;
+    return requiredForm<TfrmImportTemplate>(editor_.forms(), "frmImportTemplate");
 }
 
 TfrmStartupWizard& FileCommands::wizard() {
-    if (ApplicationForms* forms = editor_.forms())
-        if (auto* form =
-                qobject_cast<TfrmStartupWizard*>(forms->find(QStringLiteral("frmStartupWizard"))))
-            return *form;
-    if (!ownWizard_)
-        ownWizard_ = new TfrmStartupWizard(editor_.dialogParent());
-    return *ownWizard_;
+    return requiredForm<TfrmStartupWizard>(editor_.forms(), "frmStartupWizard");
 }
 
 std::optional<bool> FileCommands::savePrompt() {
