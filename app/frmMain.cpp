@@ -336,7 +336,6 @@ void TfrmMain::UpdateActions() {
 }
 
 void TfrmMain::applyActionState(const ActionState& s) {
-    state_ = s;
     Ui::frmMain& u = *ui;
     u.acFileNew->setEnabled(s.fileNew);
     u.acFileOpen->setEnabled(s.fileOpen);

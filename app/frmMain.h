@@ -94,7 +94,6 @@ public:
     zip::TZipArchiver& archiver() override { return ZipArchiver; }
     ApplicationForms* forms() override { return context_.forms; }
 
-    const ActionState& actionState() const { return state_; }
     // The inputs the action rules see, taken from the album, the selection and the lists.
     ActionInputs CollectActionInputs() const;
     // The application's title: "Fotrenza", or what the language file calls it.
@@ -153,7 +152,6 @@ private:
     SettingsFile settings_;
     std::unique_ptr<AlbumTreeModel> treeModel_;
     std::unique_ptr<PreviewPane> preview_;
-    ActionState state_;
     QList<QMenu*> reopenMenus_; // miFileReopen, miMainReopen, miAlbumReopen, miGalleryReopen,
                                 // miPhotoReopen, pmRecent
     QList<QMenu*> moveToMenus_; // miEditMoveTo, miGalleryMoveTo, miPhotoMoveTo, pmMoveTo

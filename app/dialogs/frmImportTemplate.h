@@ -39,8 +39,6 @@ public:
     // The templates of the library folder: its sub-folders holding "album.xml" (links to
     // folders too, names beginning with "." not), sorted by name ignoring case, then by path.
     static QList<TemplateEntry> ListTemplates(const QString& folder);
-    // The template of the library whose id is name, ignoring case.
-    static std::optional<TemplateEntry> FindTemplate(const QString& folder, const QString& name);
 
     void LoadTemplateList(const QString& folder);
     void BuildPages();

@@ -73,9 +73,8 @@ struct Fixture {
         w->show();
     }
     bool newSample() {
-        auto t = app::TfrmImportTemplate::FindTemplate(model::Folders().TemplatesFolder,
-                                                       QStringLiteral("FZ-Simple"));
-        return t && file.NewAlbum(t);
+        return file.NewAlbum(app::TemplateEntry{QStringLiteral("fz-simple"),
+                                                model::Folders().TemplatesFolder + "fz-simple/"});
     }
     // A saved album at out + name.
     QString savedAlbum(const QString& name) {

@@ -107,7 +107,6 @@ private slots:
         QCOMPARE(d.CurrentPage, 1);
         QVERIFY(!d.btOk->isEnabled());
         QVERIFY(!d.SelectedTemplate);
-        QCOMPARE(app::TfrmImportTemplate::FindTemplate(lib, "X=Y")->path, lib + "x=y/");
     }
 
     void pagerMovesItsGroupOnlyWithTheArrows() {
