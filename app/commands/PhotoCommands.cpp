@@ -141,6 +141,8 @@ bool PhotoCommands::AddFiles(const QStringList& files, const QString& caption,
                 break;
             }
             try {
+                if (const std::exception_ptr error = work.error(std::size_t(i)))
+                    std::rethrow_exception(error);
                 lastUid = addPhoto(gallery, batch, std::size_t(i))->Uid();
                 ++added;
             } catch (const std::exception& e) {

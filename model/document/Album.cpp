@@ -262,18 +262,16 @@ int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
     // The workers read their own job and write only its result and its file.
     ParallelJobs work(jobs.size(), [&jobs, &folder](std::size_t i) {
         ThumbnailJob& job = jobs[i];
-        try {
-            job.made =
-                !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target).isEmpty();
-        } catch (...) {
-            job.made = false; // the frames show their stand-in picture
-        }
+        job.made =
+            !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target).isEmpty();
     });
     work.waitForAll(pump);
 
     int failed = 0;
-    for (ThumbnailJob& job : jobs) {
-        if (job.made) {
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        ThumbnailJob& job = jobs[i];
+        // A picture that could not be decoded: the frames show their stand-in picture.
+        if (job.made && !work.error(i)) {
             job.image->Thumbnail = folder + job.target;
         } else {
             job.image->Thumbnail.clear();
