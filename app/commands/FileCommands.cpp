@@ -295,6 +295,7 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     WorkingFoldersGuard cleanup;
     bool unpacked = false;
     bool cancelled = false;
+    int unreadable = 0; // pictures that got no thumbnail
     QString engineError;
     {
         ProgressScope scope(editor_.busyState(), editor_.progressWindow(),
@@ -315,8 +316,9 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
         if (unpacked && !cancelled &&
             QFileInfo(f.PreviewFolder + QStringLiteral("data.xml")).isFile()) {
             album.LoadFromXml(f.PreviewFolder + QStringLiteral("data.xml"));
-            album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
-                                    model::TpaAlbum::LevelThumbnailBox, pumpMessages);
+            unreadable =
+                album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
+                                        model::TpaAlbum::LevelThumbnailBox, pumpMessages);
             pumpMessages();
         }
     }
@@ -346,6 +348,13 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     editor_.RebuildRecentMenus();
     editor_.UpdateCaption(shortName(fileName));
     editor_.selectNode(album.Tree().Root());
+    if (unreadable > 0)
+        ask(PromptKind::Warning,
+            MessageBoxes::message(101,
+                                  QStringLiteral("%d picture(s) of the album could not be read. "
+                                                 "A stand-in picture is shown in their place."),
+                                  {qlonglong(unreadable)}),
+            {PromptButton::Ok}, PromptButton::Ok);
     return true;
 }
 

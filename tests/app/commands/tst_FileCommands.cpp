@@ -142,6 +142,20 @@ private slots:
         QCOMPARE(asked(f.env.prompts, Call::Message), 0);
     }
 
+    void picturesThatCannotBeReadOnOpenAreReported() {
+        Fixture f;
+        QVERIFY(f.newSample());
+        apptest::writeText(model::Folders().PreviewImagesFolder + "bad.jpg", "not a picture");
+        auto& fields = f.w->album().Tree().Root()->Item()->Level.ImageFields;
+        fields.FindById(1)->Image.FileName = "pictavo_images/bad.jpg";
+        f.env.prompts.answerText((f.out + "bad.zip").toStdString());
+        QVERIFY(f.file.SaveAlbumAs());
+        QVERIFY(f.file.CloseAlbum());
+        QVERIFY(f.file.OpenAlbum(f.out + "bad.zip"));
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
+        QVERIFY(QString::fromStdString(f.env.prompts.calls().back().text).startsWith("1 picture"));
+    }
+
     void saveAsOverAnExistingFileAsksOnce_data() {
         QTest::addColumn<PromptButton>("answer");
         QTest::addColumn<bool>("replaced");
