@@ -5,6 +5,7 @@
 #include "app/ProductInfo.h"
 #include "app/commands/CommandGuard.h"
 #include "app/commands/EditorCommands.h"
+#include "app/commands/MessageBoxes.h"
 #include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/ProgressScope.h"
 #include "app/dialogs/frmProgress.h"
@@ -156,9 +157,10 @@ void TfrmMain::FormCreate() {
     ui->nbClient->setProperty("Tag", 0);
 
     if (!settings_.createIfMissing())
-        showError(QStringLiteral("Cannot create the settings file \"%1\". The program folder "
-                                 "must be writable.")
-                      .arg(QDir::toNativeSeparators(settings_.path())));
+        showError(MessageBoxes::message(215,
+                                        QStringLiteral("Cannot create the settings file \"%s\". "
+                                                       "The program folder must be writable."),
+                                        {QDir::toNativeSeparators(settings_.path())}));
     DefFtp = settings_.read();
     UpdateActions();
 }

@@ -158,10 +158,12 @@ bool FileCommands::refuseWorkingArea(const QString& fileName) {
     const QString canonicalData = QFileInfo(data).canonicalFilePath();
     for (const QString& root : {data, canonicalData}) {
         if (!root.isEmpty() && (path == root || path.startsWith(root + u'/'))) {
-            showError(QStringLiteral("The album file \"%1\" is inside the working folder \"%2\", "
-                                     "which is emptied whenever an album closes. Choose a file "
-                                     "in another folder.")
-                          .arg(QDir::toNativeSeparators(fileName), QDir::toNativeSeparators(data)));
+            showError(MessageBoxes::message(
+                202,
+                QStringLiteral("The album file \"%s\" is inside the working folder \"%s\", "
+                               "which is emptied whenever an album closes. Choose a file in "
+                               "another folder."),
+                {QDir::toNativeSeparators(fileName), QDir::toNativeSeparators(data)}));
             return true;
         }
     }
@@ -194,13 +196,16 @@ bool FileCommands::saveTo(const QString& fileName) {
         return true;
     const QString name = QDir::toNativeSeparators(fileName);
     if (cancelled)
-        showError(QStringLiteral("Saving was cancelled. The album was not saved; \"%1\" is as it "
-                                 "was before.")
-                      .arg(name));
+        showError(MessageBoxes::message(203,
+                                        QStringLiteral("Saving was cancelled. The album was not "
+                                                       "saved; \"%s\" is as it was before."),
+                                        {name}));
     else
-        showError(QStringLiteral("The album could not be saved to \"%1\": %2 The album was not "
-                                 "saved; the file is as it was before.")
-                      .arg(name, outcomeText(archiver.LastOutcome())));
+        showError(MessageBoxes::message(
+            204,
+            QStringLiteral("The album could not be saved to \"%s\": %s The album was not saved; "
+                           "the file is as it was before."),
+            {name, outcomeText(archiver.LastOutcome())}));
     return false;
 }
 
@@ -326,19 +331,25 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
         album.Tree().Clear();
         const QString name = QDir::toNativeSeparators(fileName);
         if (cancelled)
-            showError(QStringLiteral("Opening \"%1\" was cancelled. No album is open.").arg(name));
+            showError(MessageBoxes::message(
+                205, QStringLiteral("Opening \"%s\" was cancelled. No album is open."), {name}));
         else if (archiver.LastOutcome().Recovered)
-            showError(QStringLiteral("The album file \"%1\" is damaged: files of the album may be "
-                                     "missing from it. It was not opened.")
-                          .arg(name));
+            showError(MessageBoxes::message(
+                206,
+                QStringLiteral("The album file \"%s\" is damaged: files of the album may be "
+                               "missing from it. It was not opened."),
+                {name}));
         else if (!engineError.isEmpty())
-            showError(QStringLiteral("The album file \"%1\" could not be opened: %2")
-                          .arg(name, engineError));
+            showError(MessageBoxes::message(
+                207, QStringLiteral("The album file \"%s\" could not be opened: %s"),
+                {name, engineError}));
         else if (unpacked)
-            showError(QStringLiteral("The album file \"%1\" holds no album.").arg(name));
+            showError(MessageBoxes::message(
+                208, QStringLiteral("The album file \"%s\" holds no album."), {name}));
         else
-            showError(QStringLiteral("The album file \"%1\" could not be opened: %2")
-                          .arg(name, outcomeText(archiver.LastOutcome())));
+            showError(MessageBoxes::message(
+                207, QStringLiteral("The album file \"%s\" could not be opened: %s"),
+                {name, outcomeText(archiver.LastOutcome())}));
         return false;
     }
     cleanup.commit();
@@ -350,7 +361,7 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     editor_.selectNode(album.Tree().Root());
     if (unreadable > 0)
         ask(PromptKind::Warning,
-            MessageBoxes::message(101,
+            MessageBoxes::message(201,
                                   QStringLiteral("%d picture(s) of the album could not be read. "
                                                  "A stand-in picture is shown in their place."),
                                   {qlonglong(unreadable)}),

@@ -5,6 +5,7 @@
 #include "app/MainActions.h"
 #include "app/SettingsFile.h"
 #include "app/commands/CommandGuard.h"
+#include "app/commands/MessageBoxes.h"
 #include "app/dialogs/ProgressScope.h"
 #include "app/dialogs/frmProgress.h"
 #include "app/l10n/Localization.h"
@@ -62,7 +63,8 @@ bool PublishCommands::editFtpSettings() {
         return false;
     editor_.ftpDefaults() = values;
     if (!editor_.settingsFile().write(values))
-        showError(QStringLiteral("Cannot write \"%1\".").arg(editor_.settingsFile().path()));
+        showError(MessageBoxes::message(209, QStringLiteral("Cannot write \"%s\"."),
+                                        {editor_.settingsFile().path()}));
     return true;
 }
 
@@ -127,9 +129,11 @@ bool PublishCommands::PublishAlbum() {
     // Output inside the working area would be saved into the album, published into itself
     // again and deleted when the album closes.
     if (insideWorkingArea(target)) {
-        showError(QStringLiteral("\"%1\" belongs to the editor's working folder. Please choose "
-                                 "another folder to publish into.")
-                      .arg(QDir::toNativeSeparators(target)));
+        showError(MessageBoxes::message(210,
+                                        QStringLiteral("\"%s\" belongs to the editor's working "
+                                                       "folder. Please choose another folder to "
+                                                       "publish into."),
+                                        {QDir::toNativeSeparators(target)}));
         return false;
     }
     folders.LastPublishFolder = target;
