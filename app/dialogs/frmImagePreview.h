@@ -30,12 +30,13 @@ public:
     // work area, centred in it (also when the work area does not start at 0,0).
     static QRect placement(QSize pictureSize, QSize frame, const QRect& workArea);
 
-    QScrollArea* scrollArea;
-    QLabel* imgPreview;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QScrollArea* scrollArea;
+    QLabel* imgPreview;
 };
 
 } // namespace app

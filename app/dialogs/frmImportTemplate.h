@@ -57,6 +57,11 @@ public:
     int CurrentPage = 0;
     int FirstPagerPage = 0;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QListWidget* lvThumbnails;
     QStackedWidget* pages;
     QLabel* lbGalleryPage;
@@ -68,11 +73,6 @@ public:
     QPushButton* btOk;
     QPushButton* btCancel;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     QListWidget* createPageView();
     QImage placeholder() const;
     QImage thumbnailOf(const TemplateEntry& entry, bool allowEnlarge) const;

@@ -187,11 +187,13 @@ private slots:
         bool checked = false;
         whenPreviewOpens(frame, [&](TfrmImagePreview* preview) {
             QCOMPARE(preview->windowTitle(), QString("a.jpg (1024x768) 240.0 KB"));
-            QCOMPARE(preview->imgPreview->minimumSize(), QSize(1024, 768));
-            QCOMPARE(preview->imgPreview->pixmap().size(), QSize(100, 80)); // the full picture
-            QCOMPARE(preview->imgPreview->toolTip(), QString("Close Window"));
+            auto* picture = apptest::child<QLabel>(*preview, "imgPreview");
+            QCOMPARE(picture->minimumSize(), QSize(1024, 768));
+            QCOMPARE(picture->pixmap().size(), QSize(100, 80)); // the full picture
+            QCOMPARE(picture->toolTip(), QString("Close Window"));
             QVERIFY(preview->width() <= preview->screen()->availableGeometry().width());
-            QCOMPARE(preview->scrollArea->horizontalScrollBar()->value(), 0);
+            auto* area = apptest::child<QScrollArea>(*preview, "sbPreview");
+            QCOMPARE(area->horizontalScrollBar()->value(), 0);
             checked = true;
         });
         frame->btViewFullSize->click();
@@ -204,8 +206,9 @@ private slots:
         checked = false;
         QTimer::singleShot(0, frame, [&] {
             TfrmImagePreview* preview = frame->openPreview();
-            QCOMPARE(preview->imgPreview->minimumSize(), QSize(150, 150));
-            QTest::mouseClick(preview->imgPreview, Qt::LeftButton);
+            auto* picture = apptest::child<QLabel>(*preview, "imgPreview");
+            QCOMPARE(picture->minimumSize(), QSize(150, 150));
+            QTest::mouseClick(picture, Qt::LeftButton);
             checked = !preview->isVisible();
         });
         QTest::mouseClick(frame->imgPreview, Qt::LeftButton); // the thumbnail opens it too
