@@ -12,8 +12,6 @@ struct ProductInfo {
     static QString publisher() { return QStringLiteral("Brimlo Lumivex"); }
     static QString website() { return QStringLiteral("https://www.brimlolumivex.example/"); }
     static QString supportAddress() { return QStringLiteral("support@brimlolumivex.example"); }
-    // What a task bar would show for the application: product, two blanks, version.
-    static QString taskbarCaption() { return productName() + QStringLiteral("  ") + version(); }
     // The name of the lock that keeps a second instance from starting.
     static QString mutexName() {
         return QStringLiteral("brimlogallery+{F8113DD6-75E5-4077-BFBE-3D1FEC9EA709}");

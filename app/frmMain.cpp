@@ -5,6 +5,7 @@
 #include "app/ProductInfo.h"
 #include "app/commands/CommandGuard.h"
 #include "app/commands/EditorCommands.h"
+#include "app/commands/MessageBoxes.h"
 #include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/ProgressScope.h"
 #include "app/dialogs/frmProgress.h"
@@ -56,10 +57,6 @@ const QString kRecentKey = QStringLiteral("\\Software\\Brimlo Lumivex\\Recent");
 
 int roundHalfEven(double value) {
     return int(std::nearbyint(value));
-}
-
-template <typename Form> Form* findForm(ApplicationForms* forms, const char* name) {
-    return forms ? qobject_cast<Form*>(forms->find(QString::fromLatin1(name))) : nullptr;
 }
 
 } // namespace
@@ -127,6 +124,7 @@ void TfrmMain::FormCreate() {
         [this](zip::TZABaseArchiver&, double progress, zip::TZAProcessOperation,
                zip::TZAProgressPhase, bool& cancel) { ArchiverOverallProgress(progress, cancel); };
 
+    FAlbum.AddModifiedListener([this](bool) { UpdateActions(); });
     treeModel_ = std::make_unique<AlbumTreeModel>(FAlbum.Tree(), this);
     ui->tvTreeView->setModel(treeModel_.get());
     treeModel_->bindExpansion(*ui->tvTreeView);
@@ -160,9 +158,10 @@ void TfrmMain::FormCreate() {
     ui->nbClient->setProperty("Tag", 0);
 
     if (!settings_.createIfMissing())
-        showError(QStringLiteral("Cannot create the settings file \"%1\". The program folder "
-                                 "must be writable.")
-                      .arg(QDir::toNativeSeparators(settings_.path())));
+        showError(MessageBoxes::message(215,
+                                        QStringLiteral("Cannot create the settings file \"%s\". "
+                                                       "The program folder must be writable."),
+                                        {QDir::toNativeSeparators(settings_.path())}));
     DefFtp = settings_.read();
     UpdateActions();
 }
@@ -297,7 +296,7 @@ void TfrmMain::selectNode(TpaTreeNode* node) {
 ActionInputs TfrmMain::CollectActionInputs() const {
     ActionInputs in;
     in.nodeCount = FAlbum.Tree().NodeCount();
-    in.modified = FAlbum.Modified;
+    in.modified = FAlbum.Modified();
     in.recentCount = FRecent.Count();
     in.moveToCount = int(ui->miEditMoveTo->actions().size());
     in.languageCount = int(ui->miViewLanguage->actions().size());
@@ -340,7 +339,6 @@ void TfrmMain::UpdateActions() {
 }
 
 void TfrmMain::applyActionState(const ActionState& s) {
-    state_ = s;
     Ui::frmMain& u = *ui;
     u.acFileNew->setEnabled(s.fileNew);
     u.acFileOpen->setEnabled(s.fileOpen);
@@ -630,7 +628,7 @@ void TfrmMain::onCaptionEdited(TpaTreeNode* node, const QString& text) {
             if (node->IsAlbum())
                 busy.emplace(busy_);
             caption->Value = text;
-            FAlbum.Modified = true;
+            FAlbum.SetModified(true);
             FAlbum.Tree().NotifyChanged(node);
             if (node->IsAlbum()) {
                 pumpMessages();
@@ -668,19 +666,11 @@ void TfrmMain::showAlbumTab(AlbumTab which) {
 }
 
 TfrmProgress& TfrmMain::progressWindow() {
-    if (auto* form = findForm<TfrmProgress>(context_.forms, "frmProgress"))
-        return *form;
-    if (!ownProgress_)
-        ownProgress_ = new TfrmProgress(this);
-    return *ownProgress_;
+    return requiredForm<TfrmProgress>(context_.forms, "frmProgress");
 }
 
 TfrmSearchProgress& TfrmMain::searchProgressWindow() {
-    if (auto* form = findForm<TfrmSearchProgress>(context_.forms, "frmSearchProgress"))
-        return *form;
-    if (!ownSearchProgress_)
-        ownSearchProgress_ = new TfrmSearchProgress(this);
-    return *ownSearchProgress_;
+    return requiredForm<TfrmSearchProgress>(context_.forms, "frmSearchProgress");
 }
 
 void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {

@@ -13,7 +13,6 @@
 #include "zip/archiver/ZipArchiver.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <memory>
 
@@ -95,7 +94,6 @@ public:
     zip::TZipArchiver& archiver() override { return ZipArchiver; }
     ApplicationForms* forms() override { return context_.forms; }
 
-    const ActionState& actionState() const { return state_; }
     // The inputs the action rules see, taken from the album, the selection and the lists.
     ActionInputs CollectActionInputs() const;
     // The application's title: "Fotrenza", or what the language file calls it.
@@ -154,14 +152,10 @@ private:
     SettingsFile settings_;
     std::unique_ptr<AlbumTreeModel> treeModel_;
     std::unique_ptr<PreviewPane> preview_;
-    ActionState state_;
     QList<QMenu*> reopenMenus_; // miFileReopen, miMainReopen, miAlbumReopen, miGalleryReopen,
                                 // miPhotoReopen, pmRecent
     QList<QMenu*> moveToMenus_; // miEditMoveTo, miGalleryMoveTo, miPhotoMoveTo, pmMoveTo
     LanguageMenu* languages_ = nullptr;
-    // Progress windows of the window's own, where the application provides none (tests).
-    QPointer<TfrmProgress> ownProgress_;
-    QPointer<TfrmSearchProgress> ownSearchProgress_;
     std::unique_ptr<GalleryList> galleryList_;
     PhotoPreview* photoPreview_ = nullptr; // a child of the photo's label
     std::unique_ptr<SettingsFrameBuilder> frameBuilder_;

@@ -8,7 +8,9 @@
 #include "app/commands/CommandSet.h"
 #include "app/commands/FileCommands.h"
 #include "app/frmMain.h"
-#include "app/pages/RecordingPreviewPane.h"
+#include "app/l10n/ApplicationForms.h"
+#include "tests/support/ProgramDialogs.h"
+#include "tests/support/RecordingPreviewPane.h"
 
 #include "model/FolderLayout.h"
 #include "model/document/Album.h"
@@ -130,9 +132,12 @@ int main(int argc, char* argv[]) {
     unzip.waitForFinished(-1);
     const qint64 unzipMs = timer.elapsed();
 
+    app::ApplicationForms forms;
     app::MainWindowContext context;
+    context.forms = &forms;
     context.preview = std::make_unique<app::RecordingPreviewPane>(nullptr);
     app::TfrmMain window(std::move(context));
+    app::addProgramDialogs(forms, &window);
     auto commands =
         std::make_unique<app::CommandSet>(window, window.actions(), app::CommandServices{});
     app::FileCommands& file = commands->file();
@@ -148,6 +153,6 @@ int main(int argc, char* argv[]) {
     std::printf("unzip:        %6lld ms\n", static_cast<long long>(unzipMs));
     std::printf("open command: %6lld ms (%.2f x unzip)\n", static_cast<long long>(openMs),
                 unzipMs > 0 ? double(openMs) / double(unzipMs) : 0.0);
-    window.album().Modified = false;
+    window.album().SetModified(false);
     return 0;
 }

@@ -36,7 +36,7 @@ function(fz_add_gtest name)
   cmake_parse_arguments(ARG "SANITIZE" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${FZ_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     FZ_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     FZ_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
@@ -58,7 +58,7 @@ function(fz_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${FZ_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support Qt6::Test)
   target_compile_definitions(${name} PRIVATE
     FZ_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     FZ_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -8,7 +8,8 @@
 namespace model {
 
 ParallelJobs::ParallelJobs(std::size_t count, std::function<void(std::size_t)> work)
-    : count_(count), work_(std::move(work)), done_(std::make_unique<bool[]>(count)) {
+    : count_(count), work_(std::move(work)), done_(std::make_unique<bool[]>(count)),
+      errors_(std::make_unique<std::exception_ptr[]>(count)) {
     pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     for (std::size_t i = 0; i < count_; ++i) {
         pool_.start([this, i] {
@@ -17,14 +18,16 @@ ParallelJobs::ParallelJobs(std::size_t count, std::function<void(std::size_t)> w
                 const std::lock_guard lock(mutex_);
                 skip = cancelled_;
             }
+            std::exception_ptr error;
             if (!skip) {
                 try {
                     work_(i);
                 } catch (...) {
-                    // The work keeps its own errors; one that escapes must not end the program.
+                    // Not out of the pool's thread, where it would end the program.
+                    error = std::current_exception();
                 }
             }
-            finish(i);
+            finish(i, error);
         });
     }
 }
@@ -33,10 +36,11 @@ ParallelJobs::~ParallelJobs() {
     cancel();
 }
 
-void ParallelJobs::finish(std::size_t index) {
+void ParallelJobs::finish(std::size_t index, std::exception_ptr error) {
     {
         const std::lock_guard lock(mutex_);
         done_[index] = true;
+        errors_[index] = std::move(error);
     }
     finished_.notify_all();
 }
@@ -64,6 +68,11 @@ void ParallelJobs::cancel() {
         cancelled_ = true;
     }
     pool_.waitForDone();
+}
+
+std::exception_ptr ParallelJobs::error(std::size_t index) {
+    const std::lock_guard lock(mutex_);
+    return index < count_ ? errors_[index] : nullptr;
 }
 
 } // namespace model

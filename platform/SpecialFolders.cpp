@@ -33,8 +33,4 @@ QString configFolder() {
     return standardFolder(QStandardPaths::GenericConfigLocation);
 }
 
-QString homeFolder() {
-    return standardFolder(QStandardPaths::HomeLocation);
-}
-
 } // namespace platform

@@ -14,8 +14,6 @@ QString appDataFolder();
 QString picturesFolder();
 // Where per-user settings files go: $XDG_CONFIG_HOME, else ~/.config.
 QString configFolder();
-// The user's home folder.
-QString homeFolder();
 // Any other standard location, in the same form.
 QString standardFolder(QStandardPaths::StandardLocation location);
 

@@ -25,7 +25,7 @@ bool guarded(const std::function<void()>& command) {
     } catch (const std::exception& e) {
         showError(QString::fromUtf8(e.what()));
     } catch (...) {
-        showError(QStringLiteral("Unknown error"));
+        showError(MessageBoxes::message(200, QStringLiteral("Unknown error")));
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #include "app/commands/CommandSet.h"
 
+#include "app/EditorContext.h"
 #include "app/commands/FileCommands.h"
 #include "app/commands/HelpCommands.h"
 #include "app/commands/PackageCommands.h"

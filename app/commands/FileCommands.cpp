@@ -131,28 +131,16 @@ FileCommands::FileCommands(EditorContext& editor, const MainActions& actions, QO
 }
 
 TfrmImportTemplate& FileCommands::chooser() {
-    if (ApplicationForms* forms = editor_.forms())
-        if (auto* form =
-                qobject_cast<TfrmImportTemplate*>(forms->find(QStringLiteral("frmImportTemplate"))))
-            return *form;
-    if (!ownChooser_)
-        ownChooser_ = new TfrmImportTemplate(editor_.dialogParent());
-    return *ownChooser_;
+    return requiredForm<TfrmImportTemplate>(editor_.forms(), "frmImportTemplate");
 }
 
 TfrmStartupWizard& FileCommands::wizard() {
-    if (ApplicationForms* forms = editor_.forms())
-        if (auto* form =
-                qobject_cast<TfrmStartupWizard*>(forms->find(QStringLiteral("frmStartupWizard"))))
-            return *form;
-    if (!ownWizard_)
-        ownWizard_ = new TfrmStartupWizard(editor_.dialogParent());
-    return *ownWizard_;
+    return requiredForm<TfrmStartupWizard>(editor_.forms(), "frmStartupWizard");
 }
 
 std::optional<bool> FileCommands::savePrompt() {
     model::TpaAlbum& album = editor_.album();
-    if (!album.Modified)
+    if (!album.Modified())
         return true;
     const PromptButton answer =
         ask(PromptKind::Confirmation,
@@ -190,10 +178,12 @@ bool FileCommands::refuseWorkingArea(const QString& fileName) {
     const QString canonicalData = QFileInfo(data).canonicalFilePath();
     for (const QString& root : {data, canonicalData}) {
         if (!root.isEmpty() && (path == root || path.startsWith(root + u'/'))) {
-            showError(QStringLiteral("The album file \"%1\" is inside the working folder \"%2\", "
-                                     "which is emptied whenever an album closes. Choose a file "
-                                     "in another folder.")
-                          .arg(QDir::toNativeSeparators(fileName), QDir::toNativeSeparators(data)));
+            showError(MessageBoxes::message(
+                202,
+                QStringLiteral("The album file \"%s\" is inside the working folder \"%s\", "
+                               "which is emptied whenever an album closes. Choose a file in "
+                               "another folder."),
+                {QDir::toNativeSeparators(fileName), QDir::toNativeSeparators(data)}));
             return true;
         }
     }
@@ -260,7 +250,7 @@ bool FileCommands::SaveAlbum() {
         return SaveAlbumAs();
     if (!saveTo(album.FileName))
         return false;
-    album.Modified = false;
+    album.SetModified(false);
     return true;
 }
 
@@ -300,7 +290,7 @@ bool FileCommands::SaveAlbumAs() {
     if (!saveTo(fileName))
         return false;
     album.FileName = fileName;
-    album.Modified = false;
+    album.SetModified(false);
     editor_.recent().Add(fileName);
     editor_.RebuildRecentMenus();
     editor_.UpdateCaption(shortName(fileName));
@@ -324,7 +314,7 @@ bool FileCommands::CloseAlbum() {
         album.Tree().Clear();
         editor_.preview().navigate(QUrl());
         album.FileName.clear();
-        album.Modified = false;
+        album.SetModified(false);
         editor_.UpdateCaption();
     }
     editor_.UpdateActions();
@@ -342,6 +332,7 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     WorkingFoldersGuard cleanup;
     bool unpacked = false;
     bool cancelled = false;
+    int unreadable = 0; // pictures that got no thumbnail
     QString engineError;
     {
         ProgressScope scope(editor_.busyState(), editor_.progressWindow(),
@@ -365,8 +356,9 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
             loadAlbumXml(album, f.PreviewFolder, 120,
                          QStringLiteral("The album file \"%s\" could not be opened: %s"),
                          QDir::toNativeSeparators(fileName));
-            album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
-                                    model::TpaAlbum::LevelThumbnailBox, pumpMessages);
+            unreadable =
+                album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
+                                        model::TpaAlbum::LevelThumbnailBox, pumpMessages);
             pumpMessages();
         }
     }
@@ -377,26 +369,38 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
             MessageBoxes::inform(MessageBoxes::message(
                 125, QStringLiteral("Opening \"%s\" was cancelled. No album is open."), {name}));
         else if (archiver.LastOutcome().Recovered)
-            showError(QStringLiteral("The album file \"%1\" is damaged: files of the album may be "
-                                     "missing from it. It was not opened.")
-                          .arg(name));
+            showError(MessageBoxes::message(
+                206,
+                QStringLiteral("The album file \"%s\" is damaged: files of the album may be "
+                               "missing from it. It was not opened."),
+                {name}));
         else if (!engineError.isEmpty())
-            showError(QStringLiteral("The album file \"%1\" could not be opened: %2")
-                          .arg(name, engineError));
+            showError(MessageBoxes::message(
+                207, QStringLiteral("The album file \"%s\" could not be opened: %s"),
+                {name, engineError}));
         else if (unpacked)
-            showError(QStringLiteral("The album file \"%1\" holds no album.").arg(name));
+            showError(MessageBoxes::message(
+                208, QStringLiteral("The album file \"%s\" holds no album."), {name}));
         else
-            showError(QStringLiteral("The album file \"%1\" could not be opened: %2")
-                          .arg(name, outcomeText(archiver.LastOutcome())));
+            showError(MessageBoxes::message(
+                207, QStringLiteral("The album file \"%s\" could not be opened: %s"),
+                {name, outcomeText(archiver.LastOutcome())}));
         return false;
     }
     cleanup.commit();
     album.FileName = fileName;
-    album.Modified = false;
+    album.SetModified(false);
     editor_.recent().Add(fileName);
     editor_.RebuildRecentMenus();
     editor_.UpdateCaption(shortName(fileName));
     editor_.selectNode(album.Tree().Root());
+    if (unreadable > 0)
+        ask(PromptKind::Warning,
+            MessageBoxes::message(201,
+                                  QStringLiteral("%d picture(s) of the album could not be read. "
+                                                 "A stand-in picture is shown in their place."),
+                                  {qlonglong(unreadable)}),
+            {PromptButton::Ok}, PromptButton::Ok);
     return true;
 }
 
@@ -420,7 +424,7 @@ bool FileCommands::OpenAlbum(const QString& name) {
             } else {
                 if (editor_.album().Tree().Root()) {
                     // Asked once already.
-                    editor_.album().Modified = false;
+                    editor_.album().SetModified(false);
                     CloseAlbum();
                 }
                 result = loadAlbumFile(path);
@@ -469,7 +473,7 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
     if (*saved && albumTemplate) {
         pumpMessages();
         model::TpaAlbum& album = editor_.album();
-        album.Modified = false;
+        album.SetModified(false);
         if (CloseAlbum()) {
             {
                 BusyScope busy(editor_.busyState());
@@ -492,7 +496,7 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
                 cleanup.commit();
             }
             pumpMessages();
-            album.Modified = true;
+            album.SetModified(true);
             editor_.UpdateCaption(model::StripTags(album.GetAlbumName()));
             editor_.selectNode(album.Tree().Root());
             result = true;

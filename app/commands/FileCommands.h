@@ -3,7 +3,6 @@
 #include "app/dialogs/frmImportTemplate.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <optional>
@@ -33,8 +32,7 @@ public:
     // False when the user keeps the album open (or saving it failed).
     bool CloseAlbum();
 
-    // The application's chooser and wizard, or ones of this group's own where the
-    // application has none (tests).
+    // The application's chooser and wizard.
     TfrmImportTemplate& chooser();
     TfrmStartupWizard& wizard();
 
@@ -49,8 +47,6 @@ private:
 
     EditorContext& editor_;
     const MainActions& actions_;
-    QPointer<TfrmImportTemplate> ownChooser_;
-    QPointer<TfrmStartupWizard> ownWizard_;
 };
 
 } // namespace app

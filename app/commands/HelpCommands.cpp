@@ -1,8 +1,8 @@
 #include "app/commands/HelpCommands.h"
 
-#include "app/EditorContext.h"
 #include "app/MainActions.h"
 #include "app/ProductInfo.h"
+#include "app/ViewContext.h"
 #include "app/commands/CommandGuard.h"
 #include "app/dialogs/frmAbout.h"
 #include "app/l10n/ApplicationForms.h"
@@ -14,7 +14,7 @@
 
 namespace app {
 
-HelpCommands::HelpCommands(EditorContext& editor, const MainActions& actions, QObject* parent)
+HelpCommands::HelpCommands(ViewContext& editor, const MainActions& actions, QObject* parent)
     : QObject(parent), editor_(editor) {
     onTriggered(actions.acHelpHelpContents, this, [this] { acHelpHelpContentsExecute(); });
     onTriggered(actions.acHelpContactSupport, this, [this] { acHelpContactSupportExecute(); });

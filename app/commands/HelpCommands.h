@@ -4,7 +4,7 @@
 
 namespace app {
 
-class EditorContext;
+class ViewContext;
 struct MainActions;
 
 // Help contents, the support address and the About box.
@@ -12,14 +12,14 @@ class HelpCommands : public QObject {
     Q_OBJECT
 
 public:
-    HelpCommands(EditorContext& editor, const MainActions& actions, QObject* parent = nullptr);
+    HelpCommands(ViewContext& editor, const MainActions& actions, QObject* parent = nullptr);
 
     void acHelpHelpContentsExecute();
     void acHelpContactSupportExecute();
     void acHelpAboutExecute();
 
 private:
-    EditorContext& editor_;
+    ViewContext& editor_;
 };
 
 } // namespace app

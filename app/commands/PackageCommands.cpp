@@ -223,11 +223,13 @@ void PackageCommands::acFileUpdateProjectFileExecute() {
     const QString target = model::Folders().PreviewFolder;
     if (source.isEmpty()) {
         inform(PromptKind::Information,
-               QStringLiteral("Flash album ") + id +
-                   QStringLiteral(" is not installed with your Brimlo Pellicor"));
+               message(211,
+                       QStringLiteral("Flash album %s is not installed with your Brimlo Pellicor"),
+                       {id}));
     } else if (ask(PromptKind::Confirmation,
-                   QStringLiteral("Album files in your project will be replaced with the ones "
-                                  "which comes with the software installation.\r\nAre you sure?"),
+                   message(212, QStringLiteral("Album files in your project will be replaced with "
+                                               "the ones which comes with the software "
+                                               "installation.\r\nAre you sure?")),
                    {PromptButton::Ok, PromptButton::Cancel},
                    PromptButton::Ok) == PromptButton::Ok) {
         QStringList failed;
@@ -241,14 +243,15 @@ void PackageCommands::acFileUpdateProjectFileExecute() {
         // The new files live only in the working folder: without this, closing the album
         // would ask nothing and throw them away.
         if (copied) {
-            album.Modified = true;
+            album.SetModified(true);
             editor_.postRefreshPreview();
         }
         if (failed.isEmpty())
-            inform(PromptKind::Information, QStringLiteral("Update Complete!"));
+            inform(PromptKind::Information, message(213, QStringLiteral("Update Complete!")));
         else
-            inform(PromptKind::Error, QStringLiteral("Cannot copy \"%1\" into the project.")
-                                          .arg(failed.join(QStringLiteral("\", \""))));
+            inform(PromptKind::Error,
+                   message(214, QStringLiteral("Cannot copy \"%s\" into the project."),
+                           {failed.join(QStringLiteral("\", \""))}));
     }
     editor_.UpdateActions();
 }

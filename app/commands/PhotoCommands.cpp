@@ -56,7 +56,7 @@ void reportUnreadable(const QStringList& names) {
     if (names.size() > kNamesShown)
         shown << QStringLiteral("...");
     MessageBoxes::ask(platform::PromptKind::Warning,
-                      MessageBoxes::message(201,
+                      MessageBoxes::message(216,
                                             QStringLiteral("%d files or folders are skipped: "
                                                            "their names cannot be read.\n\n%s"),
                                             {qlonglong(names.size()), shown.join(u'\n')}),
@@ -159,6 +159,8 @@ bool PhotoCommands::AddFiles(const QStringList& files, const QString& caption,
                 break;
             }
             try {
+                if (const std::exception_ptr error = work.error(std::size_t(i)))
+                    std::rethrow_exception(error);
                 lastUid = addPhoto(gallery, batch, std::size_t(i))->Uid();
                 ++added;
             } catch (const std::exception& e) {
@@ -193,7 +195,7 @@ TpaTreeNode* PhotoCommands::addPhoto(TpaTreeNode* gallery, model::PhotoFileBatch
         caption = name;
     }
     TpaTreeNode* node = album.Tree().Append(gallery, std::move(item), caption);
-    album.Modified = true;
+    album.SetModified(true);
     return node;
 }
 
@@ -318,7 +320,7 @@ void PhotoCommands::ChangeImage() {
         BusyScope busy(editor_.busyState());
         try {
             model::ReplacePhotoImages(item->Level.Photo, file, model::Folders());
-            editor_.album().Modified = true;
+            editor_.album().SetModified(true);
             editor_.album().Tree().NotifyChanged(n);
             editor_.showSelectedPage();
         } catch (const std::exception& e) {

@@ -64,7 +64,8 @@ bool PublishCommands::editFtpSettings() {
         return false;
     editor_.ftpDefaults() = values;
     if (!editor_.settingsFile().write(values))
-        showError(QStringLiteral("Cannot write \"%1\".").arg(editor_.settingsFile().path()));
+        showError(MessageBoxes::message(209, QStringLiteral("Cannot write \"%s\"."),
+                                        {editor_.settingsFile().path()}));
     return true;
 }
 
@@ -129,9 +130,11 @@ bool PublishCommands::PublishAlbum() {
     // Output inside the working area would be saved into the album, published into itself
     // again and deleted when the album closes.
     if (insideWorkingArea(target)) {
-        showError(QStringLiteral("\"%1\" belongs to the editor's working folder. Please choose "
-                                 "another folder to publish into.")
-                      .arg(QDir::toNativeSeparators(target)));
+        showError(MessageBoxes::message(210,
+                                        QStringLiteral("\"%s\" belongs to the editor's working "
+                                                       "folder. Please choose another folder to "
+                                                       "publish into."),
+                                        {QDir::toNativeSeparators(target)}));
         return false;
     }
     // Publishing writes only its own files: through a link it would write, and replace files,

@@ -108,7 +108,7 @@ void TreeCommands::AddGallery(bool sibling) {
                 caption->Value = name;
             }
             TpaTreeNode* node = album.Tree().Append(parent, std::move(item), name);
-            album.Modified = true;
+            album.SetModified(true);
             editor_.selectNode(node);
         }
     }
@@ -133,7 +133,7 @@ void TreeCommands::DeleteSelected() {
             const model::FolderLayout& f = model::Folders();
             model::DeleteItemFiles(n, f.PreviewFolder, f.ThumbsFolder);
             editor_.album().Tree().Remove(n);
-            editor_.album().Modified = true;
+            editor_.album().SetModified(true);
         }
     }
     finish();
@@ -189,7 +189,7 @@ void TreeCommands::moveAmongSiblings(bool up) {
         model::SaveTreeExpandState(n, expanded);
         editor_.album().Tree().Move(n, n->Parent(), sibling->Index());
         model::RestoreTreeExpandState(n, expanded);
-        editor_.album().Modified = true;
+        editor_.album().SetModified(true);
         editor_.RebuildMoveToMenus(n);
     }
     finish();
@@ -241,7 +241,7 @@ void TreeCommands::MovePhoto(TpaTreeNode* photo, TpaTreeNode* newParent, int pos
         model::SaveTreeExpandState(photo, expanded);
         album.Tree().Move(photo, newParent, position);
         model::RestoreTreeExpandState(photo, expanded);
-        album.Modified = true;
+        album.SetModified(true);
         editor_.RebuildMoveToMenus(photo);
     }
 }

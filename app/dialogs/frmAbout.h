@@ -24,14 +24,13 @@ public:
     // Opens the website link; replaceable so tests can watch it.
     std::function<void(const QString&)> OpenLink;
 
-    std::unique_ptr<Ui::frmAbout> ui;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::unique_ptr<Ui::frmAbout> ui;
     void FillLabels();
     void lblWebsiteClick();
 

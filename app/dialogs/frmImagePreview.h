@@ -30,9 +30,6 @@ public:
     // work area, centred in it (also when the work area does not start at 0,0).
     static QRect placement(QSize pictureSize, QSize frame, const QRect& workArea);
 
-    QScrollArea* scrollArea;
-    QLabel* imgPreview;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -49,6 +46,9 @@ private:
     QSize pictureSize_;
     QRect workArea_;
     QSize fittedFrame_;
+
+    QScrollArea* scrollArea;
+    QLabel* imgPreview;
 };
 
 } // namespace app

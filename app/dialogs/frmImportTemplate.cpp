@@ -154,14 +154,6 @@ QList<TemplateEntry> TfrmImportTemplate::ListTemplates(const QString& folder) {
     return list;
 }
 
-std::optional<TemplateEntry> TfrmImportTemplate::FindTemplate(const QString& folder,
-                                                              const QString& name) {
-    for (const TemplateEntry& entry : ListTemplates(folder))
-        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
-            return entry;
-    return std::nullopt;
-}
-
 void TfrmImportTemplate::LoadTemplateList(const QString& folder) {
     TemplateList = ListTemplates(folder);
 }

@@ -39,8 +39,6 @@ public:
     // The templates of the library folder: its sub-folders holding "album.xml" (links to
     // folders too, names beginning with "." not), sorted by name ignoring case, then by path.
     static QList<TemplateEntry> ListTemplates(const QString& folder);
-    // The template of the library whose id is name, ignoring case.
-    static std::optional<TemplateEntry> FindTemplate(const QString& folder, const QString& name);
 
     void LoadTemplateList(const QString& folder);
     void BuildPages();
@@ -59,6 +57,11 @@ public:
     int CurrentPage = 0;
     int FirstPagerPage = 0;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     QListWidget* lvThumbnails;
     QStackedWidget* pages;
     QLabel* lbGalleryPage;
@@ -70,11 +73,6 @@ public:
     QPushButton* btOk;
     QPushButton* btCancel;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     QListWidget* createPageView();
     QImage placeholder() const;
     QImage thumbnailOf(const TemplateEntry& entry, bool allowEnlarge) const;

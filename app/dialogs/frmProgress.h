@@ -22,6 +22,7 @@ public:
     void setPosition(int percent);
     int position() const;
 
+private:
     std::unique_ptr<Ui::frmProgress> ui;
 };
 

@@ -21,6 +21,7 @@ public:
     // Shows a folder, shortened in the middle to fit the label.
     void setCurrentDirectory(const QString& folder);
 
+private:
     std::unique_ptr<Ui::frmSearchProgress> ui;
 };
 

@@ -42,6 +42,10 @@ public:
     // Lists the recent album files, newest first.
     void FillRecent(const QStringList& files);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     QGroupBox* gbCreateNewAlbum;
     QLabel* lbCreateNewAlbum;
     QPushButton* btCreate;
@@ -53,10 +57,6 @@ public:
     QPushButton* btOpen;
     QPushButton* btCancel;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     void btCreateClick();
     void btBrowseClick();
     void btOpenClick();

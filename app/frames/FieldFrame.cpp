@@ -31,8 +31,7 @@ model::TpaTreeNode* FieldFrame::liveNode() const {
 void FieldFrame::markModified() {
     if (!context_)
         return;
-    context_->album().Modified = true;
-    context_->UpdateActions();
+    context_->album().SetModified(true);
 }
 
 } // namespace app

@@ -29,7 +29,7 @@ public:
     model::TpaTreeNode* liveNode() const;
 
 protected:
-    // A change the user made: the album is modified and the actions follow.
+    // A change the user made: the album is modified (and the actions follow it).
     void markModified();
 
 private:

@@ -1,6 +1,5 @@
 #include "app/pages/PreviewPane.h"
 
-#include "app/pages/RecordingPreviewPane.h"
 #include "app/pages/WebPreviewPane.h"
 
 #include <QWidget>
@@ -12,8 +11,6 @@ PreviewPane::PreviewPane(QWidget* widget) : widget_(widget) {
 }
 
 std::unique_ptr<PreviewPane> PreviewPane::create(QWidget* parent) {
-    if (qEnvironmentVariable("FZ_PREVIEW_PANE") == u"record")
-        return std::make_unique<RecordingPreviewPane>(parent);
     return std::make_unique<WebPreviewPane>(parent);
 }
 

@@ -17,8 +17,7 @@ public:
     virtual void navigate(const QUrl& url) = 0;
     virtual QUrl url() const = 0;
 
-    // The embedded browser, or the recording pane when FZ_PREVIEW_PANE=record is set (for
-    // runs without a graphics stack).
+    // The embedded browser.
     static std::unique_ptr<PreviewPane> create(QWidget* parent);
 
 protected:

@@ -26,6 +26,16 @@
 
 namespace model {
 
+void TpaAlbum::SetModified(bool modified) {
+    modified_ = modified;
+    for (const auto& listener : modifiedListeners_)
+        listener(modified);
+}
+
+void TpaAlbum::AddModifiedListener(std::function<void(bool modified)> listener) {
+    modifiedListeners_.push_back(std::move(listener));
+}
+
 void TpaAlbum::SaveToXml(const QString& path) {
     if (tree_.IsEmpty())
         return;
@@ -255,19 +265,16 @@ int TpaAlbum::RebuildThumbnails(TpaTreeNode* start, const QString& thumbsFolder,
     PixelBudget budget;
     ParallelJobs work(jobs.size(), [&jobs, &folder, &budget](std::size_t i) {
         ThumbnailJob& job = jobs[i];
-        try {
-            job.made =
-                !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target, &budget)
-                     .isEmpty();
-        } catch (...) {
-            job.made = false; // the frames show their stand-in picture
-        }
+        job.made = !CreateResizedJpegFile(job.source, job.box, job.box, folder, job.target, &budget)
+                        .isEmpty();
     });
     work.waitForAll(pump);
 
     int failed = 0;
-    for (ThumbnailJob& job : jobs) {
-        if (job.made) {
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        ThumbnailJob& job = jobs[i];
+        // A picture that could not be decoded: the frames show their stand-in picture.
+        if (job.made && !work.error(i)) {
             job.image->Thumbnail = folder + job.target;
         } else {
             job.image->Thumbnail.clear();

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include <memory>
+#include <vector>
 
 namespace model {
 
@@ -21,7 +22,12 @@ public:
     TpaAlbum& operator=(const TpaAlbum&) = delete;
 
     QString FileName; // the album project file; empty until saved
-    bool Modified = false;
+    bool Modified() const { return modified_; }
+    // Every change of the album goes through here: the listeners (the window's tree and
+    // actions) hear of each call, also one that leaves the state as it was, since the edit
+    // that made it may have changed what they show.
+    void SetModified(bool modified);
+    void AddModifiedListener(std::function<void(bool modified)> listener);
     TpaAlbumSettings Settings; // replaced by every load
 
     TpaAlbumTree& Tree() { return tree_; }
@@ -88,6 +94,8 @@ public:
 
 private:
     TpaAlbumTree tree_;
+    bool modified_ = false;
+    std::vector<std::function<void(bool)>> modifiedListeners_;
 };
 
 } // namespace model

@@ -38,8 +38,6 @@ public:
     // "&" of the path doubled; entry i opens GetItem(i). An empty list leaves the
     // menus as they are.
     QStringList MenuCaptions() const;
-    // The combo box lists Items; it selects the last (oldest) entry, -1 for none.
-    int ComboSelection() const { return Count() - 1; }
 };
 
 } // namespace model

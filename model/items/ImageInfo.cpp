@@ -89,8 +89,4 @@ void TpaImageInfo::SaveToXml(QXmlStreamWriter& writer) const {
     }
 }
 
-int TpaImageInfo::DisplaySize() const {
-    return static_cast<int>(std::min<qint64>(Size, std::numeric_limits<int>::max()));
-}
-
 } // namespace model

@@ -36,9 +36,6 @@ public:
     // Writes "w", "h" and the path as text into the element the writer has open.
     void SaveToXml(QXmlStreamWriter& writer) const;
 
-    // Size clamped to what a 32-bit field can show.
-    int DisplaySize() const;
-
     bool operator==(const TpaImageInfo&) const = default;
 };
 

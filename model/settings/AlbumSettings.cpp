@@ -22,18 +22,6 @@ void TpaAlbumSettings::LoadFromFile(const QString& path) {
     *this = std::move(loaded);
 }
 
-bool TpaAlbumSettings::HasUsableId() const {
-    if (Id.isEmpty() || Id == u"." || Id == u"..")
-        return false;
-    for (QChar c : Id) {
-        const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7F || c == u'/' || c == u'\\' || c == u':' || c == u'*' ||
-            c == u'?' || c == u'"' || c == u'<' || c == u'>' || c == u'|')
-            return false;
-    }
-    return true;
-}
-
 int TpaAlbumSettings::MaxItems() const {
     long long widest = 1;
     for (const auto& level : Levels.Items)

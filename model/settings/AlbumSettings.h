@@ -16,11 +16,6 @@ public:
     // level without an id); the object is left unchanged then.
     void LoadFromFile(const QString& path);
 
-    // Whether Id may name a folder of the template library: one plain path
-    // component. Ids from album files are untrusted; other ids count as a
-    // template that is not installed.
-    bool HasUsableId() const;
-
     // Galleries and photos an album of this template may hold: kMaxAlbumItems, fewer when
     // its widest level would take the album past kMaxItemFields.
     int MaxItems() const;

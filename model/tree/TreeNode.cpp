@@ -57,12 +57,6 @@ QString TpaTreeNode::Text() const {
     return text_;
 }
 
-void TpaTreeNode::SetText(const QString& text) {
-    text_ = text;
-    if (tree_)
-        tree_->NotifyChanged(this);
-}
-
 void TpaTreeNode::SetExpanded(bool expanded) {
     if (expanded_ == expanded)
         return;

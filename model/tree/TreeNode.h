@@ -41,7 +41,6 @@ public:
     // The caption without markup when the item has a caption field, otherwise the
     // text the node was given.
     QString Text() const;
-    void SetText(const QString& text);
 
     bool Expanded() const { return expanded_; }
     void SetExpanded(bool expanded);

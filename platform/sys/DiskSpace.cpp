@@ -8,9 +8,9 @@
 namespace platform {
 
 std::optional<std::uint64_t> freeDiskSpace(const std::string& path) {
-    if (const auto* simulation = RemovableMediaSimulation::Current();
-        simulation && simulation->FreeBytes && simulation->Covers(path))
-        return simulation->FreeBytes;
+    if (const auto* standIn = removableMediaStandIn(); standIn && standIn->Covers(path))
+        if (const auto free = standIn->FreeSpace())
+            return free;
     std::string probe = path.empty() ? std::string(".") : path;
     struct stat st {};
     while (::stat(probe.c_str(), &st) != 0) {

@@ -64,10 +64,6 @@ bool setReadOnly(const std::string& path, bool readOnly) {
     return ::chmod(path.c_str(), mode) == 0;
 }
 
-bool applyDosAttributes(const std::string& path, std::uint8_t attributes) {
-    return setReadOnly(path, (attributes & kDosReadOnly) != 0);
-}
-
 bool deleteFile(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))

@@ -44,9 +44,6 @@ std::uint8_t dosAttributes(const FileAttributes& attributes);
 // link is left alone. False when it cannot be changed.
 bool setReadOnly(const std::string& path, bool readOnly);
 
-// Applies the bits of `attributes` that mean something here (read-only only).
-bool applyDosAttributes(const std::string& path, std::uint8_t attributes);
-
 // Deletes a file or a symbolic link (never its target); a read-only file is deleted too.
 // False when nothing was deleted, also when `path` is a folder.
 bool deleteFile(const std::string& path);

@@ -34,30 +34,4 @@ void setPrompts(Prompts* service) {
     installed().store(service);
 }
 
-const char* promptButtonName(PromptButton button) {
-    switch (button) {
-    case PromptButton::None:
-        return "None";
-    case PromptButton::Ok:
-        return "OK";
-    case PromptButton::Cancel:
-        return "Cancel";
-    case PromptButton::Yes:
-        return "Yes";
-    case PromptButton::No:
-        return "No";
-    case PromptButton::YesToAll:
-        return "Yes to All";
-    case PromptButton::NoToAll:
-        return "No to All";
-    case PromptButton::Abort:
-        return "Abort";
-    case PromptButton::Retry:
-        return "Retry";
-    case PromptButton::Ignore:
-        return "Ignore";
-    }
-    return "None";
-}
-
 } // namespace platform

@@ -53,7 +53,4 @@ Prompts& prompts();
 // Installs `service` (not owned; it must outlive its use). nullptr restores the headless default.
 void setPrompts(Prompts* service);
 
-// The English caption of a button, as the desktop dialog and test messages show it.
-const char* promptButtonName(PromptButton button);
-
 } // namespace platform

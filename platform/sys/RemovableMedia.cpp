@@ -9,40 +9,20 @@ namespace platform {
 
 namespace {
 
-RemovableMediaSimulation* gSimulation = nullptr;
-
-std::string absolute(const std::string& path) {
-    std::error_code ec;
-    const auto result = std::filesystem::absolute(path, ec);
-    return ec ? path : result.lexically_normal().string();
-}
+RemovableMediaStandIn* gStandIn = nullptr;
 
 } // namespace
 
-RemovableMediaSimulation::RemovableMediaSimulation(std::string folder) : folder_(absolute(folder)) {
-    while (folder_.size() > 1 && folder_.back() == '/')
-        folder_.pop_back();
-    gSimulation = this;
+void setRemovableMediaStandIn(RemovableMediaStandIn* standIn) {
+    gStandIn = standIn;
 }
 
-RemovableMediaSimulation::~RemovableMediaSimulation() {
-    if (gSimulation == this)
-        gSimulation = nullptr;
-}
-
-bool RemovableMediaSimulation::Covers(const std::string& path) const {
-    const std::string full = absolute(path);
-    return full == folder_ ||
-           (full.size() > folder_.size() && full.compare(0, folder_.size(), folder_) == 0 &&
-            full[folder_.size()] == '/');
-}
-
-RemovableMediaSimulation* RemovableMediaSimulation::Current() {
-    return gSimulation;
+RemovableMediaStandIn* removableMediaStandIn() {
+    return gStandIn;
 }
 
 bool isRemovableMedia(const std::string& path) {
-    if (gSimulation && gSimulation->Covers(path))
+    if (gStandIn && gStandIn->Covers(path))
         return true;
     struct stat st {};
     std::string probe = path.empty() ? std::string(".") : path;
@@ -65,8 +45,8 @@ bool isRemovableMedia(const std::string& path) {
 }
 
 bool setVolumeLabel(const std::string& path, const std::string& label) {
-    if (gSimulation && gSimulation->Covers(path)) {
-        gSimulation->RecordLabel(label);
+    if (gStandIn && gStandIn->Covers(path)) {
+        gStandIn->RecordLabel(label);
         return true;
     }
     return false;

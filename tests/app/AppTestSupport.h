@@ -8,11 +8,12 @@
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
 #include "app/l10n/Localization.h"
-#include "app/pages/RecordingPreviewPane.h"
+#include "tests/support/ProgramDialogs.h"
+#include "tests/support/RecordingPreviewPane.h"
 
 #include "model/FolderLayout.h"
 #include "platform/UserStore.h"
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <QAction>
 #include <QDir>
@@ -144,6 +145,7 @@ public:
         auto window = std::make_unique<app::TfrmMain>(std::move(context));
         window->setObjectName(QStringLiteral("frmMain"));
         forms.add(window.get());
+        app::addProgramDialogs(forms, window.get());
         auto scripted = std::make_unique<ScriptedCommands>(*window, *this);
         commands = scripted.get();
         window->setCommands(std::move(scripted));

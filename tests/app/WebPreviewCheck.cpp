@@ -28,6 +28,7 @@ int main(int argc, char* argv[]) {
     context.translator = &env.translator;
     context.userStore = env.store.get();
     app::TfrmMain window(std::move(context)); // the embedded browser
+    app::addProgramDialogs(env.forms, &window);
     window.resize(1000, 700);
     window.show();
     auto* view = window.findChild<QWebEngineView*>(QStringLiteral("wbPreview"));

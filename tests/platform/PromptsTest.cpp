@@ -1,6 +1,6 @@
 #include "platform/sys/Prompts.h"
 #include "platform/sys/HeadlessPrompts.h"
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

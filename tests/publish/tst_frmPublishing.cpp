@@ -7,7 +7,7 @@
 #include "publish/embed/frmEmbedWizard.h"
 
 #include "platform/ShellOpen.h"
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -25,10 +25,6 @@ public:
     // Decrypts a 12-byte header with these keys (which advance) and checks its last byte.
     bool CheckHeader(const uint8_t* header, uint8_t expectedCheckByte);
 
-    uint32_t Key0() const { return keys_[0]; }
-    uint32_t Key1() const { return keys_[1]; }
-    uint32_t Key2() const { return keys_[2]; }
-
 private:
     uint32_t keys_[3];
 };

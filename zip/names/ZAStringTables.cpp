@@ -109,10 +109,8 @@ TZAStringTables::TZAStringTables(uint32_t localeId) : localeId_(localeId) {
             weight_[b] = uint8_t(b);
     }
     bool seen[256] = {};
-    for (int b = 0; b < 256; ++b) {
-        char_[weight_[b]] = uint8_t(b);
+    for (int b = 0; b < 256; ++b)
         seen[weight_[b]] = true;
-    }
     collationValid_ = true;
     for (bool s : seen)
         collationValid_ = collationValid_ && s;

@@ -26,7 +26,6 @@ public:
     uint32_t LocaleId() const { return localeId_; }
     bool CollationValid() const { return collationValid_; }
     uint8_t Weight(uint8_t b) const { return weight_[b]; }
-    uint8_t CharOf(uint8_t w) const { return char_[w]; }
     uint8_t UpperWeight(uint8_t w) const { return upper_[w]; }
     uint8_t LowerWeight(uint8_t w) const { return lower_[w]; }
 
@@ -48,7 +47,6 @@ private:
     uint32_t localeId_;
     bool collationValid_ = false;
     std::array<uint8_t, 256> weight_{};
-    std::array<uint8_t, 256> char_{};
     std::array<uint8_t, 256> upper_{};
     std::array<uint8_t, 256> lower_{};
 };

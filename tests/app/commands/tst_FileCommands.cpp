@@ -73,9 +73,8 @@ struct Fixture {
         w->show();
     }
     bool newSample() {
-        auto t = app::TfrmImportTemplate::FindTemplate(model::Folders().TemplatesFolder,
-                                                       QStringLiteral("FZ-Simple"));
-        return t && file.NewAlbum(t);
+        return file.NewAlbum(app::TemplateEntry{QStringLiteral("fz-simple"),
+                                                model::Folders().TemplatesFolder + "fz-simple/"});
     }
     // A saved album at out + name.
     QString savedAlbum(const QString& name) {
@@ -108,7 +107,7 @@ private slots:
         Fixture f;
         QVERIFY(f.newSample());
         model::TpaAlbum& album = f.w->album();
-        QVERIFY(album.Modified);
+        QVERIFY(album.Modified());
         QVERIFY(album.FileName.isEmpty());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [My Album]"));
         rename(album, "a/b:c");
@@ -138,9 +137,23 @@ private slots:
         QCOMPARE(treeTexts(album), before);
         QCOMPARE(fileHash(model::Folders().PreviewFolder + "data.xml"), savedXml);
         QCOMPARE(f.w->recent().Items, QStringList{f.out + "out.zip"});
-        QVERIFY(!album.Modified);
+        QVERIFY(!album.Modified());
         QCOMPARE(f.w->selectedNode(), album.Tree().Root());
         QCOMPARE(asked(f.env.prompts, Call::Message), 0);
+    }
+
+    void picturesThatCannotBeReadOnOpenAreReported() {
+        Fixture f;
+        QVERIFY(f.newSample());
+        apptest::writeText(model::Folders().PreviewImagesFolder + "bad.jpg", "not a picture");
+        auto& fields = f.w->album().Tree().Root()->Item()->Level.ImageFields;
+        fields.FindById(1)->Image.FileName = "pictavo_images/bad.jpg";
+        f.env.prompts.answerText((f.out + "bad.zip").toStdString());
+        QVERIFY(f.file.SaveAlbumAs());
+        QVERIFY(f.file.CloseAlbum());
+        QVERIFY(f.file.OpenAlbum(f.out + "bad.zip"));
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
+        QVERIFY(QString::fromStdString(f.env.prompts.calls().back().text).startsWith("1 picture"));
     }
 
     void saveAsOverAnExistingFileAsksOnce_data() {
@@ -163,7 +176,7 @@ private slots:
         QVERIFY(
             QString::fromStdString(f.env.prompts.calls().back().text).contains(f.out + "A.zip"));
         QCOMPARE(fileHash(f.out + "A.zip") != old, replaced);
-        QCOMPARE(f.w->album().Modified, !replaced);
+        QCOMPARE(f.w->album().Modified(), !replaced);
     }
 
     void cancelledSaveKeepsThePreviousFileByteForByte() {
@@ -172,13 +185,12 @@ private slots:
         const QByteArray old = fileHash(a);
         const QStringList folder = entries(f.out);
         rename(f.w->album(), "Renamed");
-        f.w->album().Modified = true;
-        f.w->UpdateActions();
+        f.w->album().SetModified(true);
         f.cancelAtFirstStep();
         apptest::action(*f.w, "acFileSave")->trigger();
         QCOMPARE(fileHash(a), old);
         QCOMPARE(entries(f.out), folder); // no temporary file left
-        QVERIFY(f.w->album().Modified);
+        QVERIFY(f.w->album().Modified());
         QVERIFY(apptest::action(*f.w, "acFileSave")->isEnabled());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [A.zip]"));
         QCOMPARE(asked(f.env.prompts, Call::Message), 1);
@@ -303,12 +315,12 @@ private slots:
     void openingWithAModifiedAlbumAsksOnce() {
         Fixture f;
         const QString a = f.savedAlbum("A.zip");
-        f.w->album().Modified = true;
+        f.w->album().SetModified(true);
         f.env.prompts.answerButton(PromptButton::No);
         QVERIFY(f.file.OpenAlbum(a));
         QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Confirmation), 1);
         // Cancel in the save prompt keeps everything.
-        f.w->album().Modified = true;
+        f.w->album().SetModified(true);
         f.env.prompts.answerButton(PromptButton::Cancel);
         QVERIFY(!f.file.NewAlbum(std::nullopt));
         QVERIFY(f.w->album().Tree().Root());
@@ -329,7 +341,7 @@ private slots:
             f.env.prompts.answerText(file.toStdString());
             QVERIFY2(!f.file.SaveAlbumAs(), qPrintable(file));
             QVERIFY(!QFileInfo::exists(inside));
-            QVERIFY(f.w->album().Modified);
+            QVERIFY(f.w->album().Modified());
             QVERIFY(QString::fromStdString(f.env.prompts.calls().back().text)
                         .contains("working folder"));
         }

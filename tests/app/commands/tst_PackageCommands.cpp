@@ -251,7 +251,7 @@ private slots:
         if (!expected.isEmpty() && expected.last().contains("%1"))
             expected.last() = expected.last().arg(QDir::toNativeSeparators(source));
         QCOMPARE(messagesSince(env.prompts, from), expected);
-        QCOMPARE(w->album().Modified, modified);
+        QCOMPARE(w->album().Modified(), modified);
         QCOMPARE(apptest::action(*w, "acFileSave")->isEnabled(), modified);
         const bool copied = modified;
         QCOMPARE(readAll(preview + "album.xml") == "new album.xml", copied);

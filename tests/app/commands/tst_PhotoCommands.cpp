@@ -214,7 +214,7 @@ private slots:
         QCOMPARE(commandtest::filesIn(f.ThumbsFolder), QStringList({"beach.jpg", "beach001.jpg"}));
         QImage copy(f.PreviewImagesFolder + "beach001.jpg", "JPEG");
         QCOMPARE(copy.size(), QSize(64, 48));
-        QVERIFY(e.w->album().Modified);
+        QVERIFY(e.w->album().Modified());
     }
 
     // 30 pictures (upper-case extensions and a sub-folder among them) into room for 25: the

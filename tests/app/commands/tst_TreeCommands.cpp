@@ -62,14 +62,14 @@ class TreeCommandsTest : public QObject {
 private slots:
     void addGalleryNamesByLevelAndStopsAtTheLimit() {
         Editor e(3);
-        e.w->album().Modified = false;
+        e.w->album().SetModified(false);
         QAction* add = apptest::action(*e.w, "acEditAddGallery");
         add->trigger();
         e.w->selectNode(e.root());
         add->trigger();
         QCOMPARE(commandtest::childTexts(e.root()), QStringList({"Event 1", "Event 2"}));
         QCOMPARE(e.w->selectedNode()->Text(), QString("Event 2"));
-        QVERIFY(e.w->album().Modified);
+        QVERIFY(e.w->album().Modified());
         QVERIFY(apptest::action(*e.w, "acFileSave")->isEnabled());
 
         // The tool button adds beside the selected gallery, not below it.
@@ -166,14 +166,14 @@ private slots:
         QVERIFY(data.open(QIODevice::ReadOnly));
         QVERIFY(data.readAll().contains("<![CDATA[Winter]]>"));
         // Accepted unchanged, the album stays unmodified.
-        e.w->album().Modified = false;
+        e.w->album().SetModified(false);
         apptest::action(*e.w, "miGalleryRename")->trigger();
         QCoreApplication::processEvents();
         editor = e.w->treeView().viewport()->findChild<QLineEdit*>();
         QVERIFY(editor);
         QTest::keyClick(editor, Qt::Key_Return);
         QCoreApplication::processEvents();
-        QVERIFY(!e.w->album().Modified);
+        QVERIFY(!e.w->album().Modified());
 
         // Rename from the main menu goes to the caption frame above the gallery's items.
         e.w->activateWindow();

@@ -34,10 +34,24 @@ QString makeLibrary(const QString& root, const QStringList& names,
     return lib;
 }
 
+// The dialogs' widgets, found by their object names.
+QPushButton* button(QObject& dialog, const char* name) {
+    return apptest::child<QPushButton>(dialog, name);
+}
+QLabel* label(QObject& dialog, const char* name) {
+    return apptest::child<QLabel>(dialog, name);
+}
+QListWidget* thumbnails(QObject& chooser) {
+    return apptest::child<QListWidget>(chooser, "lvThumbnails");
+}
+QComboBox* recentList(QObject& wizard) {
+    return apptest::child<QComboBox>(wizard, "cbOpenRecent");
+}
+
 QStringList visibleLabels(app::TfrmImportTemplate& d) {
     QStringList list;
-    for (QLabel* l : d.PagerLabels)
-        if (l->isVisible())
+    for (int k = 1; k <= app::TfrmImportTemplate::PagerSize; ++k)
+        if (QLabel* l = label(d, qPrintable(QStringLiteral("lb%1").arg(k))); l->isVisible())
             list << l->text();
     return list;
 }
@@ -102,20 +116,19 @@ private slots:
         d.show();
         QCOMPARE(d.PageCount, 3);
         QCOMPARE(visibleLabels(d), (QStringList{"1", "2", "3"}));
-        QLabel* current = d.PagerLabels[0];
+        QLabel* current = label(d, "lb1");
         QCOMPARE(current->palette().color(QPalette::WindowText), QColor(255, 0, 0));
         QVERIFY(!current->font().underline());
-        QVERIFY(d.PagerLabels[1]->font().underline());
-        QCOMPARE(pageNames(d.lvThumbnails), (QStringList{"A", "b", "c", "D"}));
-        QVERIFY(!d.btOk->isEnabled());
-        d.lvThumbnails->item(1)->setSelected(true);
-        QVERIFY(d.btOk->isEnabled());
+        QVERIFY(label(d, "lb2")->font().underline());
+        QCOMPARE(pageNames(thumbnails(d)), (QStringList{"A", "b", "c", "D"}));
+        QVERIFY(!button(d, "btOk")->isEnabled());
+        thumbnails(d)->item(1)->setSelected(true);
+        QVERIFY(button(d, "btOk")->isEnabled());
         QCOMPARE(d.SelectedTemplate->name, QString("b"));
-        click(d.lbNext);
+        click(label(d, "lbNext"));
         QCOMPARE(d.CurrentPage, 1);
-        QVERIFY(!d.btOk->isEnabled());
+        QVERIFY(!button(d, "btOk")->isEnabled());
         QVERIFY(!d.SelectedTemplate);
-        QCOMPARE(app::TfrmImportTemplate::FindTemplate(lib, "X=Y")->path, lib + "x=y/");
     }
 
     void pagerMovesItsGroupOnlyWithTheArrows() {
@@ -127,19 +140,20 @@ private slots:
         d.Prepare(makeLibrary(env.dir.path(), names));
         d.show();
         QCOMPARE(d.PageCount, 5);
-        click(d.PagerLabels[3]);
+        click(label(d, "lb4"));
         QCOMPARE(d.CurrentPage, 3);
         QCOMPARE(visibleLabels(d), (QStringList{"1", "2", "3", "4"}));
-        click(d.lbNext);
+        click(label(d, "lbNext"));
         QCOMPARE(visibleLabels(d), QStringList{"5"});
-        QCOMPARE(pageNames(qobject_cast<QListWidget*>(d.pages->currentWidget())),
-                 QStringList{"t16"});
-        QVERIFY(!d.lbNext->isEnabled());
-        click(d.lbPrev);
+        QCOMPARE(
+            pageNames(qobject_cast<QListWidget*>(d.findChild<QStackedWidget*>()->currentWidget())),
+            QStringList{"t16"});
+        QVERIFY(!label(d, "lbNext")->isEnabled());
+        click(label(d, "lbPrev"));
         QCOMPARE(visibleLabels(d), (QStringList{"1", "2", "3", "4"}));
         QCOMPARE(d.CurrentPage, 3);
         // Reopened after the library shrank: the last page viewed is gone, page 1 shows.
-        click(d.lbNext);
+        click(label(d, "lbNext"));
         d.hide();
         d.Prepare(makeLibrary(env.dir.path() + "/small", {"one"}));
         d.show();
@@ -151,7 +165,7 @@ private slots:
         d.show();
         QCOMPARE(d.PageCount, 1);
         QCOMPARE(visibleLabels(d), QStringList{"1"});
-        QVERIFY(!d.btOk->isEnabled());
+        QVERIFY(!button(d, "btOk")->isEnabled());
     }
 
     // A long template id is elided under its thumbnail: the page's four items stay in sight.
@@ -197,12 +211,12 @@ private slots:
         d.Prepare(makeLibrary(env.dir.path(), {"a"}));
         d.resize(600, 500);
         d.show();
-        QTest::mouseDClick(d.lvThumbnails->viewport(), Qt::LeftButton, {}, QPoint(550, 300));
+        QTest::mouseDClick(thumbnails(d)->viewport(), Qt::LeftButton, {}, QPoint(550, 300));
         QVERIFY(d.isVisible());
-        QVERIFY(!d.btOk->isEnabled());
-        const QRect first = d.lvThumbnails->visualItemRect(d.lvThumbnails->item(0));
-        QTest::mouseClick(d.lvThumbnails->viewport(), Qt::LeftButton, {}, first.center());
-        QTest::mouseDClick(d.lvThumbnails->viewport(), Qt::LeftButton, {}, first.center());
+        QVERIFY(!button(d, "btOk")->isEnabled());
+        const QRect first = thumbnails(d)->visualItemRect(thumbnails(d)->item(0));
+        QTest::mouseClick(thumbnails(d)->viewport(), Qt::LeftButton, {}, first.center());
+        QTest::mouseDClick(thumbnails(d)->viewport(), Qt::LeftButton, {}, first.center());
         QCOMPARE(d.result(), int(QDialog::Accepted));
         QCOMPARE(d.SelectedTemplate->name, QString("a"));
     }
@@ -212,9 +226,9 @@ private slots:
         app::TfrmStartupWizard w;
         w.FillRecent({});
         w.show();
-        QVERIFY(!w.cbOpenRecent->isEnabled() && !w.btOpen->isEnabled() &&
-                !w.lbOpenExistingRecent->isEnabled());
-        QCOMPARE(w.focusWidget(), w.btCreate);
+        QVERIFY(!recentList(w)->isEnabled() && !button(w, "btOpen")->isEnabled() &&
+                !label(w, "lbOpenExistingRecent")->isEnabled());
+        QCOMPARE(w.focusWidget(), button(w, "btCreate"));
         w.hide();
         QStringList files;
         for (const char* n : {"1.zip", "2.zip", "3.zip"}) {
@@ -222,13 +236,13 @@ private slots:
             apptest::writeText(files.back(), "x");
         }
         w.FillRecent(files);
-        w.cbOpenRecent->setCurrentIndex(2);
+        recentList(w)->setCurrentIndex(2);
         w.show();
-        QCOMPARE(w.cbOpenRecent->currentIndex(), 0);
-        QCOMPARE(w.cbOpenRecent->toolTip(), files[0]);
-        w.cbOpenRecent->setCurrentIndex(2);
-        QCOMPARE(w.cbOpenRecent->toolTip(), files[2]);
-        click(w.btOpen);
+        QCOMPARE(recentList(w)->currentIndex(), 0);
+        QCOMPARE(recentList(w)->toolTip(), files[0]);
+        recentList(w)->setCurrentIndex(2);
+        QCOMPARE(recentList(w)->toolTip(), files[2]);
+        click(button(w, "btOpen"));
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(w.Action, int(app::TfrmStartupWizard::RecentAction));
         QCOMPARE(w.RecentFile, files[2]);
@@ -290,7 +304,7 @@ private slots:
             env.prompts.answerButton(answer);
         if (recent && browsed == "missing")
             env.prompts.answerButton(PromptButton::Ok);
-        click(recent ? w.btOpen : w.btBrowse);
+        click(recent ? button(w, "btOpen") : button(w, "btBrowse"));
         QCOMPARE(w.Action, action);
         QCOMPARE(w.isVisible(), action == 0);
         QCOMPARE(browses, recent ? int(answer == PromptButton::Yes) : 1);
@@ -320,10 +334,10 @@ private slots:
         w.show();
         // The chooser is modal: it is answered once it shows.
         whenShown(&chooser, [&] {
-            chooser.lvThumbnails->item(1)->setSelected(true);
-            click(chooser.btOk);
+            thumbnails(chooser)->item(1)->setSelected(true);
+            click(button(chooser, "btOk"));
         });
-        click(w.btCreate);
+        click(button(w, "btCreate"));
         QCOMPARE(w.Action, int(app::TfrmStartupWizard::CreateAction));
         QCOMPARE(w.Template->name, QString("b"));
         QCOMPARE(w.Template->path, w.TemplatesFolder + "b/");

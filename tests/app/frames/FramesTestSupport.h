@@ -38,7 +38,7 @@ struct Window {
         apptest::copyTree(folder.isEmpty() ? env.program + "Templates/fz-simple" : folder,
                           f.PreviewFolder);
         w->album().LoadFromXml(f.PreviewFolder + "data.xml");
-        w->album().Modified = false;
+        w->album().SetModified(false);
     }
     TpaTreeNode* root() { return w->album().Tree().Root(); }
     TpaTreeNode* select(TpaTreeNode* node) {

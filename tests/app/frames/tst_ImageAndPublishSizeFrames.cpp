@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(frame->lbProperties->text(), TfrmImageField::PropertiesText(field->Image));
         QVERIFY(frame->btViewFullSize->isEnabled());
         QCOMPARE(frame->imgPreview->toolTip(), QString("View Full Size"));
-        QVERIFY(t.w->album().Modified);
+        QVERIFY(t.w->album().Modified());
         // The reduced copy (160 x 120 box) is made anew and its frame shows it.
         const model::TpaImageInfo& reduced = reducedFrame->field()->Image;
         QVERIFY(reduced.FileName.startsWith("pictavo_thumbs/"));
@@ -163,12 +163,12 @@ private slots:
         QCOMPARE(QDir(f.PreviewImagesFolder).entryList(QDir::Files).size(), 1);
 
         // Choosing the picture the field holds changes nothing.
-        t.w->album().Modified = false;
+        t.w->album().SetModified(false);
         t.env.prompts.answerText((f.PreviewFolder + before.FileName).toStdString());
         frame->btChange->click();
         QCOMPARE(field->Image, before);
         QVERIFY(QFileInfo::exists(f.PreviewFolder + before.FileName));
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
     }
 
     void viewFullSizeShowsTheStoredFacts() {
@@ -189,11 +189,13 @@ private slots:
         bool checked = false;
         whenPreviewOpens(frame, [&](TfrmImagePreview* preview) {
             QCOMPARE(preview->windowTitle(), QString("a.jpg (1024x768) 240.0 KB"));
-            QCOMPARE(preview->imgPreview->minimumSize(), QSize(1024, 768));
-            QCOMPARE(preview->imgPreview->pixmap().size(), QSize(100, 80)); // the full picture
-            QCOMPARE(preview->imgPreview->toolTip(), QString("Close Window"));
+            auto* picture = apptest::child<QLabel>(*preview, "imgPreview");
+            QCOMPARE(picture->minimumSize(), QSize(1024, 768));
+            QCOMPARE(picture->pixmap().size(), QSize(100, 80)); // the full picture
+            QCOMPARE(picture->toolTip(), QString("Close Window"));
             QVERIFY(preview->width() <= preview->screen()->availableGeometry().width());
-            QCOMPARE(preview->scrollArea->horizontalScrollBar()->value(), 0);
+            auto* area = apptest::child<QScrollArea>(*preview, "sbPreview");
+            QCOMPARE(area->horizontalScrollBar()->value(), 0);
             checked = true;
         });
         frame->btViewFullSize->click();
@@ -206,8 +208,9 @@ private slots:
         checked = false;
         QTimer::singleShot(0, frame, [&] {
             TfrmImagePreview* preview = frame->openPreview();
-            QCOMPARE(preview->imgPreview->minimumSize(), QSize(150, 150));
-            QTest::mouseClick(preview->imgPreview, Qt::LeftButton);
+            auto* picture = apptest::child<QLabel>(*preview, "imgPreview");
+            QCOMPARE(picture->minimumSize(), QSize(150, 150));
+            QTest::mouseClick(picture, Qt::LeftButton);
             checked = !preview->isVisible();
         });
         QTest::mouseClick(frame->imgPreview, Qt::LeftButton); // the thumbnail opens it too
@@ -324,7 +327,7 @@ private slots:
         QVERIFY(frame);
         QCOMPARE(frame->edWidth->text(), QString("100"));
         QCOMPARE(frame->edHeight->text(), QString("100"));
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
         if (metric == 1)
             frame->btOriginalSizeClick();
         QCOMPARE(frame->cbConstrainProportions->isEnabled(),
@@ -358,7 +361,7 @@ private slots:
         QCOMPARE(frame->cbWidthMetrics->currentText(), QString("%"));
         QCOMPARE(frame->cbHeightMetrics->currentText(), QString("%"));
         QVERIFY(!frame->cbConstrainProportions->isVisible());
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
         frame->cbWidthMetrics->setCurrentIndex(1);
         emit frame->cbWidthMetrics->activated(1);
         QCOMPARE(frame->edWidth->text(), QString("600"));
@@ -367,7 +370,7 @@ private slots:
         emit frame->cbHeightMetrics->activated(1);
         QCOMPARE(frame->edHeight->text(), QString("400"));
         QVERIFY(frame->cbConstrainProportions->isEnabled());
-        QVERIFY(t.w->album().Modified);
+        QVERIFY(t.w->album().Modified());
 
         // Pasted text that is no size puts the previous number back, all selected.
         for (const char* pasted : {"12x", "99999999999", "-5"}) {

@@ -124,7 +124,7 @@ private slots:
         t.select(section);
         QCOMPARE(panel->y(), panelTop);
         QCOMPARE(label->y(), labelTop);
-        QVERIFY2(!t.w->album().Modified, "showing nodes changes nothing");
+        QVERIFY2(!t.w->album().Modified(), "showing nodes changes nothing");
     }
 
     void fontSizeMarkupReplacesItselfAndTheAlbumCaptionRefreshesThePreview() {
@@ -158,7 +158,7 @@ private slots:
             QTest::qWait(400);
             // Three requests, one refresh of the album page; none for a gallery.
             QCOMPARE(t.env.recorder->Visited.size(), album ? 1 : 0);
-            QVERIFY(t.w->album().Modified);
+            QVERIFY(t.w->album().Modified());
             // A caption renamed in the tree shows in the frame.
             frame->edValue->clearFocus();
             node->Item()->CaptionField()->Value = "Renamed";
@@ -197,12 +197,12 @@ private slots:
         auto* frame = t.frame<TfrmLinkField>("sbPhotoSettings_LinkFieldFrame");
         QVERIFY(frame);
         QCOMPARE(frame->cbLinkTarget->currentText(), QString("_blank"));
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
         frame->bbImageSource->click();
         QCOMPARE(frame->edLink->text(), QString("pictavo_images/a.jpg"));
         QCOMPARE(item->Level.Photo.Link.Src, QString("pictavo_images/a.jpg"));
         QCOMPARE(item->Level.Photo.Link.Target, QString("_blank"));
-        QVERIFY(t.w->album().Modified);
+        QVERIFY(t.w->album().Modified());
     }
 
     void musicIsCopiedBeforeTheOldFileGoes() {
@@ -304,7 +304,7 @@ private slots:
         type(link->edLink, "http://example.com/x?a=1&b=2");
         link->cbLinkTarget->setCurrentIndex(1);
         type(t.frame<TfrmTextField>("sbPhotoSettings_TextFieldFrame0")->edValue, "Beach");
-        QVERIFY(t.w->album().Modified);
+        QVERIFY(t.w->album().Modified());
         QCOMPARE(t.env.prompts.unscriptedCalls(), 0);
 
         const auto again = t.saveAndReload();
@@ -440,10 +440,10 @@ private slots:
         QVERIFY(level);
         model::ChangePhotoLevel(*photo->Item(), *level, model::Folders());
         QVERIFY(!frame->liveNode());
-        t.w->album().Modified = false;
+        t.w->album().SetModified(false);
         QTest::keyClicks(frame->edValue, "typed into a frame whose field is gone");
         t.w->album().Tree().NotifyChanged(photo);
-        QVERIFY(!t.w->album().Modified);
+        QVERIFY(!t.w->album().Modified());
     }
 
     void aBurstOfRefreshRequestsRewritesThePageOnce() {

@@ -1,5 +1,4 @@
 #include "app/l10n/SafeFormat.h"
-#include "app/l10n/FilterString.h"
 
 #include <QLocale>
 
@@ -37,21 +36,4 @@ TEST(SafeFormat, RefusesFormatsThatDoNotFitTheirArguments) {
     EXPECT_FALSE(SafeFormat::apply("%.999999999f", {1.0})); // absurd precision
     EXPECT_EQ(SafeFormat::withFallback("%d %s %s", "File \"%s\" does not exist.", {QString("x")}),
               "File \"x\" does not exist.");
-}
-
-TEST(FilterString, ConvertsToQtFiltersWithTheRealPatterns) {
-    EXPECT_EQ(FilterString::toQt("ZIP Files (*.zip)|*.zip"), "ZIP Files (*.zip)");
-    EXPECT_EQ(FilterString::toQt("ZIP-Dateien|*.zip"), "ZIP-Dateien (*.zip)");
-    // A description whose own parentheses hold ";"-joined patterns must not decide them.
-    EXPECT_EQ(FilterString::toQt("Music Files(*.mp3;*.swf)|*.mp3;*.swf|MP3 Files (*.mp3)|*.mp3"),
-              "Music Files (*.mp3 *.swf);;MP3 Files (*.mp3)");
-    EXPECT_EQ(FilterString::toQt("Image Files (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|"
-                                 "Bitmaps (*.bmp)|*.bmp"),
-              "Image Files (*.jpg *.jpeg *.gif *.bmp);;Bitmaps (*.bmp)");
-    // Patterns without a description are described by themselves.
-    EXPECT_EQ(FilterString::toQt("|*.a"), "*.a (*.a)");
-    EXPECT_EQ(FilterString::toQt("Dangling"), "");
-    EXPECT_EQ(FilterString::toQt(""), "");
-    EXPECT_EQ(FilterString::pattern("ZIP Files (*.zip)|*.zip", 1), "*.zip");
-    EXPECT_EQ(FilterString::pattern("ZIP Files (*.zip)|*.zip", 2), "");
 }

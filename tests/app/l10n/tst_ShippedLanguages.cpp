@@ -49,7 +49,7 @@ const QList<QPair<int, QString>> kMessages = {
     {123, "The file keeps its previous contents."},
     {124, "Saving was cancelled: the album was not saved to \"%s\"."},
     {125, "Opening \"%s\" was cancelled. No album is open."},
-    {201, "%d files or folders are skipped: their names cannot be read.\n\n%s"},
+    {216, "%d files or folders are skipped: their names cannot be read.\n\n%s"},
 };
 const QList<QPair<int, QString>> kStrings = {
     {1, "Gallery"},

@@ -107,16 +107,14 @@ TEST(RecentItems, StoreRoundTripAndDamagedKeys) {
     EXPECT_EQ(store.valueNames(kKey), QStringList{"Count"});
 }
 
-TEST(RecentItems, MenuCaptionsAndComboSelection) {
+TEST(RecentItems, MenuCaptions) {
     TRecentItems recent;
     EXPECT_TRUE(recent.MenuCaptions().isEmpty());
-    EXPECT_EQ(recent.ComboSelection(), -1);
     recent.Add("/c/z.zip");
     recent.Add("/b/R&D.zip");
     recent.Add("/a/x.zip");
     EXPECT_EQ(recent.MenuCaptions(),
               (QStringList{"[&0]  /a/x.zip", "[&1]  /b/R&&D.zip", "[&2]  /c/z.zip"}));
-    EXPECT_EQ(recent.ComboSelection(), 2);
     recent.MaxCount = 40;
     for (int i = 0; i < 37; ++i)
         recent.Add(QString("/%1").arg(i));

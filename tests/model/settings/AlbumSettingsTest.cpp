@@ -153,15 +153,3 @@ TEST(AlbumSettings, OtherRootsMissingAndHostileFiles) {
         EXPECT_TRUE(e.message().contains("nested too deeply")) << e.what();
     }
 }
-
-TEST(AlbumSettings, OnlyASinglePlainFolderNameIsAUsableTemplateId) {
-    TpaAlbumSettings s;
-    for (const char* good : {"classic", "My Template 2", "ümlaut"}) {
-        s.Id = QString::fromUtf8(good);
-        EXPECT_TRUE(s.HasUsableId()) << good;
-    }
-    for (const char* bad : {"", ".", "..", "../x", "/etc", "a/b", "a\\b", "C:x", "*", "a\tb"}) {
-        s.Id = QString::fromUtf8(bad);
-        EXPECT_FALSE(s.HasUsableId()) << bad;
-    }
-}

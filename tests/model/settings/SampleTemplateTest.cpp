@@ -35,7 +35,6 @@ TEST(SampleTemplate, StartsAnAlbumThatSavesBackUnchanged) {
     TpaAlbum album;
     album.LoadFromXml(preview.file("data.xml"));
     EXPECT_EQ(album.Settings.Id, "fz-simple") << "the id names the template's folder";
-    EXPECT_TRUE(album.Settings.HasUsableId());
     EXPECT_EQ(album.GetAlbumName(), "My Album");
     TpaTreeNode* root = album.Tree().Root();
     ASSERT_EQ(root->ChildCount(), 1);

@@ -188,7 +188,7 @@ TEST(Tree, QtModelCheckerAcceptsEveryKindOfChange) {
     ASSERT_TRUE(tree.Move(galleries[2]->Child(0), galleries[3], 0));
     ASSERT_TRUE(tree.Move(galleries[2], galleries[3], -1));
     EXPECT_TRUE(model.moveAccepted_);
-    galleries[0]->SetText("renamed");
+    tree.NotifyChanged(galleries[0]);
     tree.Remove(galleries[3]);
     TpaAlbumTree fresh;
     fresh.Append(nullptr, std::make_unique<TpaAlbumItem>(), "New");

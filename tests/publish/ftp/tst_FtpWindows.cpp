@@ -6,7 +6,7 @@
 #include "publish/ftp/TfrmFtpSetting.h"
 
 #include "platform/ShellOpen.h"
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

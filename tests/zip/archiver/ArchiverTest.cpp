@@ -5,7 +5,7 @@
 #include "zip/directory/DirItem.h"
 #include "zip/streams/MemoryStream.h"
 
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "zip/ZAExcept.h"
 #include "zip/archiver/ZipArchiver.h"
 
-#include "platform/sys/RemovableMedia.h"
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/RemovableMediaSimulation.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "zip/archiver/ZipArchiver.h"
 #include "zip/streams/MemoryStream.h"
 
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 

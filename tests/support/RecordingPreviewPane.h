@@ -8,8 +8,8 @@ class QLabel;
 
 namespace app {
 
-// A preview that shows the address it was sent to and keeps every address, for runs and
-// tests without a browser engine.
+// A preview that shows the address it was sent to and keeps every address, for tests and
+// benches without a browser engine.
 class RecordingPreviewPane : public PreviewPane {
 public:
     explicit RecordingPreviewPane(QWidget* parent);

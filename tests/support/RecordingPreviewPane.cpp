@@ -1,4 +1,4 @@
-#include "app/pages/RecordingPreviewPane.h"
+#include "tests/support/RecordingPreviewPane.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "platform/sys/ScriptedPrompts.h"
+#include "tests/support/ScriptedPrompts.h"
 
 #include "platform/sys/HeadlessPrompts.h"
 
@@ -6,6 +6,37 @@
 #include <stdexcept>
 
 namespace platform {
+
+namespace {
+
+// The English caption of a button, for the faults the script reports.
+const char* promptButtonName(PromptButton button) {
+    switch (button) {
+    case PromptButton::None:
+        return "None";
+    case PromptButton::Ok:
+        return "OK";
+    case PromptButton::Cancel:
+        return "Cancel";
+    case PromptButton::Yes:
+        return "Yes";
+    case PromptButton::No:
+        return "No";
+    case PromptButton::YesToAll:
+        return "Yes to All";
+    case PromptButton::NoToAll:
+        return "No to All";
+    case PromptButton::Abort:
+        return "Abort";
+    case PromptButton::Retry:
+        return "Retry";
+    case PromptButton::Ignore:
+        return "Ignore";
+    }
+    return "None";
+}
+
+} // namespace
 
 ScriptedPrompts::Call& ScriptedPrompts::record(CallType type, const std::string& caption) {
     Call& call = calls_.emplace_back();
