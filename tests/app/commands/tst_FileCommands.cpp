@@ -279,9 +279,7 @@ private slots:
         apptest::writeText(broken + "data.xml", "<photogallery><folder>");
         QVERIFY(QFile::copy(model::Folders().TemplatesFolder + "fz-simple/album.xml",
                             broken + "album.xml"));
-        auto t = app::TfrmImportTemplate::FindTemplate(model::Folders().TemplatesFolder, "Broken");
-        QVERIFY(t);
-        app::guarded([&] { f.file.NewAlbum(t); });
+        app::guarded([&] { f.file.NewAlbum(app::TemplateEntry{"Broken", broken}); });
         const QString text = QString::fromStdString(f.env.prompts.calls().back().text);
         QVERIFY2(text.startsWith("The template \"Broken\" could not be opened: data.xml: ") &&
                      !text.contains(broken),

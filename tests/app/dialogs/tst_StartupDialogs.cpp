@@ -175,10 +175,11 @@ private slots:
         d.Prepare(makeLibrary(env.dir.path(), {"a", "b", "c", QString(100, QChar('w'))}));
         d.show();
         QVERIFY(hasDialogBorder(d) && (d.windowFlags() & Qt::WindowMinimizeButtonHint));
+        auto* list = d.findChild<QListWidget*>("lvThumbnails");
         QRegion seen;
-        for (int i = 0; i < d.lvThumbnails->count(); ++i) {
-            const QRect item = d.lvThumbnails->visualItemRect(d.lvThumbnails->item(i));
-            QVERIFY(d.lvThumbnails->viewport()->rect().contains(item) && !seen.intersects(item));
+        for (int i = 0; i < list->count(); ++i) {
+            const QRect item = list->visualItemRect(list->item(i));
+            QVERIFY(list->viewport()->rect().contains(item) && !seen.intersects(item));
             seen += item;
         }
     }
@@ -260,8 +261,9 @@ private slots:
         bool border = false;
         app::TfrmStartupWizard& wizard = env.commands->real.file().wizard();
         whenShown(&wizard, [&] {
-            for (int i = 0; i < wizard.cbOpenRecent->count(); ++i)
-                shown << wizard.cbOpenRecent->itemText(i);
+            auto* recent = wizard.findChild<QComboBox*>("cbOpenRecent");
+            for (int i = 0; i < recent->count(); ++i)
+                shown << recent->itemText(i);
             border = hasDialogBorder(wizard) && wizard.width() >= 460;
             wizard.reject();
         });
