@@ -83,6 +83,10 @@ struct FtpSession::Connection {
                    ? std::atoi(reply.substr(0, 3).c_str())
                    : 0;
     }
+    // The library's own words on a failure.
+    QString details(CURLcode result) const {
+        return QString::fromUtf8(errors[0] ? errors : curl_easy_strerror(result));
+    }
     QString replyText() const { return QString::fromUtf8(reply.data(), qsizetype(reply.size())); }
 
     static size_t onReply(char* data, size_t, size_t size, void* self) {
@@ -128,7 +132,8 @@ struct FtpSession::Connection {
             c->refusedReconnect = true;
             return CURL_SOCKET_BAD;
         }
-        const int s = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        const int s =
+            ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
         if (s >= 0)
             c->waiting.abort->add(s);
         return s < 0 ? CURL_SOCKET_BAD : s;
@@ -292,17 +297,23 @@ void FtpSession::fail(const QString& step, int code) {
         why = QStringLiteral("cancelled");
     else if (!c.abortReason.isEmpty())
         why = c.abortReason;
+    else if (reply >= 400) // "421" among them, which the library counts as a timeout
+        why = QStringLiteral("the server answered \"%1\"").arg(c.replyText());
     else if (result == CURLE_OPERATION_TIMEDOUT && std::strstr(c.errors, "too slow"))
         why = QStringLiteral("no data moved for %1 seconds").arg(seconds);
     else if (result == CURLE_OPERATION_TIMEDOUT)
         why = QStringLiteral("the server did not answer within %1 seconds").arg(seconds);
-    else if (reply >= 400)
-        why = QStringLiteral("the server answered \"%1\"").arg(c.replyText());
     else if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST)
-        why = QString::fromUtf8(c.errors[0] ? c.errors : curl_easy_strerror(result));
+        why = c.details(result);
+    else if (std::strstr(c.errors, "Too large"))
+        why = QStringLiteral("the server's reply is too long (%1)").arg(c.details(result));
+    else if (result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR ||
+             result == CURLE_GOT_NOTHING || result == CURLE_PARTIAL_FILE ||
+             result == CURLE_UPLOAD_FAILED)
+        why = QStringLiteral("the server closed the connection (%1)").arg(c.details(result));
     else
-        why = QStringLiteral("the server closed the connection or sent a broken reply (%1)")
-                  .arg(QString::fromUtf8(c.errors[0] ? c.errors : curl_easy_strerror(result)));
+        why = QStringLiteral("the server sent a reply that cannot be used (%1)")
+                  .arg(c.details(result));
     const bool lost = !keepsConnection(result) || !c.abortReason.isEmpty();
     c.lost = c.lost || lost;
     throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, why), lost);
@@ -328,8 +339,8 @@ void FtpSession::command(const QString& line, const QString& step) {
     curl_slist_free_all(commands);
     const int code = c.replyCode();
     if (code < 200 || code >= 400)
-        throw FtpError(QStringLiteral("%1 failed: the server answered \"%2\".")
-                           .arg(step, c.replyText()));
+        throw FtpError(
+            QStringLiteral("%1 failed: the server answered \"%2\".").arg(step, c.replyText()));
 }
 
 QString FtpSession::pwd() {
