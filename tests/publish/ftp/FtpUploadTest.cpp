@@ -71,10 +71,11 @@ TEST(FtpUpload, PublishedAlbumArrivesByteForByteInBothModes) {
         EXPECT_EQ(r.uploading, (QStringList{"1/3 photogallery.htm", "2/3 pictavo/data.xml",
                                             "3/3 pictavo/pictavo_images/a.jpg"}));
         // The login ends with a PWD of its own; the worker's follows.
-        EXPECT_EQ(server.commands(kVerbs),
-                  (QStringList{"PWD", "PWD", "STOR photogallery.htm", "NLST", "MKD pictavo", "CWD pictavo",
-                               "STOR data.xml", "NLST", "MKD pictavo_images", "CWD pictavo_images",
-                               "STOR a.jpg", "CDUP", "CDUP", "LIST", "QUIT"}));
+        EXPECT_EQ(
+            server.commands(kVerbs),
+            (QStringList{"PWD", "PWD", "STOR photogallery.htm", "NLST", "MKD pictavo",
+                         "CWD pictavo", "STOR data.xml", "NLST", "MKD pictavo_images",
+                         "CWD pictavo_images", "STOR a.jpg", "CDUP", "CDUP", "LIST", "QUIT"}));
         EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
         const publish::RemoteListing expected{{"pictavo", true}, {"photogallery.htm", false}};
         EXPECT_EQ(*r.completed, expected);
@@ -282,11 +283,27 @@ TEST(FtpSession, LoginFailuresCarryTheirTextButNeverThePassword) {
     EXPECT_EQ(trimmed.pwd(), "/");
 }
 
+TEST(FtpSession, DataGoesToTheControlPeerWhateverPassiveRepliesName) {
+    // The server refuses EPSV and names 127.0.0.99 in its PASV replies, listening there too.
+    HostileServer server("pasv-elsewhere");
+    QTemporaryDir local;
+    makePublishedAlbum(local.path());
+    const Reports r =
+        runUpload(std::make_unique<FtpSession>("127.0.0.1", "u", "p", true, server.port(),
+                                               std::chrono::seconds(5)),
+                  local.path());
+    ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+    EXPECT_EQ(server.record().filter("STORED").size(), 3);
+    EXPECT_GE(server.record().filter("PASV").size(), 3);
+    EXPECT_EQ(server.record().filter("THIRD"), QStringList());
+}
+
 TEST(FtpSession, ServerThatNeverGreetsTimesOut) {
     HostileServer silent("no-greeting");
     QElapsedTimer timer;
     timer.start();
-    EXPECT_THROW(FtpSession("127.0.0.1", "u", "p", true, silent.port(), std::chrono::milliseconds(700)),
-                 FtpError);
+    EXPECT_THROW(
+        FtpSession("127.0.0.1", "u", "p", true, silent.port(), std::chrono::milliseconds(700)),
+        FtpError);
     EXPECT_LT(timer.elapsed(), 5000);
 }

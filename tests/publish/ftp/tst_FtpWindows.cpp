@@ -54,7 +54,8 @@ long peakMemoryMiB() {
 // Six files of which the fifth crosses the block size, in the top folder.
 void makeFlatAlbum(const QString& folder) {
     for (int i = 0; i < 6; ++i)
-        writeFile(folder + QStringLiteral("/f%1.jpg").arg(i), sampleBytes(i == 4 ? 300000 : 9000, i));
+        writeFile(folder + QStringLiteral("/f%1.jpg").arg(i),
+                  sampleBytes(i == 4 ? 300000 : 9000, i));
 }
 
 QTreeWidgetItem* remoteItem(QObject& window, const QString& name) {
@@ -229,8 +230,10 @@ private slots:
         QCOMPARE(server.commands({"CWD"}), QStringList{"CWD /www/"});
         QCOMPARE(window.resultUrls().url, QStringLiteral("http://127.0.0.1/www/photogallery.htm"));
 
+        writeFile(server.root() + QString::fromUtf16(u"/www/sub/a\u202Egpj.exe"), "x");
         window.lvRemoteDblClick(remoteItem(window, "sub"));
         QCOMPARE(window.RemoteFolder, QStringLiteral("/www/sub/"));
+        QVERIFY(remoteItem(window, "a<U+202E>gpj.exe")); // shown, not obeyed
         for (int i = 0; i < 4; ++i)
             window.tntSBCreateDirectoryClick();
         QVERIFY(QFileInfo(server.root() + "/www/sub/new").isDir());
