@@ -213,7 +213,14 @@ FtpSession::FtpSession(const QString& host, const QString& user, const QString& 
     setWaiting(std::move(waiting));
     // Connect, log in (the library asks PWD for the login folder) and nothing else.
     curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-    run(QStringLiteral("Connecting to %1").arg(hostName));
+    try {
+        run(QStringLiteral("Connecting to %1").arg(hostName));
+    } catch (...) {
+        // Nothing more is said to a server that would not let us in.
+        connection_->waiting.abort->shutDownAll();
+        connection_.reset();
+        throw;
+    }
     connection_->loggedIn = true;
 }
 
@@ -303,7 +310,8 @@ void FtpSession::fail(const QString& step, int code) {
         why = QStringLiteral("no data moved for %1 seconds").arg(seconds);
     else if (result == CURLE_OPERATION_TIMEDOUT)
         why = QStringLiteral("the server did not answer within %1 seconds").arg(seconds);
-    else if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST)
+    else if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST ||
+             result == CURLE_URL_MALFORMAT)
         why = c.details(result);
     else if (std::strstr(c.errors, "Too large"))
         why = QStringLiteral("the server's reply is too long (%1)").arg(c.details(result));
