@@ -63,6 +63,7 @@ public:
     bool CanClose = true;
     bool Completed = false;
     int LocalFileCount = 0;
+    // The total deadline of each reply (and of a silent transfer); tests shorten it.
     std::chrono::milliseconds Timeout = FtpSession::DefaultTimeout;
 
     FormPreparer prepareForm;

@@ -39,6 +39,7 @@ public:
 
     // Where the connection test connects: always 21 for users, a local server in tests.
     quint16 TestPort = 21;
+    // The total deadline of each reply of the test; tests shorten it.
     std::chrono::milliseconds TestTimeout = FtpSession::DefaultTimeout;
 
     void btnOkClick();
