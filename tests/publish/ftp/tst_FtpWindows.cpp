@@ -359,6 +359,21 @@ private slots:
             window.reset();
             QVERIFY2(timer.elapsed() - closedAt < 2000, c.server);
         }
+        // The same for the connection test of the settings dialog.
+        HostileServer silent(QStringLiteral("no-greeting"));
+        TfrmFtpSetting dialog;
+        dialog.TestPort = silent.port();
+        dialog.TestTimeout = std::chrono::seconds(60);
+        dialog.setDefaults(defaultsFor("passive"));
+        dialog.show();
+        QElapsedTimer timer;
+        QTimer::singleShot(500, &dialog, [&] {
+            timer.start();
+            dialog.reject();
+        });
+        dialog.bbTestConnectionClick();
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY(text(dialog, "lbTestResult").contains("cancelled"));
     }
 
     void closingDuringUploadEndsTheWorker() {
