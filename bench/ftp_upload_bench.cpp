@@ -17,14 +17,15 @@ using namespace ftptest;
 
 namespace {
 
-// The published folder: the page, the player data, 200 pictures and 200 thumbnails.
+// The published folder: the page, the player data, 200 pictures (from 180,000 bytes to past
+// 256 KiB, the block size of the send loop) and 200 thumbnails.
 void makeAlbum(const QString& folder) {
     writeFile(folder + "/photogallery.htm", QByteArray(4000, 'h'));
     writeFile(folder + "/pictavo/data.xml", QByteArray(60000, 'x'));
     writeFile(folder + "/pictavo/player.swf", sampleBytes(300000, 999));
     for (int i = 0; i < 200; ++i) {
         const QString name = QStringLiteral("photo%1.jpg").arg(i, 3, 10, QChar('0'));
-        writeFile(folder + "/pictavo/pictavo_images/" + name, sampleBytes(180000 + i * 300, i));
+        writeFile(folder + "/pictavo/pictavo_images/" + name, sampleBytes(180000 + i * 600, i));
         writeFile(folder + "/pictavo/pictavo_images/thumbs/tn_" + name,
                   sampleBytes(9000, 1000 + i));
     }

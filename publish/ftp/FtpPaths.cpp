@@ -57,6 +57,21 @@ ResultUrls FtpPaths::resultUrls(const QString& address, bool replacePage, const 
     return r;
 }
 
+QString FtpPaths::visibleName(const QString& name) {
+    QString shown;
+    shown.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        const bool directional = (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) ||
+                                 u == 0x200E || u == 0x200F || u == 0x061C;
+        if (directional)
+            shown += QStringLiteral("<U+%1>").arg(int(u), 4, 16, QChar(u'0')).toUpper();
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 bool FtpPaths::isWebAddress(const QString& text) {
     const QUrl url(text.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();

@@ -29,6 +29,10 @@ public:
     // becomes "photogallery.htm".
     static ResultUrls resultUrls(const QString& address, bool replacePage, const QString& host,
                                  const QString& remoteFolder);
+    // A name as the window shows it: every character that changes the writing direction
+    // (embeddings, overrides, isolates, the direction marks) written out as "<U+202E>", so
+    // that no name can show itself reordered ("gpj.exe" as "exe.jpg").
+    static QString visibleName(const QString& name);
     // Only web addresses are opened from the window's links.
     static bool isWebAddress(const QString& text);
 };

@@ -1,46 +1,154 @@
 #include "publish/ftp/FtpSession.h"
 
-#include <Poco/Exception.h>
-#include <Poco/Net/DialogSocket.h>
-#include <Poco/Net/FTPClientSession.h>
-#include <Poco/Net/SocketAddress.h>
-#include <Poco/Net/SocketStream.h>
-#include <Poco/Net/StreamSocket.h>
+#include "publish/ftp/FtpAbortSwitch.h"
+#include "publish/ftp/ListingBuffer.h"
 
 #include <QFile>
 
-#include <csignal>
+#include <curl/curl.h>
 
-#include <istream>
-#include <ostream>
-#include <vector>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace publish {
 
 namespace {
 
-using Poco::Net::FTPClientSession;
+constexpr int PollMs = 50;
+constexpr int MaxReplyBytes = 1024;
+// QUIT is a courtesy: a server that does not answer it soon is left.
+constexpr long QuitSeconds = 2;
 
-std::string utf8(const QString& text) {
-    return text.toStdString();
+struct CurlLibrary {
+    CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+};
+
+long wholeSeconds(std::chrono::milliseconds span) {
+    return std::max<long>(1, static_cast<long>((span.count() + 999) / 1000));
 }
 
-// Runs one client call and turns whatever it throws into FtpError with the library's text.
-template <class F> auto guarded(F&& call) {
-    try {
-        return call();
-    } catch (const FtpError&) {
-        throw;
-    } catch (const Poco::Exception& e) {
-        throw FtpError(QString::fromStdString(e.displayText()));
-    } catch (const std::exception& e) {
-        throw FtpError(QString::fromUtf8(e.what()));
+quint16 portOf(const curl_sockaddr* address) {
+    if (address->family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in*>(&address->addr)->sin_port);
+    if (address->family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&address->addr)->sin6_port);
+    return 0;
+}
+
+// Failures after which the library keeps the control connection: the server refused one
+// request and said so.
+bool keepsConnection(CURLcode code) {
+    switch (code) {
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+    case CURLE_REMOTE_ACCESS_DENIED:
+        return true;
+    default:
+        return false;
     }
 }
 
 } // namespace
 
-FtpError::FtpError(const QString& message) : std::runtime_error(message.toStdString()) {}
+struct FtpSession::Connection {
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+    std::string url;
+    quint16 port = 0;
+    std::chrono::milliseconds timeout{};
+    FtpWaiting waiting;
+    bool loggedIn = false;
+    bool lost = false;
+    bool refusedReconnect = false;
+    std::string reply; // the final line of the latest reply
+    char errors[CURL_ERROR_SIZE] = {};
+    QString abortReason;
+    ListingBuffer* listing = nullptr;
+    QFile* upload = nullptr;
+
+    ~Connection() {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+
+    bool aborted() const { return waiting.abort->tripped(); }
+    int replyCode() const {
+        return reply.size() >= 3 && std::isdigit(static_cast<unsigned char>(reply[0]))
+                   ? std::atoi(reply.substr(0, 3).c_str())
+                   : 0;
+    }
+    // The library's own words on a failure.
+    QString details(CURLcode result) const {
+        return QString::fromUtf8(errors[0] ? errors : curl_easy_strerror(result));
+    }
+    QString replyText() const { return QString::fromUtf8(reply.data(), qsizetype(reply.size())); }
+
+    static size_t onReply(char* data, size_t, size_t size, void* self) {
+        auto* c = static_cast<Connection*>(self);
+        // Only the final line of a reply ("123 text") counts; continuation lines pass by.
+        if (size >= 4 && std::isdigit(static_cast<unsigned char>(data[0])) && data[3] == ' ') {
+            c->reply.assign(data, std::min<size_t>(size, MaxReplyBytes));
+            while (!c->reply.empty() && (c->reply.back() == '\n' || c->reply.back() == '\r'))
+                c->reply.pop_back();
+        }
+        return size;
+    }
+    static size_t onData(char* data, size_t, size_t size, void* self) {
+        auto* c = static_cast<Connection*>(self);
+        if (!c->listing || !c->listing->append(data, qsizetype(size))) {
+            if (c->listing)
+                c->abortReason = c->listing->error();
+            return 0;
+        }
+        return size;
+    }
+    static size_t onRead(char* buffer, size_t, size_t size, void* self) {
+        auto* c = static_cast<Connection*>(self);
+        const qint64 n = c->upload->read(buffer, qint64(size));
+        if (n < 0) {
+            c->abortReason = QStringLiteral("cannot read \"%1\": %2")
+                                 .arg(c->upload->fileName(), c->upload->errorString());
+            return CURL_READFUNC_ABORT;
+        }
+        return size_t(n);
+    }
+    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        auto* c = static_cast<Connection*>(self);
+        if (c->waiting.pump)
+            c->waiting.pump();
+        return c->aborted() ? 1 : 0;
+    }
+    static curl_socket_t onOpen(void* self, curlsocktype purpose, curl_sockaddr* address) {
+        auto* c = static_cast<Connection*>(self);
+        // The library would log in again after it dropped a connection, and the next command
+        // would run in the login folder: a lost connection ends the session instead.
+        if (purpose == CURLSOCKTYPE_IPCXN && c->loggedIn && portOf(address) == c->port) {
+            c->refusedReconnect = true;
+            return CURL_SOCKET_BAD;
+        }
+        const int s =
+            ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (s >= 0)
+            c->waiting.abort->add(s);
+        return s < 0 ? CURL_SOCKET_BAD : s;
+    }
+    static int onClose(void* self, curl_socket_t s) {
+        static_cast<Connection*>(self)->waiting.abort->remove(s);
+        return ::close(s);
+    }
+};
+
+FtpError::FtpError(const QString& message, bool sessionLost)
+    : std::runtime_error(message.toStdString()), sessionLost_(sessionLost) {}
 
 void FtpSession::checkArgument(const QString& value, const QString& what) {
     for (const QChar c : value) {
@@ -52,155 +160,292 @@ void FtpSession::checkArgument(const QString& value, const QString& what) {
 }
 
 FtpSession::FtpSession(const QString& host, const QString& user, const QString& password,
-                       bool passive, quint16 port, std::chrono::milliseconds timeout) {
-#ifdef SIGPIPE
-    // A server that goes away while we send must be an error of the upload, not the end of
-    // the program: the socket library does not ask the system to spare us the signal.
-    static const bool brokenPipeIgnored = [] { return std::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
-    (void)brokenPipeIgnored;
-#endif
+                       bool passive, quint16 port, std::chrono::milliseconds timeout,
+                       FtpWaiting waiting) {
+    static const CurlLibrary library;
     const QString hostName = host.trimmed();
     const QString userName = user.trimmed();
     checkArgument(hostName, QStringLiteral("host name"));
     checkArgument(userName, QStringLiteral("user name"));
     checkArgument(password, QStringLiteral("password"));
-    const Poco::Timespan span(static_cast<Poco::Timespan::TimeDiff>(timeout.count()) * 1000);
-    guarded([&] {
-        Poco::Net::StreamSocket socket;
-        socket.connect(Poco::Net::SocketAddress(utf8(hostName), port), span);
-        // The greeting is read here, under our timeout: the library would wait its own 30 s.
-        Poco::Net::DialogSocket greeting(socket);
-        greeting.setReceiveTimeout(span);
-        std::string reply;
-        const int status = greeting.receiveStatusMessage(reply);
-        if (status / 100 != 2)
-            throw FtpError(QStringLiteral("FTP Exception: Cannot connect to server: %1")
-                               .arg(QString::fromStdString(reply)));
-        client_ = std::make_unique<FTPClientSession>(socket, false);
-        client_->setTimeout(span);
-        client_->setPassive(passive);
-        client_->login(utf8(userName), utf8(password));
-        return 0;
-    });
+    if (hostName.isEmpty() || hostName.contains(u'/') || hostName.contains(u'@'))
+        throw FtpError(QStringLiteral("\"%1\" is not a host name.").arg(hostName));
+
+    auto c = std::make_unique<Connection>();
+    c->port = port;
+    c->timeout = timeout;
+    c->multi = curl_multi_init();
+    c->easy = curl_easy_init();
+    if (!c->multi || !c->easy)
+        throw FtpError(QStringLiteral("The FTP client cannot start."));
+    const QString bracketed = hostName.contains(u':') ? u'[' + hostName + u']' : hostName;
+    c->url = QStringLiteral("ftp://%1:%2/").arg(bracketed).arg(port).toStdString();
+    CURL* e = c->easy;
+    curl_easy_setopt(e, CURLOPT_URL, c->url.c_str());
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(e, CURLOPT_USERNAME, userName.toStdString().c_str());
+    curl_easy_setopt(e, CURLOPT_PASSWORD, password.toStdString().c_str());
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, c->errors);
+    // The caller walks the folders; the library sends each command as it comes.
+    curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(e, CURLOPT_FTP_SKIP_PASV_IP, 1L);
+    if (!passive)
+        curl_easy_setopt(e, CURLOPT_FTPPORT, "-");
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(timeout.count()));
+    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(timeout));
+    curl_easy_setopt(e, CURLOPT_ACCEPTTIMEOUT_MS, long(timeout.count()));
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, wholeSeconds(timeout));
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Connection::onReply);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Connection::onData);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_READFUNCTION, &Connection::onRead);
+    curl_easy_setopt(e, CURLOPT_READDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Connection::onProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, c.get());
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Connection::onOpen);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &Connection::onClose);
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, c.get());
+    // Large blocks: fewer wake-ups per file.
+    curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
+    connection_ = std::move(c);
+    setWaiting(std::move(waiting));
+    // Connect, log in (the library asks PWD for the login folder) and nothing else.
+    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    try {
+        run(QStringLiteral("Connecting to %1").arg(hostName));
+    } catch (...) {
+        // Nothing more is said to a server that would not let us in.
+        connection_->waiting.abort->shutDownAll();
+        connection_.reset();
+        throw;
+    }
+    connection_->loggedIn = true;
 }
 
 FtpSession::~FtpSession() {
     close();
 }
 
-void FtpSession::close() noexcept {
-    if (!client_)
-        return;
-    try {
-        client_->close();
-    } catch (...) {
-        // The connection is going away either way.
-    }
-    client_.reset();
+void FtpSession::setWaiting(FtpWaiting waiting) {
+    if (!waiting.abort)
+        waiting.abort = std::make_shared<FtpAbortSwitch>();
+    connection().waiting = std::move(waiting);
 }
 
-FTPClientSession& FtpSession::client() {
-    if (!client_)
-        throw FtpError(QStringLiteral("The connection to the server is closed."));
-    return *client_;
+void FtpSession::close() noexcept {
+    if (!connection_)
+        return;
+    Connection& c = *connection_;
+    if (!c.lost && !c.aborted()) {
+        try {
+            curl_easy_setopt(c.easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, QuitSeconds);
+            command(QStringLiteral("QUIT"), QStringLiteral("Saying goodbye"));
+        } catch (...) {
+            // The connection is going away either way.
+        }
+    }
+    // The library would say QUIT again and wait for the answer: the server has had its one.
+    c.waiting.abort->shutDownAll();
+    connection_.reset();
+}
+
+FtpSession::Connection& FtpSession::connection() {
+    if (!connection_ || connection_->lost)
+        throw FtpError(QStringLiteral("The connection to the server is closed."), true);
+    return *connection_;
+}
+
+void FtpSession::run(const QString& step) {
+    Connection& c = connection();
+    c.reply.clear();
+    c.errors[0] = 0;
+    c.abortReason.clear();
+    c.refusedReconnect = false;
+    curl_multi_add_handle(c.multi, c.easy);
+    CURLcode result = CURLE_OK;
+    for (int running = 1;;) {
+        if (c.aborted()) {
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_perform(c.multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (!running) {
+            int left = 0;
+            while (CURLMsg* msg = curl_multi_info_read(c.multi, &left)) {
+                if (msg->msg == CURLMSG_DONE)
+                    result = msg->data.result;
+            }
+            break;
+        }
+        curl_multi_poll(c.multi, nullptr, 0, PollMs, nullptr);
+        if (c.waiting.pump)
+            c.waiting.pump();
+    }
+    // Taken off mid-transfer, the library drops the connection without waiting for anything.
+    curl_multi_remove_handle(c.multi, c.easy);
+    if (result != CURLE_OK)
+        fail(step, result);
+}
+
+void FtpSession::fail(const QString& step, int code) {
+    Connection& c = *connection_;
+    const auto result = static_cast<CURLcode>(code);
+    const int reply = c.replyCode();
+    const long seconds = wholeSeconds(c.timeout);
+    QString why;
+    if (c.refusedReconnect)
+        why = QStringLiteral("the connection to the server was lost");
+    else if (c.aborted())
+        why = QStringLiteral("cancelled");
+    else if (!c.abortReason.isEmpty())
+        why = c.abortReason;
+    else if (reply >= 400) // "421" among them, which the library counts as a timeout
+        why = QStringLiteral("the server answered \"%1\"").arg(c.replyText());
+    else if (result == CURLE_OPERATION_TIMEDOUT && std::strstr(c.errors, "too slow"))
+        why = QStringLiteral("no data moved for %1 seconds").arg(seconds);
+    else if (result == CURLE_OPERATION_TIMEDOUT)
+        why = QStringLiteral("the server did not answer within %1 seconds").arg(seconds);
+    else if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST ||
+             result == CURLE_URL_MALFORMAT)
+        why = c.details(result);
+    else if (std::strstr(c.errors, "Too large"))
+        why = QStringLiteral("the server's reply is too long (%1)").arg(c.details(result));
+    else if (result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR ||
+             result == CURLE_GOT_NOTHING || result == CURLE_PARTIAL_FILE ||
+             result == CURLE_UPLOAD_FAILED)
+        why = QStringLiteral("the server closed the connection (%1)").arg(c.details(result));
+    else
+        why = QStringLiteral("the server sent a reply that cannot be used (%1)")
+                  .arg(c.details(result));
+    const bool lost = !keepsConnection(result) || !c.abortReason.isEmpty();
+    c.lost = c.lost || lost;
+    throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, why), lost);
+}
+
+void FtpSession::command(const QString& line, const QString& step) {
+    Connection& c = connection();
+    // "*": the library goes on when the server refuses; the reply decides here.
+    const std::string text = '*' + line.toStdString();
+    curl_slist* commands = curl_slist_append(nullptr, text.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_URL, c.url.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_QUOTE, commands);
+    try {
+        run(step);
+    } catch (...) {
+        curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
+        curl_slist_free_all(commands);
+        throw;
+    }
+    curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
+    curl_slist_free_all(commands);
+    const int code = c.replyCode();
+    if (code < 200 || code >= 400)
+        throw FtpError(
+            QStringLiteral("%1 failed: the server answered \"%2\".").arg(step, c.replyText()));
 }
 
 QString FtpSession::pwd() {
-    return guarded([&] { return QString::fromStdString(client().getWorkingDirectory()); });
+    command(QStringLiteral("PWD"), QStringLiteral("Asking for the current folder"));
+    // 257 "name" text, with quotes inside the name doubled.
+    const QString reply = connection().replyText();
+    const qsizetype open = reply.indexOf(u'"');
+    if (open < 0)
+        throw FtpError(QStringLiteral("The server named no folder: \"%1\".").arg(reply));
+    QString path;
+    for (qsizetype i = open + 1; i < reply.size(); ++i) {
+        if (reply[i] == u'"') {
+            if (i + 1 < reply.size() && reply[i + 1] == u'"') {
+                path += u'"';
+                ++i;
+                continue;
+            }
+            return path;
+        }
+        path += reply[i];
+    }
+    throw FtpError(QStringLiteral("The server named no folder: \"%1\".").arg(reply));
 }
 
 void FtpSession::cwd(const QString& path) {
     checkArgument(path, QStringLiteral("folder name \"%1\"").arg(path));
-    guarded([&] {
-        client().setWorkingDirectory(utf8(path));
-        return 0;
-    });
+    command(QStringLiteral("CWD ") + path, QStringLiteral("Changing to folder \"%1\"").arg(path));
 }
 
 void FtpSession::cdup() {
-    guarded([&] {
-        client().cdup();
-        return 0;
-    });
+    command(QStringLiteral("CDUP"), QStringLiteral("Going up one folder"));
 }
 
 void FtpSession::mkd(const QString& path) {
     checkArgument(path, QStringLiteral("folder name \"%1\"").arg(path));
-    guarded([&] {
-        client().createDirectory(utf8(path));
-        return 0;
-    });
+    command(QStringLiteral("MKD ") + path, QStringLiteral("Creating folder \"%1\"").arg(path));
 }
 
 QStringList FtpSession::list() {
-    return readList(true);
+    return readListing(false);
 }
 
 QStringList FtpSession::nlst() {
-    return readList(false);
+    return readListing(true);
 }
 
-QStringList FtpSession::readList(bool extended) {
-    return guarded([&] {
-        QStringList lines;
-        std::istream& in = client().beginList("", extended);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (!line.empty())
-                lines << QString::fromStdString(line);
-        }
-        client().endList();
-        return lines;
-    });
+QStringList FtpSession::readListing(bool namesOnly) {
+    Connection& c = connection();
+    ListingBuffer buffer;
+    c.listing = &buffer;
+    curl_easy_setopt(c.easy, CURLOPT_URL, c.url.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_DIRLISTONLY, namesOnly ? 1L : 0L);
+    curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, long(2 * c.timeout.count()));
+    const QString step = QStringLiteral("Listing the folder");
+    try {
+        run(step);
+    } catch (...) {
+        c.listing = nullptr;
+        curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, 0L);
+        throw;
+    }
+    c.listing = nullptr;
+    curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, 0L);
+    if (!buffer.finish())
+        throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, buffer.error()));
+    return buffer.lines();
 }
 
 void FtpSession::stor(const QString& localPath, const QString& remoteName) {
     checkArgument(remoteName, QStringLiteral("file name \"%1\"").arg(remoteName));
+    Connection& c = connection();
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly))
         throw FtpError(QStringLiteral("Cannot read \"%1\": %2").arg(localPath, file.errorString()));
-    guarded([&] {
-        std::ostream& out = client().beginUpload(utf8(remoteName));
-        // The stream sends 1 kB at a time; the data socket itself takes big blocks.
-        auto* stream = dynamic_cast<Poco::Net::SocketStream*>(&out);
-        std::vector<char> buffer(256 * 1024);
-        bool readFailed = false;
-        bool sent = true;
-        for (;;) {
-            const qint64 n = file.read(buffer.data(), static_cast<qint64>(buffer.size()));
-            if (n < 0)
-                readFailed = true;
-            if (n <= 0)
-                break;
-            if (stream) {
-                Poco::Net::StreamSocket socket = stream->socket();
-                for (qint64 done = 0; done < n;) {
-                    const int chunk =
-                        socket.sendBytes(buffer.data() + done, static_cast<int>(n - done));
-                    if (chunk <= 0)
-                        throw FtpError(QStringLiteral("The connection broke while \"%1\" was sent.")
-                                           .arg(remoteName));
-                    done += chunk;
-                }
-            } else if (!out.write(buffer.data(), n)) {
-                sent = false;
-                break;
-            }
-        }
-        out.flush();
-        sent = sent && static_cast<bool>(out);
-        // The server's reply decides; endUpload throws when it is not a success.
-        client().endUpload();
-        if (readFailed)
-            throw FtpError(
-                QStringLiteral("Cannot read \"%1\": %2").arg(localPath, file.errorString()));
-        if (!sent)
-            throw FtpError(
-                QStringLiteral("The connection broke while \"%1\" was sent.").arg(remoteName));
-        return 0;
-    });
+    const std::string name = remoteName.toStdString();
+    char* escaped = curl_easy_escape(c.easy, name.data(), int(name.size()));
+    const std::string url = c.url + (escaped ? escaped : "");
+    curl_free(escaped);
+    c.upload = &file;
+    curl_easy_setopt(c.easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c.easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
+    try {
+        run(QStringLiteral("Uploading \"%1\"").arg(remoteName));
+    } catch (...) {
+        c.upload = nullptr;
+        curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+        throw;
+    }
+    c.upload = nullptr;
+    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
 }
 
 } // namespace publish

@@ -4,39 +4,61 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
-namespace Poco::Net {
-class FTPClientSession;
-}
-
 namespace publish {
 
-// A failed FTP step: the text is the client's or the server's own message, never the password.
+class FtpAbortSwitch;
+
+// A failed FTP step: the text says what failed and why, with the server's own reply when it
+// gave one, never the password. `sessionLost` tells that the control connection is gone too,
+// so that no further command can follow (a refused command leaves it usable).
 class FtpError : public std::runtime_error {
 public:
-    explicit FtpError(const QString& message);
+    explicit FtpError(const QString& message, bool sessionLost = false);
     QString message() const { return QString::fromUtf8(what()); }
+    bool sessionLost() const { return sessionLost_; }
+
+private:
+    bool sessionLost_;
 };
 
-// One logged-in FTP control connection with binary transfers. Every command argument, the
-// user name and the password included, is refused before anything is sent when it holds a
-// line break or NUL: the client library would send it verbatim and let it smuggle in commands.
-// Names travel as UTF-8. Every socket wait is bounded by the timeout, the connect included.
-// Not thread-safe: one thread at a time uses a session (ownership moves, it is never shared).
+// How a session waits for the network: `pump` runs about every 50 ms while it waits (the GUI
+// thread keeps its window alive with it); a tripped `abort` switch ends the wait at once.
+struct FtpWaiting {
+    std::function<void()> pump;
+    std::shared_ptr<FtpAbortSwitch> abort;
+};
+
+// One logged-in FTP control connection with binary transfers; the one place that talks FTP.
+// Commands go out in the order the calls come, each on the current remote folder: the
+// session never changes folder by itself and never logs in again behind the caller's back
+// (a lost connection ends the session). Every command argument, the user name and the
+// password included, is refused before anything is sent when it holds a line break or NUL.
+// Names travel as UTF-8. Every reply has a total deadline (`timeout`, counted from the
+// command), a data connection that moves no byte for `timeout` fails, a listing must arrive
+// within twice `timeout`, and listings have caps (ListingBuffer). Data connections go to the
+// control connection's peer whatever address a passive-mode reply names; active mode offers
+// the control connection's own address. Not thread-safe: one thread at a time uses a session
+// (ownership moves, it is never shared); only its abort switch is touched from elsewhere.
 class FtpSession {
 public:
     static constexpr quint16 DefaultPort = 21;
-    static constexpr std::chrono::seconds DefaultTimeout{20};
+    static constexpr std::chrono::seconds DefaultTimeout{30};
 
     // Connects and logs in (host and user trimmed); throws FtpError.
     FtpSession(const QString& host, const QString& user, const QString& password, bool passive,
-               quint16 port = DefaultPort, std::chrono::milliseconds timeout = DefaultTimeout);
+               quint16 port = DefaultPort, std::chrono::milliseconds timeout = DefaultTimeout,
+               FtpWaiting waiting = {});
     // Says QUIT when still open; never throws.
     ~FtpSession();
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
+
+    // The session changes hands (the upload's worker thread waits without pumping).
+    void setWaiting(FtpWaiting waiting);
 
     QString pwd();                 // PWD
     void cwd(const QString& path); // CWD
@@ -46,17 +68,24 @@ public:
     QStringList nlst();            // NLST: the names
     // STOR of a local file under `remoteName` into the current folder, replacing a file there.
     void stor(const QString& localPath, const QString& remoteName);
-    // QUIT and closes the connection; never throws. Further calls throw.
+    // QUIT (briefly awaited) and closes the connection; never throws. Further calls throw.
     void close() noexcept;
 
     // Throws FtpError naming `what` when `value` cannot travel as one FTP argument.
     static void checkArgument(const QString& value, const QString& what);
 
 private:
-    Poco::Net::FTPClientSession& client();
-    QStringList readList(bool extended);
+    struct Connection;
+    enum class Transfer { None, Listing, NameListing, Upload };
 
-    std::unique_ptr<Poco::Net::FTPClientSession> client_;
+    // One request on the open connection: the command (QUOTE style), or a transfer.
+    void command(const QString& line, const QString& step);
+    QStringList readListing(bool namesOnly);
+    void run(const QString& step);
+    [[noreturn]] void fail(const QString& step, int code);
+    Connection& connection();
+
+    std::unique_ptr<Connection> connection_;
 };
 
 } // namespace publish

@@ -60,8 +60,10 @@ void TFtpThread::enterRemoteFolder(const QString& name) {
     QStringList names;
     try {
         names = session_->nlst();
-    } catch (const FtpError&) {
-        // No listing: try to create the folder.
+    } catch (const FtpError& e) {
+        // No listing: try to create the folder, unless the connection went with it.
+        if (e.sessionLost())
+            throw;
     }
     // Some servers answer NLST with paths; the last part is the name.
     bool exists = false;

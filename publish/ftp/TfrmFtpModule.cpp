@@ -9,6 +9,7 @@
 #include "platform/sys/Prompts.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -52,7 +53,17 @@ struct BusyCursor {
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
+// Counts a wait of the GUI thread for the server.
+struct ServerWait {
+    explicit ServerWait(int& counter) : counter_(counter) { ++counter_; }
+    ~ServerWait() { --counter_; }
+    int& counter_;
+};
+
 constexpr int KindRole = Qt::UserRole;
+constexpr int NameRole = Qt::UserRole + 1;
+// How long a closed window lets the worker finish the file in progress.
+constexpr int WorkerGraceMs = 500;
 
 } // namespace
 
@@ -60,7 +71,8 @@ TfrmFtpModule::TfrmFtpModule(const FtpDefaults& defaults, const QString& localFo
                              QWidget* parent, quint16 port)
     : QDialog(parent), Host(defaults.Host), User(defaults.User), Password(defaults.Password),
       TransferMode(defaults.TransferMode), port_(port),
-      cancelRequested_(std::make_shared<std::atomic<bool>>(false)) {
+      cancelRequested_(std::make_shared<std::atomic<bool>>(false)),
+      abortSwitch_(std::make_shared<FtpAbortSwitch>()) {
     qRegisterMetaType<publish::RemoteListing>();
     setObjectName(QStringLiteral("frmFtpModule"));
     setWindowTitle(QStringLiteral("Publish To FTP"));
@@ -93,11 +105,30 @@ TfrmFtpModule::TfrmFtpModule(const FtpDefaults& defaults, const QString& localFo
 
 TfrmFtpModule::~TfrmFtpModule() {
     if (thread_) {
-        // Ends after the file in progress; no report reaches this window any more.
+        // Ends after the file in progress, unless that would keep the user waiting; no report
+        // reaches this window any more.
         cancelRequested_->store(true);
-        thread_->wait();
+        if (!thread_->wait(QDeadlineTimer(WorkerGraceMs))) {
+            abortSwitch_->trip();
+            thread_->wait();
+        }
     }
     worker_.reset();
+    // No events are pumped into a window that is going away.
+    if (session_)
+        session_->setWaiting({{}, abortSwitch_});
+}
+
+FtpWaiting TfrmFtpModule::guiWaiting() {
+    return {[] { QCoreApplication::processEvents(QEventLoop::AllEvents); }, abortSwitch_};
+}
+
+bool TfrmFtpModule::endedSession(const FtpError& error) {
+    if (!error.sessionLost())
+        return false;
+    session_.reset();
+    showFailed(error.message());
+    return true;
 }
 
 void TfrmFtpModule::upload(const FtpDefaults& defaults, const QString& localFolder, QWidget* parent,
@@ -327,13 +358,14 @@ void TfrmFtpModule::connectServer() {
     tntlbLocal->clear();
     const QStringList files = LocalFolderWalk::collectFiles(LocalFolder);
     for (const QString& file : files)
-        tntlbLocal->addItem(QDir::toNativeSeparators(u'/' + file));
+        tntlbLocal->addItem(FtpPaths::visibleName(QDir::toNativeSeparators(u'/' + file)));
     LocalFileCount = static_cast<int>(files.size());
     showFtpInfo();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ServerWait wait(waitingForServer_);
     try {
         session_ = std::make_unique<FtpSession>(Host, User, Password, TransferMode == u"passive",
-                                                port_, Timeout);
+                                                port_, Timeout, guiWaiting());
         if (RemoteFolder.isEmpty())
             RemoteFolder = FtpPaths::ensureSlashedRemotePath(session_->pwd());
         else
@@ -356,8 +388,10 @@ void TfrmFtpModule::refreshRemoteList() {
     try {
         if (session_)
             listing = RemoteListingParser::parse(session_->list());
-    } catch (const FtpError&) {
-        // A folder that cannot be listed shows as empty.
+    } catch (const FtpError& e) {
+        // A folder the server refuses to list shows as empty; a broken connection is a failure.
+        if (e.sessionLost())
+            throw;
     }
     fillRemoteList(listing);
 }
@@ -367,9 +401,10 @@ void TfrmFtpModule::fillRemoteList(const RemoteListing& listing) {
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
     for (const RemoteEntry& entry : listing) {
-        auto* item = new QTreeWidgetItem(lvRemote, QStringList{entry.name});
+        auto* item = new QTreeWidgetItem(lvRemote, QStringList{FtpPaths::visibleName(entry.name)});
         item->setIcon(0, entry.isDirectory ? folderIcon : fileIcon);
         item->setData(0, KindRole, entry.isDirectory);
+        item->setData(0, NameRole, entry.name);
     }
     tntlbFolderStatus->setVisible(listing.isEmpty());
 }
@@ -377,12 +412,12 @@ void TfrmFtpModule::fillRemoteList(const RemoteListing& listing) {
 void TfrmFtpModule::updateRemoteFolderFromServer() {
     const QString pwd = session_->pwd();
     RemoteFolder = pwd.endsWith(u'/') ? pwd : pwd + u'/';
-    lblRemoteFolder->setText(pwd);
-    lblRemoteFolder->setToolTip(pwd);
+    lblRemoteFolder->setText(FtpPaths::visibleName(pwd));
+    lblRemoteFolder->setToolTip(lblRemoteFolder->text());
 }
 
 bool TfrmFtpModule::browsingAllowed() const {
-    return session_ && !thread_ && !Completed;
+    return session_ && !thread_ && !Completed && !waitingForServer_;
 }
 
 void TfrmFtpModule::setBrowsingEnabled(bool enabled) {
@@ -396,28 +431,32 @@ void TfrmFtpModule::lvRemoteDblClick(QTreeWidgetItem* item) {
     if (!browsingAllowed() || !item || !item->data(0, KindRole).toBool())
         return;
     BusyCursor busy;
+    ServerWait wait(waitingForServer_);
     try {
-        session_->cwd(item->text(0));
+        session_->cwd(item->data(0, NameRole).toString());
         updateRemoteFolderFromServer();
+        refreshRemoteList();
     } catch (const FtpError& e) {
+        if (endedSession(e))
+            return;
         platform::prompts().message(platform::PromptKind::Error, windowTitle().toStdString(),
                                     e.message().toStdString(), {platform::PromptButton::Ok},
                                     platform::PromptButton::Ok);
-        return;
     }
-    refreshRemoteList();
 }
 
 void TfrmFtpModule::tntSBUpOneLevelClick() {
     if (!browsingAllowed())
         return;
     BusyCursor busy;
+    ServerWait wait(waitingForServer_);
     try {
         session_->cdup();
         updateRemoteFolderFromServer();
         refreshRemoteList();
-    } catch (const FtpError&) {
+    } catch (const FtpError& e) {
         // Already at the top, or the server refuses: the list stays as it is.
+        endedSession(e);
     }
 }
 
@@ -425,7 +464,12 @@ void TfrmFtpModule::tntSBRefreshClick() {
     if (!browsingAllowed())
         return;
     BusyCursor busy;
-    refreshRemoteList();
+    ServerWait wait(waitingForServer_);
+    try {
+        refreshRemoteList();
+    } catch (const FtpError& e) {
+        endedSession(e);
+    }
 }
 
 void TfrmFtpModule::tntSBCreateDirectoryClick() {
@@ -443,7 +487,7 @@ void TfrmFtpModule::tntSBCreateDirectoryClick() {
     };
     for (int i = 0; i < lvRemote->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = lvRemote->topLevelItem(i);
-        if (item->data(0, KindRole).toBool() && item->text(0) == name) {
+        if (item->data(0, KindRole).toBool() && item->data(0, NameRole).toString() == name) {
             inform("Directory already exist, please select another directory name!");
             return;
         }
@@ -453,11 +497,14 @@ void TfrmFtpModule::tntSBCreateDirectoryClick() {
                "control characters.");
         return;
     }
+    ServerWait wait(waitingForServer_);
     try {
         session_->mkd(FtpPaths::joinRemote(session_->pwd(), name));
         BusyCursor busy;
         refreshRemoteList();
-    } catch (const FtpError&) {
+    } catch (const FtpError& e) {
+        if (endedSession(e))
+            return;
         inform("Fail to create directory, please check your account permission!");
     }
 }
@@ -467,10 +514,10 @@ void TfrmFtpModule::showFtpInfo() {
     lblPort->setText(QString::number(FtpPaths::strToFtpPort(PortText)));
     lblUsername->setText(User);
     lblPassword->setText(FtpPaths::maskPassword(Password));
-    lblLocalFolder->setText(QDir::toNativeSeparators(LocalFolder));
+    lblLocalFolder->setText(FtpPaths::visibleName(QDir::toNativeSeparators(LocalFolder)));
     lblLocalFolder->setToolTip(lblLocalFolder->text());
-    lblRemoteFolder->setText(RemoteFolder);
-    lblRemoteFolder->setToolTip(RemoteFolder);
+    lblRemoteFolder->setText(FtpPaths::visibleName(RemoteFolder));
+    lblRemoteFolder->setToolTip(lblRemoteFolder->text());
 }
 
 void TfrmFtpModule::setResultUrls(const QString& address, bool replacePage) {
@@ -512,7 +559,7 @@ bool TfrmFtpModule::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmFtpModule::btnStartClick() {
-    if (!session_ || thread_)
+    if (!session_ || thread_ || waitingForServer_)
         return;
     if (!userSetUrl_)
         setResultUrls(
@@ -524,6 +571,8 @@ void TfrmFtpModule::btnStartClick() {
 
     thread_ = std::make_unique<QThread>();
     thread_->setObjectName(QStringLiteral("FtpUpload"));
+    // The worker waits without pumping: events belong to this thread.
+    session_->setWaiting({{}, abortSwitch_});
     worker_ = std::make_unique<TFtpThread>(std::move(session_), LocalFolder, LocalFileCount,
                                            cancelRequested_);
     worker_->moveToThread(thread_.get());
@@ -544,9 +593,9 @@ void TfrmFtpModule::btnStartClick() {
 void TfrmFtpModule::showUploading(int fileIndex, int fileCount, const QString& currentFile) {
     if (cancelRequested_->load())
         return;
-    lblU_From->setText(QDir::toNativeSeparators(LocalFolder + currentFile));
+    lblU_From->setText(FtpPaths::visibleName(QDir::toNativeSeparators(LocalFolder + currentFile)));
     lblU_From->setToolTip(lblU_From->text());
-    lblU_To->setText(RemoteFolder + currentFile);
+    lblU_To->setText(FtpPaths::visibleName(RemoteFolder + currentFile));
     lblU_To->setToolTip(lblU_To->text());
     // Files added after the count was taken must not push the bar out of its range.
     pgU_Progress->setRange(0, std::max(fileCount, 1));
@@ -572,7 +621,7 @@ void TfrmFtpModule::showFailed(const QString& message) {
         return;
     CanClose = true;
     Completed = false;
-    lblF_Error->setText(message);
+    lblF_Error->setText(FtpPaths::visibleName(message));
     showPage("Failed");
     btnStart->setEnabled(false);
     setBrowsingEnabled(false);
@@ -592,6 +641,10 @@ void TfrmFtpModule::done(int result) {
         if (worker_)
             disconnect(worker_.get(), nullptr, this, nullptr);
     }
+    // A wait of this thread for the server ends at once; its handler then finds the window
+    // closed.
+    if (waitingForServer_)
+        abortSwitch_->trip();
     QDialog::done(result);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/ftp/FtpAbortSwitch.h"
 #include "publish/ftp/FtpDefaults.h"
 #include "publish/ftp/FtpPaths.h"
 #include "publish/ftp/FtpSession.h"
@@ -28,11 +29,13 @@ namespace publish {
 class TFtpThread;
 
 // "Publish To FTP": uploads a published album folder. When shown it connects, logs in and
-// lists the remote folder on the GUI thread; the user may browse and create folders; Upload
-// hands the session to a worker thread that copies the folder and reports back through queued
-// signals. Closing during an upload (after confirmation) lets the worker end after the file in
-// progress; the window waits for it before it goes away, and reports that still arrive change
-// nothing.
+// lists the remote folder on the GUI thread, pumping events while it waits so that the window
+// can be closed at any time (closing ends the wait at once); the user may browse and create
+// folders; Upload hands the session to a worker thread that copies the folder and reports back
+// through queued signals. Closing during an upload (after confirmation) lets the worker end
+// after the file in progress; when the window goes away and the worker has not ended within
+// half a second, its sockets are shut down rather than waited out. Reports that still arrive
+// change nothing. Names are shown with their direction controls made visible.
 class TfrmFtpModule : public QDialog {
     Q_OBJECT
 
@@ -60,6 +63,7 @@ public:
     bool CanClose = true;
     bool Completed = false;
     int LocalFileCount = 0;
+    // The total deadline of each reply (and of a silent transfer); tests shorten it.
     std::chrono::milliseconds Timeout = FtpSession::DefaultTimeout;
 
     FormPreparer prepareForm;
@@ -100,6 +104,10 @@ private:
     void setResultUrls(const QString& address, bool replacePage);
     void setBrowsingEnabled(bool enabled);
     bool browsingAllowed() const;
+    // The waiting of the GUI thread's session: events pumped, this window's abort switch.
+    FtpWaiting guiWaiting();
+    // True (after showing the failure) when the error ended the session.
+    bool endedSession(const FtpError& error);
 
     void showUploading(int fileIndex, int fileCount, const QString& currentFile);
     void showComplete(const RemoteListing& listing);
@@ -114,6 +122,10 @@ private:
     // The session of the GUI thread until Upload; then the worker's.
     std::unique_ptr<FtpSession> session_;
     std::shared_ptr<std::atomic<bool>> cancelRequested_;
+    std::shared_ptr<FtpAbortSwitch> abortSwitch_;
+    // Nonzero while the GUI thread waits for the server; input that would send a command
+    // meanwhile is ignored.
+    int waitingForServer_ = 0;
     std::unique_ptr<QThread> thread_;
     std::unique_ptr<TFtpThread> worker_;
 

@@ -1,5 +1,7 @@
 #include "publish/ftp/TfrmFtpSetting.h"
 
+#include "publish/ftp/FtpAbortSwitch.h"
+#include "publish/ftp/FtpPaths.h"
 #include "publish/ftp/FtpSession.h"
 
 #include "platform/sys/Prompts.h"
@@ -59,7 +61,7 @@ TfrmFtpSetting::TfrmFtpSetting(QWidget* parent) : QDialog(parent) {
                                           "e.g. ftp.example.com"));
     edFtpHost = lineEdit(settings, "edFtpHost");
     edLogin = lineEdit(settings, "edLogin");
-    auto* bbTestConnection = new QPushButton(QStringLiteral("Test Connection"), settings);
+    bbTestConnection = new QPushButton(QStringLiteral("Test Connection"), settings);
     bbTestConnection->setObjectName(QStringLiteral("bbTestConnection"));
     bbTestConnection->setAutoDefault(false);
     medPasswd = lineEdit(settings, "medPasswd");
@@ -193,9 +195,13 @@ void TfrmFtpSetting::bbTestConnectionClick() {
     lbTestResult->clear();
     lbDetectHostDirectory->hide();
     BusyCursor busy;
+    bbTestConnection->setEnabled(false);
+    testAbort_ = std::make_shared<FtpAbortSwitch>();
+    const FtpWaiting waiting{[] { QCoreApplication::processEvents(QEventLoop::AllEvents); },
+                             testAbort_};
     try {
         FtpSession session(edFtpHost->text(), edLogin->text(), medPasswd->text(),
-                           rbTransferModePassive->isChecked(), TestPort, TestTimeout);
+                           rbTransferModePassive->isChecked(), TestPort, TestTimeout, waiting);
         if (edDefHostDir->text().isEmpty()) {
             edDefHostDir->setText(session.pwd());
             lbDetectHostDirectory->show();
@@ -203,8 +209,16 @@ void TfrmFtpSetting::bbTestConnectionClick() {
         lbTestResult->setText(QStringLiteral("Connected to your server successfully!"));
         session.close();
     } catch (const FtpError& e) {
-        lbTestResult->setText(e.message());
+        lbTestResult->setText(FtpPaths::visibleName(e.message()));
     }
+    testAbort_.reset();
+    bbTestConnection->setEnabled(true);
+}
+
+void TfrmFtpSetting::done(int result) {
+    if (testAbort_)
+        testAbort_->trip();
+    QDialog::done(result);
 }
 
 } // namespace publish

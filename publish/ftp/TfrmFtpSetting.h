@@ -1,10 +1,12 @@
 #pragma once
 
 #include "publish/ftp/FtpDefaults.h"
+#include "publish/ftp/FtpSession.h"
 
 #include <QDialog>
 
 #include <chrono>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -14,6 +16,7 @@ class QRadioButton;
 namespace publish {
 
 // "Ftp Setting": edits the five FTP defaults and tests a connection with the values typed.
+// The test pumps events while it waits, so that the dialog stays usable and can be closed.
 // The caller puts its values in, shows the dialog modally and takes them back on OK; the
 // dialog itself writes no file. It is made once and reused.
 class TfrmFtpSetting : public QDialog {
@@ -36,10 +39,13 @@ public:
 
     // Where the connection test connects: always 21 for users, a local server in tests.
     quint16 TestPort = 21;
-    std::chrono::milliseconds TestTimeout{std::chrono::seconds(20)};
+    // The total deadline of each reply of the test; tests shorten it.
+    std::chrono::milliseconds TestTimeout = FtpSession::DefaultTimeout;
 
     void btnOkClick();
     void bbTestConnectionClick();
+    // Closing while a test waits for the server ends that wait at once.
+    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,6 +62,9 @@ private:
     QRadioButton* rbTransferModeActive;
     QRadioButton* rbTransferModePassive;
     QLabel* lbTestResult;
+    QPushButton* bbTestConnection;
+    // The switch of the test that runs, if one does.
+    std::shared_ptr<FtpAbortSwitch> testAbort_;
 };
 
 } // namespace publish

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A user publishes a new album and uploads it: the start-up wizard's Create with the sample
-# template, Ctrl+S through the real save dialog, Ctrl+P through the real folder dialog, then
+# template (its copy in the program folder given a player file of 1.5 MB, past the send loop's
+# 256 KiB block size), Ctrl+S through the real save dialog, Ctrl+P through the real folder dialog, then
 # Upload in the publishing dialog, Upload in "Publish To FTP", and the window closed once the
 # upload is complete. The server is a real FTP server on 127.0.0.1 port 21 (the program knows
 # no other port); the files on the server must equal the published folder byte for byte.
@@ -32,6 +33,11 @@ for i in $(seq 1 100); do
 done
 [ -s "$E2E_WORK/ftp-port" ] || e2e_fail "the FTP server did not start"
 
+# A player file well over 1 MB in every template of the program folder's copy.
+for template in "$E2E_PROG"/Templates/*/; do
+  head -c 1572864 /dev/urandom >"$template/player_large.swf"
+done
+
 # The FTP defaults the upload starts from: the login folder, passive transfers.
 printf '[Settings]\r\ndefFtpHost=127.0.0.1\r\ndefFtpUser=u\r\ndefFtpPass=p\r\ndefFtpDir=\r\ndefFtpTransferMode=passive\r\n' \
   >"$E2E_PROG/brimlogallery.ini"
@@ -61,6 +67,8 @@ sleep 0.5
 e2e_screenshot "$build_dir/e2e-ftp-complete.png"
 diff -r "$site" "$server_root" >&2 || e2e_fail "the server's files differ from the published folder"
 grep -q '^STOR photogallery.htm$' "$E2E_WORK/ftp-commands.log" || e2e_fail "no STOR of the page"
+large=$(find "$server_root" -name player_large.swf -size +1024k | head -n1)
+[ -n "$large" ] || e2e_fail "the large player file did not reach the server"
 e2e_activate "$upload"
 e2e_key Escape # after the end the window closes without asking
 e2e_wait_no_window '^Publish To FTP$'

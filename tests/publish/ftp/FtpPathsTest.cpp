@@ -107,3 +107,21 @@ TEST(FtpPaths, SmallRoutines) {
     for (const auto& [text, ok] : links)
         EXPECT_EQ(FtpPaths::isWebAddress(text), ok) << text;
 }
+
+TEST(FtpPaths, DirectionControlsInNamesAreShownNotObeyed) {
+    struct Case {
+        const char16_t* name;
+        const char16_t* shown;
+    } const cases[] = {
+        {u"photo\u202Egpj.exe", u"photo<U+202E>gpj.exe"},
+        {u"a\u202Ab\u202Bc\u202Cd\u202De", u"a<U+202A>b<U+202B>c<U+202C>d<U+202D>e"},
+        {u"\u2066x\u2067y\u2068z\u2069", u"<U+2066>x<U+2067>y<U+2068>z<U+2069>"},
+        {u"\u200E\u200F\u061C", u"<U+200E><U+200F><U+061C>"},
+        {u"/www/\u202E/", u"/www/<U+202E>/"},
+        {u"plain \u00F1ame.jpg", u"plain \u00F1ame.jpg"},
+        {u"\u05D0\u05D1.jpg", u"\u05D0\u05D1.jpg"}, // right-to-left letters are names
+        {u"\u2029\u2065\u206A\u202F", u"\u2029\u2065\u206A\u202F"}, // neighbours stay
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FtpPaths::visibleName(QString::fromUtf16(c.name)), QString::fromUtf16(c.shown));
+}

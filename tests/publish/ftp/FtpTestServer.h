@@ -103,6 +103,38 @@ private:
     qint64 pid_ = 0;
 };
 
+// The misbehaving server of hostile_ftp_server.py, running one case, with its record.
+class HostileServer {
+public:
+    explicit HostileServer(const QString& name) {
+        process_.setStandardErrorFile(QProcess::nullDevice());
+        process_.start(QStringLiteral("/usr/bin/python3"),
+                       {QStringLiteral(FZ_SOURCE_DIR "/tests/publish/ftp/hostile_ftp_server.py"),
+                        name, dir_.filePath(QStringLiteral("record.log"))});
+        if (process_.waitForStarted(10000)) {
+            for (int i = 0; i < 200 && !process_.canReadLine(); ++i)
+                process_.waitForReadyRead(50);
+            port_ = static_cast<quint16>(process_.readLine().trimmed().toUInt());
+        }
+    }
+    ~HostileServer() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    quint16 port() const { return port_; }
+    QStringList record() const {
+        QFile f(dir_.filePath(QStringLiteral("record.log")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    quint16 port_ = 0;
+};
+
 // Files below `root` as relative path -> bytes.
 inline QMap<QString, QByteArray> treeContents(const QString& root) {
     QMap<QString, QByteArray> files;

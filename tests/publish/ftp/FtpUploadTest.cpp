@@ -3,9 +3,6 @@
 #include "publish/ftp/FtpSession.h"
 #include "publish/ftp/TFtpThread.h"
 
-#include <Poco/Net/ServerSocket.h>
-#include <Poco/Net/SocketAddress.h>
-
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -73,14 +70,31 @@ TEST(FtpUpload, PublishedAlbumArrivesByteForByteInBothModes) {
         EXPECT_EQ(r.done, 1);
         EXPECT_EQ(r.uploading, (QStringList{"1/3 photogallery.htm", "2/3 pictavo/data.xml",
                                             "3/3 pictavo/pictavo_images/a.jpg"}));
-        EXPECT_EQ(server.commands(kVerbs),
-                  (QStringList{"PWD", "STOR photogallery.htm", "NLST", "MKD pictavo", "CWD pictavo",
-                               "STOR data.xml", "NLST", "MKD pictavo_images", "CWD pictavo_images",
-                               "STOR a.jpg", "CDUP", "CDUP", "LIST", "QUIT"}));
+        // The login ends with a PWD of its own; the worker's follows.
+        EXPECT_EQ(
+            server.commands(kVerbs),
+            (QStringList{"PWD", "PWD", "STOR photogallery.htm", "NLST", "MKD pictavo",
+                         "CWD pictavo", "STOR data.xml", "NLST", "MKD pictavo_images",
+                         "CWD pictavo_images", "STOR a.jpg", "CDUP", "CDUP", "LIST", "QUIT"}));
         EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
         const publish::RemoteListing expected{{"pictavo", true}, {"photogallery.htm", false}};
         EXPECT_EQ(*r.completed, expected);
         EXPECT_FALSE(server.commands().filter(passive ? "EPSV" : "EPRT").isEmpty());
+    }
+}
+
+TEST(FtpUpload, FilesOfEverySizeAcrossTheBlockSizeArriveWhole) {
+    const int sizes[] = {0, 1, 256 * 1024 - 1, 256 * 1024, 256 * 1024 + 1, 5 << 20, 50 << 20};
+    QTemporaryDir local;
+    for (const int size : sizes)
+        writeFile(local.path() + QStringLiteral("/sub/f%1.bin").arg(size), sampleBytes(size, size));
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        FtpTestServer server;
+        const Reports r = runUpload(login(server, passive), local.path());
+        ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+        EXPECT_EQ(server.commands({"STOR"}).size(), std::size(sizes));
+        EXPECT_TRUE(treeContents(server.root()) == treeContents(local.path()));
     }
 }
 
@@ -269,12 +283,27 @@ TEST(FtpSession, LoginFailuresCarryTheirTextButNeverThePassword) {
     EXPECT_EQ(trimmed.pwd(), "/");
 }
 
+TEST(FtpSession, DataGoesToTheControlPeerWhateverPassiveRepliesName) {
+    // The server refuses EPSV and names 127.0.0.99 in its PASV replies, listening there too.
+    HostileServer server("pasv-elsewhere");
+    QTemporaryDir local;
+    makePublishedAlbum(local.path());
+    const Reports r =
+        runUpload(std::make_unique<FtpSession>("127.0.0.1", "u", "p", true, server.port(),
+                                               std::chrono::seconds(5)),
+                  local.path());
+    ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+    EXPECT_EQ(server.record().filter("STORED").size(), 3);
+    EXPECT_GE(server.record().filter("PASV").size(), 3);
+    EXPECT_EQ(server.record().filter("THIRD"), QStringList());
+}
+
 TEST(FtpSession, ServerThatNeverGreetsTimesOut) {
-    Poco::Net::ServerSocket silent(Poco::Net::SocketAddress("127.0.0.1", 0));
+    HostileServer silent("no-greeting");
     QElapsedTimer timer;
     timer.start();
-    EXPECT_THROW(FtpSession("127.0.0.1", "u", "p", true, silent.address().port(),
-                            std::chrono::milliseconds(700)),
-                 FtpError);
+    EXPECT_THROW(
+        FtpSession("127.0.0.1", "u", "p", true, silent.port(), std::chrono::milliseconds(700)),
+        FtpError);
     EXPECT_LT(timer.elapsed(), 5000);
 }

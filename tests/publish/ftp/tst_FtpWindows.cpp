@@ -40,6 +40,24 @@ FtpDefaults defaultsFor(const QString& mode, const QString& dir = {},
     return FtpDefaults{QStringLiteral("127.0.0.1"), QStringLiteral("u"), password, dir, mode};
 }
 
+// The peak memory of this process in MiB.
+long peakMemoryMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong() / 1024;
+    }
+    return 0;
+}
+
+// Six files of which the fifth crosses the block size, in the top folder.
+void makeFlatAlbum(const QString& folder) {
+    for (int i = 0; i < 6; ++i)
+        writeFile(folder + QStringLiteral("/f%1.jpg").arg(i),
+                  sampleBytes(i == 4 ? 300000 : 9000, i));
+}
+
 QTreeWidgetItem* remoteItem(QObject& window, const QString& name) {
     auto* list = child<QTreeWidget>(window, "lvRemote");
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
@@ -110,7 +128,8 @@ private slots:
             QCOMPARE(dialog.DefaultDir, QString());
         }
         QVERIFY(server.waitFor("QUIT", 2));
-        QCOMPARE(server.commands({"PWD"}).size(), 2);
+        // Each login ends with a PWD of its own; the test asks once more.
+        QCOMPARE(server.commands({"PWD"}).size(), 4);
     }
 
     void settingsModeAndOk() {
@@ -211,8 +230,10 @@ private slots:
         QCOMPARE(server.commands({"CWD"}), QStringList{"CWD /www/"});
         QCOMPARE(window.resultUrls().url, QStringLiteral("http://127.0.0.1/www/photogallery.htm"));
 
+        writeFile(server.root() + QString::fromUtf16(u"/www/sub/a\u202Egpj.exe"), "x");
         window.lvRemoteDblClick(remoteItem(window, "sub"));
         QCOMPARE(window.RemoteFolder, QStringLiteral("/www/sub/"));
+        QVERIFY(remoteItem(window, "a<U+202E>gpj.exe")); // shown, not obeyed
         for (int i = 0; i < 4; ++i)
             window.tntSBCreateDirectoryClick();
         QVERIFY(QFileInfo(server.root() + "/www/sub/new").isDir());
@@ -241,6 +262,118 @@ private slots:
         QVERIFY(!TfrmFtpModule::openLink("/usr/bin/xterm"));
         platform::setShellOpenHook(previous);
         QCOMPARE(opened, QList<QUrl>{QUrl("http://example.org/site/")});
+    }
+
+    void hostileServersEndOnTheFailurePage() {
+        enum class Where { Test, Connect, Upload };
+        struct Case {
+            const char* server;
+            Where where;
+            const char* says;
+        } const cases[] = {
+            {"continuation-close", Where::Test, "closed the connection"},
+            {"continuation-close", Where::Connect, "closed the connection"},
+            {"continuation-forever", Where::Connect, "reply is too long"},
+            {"trickle", Where::Connect, "did not answer within 2 seconds"},
+            {"no-greeting", Where::Test, "did not answer within 2 seconds"},
+            {"no-greeting", Where::Connect, "did not answer within 2 seconds"},
+            {"greeting-421", Where::Connect, "421 Too many users"},
+            {"silent-data", Where::Connect, "no data moved for 2 seconds"},
+            {"endless-list", Where::Connect, "more than 100000 entries"},
+            {"long-line", Where::Connect, "longer than 8 KiB"},
+            {"stor-550", Where::Upload, "550 Quota exceeded"},
+            {"mid-file", Where::Upload, "closed the connection"},
+            {"pwd-continuation-close", Where::Upload, "closed the connection"},
+        };
+        QTemporaryDir local;
+        makeFlatAlbum(local.path());
+        for (const Case& c : cases) {
+            HostileServer server(QString::fromLatin1(c.server));
+            QVERIFY(server.port());
+            QElapsedTimer timer;
+            timer.start();
+            QString message;
+            if (c.where == Where::Test) {
+                TfrmFtpSetting dialog;
+                dialog.TestPort = server.port();
+                dialog.TestTimeout = std::chrono::seconds(2);
+                dialog.setDefaults(defaultsFor("passive"));
+                dialog.show();
+                dialog.bbTestConnectionClick();
+                message = text(dialog, "lbTestResult");
+            } else {
+                TfrmFtpModule window(defaultsFor("passive"), local.path(), nullptr, server.port());
+                window.Timeout = std::chrono::seconds(2);
+                window.show();
+                if (c.where == Where::Upload) {
+                    QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Initial"),
+                                              10000);
+                    child<QPushButton>(window, "btnStart")->click();
+                }
+                QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Failed"), 15000);
+                message = text(window, "lblF_Error");
+            }
+            QVERIFY2(message.contains(QString::fromLatin1(c.says)),
+                     qPrintable(QString::fromLatin1(c.server) + QStringLiteral(": ") + message));
+            // Well within the test's two deadlines, wherever the server stalls.
+            QVERIFY2(timer.elapsed() < 15000, c.server);
+        }
+        QVERIFY(peakMemoryMiB() < 400);
+    }
+
+    void closingEndsAnyStalledWaitAtOnce() {
+        struct Case {
+            const char* server;
+            bool upload;
+        } const cases[] = {{"no-greeting", false}, {"silent-data", false}, {"stall-stor", true}};
+        QTemporaryDir local;
+        makeFlatAlbum(local.path());
+        for (const Case& c : cases) {
+            HostileServer server(QString::fromLatin1(c.server));
+            auto window = std::make_unique<TfrmFtpModule>(defaultsFor("passive"), local.path(),
+                                                          nullptr, server.port());
+            window->Timeout = std::chrono::seconds(60); // only the close can end the wait
+            prompts->answerButton(platform::PromptButton::Ok);
+            QElapsedTimer timer;
+            qint64 closedAt = -1;
+            const auto close = [&] {
+                closedAt = timer.elapsed();
+                window->reject();
+            };
+            timer.start();
+            if (c.upload) {
+                window->show();
+                QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Initial"), 10000);
+                child<QPushButton>(*window, "btnStart")->click();
+                QTRY_VERIFY_WITH_TIMEOUT(server.record().contains("STOR f0.jpg"), 10000);
+                close();
+            } else {
+                // The window waits for the server inside its own handler; the close comes
+                // through the events it pumps meanwhile.
+                QTimer::singleShot(500, window.get(), close);
+                window->show();
+                QTRY_VERIFY_WITH_TIMEOUT(closedAt >= 0, 10000);
+                QCOMPARE(window->currentPage(), QStringLiteral("Failed"));
+            }
+            QVERIFY(!window->isVisible());
+            window.reset();
+            QVERIFY2(timer.elapsed() - closedAt < 2000, c.server);
+        }
+        // The same for the connection test of the settings dialog.
+        HostileServer silent(QStringLiteral("no-greeting"));
+        TfrmFtpSetting dialog;
+        dialog.TestPort = silent.port();
+        dialog.TestTimeout = std::chrono::seconds(60);
+        dialog.setDefaults(defaultsFor("passive"));
+        dialog.show();
+        QElapsedTimer timer;
+        QTimer::singleShot(500, &dialog, [&] {
+            timer.start();
+            dialog.reject();
+        });
+        dialog.bbTestConnectionClick();
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY(text(dialog, "lbTestResult").contains("cancelled"));
     }
 
     void closingDuringUploadEndsTheWorker() {
