@@ -3,7 +3,8 @@
 // and that the album's player shows the album: its title, the galleries named, every picture
 // loaded. A screenshot of the screen is kept.
 // Usage: app_page_load_check <page file or http URL> <expected title> <screenshot>
-//        [gallery caption ...]
+//        [--page-only | gallery caption ...]
+// --page-only: a user's own page with the embed code, where no album is played.
 
 #include "tests/app/player/PlayerProbe.h"
 
@@ -14,17 +15,44 @@
 
 #include <cstdio>
 
+namespace {
+
+// What the player got wrong in showing the album, or nullptr when it shows it whole.
+const char* playerFault(playertest::PlayerProbe& probe, const QString& title,
+                        const QStringList& galleries) {
+    if (probe.played() != QStringLiteral("ready")) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(probe.eval(QStringLiteral("document.body.innerText")).toString()));
+        return "the player does not show the album";
+    }
+    if (probe.texts(QStringLiteral(".pv-title")) != QStringList{title})
+        return "the player does not show the album's title";
+    const QStringList shown = probe.texts(QStringLiteral(".pv-gallery .pv-caption"));
+    if (shown != galleries) {
+        std::fprintf(stderr, "galleries shown: %s\n", qPrintable(shown.join(QStringLiteral(", "))));
+        return "the player does not show the album's galleries";
+    }
+    if (!probe.waitFor(QStringLiteral("Array.from(document.querySelectorAll('#album img[src]'))"
+                                      ".every(i => i.complete && i.naturalWidth > 0)")))
+        return "a picture of the album did not load";
+    return nullptr;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <page> <title> <screenshot> [gallery ...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <page> <title> <screenshot> [--page-only | gallery ...]\n",
+                     argv[0]);
         return 2;
     }
     const QString page = QString::fromLocal8Bit(argv[1]);
     const QString title = QString::fromUtf8(argv[2]);
+    const bool pageOnly = argc == 5 && qstrcmp(argv[4], "--page-only") == 0;
     QStringList galleries;
-    for (int i = 4; i < argc; ++i)
+    for (int i = 4; i < argc && !pageOnly; ++i)
         galleries << QString::fromUtf8(argv[i]);
     auto fail = [&page](const char* what) {
         std::fprintf(stderr, "FAIL: %s: %s\n", qPrintable(page), what);
@@ -45,22 +73,10 @@ int main(int argc, char* argv[]) {
     if (probe.view().title() != title)
         return fail("the page's title is not the album's name");
 
-    const QString state = probe.played();
-    if (state != QStringLiteral("ready")) {
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(probe.eval(QStringLiteral("document.body.innerText")).toString()));
-        return fail("the player does not show the album");
+    if (!pageOnly) {
+        if (const char* fault = playerFault(probe, title, galleries))
+            return fail(fault);
     }
-    if (probe.texts(QStringLiteral(".pv-title")) != QStringList{title})
-        return fail("the player does not show the album's title");
-    const QStringList shown = probe.texts(QStringLiteral(".pv-gallery .pv-caption"));
-    if (shown != galleries) {
-        std::fprintf(stderr, "galleries shown: %s\n", qPrintable(shown.join(QStringLiteral(", "))));
-        return fail("the player does not show the album's galleries");
-    }
-    if (!probe.waitFor(QStringLiteral("Array.from(document.querySelectorAll('#album img[src]'))"
-                                      ".every(i => i.complete && i.naturalWidth > 0)")))
-        return fail("a picture of the album did not load");
 
     QTest::qWait(500);
     if (!probe.errors().isEmpty()) {

@@ -171,7 +171,7 @@ private slots:
         check.setProcessEnvironment(env);
         check.start(FZ_BINARY_DIR "/tests/app_page_load_check",
                     {page, QStringLiteral("Caf\u00e9 \u20ac \u2713640\u00d7480"),
-                     dir.filePath("shot.png")});
+                     dir.filePath("shot.png"), QStringLiteral("--page-only")});
         QVERIFY(check.waitForFinished(60000));
         QVERIFY2(check.exitCode() == 0, check.readAllStandardError().constData());
     }
