@@ -56,6 +56,20 @@ public:
     void bbFtpSettingClick();
     void bbUploadClick();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* makeTop();
+    QWidget* makePreview();
+    QWidget* makeEmbed();
+    QString selectedTemplate() const;
+    // The prefix from the edit while the box is checked; an address that cannot stand in
+    // the code is refused and the relative code stays.
+    void applyFullPath();
+
+    TfrmEmbedWizard* wizard_;
+
     QLabel* lbFinishPublish = nullptr;
     LinkLabel* lbPreviewLink = nullptr;
     QPushButton* bbPreview = nullptr;
@@ -70,20 +84,6 @@ public:
     QPushButton* btnCopyClipboard = nullptr;
     QPushButton* btnEmbedWizard = nullptr;
     QPushButton* btnClose = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    QWidget* makeTop();
-    QWidget* makePreview();
-    QWidget* makeEmbed();
-    QString selectedTemplate() const;
-    // The prefix from the edit while the box is checked; an address that cannot stand in
-    // the code is refused and the relative code stays.
-    void applyFullPath();
-
-    TfrmEmbedWizard* wizard_;
 };
 
 } // namespace publish

@@ -69,7 +69,15 @@ class PublishingDialogTest : public QObject {
         dialog->show();
     }
 
-    QString code() const { return dialog->mmoEmbedScript->toPlainText(); }
+    // The dialog's control of that name; a missing one ends the test run.
+    template <class T> T* child(const char* name) const {
+        T* found = dialog->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+
+    QString code() const { return child<QPlainTextEdit>("mmoEmbedScript")->toPlainText(); }
 
 private slots:
     void init() {
@@ -103,11 +111,11 @@ private slots:
         show();
         QCOMPARE(code(), QString("<embed src=\"pictavo/x.swf\" width=\"100%\" height=\"480\">\n"
                                  "100%|100%|%_ALBUM_WIDTH_%"));
-        QCOMPARE(dialog->mmoEmbedScript->textCursor().position(), 0);
-        QCOMPARE(dialog->lbPublishFolder->text(),
+        QCOMPARE(child<QPlainTextEdit>("mmoEmbedScript")->textCursor().position(), 0);
+        QCOMPARE(child<publish::LinkLabel>("lbPublishFolder")->text(),
                  QDir::toNativeSeparators(dir.filePath("site") + '/'));
-        QCOMPARE(dialog->lbPublishFolder->textFormat(), Qt::PlainText);
-        QVERIFY(!dialog->cbJS->isVisible());
+        QCOMPARE(child<publish::LinkLabel>("lbPublishFolder")->textFormat(), Qt::PlainText);
+        QVERIFY(!child<QCheckBox>("cbJS")->isVisible());
         QVERIFY(prompts.calls().empty());
     }
 
@@ -129,24 +137,24 @@ private slots:
         QFETCH(QString, src);
         QFETCH(bool, refused);
         show();
-        QVERIFY(!dialog->edFullPathEmbed->isEnabled());
-        dialog->cbFullPathEmbed->click();
-        QVERIFY(dialog->edFullPathEmbed->isEnabled());
-        dialog->edFullPathEmbed->setText(typed);
+        QVERIFY(!child<QLineEdit>("edFullPathEmbed")->isEnabled());
+        child<QCheckBox>("cbFullPathEmbed")->click();
+        QVERIFY(child<QLineEdit>("edFullPathEmbed")->isEnabled());
+        child<QLineEdit>("edFullPathEmbed")->setText(typed);
         QVERIFY(code().startsWith("<embed src=\"" + src + "\""));
         QVERIFY(!code().contains("\"><b>"));
-        QCOMPARE(dialog->lbFullPathError->isVisible(), refused);
-        dialog->cbFullPathEmbed->click();
-        QVERIFY(!dialog->edFullPathEmbed->isEnabled());
+        QCOMPARE(child<QLabel>("lbFullPathError")->isVisible(), refused);
+        child<QCheckBox>("cbFullPathEmbed")->click();
+        QVERIFY(!child<QLineEdit>("edFullPathEmbed")->isEnabled());
         QVERIFY(code().startsWith("<embed src=\"pictavo/x.swf\""));
-        dialog->edFullPathEmbed->setText("http://ignored.example/");
+        child<QLineEdit>("edFullPathEmbed")->setText("http://ignored.example/");
         QVERIFY(code().startsWith("<embed src=\"pictavo/x.swf\""));
     }
 
     void aBoxLeftCheckedShowsTheFullPathNextTime() {
         show();
-        dialog->cbFullPathEmbed->click();
-        dialog->edFullPathEmbed->setText("http://example.org");
+        child<QCheckBox>("cbFullPathEmbed")->click();
+        child<QLineEdit>("edFullPathEmbed")->setText("http://example.org");
         dialog->hide();
         show();
         QVERIFY(code().startsWith("<embed src=\"http://example.org/pictavo/x.swf\""));
@@ -154,15 +162,15 @@ private slots:
 
     void copyPutsExactlyTheCodeOnTheClipboard() {
         show();
-        dialog->btnCopyClipboard->click();
+        child<QPushButton>("btnCopyClipboard")->click();
         QCOMPARE(QApplication::clipboard()->text(), code());
     }
 
     void linksOpenThePageAndTheFolder() {
         show();
-        dialog->bbPreview->click();
-        QTest::mouseClick(dialog->lbPreviewLink, Qt::LeftButton);
-        QTest::mouseClick(dialog->lbPublishFolder, Qt::LeftButton);
+        child<QPushButton>("bbPreview")->click();
+        QTest::mouseClick(child<publish::LinkLabel>("lbPreviewLink"), Qt::LeftButton);
+        QTest::mouseClick(child<publish::LinkLabel>("lbPublishFolder"), Qt::LeftButton);
         const QUrl page = QUrl::fromLocalFile(dir.filePath("site/photogallery.htm"));
         QCOMPARE(opened.size(), 3);
         QCOMPARE(opened[0], page);
@@ -192,7 +200,7 @@ private slots:
         login.Host = host;
         login.User = user;
         show(window);
-        dialog->bbUpload->click();
+        child<QPushButton>("bbUpload")->click();
         QCOMPARE(settingsShown, uploads ? 0 : 1);
         QCOMPARE(this->uploads.size(), uploads ? 1 : 0);
         if (uploads) {
@@ -200,15 +208,15 @@ private slots:
             QCOMPARE(this->uploads[0].LocalFolder, dir.filePath("site") + '/');
             QCOMPARE(this->uploads[0].PortText, QString("21"));
         }
-        dialog->bbFtpSetting->click();
+        child<QPushButton>("bbFtpSetting")->click();
         QCOMPARE(settingsShown, uploads ? 1 : 2);
     }
 
     void wizardGetsTheValuesButNotThePrefix() {
         show();
-        dialog->cbFullPathEmbed->click();
+        child<QCheckBox>("cbFullPathEmbed")->click();
         QTimer::singleShot(0, wizard.get(), [this] { wizard->reject(); });
-        dialog->btnEmbedWizard->click();
+        child<QPushButton>("btnEmbedWizard")->click();
         QCOMPARE(wizard->Values.PublishFolder, dialog->Values.PublishFolder);
         QCOMPARE(wizard->Values.BaseFolder, QString("pictavo/"));
         QCOMPARE(wizard->Values.AlbumWidth, QString("100%"));
