@@ -50,6 +50,27 @@ public:
     QString sourcePath() const;
     QString targetPath() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* makeStep1();
+    QWidget* makeStep2();
+    QWidget* makeStep3();
+    QWidget* makeStep4();
+    QWidget* makeStep(int number, const char* objectName, const QString& heading, QWidget* body,
+                      const QList<QPushButton*>& buttons);
+
+    bool PageHasEmbedSymbol(const QString& file) const;
+    void SplitTargetPage(const QString& file);
+    void LoadEmbedCode(const QString& templateFile);
+    void FillSampleTrees();
+    static QString StripLastChar(const QString& text);
+
+    QString written_;
+    // The encoding of the page split last: the copy is written in it.
+    PageText::Encoding pageEncoding_ = PageText::Encoding::Utf8;
+
     QStackedWidget* pageCtrl = nullptr;
     QLineEdit* edEmbedSymbol = nullptr;
     QPushButton* btCopySymbol = nullptr;
@@ -72,27 +93,6 @@ public:
     QPushButton* btnP3Close = nullptr;
     QPushButton* btnP4Preview = nullptr;
     QPushButton* btnP4Close = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    QWidget* makeStep1();
-    QWidget* makeStep2();
-    QWidget* makeStep3();
-    QWidget* makeStep4();
-    QWidget* makeStep(int number, const char* objectName, const QString& heading, QWidget* body,
-                      const QList<QPushButton*>& buttons);
-
-    bool PageHasEmbedSymbol(const QString& file) const;
-    void SplitTargetPage(const QString& file);
-    void LoadEmbedCode(const QString& templateFile);
-    void FillSampleTrees();
-    static QString StripLastChar(const QString& text);
-
-    QString written_;
-    // The encoding of the page split last: the copy is written in it.
-    PageText::Encoding pageEncoding_ = PageText::Encoding::Utf8;
 };
 
 } // namespace publish

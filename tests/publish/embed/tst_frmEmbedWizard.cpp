@@ -74,16 +74,24 @@ class EmbedWizardTest : public QObject {
         wizard->show();
     }
 
+    // The wizard's control of that name; a missing one ends the test run.
+    template <class T> T* child(const char* name) const {
+        T* found = wizard->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no child %s", name);
+        return found;
+    }
+
     // Steps 1 to 3 with the page; true when step 4 was reached.
     bool runTo4(const QString& page) {
-        wizard->btnP1Next->click();
+        child<QPushButton>("btnP1Next")->click();
         prompts.answerText(page.toStdString());
-        wizard->TntButton7->click();
-        if (!wizard->btnP2Next->isEnabled())
+        child<QPushButton>("TntButton7")->click();
+        if (!child<QPushButton>("btnP2Next")->isEnabled())
             return false;
-        wizard->btnP2Next->click();
-        wizard->btnP3Process->click();
-        return wizard->pageCtrl->currentIndex() == 3;
+        child<QPushButton>("btnP2Next")->click();
+        child<QPushButton>("btnP3Process")->click();
+        return child<QStackedWidget>("pageCtrl")->currentIndex() == 3;
     }
 
 private slots:
@@ -137,13 +145,15 @@ private slots:
         QVERIFY(runTo4(source));
         QCOMPARE(readAll(publishFolder + "index.htm"), expected);
         QCOMPARE(readAll(source), page); // the user's own page stays as it was
-        QCOMPARE(wizard->lblFinishFilePath->text(),
+        QCOMPARE(child<QLabel>("lblFinishFilePath")->text(),
                  QDir::toNativeSeparators(publishFolder + "index.htm"));
-        QCOMPARE(wizard->TntTreeView1->topLevelItem(0)->child(0)->text(0), QString("index.htm"));
-        QCOMPARE(wizard->TntTreeView1->topLevelItem(0)->child(1)->text(0), QString("pictavo"));
-        QCOMPARE(wizard->TntTreeView2->topLevelItem(0)->child(0)->child(1)->text(0),
+        QCOMPARE(child<QTreeWidget>("TntTreeView1")->topLevelItem(0)->child(0)->text(0),
+                 QString("index.htm"));
+        QCOMPARE(child<QTreeWidget>("TntTreeView1")->topLevelItem(0)->child(1)->text(0),
                  QString("pictavo"));
-        QVERIFY(wizard->reCode->toPlainText().contains("<div>640x480</div>"));
+        QCOMPARE(child<QTreeWidget>("TntTreeView2")->topLevelItem(0)->child(0)->child(1)->text(0),
+                 QString("pictavo"));
+        QVERIFY(child<QTextEdit>("reCode")->toPlainText().contains("<div>640x480</div>"));
         QCOMPARE(prompts.calls().size(), std::size_t(1)); // the file dialog only
         QCOMPARE(prompts.calls()[0].filter,
                  std::string("Webpages (*.htm;*.html;*.php;*.asp)|*.htm;*.html;*.php;*.asp|"
@@ -180,13 +190,13 @@ private slots:
         const QString source = dir.filePath("mine/plain.htm");
         writeAll(source, "<p>brimlo lumivex</p>");
         start();
-        wizard->TntEdit2->setText("left over");
-        wizard->btnP2Next->setEnabled(true);
+        child<QLineEdit>("TntEdit2")->setText("left over");
+        child<QPushButton>("btnP2Next")->setEnabled(true);
         QVERIFY(!runTo4(source));
         QCOMPARE(prompts.calls().back().kind, PromptKind::Warning);
         QCOMPARE(prompts.calls().back().text, std::string("No embed symbol in source file"));
-        QVERIFY(wizard->TntEdit2->text().isEmpty());
-        QVERIFY(!wizard->btnP2Next->isEnabled());
+        QVERIFY(child<QLineEdit>("TntEdit2")->text().isEmpty());
+        QVERIFY(!child<QPushButton>("btnP2Next")->isEnabled());
         QVERIFY(QDir(publishFolder).isEmpty());
     }
 
@@ -206,7 +216,7 @@ private slots:
         start();
         QVERIFY(runTo4(source));
         QVERIFY(QFile::exists(publishFolder + name));
-        wizard->btnP4Preview->click();
+        child<QPushButton>("btnP4Preview")->click();
         if (previewed) {
             QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(publishFolder + name)});
         } else {
@@ -241,17 +251,17 @@ private slots:
         start();
         prompts.answerText(source.toStdString());
         prompts.answerButton(PromptButton(answer));
-        wizard->btnP1Next->click();
-        wizard->TntButton7->click();
-        wizard->btnP2Next->click();
-        wizard->btnP3Process->click();
+        child<QPushButton>("btnP1Next")->click();
+        child<QPushButton>("TntButton7")->click();
+        child<QPushButton>("btnP2Next")->click();
+        child<QPushButton>("btnP3Process")->click();
         QCOMPARE(prompts.calls().back().kind, PromptKind::Confirmation);
         if (PromptButton(answer) == PromptButton::No) {
             QCOMPARE(readAll(target), before);
-            QCOMPARE(wizard->pageCtrl->currentIndex(), 2);
+            QCOMPARE(child<QStackedWidget>("pageCtrl")->currentIndex(), 2);
         } else {
             QCOMPARE(readAll(target), QByteArray("a\r\n<div>640x480</div>\r\nb\r\n"));
-            QCOMPARE(wizard->pageCtrl->currentIndex(), 3);
+            QCOMPARE(child<QStackedWidget>("pageCtrl")->currentIndex(), 3);
         }
     }
 
@@ -262,12 +272,12 @@ private slots:
         start();
         prompts.answerText(source.toStdString());
         prompts.answerButton(PromptButton::Yes); // replace what is there
-        wizard->btnP1Next->click();
-        wizard->TntButton7->click();
-        wizard->btnP2Next->click();
-        wizard->btnP3Process->click();
+        child<QPushButton>("btnP1Next")->click();
+        child<QPushButton>("TntButton7")->click();
+        child<QPushButton>("btnP2Next")->click();
+        child<QPushButton>("btnP3Process")->click();
         QCOMPARE(prompts.calls().back().kind, PromptKind::Error);
-        QCOMPARE(wizard->pageCtrl->currentIndex(), 2);
+        QCOMPARE(child<QStackedWidget>("pageCtrl")->currentIndex(), 2);
         QVERIFY(QFileInfo(publishFolder + "page.htm").isDir());
     }
 
@@ -276,41 +286,42 @@ private slots:
         writeAll(source, "a{brimlo_lumivex}b");
         start();
         QFile::remove(wizard->Values.EmbedPageNoJsFile);
-        wizard->btnP1Next->click();
+        child<QPushButton>("btnP1Next")->click();
         prompts.answerText(source.toStdString());
-        wizard->TntButton7->click();
-        wizard->btnP2Next->click();
+        child<QPushButton>("TntButton7")->click();
+        child<QPushButton>("btnP2Next")->click();
         QCOMPARE(prompts.calls().back().kind, PromptKind::Error);
         QVERIFY(QDir(publishFolder).isEmpty());
     }
 
     void stepOneCopiesTheSymbolAndEveryShowingStartsThere() {
         start();
-        QVERIFY(!wizard->lblEmbedCopiedMsg->isVisible());
-        QCOMPARE(wizard->edEmbedSymbol->text(), QString("{brimlo_lumivex}"));
-        QVERIFY(!wizard->cbPublishSize->isVisible());
-        wizard->btCopySymbol->click();
+        QVERIFY(!child<QLabel>("lblEmbedCopiedMsg")->isVisible());
+        QCOMPARE(child<QLineEdit>("edEmbedSymbol")->text(), QString("{brimlo_lumivex}"));
+        QVERIFY(!child<QCheckBox>("cbPublishSize")->isVisible());
+        child<QPushButton>("btCopySymbol")->click();
         QCOMPARE(QApplication::clipboard()->text(), QString("{brimlo_lumivex}"));
-        QVERIFY(wizard->lblEmbedCopiedMsg->isVisible());
-        wizard->btnP1Next->click();
-        QCOMPARE(wizard->pageCtrl->currentIndex(), 1);
-        wizard->btnP2Close->click();
+        QVERIFY(child<QLabel>("lblEmbedCopiedMsg")->isVisible());
+        child<QPushButton>("btnP1Next")->click();
+        QCOMPARE(child<QStackedWidget>("pageCtrl")->currentIndex(), 1);
+        child<QPushButton>("btnP2Close")->click();
         wizard->show();
-        QCOMPARE(wizard->pageCtrl->currentIndex(), 0);
-        QVERIFY(!wizard->lblEmbedCopiedMsg->isVisible());
+        QCOMPARE(child<QStackedWidget>("pageCtrl")->currentIndex(), 0);
+        QVERIFY(!child<QLabel>("lblEmbedCopiedMsg")->isVisible());
     }
 
     // Each step's buttons answer to keys of their own, so Alt+C closes the wizard on every step.
     void everyStepHasDistinctMnemonicsAndAltCCloses() {
         start();
-        for (int step = 0; step < wizard->pageCtrl->count(); ++step) {
+        for (int step = 0; step < child<QStackedWidget>("pageCtrl")->count(); ++step) {
             QStringList keys;
-            for (auto* button : wizard->pageCtrl->widget(step)->findChildren<QPushButton*>())
+            for (auto* button :
+                 child<QStackedWidget>("pageCtrl")->widget(step)->findChildren<QPushButton*>())
                 keys << QKeySequence::mnemonic(button->text()).toString();
             keys.removeAll(QString());
             QCOMPARE(keys.removeDuplicates(), 0);
             wizard->show();
-            wizard->pageCtrl->setCurrentIndex(step);
+            child<QStackedWidget>("pageCtrl")->setCurrentIndex(step);
             QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
             QTest::keyClick(wizard.get(), Qt::Key_C, Qt::AltModifier);
             QTRY_VERIFY(!wizard->isVisible()); // the click is animated
