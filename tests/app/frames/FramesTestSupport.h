@@ -80,4 +80,12 @@ inline QString fullTemplate() {
     return QStringLiteral(FZ_TEST_DATA "/app/frames/full");
 }
 
+// The control of that name in a frame; a missing one ends the test run.
+template <class T> T* part(QObject* frame, const char* name) {
+    T* found = frame->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
 } // namespace frametest

@@ -21,6 +21,7 @@
 #include <climits>
 
 using namespace app;
+using frametest::part;
 using frametest::Window;
 using model::TpaTreeNode;
 
@@ -95,12 +96,15 @@ private slots:
         t.select(t.root());
         auto* frame = t.frame<TfrmImageField>("sbAlbumSettings_ImageFieldFrame0");
         QVERIFY(frame);
-        QVERIFY(frame->lbFileName->text().isEmpty());
-        QVERIFY(frame->lbProperties->text().isEmpty());
-        QVERIFY(!frame->btDelete->isEnabled());
-        QVERIFY(!frame->btViewFullSize->isEnabled());
-        QVERIFY(frame->imgPreview->toolTip().isEmpty());
-        QCOMPARE(frame->imgPreview->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+        QVERIFY(part<QLabel>(frame, "lbFileName")->text().isEmpty());
+        QVERIFY(part<QLabel>(frame, "lbProperties")->text().isEmpty());
+        QVERIFY(!part<QPushButton>(frame, "btDelete")->isEnabled());
+        QVERIFY(!part<QPushButton>(frame, "btViewFullSize")->isEnabled());
+        QVERIFY(part<QLabel>(frame, "imgPreview")->toolTip().isEmpty());
+        QCOMPARE(part<QLabel>(frame, "imgPreview")
+                     ->pixmap()
+                     .toImage()
+                     .convertToFormat(QImage::Format_RGB32),
                  QImage(model::Folders().FilesFolder + "NoImage.jpg")
                      .convertToFormat(QImage::Format_RGB32));
     }
@@ -124,7 +128,7 @@ private slots:
         frame->LoadField();
 
         t.env.prompts.answerText(bmp.toStdString());
-        frame->btChange->click();
+        part<QPushButton>(frame, "btChange")->click();
         QCOMPARE(field->Image.ImageType, QString("JPEG"));
         QVERIFY(field->Image.FileName.startsWith("pictavo_images/"));
         QVERIFY(field->Image.FileName.endsWith(".jpg"));
@@ -132,19 +136,20 @@ private slots:
         QVERIFY(QFileInfo::exists(f.PreviewFolder + field->Image.FileName));
         QVERIFY(!QFileInfo::exists(old));
         QCOMPARE(QImage(field->Image.Thumbnail).size(), QSize(96, 64));
-        QCOMPARE(frame->lbProperties->text(), TfrmImageField::PropertiesText(field->Image));
-        QVERIFY(frame->btViewFullSize->isEnabled());
-        QCOMPARE(frame->imgPreview->toolTip(), QString("View Full Size"));
+        QCOMPARE(part<QLabel>(frame, "lbProperties")->text(),
+                 TfrmImageField::PropertiesText(field->Image));
+        QVERIFY(part<QPushButton>(frame, "btViewFullSize")->isEnabled());
+        QCOMPARE(part<QLabel>(frame, "imgPreview")->toolTip(), QString("View Full Size"));
         QVERIFY(t.w->album().Modified());
         // The reduced copy (160 x 120 box) is made anew and its frame shows it.
         const model::TpaImageInfo& reduced = reducedFrame->field()->Image;
         QVERIFY(reduced.FileName.startsWith("pictavo_thumbs/"));
         QCOMPARE(QSize(reduced.Width, reduced.Height), QSize(160, 107));
-        QCOMPARE(reducedFrame->lbFileName->text(), reduced.Name);
+        QCOMPARE(part<QLabel>(reducedFrame, "lbFileName")->text(), reduced.Name);
 
         // A GIF becomes a JPEG file too.
         t.env.prompts.answerText(FZ_TEST_DATA "/images/interlaced_64x48.gif");
-        frame->btChange->click();
+        part<QPushButton>(frame, "btChange")->click();
         QVERIFY(field->Image.FileName.endsWith("interlaced_64x48.jpg"));
         QCOMPARE(QSize(field->Image.Width, field->Image.Height), QSize(64, 48));
         QCOMPARE(QDir(f.PreviewImagesFolder).entryList(QDir::Files).size(), 1);
@@ -154,7 +159,7 @@ private slots:
         apptest::writeText(outside.path() + "/broken.jpg", "not a picture");
         t.env.prompts.answerText((outside.path() + "/broken.jpg").toStdString());
         t.env.prompts.answerButton(platform::PromptButton::Ok);
-        frame->btChange->click();
+        part<QPushButton>(frame, "btChange")->click();
         QCOMPARE(field->Image, before);
         QVERIFY(QFileInfo::exists(f.PreviewFolder + before.FileName));
         QCOMPARE(t.env.prompts.calls().back().kind, platform::PromptKind::Error);
@@ -165,7 +170,7 @@ private slots:
         // Choosing the picture the field holds changes nothing.
         t.w->album().SetModified(false);
         t.env.prompts.answerText((f.PreviewFolder + before.FileName).toStdString());
-        frame->btChange->click();
+        part<QPushButton>(frame, "btChange")->click();
         QCOMPARE(field->Image, before);
         QVERIFY(QFileInfo::exists(f.PreviewFolder + before.FileName));
         QVERIFY(!t.w->album().Modified());
@@ -185,7 +190,7 @@ private slots:
         image.Height = 768;
         image.Size = 245760;
         frame->LoadField();
-        QCOMPARE(frame->lbProperties->text(), QString("1024x768  240.0 KB"));
+        QCOMPARE(part<QLabel>(frame, "lbProperties")->text(), QString("1024x768  240.0 KB"));
         bool checked = false;
         whenPreviewOpens(frame, [&](TfrmImagePreview* preview) {
             QCOMPARE(preview->windowTitle(), QString("a.jpg (1024x768) 240.0 KB"));
@@ -198,7 +203,7 @@ private slots:
             QCOMPARE(area->horizontalScrollBar()->value(), 0);
             checked = true;
         });
-        frame->btViewFullSize->click();
+        part<QPushButton>(frame, "btViewFullSize")->click();
         QVERIFY(checked);
         QTRY_VERIFY(!frame->openPreview());
 
@@ -213,7 +218,8 @@ private slots:
             QTest::mouseClick(picture, Qt::LeftButton);
             checked = !preview->isVisible();
         });
-        QTest::mouseClick(frame->imgPreview, Qt::LeftButton); // the thumbnail opens it too
+        QTest::mouseClick(part<QLabel>(frame, "imgPreview"),
+                          Qt::LeftButton); // the thumbnail opens it too
         QVERIFY(checked);
     }
 
@@ -233,10 +239,10 @@ private slots:
             image.FileName = name;
             image.Name = "victim.txt";
             frame->LoadField();
-            frame->btDelete->click();
+            part<QPushButton>(frame, "btDelete")->click();
             QVERIFY(image.FileName.isEmpty());
             QCOMPARE(image.ImageType, QString("UNKNOWN"));
-            QVERIFY(!frame->btDelete->isEnabled());
+            QVERIFY(!part<QPushButton>(frame, "btDelete")->isEnabled());
         }
         QVERIFY(QFileInfo::exists(victim));
         QVERIFY(QFileInfo::exists(inside));
@@ -245,7 +251,7 @@ private slots:
         image.FileName = "pictavo_images/b.jpg";
         image.Name = "b.jpg";
         frame->LoadField();
-        frame->btDelete->click();
+        part<QPushButton>(frame, "btDelete")->click();
         QVERIFY(!QFileInfo::exists(f.PreviewImagesFolder + "b.jpg"));
         QCOMPARE(t.env.prompts.calls().size(), size_t(0));
     }
@@ -325,21 +331,22 @@ private slots:
         t.select(t.root());
         auto* frame = t.frame<TfrmPublishSizeField>("sbAlbumSettings_PublishSizeFieldFrame");
         QVERIFY(frame);
-        QCOMPARE(frame->edWidth->text(), QString("100"));
-        QCOMPARE(frame->edHeight->text(), QString("100"));
+        QCOMPARE(part<QLineEdit>(frame, "edWidth")->text(), QString("100"));
+        QCOMPARE(part<QLineEdit>(frame, "edHeight")->text(), QString("100"));
         QVERIFY(!t.w->album().Modified());
         if (metric == 1)
             frame->btOriginalSizeClick();
-        QCOMPARE(frame->cbConstrainProportions->isEnabled(),
+        QCOMPARE(part<QCheckBox>(frame, "cbConstrainProportions")->isEnabled(),
                  templateSize.width() > 0 && templateSize.height() > 0);
-        QLineEdit* e = edit == "w" ? frame->edWidth : frame->edHeight;
+        QLineEdit* e =
+            edit == "w" ? part<QLineEdit>(frame, "edWidth") : part<QLineEdit>(frame, "edHeight");
         e->setFocus();
         e->selectAll();
         if (typed.isEmpty() || typed.at(0).isDigit())
             QTest::keyClick(e, Qt::Key_Delete);
         QTest::keyClicks(e, typed);
-        QCOMPARE(frame->edWidth->text(), width);
-        QCOMPARE(frame->edHeight->text(), height);
+        QCOMPARE(part<QLineEdit>(frame, "edWidth")->text(), width);
+        QCOMPARE(part<QLineEdit>(frame, "edHeight")->text(), height);
         // The field holds what is shown, and the page never gets "-1".
         auto shown = [](const QString& text) { return text.isEmpty() ? -1 : text.toInt(); };
         QCOMPARE(metric == 1 ? field.WidthPixel : field.WidthScale, shown(width));
@@ -358,34 +365,40 @@ private slots:
         t.load(frametest::fullTemplate()); // 600 x 400, no size stored
         t.select(t.root());
         auto* frame = t.frame<TfrmPublishSizeField>("sbAlbumSettings_PublishSizeFieldFrame");
-        QCOMPARE(frame->cbWidthMetrics->currentText(), QString("%"));
-        QCOMPARE(frame->cbHeightMetrics->currentText(), QString("%"));
-        QVERIFY(!frame->cbConstrainProportions->isVisible());
+        QCOMPARE(part<QComboBox>(frame, "cbWidthMetrics")->currentText(), QString("%"));
+        QCOMPARE(part<QComboBox>(frame, "cbHeightMetrics")->currentText(), QString("%"));
+        QVERIFY(!part<QCheckBox>(frame, "cbConstrainProportions")->isVisible());
         QVERIFY(!t.w->album().Modified());
-        frame->cbWidthMetrics->setCurrentIndex(1);
-        emit frame->cbWidthMetrics->activated(1);
-        QCOMPARE(frame->edWidth->text(), QString("600"));
-        QVERIFY(!frame->cbConstrainProportions->isEnabled());
-        frame->cbHeightMetrics->setCurrentIndex(1);
-        emit frame->cbHeightMetrics->activated(1);
-        QCOMPARE(frame->edHeight->text(), QString("400"));
-        QVERIFY(frame->cbConstrainProportions->isEnabled());
+        part<QComboBox>(frame, "cbWidthMetrics")->setCurrentIndex(1);
+        emit part<QComboBox>(frame, "cbWidthMetrics")->activated(1);
+        QCOMPARE(part<QLineEdit>(frame, "edWidth")->text(), QString("600"));
+        QVERIFY(!part<QCheckBox>(frame, "cbConstrainProportions")->isEnabled());
+        part<QComboBox>(frame, "cbHeightMetrics")->setCurrentIndex(1);
+        emit part<QComboBox>(frame, "cbHeightMetrics")->activated(1);
+        QCOMPARE(part<QLineEdit>(frame, "edHeight")->text(), QString("400"));
+        QVERIFY(part<QCheckBox>(frame, "cbConstrainProportions")->isEnabled());
         QVERIFY(t.w->album().Modified());
 
         // Pasted text that is no size puts the previous number back, all selected.
         for (const char* pasted : {"12x", "99999999999", "-5"}) {
-            frame->edWidth->setText(pasted);
-            emit frame->edWidth->textEdited(pasted);
-            QCOMPARE(frame->edWidth->text(), QString("600"));
-            QCOMPARE(frame->edWidth->selectedText(), QString("600"));
-            QCOMPARE(frame->edHeight->text(), QString("400"));
+            part<QLineEdit>(frame, "edWidth")->setText(pasted);
+            emit part<QLineEdit>(frame, "edWidth")->textEdited(pasted);
+            QCOMPARE(part<QLineEdit>(frame, "edWidth")->text(), QString("600"));
+            QCOMPARE(part<QLineEdit>(frame, "edWidth")->selectedText(), QString("600"));
+            QCOMPARE(part<QLineEdit>(frame, "edHeight")->text(), QString("400"));
         }
-        frame->btFullSize->click();
-        QCOMPARE(frame->edWidth->text() + frame->edHeight->text(), QString("100100"));
-        QCOMPARE(frame->cbWidthMetrics->currentIndex() + frame->cbHeightMetrics->currentIndex(), 0);
-        frame->btOriginalSize->click();
-        QCOMPARE(frame->edWidth->text() + "/" + frame->edHeight->text(), QString("600/400"));
-        QCOMPARE(frame->cbWidthMetrics->currentText(), QString("Pixel"));
+        part<QPushButton>(frame, "btFullSize")->click();
+        QCOMPARE(part<QLineEdit>(frame, "edWidth")->text() +
+                     part<QLineEdit>(frame, "edHeight")->text(),
+                 QString("100100"));
+        QCOMPARE(part<QComboBox>(frame, "cbWidthMetrics")->currentIndex() +
+                     part<QComboBox>(frame, "cbHeightMetrics")->currentIndex(),
+                 0);
+        part<QPushButton>(frame, "btOriginalSize")->click();
+        QCOMPARE(part<QLineEdit>(frame, "edWidth")->text() + "/" +
+                     part<QLineEdit>(frame, "edHeight")->text(),
+                 QString("600/400"));
+        QCOMPARE(part<QComboBox>(frame, "cbWidthMetrics")->currentText(), QString("Pixel"));
     }
 
     void publishSizeStaysOffAlbumsWithoutASize() {

@@ -29,6 +29,7 @@
 #include <QTreeView>
 
 using namespace app;
+using frametest::part;
 using frametest::Window;
 using model::TpaTreeNode;
 
@@ -135,8 +136,8 @@ private slots:
             const QString prefix = album ? "sbAlbumSettings" : "sbGallerySettings";
             auto* frame = t.frame<TfrmTextField>(prefix + "_TextFieldFrame0");
             QVERIFY(frame);
-            frame->edValue->clear();
-            QTest::keyClicks(frame->edValue, "Hello");
+            part<QLineEdit>(frame, "edValue")->clear();
+            QTest::keyClicks(part<QLineEdit>(frame, "edValue"), "Hello");
             QTest::qWait(400);
             t.env.recorder->Visited.clear();
             const struct {
@@ -146,9 +147,9 @@ private slots:
                          {"pifont12", "<font size=\"12\">Hello</font>"},
                          {"pifontdefault", "Hello"}};
             for (const auto& step : steps) {
-                frame->piFontMenu->findChild<QAction*>(step.item)->trigger();
+                part<QMenu>(frame, "piFontMenu")->findChild<QAction*>(step.item)->trigger();
                 QCOMPARE(node->Item()->CaptionField()->Value, step.value);
-                QCOMPARE(frame->edValue->text(), step.value);
+                QCOMPARE(part<QLineEdit>(frame, "edValue")->text(), step.value);
                 QCOMPARE(node->Text(), QString("Hello"));
                 QCOMPARE(t.w->treeModel()
                              .data(t.w->treeModel().indexOf(node), Qt::DisplayRole)
@@ -160,10 +161,10 @@ private slots:
             QCOMPARE(t.env.recorder->Visited.size(), album ? 1 : 0);
             QVERIFY(t.w->album().Modified());
             // A caption renamed in the tree shows in the frame.
-            frame->edValue->clearFocus();
+            part<QLineEdit>(frame, "edValue")->clearFocus();
             node->Item()->CaptionField()->Value = "Renamed";
             t.w->album().Tree().NotifyChanged(node);
-            QCOMPARE(frame->edValue->text(), QString("Renamed"));
+            QCOMPARE(part<QLineEdit>(frame, "edValue")->text(), QString("Renamed"));
         }
     }
 
@@ -180,9 +181,9 @@ private slots:
         for (const auto& row : rows) {
             auto* frame = t.frame<TfrmTextField>(row.frame);
             QVERIFY2(frame, row.frame);
-            QCOMPARE(frame->edValue->isEnabled(), row.edit);
-            QCOMPARE(frame->lbCaption->isEnabled(), row.edit);
-            QCOMPARE(frame->btFontSize->isEnabled(), row.size);
+            QCOMPARE(part<QLineEdit>(frame, "edValue")->isEnabled(), row.edit);
+            QCOMPARE(part<QLabel>(frame, "lbCaption")->isEnabled(), row.edit);
+            QCOMPARE(part<QPushButton>(frame, "btFontSize")->isEnabled(), row.size);
         }
     }
 
@@ -196,10 +197,10 @@ private slots:
         t.select(photo);
         auto* frame = t.frame<TfrmLinkField>("sbPhotoSettings_LinkFieldFrame");
         QVERIFY(frame);
-        QCOMPARE(frame->cbLinkTarget->currentText(), QString("_blank"));
+        QCOMPARE(part<QComboBox>(frame, "cbLinkTarget")->currentText(), QString("_blank"));
         QVERIFY(!t.w->album().Modified());
-        frame->bbImageSource->click();
-        QCOMPARE(frame->edLink->text(), QString("pictavo_images/a.jpg"));
+        part<QPushButton>(frame, "bbImageSource")->click();
+        QCOMPARE(part<QLineEdit>(frame, "edLink")->text(), QString("pictavo_images/a.jpg"));
         QCOMPARE(item->Level.Photo.Link.Src, QString("pictavo_images/a.jpg"));
         QCOMPARE(item->Level.Photo.Link.Target, QString("_blank"));
         QVERIFY(t.w->album().Modified());
@@ -220,36 +221,37 @@ private slots:
 
         // A chosen file that is gone before the copy: the old music stays.
         t.env.prompts.answerText((outside.path() + "/gone.mp3").toStdString());
-        frame->btBrowse->click();
+        part<QPushButton>(frame, "btBrowse")->click();
         QCOMPARE(field->FileName, QString("old.mp3"));
         QVERIFY(QFileInfo::exists(music + "old.mp3"));
         // The file the field holds already: nothing changes, nothing is lost.
         t.env.prompts.answerText((music + "old.mp3").toStdString());
-        frame->btBrowse->click();
+        part<QPushButton>(frame, "btBrowse")->click();
         QCOMPARE(field->FileName, QString("old.mp3"));
         QVERIFY(QFileInfo::exists(music + "old.mp3"));
 
         t.env.prompts.answerText((outside.path() + "/song.mp3").toStdString());
-        frame->btBrowse->click();
+        part<QPushButton>(frame, "btBrowse")->click();
         QCOMPARE(QDir(music).entryList(QDir::Files), QStringList{field->FileName});
         QCOMPARE(readAll(music + field->FileName), QByteArray("new song"));
-        QVERIFY(frame->btDelete->isEnabled());
-        QCOMPARE(frame->edFileName->text(), field->FileName);
+        QVERIFY(part<QPushButton>(frame, "btDelete")->isEnabled());
+        QCOMPARE(part<QLineEdit>(frame, "edFileName")->text(), field->FileName);
 
-        frame->rbYes->click();
+        part<QRadioButton>(frame, "rbYes")->click();
         QCOMPARE(field->Startup, QString("on"));
-        QVERIFY(frame->rbYes->isChecked() && !frame->rbNo->isChecked());
+        QVERIFY(part<QRadioButton>(frame, "rbYes")->isChecked() &&
+                !part<QRadioButton>(frame, "rbNo")->isChecked());
 
         // Delete asks nothing; a name that climbs out of the music folder removes nothing.
         apptest::writeText(model::Folders().PreviewFolder + "victim.txt", "keep");
-        frame->btDelete->click();
+        part<QPushButton>(frame, "btDelete")->click();
         QVERIFY(field->FileName.isEmpty());
         QVERIFY(QDir(music).entryList(QDir::Files).isEmpty());
-        QVERIFY(!frame->btDelete->isEnabled());
-        QVERIFY(frame->rbNo->isChecked());
+        QVERIFY(!part<QPushButton>(frame, "btDelete")->isEnabled());
+        QVERIFY(part<QRadioButton>(frame, "rbNo")->isChecked());
         field->FileName = "../victim.txt";
         frame->LoadField();
-        frame->btDelete->click();
+        part<QPushButton>(frame, "btDelete")->click();
         QVERIFY(QFileInfo::exists(model::Folders().PreviewFolder + "victim.txt"));
         QCOMPARE(t.env.prompts.unscriptedCalls(), 0);
     }
@@ -279,31 +281,38 @@ private slots:
             QTest::keyClicks(edit, text);
         };
         t.select(t.root());
-        type(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0")->edValue,
+        type(part<QLineEdit>(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0"), "edValue"),
              "Holiday ]]> 2026");
         auto* welcome = t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame1");
-        type(welcome->edValue, "Hi & welcome");
+        type(part<QLineEdit>(welcome, "edValue"), "Hi & welcome");
         welcome->ApplyFontSize(14);
-        type(t.frame<TfrmAccessField>("sbAlbumSettings_AccessFieldFrame")->edValue, "secret");
+        type(part<QLineEdit>(t.frame<TfrmAccessField>("sbAlbumSettings_AccessFieldFrame"),
+                             "edValue"),
+             "secret");
         auto* size = t.frame<TfrmPublishSizeField>("sbAlbumSettings_PublishSizeFieldFrame");
         size->btOriginalSizeClick();
-        type(size->edWidth, "300");
+        type(part<QLineEdit>(size, "edWidth"), "300");
         t.env.prompts.answerText((outside.path() + "/tune.mp3").toStdString());
-        t.frame<TfrmMusicField>("sbAlbumSettings_MusicFieldFrame")->btBrowse->click();
+        part<QPushButton>(t.frame<TfrmMusicField>("sbAlbumSettings_MusicFieldFrame"), "btBrowse")
+            ->click();
         t.env.prompts.answerText((outside.path() + "/bg.jpg").toStdString());
-        t.frame<TfrmImageField>("sbAlbumSettings_ImageFieldFrame0")->btChange->click();
+        part<QPushButton>(t.frame<TfrmImageField>("sbAlbumSettings_ImageFieldFrame0"), "btChange")
+            ->click();
 
         t.select(gallery);
-        type(t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0")->edValue, "Trip");
+        type(
+            part<QLineEdit>(t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0"), "edValue"),
+            "Trip");
         QCOMPARE(gallery->Text(), QString("Trip"));
         if (auto* access = t.frame<TfrmAccessField>("sbGallerySettings_AccessFieldFrame"))
-            type(access->edValue, "gallery secret");
+            type(part<QLineEdit>(access, "edValue"), "gallery secret");
 
         t.select(photo);
         auto* link = t.frame<TfrmLinkField>("sbPhotoSettings_LinkFieldFrame");
-        type(link->edLink, "http://example.com/x?a=1&b=2");
-        link->cbLinkTarget->setCurrentIndex(1);
-        type(t.frame<TfrmTextField>("sbPhotoSettings_TextFieldFrame0")->edValue, "Beach");
+        type(part<QLineEdit>(link, "edLink"), "http://example.com/x?a=1&b=2");
+        part<QComboBox>(link, "cbLinkTarget")->setCurrentIndex(1);
+        type(part<QLineEdit>(t.frame<TfrmTextField>("sbPhotoSettings_TextFieldFrame0"), "edValue"),
+             "Beach");
         QVERIFY(t.w->album().Modified());
         QCOMPARE(t.env.prompts.unscriptedCalls(), 0);
 
@@ -378,9 +387,9 @@ private slots:
         auto* size = t.frame<TfrmPublishSizeField>("sbAlbumSettings_PublishSizeFieldFrame");
         auto* caption = t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0");
         QVERIFY(text && image && music && size && caption);
-        QCOMPARE(text->btFontSize->text(), QString("Size"));
+        QCOMPARE(part<QPushButton>(text, "btFontSize")->text(), QString("Size"));
         size->btOriginalSizeClick();
-        QCOMPARE(size->cbWidthMetrics->currentIndex(), 1);
+        QCOMPARE(part<QComboBox>(size, "cbWidthMetrics")->currentIndex(), 1);
 
         QAction* german = nullptr;
         for (QAction* item : t.w->languageGroup()->actions())
@@ -389,21 +398,24 @@ private slots:
         QVERIFY(german);
         german->trigger();
         for (TfrmTextField* f : {text, caption}) {
-            QCOMPARE(f->btFontSize->text(), QString("Größe"));
-            QCOMPARE(f->pifontdefault->text(), QString("Standard"));
+            QCOMPARE(part<QPushButton>(f, "btFontSize")->text(), QString("Größe"));
+            QCOMPARE(part<QAction>(f, "pifontdefault")->text(), QString("Standard"));
         }
-        QCOMPARE(image->btChange->text(), QString("Bild ändern..."));
-        QVERIFY(image->OpenPictureDialog->Filter.startsWith("Bilddateien"));
-        QCOMPARE(music->btBrowse->text(), QString("&Durchsuchen..."));
-        QVERIFY(music->OpenDialog->Filter.startsWith("Musikdateien"));
-        QCOMPARE(size->gbPublishSize->title(), QString(" Veröffentlichungsgröße: "));
-        QCOMPARE(size->cbWidthMetrics->itemText(1), QString("Pixel"));
-        QCOMPARE(size->cbWidthMetrics->currentIndex(), 1); // the chosen metric stays
+        QCOMPARE(part<QPushButton>(image, "btChange")->text(), QString("Bild ändern..."));
+        QVERIFY(
+            part<FileDialogSettings>(image, "OpenPictureDialog")->Filter.startsWith("Bilddateien"));
+        QCOMPARE(part<QPushButton>(music, "btBrowse")->text(), QString("&Durchsuchen..."));
+        QVERIFY(part<FileDialogSettings>(music, "OpenDialog")->Filter.startsWith("Musikdateien"));
+        QCOMPARE(part<QGroupBox>(size, "gbPublishSize")->title(),
+                 QString(" Veröffentlichungsgröße: "));
+        QCOMPARE(part<QComboBox>(size, "cbWidthMetrics")->itemText(1), QString("Pixel"));
+        QCOMPARE(part<QComboBox>(size, "cbWidthMetrics")->currentIndex(),
+                 1); // the chosen metric stays
 
         // Frames made after the switch start in the language too.
         t.select(t.root()->Child(0));
         auto* later = t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0");
-        QCOMPARE(later->btFontSize->text(), QString("Größe"));
+        QCOMPARE(part<QPushButton>(later, "btFontSize")->text(), QString("Größe"));
     }
 
     void typingWhileAnotherNodeIsSelectedIsSafe() {
@@ -412,14 +424,15 @@ private slots:
         t.select(gallery);
         auto* frame = t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0");
         QPointer<TfrmTextField> alive(frame);
-        frame->edValue->setFocus();
+        part<QLineEdit>(frame, "edValue")->setFocus();
         // A keystroke and a click on another node in the same batch of events.
         QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
         QMetaObject::invokeMethod(
             t.w.get(), [&] { t.w->selectNode(t.root()); }, Qt::QueuedConnection);
-        QCoreApplication::postEvent(frame->edValue, key.clone());
+        QCoreApplication::postEvent(part<QLineEdit>(frame, "edValue"), key.clone());
         QMetaObject::invokeMethod(
-            frame, [&] { QTest::keyClicks(frame->edValue, "bc"); }, Qt::QueuedConnection);
+            frame, [&] { QTest::keyClicks(part<QLineEdit>(frame, "edValue"), "bc"); },
+            Qt::QueuedConnection);
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
         QTRY_VERIFY(alive.isNull());
@@ -441,7 +454,8 @@ private slots:
         model::ChangePhotoLevel(*photo->Item(), *level, model::Folders());
         QVERIFY(!frame->liveNode());
         t.w->album().SetModified(false);
-        QTest::keyClicks(frame->edValue, "typed into a frame whose field is gone");
+        QTest::keyClicks(part<QLineEdit>(frame, "edValue"),
+                         "typed into a frame whose field is gone");
         t.w->album().Tree().NotifyChanged(photo);
         QVERIFY(!t.w->album().Modified());
     }
@@ -467,7 +481,8 @@ private slots:
         // The refresh makes the window busy for a moment; the user goes on typing where he was.
         t.w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(t.w.get()));
-        auto* edit = t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0")->edValue;
+        auto* edit =
+            part<QLineEdit>(t.frame<TfrmTextField>("sbGallerySettings_TextFieldFrame0"), "edValue");
         edit->setFocus();
         QCOMPARE(QApplication::focusWidget(), edit);
         t.w->postRefreshPreview();
