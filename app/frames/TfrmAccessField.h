@@ -23,13 +23,13 @@ public:
 
     void LoadField(model::TpaAlbumSettingsAccessField* field = nullptr);
 
-    QLabel* lbCaption;
-    QLineEdit* edValue;
-
 private:
     void edValueChange();
 
     model::TpaAlbumSettingsAccessField* field_ = nullptr;
+
+    QLabel* lbCaption;
+    QLineEdit* edValue;
 };
 
 } // namespace app
