@@ -26,15 +26,15 @@ public:
     void LoadField(model::TpaAlbumSettingsLinkField* field = nullptr);
     void bbImageSourceClick();
 
-    QLabel* lbCaption;
-    QLineEdit* edLink;
-    QComboBox* cbLinkTarget;
-    QPushButton* bbImageSource;
-
 private:
     void edLinkChange();
 
     model::TpaAlbumSettingsLinkField* field_ = nullptr;
+
+    QLabel* lbCaption;
+    QLineEdit* edLink;
+    QComboBox* cbLinkTarget;
+    QPushButton* bbImageSource;
 };
 
 } // namespace app
