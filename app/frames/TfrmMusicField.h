@@ -33,6 +33,11 @@ public:
     QString modelFrameName() const override { return QStringLiteral("frmMusicField"); }
     void LocalizeFrom(QObject* model) override;
 
+private:
+    void startupClick(bool on);
+
+    model::TpaAlbumSettingsMusicField* field_ = nullptr;
+
     QLabel* lbCaption;
     QLineEdit* edFileName;
     QPushButton* btBrowse;
@@ -41,11 +46,6 @@ public:
     QRadioButton* rbYes;
     QRadioButton* rbNo;
     FileDialogSettings* OpenDialog;
-
-private:
-    void startupClick(bool on);
-
-    model::TpaAlbumSettingsMusicField* field_ = nullptr;
 };
 
 } // namespace app
