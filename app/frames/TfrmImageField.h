@@ -46,15 +46,6 @@ public:
     QString modelFrameName() const override { return QStringLiteral("frmImageField"); }
     void LocalizeFrom(QObject* model) override;
 
-    QLabel* lbCaption;
-    QLabel* imgPreview;
-    QLabel* lbFileName;
-    QLabel* lbProperties;
-    QPushButton* btChange;
-    QPushButton* btViewFullSize;
-    QPushButton* btDelete;
-    FileDialogSettings* OpenPictureDialog;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -70,6 +61,15 @@ private:
     model::TpaAlbumSettingsImageField* field_ = nullptr;
     bool thumbnailClicks_ = false;
     QPointer<TfrmImagePreview> preview_;
+
+    QLabel* lbCaption;
+    QLabel* imgPreview;
+    QLabel* lbFileName;
+    QLabel* lbProperties;
+    QPushButton* btChange;
+    QPushButton* btViewFullSize;
+    QPushButton* btDelete;
+    FileDialogSettings* OpenPictureDialog;
 };
 
 } // namespace app
