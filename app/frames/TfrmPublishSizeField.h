@@ -42,17 +42,6 @@ public:
     QString modelFrameName() const override { return QStringLiteral("frmPublishSizeField"); }
     void LocalizeFrom(QObject* model) override;
 
-    QGroupBox* gbPublishSize;
-    QLabel* lbWidth;
-    QLabel* lbHeight;
-    QLineEdit* edWidth;
-    QLineEdit* edHeight;
-    QComboBox* cbWidthMetrics;
-    QComboBox* cbHeightMetrics;
-    QPushButton* btFullSize;
-    QPushButton* btOriginalSize;
-    QCheckBox* cbConstrainProportions;
-
     void btFullSizeClick();
     void btOriginalSizeClick();
 
@@ -84,6 +73,17 @@ private:
     double AspectRatio = 0;
     int widthNumber_ = -1;
     int heightNumber_ = -1;
+
+    QGroupBox* gbPublishSize;
+    QLabel* lbWidth;
+    QLabel* lbHeight;
+    QLineEdit* edWidth;
+    QLineEdit* edHeight;
+    QComboBox* cbWidthMetrics;
+    QComboBox* cbHeightMetrics;
+    QPushButton* btFullSize;
+    QPushButton* btOriginalSize;
+    QCheckBox* cbConstrainProportions;
 };
 
 } // namespace app
