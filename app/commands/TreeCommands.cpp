@@ -35,8 +35,8 @@ QWidget* captionEditorIn(QWidget* tab) {
     if (!tab)
         return nullptr;
     for (TfrmTextField* frame : tab->findChildren<TfrmTextField*>()) {
-        if (frame->edValue->isEnabled())
-            return frame->edValue;
+        if (frame->valueEditor()->isEnabled())
+            return frame->valueEditor();
     }
     return nullptr;
 }

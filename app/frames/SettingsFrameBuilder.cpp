@@ -99,9 +99,7 @@ void SettingsFrameBuilder::addTextFrames(const SettingsPage& page, model::TpaTre
         model::TpaAlbumSettingsTextField* field = list.GetItem(i);
         auto* frame = new TfrmTextField;
         prepare(frame, page, node, QStringLiteral("TextFieldFrame%1").arg(i));
-        frame->lbCaption->setEnabled(!field->Locked);
-        frame->edValue->setEnabled(!field->Locked);
-        frame->btFontSize->setEnabled(!field->LockFontSized);
+        frame->applyLocks(field->Locked, field->LockFontSized);
         frame->LoadField(field);
         if (field->Id == list.CaptionFieldId) {
             // Above the preview, so that the caption is edited beside it.

@@ -112,6 +112,12 @@ void TfrmTextField::sizeChosen(QAction* item) {
         context()->postRefreshPreview();
 }
 
+void TfrmTextField::applyLocks(bool valueLocked, bool fontSizeLocked) {
+    lbCaption->setEnabled(!valueLocked);
+    edValue->setEnabled(!valueLocked);
+    btFontSize->setEnabled(!fontSizeLocked);
+}
+
 void TfrmTextField::LocalizeFrom(QObject* model) {
     auto* from = qobject_cast<TfrmTextField*>(model);
     if (!from)

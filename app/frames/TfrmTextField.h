@@ -30,6 +30,10 @@ public:
     model::TpaAlbumSettingsTextField* field() const { return field_; }
     // Enter and the size menu ask for a preview refresh (the album root's caption frame).
     void setPostsRefresh(bool posts) { postsRefresh_ = posts; }
+    // The template's locks: a locked field shows its value without letting it be edited.
+    void applyLocks(bool valueLocked, bool fontSizeLocked);
+    // The edit of the value: the tree's rename command puts the focus there for a caption.
+    QLineEdit* valueEditor() const { return edValue; }
 
     void ApplyFontSize(int size);
     void ApplyDefaultSize();
@@ -37,12 +41,6 @@ public:
 
     QString modelFrameName() const override { return QStringLiteral("frmTextField"); }
     void LocalizeFrom(QObject* model) override;
-
-    QLabel* lbCaption;
-    QLineEdit* edValue;
-    QPushButton* btFontSize;
-    QMenu* piFontMenu;
-    QAction* pifontdefault;
 
 private:
     void edValueChange();
@@ -53,6 +51,12 @@ private:
     model::TpaAlbumSettingsTextField* field_ = nullptr;
     bool postsRefresh_ = false;
     bool followsTree_ = false;
+
+    QLabel* lbCaption;
+    QLineEdit* edValue;
+    QPushButton* btFontSize;
+    QMenu* piFontMenu;
+    QAction* pifontdefault;
 };
 
 } // namespace app

@@ -184,8 +184,8 @@ private slots:
         auto* page = apptest::child<QWidget>(*e.w, "tsGalleryItems");
         const auto frames = page->findChildren<TfrmTextField*>();
         QCOMPARE(frames.size(), 1);
-        QCOMPARE(QApplication::focusWidget(), frames.first()->edValue);
-        QCOMPARE(frames.first()->edValue->text(), QString("Winter"));
+        QCOMPARE(QApplication::focusWidget(), frames.first()->valueEditor());
+        QCOMPARE(frames.first()->valueEditor()->text(), QString("Winter"));
     }
 
     void movingAPhotoToAnotherDepthAsksAndConvertsItsValues() {
