@@ -7,7 +7,7 @@
 
 namespace craftedpictures {
 
-inline void putLe(QByteArray& out, quint32 value, int bytes) {
+inline void putLe(QByteArray& out, quint64 value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out += static_cast<char>(value >> (8 * i));
 }
