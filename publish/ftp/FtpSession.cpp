@@ -4,6 +4,7 @@
 #include "publish/ftp/ListingBuffer.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <curl/curl.h>
 
@@ -408,15 +409,14 @@ QStringList FtpSession::readListing(bool namesOnly) {
     curl_easy_setopt(c.easy, CURLOPT_DIRLISTONLY, namesOnly ? 1L : 0L);
     curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, long(2 * c.timeout.count()));
     const QString step = QStringLiteral("Listing the folder");
-    try {
+    {
+        // The handle serves the next command, however this one ends.
+        const auto reset = qScopeGuard([&c] {
+            c.listing = nullptr;
+            curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, 0L);
+        });
         run(step);
-    } catch (...) {
-        c.listing = nullptr;
-        curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, 0L);
-        throw;
     }
-    c.listing = nullptr;
-    curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, 0L);
     if (!buffer.finish())
         throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, buffer.error()));
     return buffer.lines();
@@ -437,15 +437,11 @@ void FtpSession::stor(const QString& localPath, const QString& remoteName) {
     curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c.easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
-    try {
-        run(QStringLiteral("Uploading \"%1\"").arg(remoteName));
-    } catch (...) {
+    const auto reset = qScopeGuard([&c] {
         c.upload = nullptr;
         curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
-        throw;
-    }
-    c.upload = nullptr;
-    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+    });
+    run(QStringLiteral("Uploading \"%1\"").arg(remoteName));
 }
 
 } // namespace publish
