@@ -17,6 +17,11 @@ namespace zip {
 
 // A member name that would leave the destination folder or is not a usable name at all.
 inline constexpr int32_t kUnsafeNameError = 63;
+// A member whose data overlaps another member's, or whose local header does not agree with its
+// directory entry (name, sizes): one stretch of data listed many times unpacks many times.
+inline constexpr int32_t kMemberOverlapError = 64;
+// Unpacking would write more than the caller allows (for one member or for the whole job).
+inline constexpr int32_t kUnpackLimitError = 65;
 
 class EZAException : public std::runtime_error {
 public:
@@ -34,8 +39,8 @@ public:
     // The message text at an index (empty for slots without a text or outside the table).
     static std::string_view TextAt(int32_t index);
     // Number of native codes in the code table.
-    static constexpr int kCodeCount = 64;
-    static constexpr int kTextSlots = 42;
+    static constexpr int kCodeCount = 66;
+    static constexpr int kTextSlots = 44;
 
 private:
     static std::string BuildMessage(int32_t code, std::string_view componentName,

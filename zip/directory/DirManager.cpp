@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "zip/ZAExcept.h"
+#include "zip/directory/MemberSpans.h"
 #include "zip/names/ZAStrFunc.h"
 #include "zip/records/DataDescriptor.h"
 #include "zip/records/ExtraField.h"
@@ -212,6 +213,7 @@ void TZADirManager::ReadDirectory() {
 
     if (volumes_) {
         ToArchivePositions();
+        CheckMembers(start);
         startOffset_ = 0;
         return;
     }
@@ -230,6 +232,7 @@ void TZADirManager::ReadDirectory() {
         const int64_t first = AsPosition(working_.At(0).LocalHeaderOffset64());
         if (delta != 0 && !hasLocalHeaderAt(first) && hasLocalHeaderAt(first + delta))
             AdjustOffsets(delta);
+        CheckMembers(start);
         startOffset_ = AsPosition(working_.At(0).LocalHeaderOffset64());
     } else {
         startOffset_ = zip64_ ? zip64EndPos : endPos;
@@ -334,6 +337,13 @@ void TZADirManager::ToArchivePositions() {
     }
 }
 
+void TZADirManager::CheckMembers(int64_t dataEnd) {
+    // Whatever damage is tolerated, members that share data or disagree with their headers
+    // are not: they are how a small archive unpacks into an unbounded amount of data.
+    TZAMemberSpans::Check(*stream_, working_, dataEnd, settings_.OemFileNames,
+                          settings_.ComponentName);
+}
+
 void TZADirManager::AdjustOffsets(int64_t delta) {
     for (int32_t i = 0; i < working_.Count(); ++i) {
         TDirItem& item = working_.GetItemPtr(i);
@@ -415,7 +425,8 @@ void TZADirManager::Rebuild() {
             }
         }
         const int64_t dataStart = nameStart + local.NameLength + local.ExtraLength;
-        if (item.CompressedSize64() >= static_cast<uint64_t>(fileSize))
+        // A member cut off by the end of the file is not there to be found.
+        if (item.CompressedSize64() > static_cast<uint64_t>(fileSize - dataStart))
             continue;
         item.SetLocalHeaderOffset64(static_cast<uint64_t>(match));
         // A folder is what its name says; an empty file stays a file.
@@ -449,6 +460,7 @@ void TZADirManager::Rebuild() {
     }
     if (!anySignature || working_.Count() == 0)
         Fail(35);
+    CheckMembers(fileSize);
     directoryPosition_ = fileSize;
     startOffset_ = static_cast<int64_t>(working_.At(0).LocalHeaderOffset64());
 }

@@ -76,6 +76,8 @@ private:
     // Parses count central headers of the directory at start; returns the bytes they take.
     int64_t ReadEntries(int64_t start, int64_t size, uint64_t count);
     void AdjustOffsets(int64_t delta);
+    // Refuses members that overlap or disagree with their local headers (error 64).
+    void CheckMembers(int64_t dataEnd);
     void Rebuild();
 
     // Offsets of a multi-volume archive count within the volume each record names.
