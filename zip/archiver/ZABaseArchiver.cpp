@@ -662,7 +662,8 @@ void TZABaseArchiver::DoOnProcessFileFailure(const std::string& fileName, TZAPro
         return;
     }
     using platform::PromptButton;
-    if (nativeError == 45) {
+    // Nothing to retry: a cancelled volume request, or an archive that unpacks past its caps.
+    if (nativeError == 45 || nativeError == kUnpackLimitError) {
         action = TZAAction::fxaAbort;
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "zip/ZAConst.h"
+#include "zip/archiver/UnpackLimits.h"
 #include "zip/archiver/VolumeNumberInfo.h"
 #include "zip/archiver/ZAOptions.h"
 #include "zip/archiver/ZASpanningOptions.h"
@@ -130,6 +131,10 @@ public:
     bool InMemory() const { return inMemory_; }
     void SetInMemory(bool inMemory);
     TZip64Mode Zip64Mode = TZip64Mode::zmAuto;
+    // Caps on what ExtractFiles writes. A claimed size over them refuses the whole job before
+    // anything is written (error 65); a member that inflates past them fails (error 65), which
+    // stops the job unless the failure event says otherwise.
+    TZAUnpackLimits UnpackLimits;
 
     bool Active() const { return active_; }
     // True while an operation runs; its event handlers may not start another on this archiver.
@@ -281,6 +286,8 @@ private:
     void markItems(const std::string& fileMask, uint32_t searchAttr,
                    const std::string& exclusionMask);
     void processMarkedItems(TZAProcessOperation op);
+    // Raises error 65 when the claimed sizes of the selected members exceed UnpackLimits.
+    void checkClaimedSizes() const;
     void extractItemToFile(int32_t index, const std::string& destFolder);
     void testItem(int32_t index);
     void noteDamage(TZAExtractResult result);
@@ -326,6 +333,7 @@ private:
     std::string workingBase_;
     std::string lastFolder_;            // the folder extraction created last
     bool destinationRemovable_ = false; // extraction flushes each file to a removable device
+    int64_t unpacked_ = 0;              // bytes extractItemToFile wrote in the current job
     int filesDone_ = 0;
     int fileCount_ = 0;
     TZAProcessOperation currentOp_ = TZAProcessOperation::poAdd;

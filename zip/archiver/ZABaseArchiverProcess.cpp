@@ -512,6 +512,9 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         fileCount_ += working.At(i).Selected ? 1 : 0;
 
     const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
+    unpacked_ = 0;
+    if (op == TZAProcessOperation::poExtract)
+        checkClaimedSizes();
     lastFolder_.clear();
     const std::string destination = destinationFolder();
     destinationRemovable_ = op == TZAProcessOperation::poExtract && Options.FlushBuffers &&
@@ -607,7 +610,25 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
     }
 }
 
-namespace {} // namespace
+void TZABaseArchiver::checkClaimedSizes() const {
+    const TZAUnpackLimits& limits = UnpackLimits;
+    const TZADirArray& working = directory_->Working();
+    uint64_t total = 0;
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        const TDirItem& entry = working.At(i);
+        if (!entry.Selected || entry.IsFolder())
+            continue;
+        const uint64_t size = entry.UncompressedSize64();
+        const int64_t cap = limits.MemberCap(entry.Name);
+        if (cap != TZAUnpackLimits::kNone && size > uint64_t(cap))
+            throw EZAException(kUnpackLimitError, Name(),
+                               {TZAFormatArg(ZAPrintableName(entry.Name)), cap});
+        total += std::min<uint64_t>(size, INT64_MAX);
+        if (limits.Total != TZAUnpackLimits::kNone && total > uint64_t(limits.Total))
+            throw EZAException(kUnpackLimitError, Name(),
+                               {TZAFormatArg(ZAPrintableName(FileName)), limits.Total});
+    }
+}
 
 void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFolder) {
     TZADirArray& working = directory_->Working();
@@ -665,11 +686,19 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         codec().Settings().Progress = [this, storedName = entry.Name](int64_t done, int64_t total) {
             return fireProgress(done, total, storedName, TZAProcessOperation::poExtract);
         };
+        const int64_t room = UnpackLimits.Total == TZAUnpackLimits::kNone
+                                 ? TZAUnpackLimits::kNone
+                                 : std::max<int64_t>(UnpackLimits.Total - unpacked_, 0);
+        codec().Settings().OutputLimit =
+            TZAUnpackLimits::Tighter(UnpackLimits.MemberCap(entry.Name), room);
         result =
             codec().ExtractItemToStream(*directory_, index, *out, Password, ExtractCorruptedFiles);
+        codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
+        unpacked_ += out->Size();
         if (Options.FlushBuffers && destinationRemovable_ && !out->Flush())
             fail(46);
     } catch (...) {
+        codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
         out.reset();
         ::unlink(temp.c_str());
         throw;

@@ -184,10 +184,16 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
     uint32_t crc = kCrcInitial;
     uint64_t written = 0;
     bool overflow = false;
+    bool overLimit = false;
     bool writeFailed = false;
+    const int64_t outputLimit = settings_.OutputLimit;
     const auto sink = [&](const uint8_t* data, int64_t length) {
         if (written + static_cast<uint64_t>(length) > expected) {
             overflow = true; // more than the directory declares: damaged or a bomb
+            return false;
+        }
+        if (outputLimit >= 0 && written + static_cast<uint64_t>(length) > uint64_t(outputLimit)) {
+            overLimit = true;
             return false;
         }
         crc = UpdateCrc32(crc, data, length);
@@ -204,6 +210,9 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
     const auto failed = [&] {
         if (writeFailed)
             throw EZAException(46, settings_.ComponentName);
+        if (overLimit)
+            throw EZAException(kUnpackLimitError, settings_.ComponentName,
+                               {TZAFormatArg(item.Name), outputLimit});
         return TZAExtractResult::erFailed;
     };
 

@@ -4,6 +4,7 @@
 #include "app/commands/FileCommands.h"
 #include "app/dialogs/frmProgress.h"
 
+#include "model/AlbumLimits.h"
 #include "model/FileRoutines.h"
 #include "model/items/Item.h"
 #include "model/settings/AlbumSettingsTextField.h"
@@ -211,6 +212,8 @@ private slots:
         QTest::newRow("truncated") << QByteArray("cut") << "damaged";
         QTest::newRow("not a zip") << QByteArray("hello, world") << "could not be opened";
         QTest::newRow("no album") << QByteArray("other") << "holds no album";
+        QTest::newRow("data.xml past any real album")
+            << QByteArray("huge") << "\"data.xml\": it would take more than";
     }
     void badAlbumFilesOpenNothingAndSaySo() {
         QFETCH(QByteArray, content);
@@ -223,6 +226,16 @@ private slots:
             QFile in(a);
             QVERIFY(in.open(QIODevice::ReadOnly));
             apptest::writeText(bad, in.readAll().left(in.size() * 2 / 3));
+        } else if (content == "huge") {
+            // Zeros deflate to a small file; the claimed size alone is refused.
+            const QString script =
+                QStringLiteral("import sys,zipfile\n"
+                               "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
+                               " with z.open('data.xml','w') as f:\n"
+                               "  for i in range(%1): f.write(bytes(1<<20))\n"
+                               "  f.write(b'x')\n")
+                    .arg((model::kMaxDataXmlBytes >> 20) + 1);
+            QCOMPARE(QProcess::execute("/usr/bin/python3", {"-c", script, bad}), 0);
         } else if (content == "other") {
             apptest::writeText(f.out + "x/readme.txt", "text");
             QProcess::execute("sh", {"-c", "cd '" + f.out + "x' && zip -q ../bad.zip readme.txt"});
@@ -239,6 +252,7 @@ private slots:
         QCOMPARE(asked(f.env.prompts, Call::Message), 1);
         QVERIFY2(QString::fromStdString(f.env.prompts.calls().back().text).contains(expected),
                  f.env.prompts.calls().back().text.c_str());
+        QVERIFY(QString::fromStdString(f.env.prompts.calls().back().text).contains("bad.zip"));
     }
 
     void missingRecentFileOffersTheOpenDialog_data() {
