@@ -343,8 +343,10 @@ void TZABaseArchiver::commitAndClose(bool swallow, bool flush) {
         try {
             if (updateCount_ > 0)
                 commit();
-            // Volumes still being written have no directory yet, whatever they hold.
-            if (stream_->Size() == 0 || volumeWriter_) {
+            // Volumes still being written have no directory yet, whatever they hold; a set given
+            // up is not finished.
+            if (volumeWriter_ && volumeWriter_->Abandoned()) {
+            } else if (stream_->Size() == 0 || volumeWriter_) {
                 directory_->WriteDirectory();
                 if (volumeWriter_ && Options.FlushBuffers && !stream_->Flush())
                     fail(46);
@@ -354,6 +356,8 @@ void TZABaseArchiver::commitAndClose(bool swallow, bool flush) {
                 fail(46);
         } catch (...) {
             error = std::current_exception();
+            if (volumeWriter_)
+                volumeWriter_->Abandon();
         }
     }
     active_ = false;

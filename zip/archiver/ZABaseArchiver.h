@@ -251,7 +251,11 @@ private:
     // Places a member written aside into the volumes; false when cancelled.
     bool copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength);
     std::unique_ptr<Stream> OpenVolume(int32_t number, int32_t last) override;
-    std::unique_ptr<Stream> CreateVolume(int32_t number, std::string& path) override;
+    std::unique_ptr<Stream> CreateVolume(int32_t number, std::string& path,
+                                         std::string& finalPath) override;
+    // Removes what is left of an earlier set beside a set of lastDisk + 1 volumes just named:
+    // its higher volumes, and its volumes named in the other letter case.
+    void removeStaleVolumes(int32_t lastDisk);
     std::unique_ptr<Stream> ReopenVolume(const std::string& path) override;
     bool RemoveVolume(const std::string& path) override;
     bool RenameVolume(const std::string& from, const std::string& to) override;

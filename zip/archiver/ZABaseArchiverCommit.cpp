@@ -436,9 +436,13 @@ void TZABaseArchiver::rollback(Commit& c) {
     if (!stream_)
         return;
     if (volumeWriter_ && !c.Tail) {
-        // A new set of volumes has nothing to restore: what was written is cut back as far as
-        // the volumes can still be reached (disks taken out cannot).
-        volumeWriter_->SetSize(c.Cut);
+        // A new set of volumes has nothing to restore. Split volumes, written under temporary
+        // names, go, so that the set they were to replace stays whole; spanned ones are cut
+        // back as far as they can still be reached (disks taken out cannot).
+        if (spanningMode_ == TZASpanningMode::smSplitting)
+            volumeWriter_->Abandon();
+        else
+            volumeWriter_->SetSize(c.Cut);
         return;
     }
     Stream& archive = *stream_;

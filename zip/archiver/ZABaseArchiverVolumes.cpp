@@ -12,6 +12,8 @@
 #include "zip/records/Zip64Locator.h"
 #include "zip/volumes/VolumeNaming.h"
 #include "zip/volumes/VolumeReader.h"
+
+#include "platform/sys/TempFiles.h"
 #include "zip/volumes/VolumeWriter.h"
 
 #include "platform/sys/DiskSpace.h"
@@ -228,7 +230,8 @@ std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(int32_t number, int32_t last
     fail(45);
 }
 
-std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::string& path) {
+std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::string& path,
+                                                      std::string& finalPath) {
     for (int round = 0; round < kMaxVolumeRequests; ++round) {
         bool cancel = false;
         std::string name = volumeName(std::max(number, 0), false);
@@ -244,9 +247,22 @@ std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::strin
                 fail(45);
             continue;
         }
-        std::unique_ptr<Stream> stream = OpenVolumeFile(name, TZAFileMode::fmCreate);
-        if (!stream)
+        // Split volumes lie side by side, where an earlier set may lie: they are written under
+        // temporary names and take their own only when the whole set is written.
+        std::string written = name;
+        if (spanningMode_ == TZASpanningMode::smSplitting) {
+            const size_t slash = name.rfind('/');
+            written = platform::makeTempFile(
+                slash == std::string::npos ? "." : name.substr(0, slash), ".FC");
+            if (written.empty())
+                fail(23, name);
+        }
+        std::unique_ptr<Stream> stream = OpenVolumeFile(written, TZAFileMode::fmCreate);
+        if (!stream) {
+            if (written != name)
+                ::unlink(written.c_str());
             fail(23, name);
+        }
         if (spanningMode_ == TZASpanningMode::smSpanning) {
             char label[32];
             std::snprintf(label, sizeof label, "pkback# %.3d", number + 1);
@@ -256,8 +272,9 @@ std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::strin
             volumeInfo_.SetFirst();
         else
             volumeInfo_.SetNumber(number);
-        volumeFileName_ = name;
-        path = name;
+        volumeFileName_ = written;
+        path = written;
+        finalPath = name;
         return stream;
     }
     fail(45);
@@ -293,6 +310,7 @@ void TZABaseArchiver::finishVolumes() {
     if (sizes.empty())
         fail(46);
     const int32_t lastDisk = int32_t(sizes.size()) - 1;
+    removeStaleVolumes(lastDisk);
     std::unique_ptr<Stream> lastStream = OpenVolumeFile(lastName, TZAFileMode::fmOpenRead);
     if (!lastStream)
         fail(33, lastName);
@@ -306,6 +324,26 @@ void TZABaseArchiver::finishVolumes() {
     volumeFileName_ = lastName;
     volumeInfo_.LastVolumeNumber = lastDisk;
     volumeInfo_.SetLast();
+}
+
+void TZABaseArchiver::removeStaleVolumes(int32_t lastDisk) {
+    const TZAVolumeNamingRules rules = namingRules();
+    if (spanningMode_ != TZASpanningMode::smSplitting || rules.SelfExtracting)
+        return;
+    for (int32_t volume = 0;; ++volume) {
+        const std::string own = TZAVolumeNaming::Name(FileName, volume, rules);
+        bool found = false;
+        for (const std::string& name : TZAVolumeNaming::CaseForms(own)) {
+            if (volume < lastDisk && name == own)
+                continue; // a volume of the new set
+            if (isFile(name)) {
+                found = true;
+                ::unlink(name.c_str());
+            }
+        }
+        if (volume >= lastDisk && !found)
+            return;
+    }
 }
 
 bool TZABaseArchiver::copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength) {

@@ -29,7 +29,9 @@ public:
             throw EZAException(45);
         return std::make_unique<MemoryStream>(parts[size_t(number)]);
     }
-    std::unique_ptr<Stream> CreateVolume(int32_t, std::string&) override { throw EZAException(45); }
+    std::unique_ptr<Stream> CreateVolume(int32_t, std::string&, std::string&) override {
+        throw EZAException(45);
+    }
     std::unique_ptr<Stream> ReopenVolume(const std::string&) override { return nullptr; }
     bool RemoveVolume(const std::string&) override { return false; }
     bool RenameVolume(const std::string&, const std::string&) override { return false; }
