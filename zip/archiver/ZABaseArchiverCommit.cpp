@@ -314,11 +314,21 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
             item.SetZip64Version(standardSignatures_);
         item.NameLength = uint16_t(stored.size());
 
+        // Readers that take names from the local headers get the real name there too.
+        const std::vector<uint8_t> unicodePath =
+            Options.OEMFileNames ? TZAExtraField::UnicodePathBlock(item.Name, stored, item.Flags)
+                                 : std::vector<uint8_t>{};
+        const auto assemble = [&](TZALocalHeader h, uint64_t uncompressed, uint64_t compressed) {
+            if (!standardSignatures_)
+                h.Signature = kNativeLocalHeaderSignature;
+            h.ExtraLength = uint16_t(h.ExtraLength + unicodePath.size());
+            std::vector<uint8_t> out = h.Assemble(stored, zip64Field, uncompressed, compressed);
+            out.insert(out.end(), unicodePath.begin(), unicodePath.end());
+            return out;
+        };
         TZALocalHeader header = TZALocalHeader::FromItem(item, stored, zip64Field);
         header.CompressedSize = item.CompressedSize;
-        if (!standardSignatures_)
-            header.Signature = kNativeLocalHeaderSignature;
-        std::vector<uint8_t> bytes = header.Assemble(stored, zip64Field, sourceSize, 0);
+        std::vector<uint8_t> bytes = assemble(header, sourceSize, 0);
         const int64_t headerLength = int64_t(bytes.size());
         if (!archive.WriteExact(bytes.data(), int64_t(bytes.size())))
             fail(46);
@@ -336,11 +346,8 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
             if (item.CompressedSize == kSentinel32 && !zip64Field)
                 fail(43, eventName);
             const int64_t end = archive.Position();
-            TZALocalHeader final = TZALocalHeader::FromItem(item, stored, zip64Field);
-            if (!standardSignatures_)
-                final.Signature = kNativeLocalHeaderSignature;
-            bytes = final.Assemble(stored, zip64Field, item.UncompressedSize64(),
-                                   item.CompressedSize64());
+            bytes = assemble(TZALocalHeader::FromItem(item, stored, zip64Field),
+                             item.UncompressedSize64(), item.CompressedSize64());
             if (!archive.SetPosition(start) ||
                 !archive.WriteExact(bytes.data(), int64_t(bytes.size())) ||
                 !archive.SetPosition(end))

@@ -502,6 +502,8 @@ void TZADirManager::WriteDirectory() {
             throw EZAException(61, settings_.ComponentName, {item.Name});
         if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
             item.Comment.resize(kMaxFieldLength);
+        if (settings_.OemFileNames)
+            TZAExtraField::SetUnicodePath(item, stored);
         std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
         if (extra.size() > static_cast<size_t>(kMaxFieldLength)) {
             // Kept blocks that no longer fit beside the Zip64 block are dropped whole.
