@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "zip/ZAExcept.h"
+#include "zip/directory/ForwardScanner.h"
 #include "zip/directory/MemberSpans.h"
 #include "zip/names/ZAStrFunc.h"
 #include "zip/records/DataDescriptor.h"
@@ -18,7 +19,6 @@ namespace zip {
 
 namespace {
 
-constexpr int64_t kRebuildChunk = 65535;
 constexpr int kMaxRebuildExtra = 260;
 // Central headers are gathered into blocks of about this size before each write.
 constexpr size_t kWriteBlock = 1 << 20;
@@ -360,48 +360,33 @@ void TZADirManager::Rebuild() {
     const int64_t fileSize = stream_->Size();
     const uint32_t signature =
         settings_.StandardSignatures ? kLocalHeaderSignature : kNativeLocalHeaderSignature;
-    uint8_t sigBytes[4];
-    le::Put32(sigBytes, signature);
-
-    std::vector<uint8_t> chunk(static_cast<size_t>(kRebuildChunk));
-    // Finds the next signature at or after from; -1 when there is none.
-    const auto findSignature = [&](int64_t from, const uint8_t* sig) -> int64_t {
-        while (from + 4 <= fileSize) {
-            const int64_t want = std::min<int64_t>(kRebuildChunk, fileSize - from);
-            ReadAt(from, chunk.data(), want);
-            const auto end = chunk.begin() + want;
-            const auto it = std::search(chunk.begin(), end, sig, sig + 4);
-            if (it != end)
-                return from + (it - chunk.begin());
-            if (want < 4)
-                return -1;
-            from += want - 3; // overlap so that a signature across the border is found
-        }
-        return -1;
-    };
+    // Headers and data descriptors are each searched front to back through a buffer of their
+    // own: a file full of candidate signatures is read about once, not once per candidate.
+    TZAForwardScanner headers(*stream_, fileSize, signature, settings_.ComponentName);
+    TZAForwardScanner descriptors(*stream_, fileSize, kDataDescriptorSignature,
+                                  settings_.ComponentName);
 
     bool anySignature = false;
     int64_t pos = 0;
     while (pos + 4 <= fileSize) {
-        const int64_t match = findSignature(pos, sigBytes);
+        const int64_t match = headers.Find(pos);
         if (match < 0)
             break;
         anySignature = true;
         pos = match + 4;
-        if (match + kLocalHeaderSize > fileSize)
+        const uint8_t* raw = headers.At(match, kLocalHeaderSize);
+        if (!raw)
             continue;
-        uint8_t raw[kLocalHeaderSize];
-        ReadAt(match, raw, kLocalHeaderSize);
         const TZALocalHeader local = TZALocalHeader::Decode(raw);
         if (local.ExtraLength > kMaxRebuildExtra)
             continue;
         const int64_t nameStart = match + kLocalHeaderSize;
-        if (nameStart + local.NameLength + local.ExtraLength > fileSize)
+        const uint8_t* variable = headers.At(nameStart, local.NameLength + local.ExtraLength);
+        if (!variable)
             continue;
-        std::string rawName(local.NameLength, '\0');
-        std::vector<uint8_t> extra(local.ExtraLength);
-        ReadAt(nameStart, rawName.data(), local.NameLength);
-        ReadAt(nameStart + local.NameLength, extra.data(), local.ExtraLength);
+        const std::string rawName(reinterpret_cast<const char*>(variable), local.NameLength);
+        const std::vector<uint8_t> extra(variable + local.NameLength,
+                                         variable + local.NameLength + local.ExtraLength);
         const std::optional<std::string> name =
             ZADecodeStoredName(rawName, local.Flags, settings_.OemFileNames);
         if (!name)
@@ -436,14 +421,11 @@ void TZADirManager::Rebuild() {
 
         int64_t next = dataStart + static_cast<int64_t>(item.CompressedSize64());
         if (local.Flags & kFlagDataDescriptor) {
-            uint8_t ddSig[4];
-            le::Put32(ddSig, kDataDescriptorSignature);
             const int ddSize = zip64Local ? 24 : kDataDescriptorSize;
-            const int64_t dd = findSignature(dataStart, ddSig);
+            const int64_t dd = descriptors.Find(dataStart);
             next = match + 4;
-            if (dd >= 0 && dd + ddSize <= fileSize) {
-                uint8_t rec[24];
-                ReadAt(dd, rec, ddSize);
+            const uint8_t* rec = dd >= 0 ? descriptors.At(dd, ddSize) : nullptr;
+            if (rec) {
                 const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
                 item.Crc32 = d.Crc32;
                 item.SetCompressedSize64(d.CompressedSize, zip64Local);
