@@ -54,6 +54,20 @@ QStringList zipMembers(const QString& zipFile) {
     return QString::fromUtf8(unzip.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
 }
 
+// The compression method of a member, as Python's zipfile reads it (0 stored, 8 deflated).
+int memberMethod(const QString& zipFile, const QString& member) {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {"-c",
+                  "import sys,zipfile; print(zipfile.ZipFile(sys.argv[1]).getinfo(sys.argv[2])"
+                  ".compress_type)",
+                  zipFile, member});
+    python.waitForFinished();
+    bool ok = false;
+    const int method = python.readAllStandardOutput().trimmed().toInt(&ok);
+    return ok ? method : -1;
+}
+
 // How many scripted questions of a kind were asked.
 int asked(const platform::ScriptedPrompts& prompts, Call type,
           PromptKind kind = PromptKind::Error) {
@@ -126,6 +140,9 @@ private slots:
                      .size(),
                  3);
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [out.zip]"));
+        // Pictures are compressed already: stored as they are; the texts are deflated.
+        QCOMPARE(memberMethod(f.out + "out.zip", "thumb.jpg"), 0);
+        QCOMPARE(memberMethod(f.out + "out.zip", "data.xml"), 8);
         QVERIFY(!apptest::action(*f.w, "acFileSave")->isEnabled());
         QCOMPARE(f.w->recent().GetItem(0), f.out + "out.zip");
         const QByteArray savedXml = fileHash(model::Folders().PreviewFolder + "data.xml");
