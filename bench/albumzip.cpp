@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
             // only when the whole set is written: a failure leaves an earlier set as it was.
             std::error_code ec;
             if (!std::filesystem::is_directory(args[1], ec))
-                throw zip::EZAException(15, archiver.Name(), {zip::TZAFormatArg(args[1])});
+                throw zip::EZAException(zip::ZAError::MemberNotFound, archiver.Name(),
+                                        {zip::TZAFormatArg(args[1])});
             archiver.FileName = args[2];
             archiver.SetSpanningMode(zip::TZASpanningMode::smSplitting);
             archiver.SpanningOptions.AdvancedNaming = advancedNaming;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "zip/ZAConst.h"
+#include "zip/ZAError.h"
 #include "zip/archiver/UnpackLimits.h"
 #include "zip/archiver/VolumeNumberInfo.h"
 #include "zip/archiver/ZAOptions.h"
@@ -230,8 +231,8 @@ private:
     bool findFirst(const std::string& fileMask, TZAArchiveItem& item,
                    const std::string& exclusionMask, uint32_t searchAttr);
     void checkActive() const;
-    [[noreturn]] void fail(int32_t code) const;
-    [[noreturn]] void fail(int32_t code, const std::string& argument) const;
+    [[noreturn]] void fail(ZAError code) const;
+    [[noreturn]] void fail(ZAError code, const std::string& argument) const;
     TZAItemCodec& codec();
     // Starts the outcome of a new job; a rebuilt directory marks it from the start.
     void startOutcome();

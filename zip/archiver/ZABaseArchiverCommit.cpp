@@ -144,7 +144,7 @@ void TZABaseArchiver::commit() {
     }
     const int64_t size = archive.Size();
     if (c.Cut < 0 || c.Cut > size)
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
 
     // Keep everything from the cut on; the archive is not touched before this succeeded.
     c.TailLength = size - c.Cut;
@@ -154,24 +154,24 @@ void TZABaseArchiver::commit() {
         } else {
             c.TailPath = platform::makeTempFile(TempDir, "FC");
             if (c.TailPath.empty())
-                fail(23, TempDir.empty() ? platform::tempFolder() : TempDir);
+                fail(ZAError::CannotCreateFile, TempDir.empty() ? platform::tempFolder() : TempDir);
             c.Tail = FileStream::Open(c.TailPath, TZAFileMode::fmOpenReadWrite);
             if (!c.Tail) {
                 c.DropTail();
-                fail(33, c.TailPath);
+                fail(ZAError::CannotOpenFile, c.TailPath);
             }
         }
         if (!archive.SetPosition(c.Cut) ||
             c.Tail->CopyFrom(archive, c.TailLength) != c.TailLength) {
             c.DropTail();
-            fail(46);
+            fail(ZAError::WriteFailed);
         }
     }
 
     bool aborted = false;
     try {
         if (!archive.SetSize(c.Cut) || !archive.SetPosition(c.Cut))
-            fail(46);
+            fail(ZAError::WriteFailed);
         int32_t i = c.First;
         while (i < working.Count() && !cancel_) {
             bool written = false;
@@ -211,7 +211,7 @@ void TZABaseArchiver::commit() {
             c.DirectoryStarted = true;
             directory_->WriteDirectory();
             if (Options.FlushBuffers && !archive.Flush())
-                fail(46);
+                fail(ZAError::WriteFailed);
             finishVolumes();
         }
     } catch (...) {
@@ -258,7 +258,7 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
             if (!aside.Path.empty())
                 aside.Stream_ = FileStream::Open(aside.Path, TZAFileMode::fmOpenReadWrite);
             if (!aside.Stream_)
-                fail(23, TempDir.empty() ? platform::tempFolder() : TempDir);
+                fail(ZAError::CannotCreateFile, TempDir.empty() ? platform::tempFolder() : TempDir);
         }
     }
     Stream& archive = aside.Stream_ ? *aside.Stream_ : *stream_;
@@ -281,11 +281,11 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         Stream* input = item.SourceStream.get();
         if (!input && !folder) {
             if (int64_t(item.SourcePath.size()) >= kMaxSourcePath)
-                fail(61, item.SourcePath);
+                fail(ZAError::NameTooLong, item.SourcePath);
             int error = 0;
             source = FileStream::Open(item.SourcePath, TZAFileMode::fmOpenRead, &error);
             if (!source)
-                fail(33, item.SourcePath);
+                fail(ZAError::CannotOpenFile, item.SourcePath);
             input = source.get();
         }
         const bool zip64Always = Zip64Mode == TZip64Mode::zmAlways;
@@ -296,16 +296,16 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         item.SetUncompressedSize64(sourceSize, zip64Always && input);
         item.SetCompressedSize64(0, zip64Always && input);
         if (item.HasZip64 && Zip64Mode == TZip64Mode::zmDisabled)
-            fail(43, eventName);
+            fail(ZAError::Zip64DisabledForMember, eventName);
         const bool zip64Field = item.UncompressedSize == kSentinel32;
 
         // A name that is not UTF-8 (a disk file named in another encoding) could only be
         // stored as bytes that no reader, this one included, accepts as the name.
         if (!ZAIsValidUtf8(item.Name))
-            fail(kUnsafeNameError, ZAPrintableName(eventName));
+            fail(ZAError::UnsafeName, ZAPrintableName(eventName));
         const std::string stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
         if (stored.size() > size_t(kMaxFieldLength))
-            fail(61, item.Name);
+            fail(ZAError::NameTooLong, item.Name);
         // A UTF-8 name is not in the OEM code page: the entry says so by the version of the
         // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
         if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
@@ -331,7 +331,7 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         std::vector<uint8_t> bytes = assemble(header, sourceSize, 0);
         const int64_t headerLength = int64_t(bytes.size());
         if (!archive.WriteExact(bytes.data(), int64_t(bytes.size())))
-            fail(46);
+            fail(ZAError::WriteFailed);
 
         if (input) {
             codec().Settings().Progress = [this, eventName, op](int64_t done, int64_t total) {
@@ -344,14 +344,14 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
                 return false;
             }
             if (item.CompressedSize == kSentinel32 && !zip64Field)
-                fail(43, eventName);
+                fail(ZAError::Zip64DisabledForMember, eventName);
             const int64_t end = archive.Position();
             bytes = assemble(TZALocalHeader::FromItem(item, stored, zip64Field),
                              item.UncompressedSize64(), item.CompressedSize64());
             if (!archive.SetPosition(start) ||
                 !archive.WriteExact(bytes.data(), int64_t(bytes.size())) ||
                 !archive.SetPosition(end))
-                fail(46);
+                fail(ZAError::WriteFailed);
         }
         if (!cancel_ && volumeWriter_ && !copyToVolumes(archive, item, headerLength))
             cancel_ = true;
@@ -384,7 +384,7 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
     // By identity: a name lookup would give every member of a repeated name the first one's data.
     const int32_t old = item.DiskIndex;
     if (old < 0 || old >= onDisk.Count())
-        fail(7);
+        fail(ZAError::DiskMemberNotFound);
     if (item.Modified && item.Operation == TZAProcessOperation::poUpdate)
         working.SetItem(index, onDisk.At(old));
     TDirItem& entry = working.GetItemPtr(index);
@@ -392,10 +392,10 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
 
     const int64_t offset = int64_t(original.LocalHeaderOffset64()) - c.Cut;
     if (!c.Tail || offset < 0 || offset + kLocalHeaderSize > c.TailLength)
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
     uint8_t fixed[kLocalHeaderSize];
     if (!c.Tail->SetPosition(offset) || !c.Tail->ReadExact(fixed, kLocalHeaderSize))
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
     const TZALocalHeader local = TZALocalHeader::Decode(fixed);
     int64_t length = kLocalHeaderSize + local.NameLength + local.ExtraLength +
                      int64_t(original.CompressedSize64());
@@ -409,12 +409,12 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
         length += descriptor;
     }
     if (offset + length > c.TailLength)
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
 
     const int64_t position = archive.Position();
     entry.SetLocalHeaderOffset64(uint64_t(position), Zip64Mode == TZip64Mode::zmAlways);
     if (entry.LocalHeaderOffset == kSentinel32 && Zip64Mode == TZip64Mode::zmDisabled)
-        fail(43, entry.Name);
+        fail(ZAError::Zip64DisabledForMember, entry.Name);
 
     if (renamed) {
         uint16_t flags = entry.Flags;
@@ -430,11 +430,11 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
             !archive.WriteExact(stored.data(), int64_t(stored.size())) ||
             !c.Tail->SetPosition(offset + kLocalHeaderSize + local.NameLength) ||
             archive.CopyFrom(*c.Tail, rest) != rest)
-            fail(46);
+            fail(ZAError::WriteFailed);
         entry.Flags = flags;
     } else {
         if (!c.Tail->SetPosition(offset) || archive.CopyFrom(*c.Tail, length) != length)
-            fail(46);
+            fail(ZAError::WriteFailed);
     }
 }
 

@@ -196,7 +196,7 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
     const auto listed = listFolder(folder);
     // Its files would be missing from the archive without a word.
     if (!listed)
-        fail(33, folder);
+        fail(ZAError::CannotOpenFile, folder);
     const std::vector<std::string>& names = *listed;
     const uint32_t fileFilter = s.Attributes & ~faDirectory;
     std::vector<std::string> subfolders;
@@ -207,7 +207,7 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
             // Gone since the listing is fine; there but out of reach is not.
             struct stat st {};
             if (::lstat(path.c_str(), &st) != 0 && errno != ENOENT)
-                fail(33, path);
+                fail(ZAError::CannotOpenFile, path);
             continue;
         }
         if (a->isDirectory()) {
@@ -621,11 +621,11 @@ void TZABaseArchiver::checkClaimedSizes() const {
         const uint64_t size = entry.UncompressedSize64();
         const int64_t cap = limits.MemberCap(entry.Name);
         if (cap != TZAUnpackLimits::kNone && size > uint64_t(cap))
-            throw EZAException(kUnpackLimitError, Name(),
+            throw EZAException(ZAError::UnpackLimit, Name(),
                                {TZAFormatArg(ZAPrintableName(entry.Name)), cap});
         total += std::min<uint64_t>(size, INT64_MAX);
         if (limits.Total != TZAUnpackLimits::kNone && total > uint64_t(limits.Total))
-            throw EZAException(kUnpackLimitError, Name(),
+            throw EZAException(ZAError::UnpackLimit, Name(),
                                {TZAFormatArg(ZAPrintableName(FileName)), limits.Total});
     }
 }
@@ -640,7 +640,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     if (!relative)
         // Refused like any other member failure, so the failure event decides between
         // skipping it and stopping.
-        throw EZAException(kUnsafeNameError, Name(), {ZAPrintableName(name)});
+        throw EZAException(ZAError::UnsafeName, Name(), {ZAPrintableName(name)});
     const bool folder = (attrs & faDirectory) != 0 || name.empty() || name.back() == '/' ||
                         name.back() == '\\' || entry.IsFolder();
     std::string rel = *relative;
@@ -654,7 +654,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     if ((Options.CreateDirs || !folderPart.empty()) && wanted != lastFolder_) {
         if (!TZAExtractPath::CreateFolders(destFolder,
                                            TZAPathRules::ExcludeTrailingSlash(folderPart)))
-            fail(20, wanted);
+            fail(ZAError::CannotCreateFolder, wanted);
         lastFolder_ = wanted;
     }
     if (folder || rel.empty())
@@ -663,7 +663,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     std::string target = destFolder + rel;
     if (const auto existing = platform::fileAttributes(target)) {
         if (existing->isDirectory())
-            fail(19, target);
+            fail(ZAError::CannotCreateOutputFile, target);
         if (!Options.ReplaceReadOnly && existing->readOnly)
             return;
         const uint32_t entryStamp = uint32_t(entry.Date) << 16 | entry.Time;
@@ -675,11 +675,11 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     // failed or cancelled extraction leaves an existing file as it was.
     const std::string temp = platform::makeTempFile(folderOf(target), ".FC");
     if (temp.empty())
-        fail(19, target);
+        fail(ZAError::CannotCreateOutputFile, target);
     auto out = FileStream::Open(temp, TZAFileMode::fmOpenReadWrite);
     if (!out) {
         ::unlink(temp.c_str());
-        fail(19, target);
+        fail(ZAError::CannotCreateOutputFile, target);
     }
     TZAExtractResult result = TZAExtractResult::erFailed;
     try {
@@ -696,7 +696,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
         unpacked_ += out->Size();
         if (Options.FlushBuffers && destinationRemovable_ && !out->Flush())
-            fail(46);
+            fail(ZAError::WriteFailed);
     } catch (...) {
         codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
         out.reset();
@@ -723,7 +723,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     platform::setModificationTime(temp, TZADosDateTime{entry.Date, entry.Time}.ToUnix());
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
-        fail(19, target);
+        fail(ZAError::CannotCreateOutputFile, target);
     }
 }
 
@@ -750,7 +750,7 @@ void TZABaseArchiver::noteDamage(TZAExtractResult result) {
     if (result != TZAExtractResult::erFailed)
         return;
     damaged_ = true;
-    outcome_.LastError = EZAException(8, Name()).what();
+    outcome_.LastError = EZAException(ZAError::MemberDamaged, Name()).what();
 }
 
 bool TZABaseArchiver::overwriteAllowed(const std::string& sourceName, std::string& destName,
@@ -801,9 +801,9 @@ void TZABaseArchiver::updateItem(int32_t index) {
 void TZABaseArchiver::replaceItemFromFile(int32_t index, const std::string& path) {
     TZADirArray& working = directory_->Working();
     if (index < 0 || index >= working.Count())
-        fail(24);
+        fail(ZAError::ReplaceIndexOutOfBounds);
     if (updateCount_ == 0)
-        fail(25);
+        fail(ZAError::ReplaceWithoutUpdate);
     const TDirItem old = working.At(index);
     TDirItem item;
     prepareItem(item, path, false, old.Name);
@@ -818,9 +818,9 @@ void TZABaseArchiver::replaceItemFromFile(int32_t index, const std::string& path
 void TZABaseArchiver::deleteItem(int32_t index) {
     TZADirArray& working = directory_->Working();
     if (index < 0 || index >= working.Count())
-        fail(21);
+        fail(ZAError::ProcessIndexOutOfBounds);
     if (updateCount_ == 0)
-        fail(22);
+        fail(ZAError::DeleteWithoutUpdate);
     working.Delete(index);
 }
 

@@ -100,7 +100,7 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     } else {
         last = OpenVolumeFile(FileName, readMode);
         if (!last)
-            fail(33, FileName);
+            fail(ZAError::CannotOpenFile, FileName);
     }
     std::optional<TZAEndRecord::Found> found = findEnd(*last);
     if (!found && sfx && spanningMode_ == TZASpanningMode::smNone) {
@@ -155,7 +155,7 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
             else
                 // Volumes of other disks on a fixed disk: a foreign or damaged archive, not
                 // a request for floppies.
-                fail(44);
+                fail(ZAError::DirectoryUnreadable);
         }
     } else if (!found && removable) {
         // Nothing to read on a removable disk: the set's last disk is wanted.
@@ -163,7 +163,7 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     }
 
     if (spanningMode_ == TZASpanningMode::smSpanning && !found)
-        fail(44);
+        fail(ZAError::DirectoryUnreadable);
     if (spanningMode_ == TZASpanningMode::smNone || disk <= 0) {
         spanningMode_ = TZASpanningMode::smNone;
         ownedStream_ = std::move(last);
@@ -181,7 +181,7 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     stream_ = ownedStream_.get();
     directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
     if (!directory_->FindEndRecord())
-        fail(44);
+        fail(ZAError::DirectoryUnreadable);
     directory_->ReadDirectory();
 }
 
@@ -215,19 +215,19 @@ std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(int32_t number, int32_t last
                 name = volumeName(number, true);
         }
         if (cancel)
-            fail(45);
+            fail(ZAError::VolumeUnavailable);
         // A handler that left the name as it was gets the form that exists.
         if (!isFile(name) && name == volumeName(number < 0 || number == last ? -1 : number, false))
             name = volumeName(number < 0 || number == last ? -1 : number, true);
         if (isFile(name)) {
             std::unique_ptr<Stream> stream = OpenVolumeFile(name, TZAFileMode::fmOpenRead);
             if (!stream)
-                fail(33, name);
+                fail(ZAError::CannotOpenFile, name);
             volumeInfo_ = wanted;
             return stream;
         }
     }
-    fail(45);
+    fail(ZAError::VolumeUnavailable);
 }
 
 std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::string& path,
@@ -237,14 +237,14 @@ std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::strin
         std::string name = volumeName(std::max(number, 0), false);
         DoOnRequestBlankVolume(std::max(number, 0) + 1, name, cancel);
         if (cancel)
-            fail(45);
+            fail(ZAError::VolumeUnavailable);
         const int64_t free = FreeSpace(name);
         const int64_t size = VolumeLimit(number);
         if (free <= kMinFreeSpace ||
             (size > 0 && spanningMode_ != TZASpanningMode::smSplitting && free < size)) {
             DoOnDiskFull(number + 1, name, cancel);
             if (cancel)
-                fail(45);
+                fail(ZAError::VolumeUnavailable);
             continue;
         }
         // Split volumes lie side by side, where an earlier set may lie: they are written under
@@ -255,13 +255,13 @@ std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::strin
             written = platform::makeTempFile(
                 slash == std::string::npos ? "." : name.substr(0, slash), ".FC");
             if (written.empty())
-                fail(23, name);
+                fail(ZAError::CannotCreateFile, name);
         }
         std::unique_ptr<Stream> stream = OpenVolumeFile(written, TZAFileMode::fmCreate);
         if (!stream) {
             if (written != name)
                 ::unlink(written.c_str());
-            fail(23, name);
+            fail(ZAError::CannotCreateFile, name);
         }
         if (spanningMode_ == TZASpanningMode::smSpanning) {
             char label[32];
@@ -277,7 +277,7 @@ std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::strin
         finalPath = name;
         return stream;
     }
-    fail(45);
+    fail(ZAError::VolumeUnavailable);
 }
 
 std::unique_ptr<Stream> TZABaseArchiver::ReopenVolume(const std::string& path) {
@@ -308,12 +308,12 @@ void TZABaseArchiver::finishVolumes() {
     std::vector<int64_t> sizes = volumeWriter_->Finish(lastName);
     volumeWriter_ = nullptr;
     if (sizes.empty())
-        fail(46);
+        fail(ZAError::WriteFailed);
     const int32_t lastDisk = int32_t(sizes.size()) - 1;
     removeStaleVolumes(lastDisk);
     std::unique_ptr<Stream> lastStream = OpenVolumeFile(lastName, TZAFileMode::fmOpenRead);
     if (!lastStream)
-        fail(33, lastName);
+        fail(ZAError::CannotOpenFile, lastName);
     sizes.pop_back();
     auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), lastDisk,
                                                     std::move(lastStream), sizes);
@@ -349,12 +349,12 @@ void TZABaseArchiver::removeStaleVolumes(int32_t lastDisk) {
 bool TZABaseArchiver::copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength) {
     TZAVolumeWriter& writer = *volumeWriter_;
     if (!writer.KeepTogether(headerLength))
-        fail(46);
+        fail(ZAError::WriteFailed);
     const int32_t disk = writer.CurrentDisk();
     const uint64_t offset = uint64_t(writer.DiskOffset());
     item.SetLocalHeaderOffset64(offset, Zip64Mode == TZip64Mode::zmAlways);
     if (item.LocalHeaderOffset == kSentinel32 && Zip64Mode == TZip64Mode::zmDisabled)
-        fail(43, item.Name);
+        fail(ZAError::Zip64DisabledForMember, item.Name);
     item.DiskStart = uint16_t(std::min<int32_t>(disk, kSentinel16));
     item.Zip64DiskStart = uint32_t(disk);
 
@@ -362,12 +362,12 @@ bool TZABaseArchiver::copyToVolumes(Stream& member, TDirItem& item, int64_t head
     bool cancel = false;
     DoOnCopyTempFileProgress(0.0, TZAProgressPhase::ppStart, cancel);
     if (!member.SetPosition(0))
-        fail(46);
+        fail(ZAError::WriteFailed);
     int64_t copied = 0;
     while (copied < total && !cancel) {
         const int64_t chunk = std::min(kCopyChunk, total - copied);
         if (writer.CopyFrom(member, chunk) != chunk)
-            fail(46);
+            fail(ZAError::WriteFailed);
         copied += chunk;
         DoOnCopyTempFileProgress(double(copied) * 100.0 / double(total),
                                  TZAProgressPhase::ppProcess, cancel);

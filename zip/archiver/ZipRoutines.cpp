@@ -62,7 +62,7 @@ bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::
     // A folder that is not there would give an empty archive in place of the album.
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
-        throw EZAException(15, archiver.Name(), {TZAFormatArg(folder)});
+        throw EZAException(ZAError::MemberNotFound, archiver.Name(), {TZAFormatArg(folder)});
     TZAFileReplacement replacement(zipFile, archiver.Name());
     try {
         TZACloseOnExit closer(archiver);
@@ -128,7 +128,9 @@ bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const st
         const TZAOutcome& outcome = archiver.LastOutcome();
         // A mask that matches nothing unpacked nothing: the folder is not in the archive.
         if (outcome.Succeeded() && outcome.Done == 0) {
-            archiver.NoteFailure(EZAException(15, archiver.Name(), {TZAFormatArg(mask)}).what());
+            archiver.NoteFailure(
+                EZAException(ZAError::MemberNotFound, archiver.Name(), {TZAFormatArg(mask)})
+                    .what());
             return false;
         }
         return outcome.Succeeded();

@@ -49,7 +49,7 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     std::unique_ptr<TZipCrypto> crypto;
 
     if (!source.SetPosition(0))
-        throw EZAException(34, settings_.ComponentName, {size, int64_t{0}});
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
     if (encrypted) {
         // The header carries the CRC, so the source is read once before it is compressed.
         while (bytesRead < size) {
@@ -61,14 +61,14 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
                 break;
         }
         if (bytesRead != size)
-            throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+            throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
         if (!source.SetPosition(0))
-            throw EZAException(34, settings_.ComponentName, {size, int64_t{0}});
+            throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
         bytesRead = 0;
         crypto = std::make_unique<TZipCrypto>(item.Password);
         const auto header = crypto->MakeHeader(crc ^ 0xFFFFFFFFu);
         if (!archive.WriteExact(header.data(), kEncryptionHeaderSize))
-            throw EZAException(46, settings_.ComponentName);
+            throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
         compressed += kEncryptionHeaderSize;
     }
 
@@ -76,7 +76,7 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
         if (crypto)
             crypto->Encrypt(data, length);
         if (!archive.WriteExact(data, length))
-            throw EZAException(46, settings_.ComponentName);
+            throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
         compressed += length;
         return true;
     };
@@ -105,14 +105,14 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     if (bytesRead != size) {
         if (cancelled)
             return false;
-        throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
     }
     // An encrypted source is read twice; if it changed in between, the encryption header
     // carries a CRC that the data does not have.
     if (!encrypted)
         crc = dataCrc;
     else if (crc != dataCrc)
-        throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
 
     const bool always = settings_.Zip64Mode == TZip64Mode::zmAlways;
     TDirItem result = item;
@@ -120,7 +120,8 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     result.SetUncompressedSize64(static_cast<uint64_t>(size), always);
     result.Crc32 = crc ^ 0xFFFFFFFFu;
     if (result.HasZip64 && settings_.Zip64Mode == TZip64Mode::zmDisabled)
-        throw EZAException(41, settings_.ComponentName, {item.SourcePath});
+        throw EZAException(ZAError::Zip64DisabledForItem, settings_.ComponentName,
+                           {item.SourcePath});
     if (result.HasZip64)
         result.SetZip64Version(settings_.StandardSignatures);
     if (size == 0)
@@ -136,16 +137,16 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
     uint8_t raw[kLocalHeaderSize];
     if (headerPos < 0 || headerPos + kLocalHeaderSize > archiveSize ||
         !archive.ReadExact(raw, kLocalHeaderSize))
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
     const TZALocalHeader local = TZALocalHeader::Decode(raw);
     if (local.Signature != kLocalHeaderSignature && local.Signature != kNativeLocalHeaderSignature)
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
     const int64_t dataStart = headerPos + kLocalHeaderSize + local.NameLength + local.ExtraLength;
     if (dataStart > archiveSize || !archive.SetPosition(dataStart))
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
 
     if (item.Method == kMethodDeflate64)
-        throw EZAException(55, settings_.ComponentName);
+        throw EZAException(ZAError::Deflate64Unsupported, settings_.ComponentName);
     if (item.Method != kMethodStored && item.Method != kMethodDeflate)
         return TZAExtractResult::erFailed; // never parsed: its data would be taken for ours
 
@@ -209,9 +210,9 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
     // archive: it is never kept as a corrupted file, and its message says what happened.
     const auto failed = [&] {
         if (writeFailed)
-            throw EZAException(46, settings_.ComponentName);
+            throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
         if (overLimit)
-            throw EZAException(kUnpackLimitError, settings_.ComponentName,
+            throw EZAException(ZAError::UnpackLimit, settings_.ComponentName,
                                {TZAFormatArg(item.Name), outputLimit});
         return TZAExtractResult::erFailed;
     };
@@ -257,19 +258,19 @@ TZAExtractResult TZAItemCodec::ExtractItemToStream(TZADirManager& directory, int
                                                    bool extractCorruptedFiles) {
     TZADirArray& items = directory.Working();
     if (index < 0 || index >= items.Count())
-        throw EZAException(16, settings_.ComponentName);
+        throw EZAException(ZAError::ExtractIndexOutOfBounds, settings_.ComponentName);
     const TDirItem& item = items.At(index);
     Stream& archive = directory.ArchiveStream();
     const uint64_t offset = item.LocalHeaderOffset64();
     if (offset > static_cast<uint64_t>(archive.Size()) ||
         !archive.SetPosition(static_cast<int64_t>(offset)))
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
     int64_t dataLimit = directory.DirectoryPosition();
     if (dataLimit <= static_cast<int64_t>(offset))
         dataLimit = archive.Size();
     const TZAExtractResult result = ExtractItem(archive, dest, item, dataLimit, password);
     if (result == TZAExtractResult::erFailed && !extractCorruptedFiles)
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
     return result;
 }
 

@@ -26,7 +26,7 @@ struct TZACodecSettings {
     // returns true to try again, false to skip the member. Empty: the member is skipped.
     std::function<bool(const std::string& storedName, std::string& password)> AskPassword;
     // Bytes the next extraction may write (-1: only the declared size bounds it); more
-    // raises kUnpackLimitError before they are written.
+    // raises ZAError::UnpackLimit before they are written.
     int64_t OutputLimit = -1;
 };
 

@@ -78,7 +78,7 @@ void TZADirManager::SetStream(Stream& stream) {
     volumes_ = dynamic_cast<TZAVolumeStream*>(&stream);
 }
 
-void TZADirManager::Fail(int32_t code) const {
+void TZADirManager::Fail(ZAError code) const {
     throw EZAException(code, settings_.ComponentName);
 }
 
@@ -86,7 +86,7 @@ void TZADirManager::ReadAt(int64_t position, void* buffer, int64_t count) {
     if (count == 0)
         return;
     if (!stream_->SetPosition(position) || !stream_->ReadExact(buffer, count))
-        Fail(44);
+        Fail(ZAError::DirectoryUnreadable);
 }
 
 int64_t TZADirManager::RecordedDirectoryOffset() const {
@@ -127,7 +127,7 @@ void TZADirManager::ReadDirectory() {
     recovered_ = false;
 
     if (!FindEndRecord() && !settings_.TolerateDamaged)
-        Fail(48);
+        Fail(ZAError::NoEndRecord);
     if (!found_) {
         Rebuild();
         return;
@@ -162,7 +162,7 @@ void TZADirManager::ReadDirectory() {
                 break;
             }
             if (zip64EndPos < 0)
-                throw EZAException(40);
+                throw EZAException(ZAError::Zip64EndRecordMissing);
             zip64_ = true;
         }
     }
@@ -182,7 +182,7 @@ void TZADirManager::ReadDirectory() {
     if (size > static_cast<uint64_t>(directoryEnd) || count > size / kCentralHeaderSize) {
         if (countInDoubt)
             return rebuildInstead();
-        Fail(57);
+        Fail(ZAError::ArchiveDamaged);
     }
     const int64_t start = directoryEnd - static_cast<int64_t>(size);
     directoryPosition_ = start;
@@ -192,7 +192,7 @@ void TZADirManager::ReadDirectory() {
             whole =
                 ReadEntries(start, static_cast<int64_t>(size), count) == static_cast<int64_t>(size);
         } catch (const EZAException& e) {
-            if (e.NativeError() != 57)
+            if (!e.Is(ZAError::ArchiveDamaged))
                 throw;
         }
         if (!whole)
@@ -206,7 +206,7 @@ void TZADirManager::ReadDirectory() {
         for (int32_t i = 0; i < working_.Count(); ++i) {
             const uint64_t c = working_.At(i).CompressedSize64();
             if (!FitsWithin(total, c, static_cast<uint64_t>(fileSize)))
-                Fail(57);
+                Fail(ZAError::ArchiveDamaged);
             total += c;
         }
     }
@@ -255,7 +255,7 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         const int64_t want =
             std::min<int64_t>(end - nextRead, static_cast<int64_t>(std::max(n, kBlock)));
         if (static_cast<int64_t>(n - buffer.size()) > want)
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         const size_t old = buffer.size();
         buffer.resize(old + static_cast<size_t>(want));
         ReadAt(nextRead, buffer.data() + old, want);
@@ -267,14 +267,14 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
     // The count was checked against the directory's size; room is made for the entries that
     // can really be there, the rest grows as entries turn up.
     if (count > static_cast<uint64_t>(INT32_MAX))
-        Fail(57);
+        Fail(ZAError::ArchiveDamaged);
     working_.Reserve(static_cast<int32_t>(std::min<uint64_t>(count, 65536)));
     for (uint64_t i = 0; i < count; ++i) {
         need(kCentralHeaderSize);
         TDirItem item;
         item.DecodeFixed(buffer.data() + pos);
         if (item.Signature != signature && item.Signature != kCentralHeaderSignature)
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         pos += kCentralHeaderSize;
         need(size_t{item.NameLength} + size_t{item.ExtraLength} + size_t{item.CommentLength});
         const std::string_view rawName(reinterpret_cast<const char*>(buffer.data() + pos),
@@ -293,7 +293,7 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
             }
         }
         if (!name)
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         pos += item.NameLength;
         for (TZAExtraBlock& block : TZAExtraField::Split(buffer.data() + pos, item.ExtraLength)) {
             if (block.Id == kZip64ExtraId)
@@ -331,7 +331,7 @@ void TZADirManager::ToArchivePositions() {
             disk > static_cast<uint32_t>(INT32_MAX) ? -1 : volumes_->DiskStart(int32_t(disk));
         const uint64_t offset = item.LocalHeaderOffset64();
         if (diskStart < 0 || offset > static_cast<uint64_t>(size - diskStart))
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         const bool viaZip64 = item.LocalHeaderOffset == kSentinel32 && item.HasZip64;
         item.SetLocalHeaderOffset64(static_cast<uint64_t>(diskStart) + offset, viaZip64);
     }
@@ -441,7 +441,7 @@ void TZADirManager::Rebuild() {
         working_.Append(std::move(item));
     }
     if (!anySignature || working_.Count() == 0)
-        Fail(35);
+        Fail(ZAError::NoLocalHeader);
     CheckMembers(fileSize);
     directoryPosition_ = fileSize;
     startOffset_ = static_cast<int64_t>(working_.At(0).LocalHeaderOffset64());
@@ -450,7 +450,7 @@ void TZADirManager::Rebuild() {
 void TZADirManager::WriteDirectory() {
     const int64_t start = stream_->Size();
     if (!stream_->SetSize(start) || stream_->Seek(0, TZASeekOrigin::soEnd) != start)
-        Fail(46);
+        Fail(ZAError::WriteFailed);
     directoryPosition_ = start;
 
     std::vector<uint8_t> block;
@@ -458,7 +458,7 @@ void TZADirManager::WriteDirectory() {
     const auto flush = [&] {
         if (!block.empty() &&
             !stream_->WriteExact(block.data(), static_cast<int64_t>(block.size())))
-            Fail(46);
+            Fail(ZAError::WriteFailed);
         block.clear();
     };
     // On volumes each header stays in one volume with its name and extra field, and the
@@ -470,7 +470,7 @@ void TZADirManager::WriteDirectory() {
             return;
         flush();
         if (!volumes_->KeepTogether(bytes))
-            Fail(46);
+            Fail(ZAError::WriteFailed);
         if (first) {
             directoryDisk = volumes_->CurrentDisk();
             directoryOffset = volumes_->DiskOffset();
@@ -481,7 +481,7 @@ void TZADirManager::WriteDirectory() {
         const std::string stored =
             ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags, item.VersionMadeBy);
         if (stored.size() > static_cast<size_t>(kMaxFieldLength))
-            throw EZAException(61, settings_.ComponentName, {item.Name});
+            throw EZAException(ZAError::NameTooLong, settings_.ComponentName, {item.Name});
         if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
             item.Comment.resize(kMaxFieldLength);
         if (settings_.OemFileNames)
@@ -549,15 +549,15 @@ void TZADirManager::WriteDirectory() {
     endRecord_.Encode(tail.data() + endAt);
     tail.insert(tail.end(), comment_.begin(), comment_.end());
     if (!stream_->WriteExact(tail.data(), static_cast<int64_t>(tail.size())))
-        Fail(46);
+        Fail(ZAError::WriteFailed);
 }
 
 void TZADirManager::WriteSFXStub(Stream& stub) {
     if (!stream_->SetSize(0) || !stream_->SetPosition(0) || !stub.SetPosition(0))
-        Fail(46);
+        Fail(ZAError::WriteFailed);
     const int64_t size = stub.Size();
     if (stream_->CopyFrom(stub, size) != size)
-        Fail(46);
+        Fail(ZAError::WriteFailed);
     startOffset_ = size;
 }
 

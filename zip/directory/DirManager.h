@@ -68,7 +68,7 @@ public:
     bool UsesNativeSignatures() const { return endRecord_.Signature == kNativeEndRecordSignature; }
 
 private:
-    [[noreturn]] void Fail(int32_t code) const;
+    [[noreturn]] void Fail(ZAError code) const;
     // Reads count bytes at position; a read that fails or comes back short raises error 44.
     // Callers check first that the bytes lie inside the stream, so a short read here is a
     // failing device, never a sign of damage.

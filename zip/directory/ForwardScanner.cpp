@@ -29,7 +29,7 @@ std::pair<const uint8_t*, int64_t> TZAForwardScanner::From(int64_t position, int
     start_ = position;
     if (!stream_.SetPosition(position) || !stream_.ReadExact(buffer_.data(), want)) {
         buffer_.clear();
-        throw EZAException(44, componentName_);
+        throw EZAException(ZAError::DirectoryUnreadable, componentName_);
     }
     return {buffer_.data(), want};
 }

@@ -125,7 +125,7 @@ void TZAMemberSpans::Check(Stream& stream, const TZADirArray& items, int64_t dat
     });
     HeaderWindow window(stream);
     const auto refuse = [&](const TDirItem& item) {
-        throw EZAException(kMemberOverlapError, componentName,
+        throw EZAException(ZAError::MemberOverlap, componentName,
                            {TZAFormatArg(ZAPrintableName(item.Name))});
     };
     for (size_t k = 0; k < order.size(); ++k) {
@@ -139,7 +139,7 @@ void TZAMemberSpans::Check(Stream& stream, const TZADirArray& items, int64_t dat
         const int64_t at = int64_t(offset);
         const uint8_t* fixed = window.At(at, kLocalHeaderSize);
         if (!fixed)
-            throw EZAException(44, componentName);
+            throw EZAException(ZAError::DirectoryUnreadable, componentName);
         const TZALocalHeader local = TZALocalHeader::Decode(fixed);
         if (local.Signature != kLocalHeaderSignature &&
             local.Signature != kNativeLocalHeaderSignature)
@@ -149,7 +149,7 @@ void TZAMemberSpans::Check(Stream& stream, const TZADirArray& items, int64_t dat
             refuse(item);
         const uint8_t* names = window.At(at + kLocalHeaderSize, variable);
         if (!names)
-            throw EZAException(44, componentName);
+            throw EZAException(ZAError::DirectoryUnreadable, componentName);
         const std::string_view stored(reinterpret_cast<const char*>(names), local.NameLength);
         if (!SameName(stored, local, item, oemFileNames) ||
             !SameSizes(local, SizesOf(local, names + local.NameLength), item))

@@ -16,7 +16,8 @@ class TZAMemberSpans {
 public:
     // Reads the local header of every entry of items in stream, in the order of their offsets;
     // dataEnd is where member data must stop (the start of the central directory). Raises
-    // error kMemberOverlapError with the first entry that fails, 44 when a read fails.
+    // ZAError::MemberOverlap with the first entry that fails, DirectoryUnreadable when a read
+    // fails.
     static void Check(Stream& stream, const TZADirArray& items, int64_t dataEnd, bool oemFileNames,
                       const std::string& componentName);
 };

@@ -159,9 +159,9 @@ TEST(HostileTest, CraftedDirectories) {
     {
         auto bytes = good;
         le::Put32(bytes.data() + at.central + 42, 0x7FFFFFF0);
-        EXPECT_EQ(Outcome(bytes), kMemberOverlapError);
+        EXPECT_EQ(Outcome(bytes), CodeOf(ZAError::MemberOverlap));
         le::Put32(bytes.data() + at.central + 42, 7);
-        EXPECT_EQ(Outcome(bytes), kMemberOverlapError);
+        EXPECT_EQ(Outcome(bytes), CodeOf(ZAError::MemberOverlap));
     }
     // A wrong CRC.
     {
@@ -392,11 +392,15 @@ TEST(HostileTest, MembersSharingDataOrDisagreeingWithTheirHeadersAreRefused) {
         int Code; // -1: opens and unpacks
     };
     const std::vector<Case> cases = {
-        {"one header listed 300 times", bomb, kMemberOverlapError},
-        {"the same name twice at one header", {{"z1000", 0}, {"z1000", 0}}, kMemberOverlapError},
-        {"another name than the header's", {{"other", 0}}, kMemberOverlapError},
-        {"a size other than the header's", {{"z1000", 0, 100}}, kMemberOverlapError},
-        {"a header inside the data of another", {{"z1000", 0}, {"z1000", 40}}, kMemberOverlapError},
+        {"one header listed 300 times", bomb, CodeOf(ZAError::MemberOverlap)},
+        {"the same name twice at one header",
+         {{"z1000", 0}, {"z1000", 0}},
+         CodeOf(ZAError::MemberOverlap)},
+        {"another name than the header's", {{"other", 0}}, CodeOf(ZAError::MemberOverlap)},
+        {"a size other than the header's", {{"z1000", 0, 100}}, CodeOf(ZAError::MemberOverlap)},
+        {"a header inside the data of another",
+         {{"z1000", 0}, {"z1000", 40}},
+         CodeOf(ZAError::MemberOverlap)},
         {"listed once, as written", {{"z1000", 0}}, -1},
     };
     ScratchDir temp;

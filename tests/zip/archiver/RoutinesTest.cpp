@@ -677,7 +677,7 @@ TEST(RoutinesTest, ClaimedSizesOverTheLimitsUnpackNothing) {
         } catch (const EZAException& e) {
             code = e.NativeError();
         }
-        EXPECT_EQ(code, c.Unpacks ? -1 : kUnpackLimitError);
+        EXPECT_EQ(code, c.Unpacks ? -1 : CodeOf(ZAError::UnpackLimit));
         EXPECT_EQ(Snapshot(out).empty(), !c.Unpacks);
         EXPECT_FALSE(archiver.UnpackLimits.PerMember) << "the limits were the job's only";
     }

@@ -584,7 +584,7 @@ TEST(ItemCodecTest, OutputLimitStopsBeforeTheMemberIsWrittenInFull) {
             } catch (const EZAException& e) {
                 code = e.NativeError();
             }
-            EXPECT_EQ(code, limit < size ? kUnpackLimitError : -1);
+            EXPECT_EQ(code, limit < size ? CodeOf(ZAError::UnpackLimit) : -1);
             EXPECT_LE(dest.Size(), limit);
         }
     }
