@@ -61,6 +61,66 @@ private:
     int64_t size_;
 };
 
+// The entry a local header at position stands for, with the header's fields, name and sizes
+// (those of its local Zip64 field, which sets zip64Local); none when the name cannot be read or
+// the data is cut off by the end of the file.
+std::optional<TDirItem> EntryFromLocalHeader(const TZALocalHeader& local, const uint8_t* variable,
+                                             int64_t position, int64_t fileSize,
+                                             const TZADirSettings& settings, bool& zip64Local) {
+    const std::string rawName(reinterpret_cast<const char*>(variable), local.NameLength);
+    const std::vector<uint8_t> extra(variable + local.NameLength,
+                                     variable + local.NameLength + local.ExtraLength);
+    std::optional<std::string> name =
+        ZADecodeStoredName(rawName, local.Flags, settings.OemFileNames);
+    if (!name)
+        return std::nullopt;
+
+    TDirItem item;
+    item.Signature =
+        settings.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
+    static_cast<TZAHeaderFields&>(item) = local;
+    item.VersionMadeBy = local.VersionNeeded;
+    item.ExtraLength = 0; // the local extra field is not kept
+    zip64Local = false;
+    for (const TZAExtraBlock& block : TZAExtraField::Split(extra.data(), extra.size())) {
+        if (block.Id == kZip64ExtraId && block.Data.size() >= 16) {
+            zip64Local = true;
+            item.HasZip64 = true;
+            item.Zip64UncompressedSize = le::Get64(block.Data.data());
+            item.Zip64CompressedSize = le::Get64(block.Data.data() + 8);
+            item.UncompressedSize = kSentinel32;
+            item.CompressedSize = kSentinel32;
+        }
+    }
+    const int64_t dataStart = position + kLocalHeaderSize + local.NameLength + local.ExtraLength;
+    // A member cut off by the end of the file is not there to be found.
+    if (item.CompressedSize64() > static_cast<uint64_t>(fileSize - dataStart))
+        return std::nullopt;
+    item.SetLocalHeaderOffset64(static_cast<uint64_t>(position));
+    // A folder is what its name says; an empty file stays a file.
+    item.ExternalAttributes =
+        (!name->empty() && (name->back() == '/' || name->back() == '\\')) ? faDirectory : faArchive;
+    item.Name = std::move(*name);
+    return item;
+}
+
+// A member whose sizes follow its data takes CRC-32 and sizes from the next data descriptor
+// after dataStart. Returns where the search for headers goes on: after the descriptor, or just
+// after the header when there is none.
+int64_t TakeDataDescriptor(TZAForwardScanner& descriptors, TDirItem& item, int64_t dataStart,
+                           int64_t position, bool zip64Local) {
+    const int ddSize = zip64Local ? 24 : kDataDescriptorSize;
+    const int64_t dd = descriptors.Find(dataStart);
+    const uint8_t* rec = dd >= 0 ? descriptors.At(dd, ddSize) : nullptr;
+    if (!rec)
+        return position + 4;
+    const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
+    item.Crc32 = d.Crc32;
+    item.SetCompressedSize64(d.CompressedSize, zip64Local);
+    item.SetUncompressedSize64(d.UncompressedSize, zip64Local);
+    return dd + ddSize;
+}
+
 } // namespace
 
 TZADirManager::TZADirManager(Stream& stream, TZADirSettings settings, bool newArchive)
@@ -132,40 +192,8 @@ void TZADirManager::ReadDirectory() {
         Rebuild();
         return;
     }
-    const int64_t fileSize = stream_->Size();
     const int64_t endPos = found_->Position;
-
-    // Zip64: a locator right before the end record names the Zip64 end record.
-    int64_t zip64EndPos = -1;
-    if (endPos > kZip64LocatorSize) {
-        uint8_t loc[kZip64LocatorSize];
-        const int64_t locatorPos = endPos - kZip64LocatorSize;
-        ReadAt(locatorPos, loc, sizeof loc);
-        if (le::Get32(loc) == kZip64LocatorSignature) {
-            zip64Locator_ = TZAZip64Locator::Decode(loc);
-            // The recorded offset counts from the start of the archive proper; data in front
-            // of it moves the record, so the place right before the locator is tried too.
-            const int64_t candidates[2] = {zip64Locator_.Zip64EndOffset <=
-                                                   static_cast<uint64_t>(locatorPos)
-                                               ? static_cast<int64_t>(zip64Locator_.Zip64EndOffset)
-                                               : -1,
-                                           locatorPos - kZip64EndRecordSize};
-            for (const int64_t candidate : candidates) {
-                if (candidate < 0 || candidate + kZip64EndRecordSize > locatorPos)
-                    continue;
-                uint8_t rec[kZip64EndRecordSize];
-                ReadAt(candidate, rec, sizeof rec);
-                if (le::Get32(rec) != kZip64EndRecordSignature)
-                    continue;
-                zip64End_ = TZAZip64EndRecord::Decode(rec);
-                zip64EndPos = candidate;
-                break;
-            }
-            if (zip64EndPos < 0)
-                throw EZAException(ZAError::Zip64EndRecordMissing);
-            zip64_ = true;
-        }
-    }
+    const int64_t zip64EndPos = ReadZip64Records(endPos);
     // Without Zip64 records a count of 0xFFFF is either exactly 65,535 entries (some writers
     // switch to Zip64 only above that number) or a count that did not fit. The directory is
     // taken only when exactly 65,535 entries fill it; otherwise, or when it does not parse, the
@@ -200,16 +228,8 @@ void TZADirManager::ReadDirectory() {
     } else {
         ReadEntries(start, static_cast<int64_t>(size), count);
     }
-
-    if (!settings_.TolerateDamaged) {
-        uint64_t total = 0;
-        for (int32_t i = 0; i < working_.Count(); ++i) {
-            const uint64_t c = working_.At(i).CompressedSize64();
-            if (!FitsWithin(total, c, static_cast<uint64_t>(fileSize)))
-                Fail(ZAError::ArchiveDamaged);
-            total += c;
-        }
-    }
+    if (!settings_.TolerateDamaged)
+        CheckCompressedTotal();
 
     if (volumes_) {
         ToArchivePositions();
@@ -217,26 +237,74 @@ void TZADirManager::ReadDirectory() {
         startOffset_ = 0;
         return;
     }
-    // Offsets are recorded relative to the start of the archive proper; data in front of it
-    // (a stub) moves every local header by the same amount as the directory moved.
-    const int64_t delta = start - RecordedDirectoryOffset();
+    PlaceLocalHeaders(start);
     if (working_.Count() > 0) {
-        const auto hasLocalHeaderAt = [&](int64_t pos) {
-            uint8_t sig[4];
-            if (pos < 0 || pos + kLocalHeaderSize > fileSize)
-                return false;
-            ReadAt(pos, sig, 4);
-            const uint32_t s = le::Get32(sig);
-            return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
-        };
-        const int64_t first = AsPosition(working_.At(0).LocalHeaderOffset64());
-        if (delta != 0 && !hasLocalHeaderAt(first) && hasLocalHeaderAt(first + delta))
-            AdjustOffsets(delta);
         CheckMembers(start);
         startOffset_ = AsPosition(working_.At(0).LocalHeaderOffset64());
     } else {
         startOffset_ = zip64_ ? zip64EndPos : endPos;
     }
+}
+
+int64_t TZADirManager::ReadZip64Records(int64_t endPos) {
+    // A locator right before the end record names the Zip64 end record.
+    if (endPos <= kZip64LocatorSize)
+        return -1;
+    uint8_t loc[kZip64LocatorSize];
+    const int64_t locatorPos = endPos - kZip64LocatorSize;
+    ReadAt(locatorPos, loc, sizeof loc);
+    if (le::Get32(loc) != kZip64LocatorSignature)
+        return -1;
+    zip64Locator_ = TZAZip64Locator::Decode(loc);
+    // The recorded offset counts from the start of the archive proper; data in front of it
+    // moves the record, so the place right before the locator is tried too.
+    const int64_t candidates[2] = {zip64Locator_.Zip64EndOffset <= static_cast<uint64_t>(locatorPos)
+                                       ? static_cast<int64_t>(zip64Locator_.Zip64EndOffset)
+                                       : -1,
+                                   locatorPos - kZip64EndRecordSize};
+    for (const int64_t candidate : candidates) {
+        if (candidate < 0 || candidate + kZip64EndRecordSize > locatorPos)
+            continue;
+        uint8_t rec[kZip64EndRecordSize];
+        ReadAt(candidate, rec, sizeof rec);
+        if (le::Get32(rec) != kZip64EndRecordSignature)
+            continue;
+        zip64End_ = TZAZip64EndRecord::Decode(rec);
+        zip64_ = true;
+        return candidate;
+    }
+    throw EZAException(ZAError::Zip64EndRecordMissing);
+}
+
+void TZADirManager::CheckCompressedTotal() {
+    const uint64_t fileSize = static_cast<uint64_t>(stream_->Size());
+    uint64_t total = 0;
+    for (int32_t i = 0; i < working_.Count(); ++i) {
+        const uint64_t c = working_.At(i).CompressedSize64();
+        if (!FitsWithin(total, c, fileSize))
+            Fail(ZAError::ArchiveDamaged);
+        total += c;
+    }
+}
+
+void TZADirManager::PlaceLocalHeaders(int64_t directoryStart) {
+    // Offsets are recorded relative to the start of the archive proper; data in front of it
+    // (a stub) moves every local header by the same amount as the directory moved.
+    if (working_.Count() == 0)
+        return;
+    const int64_t fileSize = stream_->Size();
+    const int64_t delta = directoryStart - RecordedDirectoryOffset();
+    const auto hasLocalHeaderAt = [&](int64_t pos) {
+        uint8_t sig[4];
+        if (pos < 0 || pos + kLocalHeaderSize > fileSize)
+            return false;
+        ReadAt(pos, sig, 4);
+        const uint32_t s = le::Get32(sig);
+        return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
+    };
+    const int64_t first = AsPosition(working_.At(0).LocalHeaderOffset64());
+    if (delta != 0 && !hasLocalHeaderAt(first) && hasLocalHeaderAt(first + delta))
+        AdjustOffsets(delta);
 }
 
 int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
@@ -384,61 +452,19 @@ void TZADirManager::Rebuild() {
         const uint8_t* variable = headers.At(nameStart, local.NameLength + local.ExtraLength);
         if (!variable)
             continue;
-        const std::string rawName(reinterpret_cast<const char*>(variable), local.NameLength);
-        const std::vector<uint8_t> extra(variable + local.NameLength,
-                                         variable + local.NameLength + local.ExtraLength);
-        const std::optional<std::string> name =
-            ZADecodeStoredName(rawName, local.Flags, settings_.OemFileNames);
-        if (!name)
-            continue;
-
-        TDirItem item;
-        item.Signature =
-            settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
-        static_cast<TZAHeaderFields&>(item) = local;
-        item.VersionMadeBy = local.VersionNeeded;
-        item.ExtraLength = 0; // the local extra field is not kept
         bool zip64Local = false;
-        for (const TZAExtraBlock& block : TZAExtraField::Split(extra.data(), extra.size())) {
-            if (block.Id == kZip64ExtraId && block.Data.size() >= 16) {
-                zip64Local = true;
-                item.HasZip64 = true;
-                item.Zip64UncompressedSize = le::Get64(block.Data.data());
-                item.Zip64CompressedSize = le::Get64(block.Data.data() + 8);
-                item.UncompressedSize = kSentinel32;
-                item.CompressedSize = kSentinel32;
-            }
-        }
-        const int64_t dataStart = nameStart + local.NameLength + local.ExtraLength;
-        // A member cut off by the end of the file is not there to be found.
-        if (item.CompressedSize64() > static_cast<uint64_t>(fileSize - dataStart))
+        std::optional<TDirItem> item =
+            EntryFromLocalHeader(local, variable, match, fileSize, settings_, zip64Local);
+        if (!item)
             continue;
-        item.SetLocalHeaderOffset64(static_cast<uint64_t>(match));
-        // A folder is what its name says; an empty file stays a file.
-        item.ExternalAttributes = (!name->empty() && (name->back() == '/' || name->back() == '\\'))
-                                      ? faDirectory
-                                      : faArchive;
-
-        int64_t next = dataStart + static_cast<int64_t>(item.CompressedSize64());
-        if (local.Flags & kFlagDataDescriptor) {
-            const int ddSize = zip64Local ? 24 : kDataDescriptorSize;
-            const int64_t dd = descriptors.Find(dataStart);
-            next = match + 4;
-            const uint8_t* rec = dd >= 0 ? descriptors.At(dd, ddSize) : nullptr;
-            if (rec) {
-                const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
-                item.Crc32 = d.Crc32;
-                item.SetCompressedSize64(d.CompressedSize, zip64Local);
-                item.SetUncompressedSize64(d.UncompressedSize, zip64Local);
-                next = dd + ddSize;
-            }
-        }
+        const int64_t dataStart = nameStart + local.NameLength + local.ExtraLength;
+        int64_t next = dataStart + static_cast<int64_t>(item->CompressedSize64());
+        if (local.Flags & kFlagDataDescriptor)
+            next = TakeDataDescriptor(descriptors, *item, dataStart, match, zip64Local);
         // Members stored inside members (an archive kept uncompressed) are not entries of
         // this archive: the scan goes on after the data when its size is known.
         pos = std::max(pos, std::min(next, fileSize));
-
-        item.Name = *name;
-        working_.Append(std::move(item));
+        working_.Append(std::move(*item));
     }
     if (!anySignature || working_.Count() == 0)
         Fail(ZAError::NoLocalHeader);
@@ -477,39 +503,16 @@ void TZADirManager::WriteDirectory() {
         }
     };
     for (int32_t i = 0; i < working_.Count(); ++i) {
-        TDirItem& item = working_.GetItemPtr(i);
-        const std::string stored =
-            ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags, item.VersionMadeBy);
-        if (stored.size() > static_cast<size_t>(kMaxFieldLength))
-            throw EZAException(ZAError::NameTooLong, settings_.ComponentName, {item.Name});
-        if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
-            item.Comment.resize(kMaxFieldLength);
-        if (settings_.OemFileNames)
-            TZAExtraField::SetUnicodePath(item, stored);
-        std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
-        if (extra.size() > static_cast<size_t>(kMaxFieldLength)) {
-            // Kept blocks that no longer fit beside the Zip64 block are dropped whole.
-            item.ExtraBlocks.clear();
-            extra = TZAExtraField::CentralExtraField(item);
-        }
-        item.NameLength = static_cast<uint16_t>(stored.size());
-        item.ExtraLength = static_cast<uint16_t>(extra.size());
-        item.CommentLength = static_cast<uint16_t>(item.Comment.size());
-        uint8_t fixed[kCentralHeaderSize];
-        item.EncodeFixed(fixed);
-        keepTogether(kCentralHeaderSize + static_cast<int64_t>(stored.size() + extra.size()),
-                     i == 0);
-        block.insert(block.end(), fixed, fixed + kCentralHeaderSize);
-        block.insert(block.end(), stored.begin(), stored.end());
-        block.insert(block.end(), extra.begin(), extra.end());
-        block.insert(block.end(), item.Comment.begin(), item.Comment.end());
+        int64_t together = 0;
+        const std::vector<uint8_t> header = EncodeCentralHeader(working_.GetItemPtr(i), together);
+        keepTogether(together, i == 0);
+        block.insert(block.end(), header.begin(), header.end());
         if (block.size() >= kWriteBlock)
             flush();
     }
     flush();
     const int64_t end = stream_->Position();
     const auto count = static_cast<uint64_t>(working_.Count());
-    const auto size = static_cast<uint64_t>(end - start);
 
     if (comment_.size() > static_cast<size_t>(kMaxFieldLength))
         comment_.resize(kMaxFieldLength);
@@ -520,7 +523,45 @@ void TZADirManager::WriteDirectory() {
     const int64_t zip64EndOffset = volumes_ ? volumes_->DiskOffset() : end;
     if (!volumes_)
         directoryOffset = start;
+    const std::vector<uint8_t> tail =
+        EncodeEndRecords(thisDisk, directoryDisk, directoryOffset, zip64EndOffset,
+                         static_cast<uint64_t>(end - start));
+    if (!stream_->WriteExact(tail.data(), static_cast<int64_t>(tail.size())))
+        Fail(ZAError::WriteFailed);
+}
 
+std::vector<uint8_t> TZADirManager::EncodeCentralHeader(TDirItem& item, int64_t& together) {
+    const std::string stored =
+        ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags, item.VersionMadeBy);
+    if (stored.size() > static_cast<size_t>(kMaxFieldLength))
+        throw EZAException(ZAError::NameTooLong, settings_.ComponentName, {item.Name});
+    if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
+        item.Comment.resize(kMaxFieldLength);
+    if (settings_.OemFileNames)
+        TZAExtraField::SetUnicodePath(item, stored);
+    std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
+    if (extra.size() > static_cast<size_t>(kMaxFieldLength)) {
+        // Kept blocks that no longer fit beside the Zip64 block are dropped whole.
+        item.ExtraBlocks.clear();
+        extra = TZAExtraField::CentralExtraField(item);
+    }
+    item.NameLength = static_cast<uint16_t>(stored.size());
+    item.ExtraLength = static_cast<uint16_t>(extra.size());
+    item.CommentLength = static_cast<uint16_t>(item.Comment.size());
+    std::vector<uint8_t> out(kCentralHeaderSize);
+    item.EncodeFixed(out.data());
+    out.insert(out.end(), stored.begin(), stored.end());
+    out.insert(out.end(), extra.begin(), extra.end());
+    together = static_cast<int64_t>(out.size());
+    out.insert(out.end(), item.Comment.begin(), item.Comment.end());
+    return out;
+}
+
+std::vector<uint8_t> TZADirManager::EncodeEndRecords(int32_t thisDisk, int32_t directoryDisk,
+                                                     int64_t directoryOffset,
+                                                     int64_t zip64EndOffset, uint64_t size) {
+    const auto count = static_cast<uint64_t>(working_.Count());
+    const size_t endAt = zip64_ ? kZip64EndRecordSize + kZip64LocatorSize : 0;
     endRecord_.Signature =
         settings_.StandardSignatures ? kEndRecordSignature : kNativeEndRecordSignature;
     endRecord_.ThisDisk = static_cast<uint16_t>(std::min<int32_t>(thisDisk, kSentinel16));
@@ -548,8 +589,7 @@ void TZADirManager::WriteDirectory() {
     tail.resize(endAt + kEndRecordSize);
     endRecord_.Encode(tail.data() + endAt);
     tail.insert(tail.end(), comment_.begin(), comment_.end());
-    if (!stream_->WriteExact(tail.data(), static_cast<int64_t>(tail.size())))
-        Fail(ZAError::WriteFailed);
+    return tail;
 }
 
 void TZADirManager::WriteSFXStub(Stream& stub) {
