@@ -13,6 +13,8 @@ namespace zip {
 
 class Stream;
 class TZADirManager;
+class TZipCrypto;
+struct TZALocalHeader;
 struct TDirItem;
 
 struct TZACodecSettings {
@@ -69,6 +71,16 @@ public:
                                          std::string& password, bool extractCorruptedFiles);
 
 private:
+    // Reads the local header the archive stands at into local and moves to the member's data,
+    // whose position it returns; error 8 when there is no local header there.
+    int64_t SkipLocalHeader(Stream& archive, TZALocalHeader& local) const;
+    // Reads the encryption header and finds the keys that open it with password (asking for
+    // another through AskPassword); dataSize loses the header. erSkipped when no password
+    // opens it, erFailed when the header is not there.
+    TZAExtractResult OpenEncryption(Stream& archive, const TZALocalHeader& local,
+                                    const TDirItem& item, std::string& password, int64_t& dataSize,
+                                    std::unique_ptr<TZipCrypto>& crypto);
+
     struct Buffers;
     TZACodecSettings settings_;
     std::unique_ptr<Buffers> buffers_;
