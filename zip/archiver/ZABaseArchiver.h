@@ -266,6 +266,22 @@ private:
     // --- Update transactions. ---
     struct Commit;
     void commit();
+    // The steps of a commit: what changed and where rewriting starts in the directory; where
+    // it starts in the file (members need not lie in directory order); the bytes from there
+    // kept aside; the members rewritten from there (true when aborted); the directory taken as
+    // the one on disk.
+    void countChanges(Commit& c);
+    void findCut(Commit& c);
+    void saveTail(Commit& c);
+    bool rewriteFromCut(Commit& c);
+    void markCommitted();
+    struct LocalHeaderPlan;
+    // Where a member bound for volumes is written first (a file named in path when large).
+    std::unique_ptr<Stream> openAside(const TDirItem& item, std::string& path);
+    // Sets the entry's offset, sizes, version and name length for a member written at start
+    // and says how its local header is made; errors 43, 61 and 63 for what cannot be stored.
+    LocalHeaderPlan planLocalHeader(TDirItem& item, int64_t start, uint64_t sourceSize,
+                                    bool withData, const std::string& eventName);
     bool writeMember(Commit& c, int32_t index);
     void copyMember(Commit& c, int32_t index);
     void rollback(Commit& c);

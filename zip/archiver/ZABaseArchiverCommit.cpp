@@ -79,9 +79,51 @@ void TZABaseArchiver::commit() {
 
     TZADirArray& working = directory_->Working();
     TZADirArray& onDisk = directory_->OnDisk();
-    Stream& archive = *stream_;
     Commit c;
+    countChanges(c);
 
+    bool cancel = false;
+    DoOnOverallProgress(0.0, c.Operation, TZAProgressPhase::ppStart, cancel);
+    if (cancel) {
+        // Nothing was written: the directory must not list the members that were not.
+        working.Assign(onDisk);
+        outcome_.Status = TZAOutcome::Result::Cancelled;
+        return;
+    }
+    findCut(c);
+    saveTail(c);
+
+    bool aborted = false;
+    try {
+        aborted = rewriteFromCut(c);
+        if (!cancel_ && !aborted) {
+            c.DirectoryStarted = true;
+            directory_->WriteDirectory();
+            if (Options.FlushBuffers && !stream_->Flush())
+                fail(ZAError::WriteFailed);
+            finishVolumes();
+        }
+    } catch (...) {
+        rollback(c);
+        throw;
+    }
+
+    if (cancel_ || aborted) {
+        rollback(c);
+        outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
+        return;
+    }
+    c.DropTail();
+    markCommitted();
+    outcome_.Status =
+        outcome_.Failed > 0 ? TZAOutcome::Result::Incomplete : TZAOutcome::Result::Completed;
+    bool ignored = false;
+    DoOnOverallProgress(100.0, c.Operation, TZAProgressPhase::ppEnd, ignored);
+}
+
+void TZABaseArchiver::countChanges(Commit& c) {
+    const TZADirArray& working = directory_->Working();
+    const TZADirArray& onDisk = directory_->OnDisk();
     int modified = 0;
     for (int32_t i = 0; i < working.Count(); ++i) {
         if (working.At(i).Modified) {
@@ -101,16 +143,10 @@ void TZABaseArchiver::commit() {
             break;
         }
     }
+}
 
-    bool cancel = false;
-    DoOnOverallProgress(0.0, c.Operation, TZAProgressPhase::ppStart, cancel);
-    if (cancel) {
-        // Nothing was written: the directory must not list the members that were not.
-        working.Assign(onDisk);
-        outcome_.Status = TZAOutcome::Result::Cancelled;
-        return;
-    }
-
+void TZABaseArchiver::findCut(Commit& c) {
+    const TZADirArray& onDisk = directory_->OnDisk();
     // Where rewriting starts. Members need not lie in directory order: the cut goes to the
     // lowest record of the rewritten entries, and every earlier entry whose record lies beyond
     // it joins the rewritten ones.
@@ -142,6 +178,10 @@ void TZABaseArchiver::commit() {
     } else {
         c.Cut = directory_->StartOffset();
     }
+}
+
+void TZABaseArchiver::saveTail(Commit& c) {
+    Stream& archive = *stream_;
     const int64_t size = archive.Size();
     if (c.Cut < 0 || c.Cut > size)
         fail(ZAError::ArchiveDamaged);
@@ -167,65 +207,54 @@ void TZABaseArchiver::commit() {
             fail(ZAError::WriteFailed);
         }
     }
+}
 
+bool TZABaseArchiver::rewriteFromCut(Commit& c) {
+    TZADirArray& working = directory_->Working();
+    Stream& archive = *stream_;
     bool aborted = false;
-    try {
-        if (!archive.SetSize(c.Cut) || !archive.SetPosition(c.Cut))
-            fail(ZAError::WriteFailed);
-        int32_t i = c.First;
-        while (i < working.Count() && !cancel_) {
-            bool written = false;
-            const bool copy = copiesOnly(working.At(i));
-            do {
-                c.Action = TZAAction::fxaIgnore;
-                if (copy) {
-                    copyMember(c, i);
-                    written = true;
-                } else {
-                    written = writeMember(c, i);
-                }
-            } while (!written && !cancel_ && c.Action == TZAAction::fxaRetry);
-            if (cancel_)
-                break;
-            if (!written && c.Action == TZAAction::fxaAbort) {
-                aborted = true;
-                break;
-            }
-            if (written) {
-                if (!copy) {
-                    ++filesDone_;
-                    ++outcome_.Done;
-                }
-                ++i;
+    if (!archive.SetSize(c.Cut) || !archive.SetPosition(c.Cut))
+        fail(ZAError::WriteFailed);
+    int32_t i = c.First;
+    while (i < working.Count() && !cancel_) {
+        bool written = false;
+        const bool copy = copiesOnly(working.At(i));
+        do {
+            c.Action = TZAAction::fxaIgnore;
+            if (copy) {
+                copyMember(c, i);
+                written = true;
             } else {
-                ++outcome_.Failed;
-                if (working.At(i).Operation == TZAProcessOperation::poAdd) {
-                    working.Delete(i);
-                } else {
-                    copyMember(c, i);
-                    ++i;
-                }
+                written = writeMember(c, i);
+            }
+        } while (!written && !cancel_ && c.Action == TZAAction::fxaRetry);
+        if (cancel_)
+            break;
+        if (!written && c.Action == TZAAction::fxaAbort) {
+            aborted = true;
+            break;
+        }
+        if (written) {
+            if (!copy) {
+                ++filesDone_;
+                ++outcome_.Done;
+            }
+            ++i;
+        } else {
+            ++outcome_.Failed;
+            if (working.At(i).Operation == TZAProcessOperation::poAdd) {
+                working.Delete(i);
+            } else {
+                copyMember(c, i);
+                ++i;
             }
         }
-        if (!cancel_ && !aborted) {
-            c.DirectoryStarted = true;
-            directory_->WriteDirectory();
-            if (Options.FlushBuffers && !archive.Flush())
-                fail(ZAError::WriteFailed);
-            finishVolumes();
-        }
-    } catch (...) {
-        rollback(c);
-        throw;
     }
+    return aborted;
+}
 
-    if (cancel_ || aborted) {
-        rollback(c);
-        outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
-        return;
-    }
-    c.DropTail();
-
+void TZABaseArchiver::markCommitted() {
+    TZADirArray& working = directory_->Working();
     for (int32_t i = 0; i < working.Count(); ++i) {
         TDirItem& item = working.GetItemPtr(i);
         item.Modified = false;
@@ -234,11 +263,75 @@ void TZABaseArchiver::commit() {
         item.PrevName.clear();
         item.DiskIndex = i;
     }
-    onDisk.Assign(working);
-    outcome_.Status =
-        outcome_.Failed > 0 ? TZAOutcome::Result::Incomplete : TZAOutcome::Result::Completed;
-    bool ignored = false;
-    DoOnOverallProgress(100.0, c.Operation, TZAProgressPhase::ppEnd, ignored);
+    directory_->OnDisk().Assign(working);
+}
+
+// The local header of a member being written: its stored name, whether it carries the local
+// Zip64 field, and the Unicode Path field that readers of local headers take the real name from.
+struct TZABaseArchiver::LocalHeaderPlan {
+    std::string Stored;
+    bool Zip64Field = false;
+    std::vector<uint8_t> UnicodePath;
+    bool Native = false;
+
+    std::vector<uint8_t> Bytes(TZALocalHeader h, uint64_t uncompressed, uint64_t compressed) const {
+        if (Native)
+            h.Signature = kNativeLocalHeaderSignature;
+        h.ExtraLength = uint16_t(h.ExtraLength + UnicodePath.size());
+        std::vector<uint8_t> out = h.Assemble(Stored, Zip64Field, uncompressed, compressed);
+        out.insert(out.end(), UnicodePath.begin(), UnicodePath.end());
+        return out;
+    }
+};
+
+std::unique_ptr<Stream> TZABaseArchiver::openAside(const TDirItem& item, std::string& path) {
+    struct stat st {};
+    const int64_t expected = item.SourceStream                           ? item.SourceStream->Size()
+                             : ::stat(item.SourcePath.c_str(), &st) == 0 ? int64_t(st.st_size)
+                                                                         : 0;
+    if (expected <= kMemoryTailLimit)
+        return std::make_unique<MemoryStream>();
+    path = platform::makeTempFile(TempDir, "FC");
+    std::unique_ptr<Stream> stream =
+        path.empty() ? nullptr : FileStream::Open(path, TZAFileMode::fmOpenReadWrite);
+    if (!stream)
+        fail(ZAError::CannotCreateFile, TempDir.empty() ? platform::tempFolder() : TempDir);
+    return stream;
+}
+
+TZABaseArchiver::LocalHeaderPlan TZABaseArchiver::planLocalHeader(TDirItem& item, int64_t start,
+                                                                  uint64_t sourceSize,
+                                                                  bool withData,
+                                                                  const std::string& eventName) {
+    const bool zip64Always = Zip64Mode == TZip64Mode::zmAlways;
+    item.HasZip64 = false;
+    item.SetLocalHeaderOffset64(uint64_t(start), zip64Always);
+    // A folder has no data: zmAlways gives it Zip64 for its offset only.
+    item.SetUncompressedSize64(sourceSize, zip64Always && withData);
+    item.SetCompressedSize64(0, zip64Always && withData);
+    if (item.HasZip64 && Zip64Mode == TZip64Mode::zmDisabled)
+        fail(ZAError::Zip64DisabledForMember, eventName);
+    LocalHeaderPlan plan;
+    plan.Zip64Field = item.UncompressedSize == kSentinel32;
+
+    // A name that is not UTF-8 (a disk file named in another encoding) could only be stored as
+    // bytes that no reader, this one included, accepts as the name.
+    if (!ZAIsValidUtf8(item.Name))
+        fail(ZAError::UnsafeName, ZAPrintableName(eventName));
+    plan.Stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
+    if (plan.Stored.size() > size_t(kMaxFieldLength))
+        fail(ZAError::NameTooLong, item.Name);
+    // A UTF-8 name is not in the OEM code page: the entry says so by the version of the
+    // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
+    if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
+        item.VersionMadeBy = kVersionAnsi;
+    if (item.HasZip64)
+        item.SetZip64Version(standardSignatures_);
+    item.NameLength = uint16_t(plan.Stored.size());
+    if (Options.OEMFileNames)
+        plan.UnicodePath = TZAExtraField::UnicodePathBlock(item.Name, plan.Stored, item.Flags);
+    plan.Native = !standardSignatures_;
+    return plan;
 }
 
 bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
@@ -246,21 +339,8 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     TDirItem& item = directory_->Working().GetItemPtr(index);
     MemberAside aside;
     const int64_t volumeStart = volumeWriter_ ? volumeWriter_->Size() : 0;
-    if (volumeWriter_) {
-        struct stat st {};
-        const int64_t expected = item.SourceStream ? item.SourceStream->Size()
-                                 : ::stat(item.SourcePath.c_str(), &st) == 0 ? int64_t(st.st_size)
-                                                                             : 0;
-        if (expected <= kMemoryTailLimit) {
-            aside.Stream_ = std::make_unique<MemoryStream>();
-        } else {
-            aside.Path = platform::makeTempFile(TempDir, "FC");
-            if (!aside.Path.empty())
-                aside.Stream_ = FileStream::Open(aside.Path, TZAFileMode::fmOpenReadWrite);
-            if (!aside.Stream_)
-                fail(ZAError::CannotCreateFile, TempDir.empty() ? platform::tempFolder() : TempDir);
-        }
-    }
+    if (volumeWriter_)
+        aside.Stream_ = openAside(item, aside.Path);
     Stream& archive = aside.Stream_ ? *aside.Stream_ : *stream_;
     const TZAProcessOperation op = item.Operation;
     const bool fromPath = op == TZAProcessOperation::poAdd || op == TZAProcessOperation::poMove;
@@ -275,11 +355,17 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     }
 
     const int64_t start = archive.Position();
+    // A failed or cancelled member leaves nothing behind: the next one starts where it started.
+    const auto cutBack = [&] {
+        archive.SetSize(start);
+        archive.SetPosition(start);
+        if (volumeWriter_)
+            volumeWriter_->SetSize(volumeStart);
+    };
     std::unique_ptr<Stream> source;
     try {
-        const bool folder = item.IsFolder();
         Stream* input = item.SourceStream.get();
-        if (!input && !folder) {
+        if (!input && !item.IsFolder()) {
             if (int64_t(item.SourcePath.size()) >= kMaxSourcePath)
                 fail(ZAError::NameTooLong, item.SourcePath);
             int error = 0;
@@ -288,47 +374,12 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
                 fail(ZAError::CannotOpenFile, item.SourcePath);
             input = source.get();
         }
-        const bool zip64Always = Zip64Mode == TZip64Mode::zmAlways;
         const uint64_t sourceSize = input ? uint64_t(input->Size()) : 0;
-        item.HasZip64 = false;
-        item.SetLocalHeaderOffset64(uint64_t(start), zip64Always);
-        // A folder has no data: zmAlways gives it Zip64 for its offset only.
-        item.SetUncompressedSize64(sourceSize, zip64Always && input);
-        item.SetCompressedSize64(0, zip64Always && input);
-        if (item.HasZip64 && Zip64Mode == TZip64Mode::zmDisabled)
-            fail(ZAError::Zip64DisabledForMember, eventName);
-        const bool zip64Field = item.UncompressedSize == kSentinel32;
-
-        // A name that is not UTF-8 (a disk file named in another encoding) could only be
-        // stored as bytes that no reader, this one included, accepts as the name.
-        if (!ZAIsValidUtf8(item.Name))
-            fail(ZAError::UnsafeName, ZAPrintableName(eventName));
-        const std::string stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
-        if (stored.size() > size_t(kMaxFieldLength))
-            fail(ZAError::NameTooLong, item.Name);
-        // A UTF-8 name is not in the OEM code page: the entry says so by the version of the
-        // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
-        if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
-            item.VersionMadeBy = kVersionAnsi;
-        if (item.HasZip64)
-            item.SetZip64Version(standardSignatures_);
-        item.NameLength = uint16_t(stored.size());
-
-        // Readers that take names from the local headers get the real name there too.
-        const std::vector<uint8_t> unicodePath =
-            Options.OEMFileNames ? TZAExtraField::UnicodePathBlock(item.Name, stored, item.Flags)
-                                 : std::vector<uint8_t>{};
-        const auto assemble = [&](TZALocalHeader h, uint64_t uncompressed, uint64_t compressed) {
-            if (!standardSignatures_)
-                h.Signature = kNativeLocalHeaderSignature;
-            h.ExtraLength = uint16_t(h.ExtraLength + unicodePath.size());
-            std::vector<uint8_t> out = h.Assemble(stored, zip64Field, uncompressed, compressed);
-            out.insert(out.end(), unicodePath.begin(), unicodePath.end());
-            return out;
-        };
-        TZALocalHeader header = TZALocalHeader::FromItem(item, stored, zip64Field);
+        const LocalHeaderPlan plan =
+            planLocalHeader(item, start, sourceSize, input != nullptr, eventName);
+        TZALocalHeader header = TZALocalHeader::FromItem(item, plan.Stored, plan.Zip64Field);
         header.CompressedSize = item.CompressedSize;
-        std::vector<uint8_t> bytes = assemble(header, sourceSize, 0);
+        std::vector<uint8_t> bytes = plan.Bytes(header, sourceSize, 0);
         const int64_t headerLength = int64_t(bytes.size());
         if (!archive.WriteExact(bytes.data(), int64_t(bytes.size())))
             fail(ZAError::WriteFailed);
@@ -343,11 +394,12 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
                 archive.SetPosition(start);
                 return false;
             }
-            if (item.CompressedSize == kSentinel32 && !zip64Field)
+            if (item.CompressedSize == kSentinel32 && !plan.Zip64Field)
                 fail(ZAError::Zip64DisabledForMember, eventName);
+            // The sizes and CRC-32 are known now: the header is written again with them.
             const int64_t end = archive.Position();
-            bytes = assemble(TZALocalHeader::FromItem(item, stored, zip64Field),
-                             item.UncompressedSize64(), item.CompressedSize64());
+            bytes = plan.Bytes(TZALocalHeader::FromItem(item, plan.Stored, plan.Zip64Field),
+                               item.UncompressedSize64(), item.CompressedSize64());
             if (!archive.SetPosition(start) ||
                 !archive.WriteExact(bytes.data(), int64_t(bytes.size())) ||
                 !archive.SetPosition(end))
@@ -356,20 +408,13 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
         if (!cancel_ && volumeWriter_ && !copyToVolumes(archive, item, headerLength))
             cancel_ = true;
         if (cancel_) {
-            archive.SetSize(start);
-            archive.SetPosition(start);
-            if (volumeWriter_)
-                volumeWriter_->SetSize(volumeStart);
+            cutBack();
             return false;
         }
         return true;
     } catch (const EZAException& e) {
         source.reset();
-        // A failed member leaves nothing behind: the next one starts where it started.
-        archive.SetSize(start);
-        archive.SetPosition(start);
-        if (volumeWriter_)
-            volumeWriter_->SetSize(volumeStart);
+        cutBack();
         reportFailure(op == TZAProcessOperation::poUpdate ? item.Name : eventName, op, e, c.Action);
         return false;
     }
