@@ -7,6 +7,7 @@
 #include "zip/archiver/ZAOptions.h"
 #include "zip/archiver/ZASpanningOptions.h"
 #include "zip/directory/ArchiveItem.h"
+#include "zip/records/EndRecord.h"
 #include "zip/streams/FileStream.h"
 #include "zip/volumes/VolumeStream.h"
 
@@ -245,6 +246,19 @@ private:
     std::string volumeName(int32_t number, bool checkExisting) const;
     // Opens an existing archive, finding out whether it is split or spanned.
     void openExisting(const TZADirSettings& settings);
+    // The end record of one file, searched whatever the tolerate-damaged flag says.
+    std::optional<TZAEndRecord::Found> findEndHonestly(Stream& stream,
+                                                       const TZADirSettings& settings) const;
+    // A self-extracting name without an end record may be the stub of a split set: its last
+    // volume becomes last when it names a later disk.
+    std::optional<TZAEndRecord::Found> openSelfExtractingSet(std::unique_ptr<Stream>& last,
+                                                             TZAFileMode readMode,
+                                                             const TZADirSettings& settings);
+    // Whether the set's other volumes are there, under either naming (SpanningOptions keeps
+    // the one found).
+    bool findSetNaming(int32_t lastDisk);
+    void readVolumeSetDirectory(std::unique_ptr<Stream> last, int32_t lastDisk,
+                                const TZADirSettings& settings);
     // The directory of an archive that is one file (volume 0 and also the last), from stream_.
     void readSingleFileDirectory(const TZADirSettings& settings);
     // Ends writing the volumes after the directory: names the last volume and reads the set.

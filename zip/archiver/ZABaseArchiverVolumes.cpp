@@ -82,17 +82,6 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     const TZAFileMode readMode =
         (openMode_ & 3) != 0 ? TZAFileMode::fmOpenReadWrite : TZAFileMode::fmOpenRead;
 
-    // The end record is looked for honestly here: a damaged archive must not pass for a part
-    // of a set.
-    const auto findEnd = [&](Stream& stream) {
-        std::optional<TZAEndRecord::Found> found;
-        if (!settings.StandardSignatures)
-            found = TZAEndRecord::Find(stream, kNativeEndRecordSignature, name_);
-        if (!found)
-            found = TZAEndRecord::Find(stream, kEndRecordSignature, name_);
-        return found;
-    };
-
     std::unique_ptr<Stream> last;
     if (!isFile(FileName) && removable) {
         spanningMode_ = TZASpanningMode::smSpanning;
@@ -102,51 +91,14 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
         if (!last)
             fail(ZAError::CannotOpenFile, FileName);
     }
-    std::optional<TZAEndRecord::Found> found = findEnd(*last);
-    if (!found && sfx && spanningMode_ == TZASpanningMode::smNone) {
-        // A split self-extracting archive: the stub is volume 0, the last volume ".ZIP".
-        spanningMode_ = TZASpanningMode::smSplitting;
-        const std::string lastName = volumeName(-1, true);
-        std::unique_ptr<Stream> other =
-            isFile(lastName) ? OpenVolumeFile(lastName, readMode) : nullptr;
-        std::optional<TZAEndRecord::Found> otherFound;
-        if (other)
-            otherFound = findEnd(*other);
-        if (otherFound && endRecordDisk(*other, *otherFound) > 0) {
-            last = std::move(other);
-            found = otherFound;
-            volumeFileName_ = lastName;
-        } else {
-            spanningMode_ = TZASpanningMode::smNone;
-        }
-    }
+    std::optional<TZAEndRecord::Found> found = findEndHonestly(*last, settings);
+    if (!found && sfx && spanningMode_ == TZASpanningMode::smNone)
+        found = openSelfExtractingSet(last, readMode, settings);
 
     int32_t disk = found ? endRecordDisk(*last, *found) : 0;
     if (found && disk > 0 && spanningMode_ != TZASpanningMode::smSpanning) {
         spanningMode_ = TZASpanningMode::smSplitting;
-        // The volume before the last tells the naming; volume 0 alone is the last resort (the
-        // one before may be the missing one).
-        const auto exists = [&](int32_t volume) {
-            for (const std::string& name :
-                 TZAVolumeNaming::Candidates(FileName, volume, namingRules()))
-                if (isFile(name))
-                    return true;
-            return false;
-        };
-        bool setFound = false;
-        for (const int32_t volume : {disk - 1, 0}) {
-            if (exists(volume)) {
-                setFound = true;
-            } else {
-                SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
-                setFound = exists(volume);
-                if (!setFound)
-                    SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
-            }
-            if (setFound)
-                break;
-        }
-        if (!setFound) {
+        if (!findSetNaming(disk)) {
             spanningMode_ = TZASpanningMode::smNone;
             if (sfx)
                 disk = 0;
@@ -172,10 +124,65 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
         return;
     }
 
+    readVolumeSetDirectory(std::move(last), disk, settings);
+}
+
+std::optional<TZAEndRecord::Found>
+TZABaseArchiver::findEndHonestly(Stream& stream, const TZADirSettings& settings) const {
+    // A damaged archive must not pass for a part of a set.
+    std::optional<TZAEndRecord::Found> found;
+    if (!settings.StandardSignatures)
+        found = TZAEndRecord::Find(stream, kNativeEndRecordSignature, name_);
+    if (!found)
+        found = TZAEndRecord::Find(stream, kEndRecordSignature, name_);
+    return found;
+}
+
+std::optional<TZAEndRecord::Found>
+TZABaseArchiver::openSelfExtractingSet(std::unique_ptr<Stream>& last, TZAFileMode readMode,
+                                       const TZADirSettings& settings) {
+    // A split self-extracting archive: the stub is volume 0, the last volume ".ZIP".
+    spanningMode_ = TZASpanningMode::smSplitting;
+    const std::string lastName = volumeName(-1, true);
+    std::unique_ptr<Stream> other = isFile(lastName) ? OpenVolumeFile(lastName, readMode) : nullptr;
+    std::optional<TZAEndRecord::Found> otherFound;
+    if (other)
+        otherFound = findEndHonestly(*other, settings);
+    if (otherFound && endRecordDisk(*other, *otherFound) > 0) {
+        last = std::move(other);
+        volumeFileName_ = lastName;
+        return otherFound;
+    }
+    spanningMode_ = TZASpanningMode::smNone;
+    return std::nullopt;
+}
+
+bool TZABaseArchiver::findSetNaming(int32_t lastDisk) {
+    // The volume before the last tells the naming; volume 0 alone is the last resort (the one
+    // before may be the missing one).
+    const auto exists = [&](int32_t volume) {
+        for (const std::string& name : TZAVolumeNaming::Candidates(FileName, volume, namingRules()))
+            if (isFile(name))
+                return true;
+        return false;
+    };
+    for (const int32_t volume : {lastDisk - 1, 0}) {
+        if (exists(volume))
+            return true;
+        SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
+        if (exists(volume))
+            return true;
+        SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
+    }
+    return false;
+}
+
+void TZABaseArchiver::readVolumeSetDirectory(std::unique_ptr<Stream> last, int32_t lastDisk,
+                                             const TZADirSettings& settings) {
     multiVolume_ = true;
-    volumeInfo_.LastVolumeNumber = disk;
+    volumeInfo_.LastVolumeNumber = lastDisk;
     volumeInfo_.SetLast();
-    auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), disk,
+    auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), lastDisk,
                                                     std::move(last));
     ownedStream_ = std::move(reader);
     stream_ = ownedStream_.get();
