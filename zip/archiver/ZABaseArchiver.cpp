@@ -397,7 +397,7 @@ TZAItemCodec& TZABaseArchiver::codec() {
     codec_->Settings().AskPassword = [this](const std::string& storedName, std::string& password) {
         bool skip = false;
         DoOnPassword(storedName, password, skip);
-        skip_ = skip;
+        job_.Skip = skip;
         return !skip;
     };
     return *codec_;
@@ -515,8 +515,8 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
     checkActive();
     if (updateCount_ > 0)
         fail(ZAError::UpdateNotEnded);
-    cancel_ = false;
-    skip_ = false;
+    job_.Cancel = false;
+    job_.Skip = false;
     const bool recurse = Options.Recurse;
     Options.Recurse = false;
     try {
@@ -528,16 +528,16 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
         }
         if (index < 0)
             fail(ZAError::MemberNotFound, fileName);
-        progressOn_ = false;
+        job_.ProgressOn = false;
         codec().Settings().Progress = nullptr;
         std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
         startOutcome();
         const TZAExtractResult result = codec().ExtractItemToStream(
             *directory_, index, stream, Password, ExtractCorruptedFiles);
         // A member skipped at the password question was not extracted, though nothing failed.
-        damaged_ = false;
+        job_.Damaged = false;
         noteDamage(result);
-        if (result == TZAExtractResult::erSkipped || damaged_) {
+        if (result == TZAExtractResult::erSkipped || job_.Damaged) {
             outcome_.Status = TZAOutcome::Result::Incomplete;
             outcome_.Failed = 1;
         } else if (result == TZAExtractResult::erCancelled) {

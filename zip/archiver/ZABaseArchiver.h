@@ -2,6 +2,7 @@
 
 #include "zip/ZAConst.h"
 #include "zip/ZAError.h"
+#include "zip/archiver/JobState.h"
 #include "zip/archiver/UnpackLimits.h"
 #include "zip/archiver/VolumeNumberInfo.h"
 #include "zip/archiver/ZAOptions.h"
@@ -323,7 +324,11 @@ private:
     void processMarkedItems(TZAProcessOperation op);
     // Raises error 65 when the claimed sizes of the selected members exceed UnpackLimits.
     void checkClaimedSizes() const;
-    void extractItemToFile(int32_t index, const std::string& destFolder);
+    struct Extraction;
+    // One marked entry: its file events and its operation; false when cancelled. deleted tells
+    // that the entry is gone (the next one has moved into its place).
+    bool processEntry(int32_t index, const std::string& name, Extraction& x, bool& deleted);
+    void extractItemToFile(int32_t index, Extraction& x);
     void testItem(int32_t index);
     void noteDamage(TZAExtractResult result);
     void deleteItem(int32_t index);
@@ -349,10 +354,6 @@ private:
     TZAVolumeNumberInfo volumeInfo_;
     uint16_t openMode_ = 0;
     bool inMemory_ = false;
-    bool cancel_ = false;
-    bool skip_ = false;
-    bool damaged_ = false; // the member was kept as extracted though it is damaged
-    bool progressOn_ = true;
     TZASpanningMode spanningMode_ = TZASpanningMode::smNone;
     bool tolerateDamaged_ = true;
     bool committedSinceOpen_ = false;
@@ -366,13 +367,8 @@ private:
     int compressionMode_ = 1;
     TZACompressionLevel compressionLevel_ = TZACompressionLevel::clFastest;
     std::string workingBase_;
-    std::string lastFolder_;            // the folder extraction created last
-    bool destinationRemovable_ = false; // extraction flushes each file to a removable device
-    int64_t unpacked_ = 0;              // bytes extractItemToFile wrote in the current job
-    int filesDone_ = 0;
-    int fileCount_ = 0;
-    TZAProcessOperation currentOp_ = TZAProcessOperation::poAdd;
     TZAOutcome outcome_;
+    TZAJobState job_; // the operation under way
 };
 
 } // namespace zip

@@ -72,9 +72,9 @@ void TZABaseArchiver::commit() {
     if (updateCount_ < 1)
         return;
     updateCount_ = 0;
-    filesDone_ = 0;
-    cancel_ = false;
-    progressOn_ = true;
+    job_.FilesDone = 0;
+    job_.Cancel = false;
+    job_.ProgressOn = true;
     startOutcome();
 
     TZADirArray& working = directory_->Working();
@@ -96,7 +96,7 @@ void TZABaseArchiver::commit() {
     bool aborted = false;
     try {
         aborted = rewriteFromCut(c);
-        if (!cancel_ && !aborted) {
+        if (!job_.Cancel && !aborted) {
             c.DirectoryStarted = true;
             directory_->WriteDirectory();
             if (Options.FlushBuffers && !stream_->Flush())
@@ -108,9 +108,9 @@ void TZABaseArchiver::commit() {
         throw;
     }
 
-    if (cancel_ || aborted) {
+    if (job_.Cancel || aborted) {
         rollback(c);
-        outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
+        outcome_.Status = job_.Cancel ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
         return;
     }
     c.DropTail();
@@ -132,8 +132,8 @@ void TZABaseArchiver::countChanges(Commit& c) {
             ++modified;
         }
     }
-    fileCount_ = modified;
-    currentOp_ = c.Operation;
+    job_.FileCount = modified;
+    job_.Operation = c.Operation;
 
     const int32_t shorter = std::min(working.Count(), onDisk.Count());
     c.First = shorter;
@@ -216,7 +216,7 @@ bool TZABaseArchiver::rewriteFromCut(Commit& c) {
     if (!archive.SetSize(c.Cut) || !archive.SetPosition(c.Cut))
         fail(ZAError::WriteFailed);
     int32_t i = c.First;
-    while (i < working.Count() && !cancel_) {
+    while (i < working.Count() && !job_.Cancel) {
         bool written = false;
         const bool copy = copiesOnly(working.At(i));
         do {
@@ -227,8 +227,8 @@ bool TZABaseArchiver::rewriteFromCut(Commit& c) {
             } else {
                 written = writeMember(c, i);
             }
-        } while (!written && !cancel_ && c.Action == TZAAction::fxaRetry);
-        if (cancel_)
+        } while (!written && !job_.Cancel && c.Action == TZAAction::fxaRetry);
+        if (job_.Cancel)
             break;
         if (!written && c.Action == TZAAction::fxaAbort) {
             aborted = true;
@@ -236,7 +236,7 @@ bool TZABaseArchiver::rewriteFromCut(Commit& c) {
         }
         if (written) {
             if (!copy) {
-                ++filesDone_;
+                ++job_.FilesDone;
                 ++outcome_.Done;
             }
             ++i;
@@ -350,7 +350,7 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     bool cancel = false;
     DoOnFileProgress(eventName, 0.0, op, TZAProgressPhase::ppStart, cancel);
     if (cancel) {
-        cancel_ = true;
+        job_.Cancel = true;
         return false;
     }
 
@@ -389,7 +389,7 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
                 return fireProgress(done, total, eventName, op);
             };
             if (!codec().CompressItem(*input, archive, item)) {
-                cancel_ = true;
+                job_.Cancel = true;
                 archive.SetSize(start);
                 archive.SetPosition(start);
                 return false;
@@ -405,9 +405,9 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
                 !archive.SetPosition(end))
                 fail(ZAError::WriteFailed);
         }
-        if (!cancel_ && volumeWriter_ && !copyToVolumes(archive, item, headerLength))
-            cancel_ = true;
-        if (cancel_) {
+        if (!job_.Cancel && volumeWriter_ && !copyToVolumes(archive, item, headerLength))
+            job_.Cancel = true;
+        if (job_.Cancel) {
             cutBack();
             return false;
         }

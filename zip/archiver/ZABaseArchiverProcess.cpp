@@ -117,6 +117,14 @@ struct TZABaseArchiver::Search {
     bool MaskHasFolder = false; // the mask being searched names a folder
 };
 
+// One extraction (or deletion, test, update) of marked entries.
+struct TZABaseArchiver::Extraction {
+    std::string Destination;           // the folder members go to, with a trailing separator
+    std::string LastFolder;            // the folder created last, not to be created again
+    bool DestinationRemovable = false; // each file is flushed to the removable device
+    int64_t Unpacked = 0;              // bytes written so far, against UnpackLimits.Total
+};
+
 // --- Adding ---
 
 void TZABaseArchiver::addFilesSearch(const std::vector<std::string>& masks, bool recurse,
@@ -483,50 +491,50 @@ std::string TZABaseArchiver::destinationFolder() const {
 
 bool TZABaseArchiver::fireProgress(int64_t processed, int64_t size, const std::string& name,
                                    TZAProcessOperation op) {
-    if (!progressOn_)
-        return cancel_;
+    if (!job_.ProgressOn)
+        return job_.Cancel;
     const double part = size > 0 ? double(processed) / double(size) : 0.0;
     bool cancel = false;
     DoOnFileProgress(name, part * 100.0, op, TZAProgressPhase::ppProcess, cancel);
     if (cancel) {
-        cancel_ = true;
+        job_.Cancel = true;
         return true;
     }
-    const double overall = fileCount_ > 0 ? (part + filesDone_) / fileCount_ * 100.0 : 0.0;
+    const double overall =
+        job_.FileCount > 0 ? (part + job_.FilesDone) / job_.FileCount * 100.0 : 0.0;
     DoOnOverallProgress(overall, op, TZAProgressPhase::ppProcess, cancel);
     if (cancel)
-        cancel_ = true;
-    return cancel_;
+        job_.Cancel = true;
+    return job_.Cancel;
 }
 
 void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
     std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
-    filesDone_ = 0;
-    cancel_ = false;
-    progressOn_ = true;
-    currentOp_ = op;
+    job_.FilesDone = 0;
+    job_.Cancel = false;
+    job_.ProgressOn = true;
+    job_.Operation = op;
     startOutcome();
     TZADirArray& working = directory_->Working();
-    fileCount_ = 0;
+    job_.FileCount = 0;
     for (int32_t i = 0; i < working.Count(); ++i)
-        fileCount_ += working.At(i).Selected ? 1 : 0;
+        job_.FileCount += working.At(i).Selected ? 1 : 0;
 
     const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
-    unpacked_ = 0;
     if (op == TZAProcessOperation::poExtract)
         checkClaimedSizes();
-    lastFolder_.clear();
-    const std::string destination = destinationFolder();
-    destinationRemovable_ = op == TZAProcessOperation::poExtract && Options.FlushBuffers &&
-                            TZAPathRules::IsRemovable(destination);
+    Extraction x;
+    x.Destination = destinationFolder();
+    x.DestinationRemovable = op == TZAProcessOperation::poExtract && Options.FlushBuffers &&
+                             TZAPathRules::IsRemovable(x.Destination);
     if (perFile) {
         bool cancel = false;
         DoOnOverallProgress(0.0, op, TZAProgressPhase::ppStart, cancel);
-        cancel_ = cancel;
+        job_.Cancel = cancel;
     }
     bool aborted = false;
     int32_t i = 0;
-    while (!cancel_ && i < working.Count()) {
+    while (!job_.Cancel && i < working.Count()) {
         if (!working.At(i).Selected) {
             ++i;
             continue;
@@ -543,46 +551,8 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         }
         bool deleted = false;
         try {
-            skip_ = false;
-            damaged_ = false;
-            if (perFile) {
-                bool cancel = false;
-                DoOnFileProgress(working.At(i).Name, 0.0, op, TZAProgressPhase::ppStart, cancel);
-                if (cancel) {
-                    cancel_ = true;
-                    break;
-                }
-            }
-            switch (op) {
-            case TZAProcessOperation::poDelete:
-                deleteItem(i);
-                deleted = true;
+            if (!processEntry(i, name, x, deleted))
                 break;
-            case TZAProcessOperation::poExtract:
-                extractItemToFile(i, destination);
-                break;
-            case TZAProcessOperation::poTest:
-                testItem(i);
-                break;
-            case TZAProcessOperation::poUpdate:
-                updateItem(i);
-                break;
-            default:
-                break;
-            }
-            if (perFile) {
-                bool cancel = false;
-                DoOnFileProgress(deleted ? name : working.At(i).Name, 100.0, op,
-                                 TZAProgressPhase::ppEnd, cancel);
-                cancel_ = cancel_ || cancel;
-                if (cancel_)
-                    break;
-                ++filesDone_;
-            }
-            if (skip_ || damaged_)
-                ++outcome_.Failed;
-            else
-                ++outcome_.Done;
         } catch (const EZAException& e) {
             reportFailure(name, op, e, action);
             if (action == TZAAction::fxaRetry)
@@ -601,13 +571,61 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         bool cancel = false;
         DoOnOverallProgress(100.0, op, TZAProgressPhase::ppEnd, cancel);
     }
-    if (cancel_ || aborted) {
+    if (job_.Cancel || aborted) {
         cancelUpdate();
-        outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
+        outcome_.Status = job_.Cancel ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
     } else {
         outcome_.Status =
             outcome_.Failed > 0 ? TZAOutcome::Result::Incomplete : TZAOutcome::Result::Completed;
     }
+}
+
+bool TZABaseArchiver::processEntry(int32_t index, const std::string& name, Extraction& x,
+                                   bool& deleted) {
+    const TZAProcessOperation op = job_.Operation;
+    const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
+    TZADirArray& working = directory_->Working();
+    job_.Skip = false;
+    job_.Damaged = false;
+    if (perFile) {
+        bool cancel = false;
+        DoOnFileProgress(working.At(index).Name, 0.0, op, TZAProgressPhase::ppStart, cancel);
+        if (cancel) {
+            job_.Cancel = true;
+            return false;
+        }
+    }
+    switch (op) {
+    case TZAProcessOperation::poDelete:
+        deleteItem(index);
+        deleted = true;
+        break;
+    case TZAProcessOperation::poExtract:
+        extractItemToFile(index, x);
+        break;
+    case TZAProcessOperation::poTest:
+        testItem(index);
+        break;
+    case TZAProcessOperation::poUpdate:
+        updateItem(index);
+        break;
+    default:
+        break;
+    }
+    if (perFile) {
+        bool cancel = false;
+        DoOnFileProgress(deleted ? name : working.At(index).Name, 100.0, op,
+                         TZAProgressPhase::ppEnd, cancel);
+        job_.Cancel = job_.Cancel || cancel;
+        if (job_.Cancel)
+            return false;
+        ++job_.FilesDone;
+    }
+    if (job_.Skip || job_.Damaged)
+        ++outcome_.Failed;
+    else
+        ++outcome_.Done;
+    return true;
 }
 
 void TZABaseArchiver::checkClaimedSizes() const {
@@ -630,7 +648,8 @@ void TZABaseArchiver::checkClaimedSizes() const {
     }
 }
 
-void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFolder) {
+void TZABaseArchiver::extractItemToFile(int32_t index, Extraction& x) {
+    const std::string& destFolder = x.Destination;
     TZADirArray& working = directory_->Working();
     const TDirItem entry = working.GetItem(index);
     uint32_t attrs = entry.ExternalAttributes;
@@ -651,11 +670,11 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     }
     const std::string folderPart = folder ? rel : folderOf(rel);
     const std::string wanted = destFolder + folderPart;
-    if ((Options.CreateDirs || !folderPart.empty()) && wanted != lastFolder_) {
+    if ((Options.CreateDirs || !folderPart.empty()) && wanted != x.LastFolder) {
         if (!TZAExtractPath::CreateFolders(destFolder,
                                            TZAPathRules::ExcludeTrailingSlash(folderPart)))
             fail(ZAError::CannotCreateFolder, wanted);
-        lastFolder_ = wanted;
+        x.LastFolder = wanted;
     }
     if (folder || rel.empty())
         return;
@@ -688,14 +707,14 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
         };
         const int64_t room = UnpackLimits.Total == TZAUnpackLimits::kNone
                                  ? TZAUnpackLimits::kNone
-                                 : std::max<int64_t>(UnpackLimits.Total - unpacked_, 0);
+                                 : std::max<int64_t>(UnpackLimits.Total - x.Unpacked, 0);
         codec().Settings().OutputLimit =
             TZAUnpackLimits::Tighter(UnpackLimits.MemberCap(entry.Name), room);
         result =
             codec().ExtractItemToStream(*directory_, index, *out, Password, ExtractCorruptedFiles);
         codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
-        unpacked_ += out->Size();
-        if (Options.FlushBuffers && destinationRemovable_ && !out->Flush())
+        x.Unpacked += out->Size();
+        if (Options.FlushBuffers && x.DestinationRemovable && !out->Flush())
             fail(ZAError::WriteFailed);
     } catch (...) {
         codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
@@ -706,10 +725,10 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     out.reset();
     noteDamage(result);
     if (result == TZAExtractResult::erSkipped)
-        skip_ = true;
+        job_.Skip = true;
     if (result == TZAExtractResult::erCancelled)
-        cancel_ = true;
-    if (skip_ || cancel_) {
+        job_.Cancel = true;
+    if (job_.Skip || job_.Cancel) {
         ::unlink(temp.c_str());
         return;
     }
@@ -740,16 +759,16 @@ void TZABaseArchiver::testItem(int32_t index) {
         codec().ExtractItemToStream(*directory_, index, sink, Password, ExtractCorruptedFiles);
     noteDamage(result);
     if (result == TZAExtractResult::erSkipped)
-        skip_ = true;
+        job_.Skip = true;
     if (result == TZAExtractResult::erCancelled)
-        cancel_ = true;
+        job_.Cancel = true;
 }
 
 // A damaged member kept under ExtractCorruptedFiles is there, but it does not count as done.
 void TZABaseArchiver::noteDamage(TZAExtractResult result) {
     if (result != TZAExtractResult::erFailed)
         return;
-    damaged_ = true;
+    job_.Damaged = true;
     outcome_.LastError = EZAException(ZAError::MemberDamaged, Name()).what();
 }
 
