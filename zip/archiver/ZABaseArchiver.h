@@ -329,6 +329,10 @@ private:
     // that the entry is gone (the next one has moved into its place).
     bool processEntry(int32_t index, const std::string& name, Extraction& x, bool& deleted);
     void extractItemToFile(int32_t index, Extraction& x);
+    // Writes entry index into target (through a temporary file beside it) with the entry's
+    // time and, under SetAttributes, its read-only mark from attrs.
+    void writeExtracted(int32_t index, const TDirItem& entry, uint32_t attrs,
+                        const std::string& target, Extraction& x);
     void testItem(int32_t index);
     void noteDamage(TZAExtractResult result);
     void deleteItem(int32_t index);

@@ -689,7 +689,11 @@ void TZABaseArchiver::extractItemToFile(int32_t index, Extraction& x) {
         if (!overwriteAllowed(name, target, entryStamp, dosStamp(existing->modified)))
             return;
     }
+    writeExtracted(index, entry, attrs, target, x);
+}
 
+void TZABaseArchiver::writeExtracted(int32_t index, const TDirItem& entry, uint32_t attrs,
+                                     const std::string& target, Extraction& x) {
     // The member is written beside its target and renamed over it only when complete, so a
     // failed or cancelled extraction leaves an existing file as it was.
     const std::string temp = platform::makeTempFile(folderOf(target), ".FC");

@@ -52,19 +52,7 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
         throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
     if (encrypted) {
         // The header carries the CRC, so the source is read once before it is compressed.
-        while (bytesRead < size) {
-            const int64_t want = std::min(chunkSize, size - bytesRead);
-            const int64_t got = source.Read(input.data(), want);
-            crc = UpdateCrc32(crc, input.data(), got);
-            bytesRead += got;
-            if (got != want)
-                break;
-        }
-        if (bytesRead != size)
-            throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
-        if (!source.SetPosition(0))
-            throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
-        bytesRead = 0;
+        crc = CrcOfSource(source, size, chunkSize);
         crypto = std::make_unique<TZipCrypto>(item.Password);
         const auto header = crypto->MakeHeader(crc ^ 0xFFFFFFFFu);
         if (!archive.WriteExact(header.data(), kEncryptionHeaderSize))
@@ -114,11 +102,36 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     else if (crc != dataCrc)
         throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
 
+    SetCompressedValues(item, compressed, size, crc ^ 0xFFFFFFFFu);
+    return true;
+}
+
+uint32_t TZAItemCodec::CrcOfSource(Stream& source, int64_t size, int64_t chunkSize) {
+    std::vector<uint8_t>& input = buffers_->input;
+    uint32_t crc = kCrcInitial;
+    int64_t bytesRead = 0;
+    while (bytesRead < size) {
+        const int64_t want = std::min(chunkSize, size - bytesRead);
+        const int64_t got = source.Read(input.data(), want);
+        crc = UpdateCrc32(crc, input.data(), got);
+        bytesRead += got;
+        if (got != want)
+            break;
+    }
+    if (bytesRead != size)
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
+    if (!source.SetPosition(0))
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
+    return crc;
+}
+
+void TZAItemCodec::SetCompressedValues(TDirItem& item, int64_t compressed, int64_t size,
+                                       uint32_t crc32) const {
     const bool always = settings_.Zip64Mode == TZip64Mode::zmAlways;
     TDirItem result = item;
     result.SetCompressedSize64(static_cast<uint64_t>(compressed), always);
     result.SetUncompressedSize64(static_cast<uint64_t>(size), always);
-    result.Crc32 = crc ^ 0xFFFFFFFFu;
+    result.Crc32 = crc32;
     if (result.HasZip64 && settings_.Zip64Mode == TZip64Mode::zmDisabled)
         throw EZAException(ZAError::Zip64DisabledForItem, settings_.ComponentName,
                            {item.SourcePath});
@@ -127,7 +140,6 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     if (size == 0)
         result.Method = kMethodStored;
     item = std::move(result);
-    return true;
 }
 
 int64_t TZAItemCodec::SkipLocalHeader(Stream& archive, TZALocalHeader& local) const {

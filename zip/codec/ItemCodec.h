@@ -71,6 +71,13 @@ public:
                                          std::string& password, bool extractCorruptedFiles);
 
 private:
+    // The CRC-32 (not yet inverted) of all size bytes of source, which is left at its start;
+    // error 34 when it gives fewer.
+    uint32_t CrcOfSource(Stream& source, int64_t size, int64_t chunkSize);
+    // The entry's sizes (Zip64 marks per the mode, error 41 when disabled), CRC-32 and, for an
+    // empty source, method 0; the entry is left as it was on an error.
+    void SetCompressedValues(TDirItem& item, int64_t compressed, int64_t size,
+                             uint32_t crc32) const;
     // Reads the local header the archive stands at into local and moves to the member's data,
     // whose position it returns; error 8 when there is no local header there.
     int64_t SkipLocalHeader(Stream& archive, TZALocalHeader& local) const;
