@@ -120,6 +120,8 @@ void TfrmMain::FormCreate() {
         new FileDialogSettings(QStringLiteral("OpenPictureDialog2"), pictures, this);
 
     ZipArchiver.SetCompressionMode(1);
+    // Pictures are compressed already: deflating them takes most of a save for next to nothing.
+    ZipArchiver.NoCompressionMasks = {"*.jpg", "*.jpeg", "*.gif"};
     ZipArchiver.OnOverallProgress =
         [this](zip::TZABaseArchiver&, double progress, zip::TZAProcessOperation,
                zip::TZAProgressPhase, bool& cancel) { ArchiverOverallProgress(progress, cancel); };

@@ -7,11 +7,13 @@
 //   albumzip extract ARCHIVE FOLDER MASK
 //
 // Each takes --password PW. pack also takes --volume-size BYTES (65536 or more): the archive is
-// split into volume files of at most that size, ARCHIVE.Z01, ARCHIVE.Z02, ... and ARCHIVE last
-// (--advanced-naming: ARCHIVE_001.zip, ...). The other commands find the volumes by themselves
-// when given the last one. Exit status 0 on success, 1 with the engine's message on standard
-// error on failure, 2 on a usage error.
+// split into volume files of at most that size, ARCHIVE.z01, ARCHIVE.z02, ... (in the letter
+// case of ARCHIVE's extension) and ARCHIVE last (--advanced-naming: ARCHIVE_001.zip, ...); an
+// earlier set of that name is replaced only when the new one is whole. The other commands find the
+// volumes by themselves when given the last one. Exit status 0 on success, 1 with the engine's
+// message on standard error on failure, 2 on a usage error.
 
+#include "zip/ZAExcept.h"
 #include "zip/archiver/ZipArchiver.h"
 #include "zip/archiver/ZipRoutines.h"
 #include "zip/streams/Stream.h"
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -102,6 +105,7 @@ int main(int argc, char** argv) {
 
     zip::TZipArchiver archiver("ZipArchiver");
     archiver.SetCompressionMode(1);
+    archiver.NoCompressionMasks = {"*.jpg", "*.jpeg", "*.gif"};
     archiver.Options.OEMFileNames = true;
     archiver.Options.FlushBuffers = true;
     archiver.Options.Recurse = true;
@@ -116,7 +120,12 @@ int main(int argc, char** argv) {
     };
     try {
         if (command == "pack" && volumeSize > 0) {
-            // Volumes are written under their own names, so not through a temporary file.
+            // The engine writes the volumes under temporary names and gives them their own
+            // only when the whole set is written: a failure leaves an earlier set as it was.
+            std::error_code ec;
+            if (!std::filesystem::is_directory(args[1], ec))
+                throw zip::EZAException(zip::ZAError::MemberNotFound, archiver.Name(),
+                                        {zip::TZAFormatArg(args[1])});
             archiver.FileName = args[2];
             archiver.SetSpanningMode(zip::TZASpanningMode::smSplitting);
             archiver.SpanningOptions.AdvancedNaming = advancedNaming;

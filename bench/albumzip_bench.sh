@@ -2,8 +2,11 @@
 # Packs and unpacks two data sets with albumzip and, on the same data in the same run, with
 # Info-ZIP's zip -1 and unzip; prints the best of three times, the ratios and albumzip's peak
 # memory.
-#   (a) 200 generated JPEG files of about 3 MB (incompressible)
+#   (a) 200 generated JPEG files of about 3 MB (incompressible): albumzip stores pictures as
+#       they are, as an album save does; zip -1 -n is zip storing them too, zip -1 deflating
 #   (b) 5,000 files of 1-20 KB (text-like, compressible)
+# Then the rebuild of a damaged archive: 100 MB of nothing but local-header signatures (each a
+# candidate member), which must take seconds.
 # Usage: bench/albumzip_bench.sh [path/to/albumzip] [work folder]
 set -eu
 ALBUMZIP=$(realpath "${1:-build/bin/albumzip}")
@@ -51,11 +54,19 @@ for set in a b; do
     zipUnpack=$(best "unzip -q $set-info.zip -d $set-out-info" "rm -rf $set-out-info")
     ourUnpack=$(best "'$ALBUMZIP' unpack $set-ours.zip $set-out-ours" "rm -rf $set-out-ours")
     echo "set $set: $(du -sh $set | cut -f1) in $(find $set -type f | wc -l) files"
+    if [ $set = a ]; then
+        zipStore=$(best "cd $set && zip -1 -n .jpg:.jpeg:.gif -r -q ../$set-store.zip ." "rm -f $set-store.zip")
+        echo "$zipStore $(stat -c %s $set-store.zip)" |
+            awk '{printf "  pack:   zip -1 -n .jpg (stored pictures) %6.2f s   %d bytes\n", $1, $3}'
+    fi
     echo "$zipPack $ourPack $zipUnpack $ourUnpack $(stat -c %s $set-info.zip) $(stat -c %s $set-ours.zip)" |
         awk '{printf "  pack:   zip -1 %6.2f s   albumzip %6.2f s   ratio %.2f   peak %d MB\n", $1, $3, $3 / $1, $4 / 1024;
               printf "  unpack: unzip  %6.2f s   albumzip %6.2f s   ratio %.2f   peak %d MB\n", $5, $7, $7 / $5, $8 / 1024;
               printf "  size:   zip -1 %d bytes   albumzip %d bytes\n", $9, $10}'
 done
+$PYTHON -c "open('signatures.zip','wb').write(b'PK\x03\x04' * (25 * 1024 * 1024))"
+rebuild=$(best "'$ALBUMZIP' unpack signatures.zip signatures-out || true" "rm -rf signatures-out")
+echo "$rebuild" | awk '{printf "rebuild: 100 MB of local-header signatures   albumzip %6.2f s   peak %d MB\n", $1, $2 / 1024}'
 if [ -z "${2:-}" ]; then
     rm -rf "$WORK"
 fi

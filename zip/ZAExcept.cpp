@@ -51,9 +51,13 @@ constexpr std::array<std::string_view, EZAException::kTextSlots> kTexts = {
     "",
     "",
     "Unsafe file name \"%s\"",
+    "Archive is damaged: member \"%s\" overlaps another member or does not match its local "
+    "header",
+    "Cannot unpack \"%s\": it would take more than the %d bytes allowed",
 };
 
 // (code, text index), searched in this order.
+// clang-format off
 constexpr std::array<std::pair<int32_t, int32_t>, EZAException::kCodeCount> kCodes = {{
     {0, 0},   {1, 1},   {2, 1},   {3, 1},   {4, 1},   {5, 2},   {6, 3},   {7, 1},
     {8, 4},   {9, 5},   {10, 5},  {11, 6},  {12, 6},  {13, 7},  {14, 7},  {15, 6},
@@ -62,8 +66,10 @@ constexpr std::array<std::pair<int32_t, int32_t>, EZAException::kCodeCount> kCod
     {32, 16}, {33, 12}, {34, 17}, {35, 18}, {36, 19}, {37, 20}, {38, 6},  {39, 21},
     {40, 22}, {41, 23}, {42, 6},  {43, 23}, {44, 24}, {45, 24}, {46, 25}, {47, 26},
     {48, 27}, {49, 28}, {50, 29}, {51, 30}, {52, 31}, {53, 6},  {54, 6},  {55, 32},
-    {56, 33}, {57, 27}, {58, 34}, {59, 34}, {60, 35}, {61, 36}, {62, 37}, {kUnsafeNameError, 41},
+    {56, 33}, {57, 27}, {58, 34}, {59, 34}, {60, 35}, {61, 36}, {62, 37}, {63, 41},
+    {64, 42}, {65, 43},
 }};
+// clang-format on
 
 } // namespace
 

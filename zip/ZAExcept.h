@@ -11,31 +11,36 @@
 #include <string_view>
 #include <vector>
 
+#include "zip/ZAError.h"
 #include "zip/names/ZAFormat.h"
 
 namespace zip {
 
-// A member name that would leave the destination folder or is not a usable name at all.
-inline constexpr int32_t kUnsafeNameError = 63;
-
 class EZAException : public std::runtime_error {
 public:
     // componentName: the name of the raising archiver component, or empty.
-    explicit EZAException(int32_t code, std::string_view componentName = {});
+    explicit EZAException(ZAError code, std::string_view componentName = {})
+        : EZAException(CodeOf(code), componentName) {}
     // As above, with the selected text used as a format over args ("%s", "%d", "%5d").
+    EZAException(ZAError code, std::string_view componentName,
+                 const std::vector<TZAFormatArg>& args)
+        : EZAException(CodeOf(code), componentName, args) {}
+    // The same by number, for any code of the table (the engine raises by name).
+    explicit EZAException(int32_t code, std::string_view componentName = {});
     EZAException(int32_t code, std::string_view componentName,
                  const std::vector<TZAFormatArg>& args);
 
     int32_t ErrorCode() const { return errorCode_; }
     int32_t NativeError() const { return nativeError_; }
+    bool Is(ZAError code) const { return nativeError_ == CodeOf(code); }
 
     // The message text index a native code selects (0 when the code is not in the table).
     static int32_t TextIndexOf(int32_t code);
     // The message text at an index (empty for slots without a text or outside the table).
     static std::string_view TextAt(int32_t index);
     // Number of native codes in the code table.
-    static constexpr int kCodeCount = 64;
-    static constexpr int kTextSlots = 42;
+    static constexpr int kCodeCount = 66;
+    static constexpr int kTextSlots = 44;
 
 private:
     static std::string BuildMessage(int32_t code, std::string_view componentName,

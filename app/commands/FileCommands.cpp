@@ -17,6 +17,7 @@
 #include "model/FolderLayout.h"
 #include "model/TextRoutines.h"
 #include "model/document/Album.h"
+#include "model/document/AlbumUnpackLimits.h"
 #include "model/document/RecentItems.h"
 #include "platform/sys/Prompts.h"
 #include "zip/archiver/ZipArchiver.h"
@@ -344,7 +345,8 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
         QDir().mkpath(f.ThumbsFolder);
         try {
             unpacked =
-                zip::UnzipAll(archiver, fileName.toStdString(), f.PreviewFolder.toStdString());
+                zip::UnzipAll(archiver, fileName.toStdString(), f.PreviewFolder.toStdString(),
+                              model::AlbumUnpackLimits(f.DataFolder));
         } catch (const std::exception& e) {
             engineError = QString::fromUtf8(e.what());
         }

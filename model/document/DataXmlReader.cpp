@@ -140,6 +140,11 @@ void TpaDataXmlReader::Read(const QString& path, const QString& previewFolder,
     if (!file.open(QIODevice::ReadOnly))
         throw XmlLoadError(QString("Cannot read \"%1\": %2.")
                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+    // Read whole below: a file past any real album's size would take its size in memory twice.
+    if (file.size() > kMaxDataXmlBytes)
+        throw XmlLoadError(QString("\"%1\" is larger than any album's (%2 bytes).")
+                               .arg(QDir::toNativeSeparators(path))
+                               .arg(kMaxDataXmlBytes));
     ElementStream stream(file.readAll(), path);
     file.close();
 

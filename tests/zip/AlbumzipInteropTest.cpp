@@ -381,3 +381,31 @@ TEST(AlbumzipInteropTest, UnreadableFolderFailsThePack) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"album.zip", "src"}));
 }
+
+// Accented names that fit the OEM code page are stored in it for older readers, with their
+// real form beside them: every tool on Linux lists them as they are.
+TEST(AlbumzipInteropTest, AccentedNamesComeOutRightInEveryTool) {
+    if (!HaveAllTools() || !HaveTool("bsdtar"))
+        GTEST_SKIP() << "zip, unzip, 7z or bsdtar is not installed";
+    ScratchDir dir;
+    const std::vector<std::string> names = {"café.txt", "été/ñandú.jpg", "plain.txt"};
+    for (const std::string& name : names)
+        WriteFile(dir / ("src/" + name), TextData(500, 1));
+    const std::string zip = dir / "a.zip";
+    const CommandResult packed =
+        Shell(Quote(kAlbumzip) + " pack " + Quote(dir / "src") + " " + Quote(zip));
+    ASSERT_EQ(packed.ExitCode, 0) << packed.Output;
+    const std::vector<std::string> listers = {"LC_ALL=C.UTF-8 unzip -Z1 " + Quote(zip),
+                                              "LC_ALL=C.UTF-8 7z l -ba -slt " + Quote(zip),
+                                              "LC_ALL=C.UTF-8 bsdtar -tf " + Quote(zip)};
+    for (const std::string& lister : listers) {
+        SCOPED_TRACE(lister);
+        const CommandResult r = Shell(lister);
+        EXPECT_EQ(r.ExitCode, 0) << r.Output;
+        for (const std::string& name : names)
+            EXPECT_NE(r.Output.find(name), std::string::npos) << name << "\n" << r.Output;
+    }
+    // The stored name itself is still the OEM one, so older readers keep reading it.
+    const auto bytes = ReadBytes(zip);
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("caf\x82.txt"), std::string::npos);
+}

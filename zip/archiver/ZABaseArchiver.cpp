@@ -90,7 +90,7 @@ void TZABaseArchiver::SetCompressionLevel(TZACompressionLevel level) {
 
 void TZABaseArchiver::SetCompressionMode(int mode) {
     if (mode < 0 || mode >= 10)
-        fail(5);
+        fail(ZAError::InvalidCompressionMode);
     compressionMode_ = mode;
     compressionLevel_ = CompressionModeToLevel(mode);
     UpdateCompressionMethod();
@@ -112,7 +112,7 @@ void TZABaseArchiver::SetInMemory(bool inMemory) {
     TZABusyGuard guard(*this);
     if (!inMemory) {
         if (FileName.empty())
-            fail(29);
+            fail(ZAError::BlankFileNameLeavingMemory);
         // The file gets the archive's bytes before the archive in memory is let go: when that
         // fails, the archive is still open in memory and an existing file is as it was.
         if (updateCount_ > 0)
@@ -123,10 +123,10 @@ void TZABaseArchiver::SetInMemory(bool inMemory) {
             TZAFileReplacement file(FileName, name_);
             auto out = FileStream::Open(file.TempPath(), TZAFileMode::fmOpenReadWrite);
             if (!out)
-                fail(23, FileName);
+                fail(ZAError::CannotCreateFile, FileName);
             const int64_t size = stream_->Size();
             if (!stream_->SetPosition(0) || out->CopyFrom(*stream_, size) != size || !out->Flush())
-                fail(46);
+                fail(ZAError::WriteFailed);
             out.reset();
             file.Commit();
         }
@@ -168,7 +168,7 @@ void TZABaseArchiver::OpenArchive() {
     TZABusyGuard guard(*this);
     committedSinceOpen_ = false;
     if (!inMemory_ && namePart(FileName).empty())
-        fail(9);
+        fail(ZAError::BlankFileName);
     uint16_t mode = kOpenModeCreate;
     if (!inMemory_ && fileExists(FileName)) {
         const int fd = ::open(FileName.c_str(), O_RDWR | O_CLOEXEC);
@@ -189,13 +189,13 @@ void TZABaseArchiver::OpenArchiveMode(uint16_t mode) {
 
 void TZABaseArchiver::openMode(uint16_t mode) {
     if (!inMemory_ && namePart(FileName).empty())
-        fail(10);
+        fail(ZAError::BlankFileNameForMode);
     if (mode < kOpenModeCreate) {
         if (!fileExists(FileName) && spanningMode_ != TZASpanningMode::smSpanning &&
             !TZAPathRules::IsRemovable(FileName))
-            fail(12, FileName);
+            fail(ZAError::ArchiveFileNotFound, FileName);
         if (inMemory_)
-            fail(28, FileName);
+            fail(ZAError::InMemoryCreateOnly, FileName);
     }
     commitAndClose(true, false);
     callerStream_ = false;
@@ -227,11 +227,11 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
     try {
         if (callerStream) {
             if (create && spanningMode_ != TZASpanningMode::smNone)
-                fail(51);
+                fail(ZAError::VolumesOnCallerStream);
             callerStream_ = true;
             stream_ = callerStream;
             if (create && !stream_->SetSize(0))
-                fail(46);
+                fail(ZAError::WriteFailed);
         } else if (inMemory_) {
             ownedStream_ = std::make_unique<MemoryStream>();
             stream_ = ownedStream_.get();
@@ -246,7 +246,7 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
         } else if (create) {
             ownedStream_ = FileStream::Open(FileName, TZAFileMode::fmCreate);
             if (!ownedStream_)
-                fail(23, FileName);
+                fail(ZAError::CannotCreateFile, FileName);
             stream_ = ownedStream_.get();
         }
         // An archive in memory or in a caller's stream is a single file, whatever the mode.
@@ -261,10 +261,10 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
             if (!SFXStub.empty()) {
                 auto stub = FileStream::Open(SFXStub, TZAFileMode::fmOpenRead);
                 if (!stub)
-                    fail(33, SFXStub);
+                    fail(ZAError::CannotOpenFile, SFXStub);
                 const int64_t limit = volumes ? SpanningOptions.SizeOfVolume(0) : -1;
                 if (limit > 0 && stub->Size() > limit)
-                    fail(47);
+                    fail(ZAError::StubTooLargeForVolume);
                 directory_->WriteSFXStub(*stub);
             }
         } else if (callerStream) {
@@ -343,17 +343,21 @@ void TZABaseArchiver::commitAndClose(bool swallow, bool flush) {
         try {
             if (updateCount_ > 0)
                 commit();
-            // Volumes still being written have no directory yet, whatever they hold.
-            if (stream_->Size() == 0 || volumeWriter_) {
+            // Volumes still being written have no directory yet, whatever they hold; a set given
+            // up is not finished.
+            if (volumeWriter_ && volumeWriter_->Abandoned()) {
+            } else if (stream_->Size() == 0 || volumeWriter_) {
                 directory_->WriteDirectory();
                 if (volumeWriter_ && Options.FlushBuffers && !stream_->Flush())
-                    fail(46);
+                    fail(ZAError::WriteFailed);
                 finishVolumes();
             }
             if (flush && Options.FlushBuffers && !stream_->Flush())
-                fail(46);
+                fail(ZAError::WriteFailed);
         } catch (...) {
             error = std::current_exception();
+            if (volumeWriter_)
+                volumeWriter_->Abandon();
         }
     }
     active_ = false;
@@ -371,14 +375,14 @@ void TZABaseArchiver::commitAndClose(bool swallow, bool flush) {
 
 void TZABaseArchiver::checkActive() const {
     if (!active_)
-        fail(13);
+        fail(ZAError::ArchiveNotOpen);
 }
 
-void TZABaseArchiver::fail(int32_t code) const {
+void TZABaseArchiver::fail(ZAError code) const {
     throw EZAException(code, name_);
 }
 
-void TZABaseArchiver::fail(int32_t code, const std::string& argument) const {
+void TZABaseArchiver::fail(ZAError code, const std::string& argument) const {
     throw EZAException(code, name_, {TZAFormatArg(argument)});
 }
 
@@ -393,7 +397,7 @@ TZAItemCodec& TZABaseArchiver::codec() {
     codec_->Settings().AskPassword = [this](const std::string& storedName, std::string& password) {
         bool skip = false;
         DoOnPassword(storedName, password, skip);
-        skip_ = skip;
+        job_.Skip = skip;
         return !skip;
     };
     return *codec_;
@@ -408,10 +412,10 @@ void TZABaseArchiver::BeginUpdate() {
 
 void TZABaseArchiver::beginUpdate() {
     if (spanningMode_ != TZASpanningMode::smNone && committedSinceOpen_)
-        throw EZAException(62);
+        throw EZAException(ZAError::SecondVolumeTransaction);
     // A set of volumes is written once, front to back: members cannot be added to one read.
     if (updateCount_ == 0 && active_ && multiVolume_ && !volumeWriter_)
-        fail(52);
+        fail(ZAError::MultiVolumeAdd);
     if (updateCount_ == 0) {
         if (!active_) {
             busy_ = false;
@@ -419,7 +423,7 @@ void TZABaseArchiver::beginUpdate() {
             busy_ = true;
         }
         if ((openMode_ & 3) == 0 && !callerStream_)
-            fail(32);
+            fail(ZAError::ReadOnlyArchive);
         TZADirArray& working = directory_->Working();
         for (int32_t i = 0; i < working.Count(); ++i) {
             TDirItem& item = working.GetItemPtr(i);
@@ -475,7 +479,7 @@ void TZABaseArchiver::AddFiles(const std::string& fileMask, uint32_t searchAttr,
     TZABusyGuard guard(*this);
     checkActive();
     if (updateCount_ == 0 && Count() > 0 && spanningMode_ != TZASpanningMode::smNone)
-        fail(52);
+        fail(ZAError::MultiVolumeAdd);
     const std::vector<std::string> masks{fileMask};
     std::vector<std::string> exclusions;
     if (!exclusionMask.empty())
@@ -496,7 +500,7 @@ void TZABaseArchiver::ExtractFiles(const std::string& fileMask, uint32_t searchA
     TZABusyGuard guard(*this);
     checkActive();
     if (updateCount_ > 0)
-        fail(26);
+        fail(ZAError::UpdateNotEnded);
     try {
         markItems(fileMask, searchAttr, exclusionMask);
         processMarkedItems(TZAProcessOperation::poExtract);
@@ -510,9 +514,9 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
     TZABusyGuard guard(*this);
     checkActive();
     if (updateCount_ > 0)
-        fail(26);
-    cancel_ = false;
-    skip_ = false;
+        fail(ZAError::UpdateNotEnded);
+    job_.Cancel = false;
+    job_.Skip = false;
     const bool recurse = Options.Recurse;
     Options.Recurse = false;
     try {
@@ -523,17 +527,17 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
             index = findFirst(name, item, {}, kDefaultSearchAttr) ? item.Handle : -1;
         }
         if (index < 0)
-            fail(15, fileName);
-        progressOn_ = false;
+            fail(ZAError::MemberNotFound, fileName);
+        job_.ProgressOn = false;
         codec().Settings().Progress = nullptr;
         std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
         startOutcome();
         const TZAExtractResult result = codec().ExtractItemToStream(
             *directory_, index, stream, Password, ExtractCorruptedFiles);
         // A member skipped at the password question was not extracted, though nothing failed.
-        damaged_ = false;
+        job_.Damaged = false;
         noteDamage(result);
-        if (result == TZAExtractResult::erSkipped || damaged_) {
+        if (result == TZAExtractResult::erSkipped || job_.Damaged) {
             outcome_.Status = TZAOutcome::Result::Incomplete;
             outcome_.Failed = 1;
         } else if (result == TZAExtractResult::erCancelled) {
@@ -658,14 +662,12 @@ namespace {
 // The failures of reading or writing a file or the archive, which a second try may overcome
 // (a locked file, a full disk); every other failure is in the member itself.
 bool isInputOutputError(int nativeError) {
-    switch (nativeError) {
-    case 19: // output file cannot be created
-    case 20: // output folder cannot be created
-    case 27: // moved source file cannot be deleted
-    case 33: // source file cannot be opened
-    case 34: // compressed size differs from what was written
-    case 46: // write to a volume
-    case 60: // moved source folder cannot be deleted
+    switch (static_cast<ZAError>(nativeError)) {
+    case ZAError::CannotCreateOutputFile:
+    case ZAError::CannotCreateFolder:
+    case ZAError::CannotOpenFile:
+    case ZAError::SizeMismatch:
+    case ZAError::WriteFailed:
         return true;
     default:
         return false;
@@ -683,7 +685,9 @@ void TZABaseArchiver::DoOnProcessFileFailure(const std::string& fileName, TZAPro
         return;
     }
     using platform::PromptButton;
-    if (nativeError == 45) {
+    // Nothing to retry: a cancelled volume request, or an archive that unpacks past its caps.
+    if (nativeError == CodeOf(ZAError::VolumeUnavailable) ||
+        nativeError == CodeOf(ZAError::UnpackLimit)) {
         action = TZAAction::fxaAbort;
         return;
     }
@@ -720,7 +724,7 @@ void TZABaseArchiver::readSingleFileDirectory(const TZADirSettings& settings) {
     volumeInfo_.SetFirst();
     directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
     if (!directory_->FindEndRecord() && !tolerateDamaged_)
-        fail(48);
+        fail(ZAError::NoEndRecord);
     directory_->ReadDirectory();
 }
 

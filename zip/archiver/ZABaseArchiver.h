@@ -1,10 +1,14 @@
 #pragma once
 
 #include "zip/ZAConst.h"
+#include "zip/ZAError.h"
+#include "zip/archiver/JobState.h"
+#include "zip/archiver/UnpackLimits.h"
 #include "zip/archiver/VolumeNumberInfo.h"
 #include "zip/archiver/ZAOptions.h"
 #include "zip/archiver/ZASpanningOptions.h"
 #include "zip/directory/ArchiveItem.h"
+#include "zip/records/EndRecord.h"
 #include "zip/streams/FileStream.h"
 #include "zip/volumes/VolumeStream.h"
 
@@ -130,6 +134,10 @@ public:
     bool InMemory() const { return inMemory_; }
     void SetInMemory(bool inMemory);
     TZip64Mode Zip64Mode = TZip64Mode::zmAuto;
+    // Caps on what ExtractFiles writes. A claimed size over them refuses the whole job before
+    // anything is written (error 65); a member that inflates past them fails (error 65), which
+    // stops the job unless the failure event says otherwise.
+    TZAUnpackLimits UnpackLimits;
 
     bool Active() const { return active_; }
     // True while an operation runs; its event handlers may not start another on this archiver.
@@ -225,8 +233,8 @@ private:
     bool findFirst(const std::string& fileMask, TZAArchiveItem& item,
                    const std::string& exclusionMask, uint32_t searchAttr);
     void checkActive() const;
-    [[noreturn]] void fail(int32_t code) const;
-    [[noreturn]] void fail(int32_t code, const std::string& argument) const;
+    [[noreturn]] void fail(ZAError code) const;
+    [[noreturn]] void fail(ZAError code, const std::string& argument) const;
     TZAItemCodec& codec();
     // Starts the outcome of a new job; a rebuilt directory marks it from the start.
     void startOutcome();
@@ -239,6 +247,19 @@ private:
     std::string volumeName(int32_t number, bool checkExisting) const;
     // Opens an existing archive, finding out whether it is split or spanned.
     void openExisting(const TZADirSettings& settings);
+    // The end record of one file, searched whatever the tolerate-damaged flag says.
+    std::optional<TZAEndRecord::Found> findEndHonestly(Stream& stream,
+                                                       const TZADirSettings& settings) const;
+    // A self-extracting name without an end record may be the stub of a split set: its last
+    // volume becomes last when it names a later disk.
+    std::optional<TZAEndRecord::Found> openSelfExtractingSet(std::unique_ptr<Stream>& last,
+                                                             TZAFileMode readMode,
+                                                             const TZADirSettings& settings);
+    // Whether the set's other volumes are there, under either naming (SpanningOptions keeps
+    // the one found).
+    bool findSetNaming(int32_t lastDisk);
+    void readVolumeSetDirectory(std::unique_ptr<Stream> last, int32_t lastDisk,
+                                const TZADirSettings& settings);
     // The directory of an archive that is one file (volume 0 and also the last), from stream_.
     void readSingleFileDirectory(const TZADirSettings& settings);
     // Ends writing the volumes after the directory: names the last volume and reads the set.
@@ -246,7 +267,11 @@ private:
     // Places a member written aside into the volumes; false when cancelled.
     bool copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength);
     std::unique_ptr<Stream> OpenVolume(int32_t number, int32_t last) override;
-    std::unique_ptr<Stream> CreateVolume(int32_t number, std::string& path) override;
+    std::unique_ptr<Stream> CreateVolume(int32_t number, std::string& path,
+                                         std::string& finalPath) override;
+    // Removes what is left of an earlier set beside a set of lastDisk + 1 volumes just named:
+    // its higher volumes, and its volumes named in the other letter case.
+    void removeStaleVolumes(int32_t lastDisk);
     std::unique_ptr<Stream> ReopenVolume(const std::string& path) override;
     bool RemoveVolume(const std::string& path) override;
     bool RenameVolume(const std::string& from, const std::string& to) override;
@@ -256,6 +281,22 @@ private:
     // --- Update transactions. ---
     struct Commit;
     void commit();
+    // The steps of a commit: what changed and where rewriting starts in the directory; where
+    // it starts in the file (members need not lie in directory order); the bytes from there
+    // kept aside; the members rewritten from there (true when aborted); the directory taken as
+    // the one on disk.
+    void countChanges(Commit& c);
+    void findCut(Commit& c);
+    void saveTail(Commit& c);
+    bool rewriteFromCut(Commit& c);
+    void markCommitted();
+    struct LocalHeaderPlan;
+    // Where a member bound for volumes is written first (a file named in path when large).
+    std::unique_ptr<Stream> openAside(const TDirItem& item, std::string& path);
+    // Sets the entry's offset, sizes, version and name length for a member written at start
+    // and says how its local header is made; errors 43, 61 and 63 for what cannot be stored.
+    LocalHeaderPlan planLocalHeader(TDirItem& item, int64_t start, uint64_t sourceSize,
+                                    bool withData, const std::string& eventName);
     bool writeMember(Commit& c, int32_t index);
     void copyMember(Commit& c, int32_t index);
     void rollback(Commit& c);
@@ -281,7 +322,17 @@ private:
     void markItems(const std::string& fileMask, uint32_t searchAttr,
                    const std::string& exclusionMask);
     void processMarkedItems(TZAProcessOperation op);
-    void extractItemToFile(int32_t index, const std::string& destFolder);
+    // Raises error 65 when the claimed sizes of the selected members exceed UnpackLimits.
+    void checkClaimedSizes() const;
+    struct Extraction;
+    // One marked entry: its file events and its operation; false when cancelled. deleted tells
+    // that the entry is gone (the next one has moved into its place).
+    bool processEntry(int32_t index, const std::string& name, Extraction& x, bool& deleted);
+    void extractItemToFile(int32_t index, Extraction& x);
+    // Writes entry index into target (through a temporary file beside it) with the entry's
+    // time and, under SetAttributes, its read-only mark from attrs.
+    void writeExtracted(int32_t index, const TDirItem& entry, uint32_t attrs,
+                        const std::string& target, Extraction& x);
     void testItem(int32_t index);
     void noteDamage(TZAExtractResult result);
     void deleteItem(int32_t index);
@@ -307,10 +358,6 @@ private:
     TZAVolumeNumberInfo volumeInfo_;
     uint16_t openMode_ = 0;
     bool inMemory_ = false;
-    bool cancel_ = false;
-    bool skip_ = false;
-    bool damaged_ = false; // the member was kept as extracted though it is damaged
-    bool progressOn_ = true;
     TZASpanningMode spanningMode_ = TZASpanningMode::smNone;
     bool tolerateDamaged_ = true;
     bool committedSinceOpen_ = false;
@@ -324,12 +371,8 @@ private:
     int compressionMode_ = 1;
     TZACompressionLevel compressionLevel_ = TZACompressionLevel::clFastest;
     std::string workingBase_;
-    std::string lastFolder_;            // the folder extraction created last
-    bool destinationRemovable_ = false; // extraction flushes each file to a removable device
-    int filesDone_ = 0;
-    int fileCount_ = 0;
-    TZAProcessOperation currentOp_ = TZAProcessOperation::poAdd;
     TZAOutcome outcome_;
+    TZAJobState job_; // the operation under way
 };
 
 } // namespace zip

@@ -72,35 +72,15 @@ void TZABaseArchiver::commit() {
     if (updateCount_ < 1)
         return;
     updateCount_ = 0;
-    filesDone_ = 0;
-    cancel_ = false;
-    progressOn_ = true;
+    job_.FilesDone = 0;
+    job_.Cancel = false;
+    job_.ProgressOn = true;
     startOutcome();
 
     TZADirArray& working = directory_->Working();
     TZADirArray& onDisk = directory_->OnDisk();
-    Stream& archive = *stream_;
     Commit c;
-
-    int modified = 0;
-    for (int32_t i = 0; i < working.Count(); ++i) {
-        if (working.At(i).Modified) {
-            if (modified == 0)
-                c.Operation = working.At(i).Operation;
-            ++modified;
-        }
-    }
-    fileCount_ = modified;
-    currentOp_ = c.Operation;
-
-    const int32_t shorter = std::min(working.Count(), onDisk.Count());
-    c.First = shorter;
-    for (int32_t i = 0; i < shorter; ++i) {
-        if (working.At(i).Modified || working.At(i).Name != onDisk.At(i).Name) {
-            c.First = i;
-            break;
-        }
-    }
+    countChanges(c);
 
     bool cancel = false;
     DoOnOverallProgress(0.0, c.Operation, TZAProgressPhase::ppStart, cancel);
@@ -110,7 +90,63 @@ void TZABaseArchiver::commit() {
         outcome_.Status = TZAOutcome::Result::Cancelled;
         return;
     }
+    findCut(c);
+    saveTail(c);
 
+    bool aborted = false;
+    try {
+        aborted = rewriteFromCut(c);
+        if (!job_.Cancel && !aborted) {
+            c.DirectoryStarted = true;
+            directory_->WriteDirectory();
+            if (Options.FlushBuffers && !stream_->Flush())
+                fail(ZAError::WriteFailed);
+            finishVolumes();
+        }
+    } catch (...) {
+        rollback(c);
+        throw;
+    }
+
+    if (job_.Cancel || aborted) {
+        rollback(c);
+        outcome_.Status = job_.Cancel ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
+        return;
+    }
+    c.DropTail();
+    markCommitted();
+    outcome_.Status =
+        outcome_.Failed > 0 ? TZAOutcome::Result::Incomplete : TZAOutcome::Result::Completed;
+    bool ignored = false;
+    DoOnOverallProgress(100.0, c.Operation, TZAProgressPhase::ppEnd, ignored);
+}
+
+void TZABaseArchiver::countChanges(Commit& c) {
+    const TZADirArray& working = directory_->Working();
+    const TZADirArray& onDisk = directory_->OnDisk();
+    int modified = 0;
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        if (working.At(i).Modified) {
+            if (modified == 0)
+                c.Operation = working.At(i).Operation;
+            ++modified;
+        }
+    }
+    job_.FileCount = modified;
+    job_.Operation = c.Operation;
+
+    const int32_t shorter = std::min(working.Count(), onDisk.Count());
+    c.First = shorter;
+    for (int32_t i = 0; i < shorter; ++i) {
+        if (working.At(i).Modified || working.At(i).Name != onDisk.At(i).Name) {
+            c.First = i;
+            break;
+        }
+    }
+}
+
+void TZABaseArchiver::findCut(Commit& c) {
+    const TZADirArray& onDisk = directory_->OnDisk();
     // Where rewriting starts. Members need not lie in directory order: the cut goes to the
     // lowest record of the rewritten entries, and every earlier entry whose record lies beyond
     // it joins the rewritten ones.
@@ -142,9 +178,13 @@ void TZABaseArchiver::commit() {
     } else {
         c.Cut = directory_->StartOffset();
     }
+}
+
+void TZABaseArchiver::saveTail(Commit& c) {
+    Stream& archive = *stream_;
     const int64_t size = archive.Size();
     if (c.Cut < 0 || c.Cut > size)
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
 
     // Keep everything from the cut on; the archive is not touched before this succeeded.
     c.TailLength = size - c.Cut;
@@ -154,78 +194,67 @@ void TZABaseArchiver::commit() {
         } else {
             c.TailPath = platform::makeTempFile(TempDir, "FC");
             if (c.TailPath.empty())
-                fail(23, TempDir.empty() ? platform::tempFolder() : TempDir);
+                fail(ZAError::CannotCreateFile, TempDir.empty() ? platform::tempFolder() : TempDir);
             c.Tail = FileStream::Open(c.TailPath, TZAFileMode::fmOpenReadWrite);
             if (!c.Tail) {
                 c.DropTail();
-                fail(33, c.TailPath);
+                fail(ZAError::CannotOpenFile, c.TailPath);
             }
         }
         if (!archive.SetPosition(c.Cut) ||
             c.Tail->CopyFrom(archive, c.TailLength) != c.TailLength) {
             c.DropTail();
-            fail(46);
+            fail(ZAError::WriteFailed);
         }
     }
+}
 
+bool TZABaseArchiver::rewriteFromCut(Commit& c) {
+    TZADirArray& working = directory_->Working();
+    Stream& archive = *stream_;
     bool aborted = false;
-    try {
-        if (!archive.SetSize(c.Cut) || !archive.SetPosition(c.Cut))
-            fail(46);
-        int32_t i = c.First;
-        while (i < working.Count() && !cancel_) {
-            bool written = false;
-            const bool copy = copiesOnly(working.At(i));
-            do {
-                c.Action = TZAAction::fxaIgnore;
-                if (copy) {
-                    copyMember(c, i);
-                    written = true;
-                } else {
-                    written = writeMember(c, i);
-                }
-            } while (!written && !cancel_ && c.Action == TZAAction::fxaRetry);
-            if (cancel_)
-                break;
-            if (!written && c.Action == TZAAction::fxaAbort) {
-                aborted = true;
-                break;
-            }
-            if (written) {
-                if (!copy) {
-                    ++filesDone_;
-                    ++outcome_.Done;
-                }
-                ++i;
+    if (!archive.SetSize(c.Cut) || !archive.SetPosition(c.Cut))
+        fail(ZAError::WriteFailed);
+    int32_t i = c.First;
+    while (i < working.Count() && !job_.Cancel) {
+        bool written = false;
+        const bool copy = copiesOnly(working.At(i));
+        do {
+            c.Action = TZAAction::fxaIgnore;
+            if (copy) {
+                copyMember(c, i);
+                written = true;
             } else {
-                ++outcome_.Failed;
-                if (working.At(i).Operation == TZAProcessOperation::poAdd) {
-                    working.Delete(i);
-                } else {
-                    copyMember(c, i);
-                    ++i;
-                }
+                written = writeMember(c, i);
+            }
+        } while (!written && !job_.Cancel && c.Action == TZAAction::fxaRetry);
+        if (job_.Cancel)
+            break;
+        if (!written && c.Action == TZAAction::fxaAbort) {
+            aborted = true;
+            break;
+        }
+        if (written) {
+            if (!copy) {
+                ++job_.FilesDone;
+                ++outcome_.Done;
+            }
+            ++i;
+        } else {
+            ++outcome_.Failed;
+            if (working.At(i).Operation == TZAProcessOperation::poAdd) {
+                working.Delete(i);
+            } else {
+                copyMember(c, i);
+                ++i;
             }
         }
-        if (!cancel_ && !aborted) {
-            c.DirectoryStarted = true;
-            directory_->WriteDirectory();
-            if (Options.FlushBuffers && !archive.Flush())
-                fail(46);
-            finishVolumes();
-        }
-    } catch (...) {
-        rollback(c);
-        throw;
     }
+    return aborted;
+}
 
-    if (cancel_ || aborted) {
-        rollback(c);
-        outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
-        return;
-    }
-    c.DropTail();
-
+void TZABaseArchiver::markCommitted() {
+    TZADirArray& working = directory_->Working();
     for (int32_t i = 0; i < working.Count(); ++i) {
         TDirItem& item = working.GetItemPtr(i);
         item.Modified = false;
@@ -234,11 +263,75 @@ void TZABaseArchiver::commit() {
         item.PrevName.clear();
         item.DiskIndex = i;
     }
-    onDisk.Assign(working);
-    outcome_.Status =
-        outcome_.Failed > 0 ? TZAOutcome::Result::Incomplete : TZAOutcome::Result::Completed;
-    bool ignored = false;
-    DoOnOverallProgress(100.0, c.Operation, TZAProgressPhase::ppEnd, ignored);
+    directory_->OnDisk().Assign(working);
+}
+
+// The local header of a member being written: its stored name, whether it carries the local
+// Zip64 field, and the Unicode Path field that readers of local headers take the real name from.
+struct TZABaseArchiver::LocalHeaderPlan {
+    std::string Stored;
+    bool Zip64Field = false;
+    std::vector<uint8_t> UnicodePath;
+    bool Native = false;
+
+    std::vector<uint8_t> Bytes(TZALocalHeader h, uint64_t uncompressed, uint64_t compressed) const {
+        if (Native)
+            h.Signature = kNativeLocalHeaderSignature;
+        h.ExtraLength = uint16_t(h.ExtraLength + UnicodePath.size());
+        std::vector<uint8_t> out = h.Assemble(Stored, Zip64Field, uncompressed, compressed);
+        out.insert(out.end(), UnicodePath.begin(), UnicodePath.end());
+        return out;
+    }
+};
+
+std::unique_ptr<Stream> TZABaseArchiver::openAside(const TDirItem& item, std::string& path) {
+    struct stat st {};
+    const int64_t expected = item.SourceStream                           ? item.SourceStream->Size()
+                             : ::stat(item.SourcePath.c_str(), &st) == 0 ? int64_t(st.st_size)
+                                                                         : 0;
+    if (expected <= kMemoryTailLimit)
+        return std::make_unique<MemoryStream>();
+    path = platform::makeTempFile(TempDir, "FC");
+    std::unique_ptr<Stream> stream =
+        path.empty() ? nullptr : FileStream::Open(path, TZAFileMode::fmOpenReadWrite);
+    if (!stream)
+        fail(ZAError::CannotCreateFile, TempDir.empty() ? platform::tempFolder() : TempDir);
+    return stream;
+}
+
+TZABaseArchiver::LocalHeaderPlan TZABaseArchiver::planLocalHeader(TDirItem& item, int64_t start,
+                                                                  uint64_t sourceSize,
+                                                                  bool withData,
+                                                                  const std::string& eventName) {
+    const bool zip64Always = Zip64Mode == TZip64Mode::zmAlways;
+    item.HasZip64 = false;
+    item.SetLocalHeaderOffset64(uint64_t(start), zip64Always);
+    // A folder has no data: zmAlways gives it Zip64 for its offset only.
+    item.SetUncompressedSize64(sourceSize, zip64Always && withData);
+    item.SetCompressedSize64(0, zip64Always && withData);
+    if (item.HasZip64 && Zip64Mode == TZip64Mode::zmDisabled)
+        fail(ZAError::Zip64DisabledForMember, eventName);
+    LocalHeaderPlan plan;
+    plan.Zip64Field = item.UncompressedSize == kSentinel32;
+
+    // A name that is not UTF-8 (a disk file named in another encoding) could only be stored as
+    // bytes that no reader, this one included, accepts as the name.
+    if (!ZAIsValidUtf8(item.Name))
+        fail(ZAError::UnsafeName, ZAPrintableName(eventName));
+    plan.Stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
+    if (plan.Stored.size() > size_t(kMaxFieldLength))
+        fail(ZAError::NameTooLong, item.Name);
+    // A UTF-8 name is not in the OEM code page: the entry says so by the version of the
+    // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
+    if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
+        item.VersionMadeBy = kVersionAnsi;
+    if (item.HasZip64)
+        item.SetZip64Version(standardSignatures_);
+    item.NameLength = uint16_t(plan.Stored.size());
+    if (Options.OEMFileNames)
+        plan.UnicodePath = TZAExtraField::UnicodePathBlock(item.Name, plan.Stored, item.Flags);
+    plan.Native = !standardSignatures_;
+    return plan;
 }
 
 bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
@@ -246,21 +339,8 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     TDirItem& item = directory_->Working().GetItemPtr(index);
     MemberAside aside;
     const int64_t volumeStart = volumeWriter_ ? volumeWriter_->Size() : 0;
-    if (volumeWriter_) {
-        struct stat st {};
-        const int64_t expected = item.SourceStream ? item.SourceStream->Size()
-                                 : ::stat(item.SourcePath.c_str(), &st) == 0 ? int64_t(st.st_size)
-                                                                             : 0;
-        if (expected <= kMemoryTailLimit) {
-            aside.Stream_ = std::make_unique<MemoryStream>();
-        } else {
-            aside.Path = platform::makeTempFile(TempDir, "FC");
-            if (!aside.Path.empty())
-                aside.Stream_ = FileStream::Open(aside.Path, TZAFileMode::fmOpenReadWrite);
-            if (!aside.Stream_)
-                fail(23, TempDir.empty() ? platform::tempFolder() : TempDir);
-        }
-    }
+    if (volumeWriter_)
+        aside.Stream_ = openAside(item, aside.Path);
     Stream& archive = aside.Stream_ ? *aside.Stream_ : *stream_;
     const TZAProcessOperation op = item.Operation;
     const bool fromPath = op == TZAProcessOperation::poAdd || op == TZAProcessOperation::poMove;
@@ -270,99 +350,71 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     bool cancel = false;
     DoOnFileProgress(eventName, 0.0, op, TZAProgressPhase::ppStart, cancel);
     if (cancel) {
-        cancel_ = true;
+        job_.Cancel = true;
         return false;
     }
 
     const int64_t start = archive.Position();
+    // A failed or cancelled member leaves nothing behind: the next one starts where it started.
+    const auto cutBack = [&] {
+        archive.SetSize(start);
+        archive.SetPosition(start);
+        if (volumeWriter_)
+            volumeWriter_->SetSize(volumeStart);
+    };
     std::unique_ptr<Stream> source;
     try {
-        const bool folder = item.IsFolder();
         Stream* input = item.SourceStream.get();
-        if (!input && !folder) {
+        if (!input && !item.IsFolder()) {
             if (int64_t(item.SourcePath.size()) >= kMaxSourcePath)
-                fail(61, item.SourcePath);
+                fail(ZAError::NameTooLong, item.SourcePath);
             int error = 0;
             source = FileStream::Open(item.SourcePath, TZAFileMode::fmOpenRead, &error);
             if (!source)
-                fail(33, item.SourcePath);
+                fail(ZAError::CannotOpenFile, item.SourcePath);
             input = source.get();
         }
-        const bool zip64Always = Zip64Mode == TZip64Mode::zmAlways;
         const uint64_t sourceSize = input ? uint64_t(input->Size()) : 0;
-        item.HasZip64 = false;
-        item.SetLocalHeaderOffset64(uint64_t(start), zip64Always);
-        // A folder has no data: zmAlways gives it Zip64 for its offset only.
-        item.SetUncompressedSize64(sourceSize, zip64Always && input);
-        item.SetCompressedSize64(0, zip64Always && input);
-        if (item.HasZip64 && Zip64Mode == TZip64Mode::zmDisabled)
-            fail(43, eventName);
-        const bool zip64Field = item.UncompressedSize == kSentinel32;
-
-        // A name that is not UTF-8 (a disk file named in another encoding) could only be
-        // stored as bytes that no reader, this one included, accepts as the name.
-        if (!ZAIsValidUtf8(item.Name))
-            fail(kUnsafeNameError, ZAPrintableName(eventName));
-        const std::string stored = ZAEncodeStoredName(item.Name, Options.OEMFileNames, item.Flags);
-        if (stored.size() > size_t(kMaxFieldLength))
-            fail(61, item.Name);
-        // A UTF-8 name is not in the OEM code page: the entry says so by the version of the
-        // non-OEM (NTFS) host, or readers would convert the name as OEM text once more.
-        if ((item.Flags & kFlagUtf8) && item.VersionMadeBy == kVersionOem)
-            item.VersionMadeBy = kVersionAnsi;
-        if (item.HasZip64)
-            item.SetZip64Version(standardSignatures_);
-        item.NameLength = uint16_t(stored.size());
-
-        TZALocalHeader header = TZALocalHeader::FromItem(item, stored, zip64Field);
+        const LocalHeaderPlan plan =
+            planLocalHeader(item, start, sourceSize, input != nullptr, eventName);
+        TZALocalHeader header = TZALocalHeader::FromItem(item, plan.Stored, plan.Zip64Field);
         header.CompressedSize = item.CompressedSize;
-        if (!standardSignatures_)
-            header.Signature = kNativeLocalHeaderSignature;
-        std::vector<uint8_t> bytes = header.Assemble(stored, zip64Field, sourceSize, 0);
+        std::vector<uint8_t> bytes = plan.Bytes(header, sourceSize, 0);
         const int64_t headerLength = int64_t(bytes.size());
         if (!archive.WriteExact(bytes.data(), int64_t(bytes.size())))
-            fail(46);
+            fail(ZAError::WriteFailed);
 
         if (input) {
             codec().Settings().Progress = [this, eventName, op](int64_t done, int64_t total) {
                 return fireProgress(done, total, eventName, op);
             };
             if (!codec().CompressItem(*input, archive, item)) {
-                cancel_ = true;
+                job_.Cancel = true;
                 archive.SetSize(start);
                 archive.SetPosition(start);
                 return false;
             }
-            if (item.CompressedSize == kSentinel32 && !zip64Field)
-                fail(43, eventName);
+            if (item.CompressedSize == kSentinel32 && !plan.Zip64Field)
+                fail(ZAError::Zip64DisabledForMember, eventName);
+            // The sizes and CRC-32 are known now: the header is written again with them.
             const int64_t end = archive.Position();
-            TZALocalHeader final = TZALocalHeader::FromItem(item, stored, zip64Field);
-            if (!standardSignatures_)
-                final.Signature = kNativeLocalHeaderSignature;
-            bytes = final.Assemble(stored, zip64Field, item.UncompressedSize64(),
-                                   item.CompressedSize64());
+            bytes = plan.Bytes(TZALocalHeader::FromItem(item, plan.Stored, plan.Zip64Field),
+                               item.UncompressedSize64(), item.CompressedSize64());
             if (!archive.SetPosition(start) ||
                 !archive.WriteExact(bytes.data(), int64_t(bytes.size())) ||
                 !archive.SetPosition(end))
-                fail(46);
+                fail(ZAError::WriteFailed);
         }
-        if (!cancel_ && volumeWriter_ && !copyToVolumes(archive, item, headerLength))
-            cancel_ = true;
-        if (cancel_) {
-            archive.SetSize(start);
-            archive.SetPosition(start);
-            if (volumeWriter_)
-                volumeWriter_->SetSize(volumeStart);
+        if (!job_.Cancel && volumeWriter_ && !copyToVolumes(archive, item, headerLength))
+            job_.Cancel = true;
+        if (job_.Cancel) {
+            cutBack();
             return false;
         }
         return true;
     } catch (const EZAException& e) {
         source.reset();
-        // A failed member leaves nothing behind: the next one starts where it started.
-        archive.SetSize(start);
-        archive.SetPosition(start);
-        if (volumeWriter_)
-            volumeWriter_->SetSize(volumeStart);
+        cutBack();
         reportFailure(op == TZAProcessOperation::poUpdate ? item.Name : eventName, op, e, c.Action);
         return false;
     }
@@ -377,7 +429,7 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
     // By identity: a name lookup would give every member of a repeated name the first one's data.
     const int32_t old = item.DiskIndex;
     if (old < 0 || old >= onDisk.Count())
-        fail(7);
+        fail(ZAError::DiskMemberNotFound);
     if (item.Modified && item.Operation == TZAProcessOperation::poUpdate)
         working.SetItem(index, onDisk.At(old));
     TDirItem& entry = working.GetItemPtr(index);
@@ -385,10 +437,10 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
 
     const int64_t offset = int64_t(original.LocalHeaderOffset64()) - c.Cut;
     if (!c.Tail || offset < 0 || offset + kLocalHeaderSize > c.TailLength)
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
     uint8_t fixed[kLocalHeaderSize];
     if (!c.Tail->SetPosition(offset) || !c.Tail->ReadExact(fixed, kLocalHeaderSize))
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
     const TZALocalHeader local = TZALocalHeader::Decode(fixed);
     int64_t length = kLocalHeaderSize + local.NameLength + local.ExtraLength +
                      int64_t(original.CompressedSize64());
@@ -402,12 +454,12 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
         length += descriptor;
     }
     if (offset + length > c.TailLength)
-        fail(57);
+        fail(ZAError::ArchiveDamaged);
 
     const int64_t position = archive.Position();
     entry.SetLocalHeaderOffset64(uint64_t(position), Zip64Mode == TZip64Mode::zmAlways);
     if (entry.LocalHeaderOffset == kSentinel32 && Zip64Mode == TZip64Mode::zmDisabled)
-        fail(43, entry.Name);
+        fail(ZAError::Zip64DisabledForMember, entry.Name);
 
     if (renamed) {
         uint16_t flags = entry.Flags;
@@ -423,11 +475,11 @@ void TZABaseArchiver::copyMember(Commit& c, int32_t index) {
             !archive.WriteExact(stored.data(), int64_t(stored.size())) ||
             !c.Tail->SetPosition(offset + kLocalHeaderSize + local.NameLength) ||
             archive.CopyFrom(*c.Tail, rest) != rest)
-            fail(46);
+            fail(ZAError::WriteFailed);
         entry.Flags = flags;
     } else {
         if (!c.Tail->SetPosition(offset) || archive.CopyFrom(*c.Tail, length) != length)
-            fail(46);
+            fail(ZAError::WriteFailed);
     }
 }
 
@@ -436,9 +488,13 @@ void TZABaseArchiver::rollback(Commit& c) {
     if (!stream_)
         return;
     if (volumeWriter_ && !c.Tail) {
-        // A new set of volumes has nothing to restore: what was written is cut back as far as
-        // the volumes can still be reached (disks taken out cannot).
-        volumeWriter_->SetSize(c.Cut);
+        // A new set of volumes has nothing to restore. Split volumes, written under temporary
+        // names, go, so that the set they were to replace stays whole; spanned ones are cut
+        // back as far as they can still be reached (disks taken out cannot).
+        if (spanningMode_ == TZASpanningMode::smSplitting)
+            volumeWriter_->Abandon();
+        else
+            volumeWriter_->SetSize(c.Cut);
         return;
     }
     Stream& archive = *stream_;

@@ -117,6 +117,14 @@ struct TZABaseArchiver::Search {
     bool MaskHasFolder = false; // the mask being searched names a folder
 };
 
+// One extraction (or deletion, test, update) of marked entries.
+struct TZABaseArchiver::Extraction {
+    std::string Destination;           // the folder members go to, with a trailing separator
+    std::string LastFolder;            // the folder created last, not to be created again
+    bool DestinationRemovable = false; // each file is flushed to the removable device
+    int64_t Unpacked = 0;              // bytes written so far, against UnpackLimits.Total
+};
+
 // --- Adding ---
 
 void TZABaseArchiver::addFilesSearch(const std::vector<std::string>& masks, bool recurse,
@@ -196,7 +204,7 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
     const auto listed = listFolder(folder);
     // Its files would be missing from the archive without a word.
     if (!listed)
-        fail(33, folder);
+        fail(ZAError::CannotOpenFile, folder);
     const std::vector<std::string>& names = *listed;
     const uint32_t fileFilter = s.Attributes & ~faDirectory;
     std::vector<std::string> subfolders;
@@ -207,7 +215,7 @@ void TZABaseArchiver::searchFolder(Search& s, const std::string& mask, bool recu
             // Gone since the listing is fine; there but out of reach is not.
             struct stat st {};
             if (::lstat(path.c_str(), &st) != 0 && errno != ENOENT)
-                fail(33, path);
+                fail(ZAError::CannotOpenFile, path);
             continue;
         }
         if (a->isDirectory()) {
@@ -483,47 +491,50 @@ std::string TZABaseArchiver::destinationFolder() const {
 
 bool TZABaseArchiver::fireProgress(int64_t processed, int64_t size, const std::string& name,
                                    TZAProcessOperation op) {
-    if (!progressOn_)
-        return cancel_;
+    if (!job_.ProgressOn)
+        return job_.Cancel;
     const double part = size > 0 ? double(processed) / double(size) : 0.0;
     bool cancel = false;
     DoOnFileProgress(name, part * 100.0, op, TZAProgressPhase::ppProcess, cancel);
     if (cancel) {
-        cancel_ = true;
+        job_.Cancel = true;
         return true;
     }
-    const double overall = fileCount_ > 0 ? (part + filesDone_) / fileCount_ * 100.0 : 0.0;
+    const double overall =
+        job_.FileCount > 0 ? (part + job_.FilesDone) / job_.FileCount * 100.0 : 0.0;
     DoOnOverallProgress(overall, op, TZAProgressPhase::ppProcess, cancel);
     if (cancel)
-        cancel_ = true;
-    return cancel_;
+        job_.Cancel = true;
+    return job_.Cancel;
 }
 
 void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
     std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
-    filesDone_ = 0;
-    cancel_ = false;
-    progressOn_ = true;
-    currentOp_ = op;
+    job_.FilesDone = 0;
+    job_.Cancel = false;
+    job_.ProgressOn = true;
+    job_.Operation = op;
     startOutcome();
     TZADirArray& working = directory_->Working();
-    fileCount_ = 0;
+    job_.FileCount = 0;
     for (int32_t i = 0; i < working.Count(); ++i)
-        fileCount_ += working.At(i).Selected ? 1 : 0;
+        job_.FileCount += working.At(i).Selected ? 1 : 0;
 
     const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
-    lastFolder_.clear();
-    const std::string destination = destinationFolder();
-    destinationRemovable_ = op == TZAProcessOperation::poExtract && Options.FlushBuffers &&
-                            TZAPathRules::IsRemovable(destination);
+    if (op == TZAProcessOperation::poExtract)
+        checkClaimedSizes();
+    Extraction x;
+    x.Destination = destinationFolder();
+    x.DestinationRemovable = op == TZAProcessOperation::poExtract && Options.FlushBuffers &&
+                             TZAPathRules::IsRemovable(x.Destination);
     if (perFile) {
         bool cancel = false;
         DoOnOverallProgress(0.0, op, TZAProgressPhase::ppStart, cancel);
-        cancel_ = cancel;
+        job_.Cancel = cancel;
     }
     bool aborted = false;
     int32_t i = 0;
-    while (!cancel_ && i < working.Count()) {
+    while (!job_.Cancel && i < working.Count()) {
         if (!working.At(i).Selected) {
             ++i;
             continue;
@@ -540,46 +551,8 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         }
         bool deleted = false;
         try {
-            skip_ = false;
-            damaged_ = false;
-            if (perFile) {
-                bool cancel = false;
-                DoOnFileProgress(working.At(i).Name, 0.0, op, TZAProgressPhase::ppStart, cancel);
-                if (cancel) {
-                    cancel_ = true;
-                    break;
-                }
-            }
-            switch (op) {
-            case TZAProcessOperation::poDelete:
-                deleteItem(i);
-                deleted = true;
+            if (!processEntry(i, name, x, deleted))
                 break;
-            case TZAProcessOperation::poExtract:
-                extractItemToFile(i, destination);
-                break;
-            case TZAProcessOperation::poTest:
-                testItem(i);
-                break;
-            case TZAProcessOperation::poUpdate:
-                updateItem(i);
-                break;
-            default:
-                break;
-            }
-            if (perFile) {
-                bool cancel = false;
-                DoOnFileProgress(deleted ? name : working.At(i).Name, 100.0, op,
-                                 TZAProgressPhase::ppEnd, cancel);
-                cancel_ = cancel_ || cancel;
-                if (cancel_)
-                    break;
-                ++filesDone_;
-            }
-            if (skip_ || damaged_)
-                ++outcome_.Failed;
-            else
-                ++outcome_.Done;
         } catch (const EZAException& e) {
             reportFailure(name, op, e, action);
             if (action == TZAAction::fxaRetry)
@@ -598,18 +571,85 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
         bool cancel = false;
         DoOnOverallProgress(100.0, op, TZAProgressPhase::ppEnd, cancel);
     }
-    if (cancel_ || aborted) {
+    if (job_.Cancel || aborted) {
         cancelUpdate();
-        outcome_.Status = cancel_ ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
+        outcome_.Status = job_.Cancel ? TZAOutcome::Result::Cancelled : TZAOutcome::Result::Aborted;
     } else {
         outcome_.Status =
             outcome_.Failed > 0 ? TZAOutcome::Result::Incomplete : TZAOutcome::Result::Completed;
     }
 }
 
-namespace {} // namespace
+bool TZABaseArchiver::processEntry(int32_t index, const std::string& name, Extraction& x,
+                                   bool& deleted) {
+    const TZAProcessOperation op = job_.Operation;
+    const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
+    TZADirArray& working = directory_->Working();
+    job_.Skip = false;
+    job_.Damaged = false;
+    if (perFile) {
+        bool cancel = false;
+        DoOnFileProgress(working.At(index).Name, 0.0, op, TZAProgressPhase::ppStart, cancel);
+        if (cancel) {
+            job_.Cancel = true;
+            return false;
+        }
+    }
+    switch (op) {
+    case TZAProcessOperation::poDelete:
+        deleteItem(index);
+        deleted = true;
+        break;
+    case TZAProcessOperation::poExtract:
+        extractItemToFile(index, x);
+        break;
+    case TZAProcessOperation::poTest:
+        testItem(index);
+        break;
+    case TZAProcessOperation::poUpdate:
+        updateItem(index);
+        break;
+    default:
+        break;
+    }
+    if (perFile) {
+        bool cancel = false;
+        DoOnFileProgress(deleted ? name : working.At(index).Name, 100.0, op,
+                         TZAProgressPhase::ppEnd, cancel);
+        job_.Cancel = job_.Cancel || cancel;
+        if (job_.Cancel)
+            return false;
+        ++job_.FilesDone;
+    }
+    if (job_.Skip || job_.Damaged)
+        ++outcome_.Failed;
+    else
+        ++outcome_.Done;
+    return true;
+}
 
-void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFolder) {
+void TZABaseArchiver::checkClaimedSizes() const {
+    const TZAUnpackLimits& limits = UnpackLimits;
+    const TZADirArray& working = directory_->Working();
+    uint64_t total = 0;
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        const TDirItem& entry = working.At(i);
+        if (!entry.Selected || entry.IsFolder())
+            continue;
+        const uint64_t size = entry.UncompressedSize64();
+        const int64_t cap = limits.MemberCap(entry.Name);
+        if (cap != TZAUnpackLimits::kNone && size > uint64_t(cap))
+            throw EZAException(ZAError::UnpackLimit, Name(),
+                               {TZAFormatArg(ZAPrintableName(entry.Name)), cap});
+        total += std::min<uint64_t>(size, INT64_MAX);
+        if (limits.Total != TZAUnpackLimits::kNone && total > uint64_t(limits.Total))
+            throw EZAException(ZAError::UnpackLimit, Name(),
+                               {TZAFormatArg(ZAPrintableName(FileName)), limits.Total});
+    }
+}
+
+void TZABaseArchiver::extractItemToFile(int32_t index, Extraction& x) {
+    const std::string& destFolder = x.Destination;
     TZADirArray& working = directory_->Working();
     const TDirItem entry = working.GetItem(index);
     uint32_t attrs = entry.ExternalAttributes;
@@ -619,7 +659,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     if (!relative)
         // Refused like any other member failure, so the failure event decides between
         // skipping it and stopping.
-        throw EZAException(kUnsafeNameError, Name(), {ZAPrintableName(name)});
+        throw EZAException(ZAError::UnsafeName, Name(), {ZAPrintableName(name)});
     const bool folder = (attrs & faDirectory) != 0 || name.empty() || name.back() == '/' ||
                         name.back() == '\\' || entry.IsFolder();
     std::string rel = *relative;
@@ -630,11 +670,11 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     }
     const std::string folderPart = folder ? rel : folderOf(rel);
     const std::string wanted = destFolder + folderPart;
-    if ((Options.CreateDirs || !folderPart.empty()) && wanted != lastFolder_) {
+    if ((Options.CreateDirs || !folderPart.empty()) && wanted != x.LastFolder) {
         if (!TZAExtractPath::CreateFolders(destFolder,
                                            TZAPathRules::ExcludeTrailingSlash(folderPart)))
-            fail(20, wanted);
-        lastFolder_ = wanted;
+            fail(ZAError::CannotCreateFolder, wanted);
+        x.LastFolder = wanted;
     }
     if (folder || rel.empty())
         return;
@@ -642,34 +682,46 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     std::string target = destFolder + rel;
     if (const auto existing = platform::fileAttributes(target)) {
         if (existing->isDirectory())
-            fail(19, target);
+            fail(ZAError::CannotCreateOutputFile, target);
         if (!Options.ReplaceReadOnly && existing->readOnly)
             return;
         const uint32_t entryStamp = uint32_t(entry.Date) << 16 | entry.Time;
         if (!overwriteAllowed(name, target, entryStamp, dosStamp(existing->modified)))
             return;
     }
+    writeExtracted(index, entry, attrs, target, x);
+}
 
+void TZABaseArchiver::writeExtracted(int32_t index, const TDirItem& entry, uint32_t attrs,
+                                     const std::string& target, Extraction& x) {
     // The member is written beside its target and renamed over it only when complete, so a
     // failed or cancelled extraction leaves an existing file as it was.
     const std::string temp = platform::makeTempFile(folderOf(target), ".FC");
     if (temp.empty())
-        fail(19, target);
+        fail(ZAError::CannotCreateOutputFile, target);
     auto out = FileStream::Open(temp, TZAFileMode::fmOpenReadWrite);
     if (!out) {
         ::unlink(temp.c_str());
-        fail(19, target);
+        fail(ZAError::CannotCreateOutputFile, target);
     }
     TZAExtractResult result = TZAExtractResult::erFailed;
     try {
         codec().Settings().Progress = [this, storedName = entry.Name](int64_t done, int64_t total) {
             return fireProgress(done, total, storedName, TZAProcessOperation::poExtract);
         };
+        const int64_t room = UnpackLimits.Total == TZAUnpackLimits::kNone
+                                 ? TZAUnpackLimits::kNone
+                                 : std::max<int64_t>(UnpackLimits.Total - x.Unpacked, 0);
+        codec().Settings().OutputLimit =
+            TZAUnpackLimits::Tighter(UnpackLimits.MemberCap(entry.Name), room);
         result =
             codec().ExtractItemToStream(*directory_, index, *out, Password, ExtractCorruptedFiles);
-        if (Options.FlushBuffers && destinationRemovable_ && !out->Flush())
-            fail(46);
+        codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
+        x.Unpacked += out->Size();
+        if (Options.FlushBuffers && x.DestinationRemovable && !out->Flush())
+            fail(ZAError::WriteFailed);
     } catch (...) {
+        codec().Settings().OutputLimit = TZAUnpackLimits::kNone;
         out.reset();
         ::unlink(temp.c_str());
         throw;
@@ -677,10 +729,10 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     out.reset();
     noteDamage(result);
     if (result == TZAExtractResult::erSkipped)
-        skip_ = true;
+        job_.Skip = true;
     if (result == TZAExtractResult::erCancelled)
-        cancel_ = true;
-    if (skip_ || cancel_) {
+        job_.Cancel = true;
+    if (job_.Skip || job_.Cancel) {
         ::unlink(temp.c_str());
         return;
     }
@@ -694,7 +746,7 @@ void TZABaseArchiver::extractItemToFile(int32_t index, const std::string& destFo
     platform::setModificationTime(temp, TZADosDateTime{entry.Date, entry.Time}.ToUnix());
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
-        fail(19, target);
+        fail(ZAError::CannotCreateOutputFile, target);
     }
 }
 
@@ -711,17 +763,17 @@ void TZABaseArchiver::testItem(int32_t index) {
         codec().ExtractItemToStream(*directory_, index, sink, Password, ExtractCorruptedFiles);
     noteDamage(result);
     if (result == TZAExtractResult::erSkipped)
-        skip_ = true;
+        job_.Skip = true;
     if (result == TZAExtractResult::erCancelled)
-        cancel_ = true;
+        job_.Cancel = true;
 }
 
 // A damaged member kept under ExtractCorruptedFiles is there, but it does not count as done.
 void TZABaseArchiver::noteDamage(TZAExtractResult result) {
     if (result != TZAExtractResult::erFailed)
         return;
-    damaged_ = true;
-    outcome_.LastError = EZAException(8, Name()).what();
+    job_.Damaged = true;
+    outcome_.LastError = EZAException(ZAError::MemberDamaged, Name()).what();
 }
 
 bool TZABaseArchiver::overwriteAllowed(const std::string& sourceName, std::string& destName,
@@ -772,9 +824,9 @@ void TZABaseArchiver::updateItem(int32_t index) {
 void TZABaseArchiver::replaceItemFromFile(int32_t index, const std::string& path) {
     TZADirArray& working = directory_->Working();
     if (index < 0 || index >= working.Count())
-        fail(24);
+        fail(ZAError::ReplaceIndexOutOfBounds);
     if (updateCount_ == 0)
-        fail(25);
+        fail(ZAError::ReplaceWithoutUpdate);
     const TDirItem old = working.At(index);
     TDirItem item;
     prepareItem(item, path, false, old.Name);
@@ -789,9 +841,9 @@ void TZABaseArchiver::replaceItemFromFile(int32_t index, const std::string& path
 void TZABaseArchiver::deleteItem(int32_t index) {
     TZADirArray& working = directory_->Working();
     if (index < 0 || index >= working.Count())
-        fail(21);
+        fail(ZAError::ProcessIndexOutOfBounds);
     if (updateCount_ == 0)
-        fail(22);
+        fail(ZAError::DeleteWithoutUpdate);
     working.Delete(index);
 }
 

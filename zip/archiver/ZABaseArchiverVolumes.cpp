@@ -12,6 +12,8 @@
 #include "zip/records/Zip64Locator.h"
 #include "zip/volumes/VolumeNaming.h"
 #include "zip/volumes/VolumeReader.h"
+
+#include "platform/sys/TempFiles.h"
 #include "zip/volumes/VolumeWriter.h"
 
 #include "platform/sys/DiskSpace.h"
@@ -80,17 +82,6 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     const TZAFileMode readMode =
         (openMode_ & 3) != 0 ? TZAFileMode::fmOpenReadWrite : TZAFileMode::fmOpenRead;
 
-    // The end record is looked for honestly here: a damaged archive must not pass for a part
-    // of a set.
-    const auto findEnd = [&](Stream& stream) {
-        std::optional<TZAEndRecord::Found> found;
-        if (!settings.StandardSignatures)
-            found = TZAEndRecord::Find(stream, kNativeEndRecordSignature, name_);
-        if (!found)
-            found = TZAEndRecord::Find(stream, kEndRecordSignature, name_);
-        return found;
-    };
-
     std::unique_ptr<Stream> last;
     if (!isFile(FileName) && removable) {
         spanningMode_ = TZASpanningMode::smSpanning;
@@ -98,53 +89,16 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     } else {
         last = OpenVolumeFile(FileName, readMode);
         if (!last)
-            fail(33, FileName);
+            fail(ZAError::CannotOpenFile, FileName);
     }
-    std::optional<TZAEndRecord::Found> found = findEnd(*last);
-    if (!found && sfx && spanningMode_ == TZASpanningMode::smNone) {
-        // A split self-extracting archive: the stub is volume 0, the last volume ".ZIP".
-        spanningMode_ = TZASpanningMode::smSplitting;
-        const std::string lastName = volumeName(-1, true);
-        std::unique_ptr<Stream> other =
-            isFile(lastName) ? OpenVolumeFile(lastName, readMode) : nullptr;
-        std::optional<TZAEndRecord::Found> otherFound;
-        if (other)
-            otherFound = findEnd(*other);
-        if (otherFound && endRecordDisk(*other, *otherFound) > 0) {
-            last = std::move(other);
-            found = otherFound;
-            volumeFileName_ = lastName;
-        } else {
-            spanningMode_ = TZASpanningMode::smNone;
-        }
-    }
+    std::optional<TZAEndRecord::Found> found = findEndHonestly(*last, settings);
+    if (!found && sfx && spanningMode_ == TZASpanningMode::smNone)
+        found = openSelfExtractingSet(last, readMode, settings);
 
     int32_t disk = found ? endRecordDisk(*last, *found) : 0;
     if (found && disk > 0 && spanningMode_ != TZASpanningMode::smSpanning) {
         spanningMode_ = TZASpanningMode::smSplitting;
-        // The volume before the last tells the naming; volume 0 alone is the last resort (the
-        // one before may be the missing one).
-        const auto exists = [&](int32_t volume) {
-            for (const std::string& name :
-                 TZAVolumeNaming::Candidates(FileName, volume, namingRules()))
-                if (isFile(name))
-                    return true;
-            return false;
-        };
-        bool setFound = false;
-        for (const int32_t volume : {disk - 1, 0}) {
-            if (exists(volume)) {
-                setFound = true;
-            } else {
-                SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
-                setFound = exists(volume);
-                if (!setFound)
-                    SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
-            }
-            if (setFound)
-                break;
-        }
-        if (!setFound) {
+        if (!findSetNaming(disk)) {
             spanningMode_ = TZASpanningMode::smNone;
             if (sfx)
                 disk = 0;
@@ -153,7 +107,7 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
             else
                 // Volumes of other disks on a fixed disk: a foreign or damaged archive, not
                 // a request for floppies.
-                fail(44);
+                fail(ZAError::DirectoryUnreadable);
         }
     } else if (!found && removable) {
         // Nothing to read on a removable disk: the set's last disk is wanted.
@@ -161,7 +115,7 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
     }
 
     if (spanningMode_ == TZASpanningMode::smSpanning && !found)
-        fail(44);
+        fail(ZAError::DirectoryUnreadable);
     if (spanningMode_ == TZASpanningMode::smNone || disk <= 0) {
         spanningMode_ = TZASpanningMode::smNone;
         ownedStream_ = std::move(last);
@@ -170,16 +124,71 @@ void TZABaseArchiver::openExisting(const TZADirSettings& settings) {
         return;
     }
 
+    readVolumeSetDirectory(std::move(last), disk, settings);
+}
+
+std::optional<TZAEndRecord::Found>
+TZABaseArchiver::findEndHonestly(Stream& stream, const TZADirSettings& settings) const {
+    // A damaged archive must not pass for a part of a set.
+    std::optional<TZAEndRecord::Found> found;
+    if (!settings.StandardSignatures)
+        found = TZAEndRecord::Find(stream, kNativeEndRecordSignature, name_);
+    if (!found)
+        found = TZAEndRecord::Find(stream, kEndRecordSignature, name_);
+    return found;
+}
+
+std::optional<TZAEndRecord::Found>
+TZABaseArchiver::openSelfExtractingSet(std::unique_ptr<Stream>& last, TZAFileMode readMode,
+                                       const TZADirSettings& settings) {
+    // A split self-extracting archive: the stub is volume 0, the last volume ".ZIP".
+    spanningMode_ = TZASpanningMode::smSplitting;
+    const std::string lastName = volumeName(-1, true);
+    std::unique_ptr<Stream> other = isFile(lastName) ? OpenVolumeFile(lastName, readMode) : nullptr;
+    std::optional<TZAEndRecord::Found> otherFound;
+    if (other)
+        otherFound = findEndHonestly(*other, settings);
+    if (otherFound && endRecordDisk(*other, *otherFound) > 0) {
+        last = std::move(other);
+        volumeFileName_ = lastName;
+        return otherFound;
+    }
+    spanningMode_ = TZASpanningMode::smNone;
+    return std::nullopt;
+}
+
+bool TZABaseArchiver::findSetNaming(int32_t lastDisk) {
+    // The volume before the last tells the naming; volume 0 alone is the last resort (the one
+    // before may be the missing one).
+    const auto exists = [&](int32_t volume) {
+        for (const std::string& name : TZAVolumeNaming::Candidates(FileName, volume, namingRules()))
+            if (isFile(name))
+                return true;
+        return false;
+    };
+    for (const int32_t volume : {lastDisk - 1, 0}) {
+        if (exists(volume))
+            return true;
+        SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
+        if (exists(volume))
+            return true;
+        SpanningOptions.AdvancedNaming = !SpanningOptions.AdvancedNaming;
+    }
+    return false;
+}
+
+void TZABaseArchiver::readVolumeSetDirectory(std::unique_ptr<Stream> last, int32_t lastDisk,
+                                             const TZADirSettings& settings) {
     multiVolume_ = true;
-    volumeInfo_.LastVolumeNumber = disk;
+    volumeInfo_.LastVolumeNumber = lastDisk;
     volumeInfo_.SetLast();
-    auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), disk,
+    auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), lastDisk,
                                                     std::move(last));
     ownedStream_ = std::move(reader);
     stream_ = ownedStream_.get();
     directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
     if (!directory_->FindEndRecord())
-        fail(44);
+        fail(ZAError::DirectoryUnreadable);
     directory_->ReadDirectory();
 }
 
@@ -213,40 +222,54 @@ std::unique_ptr<Stream> TZABaseArchiver::OpenVolume(int32_t number, int32_t last
                 name = volumeName(number, true);
         }
         if (cancel)
-            fail(45);
+            fail(ZAError::VolumeUnavailable);
         // A handler that left the name as it was gets the form that exists.
         if (!isFile(name) && name == volumeName(number < 0 || number == last ? -1 : number, false))
             name = volumeName(number < 0 || number == last ? -1 : number, true);
         if (isFile(name)) {
             std::unique_ptr<Stream> stream = OpenVolumeFile(name, TZAFileMode::fmOpenRead);
             if (!stream)
-                fail(33, name);
+                fail(ZAError::CannotOpenFile, name);
             volumeInfo_ = wanted;
             return stream;
         }
     }
-    fail(45);
+    fail(ZAError::VolumeUnavailable);
 }
 
-std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::string& path) {
+std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::string& path,
+                                                      std::string& finalPath) {
     for (int round = 0; round < kMaxVolumeRequests; ++round) {
         bool cancel = false;
         std::string name = volumeName(std::max(number, 0), false);
         DoOnRequestBlankVolume(std::max(number, 0) + 1, name, cancel);
         if (cancel)
-            fail(45);
+            fail(ZAError::VolumeUnavailable);
         const int64_t free = FreeSpace(name);
         const int64_t size = VolumeLimit(number);
         if (free <= kMinFreeSpace ||
             (size > 0 && spanningMode_ != TZASpanningMode::smSplitting && free < size)) {
             DoOnDiskFull(number + 1, name, cancel);
             if (cancel)
-                fail(45);
+                fail(ZAError::VolumeUnavailable);
             continue;
         }
-        std::unique_ptr<Stream> stream = OpenVolumeFile(name, TZAFileMode::fmCreate);
-        if (!stream)
-            fail(23, name);
+        // Split volumes lie side by side, where an earlier set may lie: they are written under
+        // temporary names and take their own only when the whole set is written.
+        std::string written = name;
+        if (spanningMode_ == TZASpanningMode::smSplitting) {
+            const size_t slash = name.rfind('/');
+            written = platform::makeTempFile(
+                slash == std::string::npos ? "." : name.substr(0, slash), ".FC");
+            if (written.empty())
+                fail(ZAError::CannotCreateFile, name);
+        }
+        std::unique_ptr<Stream> stream = OpenVolumeFile(written, TZAFileMode::fmCreate);
+        if (!stream) {
+            if (written != name)
+                ::unlink(written.c_str());
+            fail(ZAError::CannotCreateFile, name);
+        }
         if (spanningMode_ == TZASpanningMode::smSpanning) {
             char label[32];
             std::snprintf(label, sizeof label, "pkback# %.3d", number + 1);
@@ -256,11 +279,12 @@ std::unique_ptr<Stream> TZABaseArchiver::CreateVolume(int32_t number, std::strin
             volumeInfo_.SetFirst();
         else
             volumeInfo_.SetNumber(number);
-        volumeFileName_ = name;
-        path = name;
+        volumeFileName_ = written;
+        path = written;
+        finalPath = name;
         return stream;
     }
-    fail(45);
+    fail(ZAError::VolumeUnavailable);
 }
 
 std::unique_ptr<Stream> TZABaseArchiver::ReopenVolume(const std::string& path) {
@@ -291,11 +315,12 @@ void TZABaseArchiver::finishVolumes() {
     std::vector<int64_t> sizes = volumeWriter_->Finish(lastName);
     volumeWriter_ = nullptr;
     if (sizes.empty())
-        fail(46);
+        fail(ZAError::WriteFailed);
     const int32_t lastDisk = int32_t(sizes.size()) - 1;
+    removeStaleVolumes(lastDisk);
     std::unique_ptr<Stream> lastStream = OpenVolumeFile(lastName, TZAFileMode::fmOpenRead);
     if (!lastStream)
-        fail(33, lastName);
+        fail(ZAError::CannotOpenFile, lastName);
     sizes.pop_back();
     auto reader = std::make_unique<TZAVolumeReader>(static_cast<TZAVolumeSource&>(*this), lastDisk,
                                                     std::move(lastStream), sizes);
@@ -308,15 +333,35 @@ void TZABaseArchiver::finishVolumes() {
     volumeInfo_.SetLast();
 }
 
+void TZABaseArchiver::removeStaleVolumes(int32_t lastDisk) {
+    const TZAVolumeNamingRules rules = namingRules();
+    if (spanningMode_ != TZASpanningMode::smSplitting || rules.SelfExtracting)
+        return;
+    for (int32_t volume = 0;; ++volume) {
+        const std::string own = TZAVolumeNaming::Name(FileName, volume, rules);
+        bool found = false;
+        for (const std::string& name : TZAVolumeNaming::CaseForms(own)) {
+            if (volume < lastDisk && name == own)
+                continue; // a volume of the new set
+            if (isFile(name)) {
+                found = true;
+                ::unlink(name.c_str());
+            }
+        }
+        if (volume >= lastDisk && !found)
+            return;
+    }
+}
+
 bool TZABaseArchiver::copyToVolumes(Stream& member, TDirItem& item, int64_t headerLength) {
     TZAVolumeWriter& writer = *volumeWriter_;
     if (!writer.KeepTogether(headerLength))
-        fail(46);
+        fail(ZAError::WriteFailed);
     const int32_t disk = writer.CurrentDisk();
     const uint64_t offset = uint64_t(writer.DiskOffset());
     item.SetLocalHeaderOffset64(offset, Zip64Mode == TZip64Mode::zmAlways);
     if (item.LocalHeaderOffset == kSentinel32 && Zip64Mode == TZip64Mode::zmDisabled)
-        fail(43, item.Name);
+        fail(ZAError::Zip64DisabledForMember, item.Name);
     item.DiskStart = uint16_t(std::min<int32_t>(disk, kSentinel16));
     item.Zip64DiskStart = uint32_t(disk);
 
@@ -324,12 +369,12 @@ bool TZABaseArchiver::copyToVolumes(Stream& member, TDirItem& item, int64_t head
     bool cancel = false;
     DoOnCopyTempFileProgress(0.0, TZAProgressPhase::ppStart, cancel);
     if (!member.SetPosition(0))
-        fail(46);
+        fail(ZAError::WriteFailed);
     int64_t copied = 0;
     while (copied < total && !cancel) {
         const int64_t chunk = std::min(kCopyChunk, total - copied);
         if (writer.CopyFrom(member, chunk) != chunk)
-            fail(46);
+            fail(ZAError::WriteFailed);
         copied += chunk;
         DoOnCopyTempFileProgress(double(copied) * 100.0 / double(total),
                                  TZAProgressPhase::ppProcess, cancel);

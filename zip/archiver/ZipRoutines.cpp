@@ -25,6 +25,22 @@ private:
     TZABaseArchiver& archiver_;
 };
 
+// Gives the archiver the limits of one job and takes them back after it.
+class TZALimitsScope {
+public:
+    TZALimitsScope(TZABaseArchiver& archiver, const TZAUnpackLimits& limits)
+        : archiver_(archiver), saved_(std::move(archiver.UnpackLimits)) {
+        archiver_.UnpackLimits = limits;
+    }
+    ~TZALimitsScope() { archiver_.UnpackLimits = std::move(saved_); }
+    TZALimitsScope(const TZALimitsScope&) = delete;
+    TZALimitsScope& operator=(const TZALimitsScope&) = delete;
+
+private:
+    TZABaseArchiver& archiver_;
+    TZAUnpackLimits saved_;
+};
+
 // Runs a job whose caller expects a result rather than an exception: whatever the job raises
 // becomes false, with its message kept in the archiver's outcome.
 template <typename Job> bool failureAsFalse(TZABaseArchiver& archiver, Job job) {
@@ -46,7 +62,7 @@ bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::
     // A folder that is not there would give an empty archive in place of the album.
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec))
-        throw EZAException(15, archiver.Name(), {TZAFormatArg(folder)});
+        throw EZAException(ZAError::MemberNotFound, archiver.Name(), {TZAFormatArg(folder)});
     TZAFileReplacement replacement(zipFile, archiver.Name());
     try {
         TZACloseOnExit closer(archiver);
@@ -73,9 +89,11 @@ bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::
     return true;
 }
 
-bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder) {
+bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder,
+              const TZAUnpackLimits& limits) {
     archiver.CheckNotBusy();
     TZACloseOnExit closer(archiver);
+    TZALimitsScope scoped(archiver, limits);
     archiver.FileName = zipFile;
     // Read only: opening for reading must never create an archive at a mistyped path.
     archiver.OpenArchiveMode(kOpenModeReadOnly);
@@ -110,7 +128,9 @@ bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const st
         const TZAOutcome& outcome = archiver.LastOutcome();
         // A mask that matches nothing unpacked nothing: the folder is not in the archive.
         if (outcome.Succeeded() && outcome.Done == 0) {
-            archiver.NoteFailure(EZAException(15, archiver.Name(), {TZAFormatArg(mask)}).what());
+            archiver.NoteFailure(
+                EZAException(ZAError::MemberNotFound, archiver.Name(), {TZAFormatArg(mask)})
+                    .what());
             return false;
         }
         return outcome.Succeeded();

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "zip/archiver/UnpackLimits.h"
+
 namespace zip {
 
 class Stream;
@@ -22,9 +24,11 @@ class TZABaseArchiver;
 // files would otherwise be missing from the archive).
 bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::string& zipFile);
 
-// Unpacks every member of zipFile into folder. A missing zipFile raises error 12 (nothing is
-// created); other engine errors are raised as well.
-bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder);
+// Unpacks every member of zipFile into folder, within limits. A missing zipFile raises error 12
+// (nothing is created); members that share data raise error 64 and claimed sizes over the
+// limits error 65, both before anything is written; other engine errors are raised as well.
+bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder,
+              const TZAUnpackLimits& limits = {});
 
 // Extracts one member (found by exact name, else ignoring letter case in the archive's root)
 // into stream. Any failure gives false.

@@ -49,26 +49,14 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     std::unique_ptr<TZipCrypto> crypto;
 
     if (!source.SetPosition(0))
-        throw EZAException(34, settings_.ComponentName, {size, int64_t{0}});
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
     if (encrypted) {
         // The header carries the CRC, so the source is read once before it is compressed.
-        while (bytesRead < size) {
-            const int64_t want = std::min(chunkSize, size - bytesRead);
-            const int64_t got = source.Read(input.data(), want);
-            crc = UpdateCrc32(crc, input.data(), got);
-            bytesRead += got;
-            if (got != want)
-                break;
-        }
-        if (bytesRead != size)
-            throw EZAException(34, settings_.ComponentName, {size, bytesRead});
-        if (!source.SetPosition(0))
-            throw EZAException(34, settings_.ComponentName, {size, int64_t{0}});
-        bytesRead = 0;
+        crc = CrcOfSource(source, size, chunkSize);
         crypto = std::make_unique<TZipCrypto>(item.Password);
         const auto header = crypto->MakeHeader(crc ^ 0xFFFFFFFFu);
         if (!archive.WriteExact(header.data(), kEncryptionHeaderSize))
-            throw EZAException(46, settings_.ComponentName);
+            throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
         compressed += kEncryptionHeaderSize;
     }
 
@@ -76,7 +64,7 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
         if (crypto)
             crypto->Encrypt(data, length);
         if (!archive.WriteExact(data, length))
-            throw EZAException(46, settings_.ComponentName);
+            throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
         compressed += length;
         return true;
     };
@@ -105,108 +93,180 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     if (bytesRead != size) {
         if (cancelled)
             return false;
-        throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
     }
     // An encrypted source is read twice; if it changed in between, the encryption header
     // carries a CRC that the data does not have.
     if (!encrypted)
         crc = dataCrc;
     else if (crc != dataCrc)
-        throw EZAException(34, settings_.ComponentName, {size, bytesRead});
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
 
+    SetCompressedValues(item, compressed, size, crc ^ 0xFFFFFFFFu);
+    return true;
+}
+
+uint32_t TZAItemCodec::CrcOfSource(Stream& source, int64_t size, int64_t chunkSize) {
+    std::vector<uint8_t>& input = buffers_->input;
+    uint32_t crc = kCrcInitial;
+    int64_t bytesRead = 0;
+    while (bytesRead < size) {
+        const int64_t want = std::min(chunkSize, size - bytesRead);
+        const int64_t got = source.Read(input.data(), want);
+        crc = UpdateCrc32(crc, input.data(), got);
+        bytesRead += got;
+        if (got != want)
+            break;
+    }
+    if (bytesRead != size)
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
+    if (!source.SetPosition(0))
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
+    return crc;
+}
+
+void TZAItemCodec::SetCompressedValues(TDirItem& item, int64_t compressed, int64_t size,
+                                       uint32_t crc32) const {
     const bool always = settings_.Zip64Mode == TZip64Mode::zmAlways;
     TDirItem result = item;
     result.SetCompressedSize64(static_cast<uint64_t>(compressed), always);
     result.SetUncompressedSize64(static_cast<uint64_t>(size), always);
-    result.Crc32 = crc ^ 0xFFFFFFFFu;
+    result.Crc32 = crc32;
     if (result.HasZip64 && settings_.Zip64Mode == TZip64Mode::zmDisabled)
-        throw EZAException(41, settings_.ComponentName, {item.SourcePath});
+        throw EZAException(ZAError::Zip64DisabledForItem, settings_.ComponentName,
+                           {item.SourcePath});
     if (result.HasZip64)
         result.SetZip64Version(settings_.StandardSignatures);
     if (size == 0)
         result.Method = kMethodStored;
     item = std::move(result);
-    return true;
 }
 
-TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const TDirItem& item,
-                                           int64_t dataLimit, std::string& password) {
+int64_t TZAItemCodec::SkipLocalHeader(Stream& archive, TZALocalHeader& local) const {
     const int64_t archiveSize = archive.Size();
     const int64_t headerPos = archive.Position();
     uint8_t raw[kLocalHeaderSize];
     if (headerPos < 0 || headerPos + kLocalHeaderSize > archiveSize ||
         !archive.ReadExact(raw, kLocalHeaderSize))
-        throw EZAException(8, settings_.ComponentName);
-    const TZALocalHeader local = TZALocalHeader::Decode(raw);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
+    local = TZALocalHeader::Decode(raw);
     if (local.Signature != kLocalHeaderSignature && local.Signature != kNativeLocalHeaderSignature)
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
     const int64_t dataStart = headerPos + kLocalHeaderSize + local.NameLength + local.ExtraLength;
     if (dataStart > archiveSize || !archive.SetPosition(dataStart))
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
+    return dataStart;
+}
 
+TZAExtractResult TZAItemCodec::OpenEncryption(Stream& archive, const TZALocalHeader& local,
+                                              const TDirItem& item, std::string& password,
+                                              int64_t& dataSize,
+                                              std::unique_ptr<TZipCrypto>& crypto) {
+    if (dataSize < kEncryptionHeaderSize)
+        return TZAExtractResult::erFailed;
+    uint8_t header[kEncryptionHeaderSize];
+    if (!archive.ReadExact(header, kEncryptionHeaderSize))
+        return TZAExtractResult::erFailed;
+    const uint8_t check = (local.Flags & kFlagDataDescriptor)
+                              ? static_cast<uint8_t>(local.Time >> 8)
+                              : static_cast<uint8_t>(local.Crc32 >> 24);
+    for (int attempt = 0;; ++attempt) {
+        auto keys = std::make_unique<TZipCrypto>(password);
+        if (keys->CheckHeader(header, check)) {
+            crypto = std::move(keys);
+            break;
+        }
+        // Without a way to ask, or when the answer does not change, the member is skipped
+        // instead of asking for ever.
+        const std::string before = password;
+        if (attempt + 1 >= kPasswordAttempts || !settings_.AskPassword ||
+            !settings_.AskPassword(item.Name, password) || password == before)
+            return TZAExtractResult::erSkipped;
+    }
+    dataSize -= kEncryptionHeaderSize;
+    return TZAExtractResult::erOk;
+}
+
+namespace {
+
+// Where a member's data goes: never more than the directory declares or the caller allows, and
+// its CRC-32 counted on the way.
+class CheckedSink {
+public:
+    CheckedSink(Stream& dest, uint64_t expected, int64_t limit)
+        : dest_(dest), expected_(expected), limit_(limit) {}
+
+    bool operator()(const uint8_t* data, int64_t length) {
+        if (written_ + static_cast<uint64_t>(length) > expected_) {
+            overflow_ = true; // more than the directory declares: damaged or a bomb
+            return false;
+        }
+        if (limit_ >= 0 && written_ + static_cast<uint64_t>(length) > uint64_t(limit_)) {
+            overLimit_ = true;
+            return false;
+        }
+        crc_ = UpdateCrc32(crc_, data, length);
+        if (!dest_.WriteExact(data, length)) {
+            writeFailed_ = true;
+            return false;
+        }
+        written_ += static_cast<uint64_t>(length);
+        return true;
+    }
+
+    // A destination that takes no more (a full disk) is a write error, not damage in the
+    // archive: it is never kept as a corrupted file, and its message says what happened.
+    TZAExtractResult Failed(const std::string& componentName, const std::string& name) const {
+        if (writeFailed_)
+            throw EZAException(ZAError::WriteFailed, componentName);
+        if (overLimit_)
+            throw EZAException(ZAError::UnpackLimit, componentName, {TZAFormatArg(name), limit_});
+        return TZAExtractResult::erFailed;
+    }
+
+    bool Complete(uint32_t crc32) const {
+        return !overflow_ && !writeFailed_ && written_ == expected_ &&
+               (crc_ ^ 0xFFFFFFFFu) == crc32;
+    }
+
+private:
+    Stream& dest_;
+    uint64_t expected_;
+    int64_t limit_;
+    uint32_t crc_ = kCrcInitial;
+    uint64_t written_ = 0;
+    bool overflow_ = false;
+    bool overLimit_ = false;
+    bool writeFailed_ = false;
+};
+
+} // namespace
+
+TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const TDirItem& item,
+                                           int64_t dataLimit, std::string& password) {
+    TZALocalHeader local;
+    const int64_t dataStart = SkipLocalHeader(archive, local);
     if (item.Method == kMethodDeflate64)
-        throw EZAException(55, settings_.ComponentName);
+        throw EZAException(ZAError::Deflate64Unsupported, settings_.ComponentName);
     if (item.Method != kMethodStored && item.Method != kMethodDeflate)
         return TZAExtractResult::erFailed; // never parsed: its data would be taken for ours
 
     // The data may not run into the directory (or past the end of the archive).
-    const int64_t limit = std::clamp<int64_t>(dataLimit, dataStart, archiveSize);
+    const int64_t limit = std::clamp<int64_t>(dataLimit, dataStart, archive.Size());
     int64_t dataSize = static_cast<int64_t>(
         std::min<uint64_t>(item.CompressedSize64(), static_cast<uint64_t>(limit - dataStart)));
-    const uint64_t expected = item.UncompressedSize64();
 
     std::unique_ptr<TZipCrypto> crypto;
     if (item.IsEncrypted()) {
-        if (dataSize < kEncryptionHeaderSize)
-            return TZAExtractResult::erFailed;
-        uint8_t header[kEncryptionHeaderSize];
-        if (!archive.ReadExact(header, kEncryptionHeaderSize))
-            return TZAExtractResult::erFailed;
-        const uint8_t check = (local.Flags & kFlagDataDescriptor)
-                                  ? static_cast<uint8_t>(local.Time >> 8)
-                                  : static_cast<uint8_t>(local.Crc32 >> 24);
-        for (int attempt = 0;; ++attempt) {
-            auto keys = std::make_unique<TZipCrypto>(password);
-            if (keys->CheckHeader(header, check)) {
-                crypto = std::move(keys);
-                break;
-            }
-            // Without a way to ask, or when the answer does not change, the member is skipped
-            // instead of asking for ever.
-            const std::string before = password;
-            if (attempt + 1 >= kPasswordAttempts || !settings_.AskPassword ||
-                !settings_.AskPassword(item.Name, password) || password == before)
-                return TZAExtractResult::erSkipped;
-        }
-        dataSize -= kEncryptionHeaderSize;
+        const TZAExtractResult opened =
+            OpenEncryption(archive, local, item, password, dataSize, crypto);
+        if (opened != TZAExtractResult::erOk)
+            return opened;
     }
 
-    uint32_t crc = kCrcInitial;
-    uint64_t written = 0;
-    bool overflow = false;
-    bool writeFailed = false;
-    const auto sink = [&](const uint8_t* data, int64_t length) {
-        if (written + static_cast<uint64_t>(length) > expected) {
-            overflow = true; // more than the directory declares: damaged or a bomb
-            return false;
-        }
-        crc = UpdateCrc32(crc, data, length);
-        if (!dest.WriteExact(data, length)) {
-            writeFailed = true;
-            return false;
-        }
-        written += static_cast<uint64_t>(length);
-        return true;
-    };
-
-    // A destination that takes no more (a full disk) is a write error, not damage in the
-    // archive: it is never kept as a corrupted file, and its message says what happened.
-    const auto failed = [&] {
-        if (writeFailed)
-            throw EZAException(46, settings_.ComponentName);
-        return TZAExtractResult::erFailed;
-    };
-
+    CheckedSink out(dest, item.UncompressedSize64(), settings_.OutputLimit);
+    const std::function<bool(const uint8_t*, int64_t)> sink =
+        [&out](const uint8_t* data, int64_t length) { return out(data, length); };
     std::vector<uint8_t>& input = buffers_->input;
     input.resize(static_cast<size_t>(kInputBlock));
     const bool deflated = item.Method == kMethodDeflate;
@@ -231,15 +291,15 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
                 break;
             case Inflater::Result::Error:
             case Inflater::Result::Stopped:
-                return failed();
+                return out.Failed(settings_.ComponentName, item.Name);
             }
-        } else if (!sink(input.data(), chunk)) {
-            return failed();
+        } else if (!out(input.data(), chunk)) {
+            return out.Failed(settings_.ComponentName, item.Name);
         }
         consumed += chunk;
     }
-    if (overflow || writeFailed || written != expected || (crc ^ 0xFFFFFFFFu) != item.Crc32)
-        return failed();
+    if (!out.Complete(item.Crc32))
+        return out.Failed(settings_.ComponentName, item.Name);
     return TZAExtractResult::erOk;
 }
 
@@ -248,19 +308,19 @@ TZAExtractResult TZAItemCodec::ExtractItemToStream(TZADirManager& directory, int
                                                    bool extractCorruptedFiles) {
     TZADirArray& items = directory.Working();
     if (index < 0 || index >= items.Count())
-        throw EZAException(16, settings_.ComponentName);
+        throw EZAException(ZAError::ExtractIndexOutOfBounds, settings_.ComponentName);
     const TDirItem& item = items.At(index);
     Stream& archive = directory.ArchiveStream();
     const uint64_t offset = item.LocalHeaderOffset64();
     if (offset > static_cast<uint64_t>(archive.Size()) ||
         !archive.SetPosition(static_cast<int64_t>(offset)))
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
     int64_t dataLimit = directory.DirectoryPosition();
     if (dataLimit <= static_cast<int64_t>(offset))
         dataLimit = archive.Size();
     const TZAExtractResult result = ExtractItem(archive, dest, item, dataLimit, password);
     if (result == TZAExtractResult::erFailed && !extractCorruptedFiles)
-        throw EZAException(8, settings_.ComponentName);
+        throw EZAException(ZAError::MemberDamaged, settings_.ComponentName);
     return result;
 }
 

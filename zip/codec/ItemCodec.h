@@ -13,6 +13,8 @@ namespace zip {
 
 class Stream;
 class TZADirManager;
+class TZipCrypto;
+struct TZALocalHeader;
 struct TDirItem;
 
 struct TZACodecSettings {
@@ -25,6 +27,9 @@ struct TZACodecSettings {
     // Called when the password does not open an encrypted member: may change password and
     // returns true to try again, false to skip the member. Empty: the member is skipped.
     std::function<bool(const std::string& storedName, std::string& password)> AskPassword;
+    // Bytes the next extraction may write (-1: only the declared size bounds it); more
+    // raises ZAError::UnpackLimit before they are written.
+    int64_t OutputLimit = -1;
 };
 
 enum class TZAExtractResult {
@@ -66,6 +71,23 @@ public:
                                          std::string& password, bool extractCorruptedFiles);
 
 private:
+    // The CRC-32 (not yet inverted) of all size bytes of source, which is left at its start;
+    // error 34 when it gives fewer.
+    uint32_t CrcOfSource(Stream& source, int64_t size, int64_t chunkSize);
+    // The entry's sizes (Zip64 marks per the mode, error 41 when disabled), CRC-32 and, for an
+    // empty source, method 0; the entry is left as it was on an error.
+    void SetCompressedValues(TDirItem& item, int64_t compressed, int64_t size,
+                             uint32_t crc32) const;
+    // Reads the local header the archive stands at into local and moves to the member's data,
+    // whose position it returns; error 8 when there is no local header there.
+    int64_t SkipLocalHeader(Stream& archive, TZALocalHeader& local) const;
+    // Reads the encryption header and finds the keys that open it with password (asking for
+    // another through AskPassword); dataSize loses the header. erSkipped when no password
+    // opens it, erFailed when the header is not there.
+    TZAExtractResult OpenEncryption(Stream& archive, const TZALocalHeader& local,
+                                    const TDirItem& item, std::string& password, int64_t& dataSize,
+                                    std::unique_ptr<TZipCrypto>& crypto);
+
     struct Buffers;
     TZACodecSettings settings_;
     std::unique_ptr<Buffers> buffers_;

@@ -15,23 +15,23 @@ TZADirArray::TZADirArray(std::string componentName) : componentName_(std::move(c
     names_.SetCaseSensitive(true);
 }
 
-void TZADirArray::CheckIndex(int32_t index, int32_t code) const {
+void TZADirArray::CheckIndex(int32_t index, ZAError code) const {
     if (index < 0 || index >= Count())
         throw EZAException(code, componentName_);
 }
 
 TDirItem TZADirArray::GetItem(int32_t index) const {
-    CheckIndex(index, 2);
+    CheckIndex(index, ZAError::GetIndexOutOfBounds);
     return items_[index];
 }
 
 TDirItem& TZADirArray::GetItemPtr(int32_t index) {
-    CheckIndex(index, 3);
+    CheckIndex(index, ZAError::ItemIndexOutOfBounds);
     return items_[index];
 }
 
 const TDirItem& TZADirArray::At(int32_t index) const {
-    CheckIndex(index, 2);
+    CheckIndex(index, ZAError::GetIndexOutOfBounds);
     return items_[index];
 }
 
@@ -75,10 +75,10 @@ void TZADirArray::SetCount(int32_t count) {
 }
 
 void TZADirArray::SetItem(int32_t index, TDirItem item) {
-    CheckIndex(index, 1);
+    CheckIndex(index, ZAError::StoreIndexOutOfBounds);
     if (names_.Count() < index + 1) {
         if (names_.Count() != index)
-            throw EZAException(58, componentName_);
+            throw EZAException(ZAError::NameIndexSize, componentName_);
         names_.Add(item.Name);
     } else if (names_[index] != item.Name) {
         names_.Replace(index, item.Name);
@@ -89,7 +89,7 @@ void TZADirArray::SetItem(int32_t index, TDirItem item) {
 int32_t TZADirArray::Append(TDirItem item) {
     const int32_t index = Count();
     if (names_.Count() != index)
-        throw EZAException(58, componentName_);
+        throw EZAException(ZAError::NameIndexSize, componentName_);
     Grow(index + 1);
     names_.Add(item.Name);
     items_.push_back(std::move(item));
@@ -105,7 +105,7 @@ void TZADirArray::Assign(const TZADirArray& source) {
 }
 
 void TZADirArray::Delete(int32_t index) {
-    CheckIndex(index, 4);
+    CheckIndex(index, ZAError::DeleteIndexOutOfBounds);
     items_.erase(items_.begin() + index);
     names_.Delete(index);
 }
@@ -128,11 +128,11 @@ bool TZADirArray::FindByName(std::string_view name, int32_t& index) {
 }
 
 void TZADirArray::RenameItem(int32_t index, const std::string& name) {
-    CheckIndex(index, 3);
+    CheckIndex(index, ZAError::ItemIndexOutOfBounds);
     if (names_.Count() != Count())
-        throw EZAException(58, componentName_);
+        throw EZAException(ZAError::NameIndexSize, componentName_);
     if (names_[index] != items_[index].Name)
-        throw EZAException(59, componentName_);
+        throw EZAException(ZAError::NameIndexPosition, componentName_);
     if (name != items_[index].Name)
         names_.Replace(index, name);
     items_[index].Name = name;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "zip/ZAError.h"
 #include "zip/directory/DirItem.h"
 #include "zip/directory/HashedStringList.h"
 
@@ -44,7 +45,7 @@ public:
     int32_t Capacity() const { return capacity_; }
 
 private:
-    void CheckIndex(int32_t index, int32_t code) const;
+    void CheckIndex(int32_t index, ZAError code) const;
     void Grow(int32_t count);
 
     std::string componentName_;

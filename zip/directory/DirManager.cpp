@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "zip/ZAExcept.h"
+#include "zip/directory/ForwardScanner.h"
+#include "zip/directory/MemberSpans.h"
 #include "zip/names/ZAStrFunc.h"
 #include "zip/records/DataDescriptor.h"
 #include "zip/records/ExtraField.h"
@@ -17,7 +19,6 @@ namespace zip {
 
 namespace {
 
-constexpr int64_t kRebuildChunk = 65535;
 constexpr int kMaxRebuildExtra = 260;
 // Central headers are gathered into blocks of about this size before each write.
 constexpr size_t kWriteBlock = 1 << 20;
@@ -60,6 +61,66 @@ private:
     int64_t size_;
 };
 
+// The entry a local header at position stands for, with the header's fields, name and sizes
+// (those of its local Zip64 field, which sets zip64Local); none when the name cannot be read or
+// the data is cut off by the end of the file.
+std::optional<TDirItem> EntryFromLocalHeader(const TZALocalHeader& local, const uint8_t* variable,
+                                             int64_t position, int64_t fileSize,
+                                             const TZADirSettings& settings, bool& zip64Local) {
+    const std::string rawName(reinterpret_cast<const char*>(variable), local.NameLength);
+    const std::vector<uint8_t> extra(variable + local.NameLength,
+                                     variable + local.NameLength + local.ExtraLength);
+    std::optional<std::string> name =
+        ZADecodeStoredName(rawName, local.Flags, settings.OemFileNames);
+    if (!name)
+        return std::nullopt;
+
+    TDirItem item;
+    item.Signature =
+        settings.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
+    static_cast<TZAHeaderFields&>(item) = local;
+    item.VersionMadeBy = local.VersionNeeded;
+    item.ExtraLength = 0; // the local extra field is not kept
+    zip64Local = false;
+    for (const TZAExtraBlock& block : TZAExtraField::Split(extra.data(), extra.size())) {
+        if (block.Id == kZip64ExtraId && block.Data.size() >= 16) {
+            zip64Local = true;
+            item.HasZip64 = true;
+            item.Zip64UncompressedSize = le::Get64(block.Data.data());
+            item.Zip64CompressedSize = le::Get64(block.Data.data() + 8);
+            item.UncompressedSize = kSentinel32;
+            item.CompressedSize = kSentinel32;
+        }
+    }
+    const int64_t dataStart = position + kLocalHeaderSize + local.NameLength + local.ExtraLength;
+    // A member cut off by the end of the file is not there to be found.
+    if (item.CompressedSize64() > static_cast<uint64_t>(fileSize - dataStart))
+        return std::nullopt;
+    item.SetLocalHeaderOffset64(static_cast<uint64_t>(position));
+    // A folder is what its name says; an empty file stays a file.
+    item.ExternalAttributes =
+        (!name->empty() && (name->back() == '/' || name->back() == '\\')) ? faDirectory : faArchive;
+    item.Name = std::move(*name);
+    return item;
+}
+
+// A member whose sizes follow its data takes CRC-32 and sizes from the next data descriptor
+// after dataStart. Returns where the search for headers goes on: after the descriptor, or just
+// after the header when there is none.
+int64_t TakeDataDescriptor(TZAForwardScanner& descriptors, TDirItem& item, int64_t dataStart,
+                           int64_t position, bool zip64Local) {
+    const int ddSize = zip64Local ? 24 : kDataDescriptorSize;
+    const int64_t dd = descriptors.Find(dataStart);
+    const uint8_t* rec = dd >= 0 ? descriptors.At(dd, ddSize) : nullptr;
+    if (!rec)
+        return position + 4;
+    const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
+    item.Crc32 = d.Crc32;
+    item.SetCompressedSize64(d.CompressedSize, zip64Local);
+    item.SetUncompressedSize64(d.UncompressedSize, zip64Local);
+    return dd + ddSize;
+}
+
 } // namespace
 
 TZADirManager::TZADirManager(Stream& stream, TZADirSettings settings, bool newArchive)
@@ -77,7 +138,7 @@ void TZADirManager::SetStream(Stream& stream) {
     volumes_ = dynamic_cast<TZAVolumeStream*>(&stream);
 }
 
-void TZADirManager::Fail(int32_t code) const {
+void TZADirManager::Fail(ZAError code) const {
     throw EZAException(code, settings_.ComponentName);
 }
 
@@ -85,7 +146,7 @@ void TZADirManager::ReadAt(int64_t position, void* buffer, int64_t count) {
     if (count == 0)
         return;
     if (!stream_->SetPosition(position) || !stream_->ReadExact(buffer, count))
-        Fail(44);
+        Fail(ZAError::DirectoryUnreadable);
 }
 
 int64_t TZADirManager::RecordedDirectoryOffset() const {
@@ -126,45 +187,13 @@ void TZADirManager::ReadDirectory() {
     recovered_ = false;
 
     if (!FindEndRecord() && !settings_.TolerateDamaged)
-        Fail(48);
+        Fail(ZAError::NoEndRecord);
     if (!found_) {
         Rebuild();
         return;
     }
-    const int64_t fileSize = stream_->Size();
     const int64_t endPos = found_->Position;
-
-    // Zip64: a locator right before the end record names the Zip64 end record.
-    int64_t zip64EndPos = -1;
-    if (endPos > kZip64LocatorSize) {
-        uint8_t loc[kZip64LocatorSize];
-        const int64_t locatorPos = endPos - kZip64LocatorSize;
-        ReadAt(locatorPos, loc, sizeof loc);
-        if (le::Get32(loc) == kZip64LocatorSignature) {
-            zip64Locator_ = TZAZip64Locator::Decode(loc);
-            // The recorded offset counts from the start of the archive proper; data in front
-            // of it moves the record, so the place right before the locator is tried too.
-            const int64_t candidates[2] = {zip64Locator_.Zip64EndOffset <=
-                                                   static_cast<uint64_t>(locatorPos)
-                                               ? static_cast<int64_t>(zip64Locator_.Zip64EndOffset)
-                                               : -1,
-                                           locatorPos - kZip64EndRecordSize};
-            for (const int64_t candidate : candidates) {
-                if (candidate < 0 || candidate + kZip64EndRecordSize > locatorPos)
-                    continue;
-                uint8_t rec[kZip64EndRecordSize];
-                ReadAt(candidate, rec, sizeof rec);
-                if (le::Get32(rec) != kZip64EndRecordSignature)
-                    continue;
-                zip64End_ = TZAZip64EndRecord::Decode(rec);
-                zip64EndPos = candidate;
-                break;
-            }
-            if (zip64EndPos < 0)
-                throw EZAException(40);
-            zip64_ = true;
-        }
-    }
+    const int64_t zip64EndPos = ReadZip64Records(endPos);
     // Without Zip64 records a count of 0xFFFF is either exactly 65,535 entries (some writers
     // switch to Zip64 only above that number) or a count that did not fit. The directory is
     // taken only when exactly 65,535 entries fill it; otherwise, or when it does not parse, the
@@ -181,7 +210,7 @@ void TZADirManager::ReadDirectory() {
     if (size > static_cast<uint64_t>(directoryEnd) || count > size / kCentralHeaderSize) {
         if (countInDoubt)
             return rebuildInstead();
-        Fail(57);
+        Fail(ZAError::ArchiveDamaged);
     }
     const int64_t start = directoryEnd - static_cast<int64_t>(size);
     directoryPosition_ = start;
@@ -191,7 +220,7 @@ void TZADirManager::ReadDirectory() {
             whole =
                 ReadEntries(start, static_cast<int64_t>(size), count) == static_cast<int64_t>(size);
         } catch (const EZAException& e) {
-            if (e.NativeError() != 57)
+            if (!e.Is(ZAError::ArchiveDamaged))
                 throw;
         }
         if (!whole)
@@ -199,41 +228,83 @@ void TZADirManager::ReadDirectory() {
     } else {
         ReadEntries(start, static_cast<int64_t>(size), count);
     }
-
-    if (!settings_.TolerateDamaged) {
-        uint64_t total = 0;
-        for (int32_t i = 0; i < working_.Count(); ++i) {
-            const uint64_t c = working_.At(i).CompressedSize64();
-            if (!FitsWithin(total, c, static_cast<uint64_t>(fileSize)))
-                Fail(57);
-            total += c;
-        }
-    }
+    if (!settings_.TolerateDamaged)
+        CheckCompressedTotal();
 
     if (volumes_) {
         ToArchivePositions();
+        CheckMembers(start);
         startOffset_ = 0;
         return;
     }
-    // Offsets are recorded relative to the start of the archive proper; data in front of it
-    // (a stub) moves every local header by the same amount as the directory moved.
-    const int64_t delta = start - RecordedDirectoryOffset();
+    PlaceLocalHeaders(start);
     if (working_.Count() > 0) {
-        const auto hasLocalHeaderAt = [&](int64_t pos) {
-            uint8_t sig[4];
-            if (pos < 0 || pos + kLocalHeaderSize > fileSize)
-                return false;
-            ReadAt(pos, sig, 4);
-            const uint32_t s = le::Get32(sig);
-            return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
-        };
-        const int64_t first = AsPosition(working_.At(0).LocalHeaderOffset64());
-        if (delta != 0 && !hasLocalHeaderAt(first) && hasLocalHeaderAt(first + delta))
-            AdjustOffsets(delta);
+        CheckMembers(start);
         startOffset_ = AsPosition(working_.At(0).LocalHeaderOffset64());
     } else {
         startOffset_ = zip64_ ? zip64EndPos : endPos;
     }
+}
+
+int64_t TZADirManager::ReadZip64Records(int64_t endPos) {
+    // A locator right before the end record names the Zip64 end record.
+    if (endPos <= kZip64LocatorSize)
+        return -1;
+    uint8_t loc[kZip64LocatorSize];
+    const int64_t locatorPos = endPos - kZip64LocatorSize;
+    ReadAt(locatorPos, loc, sizeof loc);
+    if (le::Get32(loc) != kZip64LocatorSignature)
+        return -1;
+    zip64Locator_ = TZAZip64Locator::Decode(loc);
+    // The recorded offset counts from the start of the archive proper; data in front of it
+    // moves the record, so the place right before the locator is tried too.
+    const int64_t candidates[2] = {zip64Locator_.Zip64EndOffset <= static_cast<uint64_t>(locatorPos)
+                                       ? static_cast<int64_t>(zip64Locator_.Zip64EndOffset)
+                                       : -1,
+                                   locatorPos - kZip64EndRecordSize};
+    for (const int64_t candidate : candidates) {
+        if (candidate < 0 || candidate + kZip64EndRecordSize > locatorPos)
+            continue;
+        uint8_t rec[kZip64EndRecordSize];
+        ReadAt(candidate, rec, sizeof rec);
+        if (le::Get32(rec) != kZip64EndRecordSignature)
+            continue;
+        zip64End_ = TZAZip64EndRecord::Decode(rec);
+        zip64_ = true;
+        return candidate;
+    }
+    throw EZAException(ZAError::Zip64EndRecordMissing);
+}
+
+void TZADirManager::CheckCompressedTotal() {
+    const uint64_t fileSize = static_cast<uint64_t>(stream_->Size());
+    uint64_t total = 0;
+    for (int32_t i = 0; i < working_.Count(); ++i) {
+        const uint64_t c = working_.At(i).CompressedSize64();
+        if (!FitsWithin(total, c, fileSize))
+            Fail(ZAError::ArchiveDamaged);
+        total += c;
+    }
+}
+
+void TZADirManager::PlaceLocalHeaders(int64_t directoryStart) {
+    // Offsets are recorded relative to the start of the archive proper; data in front of it
+    // (a stub) moves every local header by the same amount as the directory moved.
+    if (working_.Count() == 0)
+        return;
+    const int64_t fileSize = stream_->Size();
+    const int64_t delta = directoryStart - RecordedDirectoryOffset();
+    const auto hasLocalHeaderAt = [&](int64_t pos) {
+        uint8_t sig[4];
+        if (pos < 0 || pos + kLocalHeaderSize > fileSize)
+            return false;
+        ReadAt(pos, sig, 4);
+        const uint32_t s = le::Get32(sig);
+        return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
+    };
+    const int64_t first = AsPosition(working_.At(0).LocalHeaderOffset64());
+    if (delta != 0 && !hasLocalHeaderAt(first) && hasLocalHeaderAt(first + delta))
+        AdjustOffsets(delta);
 }
 
 int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
@@ -252,7 +323,7 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         const int64_t want =
             std::min<int64_t>(end - nextRead, static_cast<int64_t>(std::max(n, kBlock)));
         if (static_cast<int64_t>(n - buffer.size()) > want)
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         const size_t old = buffer.size();
         buffer.resize(old + static_cast<size_t>(want));
         ReadAt(nextRead, buffer.data() + old, want);
@@ -264,14 +335,14 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
     // The count was checked against the directory's size; room is made for the entries that
     // can really be there, the rest grows as entries turn up.
     if (count > static_cast<uint64_t>(INT32_MAX))
-        Fail(57);
+        Fail(ZAError::ArchiveDamaged);
     working_.Reserve(static_cast<int32_t>(std::min<uint64_t>(count, 65536)));
     for (uint64_t i = 0; i < count; ++i) {
         need(kCentralHeaderSize);
         TDirItem item;
         item.DecodeFixed(buffer.data() + pos);
         if (item.Signature != signature && item.Signature != kCentralHeaderSignature)
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         pos += kCentralHeaderSize;
         need(size_t{item.NameLength} + size_t{item.ExtraLength} + size_t{item.CommentLength});
         const std::string_view rawName(reinterpret_cast<const char*>(buffer.data() + pos),
@@ -290,7 +361,7 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
             }
         }
         if (!name)
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         pos += item.NameLength;
         for (TZAExtraBlock& block : TZAExtraField::Split(buffer.data() + pos, item.ExtraLength)) {
             if (block.Id == kZip64ExtraId)
@@ -328,10 +399,17 @@ void TZADirManager::ToArchivePositions() {
             disk > static_cast<uint32_t>(INT32_MAX) ? -1 : volumes_->DiskStart(int32_t(disk));
         const uint64_t offset = item.LocalHeaderOffset64();
         if (diskStart < 0 || offset > static_cast<uint64_t>(size - diskStart))
-            Fail(57);
+            Fail(ZAError::ArchiveDamaged);
         const bool viaZip64 = item.LocalHeaderOffset == kSentinel32 && item.HasZip64;
         item.SetLocalHeaderOffset64(static_cast<uint64_t>(diskStart) + offset, viaZip64);
     }
+}
+
+void TZADirManager::CheckMembers(int64_t dataEnd) {
+    // Whatever damage is tolerated, members that share data or disagree with their headers
+    // are not: they are how a small archive unpacks into an unbounded amount of data.
+    TZAMemberSpans::Check(*stream_, working_, dataEnd, settings_.OemFileNames,
+                          settings_.ComponentName);
 }
 
 void TZADirManager::AdjustOffsets(int64_t delta) {
@@ -350,105 +428,47 @@ void TZADirManager::Rebuild() {
     const int64_t fileSize = stream_->Size();
     const uint32_t signature =
         settings_.StandardSignatures ? kLocalHeaderSignature : kNativeLocalHeaderSignature;
-    uint8_t sigBytes[4];
-    le::Put32(sigBytes, signature);
-
-    std::vector<uint8_t> chunk(static_cast<size_t>(kRebuildChunk));
-    // Finds the next signature at or after from; -1 when there is none.
-    const auto findSignature = [&](int64_t from, const uint8_t* sig) -> int64_t {
-        while (from + 4 <= fileSize) {
-            const int64_t want = std::min<int64_t>(kRebuildChunk, fileSize - from);
-            ReadAt(from, chunk.data(), want);
-            const auto end = chunk.begin() + want;
-            const auto it = std::search(chunk.begin(), end, sig, sig + 4);
-            if (it != end)
-                return from + (it - chunk.begin());
-            if (want < 4)
-                return -1;
-            from += want - 3; // overlap so that a signature across the border is found
-        }
-        return -1;
-    };
+    // Headers and data descriptors are each searched front to back through a buffer of their
+    // own: a file full of candidate signatures is read about once, not once per candidate.
+    TZAForwardScanner headers(*stream_, fileSize, signature, settings_.ComponentName);
+    TZAForwardScanner descriptors(*stream_, fileSize, kDataDescriptorSignature,
+                                  settings_.ComponentName);
 
     bool anySignature = false;
     int64_t pos = 0;
     while (pos + 4 <= fileSize) {
-        const int64_t match = findSignature(pos, sigBytes);
+        const int64_t match = headers.Find(pos);
         if (match < 0)
             break;
         anySignature = true;
         pos = match + 4;
-        if (match + kLocalHeaderSize > fileSize)
+        const uint8_t* raw = headers.At(match, kLocalHeaderSize);
+        if (!raw)
             continue;
-        uint8_t raw[kLocalHeaderSize];
-        ReadAt(match, raw, kLocalHeaderSize);
         const TZALocalHeader local = TZALocalHeader::Decode(raw);
         if (local.ExtraLength > kMaxRebuildExtra)
             continue;
         const int64_t nameStart = match + kLocalHeaderSize;
-        if (nameStart + local.NameLength + local.ExtraLength > fileSize)
+        const uint8_t* variable = headers.At(nameStart, local.NameLength + local.ExtraLength);
+        if (!variable)
             continue;
-        std::string rawName(local.NameLength, '\0');
-        std::vector<uint8_t> extra(local.ExtraLength);
-        ReadAt(nameStart, rawName.data(), local.NameLength);
-        ReadAt(nameStart + local.NameLength, extra.data(), local.ExtraLength);
-        const std::optional<std::string> name =
-            ZADecodeStoredName(rawName, local.Flags, settings_.OemFileNames);
-        if (!name)
-            continue;
-
-        TDirItem item;
-        item.Signature =
-            settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
-        static_cast<TZAHeaderFields&>(item) = local;
-        item.VersionMadeBy = local.VersionNeeded;
-        item.ExtraLength = 0; // the local extra field is not kept
         bool zip64Local = false;
-        for (const TZAExtraBlock& block : TZAExtraField::Split(extra.data(), extra.size())) {
-            if (block.Id == kZip64ExtraId && block.Data.size() >= 16) {
-                zip64Local = true;
-                item.HasZip64 = true;
-                item.Zip64UncompressedSize = le::Get64(block.Data.data());
-                item.Zip64CompressedSize = le::Get64(block.Data.data() + 8);
-                item.UncompressedSize = kSentinel32;
-                item.CompressedSize = kSentinel32;
-            }
-        }
-        const int64_t dataStart = nameStart + local.NameLength + local.ExtraLength;
-        if (item.CompressedSize64() >= static_cast<uint64_t>(fileSize))
+        std::optional<TDirItem> item =
+            EntryFromLocalHeader(local, variable, match, fileSize, settings_, zip64Local);
+        if (!item)
             continue;
-        item.SetLocalHeaderOffset64(static_cast<uint64_t>(match));
-        // A folder is what its name says; an empty file stays a file.
-        item.ExternalAttributes = (!name->empty() && (name->back() == '/' || name->back() == '\\'))
-                                      ? faDirectory
-                                      : faArchive;
-
-        int64_t next = dataStart + static_cast<int64_t>(item.CompressedSize64());
-        if (local.Flags & kFlagDataDescriptor) {
-            uint8_t ddSig[4];
-            le::Put32(ddSig, kDataDescriptorSignature);
-            const int ddSize = zip64Local ? 24 : kDataDescriptorSize;
-            const int64_t dd = findSignature(dataStart, ddSig);
-            next = match + 4;
-            if (dd >= 0 && dd + ddSize <= fileSize) {
-                uint8_t rec[24];
-                ReadAt(dd, rec, ddSize);
-                const TZADataDescriptor d = TZADataDescriptor::Decode(rec, zip64Local);
-                item.Crc32 = d.Crc32;
-                item.SetCompressedSize64(d.CompressedSize, zip64Local);
-                item.SetUncompressedSize64(d.UncompressedSize, zip64Local);
-                next = dd + ddSize;
-            }
-        }
+        const int64_t dataStart = nameStart + local.NameLength + local.ExtraLength;
+        int64_t next = dataStart + static_cast<int64_t>(item->CompressedSize64());
+        if (local.Flags & kFlagDataDescriptor)
+            next = TakeDataDescriptor(descriptors, *item, dataStart, match, zip64Local);
         // Members stored inside members (an archive kept uncompressed) are not entries of
         // this archive: the scan goes on after the data when its size is known.
         pos = std::max(pos, std::min(next, fileSize));
-
-        item.Name = *name;
-        working_.Append(std::move(item));
+        working_.Append(std::move(*item));
     }
     if (!anySignature || working_.Count() == 0)
-        Fail(35);
+        Fail(ZAError::NoLocalHeader);
+    CheckMembers(fileSize);
     directoryPosition_ = fileSize;
     startOffset_ = static_cast<int64_t>(working_.At(0).LocalHeaderOffset64());
 }
@@ -456,7 +476,7 @@ void TZADirManager::Rebuild() {
 void TZADirManager::WriteDirectory() {
     const int64_t start = stream_->Size();
     if (!stream_->SetSize(start) || stream_->Seek(0, TZASeekOrigin::soEnd) != start)
-        Fail(46);
+        Fail(ZAError::WriteFailed);
     directoryPosition_ = start;
 
     std::vector<uint8_t> block;
@@ -464,7 +484,7 @@ void TZADirManager::WriteDirectory() {
     const auto flush = [&] {
         if (!block.empty() &&
             !stream_->WriteExact(block.data(), static_cast<int64_t>(block.size())))
-            Fail(46);
+            Fail(ZAError::WriteFailed);
         block.clear();
     };
     // On volumes each header stays in one volume with its name and extra field, and the
@@ -476,44 +496,23 @@ void TZADirManager::WriteDirectory() {
             return;
         flush();
         if (!volumes_->KeepTogether(bytes))
-            Fail(46);
+            Fail(ZAError::WriteFailed);
         if (first) {
             directoryDisk = volumes_->CurrentDisk();
             directoryOffset = volumes_->DiskOffset();
         }
     };
     for (int32_t i = 0; i < working_.Count(); ++i) {
-        TDirItem& item = working_.GetItemPtr(i);
-        const std::string stored =
-            ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags, item.VersionMadeBy);
-        if (stored.size() > static_cast<size_t>(kMaxFieldLength))
-            throw EZAException(61, settings_.ComponentName, {item.Name});
-        if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
-            item.Comment.resize(kMaxFieldLength);
-        std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
-        if (extra.size() > static_cast<size_t>(kMaxFieldLength)) {
-            // Kept blocks that no longer fit beside the Zip64 block are dropped whole.
-            item.ExtraBlocks.clear();
-            extra = TZAExtraField::CentralExtraField(item);
-        }
-        item.NameLength = static_cast<uint16_t>(stored.size());
-        item.ExtraLength = static_cast<uint16_t>(extra.size());
-        item.CommentLength = static_cast<uint16_t>(item.Comment.size());
-        uint8_t fixed[kCentralHeaderSize];
-        item.EncodeFixed(fixed);
-        keepTogether(kCentralHeaderSize + static_cast<int64_t>(stored.size() + extra.size()),
-                     i == 0);
-        block.insert(block.end(), fixed, fixed + kCentralHeaderSize);
-        block.insert(block.end(), stored.begin(), stored.end());
-        block.insert(block.end(), extra.begin(), extra.end());
-        block.insert(block.end(), item.Comment.begin(), item.Comment.end());
+        int64_t together = 0;
+        const std::vector<uint8_t> header = EncodeCentralHeader(working_.GetItemPtr(i), together);
+        keepTogether(together, i == 0);
+        block.insert(block.end(), header.begin(), header.end());
         if (block.size() >= kWriteBlock)
             flush();
     }
     flush();
     const int64_t end = stream_->Position();
     const auto count = static_cast<uint64_t>(working_.Count());
-    const auto size = static_cast<uint64_t>(end - start);
 
     if (comment_.size() > static_cast<size_t>(kMaxFieldLength))
         comment_.resize(kMaxFieldLength);
@@ -524,7 +523,45 @@ void TZADirManager::WriteDirectory() {
     const int64_t zip64EndOffset = volumes_ ? volumes_->DiskOffset() : end;
     if (!volumes_)
         directoryOffset = start;
+    const std::vector<uint8_t> tail =
+        EncodeEndRecords(thisDisk, directoryDisk, directoryOffset, zip64EndOffset,
+                         static_cast<uint64_t>(end - start));
+    if (!stream_->WriteExact(tail.data(), static_cast<int64_t>(tail.size())))
+        Fail(ZAError::WriteFailed);
+}
 
+std::vector<uint8_t> TZADirManager::EncodeCentralHeader(TDirItem& item, int64_t& together) {
+    const std::string stored =
+        ZAEncodeStoredName(item.Name, settings_.OemFileNames, item.Flags, item.VersionMadeBy);
+    if (stored.size() > static_cast<size_t>(kMaxFieldLength))
+        throw EZAException(ZAError::NameTooLong, settings_.ComponentName, {item.Name});
+    if (item.Comment.size() > static_cast<size_t>(kMaxFieldLength))
+        item.Comment.resize(kMaxFieldLength);
+    if (settings_.OemFileNames)
+        TZAExtraField::SetUnicodePath(item, stored);
+    std::vector<uint8_t> extra = TZAExtraField::CentralExtraField(item);
+    if (extra.size() > static_cast<size_t>(kMaxFieldLength)) {
+        // Kept blocks that no longer fit beside the Zip64 block are dropped whole.
+        item.ExtraBlocks.clear();
+        extra = TZAExtraField::CentralExtraField(item);
+    }
+    item.NameLength = static_cast<uint16_t>(stored.size());
+    item.ExtraLength = static_cast<uint16_t>(extra.size());
+    item.CommentLength = static_cast<uint16_t>(item.Comment.size());
+    std::vector<uint8_t> out(kCentralHeaderSize);
+    item.EncodeFixed(out.data());
+    out.insert(out.end(), stored.begin(), stored.end());
+    out.insert(out.end(), extra.begin(), extra.end());
+    together = static_cast<int64_t>(out.size());
+    out.insert(out.end(), item.Comment.begin(), item.Comment.end());
+    return out;
+}
+
+std::vector<uint8_t> TZADirManager::EncodeEndRecords(int32_t thisDisk, int32_t directoryDisk,
+                                                     int64_t directoryOffset,
+                                                     int64_t zip64EndOffset, uint64_t size) {
+    const auto count = static_cast<uint64_t>(working_.Count());
+    const size_t endAt = zip64_ ? kZip64EndRecordSize + kZip64LocatorSize : 0;
     endRecord_.Signature =
         settings_.StandardSignatures ? kEndRecordSignature : kNativeEndRecordSignature;
     endRecord_.ThisDisk = static_cast<uint16_t>(std::min<int32_t>(thisDisk, kSentinel16));
@@ -552,16 +589,15 @@ void TZADirManager::WriteDirectory() {
     tail.resize(endAt + kEndRecordSize);
     endRecord_.Encode(tail.data() + endAt);
     tail.insert(tail.end(), comment_.begin(), comment_.end());
-    if (!stream_->WriteExact(tail.data(), static_cast<int64_t>(tail.size())))
-        Fail(46);
+    return tail;
 }
 
 void TZADirManager::WriteSFXStub(Stream& stub) {
     if (!stream_->SetSize(0) || !stream_->SetPosition(0) || !stub.SetPosition(0))
-        Fail(46);
+        Fail(ZAError::WriteFailed);
     const int64_t size = stub.Size();
     if (stream_->CopyFrom(stub, size) != size)
-        Fail(46);
+        Fail(ZAError::WriteFailed);
     startOffset_ = size;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "zip/directory/DirArray.h"
 #include "zip/records/EndRecord.h"
@@ -68,14 +69,33 @@ public:
     bool UsesNativeSignatures() const { return endRecord_.Signature == kNativeEndRecordSignature; }
 
 private:
-    [[noreturn]] void Fail(int32_t code) const;
+    [[noreturn]] void Fail(ZAError code) const;
     // Reads count bytes at position; a read that fails or comes back short raises error 44.
     // Callers check first that the bytes lie inside the stream, so a short read here is a
     // failing device, never a sign of damage.
     void ReadAt(int64_t position, void* buffer, int64_t count);
+    // Reads the Zip64 locator and end record before the end record at endPos, when there are
+    // any: returns the Zip64 end record's position, -1 without one (error 40 when a locator
+    // names none).
+    int64_t ReadZip64Records(int64_t endPos);
+    // Error 57 when the members' compressed sizes add up to more than the archive.
+    void CheckCompressedTotal();
+    // Moves every offset by the length of data in front of the archive, when the records
+    // counted from the start of the archive proper.
+    void PlaceLocalHeaders(int64_t directoryStart);
     // Parses count central headers of the directory at start; returns the bytes they take.
     int64_t ReadEntries(int64_t start, int64_t size, uint64_t count);
     void AdjustOffsets(int64_t delta);
+    // The central header of item as written (its lengths and Unicode Path field brought in step
+    // with its name); together: the bytes of it that stay in one volume (all but the comment).
+    std::vector<uint8_t> EncodeCentralHeader(TDirItem& item, int64_t& together);
+    // The Zip64 end record and locator (when zip64_) and the end record with the comment, for a
+    // directory of size bytes; the records are kept as written.
+    std::vector<uint8_t> EncodeEndRecords(int32_t thisDisk, int32_t directoryDisk,
+                                          int64_t directoryOffset, int64_t zip64EndOffset,
+                                          uint64_t size);
+    // Refuses members that overlap or disagree with their local headers (error 64).
+    void CheckMembers(int64_t dataEnd);
     void Rebuild();
 
     // Offsets of a multi-volume archive count within the volume each record names.

@@ -52,7 +52,7 @@ std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t s
     const int64_t windowStart = size - window;
     std::vector<uint8_t> buffer(static_cast<size_t>(window));
     if (!stream.SetPosition(windowStart) || !stream.ReadExact(buffer.data(), window))
-        throw EZAException(44, componentName);
+        throw EZAException(ZAError::DirectoryUnreadable, componentName);
     for (int64_t i = window - kEndRecordSize; i >= 0; --i) {
         const uint8_t* p = buffer.data() + i;
         if (le::Get32(p) != signature)

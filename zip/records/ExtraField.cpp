@@ -1,5 +1,8 @@
 #include "zip/records/ExtraField.h"
 
+#include <algorithm>
+
+#include "zip/codec/Crc32.h"
 #include "zip/directory/DirItem.h"
 #include "zip/records/LittleEndian.h"
 
@@ -90,6 +93,31 @@ void TZAExtraField::EncodeLocalZip64(uint8_t* out, uint64_t uncompressedSize,
     le::Put16(out + 2, 16);
     le::Put64(out + 4, uncompressedSize);
     le::Put64(out + 12, compressedSize);
+}
+
+std::vector<uint8_t> TZAExtraField::UnicodePathBlock(const std::string& name,
+                                                     const std::string& stored, uint16_t flags) {
+    // Stored as it is (ASCII, or UTF-8 bytes of a system that writes them so) it needs none.
+    if ((flags & kFlagUtf8) || stored == name || name.size() > 0xFFF0)
+        return {};
+    std::vector<uint8_t> out(9 + name.size());
+    le::Put16(out.data(), kUnicodePathId);
+    le::Put16(out.data() + 2, static_cast<uint16_t>(5 + name.size()));
+    out[4] = 1;
+    le::Put32(out.data() + 5, Crc32Of(stored.data(), static_cast<int64_t>(stored.size())));
+    std::copy(name.begin(), name.end(), out.begin() + 9);
+    return out;
+}
+
+void TZAExtraField::SetUnicodePath(TDirItem& item, const std::string& stored) {
+    const std::vector<uint8_t> block = UnicodePathBlock(item.Name, stored, item.Flags);
+    if (block.empty())
+        return; // a block kept from elsewhere names another stored name: readers pass it over
+    auto& blocks = item.ExtraBlocks;
+    blocks.erase(std::remove_if(blocks.begin(), blocks.end(),
+                                [](const TZAExtraBlock& b) { return b.Id == kUnicodePathId; }),
+                 blocks.end());
+    blocks.push_back({kUnicodePathId, std::vector<uint8_t>(block.begin() + 4, block.end())});
 }
 
 } // namespace zip

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace zip {
@@ -35,6 +36,17 @@ public:
     // The whole central extra field as written: the Zip64 block first, then every kept block
     // other than id 1, in the order read.
     static std::vector<uint8_t> CentralExtraField(const TDirItem& item);
+
+    // Id of the Info-ZIP Unicode Path block: version 1, the CRC-32 of the name as stored, the
+    // name in UTF-8.
+    static constexpr uint16_t kUnicodePathId = 0x7075;
+    // The Unicode Path block, with its 4-byte header, for a name stored without flag bit 11 in
+    // other bytes than its UTF-8 ones (an accented name in the OEM code page, which readers on
+    // other systems would show as other characters); empty when the stored name says it all.
+    static std::vector<uint8_t> UnicodePathBlock(const std::string& name, const std::string& stored,
+                                                 uint16_t flags);
+    // Gives the item the Unicode Path block its stored name needs, in place of one it had.
+    static void SetUnicodePath(TDirItem& item, const std::string& stored);
 
     // The 20-byte local Zip64 field: id 1, size 16, uncompressed then compressed size.
     static void EncodeLocalZip64(uint8_t* out, uint64_t uncompressedSize, uint64_t compressedSize);

@@ -59,14 +59,14 @@ TZAFileReplacement::TZAFileReplacement(const std::string& target, const std::str
     const std::string name = target_.substr(folder_.size());
     struct stat st {};
     if (::stat(target_.c_str(), &st) == 0 && (st.st_mode & S_IWUSR) == 0)
-        throw EZAException(23, component_, {TZAFormatArg(target_)});
+        throw EZAException(ZAError::CannotCreateFile, component_, {TZAFormatArg(target_)});
     // A hidden name that says whose file it will become; a long name gets a plain one.
     if (name.size() < 200)
         temp_ = platform::makeTempFile(folder_, "." + name + ".");
     if (temp_.empty())
         temp_ = platform::makeTempFile(folder_, ".FC");
     if (temp_.empty())
-        throw EZAException(23, component_, {TZAFormatArg(target_)});
+        throw EZAException(ZAError::CannotCreateFile, component_, {TZAFormatArg(target_)});
 }
 
 TZAFileReplacement::~TZAFileReplacement() {
@@ -79,7 +79,7 @@ void TZAFileReplacement::Commit() {
     const mode_t mode =
         ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode_t(NewFileMode());
     if (::chmod(temp_.c_str(), mode) != 0 || ::rename(temp_.c_str(), target_.c_str()) != 0)
-        throw EZAException(23, component_, {TZAFormatArg(target_)});
+        throw EZAException(ZAError::CannotCreateFile, component_, {TZAFormatArg(target_)});
     committed_ = true;
     syncFolder(folder_);
 }

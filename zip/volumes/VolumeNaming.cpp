@@ -58,9 +58,12 @@ std::string TZAVolumeNaming::Name(const std::string& fileName, int32_t volume,
                                   const TZAVolumeNamingRules& rules) {
     const Parts parts = split(fileName);
     const bool splitting = rules.Mode == TZASpanningMode::smSplitting;
+    // Readers elsewhere look for the volumes in the letter case of the archive's extension.
+    const bool upper =
+        withCase(parts.Ext, true) == parts.Ext && withCase(parts.Ext, false) != parts.Ext;
     if (volume < 0) {
         if (splitting && rules.SelfExtracting)
-            return parts.Stem + (rules.NativeFormat ? ".ZA" : ".ZIP");
+            return parts.Stem + withCase(rules.NativeFormat ? ".ZA" : ".ZIP", upper);
         return fileName;
     }
     const std::string advanced = "_" + numbered("%.3u", volume + 1);
@@ -72,7 +75,16 @@ std::string TZAVolumeNaming::Name(const std::string& fileName, int32_t volume,
         return parts.Stem + ".exe";
     if (rules.AdvancedNaming)
         return parts.Stem + advanced + parts.Ext;
-    return parts.Stem + (rules.NativeFormat ? ".F" : ".Z") + numbered("%.2d", volume + 1);
+    // Readers elsewhere look for the volumes in the letter case of the archive's extension.
+    return parts.Stem +
+           withCase(std::string(rules.NativeFormat ? ".F" : ".Z") + numbered("%.2d", volume + 1),
+                    upper);
+}
+
+std::vector<std::string> TZAVolumeNaming::CaseForms(const std::string& name) {
+    std::vector<std::string> out;
+    addCaseForms(out, name);
+    return out;
 }
 
 std::vector<std::string> TZAVolumeNaming::Candidates(const std::string& fileName, int32_t volume,

@@ -19,7 +19,8 @@ struct TZAVolumeNamingRules {
 class TZAVolumeNaming {
 public:
     // Name of volume `volume` (0-based; -1 the last volume) of the archive `fileName`.
-    // Split: "a_001.zip" with advanced naming, else "a.Z01"; the last is "a.zip" itself.
+    // Split: "a_001.zip" with advanced naming, else "a.z01" ("A.Z01" beside "A.ZIP": the
+    // letter case of the archive's extension); the last is "a.zip" itself.
     // Spanned: every disk carries the same name, or "a_001.zip" with advanced naming.
     static std::string Name(const std::string& fileName, int32_t volume,
                             const TZAVolumeNamingRules& rules);
@@ -33,6 +34,9 @@ public:
     // The first candidate that exists as a file, or the name itself when none does.
     static std::string Existing(const std::string& fileName, int32_t volume,
                                 const TZAVolumeNamingRules& rules);
+
+    // The name, then the same with its extension in lower case and in upper case (each once).
+    static std::vector<std::string> CaseForms(const std::string& name);
 
     // True when the lower-cased extension of the name contains ".exe".
     static bool IsSelfExtractingName(const std::string& fileName);

@@ -30,8 +30,11 @@ public:
     virtual ~TZAVolumeSource() = default;
     // Opens volume `number` of `last` + 1 volumes for reading. Raises when it cannot be had.
     virtual std::unique_ptr<Stream> OpenVolume(int32_t number, int32_t last) = 0;
-    // Creates volume `number` for writing and names its file in `path`. Raises when refused.
-    virtual std::unique_ptr<Stream> CreateVolume(int32_t number, std::string& path) = 0;
+    // Creates volume `number` for writing and names its file in `path`, and the name it is to
+    // have in `finalPath`: when the two differ the volume is written under a temporary name
+    // and takes its own only when the whole set is written. Raises when refused.
+    virtual std::unique_ptr<Stream> CreateVolume(int32_t number, std::string& path,
+                                                 std::string& finalPath) = 0;
     // Opens a volume written before, to cut it back; nullptr when it cannot be.
     virtual std::unique_ptr<Stream> ReopenVolume(const std::string& path) = 0;
     virtual bool RemoveVolume(const std::string& path) = 0;

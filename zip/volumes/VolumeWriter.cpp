@@ -7,8 +7,10 @@ namespace zip {
 TZAVolumeWriter::TZAVolumeWriter(TZAVolumeSource& source, bool revisit)
     : source_(source), revisit_(revisit) {
     std::string path;
-    stream_ = source_.CreateVolume(0, path);
+    std::string finalPath;
+    stream_ = source_.CreateVolume(0, path, finalPath);
     paths_.push_back(path);
+    finalPaths_.push_back(finalPath);
     starts_.push_back(0);
     free_ = source_.FreeSpace(path);
     limit_ = source_.VolumeLimit(0);
@@ -32,11 +34,12 @@ void TZAVolumeWriter::nextVolume() {
     const int64_t start = Size();
     stream_.reset();
     std::string path;
+    std::string finalPath;
     ++disk_;
     starts_.push_back(start);
     current_size_ = 0;
     try {
-        stream_ = source_.CreateVolume(disk_, path);
+        stream_ = source_.CreateVolume(disk_, path, finalPath);
     } catch (...) {
         --disk_;
         starts_.pop_back();
@@ -48,6 +51,7 @@ void TZAVolumeWriter::nextVolume() {
         throw;
     }
     paths_.push_back(path);
+    finalPaths_.push_back(finalPath);
     free_ = source_.FreeSpace(path);
     limit_ = source_.VolumeLimit(disk_);
 }
@@ -120,6 +124,7 @@ bool TZAVolumeWriter::SetSize(int64_t newSize) {
         for (int32_t d = disk_; d > disk; --d)
             source_.RemoveVolume(paths_[size_t(d)]);
         paths_.resize(size_t(disk) + 1);
+        finalPaths_.resize(size_t(disk) + 1);
         starts_.resize(size_t(disk) + 1);
         disk_ = disk;
         stream_ = source_.ReopenVolume(paths_.back());
@@ -141,13 +146,26 @@ std::vector<int64_t> TZAVolumeWriter::Finish(const std::string& lastName) {
         sizes.push_back(starts_[d] - starts_[d - 1]);
     sizes.push_back(current_size_);
     stream_.reset();
-    if (paths_.back() != lastName) {
-        source_.RemoveVolume(lastName);
-        if (!source_.RenameVolume(paths_.back(), lastName))
+    if (abandoned_)
+        return {};
+    finalPaths_.back() = lastName;
+    // The last volume is the archive's own file: it is replaced after all the others.
+    for (size_t d = 0; d < paths_.size(); ++d) {
+        if (paths_[d] == finalPaths_[d])
+            continue;
+        if (!source_.RenameVolume(paths_[d], finalPaths_[d]))
             return {};
-        paths_.back() = lastName;
+        paths_[d] = finalPaths_[d];
     }
     return sizes;
+}
+
+void TZAVolumeWriter::Abandon() {
+    stream_.reset();
+    abandoned_ = true;
+    for (size_t d = 0; d < paths_.size(); ++d)
+        if (paths_[d] != finalPaths_[d])
+            source_.RemoveVolume(paths_[d]);
 }
 
 } // namespace zip

@@ -33,10 +33,14 @@ public:
     // Bytes the present volume can still take.
     int64_t Room() const;
     const std::string& CurrentPath() const { return paths_.back(); }
-    // Closes the last volume and gives it the name `lastName` (a file of that name is
-    // replaced). Returns the sizes of all volumes, none when the renaming failed; the writer
-    // takes nothing more.
+    // Closes the last volume and gives every volume its own name, the last one `lastName` (files
+    // of those names are replaced). Returns the sizes of all volumes, none when the renaming
+    // failed; the writer takes nothing more.
     std::vector<int64_t> Finish(const std::string& lastName);
+    // Gives the set up: volumes written under temporary names are removed, so that files of
+    // their own names stay as they were. The writer takes nothing more.
+    void Abandon();
+    bool Abandoned() const { return abandoned_; }
 
 private:
     void nextVolume();
@@ -46,6 +50,8 @@ private:
     std::unique_ptr<Stream> stream_;
     int32_t disk_ = 0;
     std::vector<std::string> paths_;
+    std::vector<std::string> finalPaths_; // the names the volumes take when the set is whole
+    bool abandoned_ = false;
     std::vector<int64_t> starts_; // start of each volume
     int64_t current_size_ = 0;
     int64_t free_ = 0;  // free space of the volume's disk when it was opened

@@ -4,6 +4,7 @@
 #include "app/commands/FileCommands.h"
 #include "app/dialogs/frmProgress.h"
 
+#include "model/AlbumLimits.h"
 #include "model/FileRoutines.h"
 #include "model/items/Item.h"
 #include "model/settings/AlbumSettingsTextField.h"
@@ -51,6 +52,20 @@ QStringList zipMembers(const QString& zipFile) {
     unzip.start(QStringLiteral("unzip"), {QStringLiteral("-Z1"), zipFile});
     unzip.waitForFinished();
     return QString::fromUtf8(unzip.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// The compression method of a member, as Python's zipfile reads it (0 stored, 8 deflated).
+int memberMethod(const QString& zipFile, const QString& member) {
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {"-c",
+                  "import sys,zipfile; print(zipfile.ZipFile(sys.argv[1]).getinfo(sys.argv[2])"
+                  ".compress_type)",
+                  zipFile, member});
+    python.waitForFinished();
+    bool ok = false;
+    const int method = python.readAllStandardOutput().trimmed().toInt(&ok);
+    return ok ? method : -1;
 }
 
 // How many scripted questions of a kind were asked.
@@ -124,6 +139,9 @@ private slots:
                      .size(),
                  3);
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [out.zip]"));
+        // Pictures are compressed already: stored as they are; the texts are deflated.
+        QCOMPARE(memberMethod(f.out + "out.zip", "thumb.jpg"), 0);
+        QCOMPARE(memberMethod(f.out + "out.zip", "data.xml"), 8);
         QVERIFY(!apptest::action(*f.w, "acFileSave")->isEnabled());
         QCOMPARE(f.w->recent().GetItem(0), f.out + "out.zip");
         const QByteArray savedXml = fileHash(model::Folders().PreviewFolder + "data.xml");
@@ -237,6 +255,8 @@ private slots:
         QTest::newRow("no album") << QByteArray("other") << "holds no album";
         QTest::newRow("bad data.xml")
             << QByteArray("<photogallery><folder>") << "bad.zip\" could not be opened: data.xml: ";
+        QTest::newRow("data.xml past any real album")
+            << QByteArray("huge") << "\"data.xml\": it would take more than";
     }
     void badAlbumFilesOpenNothingAndSaySo() {
         QFETCH(QByteArray, content);
@@ -254,6 +274,16 @@ private slots:
             QFile::copy(model::Folders().TemplatesFolder + "fz-simple/album.xml",
                         f.out + "x/album.xml");
             QProcess::execute("sh", {"-c", "cd '" + f.out + "x' && zip -q ../bad.zip *.xml"});
+        } else if (content == "huge") {
+            // Zeros deflate to a small file; the claimed size alone is refused.
+            const QString script =
+                QStringLiteral("import sys,zipfile\n"
+                               "with zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED) as z:\n"
+                               " with z.open('data.xml','w') as f:\n"
+                               "  for i in range(%1): f.write(bytes(1<<20))\n"
+                               "  f.write(b'x')\n")
+                    .arg((model::kMaxDataXmlBytes >> 20) + 1);
+            QCOMPARE(QProcess::execute("/usr/bin/python3", {"-c", script, bad}), 0);
         } else if (content == "other") {
             apptest::writeText(f.out + "x/readme.txt", "text");
             QProcess::execute("sh", {"-c", "cd '" + f.out + "x' && zip -q ../bad.zip readme.txt"});
@@ -271,6 +301,7 @@ private slots:
         const QString text = QString::fromStdString(f.env.prompts.calls().back().text);
         QVERIFY2(text.contains(expected) && !text.contains(model::Folders().DataFolder),
                  qPrintable(text));
+        QVERIFY(text.contains("bad.zip"));
     }
 
     void aTemplateWithABadDataFileIsNamed() {

@@ -89,3 +89,19 @@ TEST(AlbumLimits, ItemsAreReadOneByOneInAnyOrder) {
         EXPECT_TRUE(e.message().contains("line 3")) << e.what();
     }
 }
+
+// A file past any real album's size is refused before it is read into memory.
+TEST(AlbumLimits, DataFilePastTheSizeCapIsNotRead) {
+    TempFolder dir;
+    WriteFile(dir.file("album.xml"), Template(1));
+    WriteFile(dir.file("data.xml"), Galleries(1));
+    QFile data(dir.file("data.xml"));
+    ASSERT_TRUE(data.resize(kMaxDataXmlBytes + 1)); // sparse: takes no room
+    TpaAlbum album;
+    try {
+        album.LoadFromXml(dir.file("data.xml"));
+        ADD_FAILURE() << "a data file past the cap must be refused";
+    } catch (const XmlLoadError& e) {
+        EXPECT_TRUE(e.message().contains("larger than any album")) << e.what();
+    }
+}

@@ -159,9 +159,9 @@ TEST(HostileTest, CraftedDirectories) {
     {
         auto bytes = good;
         le::Put32(bytes.data() + at.central + 42, 0x7FFFFFF0);
-        EXPECT_EQ(Outcome(bytes), 8);
+        EXPECT_EQ(Outcome(bytes), CodeOf(ZAError::MemberOverlap));
         le::Put32(bytes.data() + at.central + 42, 7);
-        EXPECT_EQ(Outcome(bytes), 8);
+        EXPECT_EQ(Outcome(bytes), CodeOf(ZAError::MemberOverlap));
     }
     // A wrong CRC.
     {
@@ -174,6 +174,7 @@ TEST(HostileTest, CraftedDirectories) {
         auto bytes = WriterArchive({{"e.txt", TextBytes(100, 1), 1, "pw"}});
         const Layout l = LayoutOf(bytes);
         le::Put32(bytes.data() + l.central + 20, 5);
+        le::Put32(bytes.data() + 18, 5);
         EXPECT_EQ(Outcome(bytes), 8);
     }
 }
@@ -287,6 +288,7 @@ TEST(HostileTest, NamesThatMustNotBecomePaths) {
         auto bytes = WriterArchive({{"日本.txt", Bytes("x"), 0}, {"ok.txt", Bytes("y"), 0}});
         const Layout at = LayoutOf(bytes);
         bytes[at.central + 46] = '\xFF';
+        bytes[30] = '\xFF'; // as written: the local header holds the same name
         MemoryStream archive(bytes);
         TZADirManager dir(archive, TZADirSettings{}, false);
         ASSERT_NO_THROW(dir.ReadDirectory());
@@ -337,5 +339,89 @@ TEST(HostileTest, ForeignMethodsFromSevenZip) {
             Shell("cd " + Quote(temp.Path()) + " && 7z a -tzip " + switches + " m.zip data.txt");
         ASSERT_EQ(r.ExitCode, 0) << r.Output;
         EXPECT_EQ(Outcome(ReadBytes(zip)), code);
+    }
+}
+
+namespace {
+
+// One local header holding 4 MiB of deflated zeros, listed by the given central entries
+// (name, local header offset, declared compressed size; -1 for the real one).
+struct Listing {
+    std::string Name;
+    uint32_t Offset;
+    int64_t Compressed = -1;
+};
+
+std::vector<uint8_t> OneDataManyEntries(const std::string& localName,
+                                        const std::vector<Listing>& entries) {
+    const std::vector<uint8_t> zeros(4 << 20, 0);
+    const std::vector<uint8_t> data = ZeroBomb(4);
+    TDirItem item;
+    item.VersionMadeBy = item.VersionNeeded = 20;
+    item.Method = kMethodDeflate;
+    item.Crc32 = Crc32Of(zeros.data(), int64_t(zeros.size()));
+    item.SetCompressedSize64(data.size());
+    item.SetUncompressedSize64(zeros.size());
+    MemoryStream archive;
+    const auto header =
+        TZALocalHeader::FromItem(item, localName, false).Assemble(localName, false, 0, 0);
+    archive.WriteExact(header.data(), int64_t(header.size()));
+    archive.WriteExact(data.data(), int64_t(data.size()));
+    TZADirManager dir(archive, TZADirSettings{}, true);
+    for (const Listing& entry : entries) {
+        TDirItem listed = item;
+        listed.Name = entry.Name;
+        listed.LocalHeaderOffset = entry.Offset;
+        if (entry.Compressed >= 0)
+            listed.SetCompressedSize64(uint64_t(entry.Compressed));
+        dir.Working().Append(listed);
+    }
+    dir.WriteDirectory();
+    return archive.Bytes();
+}
+
+} // namespace
+
+TEST(HostileTest, MembersSharingDataOrDisagreeingWithTheirHeadersAreRefused) {
+    std::vector<Listing> bomb;
+    for (int i = 0; i < 300; ++i)
+        bomb.push_back({"z" + std::to_string(1000 + i), 0});
+    struct Case {
+        const char* What;
+        std::vector<Listing> Entries;
+        int Code; // -1: opens and unpacks
+    };
+    const std::vector<Case> cases = {
+        {"one header listed 300 times", bomb, CodeOf(ZAError::MemberOverlap)},
+        {"the same name twice at one header",
+         {{"z1000", 0}, {"z1000", 0}},
+         CodeOf(ZAError::MemberOverlap)},
+        {"another name than the header's", {{"other", 0}}, CodeOf(ZAError::MemberOverlap)},
+        {"a size other than the header's", {{"z1000", 0, 100}}, CodeOf(ZAError::MemberOverlap)},
+        {"a header inside the data of another",
+         {{"z1000", 0}, {"z1000", 40}},
+         CodeOf(ZAError::MemberOverlap)},
+        {"listed once, as written", {{"z1000", 0}}, -1},
+    };
+    ScratchDir temp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const std::string path = temp / "bomb.zip";
+        const std::string out = temp / "out";
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out);
+        WriteFile(path, OneDataManyEntries("z1000", c.Entries));
+        // Damaged archives are tolerated, as always: that must not let these through.
+        TZipArchiver archiver("ZipArchiver");
+        int code = -1;
+        try {
+            EXPECT_TRUE(UnzipAll(archiver, path, out));
+        } catch (const EZAException& e) {
+            code = e.NativeError();
+        }
+        EXPECT_EQ(code, c.Code);
+        const auto written = std::distance(std::filesystem::directory_iterator(out),
+                                           std::filesystem::directory_iterator());
+        EXPECT_EQ(written, c.Code == -1 ? 1 : 0);
     }
 }

@@ -195,7 +195,7 @@ TEST(ProcessingTest, ExtractionOptionsAndEvents) {
     };
     a.BaseDir = t.dir / "events";
     a.ExtractFiles("*.txt");
-    EXPECT_EQ(failures, std::vector<int>{kUnsafeNameError});
+    EXPECT_EQ(failures, std::vector<int>{CodeOf(ZAError::UnsafeName)});
     EXPECT_EQ(failureText, "Unsafe file name \"..\\escaped.txt\" - Native error: 00063");
     EXPECT_FALSE(fs::exists(t.dir / "escaped.txt"));
     EXPECT_EQ(ReadFile(t.dir / "events/sub/deep/b.txt"), "deep b");

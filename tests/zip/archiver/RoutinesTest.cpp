@@ -642,3 +642,43 @@ TEST(RoutinesTest, AFileNameThatIsNotUtf8FailsThePackAndKeepsTheAlbum) {
         << a.LastOutcome().LastError;
     EXPECT_EQ(ReadFile(dir / "album.zip"), before);
 }
+
+TEST(RoutinesTest, ClaimedSizesOverTheLimitsUnpackNothing) {
+    ScratchDir temp;
+    const std::string album = temp / "album.zip";
+    WriteFile(temp / "in/data.xml", TextData(5000, 1));
+    WriteFile(temp / "in/pictavo_images/a.jpg", RandomData(3000, 2));
+    AlbumArchiver archiver;
+    ASSERT_TRUE(ZipFolder(archiver, temp / "in", album));
+    const auto dataXmlCap = [](int64_t cap) {
+        return [cap](const std::string& name) {
+            return name == "data.xml" ? cap : TZAUnpackLimits::kNone;
+        };
+    };
+    struct Case {
+        const char* What;
+        TZAUnpackLimits Limits;
+        bool Unpacks;
+    };
+    const std::vector<Case> cases = {
+        {"member one byte over its cap", {TZAUnpackLimits::kNone, dataXmlCap(4999)}, false},
+        {"member at its cap", {TZAUnpackLimits::kNone, dataXmlCap(5000)}, true},
+        {"album one byte over the total", {7999, nullptr}, false},
+        {"album at the total", {8000, nullptr}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const std::string out = temp / "out";
+        fs::remove_all(out);
+        fs::create_directories(out);
+        int code = -1;
+        try {
+            EXPECT_TRUE(UnzipAll(archiver, album, out, c.Limits));
+        } catch (const EZAException& e) {
+            code = e.NativeError();
+        }
+        EXPECT_EQ(code, c.Unpacks ? -1 : CodeOf(ZAError::UnpackLimit));
+        EXPECT_EQ(Snapshot(out).empty(), !c.Unpacks);
+        EXPECT_FALSE(archiver.UnpackLimits.PerMember) << "the limits were the job's only";
+    }
+}

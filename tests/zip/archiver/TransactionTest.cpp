@@ -475,3 +475,45 @@ TEST(TransactionTest, FailedRestoreKeepsTheOnlyCopyOfTheRest) {
     EXPECT_LT(cut.size(), f.original.size());
     EXPECT_TRUE(cut + ReadFile(kept) == f.original);
 }
+
+// Other writers may list members in another order than their records lie in. Rewriting from a
+// member in the middle of the directory must then also rewrite the members listed before it
+// whose records lie after it, or they would be cut off.
+TEST(TransactionTest, MembersOutOfDirectoryOrderSurviveAnUpdate) {
+    // Records in the file: c.txt, a.txt, b.txt; the directory lists a.txt, b.txt, c.txt.
+    const std::string script = "import sys,zipfile\n"
+                               "z=zipfile.ZipFile(sys.argv[1],'w',zipfile.ZIP_DEFLATED)\n"
+                               "for n in 'cab': z.writestr(n+'.txt',(n*3000).encode())\n"
+                               "z.filelist.sort(key=lambda i: i.filename)\n"
+                               "z.close()\n";
+    for (const std::string updated : {"b.txt", "c.txt"}) {
+        SCOPED_TRACE(updated);
+        ScratchDir dir;
+        const std::string zipFile = dir / "order.zip";
+        ASSERT_EQ(
+            Shell(std::string(kPython) + " -c " + Quote(script) + " " + Quote(zipFile)).ExitCode,
+            0);
+        WriteFile(dir / ("v2/" + updated), TextData(5000, 3));
+        TZipArchiver a;
+        a.FileName = zipFile;
+        a.OpenArchive();
+        ASSERT_EQ(a.Item(1).Name, "b.txt");
+        ASSERT_LT(a.Item(2).LocalHeaderOffset64(), a.Item(0).LocalHeaderOffset64());
+        a.BaseDir = dir / "v2";
+        a.AddFiles(updated);
+        EXPECT_TRUE(a.LastOutcome().Succeeded()) << a.LastOutcome().LastError;
+        a.CloseArchive();
+
+        EXPECT_EQ(Shell("unzip -tq " + Quote(zipFile)).ExitCode, 0);
+        TZipArchiver check;
+        check.FileName = zipFile;
+        check.OpenArchive();
+        for (const std::string name : {"a.txt", "b.txt", "c.txt"}) {
+            MemoryStream out;
+            check.ExtractToStream(name, out);
+            const std::string expected =
+                name == updated ? TextData(5000, 3) : std::string(3000, name[0]);
+            EXPECT_TRUE(std::string(out.Bytes().begin(), out.Bytes().end()) == expected) << name;
+        }
+    }
+}

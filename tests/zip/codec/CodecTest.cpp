@@ -562,3 +562,30 @@ TEST(ItemCodecTest, ForeignMethodsAreRefusedNotParsed) {
         EXPECT_EQ(dest.Size(), 0);
     }
 }
+
+TEST(ItemCodecTest, OutputLimitStopsBeforeTheMemberIsWrittenInFull) {
+    const int64_t size = (1 << 20) + 1; // crosses the input block
+    for (const int mode : {0, 1}) {
+        const auto bytes = WriterArchive({{"m", TextBytes(size_t(size), 4), mode}});
+        for (const int64_t limit : {int64_t{0}, size - 1, size, size + 1}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << " limit " << limit);
+            MemoryStream archive(bytes);
+            TZADirManager dir(archive, TZADirSettings{}, false);
+            dir.ReadDirectory();
+            TZACodecSettings settings;
+            settings.OutputLimit = limit;
+            TZAItemCodec codec(settings);
+            MemoryStream dest;
+            std::string password;
+            int code = -1;
+            try {
+                EXPECT_EQ(codec.ExtractItemToStream(dir, 0, dest, password, true),
+                          TZAExtractResult::erOk);
+            } catch (const EZAException& e) {
+                code = e.NativeError();
+            }
+            EXPECT_EQ(code, limit < size ? CodeOf(ZAError::UnpackLimit) : -1);
+            EXPECT_LE(dest.Size(), limit);
+        }
+    }
+}

@@ -783,3 +783,44 @@ TEST_F(InteropTest, NamesFromUnixArchiversKeepTheirCharacters) {
     EXPECT_EQ(std::vector<uint8_t>(s.Bytes().begin() + start, s.Bytes().end() - 22),
               std::vector<uint8_t>(bytes.begin() + start, bytes.begin() + endAt));
 }
+
+namespace {
+
+// A stream in memory that counts the bytes read from it.
+class CountingStream : public MemoryStream {
+public:
+    using MemoryStream::MemoryStream;
+    int64_t Read(void* buffer, int64_t count) override {
+        const int64_t got = MemoryStream::Read(buffer, count);
+        read += got;
+        return got;
+    }
+    int64_t read = 0;
+};
+
+} // namespace
+
+// A damaged archive made of nothing but candidate signatures is rebuilt reading each byte about
+// once, not a block per candidate.
+TEST(DirectoryReadTest, RebuildReadsEachByteAboutOnce) {
+    const std::vector<uint8_t> signature = {'P', 'K', 3, 4};
+    // A header that passes every check but has no data descriptor after it.
+    std::vector<uint8_t> withDescriptorFlag(31, 0);
+    le::Put32(withDescriptorFlag.data(), kLocalHeaderSignature);
+    le::Put16(withDescriptorFlag.data() + 6, kFlagDataDescriptor);
+    le::Put16(withDescriptorFlag.data() + 26, 1);
+    withDescriptorFlag[30] = 'a';
+    for (const auto& unit : {signature, withDescriptorFlag}) {
+        SCOPED_TRACE(unit.size());
+        std::vector<uint8_t> bytes;
+        while (bytes.size() < (1 << 20) + 3)
+            bytes.insert(bytes.end(), unit.begin(), unit.end());
+        CountingStream archive(bytes);
+        TZADirManager dir(archive, TZADirSettings{}, false);
+        try {
+            dir.ReadDirectory();
+        } catch (const EZAException&) {
+        }
+        EXPECT_LT(archive.read, 4 * int64_t(bytes.size()));
+    }
+}

@@ -26,10 +26,12 @@ public:
     std::vector<std::vector<uint8_t>> parts;
     std::unique_ptr<Stream> OpenVolume(int32_t number, int32_t) override {
         if (number < 0 || size_t(number) >= parts.size())
-            throw EZAException(45);
+            throw EZAException(ZAError::VolumeUnavailable);
         return std::make_unique<MemoryStream>(parts[size_t(number)]);
     }
-    std::unique_ptr<Stream> CreateVolume(int32_t, std::string&) override { throw EZAException(45); }
+    std::unique_ptr<Stream> CreateVolume(int32_t, std::string&, std::string&) override {
+        throw EZAException(ZAError::VolumeUnavailable);
+    }
     std::unique_ptr<Stream> ReopenVolume(const std::string&) override { return nullptr; }
     bool RemoveVolume(const std::string&) override { return false; }
     bool RenameVolume(const std::string&, const std::string&) override { return false; }
