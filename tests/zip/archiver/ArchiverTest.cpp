@@ -495,10 +495,15 @@ TEST(ArchiverTest, FailureBoxOffersRetryAndSpeaksOfTheDiskOnlyForInputOutput) {
         using TZipArchiver::DoOnProcessFileFailure;
     };
     using B = platform::PromptButton;
-    const std::pair<int, bool> rows[] = {
-        {8, false}, {55, false}, {61, false}, {kUnsafeNameError, false},
-        {19, true}, {33, true},  {46, true}};
-    for (const auto& [native, io] : rows) {
+    const std::pair<ZAError, bool> rows[] = {{ZAError::MemberDamaged, false},
+                                             {ZAError::Deflate64Unsupported, false},
+                                             {ZAError::NameTooLong, false},
+                                             {ZAError::UnsafeName, false},
+                                             {ZAError::CannotCreateOutputFile, true},
+                                             {ZAError::CannotOpenFile, true},
+                                             {ZAError::WriteFailed, true}};
+    for (const auto& [error, io] : rows) {
+        const int native = CodeOf(error);
         PromptsScope prompts;
         prompts.scripted.answerButton(B::Ignore);
         TZAAction action = TZAAction::fxaAbort;
