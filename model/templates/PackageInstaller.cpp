@@ -158,8 +158,9 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
         const zip::TZAOutcome& outcome = archiver_.LastOutcome();
         // The routine's own note for a mask that matched no member: the folder is missing.
         const bool nothingMatched =
-            outcome.LastError ==
-            zip::EZAException(15, archiver_.Name(), {zip::TZAFormatArg(mask.toStdString())}).what();
+            outcome.LastError == zip::EZAException(zip::ZAError::MemberNotFound, archiver_.Name(),
+                                                   {zip::TZAFormatArg(mask.toStdString())})
+                                     .what();
         if (unpacked || nothingMatched || outcome.LastError.empty())
             reason = missingMessage(item.Id + u'/', packageFile_);
         else
