@@ -81,11 +81,23 @@ e2e_setup() {
   export QTWEBENGINE_DISABLE_SANDBOX=1 QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
   unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
 
+  # A loaded machine now and then leaves openbox without a display it can open; a fresh
+  # server on another display is tried before the flow gives up.
+  local attempt
+  for attempt in 1 2 3; do
+    _e2e_start_display && return 0
+    _e2e_stop_display
+  done
+  e2e_fail "openbox did not start: $(cat "$E2E_WORK/openbox.log"; cat "$E2E_WORK/xvfb.log")"
+}
+
+# Starts Xvfb on a free display and openbox on it; fails when openbox cannot take the display.
+_e2e_start_display() {
   # -displayfd: the server picks a free display and writes its number once it listens.
-  local fdfile=$E2E_WORK/display
+  local fdfile=$E2E_WORK/display i
+  : >"$fdfile"
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fdfile" 2>"$E2E_WORK/xvfb.log" &
   E2E_XVFB_PID=$!
-  local i
   for i in $(seq 1 100); do
     [ -s "$fdfile" ] && break
     kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb ended: $(cat "$E2E_WORK/xvfb.log")"
@@ -97,10 +109,21 @@ e2e_setup() {
   E2E_WM_PID=$!
   for i in $(seq 1 100); do
     wmctrl -m >/dev/null 2>&1 && break
+    kill -0 "$E2E_WM_PID" 2>/dev/null || return 1
     sleep 0.1
   done
-  wmctrl -m >/dev/null 2>&1 || e2e_fail "openbox did not start: $(cat "$E2E_WORK/openbox.log")"
+  wmctrl -m >/dev/null 2>&1 || return 1
   e2e_log "display $DISPLAY, work folder $E2E_WORK"
+}
+
+# Ends the window manager and the X server of a display that could not be used.
+_e2e_stop_display() {
+  local pid
+  for pid in "$E2E_WM_PID" "$E2E_XVFB_PID"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  E2E_WM_PID= E2E_XVFB_PID=
 }
 
 # Starts the program in the background; its output goes to E2E_LOG.
