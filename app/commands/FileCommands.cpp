@@ -29,6 +29,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
+
 namespace app {
 
 namespace {
@@ -91,15 +93,29 @@ QString outcomeText(const zip::TZAOutcome& outcome) {
 // Loads the album from folder's "data.xml". A damaged file is reported in the words of what the
 // user chose (the album file, the template): the copy in the working folder means nothing to
 // them, so the folder is left out of the details.
-void loadAlbumXml(model::TpaAlbum& album, const QString& folder, int number, const QString& english,
-                  const QString& chosen) {
+void loadAlbumXml(model::TpaAlbum& album, const QString& folder,
+                  const std::function<QString(const QString&)>& failure) {
     try {
         album.LoadFromXml(folder + QStringLiteral("data.xml"));
     } catch (const model::ModelError& e) {
         QString detail = e.message();
         detail.replace(QDir::toNativeSeparators(folder), QString());
-        throw model::XmlLoadError(MessageBoxes::message(number, english, {chosen, detail}));
+        throw model::XmlLoadError(failure(detail));
     }
+}
+
+// The album file the user chose could not be opened, for the reason given.
+QString openFailure(const QString& chosen, const QString& reason) {
+    return MessageBoxes::message(
+        120, QStringLiteral("The album file \"%s\" could not be opened: %s"), {chosen, reason});
+}
+
+// Whether the job ended by the user's Cancel. A failure before the archive was opened leaves
+// the last job's outcome in place, so the outcome counts only when nothing was thrown.
+bool jobCancelled(const ProgressScope& scope, const zip::TZipArchiver& archiver,
+                  const QString& engineError) {
+    return scope.cancelled() || (engineError.isEmpty() && archiver.LastOutcome().Status ==
+                                                              zip::TZAOutcome::Result::Cancelled);
 }
 
 // A sentence as the engine may leave it without its full stop.
@@ -217,10 +233,7 @@ bool FileCommands::saveTo(const QString& fileName) {
         } catch (const std::exception& e) {
             engineError = QString::fromUtf8(e.what());
         }
-        // A failure before the archive was opened leaves the last job's outcome in place.
-        cancelled = scope.cancelled() ||
-                    (engineError.isEmpty() &&
-                     archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled);
+        cancelled = jobCancelled(scope, archiver, engineError);
     }
     if (written && !cancelled)
         return true;
@@ -350,14 +363,12 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
         } catch (const std::exception& e) {
             engineError = QString::fromUtf8(e.what());
         }
-        cancelled = scope.cancelled() ||
-                    (engineError.isEmpty() &&
-                     archiver.LastOutcome().Status == zip::TZAOutcome::Result::Cancelled);
+        cancelled = jobCancelled(scope, archiver, engineError);
         if (unpacked && !cancelled &&
             QFileInfo(f.PreviewFolder + QStringLiteral("data.xml")).isFile()) {
-            loadAlbumXml(album, f.PreviewFolder, 120,
-                         QStringLiteral("The album file \"%s\" could not be opened: %s"),
-                         QDir::toNativeSeparators(fileName));
+            const QString chosen = QDir::toNativeSeparators(fileName);
+            loadAlbumXml(album, f.PreviewFolder,
+                         [&chosen](const QString& detail) { return openFailure(chosen, detail); });
             unreadable =
                 album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
                                         model::TpaAlbum::LevelThumbnailBox, pumpMessages);
@@ -377,16 +388,12 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
                                "missing from it. It was not opened."),
                 {name}));
         else if (!engineError.isEmpty())
-            showError(MessageBoxes::message(
-                207, QStringLiteral("The album file \"%s\" could not be opened: %s"),
-                {name, engineError}));
+            showError(openFailure(name, engineError));
         else if (unpacked)
             showError(MessageBoxes::message(
                 208, QStringLiteral("The album file \"%s\" holds no album."), {name}));
         else
-            showError(MessageBoxes::message(
-                207, QStringLiteral("The album file \"%s\" could not be opened: %s"),
-                {name, outcomeText(archiver.LastOutcome())}));
+            showError(openFailure(name, outcomeText(archiver.LastOutcome())));
         return false;
     }
     cleanup.commit();
@@ -487,9 +494,11 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
                         QStringLiteral("The template \"%1\" could not be copied: %2")
                             .arg(albumTemplate->name,
                                  QDir::toNativeSeparators(copied.failedPaths.value(0))));
-                loadAlbumXml(album, albumTemplate->path, 121,
-                             QStringLiteral("The template \"%s\" could not be opened: %s"),
-                             albumTemplate->name);
+                loadAlbumXml(album, albumTemplate->path, [&albumTemplate](const QString& detail) {
+                    return MessageBoxes::message(
+                        121, QStringLiteral("The template \"%s\" could not be opened: %s"),
+                        {albumTemplate->name, detail});
+                });
                 album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
                                      f.FilesFolder + QStringLiteral("index.html"), QString());
                 QDir().mkpath(f.ThumbsFolder);
