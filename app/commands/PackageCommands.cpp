@@ -48,10 +48,6 @@ QString notFoundInPackage(const QString& member, const QString& packageFile) {
                    {member, QDir::toNativeSeparators(packageFile)});
 }
 
-QString templateName(const model::TpaTemplateItem& item) {
-    return item.Name.isEmpty() ? item.Id : item.Name;
-}
-
 // Reads the list of installed templates. A damaged list would block every later install: the
 // user may start a new one, and the damaged file is kept beside it under another name.
 bool loadInstalledList(model::TpaInstalled& installed, const QString& file) {
@@ -154,14 +150,15 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
         return message(26,
                        QStringLiteral("Template \"%s\" cannot be installed: \"%s\" cannot name a "
                                       "template folder."),
-                       {templateName(item), item.Id});
+                       {model::TpaPackageInstaller::ShownName(item), item.Id});
     };
     installer.incompleteMessage = [](const model::TpaTemplateItem& item,
                                      const QStringList& missing) {
         return message(27,
                        QStringLiteral("Template \"%s\" cannot be installed: its folder in the "
                                       "package has no \"%s\"."),
-                       {templateName(item), missing.join(QStringLiteral("\" and no \""))});
+                       {model::TpaPackageInstaller::ShownName(item),
+                        missing.join(QStringLiteral("\" and no \""))});
     };
     model::TpaPackageInstaller::Result result;
     {

@@ -44,12 +44,11 @@ bool renameFolder(const QString& from, const QString& to) {
     return QDir().rename(withoutTrailingSlash(from), withoutTrailingSlash(to));
 }
 
-// The name a message shows for a template: its display name, or its id without one.
-QString shownName(const TpaTemplateItem& item) {
+} // namespace
+
+QString TpaPackageInstaller::ShownName(const TpaTemplateItem& item) {
     return item.Name.isEmpty() ? item.Id : item.Name;
 }
-
-} // namespace
 
 const QStringList TpaPackageInstaller::RequiredFiles = {QStringLiteral("album.xml"),
                                                         QStringLiteral("data.xml")};
@@ -62,12 +61,12 @@ TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
       refusedIdMessage([](const TpaTemplateItem& item) {
           return QStringLiteral("Template \"%1\" cannot be installed: \"%2\" cannot name a "
                                 "template folder.")
-              .arg(shownName(item), item.Id);
+              .arg(ShownName(item), item.Id);
       }),
       incompleteMessage([](const TpaTemplateItem& item, const QStringList& missing) {
           return QStringLiteral("Template \"%1\" cannot be installed: its folder in the package "
                                 "has no \"%2\".")
-              .arg(shownName(item), missing.join(QStringLiteral("\" and no \"")));
+              .arg(ShownName(item), missing.join(QStringLiteral("\" and no \"")));
       }),
       archiver_(archiver), templates_(WithTrailingSlash(templatesFolder)),
       packageFile_(packageFile) {}
@@ -165,7 +164,7 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
             reason = missingMessage(item.Id + u'/', packageFile_);
         else
             reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
-                         .arg(shownName(item), QString::fromStdString(outcome.LastError));
+                         .arg(ShownName(item), QString::fromStdString(outcome.LastError));
         RemoveFolderTree(staging);
         return Outcome::Failed;
     }

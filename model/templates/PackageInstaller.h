@@ -51,6 +51,9 @@ public:
     // first, and a new album starts from the second.
     static const QStringList RequiredFiles;
 
+    // The name a message shows for a template: its display name, or its id without one.
+    static QString ShownName(const TpaTemplateItem& item);
+
     // The sentences of the failures, English by default: a template the package does not hold
     // ("File "<id>/" not found in package "<file>"."), an id that names no single safe folder,
     // and a template folder that lacks required files (named one by one, in order).
