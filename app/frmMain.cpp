@@ -27,6 +27,7 @@
 #include "model/image/ImageImport.h"
 #include "model/tree/TreeUtils.h"
 #include "platform/UserStore.h"
+#include "zip/archiver/ZipRoutines.h"
 
 #include "ui_frmMain.h"
 
@@ -120,8 +121,7 @@ void TfrmMain::FormCreate() {
         new FileDialogSettings(QStringLiteral("OpenPictureDialog2"), pictures, this);
 
     ZipArchiver.SetCompressionMode(1);
-    // Pictures are compressed already: deflating them takes most of a save for next to nothing.
-    ZipArchiver.NoCompressionMasks = {"*.jpg", "*.jpeg", "*.gif"};
+    ZipArchiver.NoCompressionMasks = zip::AlbumNoCompressionMasks();
     ZipArchiver.OnOverallProgress =
         [this](zip::TZABaseArchiver&, double progress, zip::TZAProcessOperation,
                zip::TZAProgressPhase, bool& cancel) { ArchiverOverallProgress(progress, cancel); };

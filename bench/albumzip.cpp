@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
     zip::TZipArchiver archiver("ZipArchiver");
     archiver.SetCompressionMode(1);
-    archiver.NoCompressionMasks = {"*.jpg", "*.jpeg", "*.gif"};
+    archiver.NoCompressionMasks = zip::AlbumNoCompressionMasks();
     archiver.Options.OEMFileNames = true;
     archiver.Options.FlushBuffers = true;
     archiver.Options.Recurse = true;

@@ -56,6 +56,11 @@ template <typename Job> bool failureAsFalse(TZABaseArchiver& archiver, Job job) 
 
 } // namespace
 
+const std::vector<std::string>& AlbumNoCompressionMasks() {
+    static const std::vector<std::string> masks = {"*.jpg", "*.jpeg", "*.gif", "*.mp3", "*.swf"};
+    return masks;
+}
+
 bool ZipFolder(TZABaseArchiver& archiver, const std::string& folder, const std::string& zipFile) {
     // Called from a handler of a running job: refused before anything of that job changes.
     archiver.CheckNotBusy();

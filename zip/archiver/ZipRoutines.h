@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "zip/archiver/UnpackLimits.h"
 
@@ -15,6 +16,11 @@ class TZABaseArchiver;
 // a usable end record (a truncated file) is read through a directory rebuilt from its local
 // headers: every member found is still extracted, but the result is false and
 // LastOutcome().Recovered is set, so that the caller can warn that members may be missing.
+
+// The members an album save stores as they are (the archiver's NoCompressionMasks): pictures,
+// music and Flash files are compressed already, and deflating them takes most of a save for
+// nothing.
+const std::vector<std::string>& AlbumNoCompressionMasks();
 
 // Packs every file and folder below folder into zipFile. The archive is written beside
 // zipFile under a temporary name and renamed over it only when complete, so a failed,

@@ -24,6 +24,7 @@ constexpr int kPasswordAttempts = 3;
 
 struct TZAItemCodec::Buffers {
     Deflater deflater;
+    std::unique_ptr<Deflater> probe; // tries a sample of a member; made when first needed
     Inflater inflater;
     std::vector<uint8_t> input;
 };
@@ -37,73 +38,116 @@ bool TZAItemCodec::CompressItem(Stream& source, Stream& archive, TDirItem& item)
     const int64_t size = source.Size();
     const int64_t chunkSize = BufferSizeForMode(item.CompressionMode);
     const bool encrypted = !item.Password.empty();
-    const bool deflated = item.Method == kMethodDeflate && size > 0;
+    const int64_t dataStart = archive.Position();
     std::vector<uint8_t>& input = buffers_->input;
     input.resize(static_cast<size_t>(std::min(std::max<int64_t>(size, 1), chunkSize)));
 
-    uint32_t crc = kCrcInitial;     // what the member's header says
-    uint32_t dataCrc = kCrcInitial; // what was compressed
-    int64_t bytesRead = 0;
-    int64_t compressed = 0;
-    bool cancelled = false;
-    std::unique_ptr<TZipCrypto> crypto;
-
     if (!source.SetPosition(0))
         throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
-    if (encrypted) {
-        // The header carries the CRC, so the source is read once before it is compressed.
-        crc = CrcOfSource(source, size, chunkSize);
+    // The encryption header carries the CRC, so the source is read once before it is written.
+    const uint32_t crc = encrypted ? CrcOfSource(source, size, chunkSize) : kCrcInitial;
+
+    uint16_t method = item.Method;
+    DataPass pass = WriteData(source, archive, item, method == kMethodDeflate && size > 0, crc);
+    const int64_t header = encrypted ? kEncryptionHeaderSize : 0;
+    // Data that deflate does not shrink (compressed pictures, music, random bytes) is stored:
+    // smaller, and far quicker to write and to read.
+    if (pass.Outcome == DataPass::Abandoned ||
+        (pass.Outcome == DataPass::Done && method == kMethodDeflate && size > 0 &&
+         pass.Compressed - header >= size)) {
+        if (!archive.SetSize(dataStart) || !archive.SetPosition(dataStart))
+            throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
+        if (!source.SetPosition(0))
+            throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, int64_t{0}});
+        method = kMethodStored;
+        pass = WriteData(source, archive, item, false, crc);
+    }
+    if (pass.Outcome == DataPass::Cancelled)
+        return false;
+    if (pass.Outcome == DataPass::Short)
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, pass.Read});
+    // An encrypted source is read twice; if it changed in between, the encryption header
+    // carries a CRC that the data does not have.
+    if (encrypted && crc != pass.DataCrc)
+        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, pass.Read});
+
+    SetCompressedValues(item, method, pass.Compressed, size, pass.DataCrc ^ 0xFFFFFFFFu);
+    return true;
+}
+
+TZAItemCodec::DataPass TZAItemCodec::WriteData(Stream& source, Stream& archive,
+                                               const TDirItem& item, bool deflated,
+                                               uint32_t headerCrc) {
+    const int64_t size = source.Size();
+    const int64_t chunkSize = BufferSizeForMode(item.CompressionMode);
+    std::vector<uint8_t>& input = buffers_->input;
+    DataPass pass;
+    pass.DataCrc = kCrcInitial;
+    std::unique_ptr<TZipCrypto> crypto;
+    if (!item.Password.empty()) {
         crypto = std::make_unique<TZipCrypto>(item.Password);
-        const auto header = crypto->MakeHeader(crc ^ 0xFFFFFFFFu);
+        const auto header = crypto->MakeHeader(headerCrc ^ 0xFFFFFFFFu);
         if (!archive.WriteExact(header.data(), kEncryptionHeaderSize))
             throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
-        compressed += kEncryptionHeaderSize;
+        pass.Compressed = kEncryptionHeaderSize;
     }
-
+    const int64_t dataStart = pass.Compressed;
     const auto sink = [&](uint8_t* data, int64_t length) {
         if (crypto)
             crypto->Encrypt(data, length);
         if (!archive.WriteExact(data, length))
             throw EZAException(ZAError::WriteFailed, settings_.ComponentName);
-        compressed += length;
+        pass.Compressed += length;
         return true;
     };
     if (deflated)
         buffers_->deflater.Begin(item.CompressionMode);
 
-    while (bytesRead < size) {
-        if (settings_.Progress && settings_.Progress(bytesRead, size)) {
-            cancelled = true;
-            break;
+    while (pass.Read < size) {
+        if (settings_.Progress && settings_.Progress(pass.Read, size)) {
+            pass.Outcome = DataPass::Cancelled;
+            return pass;
         }
-        const int64_t want = std::min(chunkSize, size - bytesRead);
+        const int64_t want = std::min(chunkSize, size - pass.Read);
         const int64_t got = source.Read(input.data(), want);
-        if (got != want)
-            break; // the source shrank or failed: reported below
-        dataCrc = UpdateCrc32(dataCrc, input.data(), got);
-        const bool last = bytesRead + got == size;
-        if (deflated) {
-            buffers_->deflater.Compress(input.data(), got, last, sink);
-        } else {
-            sink(input.data(), got);
+        if (got != want) {
+            pass.Outcome = DataPass::Short; // the source shrank or failed
+            return pass;
         }
-        bytesRead += got;
+        pass.DataCrc = UpdateCrc32(pass.DataCrc, input.data(), got);
+        const bool last = pass.Read + got == size;
+        if (deflated)
+            buffers_->deflater.Compress(input.data(), got, last, sink);
+        else
+            sink(input.data(), got);
+        pass.Read += got;
+        // The first chunk did not shrink: unless the end of the source does, the rest will not
+        // either, and deflating it only costs time.
+        if (deflated && pass.Read == got && !last && pass.Compressed - dataStart >= got &&
+            !TailShrinks(source, size, chunkSize, item.CompressionMode)) {
+            pass.Outcome = DataPass::Abandoned;
+            return pass;
+        }
     }
+    return pass;
+}
 
-    if (bytesRead != size) {
-        if (cancelled)
-            return false;
-        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
-    }
-    // An encrypted source is read twice; if it changed in between, the encryption header
-    // carries a CRC that the data does not have.
-    if (!encrypted)
-        crc = dataCrc;
-    else if (crc != dataCrc)
-        throw EZAException(ZAError::SizeMismatch, settings_.ComponentName, {size, bytesRead});
-
-    SetCompressedValues(item, compressed, size, crc ^ 0xFFFFFFFFu);
-    return true;
+bool TZAItemCodec::TailShrinks(Stream& source, int64_t size, int64_t chunkSize, int level) {
+    const int64_t resume = source.Position();
+    const int64_t length = std::min(chunkSize, size - resume);
+    std::vector<uint8_t>& input = buffers_->input;
+    if (!source.SetPosition(size - length) || !source.ReadExact(input.data(), length) ||
+        !source.SetPosition(resume))
+        return true; // unreadable: the main pass finds out and reports it
+    if (!buffers_->probe)
+        buffers_->probe = std::make_unique<Deflater>();
+    int64_t produced = 0;
+    buffers_->probe->Begin(level);
+    buffers_->probe->Compress(input.data(), length, true, [&](uint8_t*, int64_t n) {
+        produced += n;
+        return produced < length;
+    });
+    return produced < length;
 }
 
 uint32_t TZAItemCodec::CrcOfSource(Stream& source, int64_t size, int64_t chunkSize) {
@@ -125,8 +169,8 @@ uint32_t TZAItemCodec::CrcOfSource(Stream& source, int64_t size, int64_t chunkSi
     return crc;
 }
 
-void TZAItemCodec::SetCompressedValues(TDirItem& item, int64_t compressed, int64_t size,
-                                       uint32_t crc32) const {
+void TZAItemCodec::SetCompressedValues(TDirItem& item, uint16_t method, int64_t compressed,
+                                       int64_t size, uint32_t crc32) const {
     const bool always = settings_.Zip64Mode == TZip64Mode::zmAlways;
     TDirItem result = item;
     result.SetCompressedSize64(static_cast<uint64_t>(compressed), always);
@@ -137,8 +181,7 @@ void TZAItemCodec::SetCompressedValues(TDirItem& item, int64_t compressed, int64
                            {item.SourcePath});
     if (result.HasZip64)
         result.SetZip64Version(settings_.StandardSignatures);
-    if (size == 0)
-        result.Method = kMethodStored;
+    result.Method = size == 0 ? kMethodStored : method;
     item = std::move(result);
 }
 

@@ -51,6 +51,9 @@ public:
     // Compresses all of source (from its start) into archive at its position, by the item's
     // CompressionMode and Method, encrypting with the item's Password when it is not empty.
     // Fills CRC-32, sizes (Zip64 marks per the Zip64 mode) and, for an empty source, method 0.
+    // A source that deflate does not make smaller is stored instead (method 0): when its first
+    // chunk and its last do not shrink this is seen after the first chunk, otherwise after the
+    // whole; archive is cut back to where the data started before it is written again.
     // Returns false when cancelled (the item is left as it was). Raises error 34 on a short
     // read of source, 46 on a short write to archive, 41 when Zip64 is needed but disabled,
     // ECompressionError when zlib fails.
@@ -71,12 +74,27 @@ public:
                                          std::string& password, bool extractCorruptedFiles);
 
 private:
+    // One writing of a member's data: the encryption header when the item has a password, then
+    // the source deflated or as it is.
+    struct DataPass {
+        enum { Done, Cancelled, Short, Abandoned } Outcome = Done;
+        int64_t Read = 0;       // source bytes taken
+        int64_t Compressed = 0; // bytes written, the encryption header included
+        uint32_t DataCrc = 0;   // CRC-32 register (not yet inverted) of the bytes taken
+    };
+    // Writes source from its position. A deflated pass is abandoned after its first chunk when
+    // neither that chunk nor the end of the source shrinks. headerCrc goes into the encryption
+    // header. Raises error 46 on a short write.
+    DataPass WriteData(Stream& source, Stream& archive, const TDirItem& item, bool deflated,
+                       uint32_t headerCrc);
+    // Whether deflate at level shrinks the last chunk of source; the position is kept.
+    bool TailShrinks(Stream& source, int64_t size, int64_t chunkSize, int level);
     // The CRC-32 (not yet inverted) of all size bytes of source, which is left at its start;
     // error 34 when it gives fewer.
     uint32_t CrcOfSource(Stream& source, int64_t size, int64_t chunkSize);
-    // The entry's sizes (Zip64 marks per the mode, error 41 when disabled), CRC-32 and, for an
-    // empty source, method 0; the entry is left as it was on an error.
-    void SetCompressedValues(TDirItem& item, int64_t compressed, int64_t size,
+    // The entry's method (0 for an empty source), sizes (Zip64 marks per the mode, error 41
+    // when disabled) and CRC-32; the entry is left as it was on an error.
+    void SetCompressedValues(TDirItem& item, uint16_t method, int64_t compressed, int64_t size,
                              uint32_t crc32) const;
     // Reads the local header the archive stands at into local and moves to the member's data,
     // whose position it returns; error 8 when there is no local header there.

@@ -96,6 +96,9 @@ TEST(ProcessingTest, OverwriteModesAndStoredMethods) {
     Tree t;
     TZipArchiver a;
     t.Open(a);
+    // Data that deflate shrinks: only the mask keeps the picture from being deflated.
+    WriteFile(t.dir / "src/sub/c.jpg", TextData(5000, 1));
+    WriteFile(t.dir / "src/sub/deep/b.txt", TextData(5000, 2));
     a.NoCompressionMasks = {"*.jpg"};
     a.AddFiles("*.*");
     std::map<std::string, int> methods;
