@@ -38,12 +38,22 @@ bool FtpPaths::isPlainFolderName(const QString& name) {
     return true;
 }
 
+QString FtpPaths::webAddress(const QString& host, const QString& remoteFolder,
+                             const QString& page) {
+    QString path;
+    for (const QString& name : remoteFolder.split(u'/'))
+        path += QString::fromLatin1(QUrl::toPercentEncoding(name)) + u'/';
+    path.chop(1);
+    return QStringLiteral("http://") + host + ensureSlashedRemotePath(path) +
+           QString::fromLatin1(QUrl::toPercentEncoding(page));
+}
+
 ResultUrls FtpPaths::resultUrls(const QString& address, bool replacePage, const QString& host,
                                 const QString& remoteFolder) {
     const QString page = QStringLiteral("photogallery.htm");
     QString a = address;
     if (a.isEmpty() || a == u"http://") {
-        a = QStringLiteral("http://") + host + remoteFolder + page;
+        a = webAddress(host, remoteFolder, page);
         replacePage = true;
     }
     const QString last = a.mid(a.lastIndexOf(u'/') + 1);

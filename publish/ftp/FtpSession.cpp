@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QScopeGuard>
 
+#include <future>
+
 #include <curl/curl.h>
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,10 +25,18 @@ namespace publish {
 
 namespace {
 
-constexpr int PollMs = 50;
+// How often a waiting GUI thread runs its event loop.
+constexpr int PumpMs = 50;
+// The longest sleep of the network loop. The library's sockets and its own deadlines wake it
+// sooner, but not when a passive data connection completes before the library watches it
+// (measured: a stall of the whole sleep before one STOR in ten), so the sleep stays short.
+constexpr long MaxSleepMs = 5;
 constexpr int MaxReplyBytes = 1024;
 // QUIT is a courtesy: a server that does not answer it soon is left.
-constexpr long QuitSeconds = 2;
+constexpr long QuitMs = 500;
+// How long a control connection that the library drops after a failed transfer is read for
+// the reply the server sent meanwhile (a full disk says so there).
+constexpr int LateReplyMs = 200;
 
 struct CurlLibrary {
     CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
@@ -73,6 +84,17 @@ struct FtpSession::Connection {
     QString abortReason;
     ListingBuffer* listing = nullptr;
     QFile* upload = nullptr;
+    QString uploadName;
+    qint64 uploadSize = 0;
+    bool passive = true;
+    curl_socket_t control = CURL_SOCKET_BAD;
+    // The data connection of the latest transfer: its port (the server's in passive mode,
+    // ours in active mode) and whether it ended in an error such as a reset.
+    quint16 dataPort = 0;
+    curl_socket_t dataSocket = CURL_SOCKET_BAD;
+    int dataError = 0;
+    // Whether the server answers SIZE; asked after every upload until it says it does not.
+    bool sizeOffered = true;
 
     ~Connection() {
         if (easy)
@@ -123,10 +145,7 @@ struct FtpSession::Connection {
         return size_t(n);
     }
     static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-        auto* c = static_cast<Connection*>(self);
-        if (c->waiting.pump)
-            c->waiting.pump();
-        return c->aborted() ? 1 : 0;
+        return static_cast<Connection*>(self)->aborted() ? 1 : 0;
     }
     static curl_socket_t onOpen(void* self, curlsocktype purpose, curl_sockaddr* address) {
         auto* c = static_cast<Connection*>(self);
@@ -138,13 +157,61 @@ struct FtpSession::Connection {
         }
         const int s =
             ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
-        if (s >= 0)
-            c->waiting.abort->add(s);
-        return s < 0 ? CURL_SOCKET_BAD : s;
+        if (s < 0)
+            return CURL_SOCKET_BAD;
+        c->waiting.abort->add(s);
+        if (!c->loggedIn && c->control == CURL_SOCKET_BAD) {
+            c->control = s;
+        } else if (c->loggedIn) {
+            // Passive mode connects to the server's data port; active mode listens on a
+            // port of ours that is known once the socket is bound.
+            c->dataSocket = s;
+            c->dataPort = portOf(address);
+        }
+        return s;
     }
     static int onClose(void* self, curl_socket_t s) {
-        static_cast<Connection*>(self)->waiting.abort->remove(s);
+        auto* c = static_cast<Connection*>(self);
+        if (s == c->dataSocket) {
+            sockaddr_in6 local{};
+            socklen_t length = sizeof local;
+            if (!c->passive && ::getsockname(s, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+                c->dataPort = ntohs(local.sin6_port); // same place in sockaddr_in
+            // A reset of an upload's data connection means the server dropped bytes it
+            // never read.
+            int error = 0;
+            length = sizeof error;
+            if (c->upload && ::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) == 0)
+                c->dataError = error;
+            c->dataSocket = CURL_SOCKET_BAD;
+        } else if (s == c->control) {
+            c->readLateReply();
+            c->control = CURL_SOCKET_BAD;
+        }
+        c->waiting.abort->remove(s);
         return ::close(s);
+    }
+    // The library drops the control connection after a failed transfer without reading what
+    // the server said about it: whatever final reply is already there (or comes within a
+    // moment) is kept.
+    void readLateReply() {
+        if (!upload || aborted())
+            return;
+        char buffer[MaxReplyBytes];
+        pollfd p{control, POLLIN, 0};
+        if (::poll(&p, 1, LateReplyMs) <= 0)
+            return;
+        const ssize_t n = ::recv(control, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n <= 0)
+            return;
+        std::string text(buffer, size_t(n));
+        for (size_t start = 0; start < text.size();) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            onReply(text.data() + start, 1, end - start + (end < text.size() ? 1 : 0), this);
+            start = end + 1;
+        }
     }
 };
 
@@ -171,9 +238,18 @@ FtpSession::FtpSession(const QString& host, const QString& user, const QString& 
     checkArgument(password, QStringLiteral("password"));
     if (hostName.isEmpty() || hostName.contains(u'/') || hostName.contains(u'@'))
         throw FtpError(QStringLiteral("\"%1\" is not a host name.").arg(hostName));
+    // "name:2121" or "[address]": the port cannot be chosen (an address with several ":" is
+    // an IPv6 address).
+    if (hostName.contains(u'[') || hostName.contains(u']') || hostName.count(u':') == 1)
+        throw FtpError(QStringLiteral("\"%1\" is not a host name: the FTP port is always %2, "
+                                      "so give the host name or address alone, without "
+                                      "\":port\" or brackets.")
+                           .arg(hostName)
+                           .arg(DefaultPort));
 
     auto c = std::make_unique<Connection>();
     c->port = port;
+    c->passive = passive;
     c->timeout = timeout;
     c->multi = curl_multi_init();
     c->easy = curl_easy_init();
@@ -244,7 +320,8 @@ void FtpSession::close() noexcept {
     Connection& c = *connection_;
     if (!c.lost && !c.aborted()) {
         try {
-            curl_easy_setopt(c.easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, QuitSeconds);
+            curl_easy_setopt(c.easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, 1L);
+            curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, QuitMs);
             command(QStringLiteral("QUIT"), QStringLiteral("Saying goodbye"));
         } catch (...) {
             // The connection is going away either way.
@@ -267,33 +344,48 @@ void FtpSession::run(const QString& step) {
     c.errors[0] = 0;
     c.abortReason.clear();
     c.refusedReconnect = false;
+    c.dataPort = 0;
+    c.dataError = 0;
     curl_multi_add_handle(c.multi, c.easy);
-    CURLcode result = CURLE_OK;
-    for (int running = 1;;) {
-        if (c.aborted()) {
-            result = CURLE_ABORTED_BY_CALLBACK;
-            break;
-        }
-        if (curl_multi_perform(c.multi, &running) != CURLM_OK) {
-            result = CURLE_FAILED_INIT;
-            break;
-        }
-        if (!running) {
-            int left = 0;
-            while (CURLMsg* msg = curl_multi_info_read(c.multi, &left)) {
-                if (msg->msg == CURLMSG_DONE)
-                    result = msg->data.result;
-            }
-            break;
-        }
-        curl_multi_poll(c.multi, nullptr, 0, PollMs, nullptr);
-        if (c.waiting.pump)
+    int result = CURLE_OK;
+    if (c.waiting.pump) {
+        // The library blocks inside some of its waits (the final reply of a transfer among
+        // them): it runs on a thread of its own while this one keeps its events flowing.
+        auto transfer = std::async(std::launch::async, [&c] { return perform(c); });
+        while (transfer.wait_for(std::chrono::milliseconds(PumpMs)) != std::future_status::ready)
             c.waiting.pump();
+        result = transfer.get();
+    } else {
+        result = perform(c);
     }
     // Taken off mid-transfer, the library drops the connection without waiting for anything.
     curl_multi_remove_handle(c.multi, c.easy);
     if (result != CURLE_OK)
         fail(step, result);
+}
+
+int FtpSession::perform(Connection& c) {
+    for (int running = 1;;) {
+        if (c.aborted())
+            return CURLE_ABORTED_BY_CALLBACK;
+        if (curl_multi_perform(c.multi, &running) != CURLM_OK)
+            return CURLE_FAILED_INIT;
+        if (!running) {
+            CURLcode result = CURLE_OK;
+            int left = 0;
+            while (CURLMsg* msg = curl_multi_info_read(c.multi, &left)) {
+                if (msg->msg == CURLMSG_DONE)
+                    result = msg->data.result;
+            }
+            return result;
+        }
+        // The library's sockets wake the wait; it names how long it may sleep otherwise.
+        long sleepMs = -1;
+        curl_multi_timeout(c.multi, &sleepMs);
+        if (sleepMs < 0 || sleepMs > MaxSleepMs)
+            sleepMs = MaxSleepMs;
+        curl_multi_poll(c.multi, nullptr, 0, int(sleepMs), nullptr);
+    }
 }
 
 void FtpSession::fail(const QString& step, int code) {
@@ -308,8 +400,18 @@ void FtpSession::fail(const QString& step, int code) {
         why = QStringLiteral("cancelled");
     else if (!c.abortReason.isEmpty())
         why = c.abortReason;
+    else if (reply == 452 || reply == 552)
+        why = QStringLiteral("the server has no room for the file (its disk or your quota is "
+                             "full); it answered \"%1\"")
+                  .arg(c.replyText());
+    else if (reply == 425 || result == CURLE_FTP_ACCEPT_FAILED ||
+             result == CURLE_FTP_ACCEPT_TIMEOUT || (result == CURLE_COULDNT_CONNECT && c.loggedIn))
+        why = dataConnectionRefused(c);
     else if (reply >= 400) // "421" among them, which the library counts as a timeout
         why = QStringLiteral("the server answered \"%1\"").arg(c.replyText());
+    else if (c.upload && (result == CURLE_SEND_ERROR || result == CURLE_PARTIAL_FILE ||
+                          result == CURLE_UPLOAD_FAILED || c.dataError))
+        why = closedEarly(c);
     else if (result == CURLE_OPERATION_TIMEDOUT && std::strstr(c.errors, "too slow"))
         why = QStringLiteral("no data moved for %1 seconds").arg(seconds);
     else if (result == CURLE_OPERATION_TIMEDOUT)
@@ -329,6 +431,22 @@ void FtpSession::fail(const QString& step, int code) {
     const bool lost = !keepsConnection(result) || !c.abortReason.isEmpty();
     c.lost = c.lost || lost;
     throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, why), lost);
+}
+
+QString FtpSession::dataConnectionRefused(const Connection& c) {
+    const QString port = c.dataPort ? QString::number(c.dataPort) : QStringLiteral("?");
+    QString why = c.passive
+                      ? QStringLiteral("the data connection to port %1 of the server was refused "
+                                       "in passive mode")
+                            .arg(port)
+                      : QStringLiteral("the server could not open the data connection to port %1 "
+                                       "of this computer in active mode")
+                            .arg(port);
+    if (c.replyCode() >= 400)
+        why += QStringLiteral(" (the server answered \"%1\")").arg(c.replyText());
+    return why + (c.passive
+                      ? QStringLiteral("; try the active transfer mode in the FTP settings")
+                      : QStringLiteral("; try the passive transfer mode in the FTP settings"));
 }
 
 void FtpSession::command(const QString& line, const QString& step) {
@@ -433,15 +551,70 @@ void FtpSession::stor(const QString& localPath, const QString& remoteName) {
     const std::string url = c.url + (escaped ? escaped : "");
     curl_free(escaped);
     c.upload = &file;
+    c.uploadName = remoteName;
+    c.uploadSize = file.size();
     curl_easy_setopt(c.easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
     curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c.easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
-    const auto reset = qScopeGuard([&c] {
-        c.upload = nullptr;
-        curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
-    });
-    run(QStringLiteral("Uploading \"%1\"").arg(remoteName));
+    // The server's own size of the file, asked on the same request right after the upload.
+    curl_slist* sizeQuery = nullptr;
+    if (c.sizeOffered)
+        sizeQuery = curl_slist_append(nullptr, ("*SIZE " + name).c_str());
+    curl_easy_setopt(c.easy, CURLOPT_POSTQUOTE, sizeQuery);
+    const QString step = QStringLiteral("Uploading \"%1\"").arg(remoteName);
+    {
+        const auto reset = qScopeGuard([&c, sizeQuery] {
+            c.upload = nullptr;
+            curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+            curl_easy_setopt(c.easy, CURLOPT_POSTQUOTE, nullptr);
+            curl_slist_free_all(sizeQuery);
+        });
+        run(step);
+    }
+    curl_off_t sent = 0;
+    curl_easy_getinfo(c.easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    checkStored(step, qint64(sent), sizeQuery != nullptr);
+}
+
+QString FtpSession::cutShort(const Connection& c, const QString& what) {
+    return QStringLiteral("%1, so \"%2\" is incomplete on the server").arg(what, c.uploadName);
+}
+
+QString FtpSession::closedEarly(const Connection& c) {
+    return cutShort(c, QStringLiteral("the server closed the connection before it had all %1 bytes")
+                           .arg(c.uploadSize));
+}
+
+void FtpSession::checkStored(const QString& step, qint64 sent, bool askedSize) {
+    Connection& c = connection();
+    const auto fail = [&](const QString& why) {
+        throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, why));
+    };
+    if (c.dataError)
+        fail(closedEarly(c));
+    if (sent != c.uploadSize)
+        fail(cutShort(
+            c, QStringLiteral("only %1 of the %2 bytes were sent").arg(sent).arg(c.uploadSize)));
+    if (!askedSize)
+        return;
+    const int code = c.replyCode();
+    if (code >= 500 && code <= 504) {
+        // The server does not know SIZE: the final reply has to do.
+        c.sizeOffered = false;
+        return;
+    }
+    bool known = false;
+    const qint64 held = c.replyText().mid(4).trimmed().toLongLong(&known);
+    if (code != 213 || !known)
+        fail(QStringLiteral("the server cannot tell the size of \"%1\" after %2 bytes were "
+                            "sent (it answered \"%3\")")
+                 .arg(c.uploadName)
+                 .arg(sent)
+                 .arg(c.replyText()));
+    if (held != sent)
+        fail(
+            cutShort(c, QStringLiteral("the server holds %1 of the %2 bytes").arg(held).arg(sent)));
 }
 
 } // namespace publish

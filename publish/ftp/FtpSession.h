@@ -25,8 +25,9 @@ private:
     bool sessionLost_;
 };
 
-// How a session waits for the network: `pump` runs about every 50 ms while it waits (the GUI
-// thread keeps its window alive with it); a tripped `abort` switch ends the wait at once.
+// How a session waits for the network: with a `pump`, the network work runs on a helper
+// thread and `pump` runs on the calling thread about every 50 ms while it waits (the GUI thread
+// keeps its window alive with it); a tripped `abort` switch ends the wait at once.
 struct FtpWaiting {
     std::function<void()> pump;
     std::shared_ptr<FtpAbortSwitch> abort;
@@ -41,8 +42,10 @@ struct FtpWaiting {
 // command), a data connection that moves no byte for `timeout` fails, a listing must arrive
 // within twice `timeout`, and listings have caps (ListingBuffer). Data connections go to the
 // control connection's peer whatever address a passive-mode reply names; active mode offers
-// the control connection's own address. Not thread-safe: one thread at a time uses a session
-// (ownership moves, it is never shared); only its abort switch is touched from elsewhere.
+// the control connection's own address. An upload ends in a failure unless the server holds
+// every byte of the file (it is asked with SIZE where it answers that). Not thread-safe: one thread
+// at a time uses a session (ownership moves, it is never shared); only its abort switch is touched
+// from elsewhere.
 class FtpSession {
 public:
     static constexpr quint16 DefaultPort = 21;
@@ -82,6 +85,12 @@ private:
     void command(const QString& line, const QString& step);
     QStringList readListing(bool namesOnly);
     void run(const QString& step);
+    static int perform(Connection& c);
+    static QString dataConnectionRefused(const Connection& c);
+    // A file counts as stored only when the server holds every byte that was sent.
+    void checkStored(const QString& step, qint64 sent, bool askedSize);
+    static QString cutShort(const Connection& c, const QString& what);
+    static QString closedEarly(const Connection& c);
     [[noreturn]] void fail(const QString& step, int code);
     Connection& connection();
 

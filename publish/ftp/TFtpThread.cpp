@@ -24,9 +24,10 @@ void TFtpThread::run() {
                 // A listing that fails shows as an empty folder.
             }
         }
-        session_->close();
+        // Every file is confirmed: the window need not wait for the goodbye.
         if (!cancelled())
             emit completed(listing);
+        session_->close();
     } catch (const std::exception& e) {
         QString message = QString::fromUtf8(e.what());
         if (message.isEmpty())

@@ -372,8 +372,7 @@ void TfrmFtpModule::connectServer() {
             session_->cwd(RemoteFolder);
         refreshRemoteList();
         showFtpInfo();
-        setResultUrls(
-            QStringLiteral("http://") + Host + RemoteFolder + QStringLiteral("index.html"), true);
+        setResultUrls(FtpPaths::webAddress(Host, RemoteFolder, QStringLiteral("index.html")), true);
         setBrowsingEnabled(true);
         btnStart->setEnabled(true);
         showPage("Initial");
@@ -440,8 +439,8 @@ void TfrmFtpModule::lvRemoteDblClick(QTreeWidgetItem* item) {
         if (endedSession(e))
             return;
         platform::prompts().message(platform::PromptKind::Error, windowTitle().toStdString(),
-                                    e.message().toStdString(), {platform::PromptButton::Ok},
-                                    platform::PromptButton::Ok);
+                                    FtpPaths::visibleName(e.message()).toStdString(),
+                                    {platform::PromptButton::Ok}, platform::PromptButton::Ok);
     }
 }
 
@@ -547,7 +546,14 @@ bool TfrmFtpModule::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == lblC_Url || watched == lblC_Url_suggest) {
-            openLink(static_cast<QLabel*>(watched)->text());
+            const QString address = static_cast<QLabel*>(watched)->text();
+            if (!openLink(address))
+                platform::prompts().message(
+                    platform::PromptKind::Warning, windowTitle().toStdString(),
+                    QStringLiteral("The address \"%1\" cannot be opened in a web browser.")
+                        .arg(FtpPaths::visibleName(address.trimmed()))
+                        .toStdString(),
+                    {platform::PromptButton::Ok}, platform::PromptButton::Ok);
             return true;
         }
         if (watched == lblC_ChangeSetting) {
@@ -562,8 +568,7 @@ void TfrmFtpModule::btnStartClick() {
     if (!session_ || thread_ || waitingForServer_)
         return;
     if (!userSetUrl_)
-        setResultUrls(
-            QStringLiteral("http://") + Host + RemoteFolder + QStringLiteral("index.html"), true);
+        setResultUrls(FtpPaths::webAddress(Host, RemoteFolder, QStringLiteral("index.html")), true);
     btnStart->setEnabled(false);
     setBrowsingEnabled(false);
     CanClose = false;

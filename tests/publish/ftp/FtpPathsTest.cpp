@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QUrl>
+
 using publish::FtpPaths;
 using publish::RemoteEntry;
 using publish::RemoteListingParser;
@@ -124,4 +126,24 @@ TEST(FtpPaths, DirectionControlsInNamesAreShownNotObeyed) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(FtpPaths::visibleName(QString::fromUtf16(c.name)), QString::fromUtf16(c.shown));
+}
+
+TEST(FtpPaths, AddressesOfAnyFolderNameAreValidWebAddresses) {
+    struct Case {
+        const char16_t* folder;
+        const char* url;
+    } const cases[] = {
+        {u"/site \u00fc dir/", "http://h/site%20%C3%BC%20dir/photogallery.htm"},
+        {u"/a#b/c?d/", "http://h/a%23b/c%3Fd/photogallery.htm"},
+        {u"/50%/", "http://h/50%25/photogallery.htm"},
+        {u"/", "http://h/photogallery.htm"},
+        {u"/www/x-y_z.~/", "http://h/www/x-y_z.~/photogallery.htm"},
+    };
+    for (const Case& c : cases) {
+        const QString folder = QString::fromUtf16(c.folder);
+        const publish::ResultUrls urls = FtpPaths::resultUrls("", true, "h", folder);
+        EXPECT_EQ(urls.url, QString::fromLatin1(c.url)) << folder.toStdString();
+        EXPECT_TRUE(FtpPaths::isWebAddress(urls.url)) << urls.url.toStdString();
+        EXPECT_EQ(QUrl(urls.url).path(), folder + "photogallery.htm");
+    }
 }

@@ -141,8 +141,9 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
     } const cases[] = {
         {"refused folder", Way::RefusedFolder, "550"},
         {"line break in a name", Way::NameWithLineBreak, "line break"},
-        {"server goes away", Way::ServerGoesAway, ""},
-        {"server goes away during a file", Way::ServerGoesAwayMidFile, ""},
+        {"server goes away", Way::ServerGoesAway, "the connection to the server was lost"},
+        {"server goes away during a file", Way::ServerGoesAwayMidFile,
+         "the server closed the connection"},
         {"unreadable file", Way::UnreadableFile, "Cannot read"},
     };
     for (const Case& c : cases) {
@@ -306,4 +307,26 @@ TEST(FtpSession, ServerThatNeverGreetsTimesOut) {
         FtpSession("127.0.0.1", "u", "p", true, silent.port(), std::chrono::milliseconds(700)),
         FtpError);
     EXPECT_LT(timer.elapsed(), 5000);
+}
+
+TEST(FtpSession, HostsWithAPortOrBracketsAreRefusedBeforeConnecting) {
+    struct Case {
+        const char* host;
+        bool refused;
+    } const cases[] = {
+        {"example.org:2121", true}, {"[::1]", true}, {"[127.0.0.1]:21", true},
+        {"127.0.0.1:21", true},     {"::1", false},  {"127.0.0.1", false},
+    };
+    for (const Case& c : cases) {
+        QString message;
+        try {
+            // Nothing listens on port 1: a host that passes the check fails to connect.
+            FtpSession("  " + QString::fromLatin1(c.host), "u", "p", true, 1,
+                       std::chrono::seconds(2));
+        } catch (const FtpError& e) {
+            message = e.message();
+        }
+        EXPECT_EQ(message.contains("the FTP port is always 21"), c.refused)
+            << c.host << ": " << message.toStdString();
+    }
 }

@@ -69,6 +69,7 @@ class Session:
         self.active = None
         self.listed = False
         self.stored = []
+        self.sizes = {}
 
     def reply(self, text):
         self.conn.sendall((text + "\r\n").encode())
@@ -84,12 +85,17 @@ class Session:
             self.listener = listen("127.0.0.1")
             port = self.listener.getsockname()[1]
             host = "127,0,0,1"
+        if CASE == "data-refused":
+            self.listener.close()  # nothing listens on the port the reply names
+            self.listener = None
         if extended:
             self.reply("229 Entering extended passive mode (|||%d|)" % port)
         else:
             self.reply("227 Entering Passive Mode (%s,%d,%d)" % (host, port >> 8, port & 255))
 
     def data(self):
+        if CASE == "data-refused" and self.active:
+            return None
         if self.listener:
             self.listener.settimeout(30)
             conn, _ = self.listener.accept()
@@ -100,6 +106,9 @@ class Session:
 
     def listing(self, names_only):
         data = self.data()
+        if data is None:
+            self.reply("425 Can't open data connection.")
+            return
         self.reply("150 Here it comes.")
         if CASE == "silent-data":
             time.sleep(HOLD)
@@ -116,6 +125,8 @@ class Session:
                 data.sendall(line.encode() + b"\r\n")
         data.close()
         self.listed = True
+        if CASE == "late-226":
+            time.sleep(1.5)
         self.reply("226 Done.")
 
     def store(self, name):
@@ -123,6 +134,9 @@ class Session:
             self.reply("550 Quota exceeded.")
             return True
         data = self.data()
+        if data is None:
+            self.reply("425 Can't open data connection.")
+            return True
         self.reply("150 Send it.")
         if CASE == "stall-stor":
             time.sleep(HOLD)
@@ -130,17 +144,31 @@ class Session:
             data.recv(65536)
             data.close()
             return False
+        if CASE == "150-226":  # says done at once and reads nothing
+            self.reply("226 Stored.")
+            data.close()
+            self.keep(name, 0)
+            return True
+        limit = 65536 if CASE in ("cut-64k", "disk-full") else None
         size = 0
-        while True:
-            chunk = data.recv(1 << 20)
+        while limit is None or size < limit:
+            chunk = data.recv(min(1 << 20, limit - size) if limit else 1 << 20)
             if not chunk:
                 break
             size += len(chunk)
+        if CASE == "disk-full" and size == limit:
+            self.reply("552 Disk full: quota exceeded.")
+            data.close()
+            return True
         data.close()
-        self.stored.append(name)
-        record("STORED %s %d" % (name, size))
+        self.keep(name, size)
         self.reply("226 Stored.")
         return True
+
+    def keep(self, name, size):
+        self.stored.append(name)
+        self.sizes[name] = size
+        record("STORED %s %d" % (name, size))
 
     def serve(self):
         if not greet(self.conn):
@@ -182,7 +210,13 @@ class Session:
             elif cmd == "STOR":
                 if not self.store(arg):
                     return
+            elif cmd == "SIZE" and CASE != "no-size" and arg in self.sizes:
+                self.reply("213 %d" % self.sizes[arg])
+            elif cmd == "SIZE" and CASE != "no-size":
+                self.reply("550 No such file.")
             elif cmd == "QUIT":
+                if CASE == "no-quit":
+                    time.sleep(HOLD)
                 self.reply("221 Bye.")
                 return
             else:

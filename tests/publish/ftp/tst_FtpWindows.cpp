@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -51,11 +52,12 @@ long peakMemoryMiB() {
     return 0;
 }
 
-// Six files of which the fifth crosses the block size, in the top folder.
+// Six files of which the fifth crosses the block size and outgrows the socket buffers, in the
+// top folder.
 void makeFlatAlbum(const QString& folder) {
     for (int i = 0; i < 6; ++i)
         writeFile(folder + QStringLiteral("/f%1.jpg").arg(i),
-                  sampleBytes(i == 4 ? 300000 : 9000, i));
+                  sampleBytes(i == 4 ? 3000000 : 9000, i));
 }
 
 QTreeWidgetItem* remoteItem(QObject& window, const QString& name) {
@@ -265,11 +267,12 @@ private slots:
     }
 
     void hostileServersEndOnTheFailurePage() {
-        enum class Where { Test, Connect, Upload };
+        enum class Where { Test, Connect, Upload, Completes };
         struct Case {
             const char* server;
             Where where;
             const char* says;
+            const char* mode = "passive";
         } const cases[] = {
             {"continuation-close", Where::Test, "closed the connection"},
             {"continuation-close", Where::Connect, "closed the connection"},
@@ -284,6 +287,22 @@ private slots:
             {"stor-550", Where::Upload, "550 Quota exceeded"},
             {"mid-file", Where::Upload, "closed the connection"},
             {"pwd-continuation-close", Where::Upload, "closed the connection"},
+            // A file cut short counts as a failure whatever the final reply says.
+            {"cut-64k", Where::Upload, "3000000 bytes, so \"f4.jpg\" is incomplete on the server"},
+            {"cut-64k", Where::Upload, "3000000 bytes, so \"f4.jpg\" is incomplete on the server",
+             "active"},
+            {"150-226", Where::Upload, "9000 bytes, so \"f", "passive"},
+            {"150-226", Where::Upload, "9000 bytes, so \"f", "active"},
+            {"no-size", Where::Completes, "SIZE f0.jpg"},
+            {"disk-full", Where::Upload, "it answered \"552 Disk full: quota exceeded.\""},
+            {"disk-full", Where::Upload, "it answered \"552 Disk full: quota exceeded.\"",
+             "active"},
+            {"data-refused", Where::Connect,
+             "refused in passive mode; try the active transfer mode"},
+            {"data-refused", Where::Upload,
+             "in active mode (the server answered \"425 Can't open data connection.\"); try "
+             "the passive transfer mode",
+             "active"},
         };
         QTemporaryDir local;
         makeFlatAlbum(local.path());
@@ -302,13 +321,22 @@ private slots:
                 dialog.bbTestConnectionClick();
                 message = text(dialog, "lbTestResult");
             } else {
-                TfrmFtpModule window(defaultsFor("passive"), local.path(), nullptr, server.port());
+                TfrmFtpModule window(defaultsFor(QString::fromLatin1(c.mode)), local.path(),
+                                     nullptr, server.port());
                 window.Timeout = std::chrono::seconds(2);
                 window.show();
-                if (c.where == Where::Upload) {
+                if (c.where == Where::Upload || c.where == Where::Completes) {
                     QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Initial"),
                                               10000);
                     child<QPushButton>(window, "btnStart")->click();
+                }
+                if (c.where == Where::Completes) {
+                    QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Complete"),
+                                              15000);
+                    // Asked once; the server does not know it, so the final replies count.
+                    QCOMPARE(server.record().filter("SIZE"), QStringList{c.says});
+                    QCOMPARE(server.record().filter("STORED").size(), 6);
+                    continue;
                 }
                 QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Failed"), 15000);
                 message = text(window, "lblF_Error");
@@ -319,6 +347,74 @@ private slots:
             QVERIFY2(timer.elapsed() < 15000, c.server);
         }
         QVERIFY(peakMemoryMiB() < 400);
+    }
+
+    void waitsKeepTheWindowResponsive() {
+        // The listing's final reply comes 1.5 s after its data.
+        HostileServer server(QStringLiteral("late-226"));
+        QTemporaryDir local;
+        TfrmFtpModule window(defaultsFor("passive"), local.path(), nullptr, server.port());
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout,
+                         [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+        ticker.start(10);
+        sinceTick.start();
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Initial"), 10000);
+        QVERIFY(server.record().contains("LIST"));
+        QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
+    }
+
+    void anUnansweredQuitNeitherDelaysTheEndNorBlocksClosing() {
+        HostileServer server(QStringLiteral("no-quit"));
+        QTemporaryDir local;
+        makeFlatAlbum(local.path());
+        for (const bool upload : {true, false}) {
+            auto window = std::make_unique<TfrmFtpModule>(defaultsFor("passive"), local.path(),
+                                                          nullptr, server.port());
+            window->show();
+            QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Initial"), 10000);
+            QElapsedTimer timer;
+            timer.start();
+            if (upload) {
+                child<QPushButton>(*window, "btnStart")->click();
+                QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Complete"), 10000);
+                QVERIFY(server.record().filter("STORED").size() == 6);
+            }
+            window.reset();
+            QVERIFY2(timer.elapsed() < 1500, qPrintable(QString::number(timer.elapsed())));
+        }
+    }
+
+    void remoteNamesAndLinksInMessageBoxes() {
+        FtpTestServer server;
+        const QString folder = QString::fromUtf16(u"a\u202Egpj.exe");
+        QDir(server.root()).mkpath(folder);
+        QTemporaryDir local;
+        TfrmFtpModule window(defaultsFor("passive"), local.path(), nullptr, server.port());
+        window.askPublishedUrl = [](const QString&) -> std::optional<QString> {
+            return QStringLiteral("not an address");
+        };
+        window.show();
+        QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+        // The folder goes away before the double-click: the server's refusal names it.
+        QDir(server.root()).rmdir(folder);
+        window.lvRemoteDblClick(remoteItem(window, "a<U+202E>gpj.exe"));
+        QCOMPARE(prompts->calls().size(), size_t(1));
+        const QString shown = QString::fromStdString(prompts->calls().back().text);
+        QVERIFY2(shown.contains("a<U+202E>gpj.exe") && !shown.contains(QChar(0x202E)),
+                 qPrintable(shown));
+
+        window.lblC_ChangeSettingClick();
+        const auto previous = platform::setShellOpenHook([](const QUrl&) { return true; });
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(child<QLabel>(window, "lblC_Url"), &release);
+        platform::setShellOpenHook(previous);
+        QCOMPARE(prompts->calls().size(), size_t(2));
+        QVERIFY(prompts->calls().back().text.find("cannot be opened") != std::string::npos);
     }
 
     void closingEndsAnyStalledWaitAtOnce() {
