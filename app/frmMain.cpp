@@ -313,8 +313,8 @@ ActionInputs TfrmMain::CollectActionInputs() const {
     f.canAddPhoto = FAlbum.CanAddPhoto(n);
     const auto* caption = n->Item()->CaptionField();
     f.captionEditable = caption && !caption->Locked;
-    f.hasPrevSibling = model::GetPrevSiblingNode(n) != nullptr;
-    f.hasNextSibling = model::GetNextSiblingNode(n) != nullptr;
+    f.hasPrevSibling = model::GetPrevMoveSibling(n) != nullptr;
+    f.hasNextSibling = model::GetNextMoveSibling(n) != nullptr;
     f.hasPrevPhoto = n->IsPhoto() && model::GetPrevPhotoNode(n) != nullptr;
     f.hasNextPhoto = n->IsPhoto() && model::GetNextPhotoNode(n) != nullptr;
     const TpaTreeNode* q = n->IsAlbum() ? n : n->Parent();
@@ -468,6 +468,7 @@ void TfrmMain::loadRecent() {
     FRecent.MaxCount = MaxRecent;
     if (context_.userStore)
         FRecent.LoadFromRegistry(*context_.userStore, kRecentKey);
+    savedRecent_ = FRecent.Items;
     RebuildRecentMenus();
 }
 
@@ -476,9 +477,13 @@ void TfrmMain::saveRecent() {
         FRecent.SaveToRegistry(*context_.userStore, kRecentKey);
         context_.userStore->sync();
     }
+    savedRecent_ = FRecent.Items;
 }
 
 void TfrmMain::RebuildRecentMenus() {
+    // Written as soon as it changes: a crash later in the run must not lose the albums of it.
+    if (FRecent.Items != savedRecent_)
+        saveRecent();
     const QStringList captions = FRecent.MenuCaptions();
     if (captions.isEmpty())
         return;

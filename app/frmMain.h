@@ -142,6 +142,7 @@ private:
     std::unique_ptr<Ui::frmMain> ui;
     model::TpaAlbum FAlbum;
     model::TRecentItems FRecent;
+    QStringList savedRecent_; // the list as the user store holds it
     FtpDefaults DefFtp;
     zip::TZipArchiver ZipArchiver;
 

@@ -118,6 +118,42 @@ bool jobCancelled(const ProgressScope& scope, const zip::TZipArchiver& archiver,
                                                               zip::TZAOutcome::Result::Cancelled);
 }
 
+// Whether everything was unpacked but the members the user chose to leave out (Ignore in the
+// failure box): the rest of the album is still worth opening.
+bool onlySkipped(const zip::TZAOutcome& outcome) {
+    return outcome.Status == zip::TZAOutcome::Result::Incomplete && !outcome.Recovered &&
+           !outcome.Skipped.empty() && outcome.Failed == int(outcome.Skipped.size());
+}
+
+// One box after an album opened with losses: the members left out, by name, and the pictures
+// that could not be read.
+void reportLosses(const QString& chosen, const std::vector<std::string>& skipped, int unreadable) {
+    constexpr std::size_t shown = 10;
+    QStringList parts;
+    if (!skipped.empty()) {
+        QStringList names;
+        for (std::size_t i = 0; i < skipped.size() && i < shown; ++i)
+            names << QString::fromStdString(skipped[i]);
+        if (skipped.size() > shown)
+            names << QStringLiteral("…");
+        parts << MessageBoxes::message(
+            232,
+            QStringLiteral("The album file \"%s\" is damaged. These files of it could not be "
+                           "read and were left out:\n%s\nSaving the album stores it without "
+                           "them."),
+            {chosen, names.join(u'\n')});
+    }
+    if (unreadable > 0)
+        parts << MessageBoxes::message(
+            201,
+            QStringLiteral("%d picture(s) of the album could not be read. A stand-in picture is "
+                           "shown in their place."),
+            {qlonglong(unreadable)});
+    if (!parts.isEmpty())
+        ask(PromptKind::Warning, parts.join(QStringLiteral("\n\n")), {PromptButton::Ok},
+            PromptButton::Ok);
+}
+
 // A sentence as the engine may leave it without its full stop.
 QString sentence(QString text) {
     text = text.trimmed();
@@ -251,7 +287,10 @@ bool FileCommands::saveTo(const QString& fileName) {
     if (replacing)
         text += u' ' + MessageBoxes::message(123, QStringLiteral("The file keeps its previous "
                                                                  "contents."));
-    showError(text);
+    if (cancelled) // the user's own choice, not an error
+        MessageBoxes::inform(text);
+    else
+        showError(text);
     return false;
 }
 
@@ -346,7 +385,8 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     WorkingFoldersGuard cleanup;
     bool unpacked = false;
     bool cancelled = false;
-    int unreadable = 0; // pictures that got no thumbnail
+    int unreadable = 0;               // pictures that got no thumbnail
+    std::vector<std::string> skipped; // damaged members the user chose to leave out
     QString engineError;
     {
         ProgressScope scope(editor_.busyState(), editor_.progressWindow(),
@@ -364,6 +404,11 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
             engineError = QString::fromUtf8(e.what());
         }
         cancelled = jobCancelled(scope, archiver, engineError);
+        if (!unpacked && !cancelled && engineError.isEmpty() &&
+            onlySkipped(archiver.LastOutcome())) {
+            skipped = archiver.LastOutcome().Skipped;
+            unpacked = true;
+        }
         if (unpacked && !cancelled &&
             QFileInfo(f.PreviewFolder + QStringLiteral("data.xml")).isFile()) {
             const QString chosen = QDir::toNativeSeparators(fileName);
@@ -398,18 +443,13 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     }
     cleanup.commit();
     album.FileName = fileName;
-    album.SetModified(false);
+    // What was left out differs from the file: a save writes the album without it.
+    album.SetModified(!skipped.empty());
     editor_.recent().Add(fileName);
     editor_.RebuildRecentMenus();
     editor_.UpdateCaption(shortName(fileName));
     editor_.selectNode(album.Tree().Root());
-    if (unreadable > 0)
-        ask(PromptKind::Warning,
-            MessageBoxes::message(201,
-                                  QStringLiteral("%d picture(s) of the album could not be read. "
-                                                 "A stand-in picture is shown in their place."),
-                                  {qlonglong(unreadable)}),
-            {PromptButton::Ok}, PromptButton::Ok);
+    reportLosses(QDir::toNativeSeparators(fileName), skipped, unreadable);
     return true;
 }
 

@@ -20,9 +20,9 @@ QString message(int number, const QString& english, const QList<FormatArg>& args
     return Localization().Format(TextKind::Messages, number, english, args);
 }
 
-bool confirm(const QString& text) {
+bool confirm(const QString& text, PromptButton defaultButton) {
     return ask(PromptKind::Confirmation, text, {PromptButton::Yes, PromptButton::No},
-               PromptButton::Yes) == PromptButton::Yes;
+               defaultButton) == PromptButton::Yes;
 }
 
 bool warnYesNo(const QString& text) {

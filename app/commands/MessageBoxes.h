@@ -19,8 +19,10 @@ platform::PromptButton ask(platform::PromptKind kind, const QString& text,
                            const std::vector<platform::PromptButton>& buttons,
                            platform::PromptButton defaultButton);
 
-// A question with Yes and No; only Yes counts.
-bool confirm(const QString& text);
+// A question with Yes and No; only Yes counts. Where Yes destroys what cannot be undone, No is
+// the default, so that Return does no harm.
+bool confirm(const QString& text,
+             platform::PromptButton defaultButton = platform::PromptButton::Yes);
 // A warning with Yes and No; only Yes counts.
 bool warnYesNo(const QString& text);
 void inform(const QString& text);

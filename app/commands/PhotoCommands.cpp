@@ -217,7 +217,15 @@ void PhotoCommands::Import() {
 
 void PhotoCommands::ScanMyPictures() {
     pumpMessages();
-    ImportFolder(model::GetShellFolder(12));
+    const QString pictures = model::GetShellFolder(12);
+    if (pictures.isEmpty() || !QFileInfo(pictures).isDir())
+        MessageBoxes::inform(MessageBoxes::message(
+            231,
+            QStringLiteral("No Pictures folder was found (\"%s\"). Use Import to choose "
+                           "the folder that holds your photos."),
+            {QDir::toNativeSeparators(pictures)}));
+    else
+        ImportFolder(pictures);
     editor_.treeView().setFocus();
     editor_.UpdateActions();
 }
@@ -310,6 +318,14 @@ void PhotoCommands::ChangeImage() {
         return;
     }
     settings->InitialDir = QFileInfo(file).absolutePath();
+    // A file that cannot serve is named before the user is asked to give up the old picture.
+    try {
+        model::CheckReplacementImage(item->Level.Photo, file, model::Folders());
+    } catch (const std::exception& e) {
+        showError(fileFailureText(file, e));
+        editor_.UpdateActions();
+        return;
+    }
     if (!MessageBoxes::confirm(MessageBoxes::message(
             14, QStringLiteral("This will overwrite \"%s\". Continue?"), {n->Text()}))) {
         editor_.UpdateActions();

@@ -107,7 +107,8 @@ void TreeCommands::AddGallery(bool sibling) {
                 name = album.MakeUniqueName(base);
                 caption->Value = name;
             }
-            TpaTreeNode* node = album.Tree().Append(parent, std::move(item), name);
+            TpaTreeNode* node = album.Tree().Insert(parent, model::GalleryInsertPosition(parent),
+                                                    std::move(item), name);
             album.SetModified(true);
             editor_.selectNode(node);
         }
@@ -121,11 +122,13 @@ void TreeCommands::DeleteSelected() {
     if (n && n->Parent()) {
         bool yes = true;
         if (n->IsGallery() && n->HasChildren()) {
-            yes = MessageBoxes::confirm(MessageBoxes::message(
-                7,
-                QStringLiteral(
-                    "Gallery \"%s\" is not empty. Delete this gallery and all its contents?"),
-                {n->Text()}));
+            yes = MessageBoxes::confirm(
+                MessageBoxes::message(
+                    7,
+                    QStringLiteral(
+                        "Gallery \"%s\" is not empty. Delete this gallery and all its contents?"),
+                    {n->Text()}),
+                platform::PromptButton::No);
             pumpMessages();
         }
         if (yes) {
@@ -175,14 +178,14 @@ void TreeCommands::MoveDown() {
     moveAmongSiblings(false);
 }
 
-// Galleries and photos may change places freely here, but "data.xml" lists under every parent
-// its galleries first and then its photos, so a mixed order does not survive a save and reload.
+// A node changes places only with one of its own kind, so that what the tree shows is what
+// reopens (see GetPrevMoveSibling).
 void TreeCommands::moveAmongSiblings(bool up) {
     pumpMessages();
     TpaTreeNode* n = editor_.selectedNode();
     TpaTreeNode* sibling = !n   ? nullptr
-                           : up ? model::GetPrevSiblingNode(n)
-                                : model::GetNextSiblingNode(n);
+                           : up ? model::GetPrevMoveSibling(n)
+                                : model::GetNextMoveSibling(n);
     if (sibling) {
         BusyScope busy(editor_.busyState());
         QList<int> expanded;

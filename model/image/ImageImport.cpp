@@ -9,10 +9,14 @@
 #include "model/image/PixelBudget.h"
 #include "model/image/ReservedFileNames.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageIOHandler>
+#include <QImageReader>
 #include <QSaveFile>
+#include <QTransform>
 
 #include <algorithm>
 #include <climits>
@@ -147,10 +151,35 @@ QString createJpegCopy(const QString& source, int boxWidth, int boxHeight, const
     return target;
 }
 
+// How a camera says its JPEG must be turned to stand upright (the EXIF orientation), as Qt's
+// reader reports it from the headers.
+QImageIOHandler::Transformations jpegOrientation(const QByteArray& data) {
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return QImageIOHandler::TransformationNone;
+    QImageReader reader(&buffer, "jpeg");
+    return reader.canRead() ? reader.transformation() : QImageIOHandler::TransformationNone;
+}
+
+// The picture turned as the orientation says: mirrored and flipped first, then turned a quarter
+// clockwise, the order in which the eight orientations compose.
+QImage upright(const QImage& stored, QImageIOHandler::Transformations orientation) {
+    const bool mirror = orientation.testFlag(QImageIOHandler::TransformationMirror);
+    const bool flip = orientation.testFlag(QImageIOHandler::TransformationFlip);
+    QImage image = stored.transformed(QTransform::fromScale(mirror ? -1 : 1, flip ? -1 : 1));
+    if (orientation.testFlag(QImageIOHandler::TransformationRotate90))
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
 // A picture file's bytes, not decoded yet.
 struct PictureFile {
     PictureKind kind = PictureKind::Unknown;
     QByteArray data;
+    // A JPEG's turn to upright; its pixels are then decoded whole and turned, and every copy
+    // is written anew without the tag.
+    QImageIOHandler::Transformations orientation = QImageIOHandler::TransformationNone;
 };
 
 PictureFile readPicture(const QString& path) {
@@ -159,13 +188,18 @@ PictureFile readPicture(const QString& path) {
     if (kind == PictureKind::Unknown)
         throw PictureError(
             QStringLiteral("Unknown picture file extension (.%1)").arg(extension.mid(1)));
-    return PictureFile{kind, readPictureFile(path)};
+    PictureFile file{kind, readPictureFile(path)};
+    if (kind == PictureKind::Jpeg)
+        file.orientation = jpegOrientation(file.data);
+    return file;
 }
 
 Picture decodePicture(PictureFile file) {
     switch (file.kind) {
     case PictureKind::Jpeg: {
         const QSize size = JpegCodec::readSize(file.data);
+        if (file.orientation != QImageIOHandler::TransformationNone)
+            return Picture(upright(JpegCodec::decode(file.data, size), file.orientation));
         return Picture(std::move(file.data), size);
     }
     case PictureKind::Gif:
@@ -183,12 +217,18 @@ Picture decodePicture(PictureFile file) {
 // written as they are), what the decoder holds besides it, and the scaled copy.
 qint64 conversionPixels(const PictureFile& file, int boxWidth, int boxHeight) {
     const bool zeroBox = isZeroBox(boxWidth, boxHeight);
-    if (file.kind == PictureKind::Jpeg && zeroBox)
+    const bool turned = file.orientation != QImageIOHandler::TransformationNone;
+    if (file.kind == PictureKind::Jpeg && zeroBox && !turned)
         return 0;
     QSize raster;
     qint64 extra = 0;
     QSize target;
-    if (file.kind == PictureKind::Jpeg) {
+    if (file.kind == PictureKind::Jpeg && turned) {
+        // Decoded whole, and held twice while it is turned.
+        raster = JpegCodec::readSize(file.data);
+        extra = qint64(raster.width()) * raster.height();
+        target = FitSize(raster.width(), raster.height(), boxWidth, boxHeight);
+    } else if (file.kind == PictureKind::Jpeg) {
         const QSize size = JpegCodec::readSize(file.data);
         target = FitSize(size.width(), size.height(), boxWidth, boxHeight);
         const JpegCodec::DecodeCost cost = JpegCodec::decodeCost(file.data, target);
@@ -215,7 +255,11 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     const QString target = targetFor(folder, destName, ImportedFileName(source));
     const PictureKind kind = kindOfExtension(extensionOf(QFileInfo(source).fileName()));
     const bool becomesJpeg = kind == PictureKind::Gif || kind == PictureKind::Bmp;
-    if (becomesJpeg || !isZeroBox(boxWidth, boxHeight)) {
+    // A photo that must be turned is stored upright: a copy of its bytes would keep its tag.
+    const bool turned =
+        kind == PictureKind::Jpeg && isZeroBox(boxWidth, boxHeight) &&
+        jpegOrientation(readPictureFile(source)) != QImageIOHandler::TransformationNone;
+    if (becomesJpeg || turned || !isZeroBox(boxWidth, boxHeight)) {
         ConvertImageToJpeg(source, target, boxWidth, boxHeight, budget);
         return target;
     }

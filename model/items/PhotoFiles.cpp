@@ -66,8 +66,8 @@ QString FillPhotoFromFile(TpaAlbumSettingsPhoto& photo, const QString& file,
     return one.take(0, photo);
 }
 
-void ReplacePhotoImages(TpaAlbumSettingsPhoto& photo, const QString& file,
-                        const FolderLayout& folders) {
+void CheckReplacementImage(const TpaAlbumSettingsPhoto& photo, const QString& file,
+                           const FolderLayout& folders) {
     if (!QFileInfo(file).isFile())
         throw FileError(QStringLiteral("Cannot open file \"%1\"").arg(file));
     const QString source = canonical(file);
@@ -79,8 +79,16 @@ void ReplacePhotoImages(TpaAlbumSettingsPhoto& photo, const QString& file,
                         .arg(file));
         }
     }
-    // Decoded once up front: a damaged source is refused before any file is touched.
-    LoadPictureFile(file);
+    // Decoded, not only its headers read: a picture damaged past its headers is refused too.
+    const Picture picture = LoadPictureFile(file);
+    const QSize small = FitSize(picture.width(), picture.height(), EditorThumbBox, EditorThumbBox);
+    StretchPicture(picture, small.width(), small.height());
+}
+
+void ReplacePhotoImages(TpaAlbumSettingsPhoto& photo, const QString& file,
+                        const FolderLayout& folders) {
+    // A damaged source is refused before any file is touched.
+    CheckReplacementImage(photo, file, folders);
     auto& fields = photo.ImageFields;
     // A name read from "data.xml" is used only as a bare file name.
     auto nameOf = [](const TpaImageInfo& image) {

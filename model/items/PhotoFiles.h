@@ -36,6 +36,12 @@ QString FillPhotoFromFile(TpaAlbumSettingsPhoto& photo, const QString& file,
 void ReplacePhotoImages(TpaAlbumSettingsPhoto& photo, const QString& file,
                         const FolderLayout& folders);
 
+// Whether `file` can replace the photo's pictures, without writing anything: a picture of a
+// known kind that can be read and decoded, and none of the photo's own files. Throws
+// PictureError or FileError naming what is wrong.
+void CheckReplacementImage(const TpaAlbumSettingsPhoto& photo, const QString& file,
+                           const FolderLayout& folders);
+
 // Gives a photo the level of another depth: values of fields whose ids both levels have are
 // kept; the image files and editor thumbnails of image fields only the old level has are
 // deleted, but only inside the working folder and the thumbnails folder.

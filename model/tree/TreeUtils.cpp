@@ -32,6 +32,31 @@ TpaTreeNode* GetNextSiblingNode(const TpaTreeNode* node) {
     return node && node->Parent() ? node->NextSibling() : nullptr;
 }
 
+namespace {
+
+bool sameKind(const TpaTreeNode* a, const TpaTreeNode* b) {
+    return a && b && a->IsPhoto() == b->IsPhoto() && a->IsGallery() == b->IsGallery();
+}
+
+} // namespace
+
+TpaTreeNode* GetPrevMoveSibling(const TpaTreeNode* node) {
+    TpaTreeNode* sibling = GetPrevSiblingNode(node);
+    return sameKind(node, sibling) ? sibling : nullptr;
+}
+
+TpaTreeNode* GetNextMoveSibling(const TpaTreeNode* node) {
+    TpaTreeNode* sibling = GetNextSiblingNode(node);
+    return sameKind(node, sibling) ? sibling : nullptr;
+}
+
+int GalleryInsertPosition(const TpaTreeNode* parent) {
+    int position = 0;
+    while (position < parent->ChildCount() && !parent->Child(position)->IsPhoto())
+        ++position;
+    return position;
+}
+
 TpaTreeNode* GetPrevPhotoNode(const TpaTreeNode* node) {
     if (!node || !node->IsPhoto())
         return nullptr;

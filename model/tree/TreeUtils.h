@@ -19,6 +19,14 @@ void RestoreTreeExpandState(TpaTreeNode* node, QList<int>& list);
 
 TpaTreeNode* GetPrevSiblingNode(const TpaTreeNode* node);
 TpaTreeNode* GetNextSiblingNode(const TpaTreeNode* node);
+// The sibling a node changes places with when it moves up (down): only one of its own kind.
+// "data.xml" lists a gallery's sub-galleries before its photos, so a photo above a gallery would
+// not be where the user put it after a save and reopen.
+TpaTreeNode* GetPrevMoveSibling(const TpaTreeNode* node);
+TpaTreeNode* GetNextMoveSibling(const TpaTreeNode* node);
+// Where a new gallery goes among parent's children, for the same reason: after its galleries,
+// before its photos.
+int GalleryInsertPosition(const TpaTreeNode* parent);
 // The nearest earlier (later) sibling that is a photo; only for photo nodes.
 TpaTreeNode* GetPrevPhotoNode(const TpaTreeNode* node);
 TpaTreeNode* GetNextPhotoNode(const TpaTreeNode* node);

@@ -4,6 +4,8 @@
 
 #include "zip/ZAConst.h"
 
+#include <cstdint>
+
 namespace zip {
 
 struct TZAJobState {
@@ -14,6 +16,18 @@ struct TZAJobState {
     bool ProgressOn = true; // progress events fire (not while extracting into a stream)
     int FilesDone = 0;      // members done, for the overall progress
     int FileCount = 0;      // members the operation has to do
+    // The overall progress goes by bytes, so that one large member moves it by its share of
+    // the data and not by one member's share. Each member weighs its bytes plus a fixed
+    // allowance for its header and the opening of its file, so empty members count too.
+    int64_t UnitsDone = 0;   // weight of the members finished
+    int64_t UnitsTotal = 0;  // weight of every member the operation has to do
+    int64_t MemberUnits = 0; // weight of the member at hand
 };
+
+// The weight of a member of `bytes` in the overall progress.
+inline int64_t ProgressUnits(int64_t bytes) {
+    constexpr int64_t kMemberAllowance = 4096;
+    return (bytes > 0 ? bytes : 0) + kMemberAllowance;
+}
 
 } // namespace zip

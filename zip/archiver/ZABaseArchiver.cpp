@@ -693,10 +693,17 @@ void TZABaseArchiver::DoOnProcessFileFailure(const std::string& fileName, TZAPro
     }
     PromptButton answer;
     if (!isInputOutputError(nativeError)) {
-        // A bad name or damaged or unsupported data stays so however often it is tried.
-        answer = platform::prompts().message(
-            platform::PromptKind::Confirmation, "Error", errorMessage,
-            {PromptButton::Abort, PromptButton::Ignore}, PromptButton::Abort);
+        // A bad name or damaged or unsupported data stays so however often it is tried. The
+        // engine's text of damaged data names no member: without the name, Ignore is a guess.
+        std::string shown = fileName;
+        std::replace(shown.begin(), shown.end(), '\\', '/');
+        const std::string text = errorMessage.find(fileName) == std::string::npos &&
+                                         errorMessage.find(shown) == std::string::npos
+                                     ? ZAFormat("\"%s\": %s", {shown, errorMessage})
+                                     : errorMessage;
+        answer = platform::prompts().message(platform::PromptKind::Confirmation, "Error", text,
+                                             {PromptButton::Abort, PromptButton::Ignore},
+                                             PromptButton::Abort);
     } else {
         answer = platform::prompts().message(
             platform::PromptKind::Confirmation, "Error",

@@ -36,9 +36,10 @@ struct TDirItem;
 struct TZAOutcome {
     enum class Result { Completed, Cancelled, Aborted, Incomplete };
     Result Status = Result::Completed;
-    int Done = 0;          // members written, extracted or tested
-    int Failed = 0;        // members that failed and were passed over (Ignore)
-    std::string LastError; // message of the last failure, if any
+    int Done = 0;                     // members written, extracted or tested
+    int Failed = 0;                   // members that failed and were passed over (Ignore)
+    std::vector<std::string> Skipped; // stored names of the members passed over, in order
+    std::string LastError;            // message of the last failure, if any
     // The open archive had no usable end record: its directory was rebuilt from the local
     // headers, so members may be missing (a truncated file). What could be found is still
     // extracted, but the job is not reported as complete.

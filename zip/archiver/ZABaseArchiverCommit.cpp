@@ -42,6 +42,16 @@ struct MemberAside {
     }
 };
 
+// The bytes a member's data is read from: its stream, its file, or else what it holds.
+int64_t sourceSize(const TDirItem& item) {
+    if (item.SourceStream)
+        return item.SourceStream->Size();
+    struct stat st {};
+    if (!item.SourcePath.empty() && ::stat(item.SourcePath.c_str(), &st) == 0)
+        return int64_t(st.st_size);
+    return int64_t(item.UncompressedSize64());
+}
+
 bool copiesOnly(const TDirItem& item) {
     return !item.Modified || item.Operation == TZAProcessOperation::poRename ||
            item.Operation == TZAProcessOperation::poChangeAttr ||
@@ -134,6 +144,12 @@ void TZABaseArchiver::countChanges(Commit& c) {
     }
     job_.FileCount = modified;
     job_.Operation = c.Operation;
+    job_.UnitsDone = 0;
+    job_.UnitsTotal = 0;
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        if (working.At(i).Modified && !copiesOnly(working.At(i)))
+            job_.UnitsTotal += ProgressUnits(sourceSize(working.At(i)));
+    }
 
     const int32_t shorter = std::min(working.Count(), onDisk.Count());
     c.First = shorter;
@@ -225,6 +241,7 @@ bool TZABaseArchiver::rewriteFromCut(Commit& c) {
                 copyMember(c, i);
                 written = true;
             } else {
+                job_.MemberUnits = ProgressUnits(sourceSize(working.At(i)));
                 written = writeMember(c, i);
             }
         } while (!written && !job_.Cancel && c.Action == TZAAction::fxaRetry);
@@ -237,6 +254,7 @@ bool TZABaseArchiver::rewriteFromCut(Commit& c) {
         if (written) {
             if (!copy) {
                 ++job_.FilesDone;
+                job_.UnitsDone += job_.MemberUnits;
                 ++outcome_.Done;
             }
             ++i;
@@ -285,11 +303,7 @@ struct TZABaseArchiver::LocalHeaderPlan {
 };
 
 std::unique_ptr<Stream> TZABaseArchiver::openAside(const TDirItem& item, std::string& path) {
-    struct stat st {};
-    const int64_t expected = item.SourceStream                           ? item.SourceStream->Size()
-                             : ::stat(item.SourcePath.c_str(), &st) == 0 ? int64_t(st.st_size)
-                                                                         : 0;
-    if (expected <= kMemoryTailLimit)
+    if (sourceSize(item) <= kMemoryTailLimit)
         return std::make_unique<MemoryStream>();
     path = platform::makeTempFile(TempDir, "FC");
     std::unique_ptr<Stream> stream =

@@ -500,8 +500,11 @@ bool TZABaseArchiver::fireProgress(int64_t processed, int64_t size, const std::s
         job_.Cancel = true;
         return true;
     }
-    const double overall =
-        job_.FileCount > 0 ? (part + job_.FilesDone) / job_.FileCount * 100.0 : 0.0;
+    const double overall = job_.UnitsTotal > 0
+                               ? (double(job_.UnitsDone) + part * double(job_.MemberUnits)) /
+                                     double(job_.UnitsTotal) * 100.0
+                           : job_.FileCount > 0 ? (part + job_.FilesDone) / job_.FileCount * 100.0
+                                                : 0.0;
     DoOnOverallProgress(overall, op, TZAProgressPhase::ppProcess, cancel);
     if (cancel)
         job_.Cancel = true;
@@ -517,8 +520,14 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
     startOutcome();
     TZADirArray& working = directory_->Working();
     job_.FileCount = 0;
-    for (int32_t i = 0; i < working.Count(); ++i)
-        job_.FileCount += working.At(i).Selected ? 1 : 0;
+    job_.UnitsDone = 0;
+    job_.UnitsTotal = 0;
+    for (int32_t i = 0; i < working.Count(); ++i) {
+        if (!working.At(i).Selected)
+            continue;
+        ++job_.FileCount;
+        job_.UnitsTotal += ProgressUnits(int64_t(working.At(i).CompressedSize64()));
+    }
 
     const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
     if (op == TZAProcessOperation::poExtract)
@@ -550,6 +559,7 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
             continue;
         }
         bool deleted = false;
+        job_.MemberUnits = ProgressUnits(int64_t(working.At(i).CompressedSize64()));
         try {
             if (!processEntry(i, name, x, deleted))
                 break;
@@ -562,6 +572,7 @@ void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
                 break;
             }
             ++outcome_.Failed;
+            outcome_.Skipped.push_back(working.At(i).Name);
             deleted = false;
         }
         if (!deleted)
@@ -620,10 +631,12 @@ bool TZABaseArchiver::processEntry(int32_t index, const std::string& name, Extra
         if (job_.Cancel)
             return false;
         ++job_.FilesDone;
+        job_.UnitsDone += job_.MemberUnits;
     }
-    if (job_.Skip || job_.Damaged)
+    if (job_.Skip || job_.Damaged) {
         ++outcome_.Failed;
-    else
+        outcome_.Skipped.push_back(deleted ? name : working.At(index).Name);
+    } else
         ++outcome_.Done;
     return true;
 }

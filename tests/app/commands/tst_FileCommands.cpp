@@ -1,7 +1,8 @@
-#include "tests/app/AppTestSupport.h"
+#include "tests/app/commands/CommandsTestSupport.h"
 
 #include "app/commands/CommandGuard.h"
 #include "app/commands/FileCommands.h"
+#include "app/commands/PhotoCommands.h"
 #include "app/dialogs/frmProgress.h"
 
 #include "model/AlbumLimits.h"
@@ -14,6 +15,7 @@
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 using platform::PromptButton;
 using platform::PromptKind;
@@ -66,6 +68,19 @@ int memberMethod(const QString& zipFile, const QString& member) {
     bool ok = false;
     const int method = python.readAllStandardOutput().trimmed().toInt(&ok);
     return ok ? method : -1;
+}
+
+// Turns one byte in the middle of a member's stored data, as a bad disk would.
+bool damageMember(const QString& zipFile, const QString& member) {
+    const char* script = "import sys,zipfile\n"
+                         "i=zipfile.ZipFile(sys.argv[1]).getinfo(sys.argv[2])\n"
+                         "d=bytearray(open(sys.argv[1],'rb').read())\n"
+                         "o=i.header_offset\n"
+                         "p=o+30+int.from_bytes(d[o+26:o+28],'little')+"
+                         "int.from_bytes(d[o+28:o+30],'little')+i.compress_size//2\n"
+                         "d[p]^=0xFF\n"
+                         "open(sys.argv[1],'wb').write(d)\n";
+    return QProcess::execute("/usr/bin/python3", {"-c", script, zipFile, member}) == 0;
 }
 
 // How many scripted questions of a kind were asked.
@@ -153,6 +168,9 @@ private slots:
         QCOMPARE(memberMethod(f.out + "out.zip", "song.mp3"), 0);
         QVERIFY(!apptest::action(*f.w, "acFileSave")->isEnabled());
         QCOMPARE(f.w->recent().GetItem(0), f.out + "out.zip");
+        // In the store at once, not only at exit: a crash must not lose it.
+        QCOMPARE(f.env.store->readString("\\Software\\Brimlo Lumivex\\Recent", "Item0"),
+                 std::optional<QString>(f.out + "out.zip"));
         const QByteArray savedXml = fileHash(model::Folders().PreviewFolder + "data.xml");
 
         QVERIFY(f.file.CloseAlbum());
@@ -181,6 +199,69 @@ private slots:
         QVERIFY(f.file.OpenAlbum(f.out + "bad.zip"));
         QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
         QVERIFY(QString::fromStdString(f.env.prompts.calls().back().text).startsWith("1 picture"));
+    }
+
+    // One damaged picture must not lock the user out of the rest of the album.
+    void aDamagedPictureIsNamedAndLeftOutOnIgnore_data() {
+        QTest::addColumn<PromptButton>("answer");
+        QTest::newRow("ignore") << PromptButton::Ignore;
+        QTest::newRow("abort") << PromptButton::Abort;
+    }
+    void aDamagedPictureIsNamedAndLeftOutOnIgnore() {
+        QFETCH(PromptButton, answer);
+        Fixture f;
+        commandtest::loadAlbum(*f.w, 5, 5);
+        rename(f.w->album(), "Holiday");
+        QStringList pictures;
+        for (int i = 0; i < 3; ++i)
+            pictures << commandtest::picture(f.out + QString("src/p%1.jpg").arg(i));
+        QVERIFY(f.env.commands->real.photo().AddFiles(pictures, "Adding", "Adding"));
+        const auto mainFile = [&f](int i) {
+            return f.w->album()
+                .Tree()
+                .Root()
+                ->Child(i)
+                ->Item()
+                ->Level.Photo.ImageFields.FindById(1)
+                ->Image.FileName;
+        };
+        const QString damaged = mainFile(1);
+        const QString album = f.out + "three.zip";
+        f.env.prompts.answerText(album.toStdString());
+        QVERIFY(f.file.SaveAlbumAs());
+        QVERIFY(f.file.CloseAlbum());
+        QVERIFY(damageMember(album, damaged));
+
+        f.env.prompts.answerButton(answer);
+        const bool opened = f.file.OpenAlbum(album);
+        const auto box = std::find_if(
+            f.env.prompts.calls().begin(), f.env.prompts.calls().end(),
+            [](const auto& c) { return std::ranges::count(c.buttons, PromptButton::Ignore) > 0; });
+        QVERIFY(box != f.env.prompts.calls().end());
+        QVERIFY2(QString::fromStdString(box->text).contains(damaged), box->text.c_str());
+        QCOMPARE(opened, answer == PromptButton::Ignore);
+        if (!opened) { // as before: nothing opens
+            QVERIFY(!f.w->album().Tree().Root());
+            return;
+        }
+        QCOMPARE(f.w->album().Tree().Root()->Item()->CaptionField()->Value, QString("Holiday"));
+        QCOMPARE(f.w->album().Tree().Root()->ChildCount(), 3);
+        const QString images = model::Folders().PreviewFolder;
+        QVERIFY(QFileInfo(images + mainFile(0)).isFile() &&
+                QFileInfo(images + mainFile(2)).isFile());
+        QVERIFY(!QFileInfo::exists(images + damaged));
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
+        const QString report = QString::fromStdString(f.env.prompts.calls().back().text);
+        QVERIFY2(report.contains(damaged) && report.contains("left out"), qPrintable(report));
+        // Saved again, the album holds no damaged data, and it opens without a question.
+        QVERIFY(apptest::action(*f.w, "acFileSave")->isEnabled());
+        QVERIFY(f.file.SaveAlbum());
+        QCOMPARE(QProcess::execute("unzip", {"-tqq", album}), 0);
+        const auto before = f.env.prompts.calls().size();
+        QVERIFY(f.file.CloseAlbum());
+        QVERIFY(f.file.OpenAlbum(album));
+        QCOMPARE(f.env.prompts.calls().size(), before);
+        QCOMPARE(f.w->album().Tree().Root()->ChildCount(), 3);
     }
 
     void saveAsOverAnExistingFileAsksOnce_data() {
@@ -220,7 +301,9 @@ private slots:
         QVERIFY(f.w->album().Modified());
         QVERIFY(apptest::action(*f.w, "acFileSave")->isEnabled());
         QCOMPARE(f.w->windowTitle(), QString("Fotrenza  [A.zip]"));
-        QCOMPARE(asked(f.env.prompts, Call::Message), 1);
+        // The user's own Cancel is news, not a failure.
+        QCOMPARE(asked(f.env.prompts, Call::Message), 0);
+        QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Information), 1);
         QCOMPARE(f.env.prompts.calls().back().text,
                  "Saving was cancelled: the album was not saved to \"" + a.toStdString() +
                      "\". The file keeps its previous contents.");

@@ -386,14 +386,31 @@ private slots:
         QCOMPARE(stray({}), files);
         QCOMPARE(photo->Text(), QString("old.jpg"));
 
-        // A picture that cannot be decoded is named in the error and changes nothing.
-        const QString garbage = QStringLiteral(FZ_SOURCE_DIR "/tests/data/images/garbage.jpg");
-        e.env.prompts.answerText(garbage.toStdString());
-        e.env.prompts.answerButton(PromptButton::Yes);
-        e.env.prompts.answerButton(PromptButton::Ok);
-        e.photos().ChangeImage();
-        QVERIFY(e.messages().last().startsWith(garbage + "\n\n"));
-        QCOMPARE(QSize(main.Width, main.Height), QSize(240, 480));
+        // A file that cannot serve is named in the error before any question to overwrite,
+        // and changes nothing.
+        for (const QString& bad : {QString("garbage.jpg"), QString("x.png"),
+                                   QString("truncated.jpg"), QString("missing.jpg")}) {
+            const QString file = QStringLiteral(FZ_SOURCE_DIR "/tests/data/images/") + bad;
+            const auto before = e.env.prompts.calls().size();
+            e.env.prompts.answerText(file.toStdString());
+            e.env.prompts.answerButton(PromptButton::Ok);
+            e.photos().ChangeImage();
+            QCOMPARE(e.env.prompts.calls().size(), before + 2);
+            QVERIFY2(e.messages().last().startsWith(file + "\n\n"), qPrintable(bad));
+            QCOMPARE(e.env.prompts.calls().back().kind, platform::PromptKind::Error);
+            QCOMPARE(QSize(main.Width, main.Height), QSize(240, 480));
+        }
+    }
+
+    void scanMyPicturesWithoutAPicturesFolderSaysSo() {
+        Editor e(10);
+        QVERIFY(!QFileInfo::exists(QDir::homePath() + "/Pictures"));
+        const auto before = e.messages().size();
+        apptest::action(*e.w, "acEditScanMyPictures")->trigger();
+        QCOMPARE(e.messages().size(), before + 1);
+        QVERIFY2(e.messages().last().startsWith("No Pictures folder was found"),
+                 qPrintable(e.messages().last()));
+        QCOMPARE(e.gallery->ChildCount(), 0);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "tests/app/commands/CommandsTestSupport.h"
 
+#include "app/commands/FileCommands.h"
 #include "app/commands/PhotoCommands.h"
 #include "app/commands/TreeCommands.h"
 #include "app/frames/TfrmTextField.h"
@@ -111,6 +112,8 @@ private slots:
         QCOMPARE(e.lastMessage(),
                  QString("Gallery \"Event 1\" is not empty. Delete this gallery and all its "
                          "contents?"));
+        // Return must not delete what cannot be brought back.
+        QCOMPARE(e.env.prompts.calls().back().defaultButton, PromptButton::No);
         QCOMPARE(e.root()->ChildCount(), 2);
         QCOMPARE(commandtest::filesIn(imagesFolder()), before);
 
@@ -249,12 +252,48 @@ private slots:
         QVERIFY(e.w->treeView().isExpanded(e.w->treeModel().indexOf(g)));
     }
 
+    // What the tree shows is what reopens: a gallery's sub-galleries stay above its photos.
+    void moveAndAddKeepTheOrderThroughSaveAndReopen() {
+        Editor e;
+        TpaTreeNode* g = e.gallery();
+        e.gallery(g);
+        const QList<TpaTreeNode*> p = e.photosIn(g, 2);
+        e.w->selectNode(p[0]);
+        QVERIFY(!apptest::action(*e.w, "acEditMoveUp")->isEnabled());
+        e.tree().MoveUp();
+        e.tree().MoveUp();
+        e.w->selectNode(g->Child(0));
+        QVERIFY(!apptest::action(*e.w, "acEditMoveDown")->isEnabled());
+        e.tree().MoveDown();
+        e.gallery(g); // added while the gallery holds photos
+        QCOMPARE(commandtest::childTexts(g),
+                 QStringList({"Event 2", "Event 3", "p0.jpg", "p1.jpg"}));
+        e.w->selectNode(p[1]);
+        e.tree().MoveUp();
+        QStringList shown;
+        for (TpaTreeNode* n = e.root(); n; n = n->NextInPreOrder())
+            shown << QString::number(n->Depth()) + ':' + n->Text();
+
+        const QString file = e.env.dir.path() + "/order.zip";
+        e.env.prompts.answerText(file.toStdString());
+        FileCommands& files = e.env.commands->real.file();
+        QVERIFY(files.SaveAlbumAs());
+        QVERIFY(files.CloseAlbum());
+        QVERIFY(files.OpenAlbum(file));
+        QStringList reopened;
+        for (TpaTreeNode* n = e.root(); n; n = n->NextInPreOrder())
+            reopened << QString::number(n->Depth()) + ':' + n->Text();
+        QCOMPARE(reopened, shown);
+        QCOMPARE(commandtest::childTexts(e.root()->Child(0)),
+                 QStringList({"Event 2", "Event 3", "p1.jpg", "p0.jpg"}));
+    }
+
     void dropRules_data() {
         QTest::addColumn<QString>("dragged");
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QStringList>("afterA"); // the children of gallery A after the drop
-        // A holds a0, a1, a2 and gallery S (a sub-gallery); B holds b0; Full is full.
+        // A holds gallery S (a sub-gallery) and a0, a1, a2; B holds b0; Full is full.
         QTest::newRow("onto itself") << "a0"
                                      << "a0" << false << QStringList();
         QTest::newRow("a gallery dragged") << "S"
@@ -263,24 +302,24 @@ private slots:
                                                      << "A" << false << QStringList();
         QTest::newRow("photo onto its gallery goes last")
             << "a0"
-            << "A" << true << QStringList({"a1", "S", "a2", "a0"});
+            << "A" << true << QStringList({"S", "a1", "a2", "a0"});
         QTest::newRow("before a photo of its gallery")
             << "a2"
-            << "a0" << true << QStringList({"a2", "a0", "a1", "S"});
+            << "a0" << true << QStringList({"S", "a2", "a0", "a1"});
         QTest::newRow("down before a photo of its gallery")
             << "a0"
-            << "a2" << true << QStringList({"a1", "S", "a0", "a2"});
+            << "a2" << true << QStringList({"S", "a1", "a0", "a2"});
         QTest::newRow("onto another gallery") << "a1"
-                                              << "B" << true << QStringList({"a0", "S", "a2"});
+                                              << "B" << true << QStringList({"S", "a0", "a2"});
         QTest::newRow("onto a photo of another gallery")
             << "a1"
-            << "b0" << true << QStringList({"a0", "S", "a2"});
+            << "b0" << true << QStringList({"S", "a0", "a2"});
         QTest::newRow("onto a full gallery") << "a1"
                                              << "Full" << false << QStringList();
         QTest::newRow("onto a photo of a full gallery") << "a1"
                                                         << "f0" << false << QStringList();
         QTest::newRow("onto a sub-gallery") << "a0"
-                                            << "S" << true << QStringList({"a1", "S", "a2"});
+                                            << "S" << true << QStringList({"S", "a1", "a2"});
     }
 
     // The model takes only the drops the rules allow; an accepted drop moves the photo once
@@ -299,7 +338,7 @@ private slots:
             n->Item()->CaptionField()->Value = text;
             node[text] = n;
         };
-        // Room for two photos each; S sits between the photos of A.
+        // Room for two photos each; S, added after two photos, still goes before them.
         QList<TpaTreeNode*> a = e.photosIn(node["A"], 2, "a");
         name(a[0], "a0");
         name(a[1], "a1");

@@ -5,6 +5,8 @@
 #include "model/image/JpegCodec.h"
 
 #include <QFileInfo>
+#include <QImageReader>
+#include <QTransform>
 
 using namespace imagetest;
 using namespace model;
@@ -309,4 +311,75 @@ TEST(SavePictureAsJpeg, TransparentPartsOfAPictureBecomeWhite) {
     ASSERT_EQ(decoded.size(), QSize(32, 16));
     EXPECT_TRUE(near(decoded.pixel(3, 8), qRgb(255, 255, 255), 8)) << rgbText(decoded.pixel(3, 8));
     EXPECT_TRUE(near(decoded.pixel(28, 8), qRgb(0, 0, 255), 12)) << rgbText(decoded.pixel(28, 8));
+}
+
+namespace {
+
+// JPEG bytes of image with an EXIF block that tags it with the orientation.
+QByteArray jpegWithOrientation(const QImage& image, int orientation) {
+    const QByteArray jpeg = JpegCodec::encode(image);
+    QByteArray exif("\xFF\xE1\x00\x22"
+                    "Exif\x00\x00"
+                    "II\x2A\x00\x08\x00\x00\x00"
+                    "\x01\x00\x12\x01\x03\x00\x01\x00\x00\x00\x00\x00\x00\x00"
+                    "\x00\x00\x00\x00",
+                    36);
+    exif[28] = char(orientation); // the value of the one entry, tag 0x0112
+    return jpeg.left(2) + exif + jpeg.mid(2);
+}
+
+// The quadrant colour at the centre of each quarter, in the order TL, TR, BL, BR.
+QList<QColor> quarterColours(const QImage& image) {
+    QList<QColor> colours;
+    const std::pair<int, int> centres[] = {{1, 1}, {3, 1}, {1, 3}, {3, 3}};
+    for (const auto& [fx, fy] : centres)
+        colours << image.pixelColor(image.width() * fx / 4, image.height() * fy / 4);
+    return colours;
+}
+
+bool similar(const QList<QColor>& a, const QList<QColor>& b) {
+    for (int i = 0; i < 4; ++i) {
+        if (std::abs(a[i].red() - b[i].red()) > 24 || std::abs(a[i].green() - b[i].green()) > 24 ||
+            std::abs(a[i].blue() - b[i].blue()) > 24)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// A photo from a phone held sideways: every copy the album keeps stands upright and carries no
+// tag that would turn it once more.
+TEST(ImportImageFile, TurnsEveryExifOrientationUpright) {
+    const QImage upright = quadrants(96, 48);
+    // How the camera stored the upright picture under each tag.
+    const QTransform stored[] = {
+        QTransform(),
+        QTransform::fromScale(-1, 1),
+        QTransform().rotate(180),
+        QTransform::fromScale(1, -1),
+        QTransform(0, 1, 1, 0, 0, 0),
+        QTransform().rotate(-90),
+        QTransform(0, -1, -1, 0, 0, 0),
+        QTransform().rotate(90),
+    };
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        ScratchFolder source, target;
+        const QString photo = source("phone.jpg");
+        writeAll(photo,
+                 jpegWithOrientation(upright.transformed(stored[orientation - 1]), orientation));
+        const QString copies[] = {ImportImageFile(photo, 0, 0, target("images/")),
+                                  ImportImageFile(photo, 48, 48, target("reduced/")),
+                                  CreateThumbnailFile(photo, 20, 20, target("thumbs/"))};
+        const QSize sizes[] = {{96, 48}, {48, 24}, {20, 10}};
+        for (int i = 0; i < 3; ++i) {
+            QImageReader reader(copies[i]);
+            EXPECT_EQ(reader.transformation(), QImageIOHandler::TransformationNone)
+                << orientation << " " << i;
+            const QImage image = reader.read();
+            EXPECT_EQ(image.size(), sizes[i]) << orientation << " " << i;
+            EXPECT_TRUE(similar(quarterColours(image), quarterColours(upright)))
+                << orientation << " " << i;
+        }
+    }
 }

@@ -3,6 +3,7 @@
 #include "zip/ZAExcept.h"
 #include "zip/archiver/ZipArchiver.h"
 #include "zip/archiver/ZipRoutines.h"
+#include "zip/codec/CompressionMode.h"
 #include "zip/streams/MemoryStream.h"
 
 #include <gtest/gtest.h>
@@ -680,5 +681,38 @@ TEST(RoutinesTest, ClaimedSizesOverTheLimitsUnpackNothing) {
         EXPECT_EQ(code, c.Unpacks ? -1 : CodeOf(ZAError::UnpackLimit));
         EXPECT_EQ(Snapshot(out).empty(), !c.Unpacks);
         EXPECT_FALSE(archiver.UnpackLimits.PerMember) << "the limits were the job's only";
+    }
+}
+
+// The overall progress of a save goes by bytes: while one large member is written the bar moves
+// with its data, not by one member's share of the count.
+TEST(RoutinesTest, SaveProgressMovesWithTheBytesWritten) {
+    const int64_t chunk = BufferSizeForMode(1);
+    for (const int64_t size : {chunk - 1, chunk, chunk + 1, 7 * chunk + 3}) {
+        ScratchDir dir;
+        WriteFile(dir / "src/big.bin", RandomData(size_t(size), 7));
+        for (const char* small : {"src/a.txt", "src/data.xml", "src/z.txt"})
+            WriteFile(dir / small, "small");
+        AlbumArchiver a;
+        double fileDone = -1; // percent of big.bin, -1 while another member is written
+        double last = 0;
+        std::vector<std::pair<double, double>> samples; // (big.bin's percent, overall percent)
+        a.OnFileProgress = [&](TZABaseArchiver&, const std::string& name, double progress,
+                               TZAProcessOperation, TZAProgressPhase,
+                               bool&) { fileDone = name.ends_with("big.bin") ? progress : -1; };
+        a.OnOverallProgress = [&](TZABaseArchiver&, double progress, TZAProcessOperation,
+                                  TZAProgressPhase, bool&) {
+            EXPECT_GE(progress, last) << size;
+            EXPECT_LE(progress, 100.0) << size;
+            last = progress;
+            if (fileDone >= 0)
+                samples.emplace_back(fileDone, progress);
+        };
+        ASSERT_TRUE(ZipFolder(a, dir / "src", dir / "album.zip")) << size;
+        EXPECT_EQ(last, 100.0);
+        ASSERT_FALSE(samples.empty()) << size;
+        // The three small members weigh next to nothing beside it, wherever they come.
+        for (const auto& [file, overall] : samples)
+            EXPECT_NEAR(overall, file, 3.0) << size << " at " << file;
     }
 }
