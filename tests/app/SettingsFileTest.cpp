@@ -9,9 +9,34 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 using namespace app;
 
 namespace {
+// Files of this process can grow no larger than the cap while it stands: a write past it fails
+// as on a full disk (the signal it would raise is ignored).
+class FileSizeCap {
+public:
+    explicit FileSizeCap(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit cap = saved_;
+        cap.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &cap);
+    }
+    ~FileSizeCap() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -62,6 +87,17 @@ TEST(SettingsFile, MissingKeysGiveTheirDefaultsAndAFailedWriteKeepsTheFile) {
     EXPECT_FALSE(broken.write(v));
     EXPECT_FALSE(broken.createIfMissing());
     EXPECT_EQ(readAll(dir.path() + "/notafolder"), QByteArray());
+
+    // A write that runs out of room half-way leaves the file as it was.
+    const QByteArray before = readAll(file.path());
+    FtpDefaults longer = v;
+    longer.Dir = QString(4000, QLatin1Char('d'));
+    {
+        const FileSizeCap cap(1024);
+        EXPECT_FALSE(file.write(longer));
+    }
+    EXPECT_EQ(readAll(file.path()), before);
+    EXPECT_EQ(file.read().Host, "h");
 }
 
 TEST(SettingsFile, EveryValueComesBackAsWrittenAndHandEditedKeysAreRead) {

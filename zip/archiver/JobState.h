@@ -14,6 +14,16 @@ struct TZAJobState {
     bool ProgressOn = true; // progress events fire (not while extracting into a stream)
     int FilesDone = 0;      // members done, for the overall progress
     int FileCount = 0;      // members the operation has to do
+
+    // A job starts from a clean state, whatever the previous one left behind.
+    static TZAJobState Begin(TZAProcessOperation operation, int fileCount,
+                             bool progressOn = true) {
+        TZAJobState state;
+        state.Operation = operation;
+        state.FileCount = fileCount;
+        state.ProgressOn = progressOn;
+        return state;
+    }
 };
 
 } // namespace zip

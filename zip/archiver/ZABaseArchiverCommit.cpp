@@ -33,10 +33,10 @@ constexpr int64_t kMaxSourcePath = 4096;
 // A member bound for volumes is written aside first: its local header is final only once the
 // data is written, and a volume already closed cannot be gone back to.
 struct MemberAside {
-    std::unique_ptr<Stream> Stream_;
+    std::unique_ptr<Stream> Data;
     std::string Path;
     ~MemberAside() {
-        Stream_.reset();
+        Data.reset();
         if (!Path.empty())
             ::unlink(Path.c_str());
     }
@@ -72,9 +72,6 @@ void TZABaseArchiver::commit() {
     if (updateCount_ < 1)
         return;
     updateCount_ = 0;
-    job_.FilesDone = 0;
-    job_.Cancel = false;
-    job_.ProgressOn = true;
     startOutcome();
 
     TZADirArray& working = directory_->Working();
@@ -132,8 +129,8 @@ void TZABaseArchiver::countChanges(Commit& c) {
             ++modified;
         }
     }
-    job_.FileCount = modified;
-    job_.Operation = c.Operation;
+    // The job starts once its members are counted.
+    job_ = TZAJobState::Begin(c.Operation, modified);
 
     const int32_t shorter = std::min(working.Count(), onDisk.Count());
     c.First = shorter;
@@ -340,8 +337,8 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     MemberAside aside;
     const int64_t volumeStart = volumeWriter_ ? volumeWriter_->Size() : 0;
     if (volumeWriter_)
-        aside.Stream_ = openAside(item, aside.Path);
-    Stream& archive = aside.Stream_ ? *aside.Stream_ : *stream_;
+        aside.Data = openAside(item, aside.Path);
+    Stream& archive = aside.Data ? *aside.Data : *stream_;
     const TZAProcessOperation op = item.Operation;
     const bool fromPath = op == TZAProcessOperation::poAdd || op == TZAProcessOperation::poMove;
     const std::string eventName =
