@@ -2,6 +2,7 @@
 #include "app/pages/GalleryThumbnail.h"
 
 #include "tests/app/QtPrinters.h"
+#include "tests/support/FileSizeCap.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,34 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
-
 using namespace app;
 
 namespace {
-// Files of this process can grow no larger than the cap while it stands: a write past it fails
-// as on a full disk (the signal it would raise is ignored).
-class FileSizeCap {
-public:
-    explicit FileSizeCap(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit cap = saved_;
-        cap.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &cap);
-    }
-    ~FileSizeCap() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
 QByteArray readAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -93,7 +69,7 @@ TEST(SettingsFile, MissingKeysGiveTheirDefaultsAndAFailedWriteKeepsTheFile) {
     FtpDefaults longer = v;
     longer.Dir = QString(4000, QLatin1Char('d'));
     {
-        const FileSizeCap cap(1024);
+        const testsupport::FileSizeCap cap(1024);
         EXPECT_FALSE(file.write(longer));
     }
     EXPECT_EQ(readAll(file.path()), before);

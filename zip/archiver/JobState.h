@@ -16,8 +16,7 @@ struct TZAJobState {
     int FileCount = 0;      // members the operation has to do
 
     // A job starts from a clean state, whatever the previous one left behind.
-    static TZAJobState Begin(TZAProcessOperation operation, int fileCount,
-                             bool progressOn = true) {
+    static TZAJobState Begin(TZAProcessOperation operation, int fileCount, bool progressOn = true) {
         TZAJobState state;
         state.Operation = operation;
         state.FileCount = fileCount;

@@ -173,9 +173,9 @@ private slots:
         t.select(t.root());
         QAction* save = apptest::action(*t.w, "acFileSave");
         QVERIFY(!save->isEnabled());
-        QTest::keyClicks(part<QLineEdit>(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0"),
-                                         "edValue"),
-                         "x");
+        QTest::keyClicks(
+            part<QLineEdit>(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0"), "edValue"),
+            "x");
         QVERIFY(t.w->album().Modified());
         QVERIFY2(save->isEnabled(), "an edit in a frame is something to save");
     }

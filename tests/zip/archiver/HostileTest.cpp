@@ -446,8 +446,8 @@ std::vector<uint8_t> MemberInsideAStoredMember() {
     const std::vector<uint8_t> nested(inner.begin(), inner.begin() + LayoutOf(inner).central);
     const auto outer = WriterArchive({{"outer.bin", nested, 0}});
     TDirItem listed = ListedItems(inner).at(0);
-    listed.LocalHeaderOffset = kLocalHeaderSize + le::Get16(outer.data() + 26) +
-                               le::Get16(outer.data() + 28);
+    listed.LocalHeaderOffset =
+        kLocalHeaderSize + le::Get16(outer.data() + 26) + le::Get16(outer.data() + 28);
     MemoryStream archive;
     archive.WriteExact(outer.data(), int64_t(LayoutOf(outer).central));
     TZADirManager dir(archive, TZADirSettings{}, true);
