@@ -124,8 +124,10 @@ bool SettingsFile::write(const FtpDefaults& values) {
         return false;
     // The password is in there: owner only, before a byte is written.
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(iniText(values));
-    return file.commit();
+    const QByteArray text = iniText(values);
+    // The commit does not see a buffered write that fails when it is flushed (a full disk):
+    // flushed here, such a write leaves the old file in place.
+    return file.write(text) == text.size() && file.flush() && file.commit();
 }
 
 } // namespace app

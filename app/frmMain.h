@@ -46,7 +46,7 @@ class TfrmSearchProgress;
 struct MainWindowContext {
     ApplicationForms* forms = nullptr;        // the "Application" root of language files
     FormTranslator* translator = nullptr;     // writes the language's texts into the forms
-    platform::UserStore* userStore = nullptr; // the registry stand-in
+    platform::UserStore* userStore = nullptr; // the per-user settings file
     std::unique_ptr<PreviewPane> preview;     // nullptr: the embedded browser
 };
 

@@ -338,7 +338,8 @@ bool CopyFileContents(const QString& source, const QString& target) {
             break;
         }
     }
-    return out.commit();
+    // Flushed first: the commit does not see a buffered tail that fails to reach the disk.
+    return out.flush() && out.commit();
 }
 
 qint64 GetFileSizeOf(const QString& path) {

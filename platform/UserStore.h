@@ -10,7 +10,7 @@ class QSettings;
 
 namespace platform {
 
-// The per-user settings store that stands in for a registry: one INI file
+// The program's per-user settings file: one INI file
 // "<config folder>/Brimlo Lumivex/<name>.ini". A key path such as
 // "\Software\Brimlo Lumivex\Recent" (either slash, leading and trailing slashes ignored)
 // names a group; each key holds named values. Changes are written when sync() is called or

@@ -18,8 +18,8 @@ namespace app {
 class BusyState;
 
 // The language menu: one checkable item per language of "Languages.xml". Choosing one loads
-// its file; the language applied last is remembered in the registry and applied again at the
-// next start.
+// its file; the language applied last is remembered in the per-user settings file and applied
+// again at the next start.
 class LanguageMenu : public QObject {
     Q_OBJECT
 
@@ -29,7 +29,7 @@ public:
     // Reads "Languages.xml" and fills the menu (a broken list shows its error; the menu stays
     // empty).
     void build();
-    // Applies the language stored in the registry, if the menu has it.
+    // Applies the language stored in the per-user settings file, if the menu has it.
     void applyStored();
     // Loads the item's language; a language that cannot be loaded changes nothing, not even
     // the check mark. onApplied runs inside the busy section once the texts are loaded.

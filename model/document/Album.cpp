@@ -43,7 +43,8 @@ void TpaAlbum::SaveToXml(const QString& path) {
     RenumberIds(tree_.Root(), 0, counter);
     const QByteArray bytes = TpaDataXmlWriter::Render(tree_).toUtf8();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.commit())
         throw FileError(QString("Cannot write \"%1\": %2.")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
 }

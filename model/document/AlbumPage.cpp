@@ -108,7 +108,8 @@ void TpaAlbumPage::Write(const QString& path, const QString& pageTemplatePath,
                             .arg(QDir::toNativeSeparators(pageTemplatePath), source.errorString()));
     const QByteArray page = Render(source.readAll(), values);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.flush() ||
+        !file.commit())
         throw FileError(QString("Cannot write \"%1\": %2.")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
 }

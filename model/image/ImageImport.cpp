@@ -113,7 +113,8 @@ void makeFolderOf(const QString& path) {
 // Replaces dest only once every byte is written, so a failure keeps the old file.
 void writeFileAtomically(const QString& dest, const QByteArray& bytes) {
     QSaveFile file(dest);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.commit())
         throw FileError(
             QStringLiteral("Cannot create file \"%1\". %2").arg(dest, file.errorString()));
 }

@@ -45,7 +45,8 @@ QByteArray TpaInstalled::Render() const {
 void TpaInstalled::SaveToFile(const QString& path) const {
     const QByteArray bytes = Render();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
+        !file.commit())
         throw FileError(QStringLiteral("Cannot write \"%1\": %2.")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
 }

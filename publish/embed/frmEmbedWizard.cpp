@@ -329,7 +329,8 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
     // whatever character set it declares.
     const QByteArray content = PageText::Compose(UpperCode, MiddleCode, LowerCode, pageEncoding_);
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+        !file.flush() || !file.commit())
         throw model::FileError(QStringLiteral("Cannot write file \"%1\". %2")
                                    .arg(QDir::toNativeSeparators(target), file.errorString()));
     written_ = target;

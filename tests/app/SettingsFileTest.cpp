@@ -2,6 +2,7 @@
 #include "app/pages/GalleryThumbnail.h"
 
 #include "tests/app/QtPrinters.h"
+#include "tests/support/FileSizeCap.h"
 
 #include <QDir>
 #include <QFile>
@@ -62,6 +63,17 @@ TEST(SettingsFile, MissingKeysGiveTheirDefaultsAndAFailedWriteKeepsTheFile) {
     EXPECT_FALSE(broken.write(v));
     EXPECT_FALSE(broken.createIfMissing());
     EXPECT_EQ(readAll(dir.path() + "/notafolder"), QByteArray());
+
+    // A write that runs out of room half-way leaves the file as it was.
+    const QByteArray before = readAll(file.path());
+    FtpDefaults longer = v;
+    longer.Dir = QString(4000, QLatin1Char('d'));
+    {
+        const testsupport::FileSizeCap cap(1024);
+        EXPECT_FALSE(file.write(longer));
+    }
+    EXPECT_EQ(readAll(file.path()), before);
+    EXPECT_EQ(file.read().Host, "h");
 }
 
 TEST(SettingsFile, EveryValueComesBackAsWrittenAndHandEditedKeysAreRead) {

@@ -22,6 +22,17 @@ struct TZAJobState {
     int64_t UnitsDone = 0;   // weight of the members finished
     int64_t UnitsTotal = 0;  // weight of every member the operation has to do
     int64_t MemberUnits = 0; // weight of the member at hand
+
+    // A job starts from a clean state, whatever the previous one left behind.
+    static TZAJobState Begin(TZAProcessOperation operation, int fileCount, int64_t unitsTotal,
+                             bool progressOn = true) {
+        TZAJobState state;
+        state.Operation = operation;
+        state.FileCount = fileCount;
+        state.UnitsTotal = unitsTotal;
+        state.ProgressOn = progressOn;
+        return state;
+    }
 };
 
 // The weight of a member of `bytes` in the overall progress.

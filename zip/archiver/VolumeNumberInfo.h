@@ -14,13 +14,9 @@ public:
         VolumeNumber = -1;
         LastVolumeNumber = -1;
     }
-    bool IsFirst() const { return VolumeNumber == 0; }
     void SetFirst() {
         VolumeNumber = 0;
         state_ = State::First;
-    }
-    bool IsLast() const {
-        return LastVolumeNumber >= 0 ? VolumeNumber == LastVolumeNumber : state_ == State::Last;
     }
     void SetLast() {
         VolumeNumber = LastVolumeNumber;
@@ -31,16 +27,6 @@ public:
         VolumeNumber = number;
     }
     State GetState() const { return state_; }
-
-    static bool SameVolume(const TZAVolumeNumberInfo& a, const TZAVolumeNumberInfo& b) {
-        if (a.state_ == State::Last)
-            return b.state_ == State::Last;
-        if (a.state_ == State::First)
-            return b.state_ == State::First;
-        if (a.VolumeNumber < 0)
-            return a.state_ == b.state_;
-        return a.VolumeNumber == b.VolumeNumber;
-    }
 
     int32_t VolumeNumber = -1;
     int32_t LastVolumeNumber = -1;

@@ -515,8 +515,8 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
     checkActive();
     if (updateCount_ > 0)
         fail(ZAError::UpdateNotEnded);
-    job_.Cancel = false;
-    job_.Skip = false;
+    // One member into a stream, without progress events.
+    job_ = TZAJobState::Begin(TZAProcessOperation::poExtract, 1, 0, false);
     const bool recurse = Options.Recurse;
     Options.Recurse = false;
     try {
@@ -528,14 +528,12 @@ void TZABaseArchiver::ExtractToStream(const std::string& fileName, Stream& strea
         }
         if (index < 0)
             fail(ZAError::MemberNotFound, fileName);
-        job_.ProgressOn = false;
         codec().Settings().Progress = nullptr;
         std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
         startOutcome();
         const TZAExtractResult result = codec().ExtractItemToStream(
             *directory_, index, stream, Password, ExtractCorruptedFiles);
         // A member skipped at the password question was not extracted, though nothing failed.
-        job_.Damaged = false;
         noteDamage(result);
         if (result == TZAExtractResult::erSkipped || job_.Damaged) {
             outcome_.Status = TZAOutcome::Result::Incomplete;

@@ -54,13 +54,13 @@ struct TZAOutcome {
 // asks through the platform prompts service.
 //
 // Multi-volume archives: with SpanningMode smSplitting a new archive is written as volume
-// files side by side ("a_001.zip", "a_002.zip", ... or "a.Z01", "a.Z02", ...), each at most
-// the chosen volume size, and the last one gets the archive's own name; a file of that name
-// is replaced, as a new archive replaces one. smSpanning writes one volume per removable disk
-// and labels the disks. Opening an existing archive finds out by itself whether it is split;
-// when only the other naming is found, SpanningOptions.AdvancedNaming is flipped and keeps
-// its new value, also for a later archive created with this component. An existing
-// multi-volume archive is read only.
+// files side by side ("a_001.zip", "a_002.zip", ... or "a.z01", "a.z02", ..., in the letter
+// case of the archive's extension: "A.Z01" for "A.ZIP"), each at most the chosen volume size,
+// and the last one gets the archive's own name; a file of that name is replaced, as a new
+// archive replaces one. smSpanning writes one volume per removable disk and labels the disks.
+// Opening an existing archive finds out by itself whether it is split; when only the other
+// naming is found, SpanningOptions.AdvancedNaming is flipped and keeps its new value, also for
+// a later archive created with this component. An existing multi-volume archive is read only.
 class TZABaseArchiver : private TZAVolumeSource {
 public:
     explicit TZABaseArchiver(std::string name = {});
@@ -189,7 +189,6 @@ public:
 
 protected:
     virtual void UpdateCompressionMethod() { compressionMethod_ = -1; }
-    bool UsesStandardSignatures() const { return standardSignatures_; }
     void SelectStandardSignatures(bool standard) { standardSignatures_ = standard; }
     void setCompressionMethod(int method) { compressionMethod_ = method; }
 

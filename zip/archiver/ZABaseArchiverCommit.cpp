@@ -33,10 +33,10 @@ constexpr int64_t kMaxSourcePath = 4096;
 // A member bound for volumes is written aside first: its local header is final only once the
 // data is written, and a volume already closed cannot be gone back to.
 struct MemberAside {
-    std::unique_ptr<Stream> Stream_;
+    std::unique_ptr<Stream> Data;
     std::string Path;
     ~MemberAside() {
-        Stream_.reset();
+        Data.reset();
         if (!Path.empty())
             ::unlink(Path.c_str());
     }
@@ -82,9 +82,6 @@ void TZABaseArchiver::commit() {
     if (updateCount_ < 1)
         return;
     updateCount_ = 0;
-    job_.FilesDone = 0;
-    job_.Cancel = false;
-    job_.ProgressOn = true;
     startOutcome();
 
     TZADirArray& working = directory_->Working();
@@ -135,21 +132,18 @@ void TZABaseArchiver::countChanges(Commit& c) {
     const TZADirArray& working = directory_->Working();
     const TZADirArray& onDisk = directory_->OnDisk();
     int modified = 0;
+    int64_t units = 0;
     for (int32_t i = 0; i < working.Count(); ++i) {
-        if (working.At(i).Modified) {
-            if (modified == 0)
-                c.Operation = working.At(i).Operation;
-            ++modified;
-        }
+        if (!working.At(i).Modified)
+            continue;
+        if (modified == 0)
+            c.Operation = working.At(i).Operation;
+        ++modified;
+        if (!copiesOnly(working.At(i)))
+            units += ProgressUnits(sourceSize(working.At(i)));
     }
-    job_.FileCount = modified;
-    job_.Operation = c.Operation;
-    job_.UnitsDone = 0;
-    job_.UnitsTotal = 0;
-    for (int32_t i = 0; i < working.Count(); ++i) {
-        if (working.At(i).Modified && !copiesOnly(working.At(i)))
-            job_.UnitsTotal += ProgressUnits(sourceSize(working.At(i)));
-    }
+    // The job starts once its members are counted.
+    job_ = TZAJobState::Begin(c.Operation, modified, units);
 
     const int32_t shorter = std::min(working.Count(), onDisk.Count());
     c.First = shorter;
@@ -354,8 +348,8 @@ bool TZABaseArchiver::writeMember(Commit& c, int32_t index) {
     MemberAside aside;
     const int64_t volumeStart = volumeWriter_ ? volumeWriter_->Size() : 0;
     if (volumeWriter_)
-        aside.Stream_ = openAside(item, aside.Path);
-    Stream& archive = aside.Stream_ ? *aside.Stream_ : *stream_;
+        aside.Data = openAside(item, aside.Path);
+    Stream& archive = aside.Data ? *aside.Data : *stream_;
     const TZAProcessOperation op = item.Operation;
     const bool fromPath = op == TZAProcessOperation::poAdd || op == TZAProcessOperation::poMove;
     const std::string eventName =

@@ -513,21 +513,17 @@ bool TZABaseArchiver::fireProgress(int64_t processed, int64_t size, const std::s
 
 void TZABaseArchiver::processMarkedItems(TZAProcessOperation op) {
     std::lock_guard<std::recursive_mutex> lock(ZAGlobalLock());
-    job_.FilesDone = 0;
-    job_.Cancel = false;
-    job_.ProgressOn = true;
-    job_.Operation = op;
-    startOutcome();
     TZADirArray& working = directory_->Working();
-    job_.FileCount = 0;
-    job_.UnitsDone = 0;
-    job_.UnitsTotal = 0;
+    int selected = 0;
+    int64_t units = 0;
     for (int32_t i = 0; i < working.Count(); ++i) {
         if (!working.At(i).Selected)
             continue;
-        ++job_.FileCount;
-        job_.UnitsTotal += ProgressUnits(int64_t(working.At(i).CompressedSize64()));
+        ++selected;
+        units += ProgressUnits(int64_t(working.At(i).CompressedSize64()));
     }
+    job_ = TZAJobState::Begin(op, selected, units);
+    startOutcome();
 
     const bool perFile = op == TZAProcessOperation::poExtract || op == TZAProcessOperation::poTest;
     if (op == TZAProcessOperation::poExtract)
@@ -722,11 +718,12 @@ void TZABaseArchiver::writeExtracted(int32_t index, const TDirItem& entry, uint3
         codec().Settings().Progress = [this, storedName = entry.Name](int64_t done, int64_t total) {
             return fireProgress(done, total, storedName, TZAProcessOperation::poExtract);
         };
-        const int64_t room = UnpackLimits.Total == TZAUnpackLimits::kNone
-                                 ? TZAUnpackLimits::kNone
-                                 : std::max<int64_t>(UnpackLimits.Total - x.Unpacked, 0);
+        // A member's own cap needs no watch here: its claimed size passed that cap before the
+        // job began, and the codec never writes more than the claimed size.
         codec().Settings().OutputLimit =
-            TZAUnpackLimits::Tighter(UnpackLimits.MemberCap(entry.Name), room);
+            UnpackLimits.Total == TZAUnpackLimits::kNone
+                ? TZAUnpackLimits::kNone
+                : std::max<int64_t>(UnpackLimits.Total - x.Unpacked, 0);
         result =
             codec().ExtractItemToStream(*directory_, index, *out, Password, ExtractCorruptedFiles);
         codec().Settings().OutputLimit = TZAUnpackLimits::kNone;

@@ -41,10 +41,6 @@ uint64_t TDirItem::LocalHeaderOffset64() const {
                                                         : LocalHeaderOffset;
 }
 
-uint32_t TDirItem::DiskStart32() const {
-    return DiskStart == kSentinel16 && HasZip64 ? Zip64DiskStart : DiskStart;
-}
-
 namespace {
 
 // The value goes to the Zip64 slot; the 32-bit field keeps it when it fits and Zip64 is not

@@ -60,7 +60,6 @@ struct TDirItem : TZAHeaderFields {
     uint64_t CompressedSize64() const;
     uint64_t UncompressedSize64() const;
     uint64_t LocalHeaderOffset64() const;
-    uint32_t DiskStart32() const;
 
     // Setters that choose between the 32-bit field and the Zip64 value: the field gets the
     // sentinel and HasZip64 is set when the value reaches 0xFFFFFFFF or forceZip64 is set.

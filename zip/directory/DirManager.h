@@ -66,7 +66,6 @@ public:
     // The directory offset written in the records (the Zip64 one when the 32-bit field holds
     // the sentinel).
     int64_t RecordedDirectoryOffset() const;
-    bool UsesNativeSignatures() const { return endRecord_.Signature == kNativeEndRecordSignature; }
 
 private:
     [[noreturn]] void Fail(ZAError code) const;

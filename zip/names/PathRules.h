@@ -26,8 +26,6 @@ public:
     // the folder is gone afterwards. Files are never deleted.
     static bool RemoveFolderTree(const std::string& folder);
 
-    // A drive letter "A:" or "B:" has no meaning here.
-    static bool IsFloppy(const std::string&) { return false; }
     // True when the file system holding path reports a removable device.
     static bool IsRemovable(const std::string& path);
 };

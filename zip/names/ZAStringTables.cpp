@@ -10,9 +10,6 @@ namespace {
 uint8_t asciiUpper(uint8_t b) {
     return (b >= 'a' && b <= 'z') ? uint8_t(b - 32) : b;
 }
-uint8_t asciiLower(uint8_t b) {
-    return (b >= 'A' && b <= 'Z') ? uint8_t(b + 32) : b;
-}
 
 // Sort order of code page 1254 under the Turkish locale: control bytes after
 // the blank, punctuation, then each letter with its accented forms, small
@@ -84,23 +81,9 @@ uint8_t turkishUpper(uint8_t b) {
     return b;
 }
 
-uint8_t turkishLower(uint8_t b) {
-    if (b == 'I')
-        return 0xFD;
-    if (b >= 'A' && b <= 'Z')
-        return uint8_t(b + 32);
-    if (b == 0xDD)
-        return 'i';
-    if (b == 0x00)
-        return 0x20;
-    if (b >= 0xC0 && b <= 0xDE && b != 0xD7 && b != 0xD8)
-        return uint8_t(b + 32);
-    return b;
-}
-
 } // namespace
 
-TZAStringTables::TZAStringTables(uint32_t localeId) : localeId_(localeId) {
+TZAStringTables::TZAStringTables(uint32_t localeId) {
     const bool turkish = localeId == TurkishLocale;
     if (turkish) {
         weight_ = turkishWeights();
@@ -116,13 +99,10 @@ TZAStringTables::TZAStringTables(uint32_t localeId) : localeId_(localeId) {
         collationValid_ = collationValid_ && s;
     for (int b = 0; b < 256; ++b) {
         const uint8_t u = turkish ? turkishUpper(uint8_t(b)) : asciiUpper(uint8_t(b));
-        const uint8_t l = turkish ? turkishLower(uint8_t(b)) : asciiLower(uint8_t(b));
         if (collationValid_) {
             upper_[weight_[b]] = weight_[u];
-            lower_[weight_[b]] = weight_[l];
         } else {
             upper_[b] = u;
-            lower_[b] = l;
         }
     }
 }

@@ -23,11 +23,8 @@ public:
     // match), and keep "i" and "I" apart in masks such as "*.GIF".
     static uint32_t UserDefaultLocaleId();
 
-    uint32_t LocaleId() const { return localeId_; }
     bool CollationValid() const { return collationValid_; }
     uint8_t Weight(uint8_t b) const { return weight_[b]; }
-    uint8_t UpperWeight(uint8_t w) const { return upper_[w]; }
-    uint8_t LowerWeight(uint8_t w) const { return lower_[w]; }
 
     // Case-sensitive and case-insensitive comparison of at most n bytes of
     // two zero-terminated strings; nullptr stands for a missing string.
@@ -44,11 +41,9 @@ public:
 private:
     int compare(const char* a, const char* b, int n, bool ignoreCase) const;
 
-    uint32_t localeId_;
     bool collationValid_ = false;
     std::array<uint8_t, 256> weight_{};
     std::array<uint8_t, 256> upper_{};
-    std::array<uint8_t, 256> lower_{};
 };
 
 } // namespace zip

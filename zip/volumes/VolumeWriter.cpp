@@ -19,9 +19,9 @@ TZAVolumeWriter::TZAVolumeWriter(TZAVolumeSource& source, bool revisit)
 int64_t TZAVolumeWriter::Room() const {
     if (!stream_)
         return 0;
-    int64_t room = free_ - current_size_;
+    int64_t room = free_ - currentSize_;
     if (limit_ > 0)
-        room = std::min(room, limit_ - current_size_);
+        room = std::min(room, limit_ - currentSize_);
     return std::max<int64_t>(room, 0);
 }
 
@@ -37,13 +37,13 @@ void TZAVolumeWriter::nextVolume() {
     std::string finalPath;
     ++disk_;
     starts_.push_back(start);
-    current_size_ = 0;
+    currentSize_ = 0;
     try {
         stream_ = source_.CreateVolume(disk_, path, finalPath);
     } catch (...) {
         --disk_;
         starts_.pop_back();
-        current_size_ = start - starts_.back();
+        currentSize_ = start - starts_.back();
         // The volume before goes on, when it can still be reached.
         stream_ = source_.ReopenVolume(paths_.back());
         if (stream_)
@@ -62,7 +62,7 @@ int64_t TZAVolumeWriter::Write(const void* buffer, int64_t count) {
     while (done < count && stream_) {
         int64_t room = Room();
         if (room == 0) {
-            if (current_size_ == 0)
+            if (currentSize_ == 0)
                 break;
             const int32_t before = disk_;
             nextVolume();
@@ -73,7 +73,7 @@ int64_t TZAVolumeWriter::Write(const void* buffer, int64_t count) {
         const int64_t want = std::min(room, count - done);
         const int64_t wrote = stream_->Write(in + done, want);
         done += std::max<int64_t>(wrote, 0);
-        current_size_ += std::max<int64_t>(wrote, 0);
+        currentSize_ += std::max<int64_t>(wrote, 0);
         if (wrote < want)
             break;
     }
@@ -87,7 +87,7 @@ bool TZAVolumeWriter::KeepTogether(int64_t bytes) {
         return true;
     // A volume is not begun for what it could not hold even when empty.
     const int64_t nextLimit = source_.VolumeLimit(disk_ + 1);
-    if (current_size_ == 0 || (nextLimit > 0 && bytes > nextLimit))
+    if (currentSize_ == 0 || (nextLimit > 0 && bytes > nextLimit))
         return false;
     const int32_t before = disk_;
     nextVolume();
@@ -117,7 +117,7 @@ bool TZAVolumeWriter::SetSize(int64_t newSize) {
         if (!revisit_) {
             // Earlier disks are out of reach: at least this one starts again empty.
             if (stream_->SetSize(0) && stream_->SetPosition(0))
-                current_size_ = 0;
+                currentSize_ = 0;
             return false;
         }
         stream_.reset();
@@ -136,7 +136,7 @@ bool TZAVolumeWriter::SetSize(int64_t newSize) {
     const int64_t local = newSize - starts_.back();
     if (!stream_->SetSize(local) || !stream_->SetPosition(local))
         return false;
-    current_size_ = local;
+    currentSize_ = local;
     return true;
 }
 
@@ -144,7 +144,7 @@ std::vector<int64_t> TZAVolumeWriter::Finish(const std::string& lastName) {
     std::vector<int64_t> sizes;
     for (size_t d = 1; d < starts_.size(); ++d)
         sizes.push_back(starts_[d] - starts_[d - 1]);
-    sizes.push_back(current_size_);
+    sizes.push_back(currentSize_);
     stream_.reset();
     if (abandoned_)
         return {};

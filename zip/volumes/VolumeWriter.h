@@ -19,20 +19,19 @@ public:
     // room at all: never an endless run of empty volumes.
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TZASeekOrigin origin) override;
-    int64_t Size() override { return starts_.back() + current_size_; }
+    int64_t Size() override { return starts_.back() + currentSize_; }
     // Cuts the archive back to newSize: later volumes are removed.
     bool SetSize(int64_t newSize) override;
     bool Flush() override { return stream_ && stream_->Flush(); }
 
     int32_t CurrentDisk() override { return disk_; }
-    int64_t DiskOffset() override { return current_size_; }
+    int64_t DiskOffset() override { return currentSize_; }
     int64_t DiskStart(int32_t disk) override;
     int32_t LastDisk() override { return disk_; }
     bool KeepTogether(int64_t bytes) override;
 
     // Bytes the present volume can still take.
     int64_t Room() const;
-    const std::string& CurrentPath() const { return paths_.back(); }
     // Closes the last volume and gives every volume its own name, the last one `lastName` (files
     // of those names are replaced). Returns the sizes of all volumes, none when the renaming
     // failed; the writer takes nothing more.
@@ -53,7 +52,7 @@ private:
     std::vector<std::string> finalPaths_; // the names the volumes take when the set is whole
     bool abandoned_ = false;
     std::vector<int64_t> starts_; // start of each volume
-    int64_t current_size_ = 0;
+    int64_t currentSize_ = 0;
     int64_t free_ = 0;  // free space of the volume's disk when it was opened
     int64_t limit_ = 0; // the volume's size limit, -1 none
 };

@@ -168,6 +168,18 @@ private slots:
         }
     }
 
+    void typingIntoAFrameEnablesSave() {
+        Window t("");
+        t.select(t.root());
+        QAction* save = apptest::action(*t.w, "acFileSave");
+        QVERIFY(!save->isEnabled());
+        QTest::keyClicks(
+            part<QLineEdit>(t.frame<TfrmTextField>("sbAlbumSettings_TextFieldFrame0"), "edValue"),
+            "x");
+        QVERIFY(t.w->album().Modified());
+        QVERIFY2(save->isEnabled(), "an edit in a frame is something to save");
+    }
+
     void lockedFieldsDisableTheirControls() {
         Window t(nullptr);
         t.load(frametest::fullTemplate());

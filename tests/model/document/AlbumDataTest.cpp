@@ -1,4 +1,5 @@
 #include "tests/model/ModelTestSupport.h"
+#include "tests/support/FileSizeCap.h"
 
 #include "model/Errors.h"
 #include "model/document/Album.h"
@@ -392,6 +393,16 @@ TEST(AlbumData, SaveFailsLoudlyAndKeepsTheOldFile) {
     EXPECT_THROW(w.album.SaveToXml(w.dir.file("no/such/folder/data.xml")), FileError);
     QDir().mkpath(w.dir.file("taken.xml")); // a folder where the file should go
     EXPECT_THROW(w.album.SaveToXml(w.dir.file("taken.xml")), FileError);
+
+    // A disk that fills up half-way through the save.
+    w.album.SaveToXml(w.data());
+    const QByteArray before = ReadFile(w.data());
+    w.album.Tree().Root()->Item()->CaptionField()->Value = QString(200, u'x');
+    {
+        const testsupport::FileSizeCap cap(before.size() + 100);
+        EXPECT_THROW(w.album.SaveToXml(w.data()), FileError);
+    }
+    EXPECT_EQ(ReadFile(w.data()), before);
 }
 
 TEST(AlbumData, LimitsFollowTheTemplateLevels) {

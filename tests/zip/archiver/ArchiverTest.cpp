@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace zip;
 using namespace ziptest;
 
@@ -517,5 +519,41 @@ TEST(ArchiverTest, FailureBoxOffersRetryAndSpeaksOfTheDiskOnlyForInputOutput) {
         // A member's failure names the member unless its text already does.
         EXPECT_EQ(call.text,
                   io ? "Bad. File processing error, possibly disk is full" : "\"m.jpg\": Bad");
+    }
+}
+
+// Every job starts from a clean state: an extraction into a stream fires no progress, and each
+// job after it reports its own members, from nothing to at most the whole.
+TEST(ArchiverTest, EachJobReportsItsOwnProgressWhateverCameBefore) {
+    ScratchDir dir;
+    const std::string zipFile = dir / "p.zip";
+    MakeArchive(zipFile, {{"a.txt", TextData(5000, 1)}, {"b.txt", TextData(7000, 2)}}, dir);
+    TZipArchiver a("ZipArchiver");
+    a.FileName = zipFile;
+    a.OpenArchive();
+    std::vector<std::string> files;
+    double most = 0.0;
+    a.OnFileProgress = [&](TZABaseArchiver&, const std::string& name, double, TZAProcessOperation,
+                           TZAProgressPhase phase, bool&) {
+        if (phase == TZAProgressPhase::ppProcess)
+            files.push_back(name);
+    };
+    a.OnOverallProgress = [&](TZABaseArchiver&, double progress, TZAProcessOperation,
+                              TZAProgressPhase phase, bool&) {
+        if (phase == TZAProgressPhase::ppProcess)
+            most = std::max(most, progress);
+    };
+    EXPECT_EQ(Extract(a, "a.txt"), TextData(5000, 1));
+    EXPECT_TRUE(files.empty());
+    for (const std::string run : {"one", "two"}) {
+        SCOPED_TRACE(run);
+        files.clear();
+        most = 0.0;
+        a.BaseDir = dir / run;
+        a.ExtractFiles("*.*");
+        EXPECT_EQ(std::set<std::string>(files.begin(), files.end()),
+                  (std::set<std::string>{"a.txt", "b.txt"}));
+        EXPECT_GT(most, 0.0);
+        EXPECT_LE(most, 100.0);
     }
 }

@@ -425,3 +425,66 @@ TEST(HostileTest, MembersSharingDataOrDisagreeingWithTheirHeadersAreRefused) {
         EXPECT_EQ(written, c.Code == -1 ? 1 : 0);
     }
 }
+
+namespace {
+
+// The directory of an archive, read as the engine reads it.
+std::vector<TDirItem> ListedItems(const std::vector<uint8_t>& bytes) {
+    MemoryStream stream(bytes);
+    TZADirManager dir(stream, TZADirSettings{}, false);
+    dir.ReadDirectory();
+    std::vector<TDirItem> items;
+    for (int32_t i = 0; i < dir.Working().Count(); ++i)
+        items.push_back(dir.Working().At(i));
+    return items;
+}
+
+// A stored member "outer.bin" whose data is the whole local header and data of "inner.txt",
+// with a directory that lists both, the inner one at its header inside the outer's data.
+std::vector<uint8_t> MemberInsideAStoredMember() {
+    const auto inner = WriterArchive({{"inner.txt", TextBytes(300, 6), 0}});
+    const std::vector<uint8_t> nested(inner.begin(), inner.begin() + LayoutOf(inner).central);
+    const auto outer = WriterArchive({{"outer.bin", nested, 0}});
+    TDirItem listed = ListedItems(inner).at(0);
+    listed.LocalHeaderOffset =
+        kLocalHeaderSize + le::Get16(outer.data() + 26) + le::Get16(outer.data() + 28);
+    MemoryStream archive;
+    archive.WriteExact(outer.data(), int64_t(LayoutOf(outer).central));
+    TZADirManager dir(archive, TZADirSettings{}, true);
+    dir.Working().Append(ListedItems(outer).at(0));
+    dir.Working().Append(listed);
+    dir.WriteDirectory();
+    return archive.Bytes();
+}
+
+std::vector<uint8_t> LastHeaderWithoutItsSignature() {
+    auto bytes = WriterArchive({{"a.txt", TextBytes(700, 7), 0}, {"b.txt", TextBytes(900, 8), 1}});
+    le::Put32(bytes.data() + ListedItems(bytes).at(1).LocalHeaderOffset, 0x08074B50);
+    return bytes;
+}
+
+} // namespace
+
+// Each guard of the overlap check on its own: a header that is whole and valid but stands in
+// another member's bytes, and a header in the right place that is no header.
+TEST(HostileTest, EachOverlapGuardRefusesOnItsOwn) {
+    const struct {
+        const char* What;
+        std::vector<uint8_t> Bytes;
+        int Code;
+    } cases[] = {
+        {"a valid header of a listed member inside a stored member", MemberInsideAStoredMember(),
+         CodeOf(ZAError::MemberOverlap)},
+        {"a bad signature at the last member's header", LastHeaderWithoutItsSignature(),
+         CodeOf(ZAError::MemberOverlap)},
+        {"two members as written",
+         WriterArchive({{"a.txt", TextBytes(700, 7), 0}, {"b.txt", TextBytes(900, 8), 1}}), -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        std::vector<Extracted> out;
+        EXPECT_EQ(Outcome(c.Bytes, nullptr, &out), c.Code);
+        if (c.Code == -1)
+            EXPECT_EQ(out.size(), 2u);
+    }
+}

@@ -259,4 +259,12 @@ TEST(SplitArchive, RepackingReplacesASetOnlyWhenTheNewOneIsWhole) {
         Shell(Quote(FZ_ALBUMZIP) + " unpack " + Quote(set) + " " + Quote(dir / "back")).ExitCode,
         0);
     EXPECT_EQ(Snapshot(dir / "back"), Snapshot(dir / "small"));
+
+    // Volumes of the old set in the other letter case (as other tools name them) go too.
+    ASSERT_EQ(pack(dir / "big"), 0);
+    for (const std::string& name : FilesIn(dir / "set"))
+        if (name != "a.zip")
+            fs::rename(dir / ("set/" + name), dir / ("set/a.Z" + name.substr(3)));
+    ASSERT_EQ(pack(dir / "small"), 0);
+    EXPECT_EQ(FilesIn(dir / "set"), (std::vector<std::string>{"a.z01", "a.zip"}));
 }
