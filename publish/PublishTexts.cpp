@@ -27,8 +27,7 @@ QString PublishTexts::string(int number, const QString& english) {
     return get(Kind::Strings, number, english, {});
 }
 
-QString PublishTexts::get(Kind kind, int number, const QString& english,
-                          const QStringList& args) {
+QString PublishTexts::get(Kind kind, int number, const QString& english, const QStringList& args) {
     if (const Lookup& lookup = installed())
         return lookup(kind, number, english, args);
     return fillIn(english, args);

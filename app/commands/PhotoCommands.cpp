@@ -287,10 +287,9 @@ void PhotoCommands::ImportFolder(const QString& where) {
     gallery = editor_.album().Tree().FindByUid(galleryUid);
     if (complete && gallery) {
         MessageBoxes::inform(
-            MessageBoxes::countMessage(
-                11, QStringLiteral("%d photos are added to gallery \"%s\""), 1011,
-                QStringLiteral("%d photo is added to gallery \"%s\""),
-                {qlonglong(found.size()), gallery->Text()}));
+            MessageBoxes::countMessage(11, QStringLiteral("%d photos are added to gallery \"%s\""),
+                                       1011, QStringLiteral("%d photo is added to gallery \"%s\""),
+                                       {qlonglong(found.size()), gallery->Text()}));
         pumpMessages();
     }
 }

@@ -46,7 +46,8 @@ void LocalizedFrame::copyCaptions(const QObject* model, QObject* frame) {
             static_cast<QGroupBox*>(to)->setTitle(group->title());
         else if (auto* label = qobject_cast<const QLabel*>(from); label && !label->text().isEmpty())
             static_cast<QLabel*>(to)->setText(label->text());
-        else if (auto* combo = qobject_cast<const QComboBox*>(from); combo && !combo->isEditable()) {
+        else if (auto* combo = qobject_cast<const QComboBox*>(from);
+                 combo && !combo->isEditable()) {
             auto* target = static_cast<QComboBox*>(to);
             const QSignalBlocker block(target);
             for (int i = 0; i < target->count() && i < combo->count(); ++i)

@@ -29,8 +29,8 @@ public:
 
 protected:
     // Every caption of the model's named components goes to the frame's component of the same
-    // name: button, menu-item and label texts, group-box titles, the items of lists to choose from. What
-    // shows the field's own data stays: the caption label, edits, editable lists and labels
+    // name: button, menu-item and label texts, group-box titles, the items of lists to choose from.
+    // What shows the field's own data stays: the caption label, edits, editable lists and labels
     // the model leaves empty.
     static void copyCaptions(const QObject* model, QObject* frame);
 };

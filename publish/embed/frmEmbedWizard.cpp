@@ -91,8 +91,8 @@ QWidget* TfrmEmbedWizard::makeStep(int number, const char* objectName, const QSt
     // The step and the heading are texts of the page: the heading shows the page's title.
     page->setWindowTitle(heading);
     const QByteArray stepName = "lbStep" + QByteArray::number(number);
-    QLabel* title = plainLabel(QStringLiteral("Step %1").arg(number), stepName.constData(), page,
-                               true);
+    QLabel* title =
+        plainLabel(QStringLiteral("Step %1").arg(number), stepName.constData(), page, true);
     title->setWordWrap(false);
     v->addWidget(title);
     auto* head = plainLabel(heading, "", page);
@@ -275,10 +275,9 @@ void TfrmEmbedWizard::btCopySymbolClick() {
 }
 
 void TfrmEmbedWizard::TntButton7Click() {
-    const std::optional<std::string> chosen =
-        platform::prompts().openFile(PublishTexts::string(300, QStringLiteral("Open")).toStdString(),
-                                     pageFilter().toStdString(),
-                                     QFileInfo(TntEdit2->text()).absolutePath().toStdString());
+    const std::optional<std::string> chosen = platform::prompts().openFile(
+        PublishTexts::string(300, QStringLiteral("Open")).toStdString(), pageFilter().toStdString(),
+        QFileInfo(TntEdit2->text()).absolutePath().toStdString());
     if (!chosen || chosen->empty())
         return;
     const QString path = QString::fromStdString(*chosen);

@@ -83,7 +83,8 @@ QList<NumberedText> numberedTextsOfTheCode() {
             const QString source = QString::fromUtf8(file.readAll());
             for (auto m = call.globalMatch(source); m.hasNext();) {
                 const QRegularExpressionMatch hit = m.next();
-                const QString kindName = hit.captured(2).isEmpty() ? hit.captured(1) : hit.captured(2);
+                const QString kindName =
+                    hit.captured(2).isEmpty() ? hit.captured(1) : hit.captured(2);
                 const TextKind kind = kinds.value(kindName, TextKind::Messages);
                 qsizetype at = hit.capturedEnd();
                 // A count's two forms stand one after the other.
@@ -91,8 +92,8 @@ QList<NumberedText> numberedTextsOfTheCode() {
                     QString english;
                     if (source.mid(at, 15) == u"QStringLiteral(")
                         english = literalAt(source, at + 15, &at);
-                    found.append({kind, number.toInt(), english,
-                                  QFileInfo(file.fileName()).fileName()});
+                    found.append(
+                        {kind, number.toInt(), english, QFileInfo(file.fileName()).fileName()});
                     const QRegularExpressionMatch more = next.match(source, at);
                     number = more.hasMatch() && more.capturedStart() == at ? more.captured(1)
                                                                            : QString();
@@ -121,9 +122,9 @@ struct AllForms {
 
     AllForms() {
         auto* wizard = new publish::TfrmEmbedWizard(main.get());
-        for (QWidget* form : QList<QWidget*>{wizard, new publish::TfrmPublishing(wizard, main.get()),
-                                             new publish::TfrmFtpSetting(main.get()),
-                                             new TfrmAbout(main.get())})
+        for (QWidget* form :
+             QList<QWidget*>{wizard, new publish::TfrmPublishing(wizard, main.get()),
+                             new publish::TfrmFtpSetting(main.get()), new TfrmAbout(main.get())})
             env.forms.add(form);
     }
     QList<QWidget*> forms() const {
@@ -157,7 +158,7 @@ QList<QObject*> componentsOf(QWidget* form) {
 }
 
 struct Caption {
-    QString key;  // "Caption" or "Hint"
+    QString key; // "Caption" or "Hint"
     QString text;
 };
 
@@ -187,9 +188,8 @@ QList<Caption> captionsOf(QObject* object) {
         out << Caption{"Caption", widget->windowTitle()};
     // Texts of no language: the program's name, file names and signs.
     static const QRegularExpression word(QStringLiteral("[A-Za-z]{2}"));
-    out.removeIf([](const Caption& c) {
-        return !c.text.contains(word) || c.text == ProductInfo::title();
-    });
+    out.removeIf(
+        [](const Caption& c) { return !c.text.contains(word) || c.text == ProductInfo::title(); });
     return out;
 }
 
@@ -256,9 +256,9 @@ private slots:
             QVERIFY2(loc.Texts().contains(key), qPrintable(where));
             if (t.english.isEmpty())
                 continue;
-            QVERIFY2(SafeFormat::apply(loc.Get(t.kind, t.number, t.english),
-                                       argumentsFor(t.english)),
-                     qPrintable(where));
+            QVERIFY2(
+                SafeFormat::apply(loc.Get(t.kind, t.number, t.english), argumentsFor(t.english)),
+                qPrintable(where));
         }
     }
 
@@ -277,15 +277,16 @@ private slots:
                 const QList<Caption> after = captionsOf(object);
                 for (qsizetype i = 0; i < before.size(); ++i) {
                     ++checked;
-                    const QString key = QStringLiteral("Application.%1.%2.%3")
-                                            .arg(form->objectName(), object->objectName(),
-                                                 before[i].key);
+                    const QString key =
+                        QStringLiteral("Application.%1.%2.%3")
+                            .arg(form->objectName(), object->objectName(), before[i].key);
                     // Changed, or kept on purpose by a key of its own (a file name, "OK").
                     const bool translated = i < after.size() && after[i].text != before[i].text;
-                    if (!translated && (object->objectName().isEmpty() ||
-                                        !Localization().Texts().contains(key)))
-                        missing << key + QStringLiteral(" (%1): ").arg(QString::fromLatin1(
-                                             object->metaObject()->className())) +
+                    if (!translated &&
+                        (object->objectName().isEmpty() || !Localization().Texts().contains(key)))
+                        missing << key +
+                                       QStringLiteral(" (%1): ").arg(
+                                           QString::fromLatin1(object->metaObject()->className())) +
                                        before[i].text;
                 }
             }
@@ -335,8 +336,9 @@ private slots:
                     for (QAction* item : menu->actions()) {
                         const QChar key = mnemonicOf(item->text());
                         if (!key.isNull() && taken.contains(key))
-                            shared << QStringLiteral("%1 %2: %3 / %4").arg(
-                                          language, menu->objectName(), taken.value(key), item->text());
+                            shared << QStringLiteral("%1 %2: %3 / %4")
+                                          .arg(language, menu->objectName(), taken.value(key),
+                                               item->text());
                         taken.insert(key, item->text());
                     }
                 }
@@ -347,9 +349,9 @@ private slots:
                         const QChar key = mnemonicOf(controls[i].second);
                         if (!key.isNull() && key == mnemonicOf(controls[j].second) &&
                             shownTogether(controls[i].first, controls[j].first))
-                            shared << QStringLiteral("%1 %2: %3 / %4").arg(
-                                          language, form->objectName(), controls[i].second,
-                                          controls[j].second);
+                            shared << QStringLiteral("%1 %2: %3 / %4")
+                                          .arg(language, form->objectName(), controls[i].second,
+                                               controls[j].second);
                     }
             }
             for (const QString& line : shared)
