@@ -1,5 +1,7 @@
 #include "publish/HandlerGuard.h"
 
+#include "publish/PublishTexts.h"
+
 #include "platform/sys/Prompts.h"
 
 #include <QCoreApplication>
@@ -26,7 +28,7 @@ bool guardedHandler(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         showErrorBox(QString::fromUtf8(e.what()));
     } catch (...) {
-        showErrorBox(QStringLiteral("Unknown error"));
+        showErrorBox(PublishTexts::message(200, QStringLiteral("Unknown error")));
     }
     return false;
 }

@@ -20,6 +20,16 @@ QString message(int number, const QString& english, const QList<FormatArg>& args
     return Localization().Format(TextKind::Messages, number, english, args);
 }
 
+QString countMessage(int number, const QString& english, int oneNumber, const QString& englishOne,
+                     const QList<FormatArg>& args) {
+    for (const FormatArg& arg : args) {
+        if (const qlonglong* count = std::get_if<qlonglong>(&arg))
+            return *count == 1 ? message(oneNumber, englishOne, args)
+                               : message(number, english, args);
+    }
+    return message(number, english, args);
+}
+
 bool confirm(const QString& text, PromptButton defaultButton) {
     return ask(PromptKind::Confirmation, text, {PromptButton::Yes, PromptButton::No},
                defaultButton) == PromptButton::Yes;

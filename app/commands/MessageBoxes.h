@@ -13,6 +13,10 @@ namespace app {
 namespace MessageBoxes {
 
 QString message(int number, const QString& english, const QList<FormatArg>& args = {});
+// A numbered text whose first whole-number argument is a count: for a count of one the text
+// `oneNumber`, for any other count the text `number`, so that the words agree with it.
+QString countMessage(int number, const QString& english, int oneNumber, const QString& englishOne,
+                     const QList<FormatArg>& args);
 
 // Any box under the program's title; the button the user pressed.
 platform::PromptButton ask(platform::PromptKind kind, const QString& text,

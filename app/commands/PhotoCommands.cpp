@@ -56,10 +56,14 @@ void reportUnreadable(const QStringList& names) {
     if (names.size() > kNamesShown)
         shown << QStringLiteral("...");
     MessageBoxes::ask(platform::PromptKind::Warning,
-                      MessageBoxes::message(216,
-                                            QStringLiteral("%d files or folders are skipped: "
-                                                           "their names cannot be read.\n\n%s"),
-                                            {qlonglong(names.size()), shown.join(u'\n')}),
+                      MessageBoxes::countMessage(
+                          216,
+                          QStringLiteral("%d files or folders are skipped: their names cannot "
+                                         "be read.\n\n%s"),
+                          1216,
+                          QStringLiteral("%d file or folder is skipped: its name cannot be "
+                                         "read.\n\n%s"),
+                          {qlonglong(names.size()), shown.join(u'\n')}),
                       {platform::PromptButton::Ok}, platform::PromptButton::Ok);
     pumpMessages();
 }
@@ -260,9 +264,9 @@ void PhotoCommands::ImportFolder(const QString& where) {
                                   {QDir::toNativeSeparators(folder)}));
         return;
     }
-    const bool all = MessageBoxes::confirm(MessageBoxes::message(
-        10, QStringLiteral("%d images found. Are you sure to import them all?"),
-        {qlonglong(found.size())}));
+    const bool all = MessageBoxes::confirm(MessageBoxes::countMessage(
+        10, QStringLiteral("%d images found. Are you sure to import them all?"), 1010,
+        QStringLiteral("%d image found. Are you sure to import it?"), {qlonglong(found.size())}));
     pumpMessages();
     if (!all) {
         AddPhoto(folder);
@@ -291,8 +295,9 @@ void PhotoCommands::ImportFolder(const QString& where) {
     gallery = editor_.album().Tree().FindByUid(galleryUid);
     if (complete && gallery) {
         MessageBoxes::inform(
-            MessageBoxes::message(11, QStringLiteral("%d photos are added to gallery \"%s\""),
-                                  {qlonglong(found.size()), gallery->Text()}));
+            MessageBoxes::countMessage(11, QStringLiteral("%d photos are added to gallery \"%s\""),
+                                       1011, QStringLiteral("%d photo is added to gallery \"%s\""),
+                                       {qlonglong(found.size()), gallery->Text()}));
         pumpMessages();
     }
 }

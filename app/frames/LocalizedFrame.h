@@ -12,7 +12,7 @@ class ApplicationForms;
 
 // A frame made at run time that copies its translated texts (captions, filters, combo-box
 // items) from the hidden model frame of its kind, when it is made and after every language
-// switch. Frames without a model (access and link fields) have no texts to copy and need not
+// switch. Frames without a model (the access field) have no texts to copy and need not
 // implement this.
 class LocalizedFrame {
 public:
@@ -26,6 +26,13 @@ public:
     // Every localized frame inside the holders, at any depth, copies its texts anew from its
     // model. Returns how many did.
     static int relocalizeAll(const QList<QWidget*>& holders, const ApplicationForms& forms);
+
+protected:
+    // Every caption of the model's named components goes to the frame's component of the same
+    // name: button, menu-item and label texts, group-box titles, the items of lists to choose from.
+    // What shows the field's own data stays: the caption label, edits, editable lists and labels
+    // the model leaves empty.
+    static void copyCaptions(const QObject* model, QObject* frame);
 };
 
 } // namespace app

@@ -2,6 +2,7 @@
 
 #include "app/dialogs/frmImagePreview.h"
 #include "app/frames/TfrmImageField.h"
+#include "app/frames/TfrmLinkField.h"
 #include "app/frames/TfrmMusicField.h"
 #include "app/frames/TfrmPublishSizeField.h"
 #include "app/frames/TfrmTextField.h"
@@ -24,6 +25,7 @@ ModelFrames::ModelFrames(ApplicationForms& forms) {
     add(new TfrmImagePreview, "frmImagePreview");
     add(new TfrmMusicField, "frmMusicField");
     add(new TfrmPublishSizeField, "frmPublishSizeField");
+    add(new TfrmLinkField, "frmLinkField");
 }
 
 ModelFrames::~ModelFrames() = default;

@@ -11,7 +11,8 @@ class ApplicationForms;
 
 // The hidden frames that language files translate and that every frame made at run time
 // copies its texts from: "frmImageField", "frmTextField", the image preview "frmImagePreview",
-// "frmMusicField" and "frmPublishSizeField", made and registered in that order. Never shown.
+// "frmMusicField", "frmPublishSizeField" and "frmLinkField", made and registered in that order.
+// Never shown.
 class ModelFrames {
 public:
     explicit ModelFrames(ApplicationForms& forms);

@@ -294,9 +294,7 @@ void TfrmImageField::LocalizeFrom(QObject* model) {
     auto* from = qobject_cast<TfrmImageField*>(model);
     if (!from)
         return;
-    btChange->setText(from->btChange->text());
-    btViewFullSize->setText(from->btViewFullSize->text());
-    btDelete->setText(from->btDelete->text());
+    copyCaptions(from, this);
     OpenPictureDialog->Filter = from->OpenPictureDialog->Filter;
 }
 

@@ -74,4 +74,9 @@ void TfrmLinkField::bbImageSourceClick() {
     edLinkChange();
 }
 
+void TfrmLinkField::LocalizeFrom(QObject* model) {
+    if (auto* from = qobject_cast<TfrmLinkField*>(model))
+        copyCaptions(from, this);
+}
+
 } // namespace app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/frames/FieldFrame.h"
+#include "app/frames/LocalizedFrame.h"
 
 class QComboBox;
 class QLabel;
@@ -15,7 +16,7 @@ namespace app {
 
 // The frame of a photo's link: the address, the browser target and a button that links the
 // photo to its own picture.
-class TfrmLinkField : public FieldFrame {
+class TfrmLinkField : public FieldFrame, public LocalizedFrame {
     Q_OBJECT
 
 public:
@@ -25,6 +26,9 @@ public:
 
     void LoadField(model::TpaAlbumSettingsLinkField* field = nullptr);
     void bbImageSourceClick();
+
+    QString modelFrameName() const override { return QStringLiteral("frmLinkField"); }
+    void LocalizeFrom(QObject* model) override;
 
 private:
     void edLinkChange();

@@ -135,8 +135,7 @@ void TfrmMusicField::LocalizeFrom(QObject* model) {
     auto* from = qobject_cast<TfrmMusicField*>(model);
     if (!from)
         return;
-    btBrowse->setText(from->btBrowse->text());
-    btDelete->setText(from->btDelete->text());
+    copyCaptions(from, this);
     OpenDialog->Filter = from->OpenDialog->Filter;
 }
 

@@ -301,18 +301,7 @@ void TfrmPublishSizeField::LocalizeFrom(QObject* model) {
     auto* from = qobject_cast<TfrmPublishSizeField*>(model);
     if (!from)
         return;
-    gbPublishSize->setTitle(from->gbPublishSize->title());
-    lbWidth->setText(from->lbWidth->text());
-    lbHeight->setText(from->lbHeight->text());
-    cbConstrainProportions->setText(from->cbConstrainProportions->text());
-    btFullSize->setText(from->btFullSize->text());
-    btOriginalSize->setText(from->btOriginalSize->text());
-    for (auto [to, source] : {std::pair{cbWidthMetrics, from->cbWidthMetrics},
-                              std::pair{cbHeightMetrics, from->cbHeightMetrics}}) {
-        const QSignalBlocker block(to);
-        for (int i = 0; i < to->count() && i < source->count(); ++i)
-            to->setItemText(i, source->itemText(i));
-    }
+    copyCaptions(from, this);
 }
 
 } // namespace app

@@ -122,8 +122,7 @@ void TfrmTextField::LocalizeFrom(QObject* model) {
     auto* from = qobject_cast<TfrmTextField*>(model);
     if (!from)
         return;
-    btFontSize->setText(from->btFontSize->text());
-    pifontdefault->setText(from->pifontdefault->text());
+    copyCaptions(from, this);
 }
 
 } // namespace app

@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QVariant>
 
 #include <deque>
@@ -231,7 +232,10 @@ bool FormTranslator::setTextProperty(QObject* object, const QString& property,
                 const int index = tabs->indexOf(widget);
                 return replace(tabs->tabText(index), [&] { tabs->setTabText(index, value); });
             }
-            if (widget->isWindow() || isScope(widget))
+            // A wizard's page shows its title as the page's heading, a tool bar in the window's
+            // list of bars.
+            if (widget->isWindow() || isScope(widget) || qobject_cast<QToolBar*>(widget) ||
+                qobject_cast<QStackedWidget*>(widget->parentWidget()))
                 return replace(widget->windowTitle(), [&] { widget->setWindowTitle(value); });
         }
         return false;

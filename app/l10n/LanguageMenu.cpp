@@ -4,6 +4,7 @@
 #include "app/commands/CommandGuard.h"
 #include "app/dialogs/ProgressScope.h"
 #include "app/l10n/Localization.h"
+#include "app/l10n/QtTranslations.h"
 
 #include "model/FolderLayout.h"
 #include "platform/UserStore.h"
@@ -23,7 +24,8 @@ const QString kLanguageValue = QStringLiteral("Language");
 
 LanguageMenu::LanguageMenu(QMenu* menu, BusyState& busy, platform::UserStore* store,
                            QObject* parent)
-    : QObject(parent), menu_(menu), busy_(busy), store_(store), group_(new QActionGroup(this)) {
+    : QObject(parent), menu_(menu), busy_(busy), store_(store), group_(new QActionGroup(this)),
+      qtTexts_(new QtTranslations(this)) {
     group_->setExclusive(true);
 }
 
@@ -88,6 +90,7 @@ void LanguageMenu::choose(QAction* item) {
         keepCheckMark();
         throw;
     }
+    qtTexts_->apply(language.Id);
     if (onApplied)
         onApplied();
     item->setChecked(true);

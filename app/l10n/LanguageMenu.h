@@ -16,6 +16,7 @@ class UserStore;
 namespace app {
 
 class BusyState;
+class QtTranslations;
 
 // The language menu: one checkable item per language of "Languages.xml". Choosing one loads
 // its file; the language applied last is remembered in the per-user settings file and applied
@@ -48,6 +49,7 @@ private:
     platform::UserStore* store_;
     QActionGroup* group_;
     QPointer<QAction> checked_; // the language item applied last
+    QtTranslations* qtTexts_;   // Qt's own texts in the language applied last
 };
 
 } // namespace app

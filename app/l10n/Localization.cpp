@@ -1,5 +1,7 @@
 #include "app/l10n/Localization.h"
 
+#include "publish/PublishTexts.h"
+
 #include "app/l10n/LanguageFileError.h"
 
 #include <QDir>
@@ -229,6 +231,22 @@ const TLanguageInfo* TdsLocalization::FindLanguage(const QString& id) const {
 
 TdsLocalization& Localization() {
     static TdsLocalization engine;
+    // The publishing dialogs know no language engine of their own: they ask this one.
+    static const bool publishingTexts = [] {
+        publish::PublishTexts::setLookup([](publish::PublishTexts::Kind kind, int number,
+                                            const QString& english, const QStringList& args) {
+            QList<FormatArg> values;
+            for (const QString& arg : args)
+                values << FormatArg(arg);
+            const TextKind ours = kind == publish::PublishTexts::Kind::Filters ? TextKind::Filters
+                                  : kind == publish::PublishTexts::Kind::Strings
+                                      ? TextKind::Strings
+                                      : TextKind::Messages;
+            return engine.Format(ours, number, english, values);
+        });
+        return true;
+    }();
+    (void)publishingTexts;
     return engine;
 }
 

@@ -4,6 +4,7 @@
 
 #include "publish/HandlerGuard.h"
 #include "publish/LinkOpener.h"
+#include "publish/PublishTexts.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/PageText.h"
 
@@ -32,14 +33,18 @@ namespace publish {
 
 namespace {
 
-const char* const kPageFilter = "Webpages (*.htm;*.html;*.php;*.asp)|*.htm;*.html;*.php;*.asp|"
-                                "All Files (*.*)|*.*";
+QString pageFilter() {
+    return PublishTexts::filter(300, QStringLiteral("Webpages (*.htm;*.html;*.php;*.asp)")) +
+           QStringLiteral("|*.htm;*.html;*.php;*.asp|") +
+           PublishTexts::filter(301, QStringLiteral("All Files (*.*)")) + QStringLiteral("|*.*");
+}
 
 QStringList readPageLines(const QString& path, PageText::Encoding* encoding = nullptr) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw model::FileError(QStringLiteral("Cannot open file \"%1\". %2")
-                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+        throw model::FileError(
+            PublishTexts::message(306, QStringLiteral("Cannot open file \"%s\". %s"),
+                                  {QDir::toNativeSeparators(path), file.errorString()}));
     return PageText::SplitLines(PageText::Decode(file.readAll(), encoding));
 }
 
@@ -83,14 +88,17 @@ QWidget* TfrmEmbedWizard::makeStep(int number, const char* objectName, const QSt
     auto* page = new QWidget;
     page->setObjectName(QString::fromLatin1(objectName));
     auto* v = new QVBoxLayout(page);
-    auto* title = new QLabel(QStringLiteral("Step %1").arg(number), page);
-    title->setTextFormat(Qt::PlainText);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
+    // The step and the heading are texts of the page: the heading shows the page's title.
+    page->setWindowTitle(heading);
+    const QByteArray stepName = "lbStep" + QByteArray::number(number);
+    QLabel* title =
+        plainLabel(QStringLiteral("Step %1").arg(number), stepName.constData(), page, true);
+    title->setWordWrap(false);
     v->addWidget(title);
-    auto* head = new QLabel(heading, page);
-    head->setTextFormat(Qt::PlainText);
+    auto* head = plainLabel(heading, "", page);
+    head->setWordWrap(false);
+    headings_.insert(page, head);
+    page->installEventFilter(this);
     v->addWidget(head);
     v->addWidget(body, 1);
     auto* row = new QHBoxLayout;
@@ -267,14 +275,14 @@ void TfrmEmbedWizard::btCopySymbolClick() {
 }
 
 void TfrmEmbedWizard::TntButton7Click() {
-    const std::optional<std::string> chosen =
-        platform::prompts().openFile(QStringLiteral("Open").toStdString(), kPageFilter,
-                                     QFileInfo(TntEdit2->text()).absolutePath().toStdString());
+    const std::optional<std::string> chosen = platform::prompts().openFile(
+        PublishTexts::string(300, QStringLiteral("Open")).toStdString(), pageFilter().toStdString(),
+        QFileInfo(TntEdit2->text()).absolutePath().toStdString());
     if (!chosen || chosen->empty())
         return;
     const QString path = QString::fromStdString(*chosen);
     if (!PageHasEmbedSymbol(path)) {
-        showWarningBox(QStringLiteral("No embed symbol in source file"));
+        showWarningBox(noEmbedSymbol());
         TntEdit2->clear();
         btnP2Next->setEnabled(false);
         return;
@@ -318,11 +326,16 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
     const bool albumPage =
         TargetFileName.compare(QStringLiteral("photogallery.htm"), Qt::CaseInsensitive) == 0;
     if (overwritesSource || albumPage || QFileInfo::exists(target)) {
-        const QString why = overwritesSource ? QStringLiteral("This is the page you chose itself.")
-                            : albumPage      ? QStringLiteral("This is the published album page.")
-                                        : QStringLiteral("A file of that name is there already.");
-        if (!confirm(QStringLiteral("\"%1\" is about to be written. %2 Replace it?")
-                         .arg(QDir::toNativeSeparators(target), why)))
+        const QString why =
+            overwritesSource
+                ? PublishTexts::message(303, QStringLiteral("This is the page you chose itself."))
+            : albumPage
+                ? PublishTexts::message(304, QStringLiteral("This is the published album page."))
+                : PublishTexts::message(305,
+                                        QStringLiteral("A file of that name is there already."));
+        if (!confirm(PublishTexts::message(
+                302, QStringLiteral("\"%s\" is about to be written. %s Replace it?"),
+                {QDir::toNativeSeparators(target), why})))
             return;
     }
     // In the page's own encoding: its text comes back byte for byte around the code, under
@@ -331,8 +344,9 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
         !file.flush() || !file.commit())
-        throw model::FileError(QStringLiteral("Cannot write file \"%1\". %2")
-                                   .arg(QDir::toNativeSeparators(target), file.errorString()));
+        throw model::FileError(
+            PublishTexts::message(307, QStringLiteral("Cannot write file \"%s\". %s"),
+                                  {QDir::toNativeSeparators(target), file.errorString()}));
     written_ = target;
     lblFinishFilePath->setText(QDir::toNativeSeparators(target));
     pageCtrl->setCurrentIndex(3);
@@ -342,10 +356,23 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
 void TfrmEmbedWizard::btnP4PreviewClick() {
     const QString ext = TargetFileExt.toLower();
     if (ext != u".htm" && ext != u".html") {
-        showInformationBox(QStringLiteral("Preview function only support for .htm and .html only"));
+        showInformationBox(PublishTexts::message(
+            301, QStringLiteral("Preview function only support for .htm and .html only")));
         return;
     }
     openLink(targetPath());
+}
+
+bool TfrmEmbedWizard::eventFilter(QObject* watched, QEvent* event) {
+    // A language sets the page's title; its heading follows.
+    if (event->type() == QEvent::WindowTitleChange)
+        if (QLabel* head = headings_.value(watched))
+            head->setText(static_cast<QWidget*>(watched)->windowTitle());
+    return QDialog::eventFilter(watched, event);
+}
+
+QString TfrmEmbedWizard::noEmbedSymbol() {
+    return PublishTexts::message(300, QStringLiteral("No embed symbol in source file"));
 }
 
 QString TfrmEmbedWizard::sourcePath() const {
@@ -371,7 +398,7 @@ void TfrmEmbedWizard::SplitTargetPage(const QString& file) {
     if (!parts) {
         // The page changed since it was chosen.
         pageCtrl->setCurrentIndex(1);
-        throw model::FileError(QStringLiteral("No embed symbol in source file"));
+        throw model::FileError(noEmbedSymbol());
     }
     UpperCode = parts->Upper;
     LowerCode = parts->Lower;

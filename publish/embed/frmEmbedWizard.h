@@ -4,6 +4,7 @@
 #include "publish/embed/PageText.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QStringList>
 
 class QCheckBox;
@@ -52,6 +53,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* makeStep1();
@@ -66,7 +68,9 @@ private:
     void LoadEmbedCode(const QString& templateFile);
     void FillSampleTrees();
     static QString StripLastChar(const QString& text);
+    static QString noEmbedSymbol();
 
+    QHash<QObject*, QLabel*> headings_; // each page's heading, which shows the page's title
     QString written_;
     // The encoding of the page split last: the copy is written in it.
     PageText::Encoding pageEncoding_ = PageText::Encoding::Utf8;

@@ -291,8 +291,8 @@ private slots:
         QCOMPARE(e.messages(),
                  QStringList({"2 files or folders are skipped: their names cannot be read.\n\n" +
                                   folder + "bad\\xFF.jpg\n" + folder + "sub\\xFE/",
-                              "1 images found. Are you sure to import them all?",
-                              "1 photos are added to gallery \"Event 1\""}));
+                              "1 image found. Are you sure to import it?",
+                              "1 photo is added to gallery \"Event 1\""}));
         QCOMPARE(e.env.prompts.calls().front().kind, platform::PromptKind::Warning);
         QCOMPARE(commandtest::childTexts(e.gallery), QStringList({"a.jpg"}));
     }
