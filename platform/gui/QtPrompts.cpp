@@ -114,7 +114,9 @@ QString withLongNamesElided(const QString& text) {
         if (name.at(tail).isLowSurrogate())
             ++tail;
         out += QStringView(text).mid(from, match.capturedStart() - from);
-        out += QStringView(name).left(head) + QChar(0x2026) + QStringView(name).mid(tail);
+        out += QStringView(name).left(head);
+        out += QChar(0x2026);
+        out += QStringView(name).mid(tail);
         from = match.capturedEnd();
     }
     out += QStringView(text).mid(from);

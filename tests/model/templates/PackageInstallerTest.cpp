@@ -230,14 +230,14 @@ TEST(PackageInstaller, CancelKeepsWhatIsDoneAndLeavesNoHalfTemplate) {
     EXPECT_EQ(lib.installed.Templates.Count(), 1);
 }
 
-// A template holding 5 GiB of zeros (about 5 MB deflated), or a description larger than any
+// A template holding 3 GiB of zeros (about 3 MB deflated), or a description larger than any
 // album's: refused from the sizes the package claims before anything is written, with a
 // message naming the package; the other template still goes in.
 TEST(PackageInstaller, PackagesUnpackWithinLimits) {
     const struct {
         const char* member;
         long long bytes;
-    } cases[] = {{"t1/big.bin", 5LL << 30}, {"t1/sub/data.xml", model::kMaxDataXmlBytes + 1}};
+    } cases[] = {{"t1/big.bin", 3LL << 30}, {"t1/sub/data.xml", model::kMaxDataXmlBytes + 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.member);
         Library lib;

@@ -119,6 +119,8 @@ private slots:
                                           PromptButton::Abort);
             QCOMPARE(shown.size(), text.size() - c.name.size() - 2 + c.shownLength);
             QVERIFY(bottom > 0 && bottom <= 800);
+            // The next box must not become a child of this one, closed but not yet deleted.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }
 
