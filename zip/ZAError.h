@@ -53,6 +53,9 @@ enum class ZAError : int32_t {
     UnsafeName = 63,                 // a member name that would leave the destination folder
     MemberOverlap = 64,              // members that share data or disagree with their headers
     UnpackLimit = 65,                // unpacking past the caller's limits
+    UnsupportedMethod = 66,          // a member packed with a method the engine cannot unpack
+    EntryCountMismatch = 67,         // the end record's count and the directory disagree
+    DirectoryTooLarge = 68,          // more entries, or directory memory, than may be opened
 };
 
 constexpr int32_t CodeOf(ZAError error) {

@@ -54,6 +54,10 @@ constexpr std::array<std::string_view, EZAException::kTextSlots> kTexts = {
     "Archive is damaged: member \"%s\" overlaps another member or does not match its local "
     "header",
     "Cannot unpack \"%s\": it would take more than the %d bytes allowed",
+    "Cannot unpack \"%s\": its compression method (%s) is not supported",
+    "Archive is damaged: its end record counts %d entries, its directory holds %d",
+    "Cannot open the archive: its directory holds more than %d entries or needs more than %d "
+    "bytes of memory",
 };
 
 // (code, text index), searched in this order.
@@ -67,7 +71,7 @@ constexpr std::array<std::pair<int32_t, int32_t>, EZAException::kCodeCount> kCod
     {40, 22}, {41, 23}, {42, 6},  {43, 23}, {44, 24}, {45, 24}, {46, 25}, {47, 26},
     {48, 27}, {49, 28}, {50, 29}, {51, 30}, {52, 31}, {53, 6},  {54, 6},  {55, 32},
     {56, 33}, {57, 27}, {58, 34}, {59, 34}, {60, 35}, {61, 36}, {62, 37}, {63, 41},
-    {64, 42}, {65, 43},
+    {64, 42}, {65, 43}, {66, 44}, {67, 45}, {68, 46},
 }};
 // clang-format on
 

@@ -160,6 +160,13 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
                        {model::TpaPackageInstaller::ShownName(item),
                         missing.join(QStringLiteral("\" and no \""))});
     };
+    installer.tooLargeMessage = [](const model::TpaTemplateItem& item, const QString& file,
+                                   const QString& detail) {
+        return message(217,
+                       QStringLiteral("Template \"%s\" cannot be installed: package \"%s\" "
+                                      "unpacks to more than it may. %s"),
+                       {model::TpaPackageInstaller::ShownName(item), file, detail});
+    };
     model::TpaPackageInstaller::Result result;
     {
         TfrmProgress& window = editor_.progressWindow();

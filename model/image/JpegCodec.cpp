@@ -71,6 +71,9 @@ void installErrorManager(ErrorManager& err, jpeg_common_struct& cinfo) {
 PictureError errorOf(const ErrorManager& err) {
     if (err.failure == Failure::TooManyScans)
         return PictureError(QStringLiteral("The JPEG file holds more than %1 scans").arg(MaxScans));
+    // A picture of another kind under a ".jpg" name: saying so helps more than a code.
+    if (err.code == JERR_NO_SOI)
+        return PictureError(QStringLiteral("The file is not a JPEG picture"));
     return PictureError(QString::asprintf("JPEG error #%d", err.code));
 }
 

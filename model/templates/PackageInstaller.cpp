@@ -1,6 +1,8 @@
 #include "model/templates/PackageInstaller.h"
 
+#include "model/AlbumLimits.h"
 #include "model/FileRoutines.h"
+#include "model/document/AlbumUnpackLimits.h"
 #include "model/templates/TemplateId.h"
 
 #include "zip/ZAExcept.h"
@@ -8,7 +10,10 @@
 #include "zip/archiver/ZipRoutines.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace model {
 
@@ -44,6 +49,39 @@ bool renameFolder(const QString& from, const QString& to) {
     return QDir().rename(withoutTrailingSlash(from), withoutTrailingSlash(to));
 }
 
+qint64 folderBytes(const QString& folder) {
+    qint64 bytes = 0;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext())
+        bytes += files.nextFileInfo().size();
+    return bytes;
+}
+
+// What one template may unpack to: its descriptions no larger than any album's, and the whole
+// within what is left of the package's share and of the free space of the library's disk.
+zip::TZAUnpackLimits templateLimits(const QString& library, qint64 packageRoom) {
+    zip::TZAUnpackLimits limits;
+    limits.Total = zip::TZAUnpackLimits::Tighter(packageRoom, RoomToUnpack(library));
+    limits.PerMember = [](const std::string& storedName) -> int64_t {
+        const QString name = QString::fromStdString(storedName);
+        if (name.endsWith(u"/data.xml"))
+            return kMaxDataXmlBytes;
+        if (name.endsWith(u"/album.xml"))
+            return kMaxAlbumXmlBytes;
+        return zip::TZAUnpackLimits::kNone;
+    };
+    return limits;
+}
+
+// True when the engine's message says an unpack ran past its limits.
+bool isOverLimit(const std::string& message) {
+    const std::string sample = zip::EZAException(zip::ZAError::UnpackLimit).what();
+    const std::string code = sample.substr(sample.rfind(" - "));
+    return message.size() >= code.size() &&
+           message.compare(message.size() - code.size(), code.size(), code) == 0;
+}
+
 } // namespace
 
 QString TpaPackageInstaller::ShownName(const TpaTemplateItem& item) {
@@ -68,6 +106,11 @@ TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
                                 "has no \"%2\".")
               .arg(ShownName(item), missing.join(QStringLiteral("\" and no \"")));
       }),
+      tooLargeMessage([](const TpaTemplateItem& item, const QString& file, const QString& detail) {
+          return QStringLiteral("Template \"%1\" cannot be installed: package \"%2\" unpacks to "
+                                "more than it may. %3")
+              .arg(ShownName(item), file, detail);
+      }),
       archiver_(archiver), templates_(WithTrailingSlash(templatesFolder)),
       packageFile_(packageFile) {}
 
@@ -75,6 +118,7 @@ TpaPackageInstaller::Result TpaPackageInstaller::Install(const TpaPackageItem& p
                                                          TpaInstalled& installed,
                                                          const Callbacks& callbacks) {
     Result result;
+    unpacked_ = 0;
     auto cancelled = [&] { return callbacks.cancelled && callbacks.cancelled(); };
     auto fail = [&](const TpaTemplateItem& item, const QString& reason) {
         result.failed << item.Id;
@@ -144,8 +188,9 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
     const QString mask = item.Id + QStringLiteral("\\*.*");
     {
         AbortOnFailureScope abortOnFailure(archiver_);
-        unpacked = zip::UnzipByMask(archiver_, packageFile_.toStdString(), staging.toStdString(),
-                                    mask.toStdString());
+        unpacked = zip::UnzipByMask(
+            archiver_, packageFile_.toStdString(), staging.toStdString(), mask.toStdString(),
+            templateLimits(templates_, std::max<qint64>(kMaxPackageBytes - unpacked_, 0)));
     }
     if (callbacks.cancelled && callbacks.cancelled()) {
         RemoveFolderTree(staging);
@@ -162,6 +207,9 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
                                      .what();
         if (unpacked || nothingMatched || outcome.LastError.empty())
             reason = missingMessage(item.Id + u'/', packageFile_);
+        else if (isOverLimit(outcome.LastError))
+            reason = tooLargeMessage(item, QDir::toNativeSeparators(packageFile_),
+                                     QString::fromStdString(outcome.LastError));
         else
             reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
                          .arg(ShownName(item), QString::fromStdString(outcome.LastError));
@@ -179,7 +227,10 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
         return Outcome::Failed;
     }
     const QString target = existing.isEmpty() ? templates_ + item.Id + u'/' : existing;
+    const qint64 bytes = folderBytes(staged);
     const bool swapped = swapIn(staged, target, reason);
+    if (swapped)
+        unpacked_ += bytes;
     RemoveFolderTree(staging);
     return swapped ? Outcome::Installed : Outcome::Failed;
 }

@@ -61,6 +61,14 @@ public:
     std::function<QString(const TpaTemplateItem& item)> refusedIdMessage;
     std::function<QString(const TpaTemplateItem& item, const QStringList& missing)>
         incompleteMessage;
+    // A template whose files would take more than a package may, or than the disk has free;
+    // detail is the engine's sentence naming the member or package and the bytes allowed.
+    std::function<QString(const TpaTemplateItem& item, const QString& packageFile,
+                          const QString& detail)>
+        tooLargeMessage;
+
+    // Bytes a whole package may unpack to, the free space of the library's disk permitting.
+    static constexpr qint64 kMaxPackageBytes = 1LL << 30;
 
 private:
     enum class Outcome { Installed, Failed, Cancelled };
@@ -71,6 +79,7 @@ private:
     zip::TZABaseArchiver& archiver_;
     QString templates_;
     QString packageFile_;
+    qint64 unpacked_ = 0; // bytes the templates installed by this run took
 };
 
 } // namespace model

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
 namespace platform {
@@ -93,6 +94,35 @@ QString withLineBreakOpportunities(const QString& text) {
     return out;
 }
 
+// The text with every name longer than kLongestName characters (a quoted one, or a run
+// without spaces) cut down to its start and end around an ellipsis: a member name can be 64 KiB
+// long, and a box that showed it whole would push its buttons off the screen.
+QString withLongNamesElided(const QString& text) {
+    constexpr qsizetype kLongestName = 200;
+    static const QRegularExpression longName(
+        QStringLiteral("\"[^\"]{%1,}\"|[^\\s\"]{%1,}").arg(kLongestName + 1));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = longName.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString name = match.captured();
+        qsizetype head = kLongestName / 2;
+        qsizetype tail = name.size() - kLongestName / 2;
+        // A character outside the basic plane is kept or dropped whole.
+        if (name.at(head - 1).isHighSurrogate())
+            --head;
+        if (name.at(tail).isLowSurrogate())
+            ++tail;
+        out += QStringView(text).mid(from, match.capturedStart() - from);
+        out += QStringView(name).left(head);
+        out += QChar(0x2026);
+        out += QStringView(name).mid(tail);
+        from = match.capturedEnd();
+    }
+    out += QStringView(text).mid(from);
+    return out;
+}
+
 std::string folderWithSlash(const QString& folder) {
     QString path = QDir::fromNativeSeparators(folder);
     if (!path.endsWith(QLatin1Char('/')))
@@ -107,7 +137,8 @@ PromptButton QtPrompts::message(PromptKind kind, const std::string& caption,
                                 PromptButton defaultButton) {
     // Its parent window may close while it runs and take it along; the pointer tells.
     QPointer<QMessageBox> box =
-        new QMessageBox(iconOf(kind), fromUtf8(caption), withLineBreakOpportunities(fromUtf8(text)),
+        new QMessageBox(iconOf(kind), fromUtf8(caption),
+                        withLineBreakOpportunities(withLongNamesElided(fromUtf8(text))),
                         QMessageBox::NoButton, QApplication::activeWindow());
     box->setTextFormat(Qt::PlainText);
     if (buttons.empty()) {

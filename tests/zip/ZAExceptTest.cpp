@@ -24,6 +24,10 @@ const std::map<int, std::string> kKnownTexts = {
     {64, "Archive is damaged: member \"%s\" overlaps another member or does not match its "
          "local header"},
     {65, "Cannot unpack \"%s\": it would take more than the %d bytes allowed"},
+    {66, "Cannot unpack \"%s\": its compression method (%s) is not supported"},
+    {67, "Archive is damaged: its end record counts %d entries, its directory holds %d"},
+    {68, "Cannot open the archive: its directory holds more than %d entries or needs more than "
+         "%d bytes of memory"},
 };
 
 std::string Suffix(int code) {
@@ -62,7 +66,7 @@ TEST(EZAExceptionTest, TextSlotsBeyondTheTextsAreEmpty) {
     for (int i = 38; i < 41; ++i)
         EXPECT_TRUE(EZAException::TextAt(i).empty());
     EXPECT_TRUE(EZAException::TextAt(-1).empty());
-    EXPECT_TRUE(EZAException::TextAt(44).empty());
+    EXPECT_TRUE(EZAException::TextAt(47).empty());
 }
 
 TEST(EZAExceptionTest, EdgeCasesOfTheMessage) {

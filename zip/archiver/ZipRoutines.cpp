@@ -121,11 +121,12 @@ bool UnzipFileToStream(TZABaseArchiver& archiver, const std::string& zipFile,
 }
 
 bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder,
-                 const std::string& mask) {
+                 const std::string& mask, const TZAUnpackLimits& limits) {
     if (archiver.Busy())
         return false;
     return failureAsFalse(archiver, [&] {
         TZACloseOnExit closer(archiver);
+        TZALimitsScope scoped(archiver, limits);
         archiver.FileName = zipFile;
         archiver.OpenArchiveMode(kOpenModeReadOnly);
         archiver.BaseDir = folder;

@@ -41,9 +41,9 @@ bool UnzipAll(TZABaseArchiver& archiver, const std::string& zipFile, const std::
 bool UnzipFileToStream(TZABaseArchiver& archiver, const std::string& zipFile,
                        const std::string& memberName, Stream& stream);
 
-// Unpacks the members matching mask (such as "template\*.*") into folder. Any failure, and a
-// mask that matches no member, gives false.
+// Unpacks the members matching mask (such as "template\*.*") into folder, within limits
+// (checked as by UnzipAll). Any failure, and a mask that matches no member, gives false.
 bool UnzipByMask(TZABaseArchiver& archiver, const std::string& zipFile, const std::string& folder,
-                 const std::string& mask);
+                 const std::string& mask, const TZAUnpackLimits& limits = {});
 
 } // namespace zip

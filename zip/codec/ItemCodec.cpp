@@ -1,6 +1,8 @@
 #include "zip/codec/ItemCodec.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "zip/ZAExcept.h"
@@ -11,6 +13,7 @@
 #include "zip/codec/ZipCrypto.h"
 #include "zip/directory/DirItem.h"
 #include "zip/directory/DirManager.h"
+#include "zip/names/ZAStrFunc.h"
 #include "zip/records/LocalHeader.h"
 #include "zip/streams/Stream.h"
 
@@ -283,6 +286,18 @@ private:
     bool writeFailed_ = false;
 };
 
+// The name other programs give a compression method this engine does not unpack.
+std::string MethodName(uint16_t method) {
+    static constexpr std::pair<uint16_t, const char*> kNames[] = {
+        {1, "Shrink"}, {6, "Implode"}, {12, "BZip2"},   {14, "LZMA"}, {93, "Zstandard"},
+        {95, "XZ"},    {96, "JPEG"},   {97, "WavPack"}, {98, "PPMd"}, {99, "AES"},
+    };
+    for (const auto& [number, name] : kNames)
+        if (number == method)
+            return name;
+    return "method " + std::to_string(method);
+}
+
 } // namespace
 
 TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const TDirItem& item,
@@ -291,8 +306,12 @@ TZAExtractResult TZAItemCodec::ExtractItem(Stream& archive, Stream& dest, const 
     const int64_t dataStart = SkipLocalHeader(archive, local);
     if (item.Method == kMethodDeflate64)
         throw EZAException(ZAError::Deflate64Unsupported, settings_.ComponentName);
+    // Never parsed: its data would be taken for ours. The method is named, since the member is
+    // sound and another program unpacks it.
     if (item.Method != kMethodStored && item.Method != kMethodDeflate)
-        return TZAExtractResult::erFailed; // never parsed: its data would be taken for ours
+        throw EZAException(
+            ZAError::UnsupportedMethod, settings_.ComponentName,
+            {TZAFormatArg(ZAPrintableName(item.Name)), TZAFormatArg(MethodName(item.Method))});
 
     // The data may not run into the directory (or past the end of the archive).
     const int64_t limit = std::clamp<int64_t>(dataLimit, dataStart, archive.Size());

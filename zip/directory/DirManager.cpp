@@ -157,6 +157,8 @@ int64_t TZADirManager::RecordedDirectoryOffset() const {
 
 bool TZADirManager::FindEndRecord() {
     found_.reset();
+    trailing_.clear();
+    trailingRead_ = false;
     // The end record is kept whole in the last volume: only that one is searched.
     const int64_t lastStart =
         volumes_ ? std::max<int64_t>(volumes_->DiskStart(volumes_->LastDisk()), 0) : 0;
@@ -171,10 +173,42 @@ bool TZADirManager::FindEndRecord() {
         comment_ = found_->Comment;
         return true;
     }
+    // Bytes after the record (a file padded to whole blocks, a download with junk after it)
+    // leave the archive readable, but only a record whose directory reads cleanly counts: the
+    // directory is read here, once.
+    if (!volumes_) {
+        if (!settings_.StandardSignatures)
+            trailing_ =
+                TZAEndRecord::FindAll(last, kNativeEndRecordSignature, settings_.ComponentName);
+        for (TZAEndRecord::Found& candidate :
+             TZAEndRecord::FindAll(last, kEndRecordSignature, settings_.ComponentName))
+            trailing_.push_back(std::move(candidate));
+        trailingRead_ = ReadFromTrailingRecord();
+        if (trailingRead_)
+            return true;
+    }
     return settings_.TolerateDamaged;
 }
 
-void TZADirManager::ReadDirectory() {
+int64_t TZADirManager::EntryBytes(const TDirItem& item) {
+    // The entry, its name's copy in the index with a hash node, and what both names and the
+    // comment hold outside the strings themselves.
+    int64_t bytes = int64_t{sizeof(TDirItem)} + int64_t{sizeof(std::string)} + 32 +
+                    2 * static_cast<int64_t>(item.Name.size()) +
+                    static_cast<int64_t>(item.Comment.size());
+    for (const TZAExtraBlock& block : item.ExtraBlocks)
+        bytes += int64_t{sizeof(TZAExtraBlock)} + static_cast<int64_t>(block.Data.size());
+    return bytes;
+}
+
+void TZADirManager::Budget(const TDirItem& item) {
+    budgetBytes_ += EntryBytes(item);
+    if (++budgetEntries_ > kMaxEntries || budgetBytes_ > kMaxDirectoryBytes)
+        throw EZAException(ZAError::DirectoryTooLarge, settings_.ComponentName,
+                           {kMaxEntries, kMaxDirectoryBytes});
+}
+
+void TZADirManager::ResetRead() {
     working_.Clear();
     endRecord_ = TZAEndRecord{};
     if (!settings_.StandardSignatures)
@@ -185,13 +219,49 @@ void TZADirManager::ReadDirectory() {
     startOffset_ = 0;
     zip64_ = false;
     recovered_ = false;
+    budgetEntries_ = 0;
+    budgetBytes_ = 0;
+}
 
-    if (!FindEndRecord() && !settings_.TolerateDamaged)
-        Fail(ZAError::NoEndRecord);
-    if (!found_) {
-        Rebuild();
+void TZADirManager::ReadDirectory() {
+    ResetRead();
+    FindEndRecord();
+    if (trailingRead_)
         return;
+    if (found_)
+        return ReadFromEndRecord(false);
+    if (!settings_.TolerateDamaged)
+        Fail(ZAError::NoEndRecord);
+    Rebuild();
+}
+
+bool TZADirManager::ReadFromTrailingRecord() {
+    std::vector<TZAEndRecord::Found> candidates = std::move(trailing_);
+    trailing_.clear();
+    for (TZAEndRecord::Found& candidate : candidates) {
+        ResetRead();
+        found_ = std::move(candidate);
+        try {
+            found_->Comment.resize(found_->Record.CommentLength);
+            ReadAt(found_->Position + kEndRecordSize, found_->Comment.data(),
+                   found_->Record.CommentLength);
+            endRecord_ = found_->Record;
+            comment_ = found_->Comment;
+            ReadFromEndRecord(true);
+            return true;
+        } catch (const EZAException& e) {
+            // A record that names no sound directory is a stray signature: the next is tried.
+            if (!e.Is(ZAError::ArchiveDamaged) && !e.Is(ZAError::EntryCountMismatch) &&
+                !e.Is(ZAError::Zip64EndRecordMissing) && !e.Is(ZAError::MemberOverlap))
+                throw;
+        }
     }
+    found_.reset();
+    ResetRead();
+    return false;
+}
+
+void TZADirManager::ReadFromEndRecord(bool wholeDirectory) {
     const int64_t endPos = found_->Position;
     const int64_t zip64EndPos = ReadZip64Records(endPos);
     // Without Zip64 records a count of 0xFFFF is either exactly 65,535 entries (some writers
@@ -200,14 +270,18 @@ void TZADirManager::ReadDirectory() {
     // entries are rebuilt from the local headers.
     const bool countInDoubt = !zip64_ && endRecord_.TotalEntries == kSentinel16;
     const auto rebuildInstead = [this] {
+        // The entries read so far are dropped, and what they took with them.
         found_.reset();
+        budgetEntries_ = 0;
+        budgetBytes_ = 0;
         Rebuild();
     };
 
     const int64_t directoryEnd = zip64_ ? zip64EndPos : endPos;
     const uint64_t size = zip64_ ? zip64End_.DirectorySize : endRecord_.DirectorySize;
     const uint64_t count = zip64_ ? zip64End_.TotalEntries : endRecord_.TotalEntries;
-    if (size > static_cast<uint64_t>(directoryEnd) || count > size / kCentralHeaderSize) {
+    if (size > static_cast<uint64_t>(directoryEnd) ||
+        (countInDoubt && count > size / kCentralHeaderSize)) {
         if (countInDoubt)
             return rebuildInstead();
         Fail(ZAError::ArchiveDamaged);
@@ -220,13 +294,15 @@ void TZADirManager::ReadDirectory() {
             whole =
                 ReadEntries(start, static_cast<int64_t>(size), count) == static_cast<int64_t>(size);
         } catch (const EZAException& e) {
-            if (!e.Is(ZAError::ArchiveDamaged))
+            if (!e.Is(ZAError::ArchiveDamaged) && !e.Is(ZAError::EntryCountMismatch))
                 throw;
         }
         if (!whole)
             return rebuildInstead();
-    } else {
-        ReadEntries(start, static_cast<int64_t>(size), count);
+    } else if (ReadEntries(start, static_cast<int64_t>(size), count) !=
+                   static_cast<int64_t>(size) &&
+               wholeDirectory) {
+        Fail(ZAError::ArchiveDamaged);
     }
     if (!settings_.TolerateDamaged)
         CheckCompressedTotal();
@@ -329,19 +405,34 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         ReadAt(nextRead, buffer.data() + old, want);
         nextRead += want;
     };
+    const auto left = [&] { return (end - nextRead) + static_cast<int64_t>(buffer.size() - pos); };
 
     const uint32_t signature =
         settings_.StandardSignatures ? kCentralHeaderSignature : kNativeCentralHeaderSignature;
-    // The count was checked against the directory's size; room is made for the entries that
-    // can really be there, the rest grows as entries turn up.
-    if (count > static_cast<uint64_t>(INT32_MAX))
-        Fail(ZAError::ArchiveDamaged);
-    working_.Reserve(static_cast<int32_t>(std::min<uint64_t>(count, 65536)));
-    for (uint64_t i = 0; i < count; ++i) {
+    const auto isCentralHeader = [&](uint32_t s) {
+        return s == signature || s == kCentralHeaderSignature;
+    };
+    // Room is made for the entries that can really be there and fit the caps; a count that
+    // claims more is found out as the entries run short.
+    working_.Reserve(static_cast<int32_t>(
+        std::min<uint64_t>({count, static_cast<uint64_t>(size) / kCentralHeaderSize,
+                            static_cast<uint64_t>(kMaxDirectoryBytes / EntryBytes(TDirItem{}))})));
+    uint64_t i = 0;
+    for (;; ++i) {
+        if (i >= count) {
+            // Entries past the count are looked for: a count set too low must not hide them.
+            if (left() < 4)
+                break;
+            need(4);
+            if (!isCentralHeader(le::Get32(buffer.data() + pos)))
+                break;
+        } else if (left() == 0) {
+            break;
+        }
         need(kCentralHeaderSize);
         TDirItem item;
         item.DecodeFixed(buffer.data() + pos);
-        if (item.Signature != signature && item.Signature != kCentralHeaderSignature)
+        if (!isCentralHeader(item.Signature))
             Fail(ZAError::ArchiveDamaged);
         pos += kCentralHeaderSize;
         need(size_t{item.NameLength} + size_t{item.ExtraLength} + size_t{item.CommentLength});
@@ -361,7 +452,8 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
             }
         }
         if (!name)
-            Fail(ZAError::ArchiveDamaged);
+            throw EZAException(ZAError::UnsafeName, settings_.ComponentName,
+                               {ZAPrintableName(rawName)});
         pos += item.NameLength;
         for (TZAExtraBlock& block : TZAExtraField::Split(buffer.data() + pos, item.ExtraLength)) {
             if (block.Id == kZip64ExtraId)
@@ -373,9 +465,14 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         item.Comment.assign(reinterpret_cast<const char*>(buffer.data() + pos), item.CommentLength);
         pos += item.CommentLength;
         item.Name = std::move(*name);
+        Budget(item);
         working_.Append(std::move(item));
     }
-    return (nextRead - start) - static_cast<int64_t>(buffer.size() - pos);
+    if (i != count)
+        throw EZAException(
+            ZAError::EntryCountMismatch, settings_.ComponentName,
+            {static_cast<int64_t>(std::min<uint64_t>(count, INT64_MAX)), static_cast<int64_t>(i)});
+    return size - left();
 }
 
 void TZADirManager::AdoptVolumes(TZAVolumeStream& volumes) {
@@ -433,6 +530,10 @@ void TZADirManager::Rebuild() {
     TZAForwardScanner headers(*stream_, fileSize, signature, settings_.ComponentName);
     TZAForwardScanner descriptors(*stream_, fileSize, kDataDescriptorSignature,
                                   settings_.ComponentName);
+    // Room for as many entries as the file can hold within the caps, taken up only as they
+    // are found: the entries are never moved while the directory grows to its cap.
+    working_.Reserve(static_cast<int32_t>(std::min<int64_t>(
+        fileSize / kLocalHeaderSize + 1, kMaxDirectoryBytes / EntryBytes(TDirItem{}))));
 
     bool anySignature = false;
     int64_t pos = 0;
@@ -464,13 +565,24 @@ void TZADirManager::Rebuild() {
         // Members stored inside members (an archive kept uncompressed) are not entries of
         // this archive: the scan goes on after the data when its size is known.
         pos = std::max(pos, std::min(next, fileSize));
-        working_.Append(std::move(*item));
+        Budget(*item);
+        KeepRebuilt(std::move(*item));
     }
     if (!anySignature || working_.Count() == 0)
         Fail(ZAError::NoLocalHeader);
     CheckMembers(fileSize);
     directoryPosition_ = fileSize;
     startOffset_ = static_cast<int64_t>(working_.At(0).LocalHeaderOffset64());
+}
+
+void TZADirManager::KeepRebuilt(TDirItem item) {
+    // Each header of a name found again (a member updated in place, or a file of copies of one
+    // header) would be unpacked over the last: only the last one found is kept.
+    int32_t index = -1;
+    if (working_.FindByName(item.Name, index))
+        working_.SetItem(index, std::move(item));
+    else
+        working_.Append(std::move(item));
 }
 
 void TZADirManager::WriteDirectory() {

@@ -26,6 +26,14 @@ struct TZADirSettings {
 
 class TZADirManager {
 public:
+    // Caps on what a directory may take, whether read or rebuilt: far above any real archive,
+    // low enough that a crafted one is refused before its entries exhaust memory.
+    static constexpr int64_t kMaxEntries = 1000000;
+    static constexpr int64_t kMaxDirectoryBytes = 192LL * 1024 * 1024;
+    // The memory one entry takes in the directory and its name index, as counted against
+    // kMaxDirectoryBytes.
+    static int64_t EntryBytes(const TDirItem& item);
+
     // stream: the archive (not owned). For a new archive the directory starts empty.
     TZADirManager(Stream& stream, TZADirSettings settings, bool newArchive);
 
@@ -35,10 +43,13 @@ public:
 
     // Searches the end record; true when the archive can be opened (always true while damaged
     // archives are tolerated, so that ReadDirectory rebuilds the directory). A read that fails
-    // raises error 44: only an end record that is really absent leads to a rebuild.
+    // raises error 44: only an end record that is really absent leads to a rebuild. An end
+    // record followed by other bytes is taken only once its directory has been read here.
     bool FindEndRecord();
     // Fills the working directory from the archive. Every count, size and offset is checked
-    // against the stream size first; damage raises error 57 (or 40, 35), a failed read 44.
+    // against the stream size first; damage raises error 57 (or 40, 35), a failed read 44, a
+    // count that disagrees with the entries of the directory 67, a directory past the caps 68.
+    // An end record followed by other bytes is taken when its directory reads cleanly.
     void ReadDirectory();
     // Writes the central directory and the end records at the end of the stream.
     void WriteDirectory();
@@ -82,8 +93,21 @@ private:
     // Moves every offset by the length of data in front of the archive, when the records
     // counted from the start of the archive proper.
     void PlaceLocalHeaders(int64_t directoryStart);
-    // Parses count central headers of the directory at start; returns the bytes they take.
+    // Forgets what an earlier attempt read.
+    void ResetRead();
+    // Reads the directory the end record in found_ names; wholeDirectory: the entries must
+    // fill the directory's size exactly (error 57 otherwise).
+    void ReadFromEndRecord(bool wholeDirectory);
+    // Tries the end records followed by other bytes, the last first; true when one of them
+    // names a directory that reads cleanly.
+    bool ReadFromTrailingRecord();
+    // Parses the central headers of the directory at start, count of them and any more that
+    // follow inside it; returns the bytes they take. Error 67 when they are not count.
     int64_t ReadEntries(int64_t start, int64_t size, uint64_t count);
+    // Counts one more entry against the caps (error 68 past them).
+    void Budget(const TDirItem& item);
+    // Keeps a rebuilt entry: an entry of the same name found earlier gives way to it.
+    void KeepRebuilt(TDirItem item);
     void AdjustOffsets(int64_t delta);
     // The central header of item as written (its lengths and Unicode Path field brought in step
     // with its name); together: the bytes of it that stay in one volume (all but the comment).
@@ -110,6 +134,10 @@ private:
     TZAZip64EndRecord zip64End_;
     TZAZip64Locator zip64Locator_;
     std::optional<TZAEndRecord::Found> found_;
+    std::vector<TZAEndRecord::Found> trailing_; // end records with bytes after them
+    bool trailingRead_ = false;                 // the directory of one of them has been read
+    int64_t budgetEntries_ = 0;
+    int64_t budgetBytes_ = 0;
     int64_t startOffset_ = 0;
     bool zip64_ = false;
     int64_t directoryPosition_ = 0;

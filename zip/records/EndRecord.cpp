@@ -1,6 +1,7 @@
 #include "zip/records/EndRecord.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "zip/ZAExcept.h"
@@ -43,16 +44,28 @@ void TZAEndRecord::SetValues(uint64_t entries, uint64_t directorySize, uint64_t 
         directoryOffset >= kSentinel32 ? kSentinel32 : static_cast<uint32_t>(directoryOffset);
 }
 
-std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t signature,
+namespace {
+
+// The last min(size, 65,600) bytes of stream and where they start; a read that fails raises
+// error 44.
+std::pair<std::vector<uint8_t>, int64_t> SearchWindow(Stream& stream,
                                                       std::string_view componentName) {
     const int64_t size = stream.Size();
-    if (size < kEndRecordSize)
-        return std::nullopt;
     const int64_t window = std::min<int64_t>(size, kEndRecordSearchWindow);
-    const int64_t windowStart = size - window;
-    std::vector<uint8_t> buffer(static_cast<size_t>(window));
-    if (!stream.SetPosition(windowStart) || !stream.ReadExact(buffer.data(), window))
+    std::vector<uint8_t> buffer(static_cast<size_t>(std::max<int64_t>(window, 0)));
+    if (!stream.SetPosition(size - window) || !stream.ReadExact(buffer.data(), window))
         throw EZAException(ZAError::DirectoryUnreadable, componentName);
+    return {std::move(buffer), size - window};
+}
+
+} // namespace
+
+std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t signature,
+                                                      std::string_view componentName) {
+    if (stream.Size() < kEndRecordSize)
+        return std::nullopt;
+    const auto [buffer, windowStart] = SearchWindow(stream, componentName);
+    const auto window = static_cast<int64_t>(buffer.size());
     for (int64_t i = window - kEndRecordSize; i >= 0; --i) {
         const uint8_t* p = buffer.data() + i;
         if (le::Get32(p) != signature)
@@ -68,6 +81,25 @@ std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t s
         return found;
     }
     return std::nullopt;
+}
+
+std::vector<TZAEndRecord::Found> TZAEndRecord::FindAll(Stream& stream, uint32_t signature,
+                                                       std::string_view componentName) {
+    std::vector<Found> all;
+    if (stream.Size() < kEndRecordSize)
+        return all;
+    const auto [buffer, windowStart] = SearchWindow(stream, componentName);
+    const auto window = static_cast<int64_t>(buffer.size());
+    for (int64_t i = window - kEndRecordSize; i >= 0; --i) {
+        const uint8_t* p = buffer.data() + i;
+        if (le::Get32(p) != signature || le::Get16(p + 20) > window - i - kEndRecordSize)
+            continue;
+        Found found;
+        found.Record = Decode(p);
+        found.Position = windowStart + i;
+        all.push_back(std::move(found));
+    }
+    return all;
 }
 
 } // namespace zip

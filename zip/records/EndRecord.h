@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zip/ZAConst.h"
 
@@ -39,6 +40,11 @@ struct TZAEndRecord {
     // treat an intact archive as damaged.
     static std::optional<Found> Find(Stream& stream, uint32_t signature,
                                      std::string_view componentName = {});
+    // Every record in the same window whose comment fits inside the stream, the last first,
+    // with bytes allowed after it (writers that pad a file to whole blocks leave them). Their
+    // comments are left empty: a window full of signatures must not cost a comment each.
+    static std::vector<Found> FindAll(Stream& stream, uint32_t signature,
+                                      std::string_view componentName = {});
 };
 
 struct TZAEndRecord::Found {

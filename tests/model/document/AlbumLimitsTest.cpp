@@ -3,6 +3,15 @@
 #include "model/AlbumLimits.h"
 #include "model/Errors.h"
 #include "model/document/Album.h"
+#include "model/document/AlbumUnpackLimits.h"
+#include "zip/ZAExcept.h"
+#include "zip/archiver/ZipArchiver.h"
+#include "zip/archiver/ZipRoutines.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdlib>
 
 using namespace model;
 using namespace modeltest;
@@ -104,4 +113,43 @@ TEST(AlbumLimits, DataFilePastTheSizeCapIsNotRead) {
     } catch (const XmlLoadError& e) {
         EXPECT_TRUE(e.message().contains("larger than any album")) << e.what();
     }
+}
+
+// On a small disk (a 16 MiB tmpfs) an album opens when its unpacked size fits, and one that
+// does not fit is refused before anything of it is written.
+TEST(AlbumLimits, AlbumThatFitsASmallDiskOpens) {
+    TempFolder dir;
+    const QString disk = dir.file("disk");
+    QDir().mkpath(disk);
+    const std::string mount = "mount -t tmpfs -o size=16m tmpfs '" + disk.toStdString() + "'";
+    if (std::system((mount + " 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const struct {
+        int pictureBytes;
+        bool opens;
+    } cases[] = {{1 << 20, true}, {12 << 20, true}, {20 << 20, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pictureBytes);
+        const QString source = dir.file("album" + QString::number(c.pictureBytes) + "/");
+        QDir().mkpath(source);
+        WriteFile(source + "album.xml", Template(1));
+        WriteFile(source + "data.xml", Galleries(1));
+        WriteFile(source + "picture.jpg", QByteArray(c.pictureBytes, 'p'));
+        const std::string albumFile = (dir.file("a.zip")).toStdString();
+        zip::TZipArchiver archiver;
+        ASSERT_TRUE(zip::ZipFolder(archiver, source.toStdString(), albumFile));
+        const QString target = disk + "/open/";
+        QDir().mkpath(target);
+        bool opened = false;
+        try {
+            opened =
+                zip::UnzipAll(archiver, albumFile, target.toStdString(), AlbumUnpackLimits(target));
+        } catch (const zip::EZAException& e) {
+            EXPECT_TRUE(e.Is(zip::ZAError::UnpackLimit)) << e.what();
+        }
+        EXPECT_EQ(opened, c.opens);
+        EXPECT_EQ(QFileInfo::exists(target + "picture.jpg"), c.opens);
+        QDir(target).removeRecursively();
+    }
+    std::system(("umount '" + disk.toStdString() + "'").c_str());
 }

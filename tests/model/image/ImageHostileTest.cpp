@@ -49,11 +49,23 @@ TEST(HostilePictures, FixturesAreRefusedCleanly) {
 }
 
 TEST(HostilePictures, DamagedJpegReportsTheDecoderCode) {
-    try {
-        JpegCodec::decode(readAll(fixture("garbage.jpg")));
-        FAIL() << "garbage decoded";
-    } catch (const PictureError& e) {
-        EXPECT_TRUE(e.message().startsWith("JPEG error #")) << e.what();
+    // A file of another kind under a JPEG name says what it is not; a damaged JPEG gives the
+    // decoder's code.
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    png += QByteArray(200, '\0');
+    const struct {
+        QByteArray data;
+        QString message;
+    } cases[] = {{readAll(fixture("garbage.jpg")), "The file is not a JPEG picture"},
+                 {png, "The file is not a JPEG picture"},
+                 {readAll(fixture("gray.jpg")).left(40), "JPEG error #"}};
+    for (const auto& c : cases) {
+        try {
+            JpegCodec::decode(c.data);
+            ADD_FAILURE() << "decoded";
+        } catch (const PictureError& e) {
+            EXPECT_TRUE(e.message().startsWith(c.message)) << e.what();
+        }
     }
     EXPECT_THROW(JpegCodec::readSize(QByteArray()), PictureError);
     EXPECT_THROW(JpegCodec::readSize(readAll(fixture("huge_sof.jpg"))), PictureError);

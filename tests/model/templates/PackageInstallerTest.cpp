@@ -1,5 +1,7 @@
 #include "model/templates/PackageInstaller.h"
 
+#include "model/AlbumLimits.h"
+
 #include "tests/model/ModelTestSupport.h"
 #include "tests/model/templates/PackageTestSupport.h"
 
@@ -226,4 +228,46 @@ TEST(PackageInstaller, CancelKeepsWhatIsDoneAndLeavesNoHalfTemplate) {
     EXPECT_EQ(QDir(lib.templates()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"t1"});
     EXPECT_EQ(lib.installed.Templates.Count(), 1);
+}
+
+// A template holding 3 GiB of zeros (about 3 MB deflated), or a description larger than any
+// album's: refused from the sizes the package claims before anything is written, with a
+// message naming the package; the other template still goes in.
+TEST(PackageInstaller, PackagesUnpackWithinLimits) {
+    const struct {
+        const char* member;
+        long long bytes;
+    } cases[] = {{"t1/big.bin", 3LL << 30}, {"t1/sub/data.xml", model::kMaxDataXmlBytes + 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.member);
+        Library lib;
+        WritePackage(lib.package(), kTwo, {"t1", "t2"});
+        const auto added = ziptest::Shell(
+            std::string(ziptest::kPython) + " -c " +
+            ziptest::Quote("import sys,zipfile\n"
+                           "z=zipfile.ZipFile(sys.argv[1],'a',zipfile.ZIP_DEFLATED,True,1)\n"
+                           "w=z.open(sys.argv[2],'w',force_zip64=True)\n"
+                           "n=int(sys.argv[3]);b=bytes(1<<20)\n"
+                           "while n>0: w.write(b[:min(n,len(b))]);n-=len(b)\n"
+                           "w.close();z.close()\n") +
+            " " + ziptest::Quote(lib.package().toStdString()) + " " + c.member + " " +
+            std::to_string(c.bytes));
+        ASSERT_EQ(added.ExitCode, 0) << added.Output;
+        QStringList reasons;
+        TpaPackageInstaller::Callbacks callbacks;
+        callbacks.templateFailed = [&](const TpaTemplateItem&, const QString& reason) {
+            reasons << reason;
+        };
+        const auto result = lib.install(callbacks);
+        EXPECT_EQ(result.installed, QStringList{"t2"});
+        EXPECT_EQ(result.failed, QStringList{"t1"});
+        ASSERT_EQ(reasons.size(), 1);
+        EXPECT_TRUE(reasons.first().startsWith(
+            QString("Template \"One\" cannot be installed: package \"%1\" unpacks to more than "
+                    "it may.")
+                .arg(lib.package())))
+            << reasons.first().toStdString();
+        EXPECT_EQ(QDir(lib.templates()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"t2"});
+    }
 }

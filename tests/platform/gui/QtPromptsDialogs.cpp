@@ -86,7 +86,42 @@ private slots:
         platform::QtPrompts().message(PromptKind::Error, "Error", text.toStdString(),
                                       {PromptButton::Ok}, PromptButton::Ok);
         QVERIFY(fits);
-        QCOMPARE(shown.remove(QChar(0x200B)), text);
+        shown.remove(QChar(0x200B));
+        QCOMPARE(shown.size(), 12 + 201 + 1);
+        QVERIFY(shown.startsWith(text.left(12 + 100)));
+        QVERIFY(shown.endsWith(QChar(0x2026) + text.right(101)));
+    }
+
+    // Names past 200 characters lose their middle, so that a box about a 64 KiB member name
+    // keeps its buttons on a small screen; shorter names are shown whole.
+    void messageElidesLongNamesKeepingItsButtonsOnScreen() {
+        const struct {
+            QString name;
+            qsizetype shownLength;
+        } cases[] = {{QString(200, 'n'), 202},
+                     {QString(201, 'n'), 201},
+                     {QString(65535, 'n'), 201},
+                     {QString(30000, 'n') + ' ' + QString(30000, 'm'), 201}};
+        for (const auto& c : cases) {
+            const QString text = "Cannot unpack \"" + c.name + "\": it is damaged";
+            QString shown;
+            int bottom = 0;
+            whenDialogShows([&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                shown = box->text().remove(QChar(0x200B));
+                box->adjustSize();
+                QAbstractButton* ignore = box->button(QMessageBox::Ignore);
+                bottom = ignore->mapTo(box, QPoint(0, ignore->height())).y();
+                box->button(QMessageBox::Abort)->click();
+            });
+            platform::QtPrompts().message(PromptKind::Confirmation, "Error", text.toStdString(),
+                                          {PromptButton::Abort, PromptButton::Ignore},
+                                          PromptButton::Abort);
+            QCOMPARE(shown.size(), text.size() - c.name.size() - 2 + c.shownLength);
+            QVERIFY(bottom > 0 && bottom <= 800);
+            // The next box must not become a child of this one, closed but not yet deleted.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
     }
 
     void messageWithoutButtonsOffersOk() {

@@ -487,7 +487,7 @@ TEST_F(InteropTest, NamesWithoutTheOemOption) {
 
 TEST(FixtureTest, SeedArchivesOpenAsExpected) {
     // The fuzz corpus starts from these; each must stay a readable archive of its kind.
-    const std::map<std::string, int> refused = {{"7z-bzip2.zip", 8}, {"7z-deflate64.zip", 55}};
+    const std::map<std::string, int> refused = {{"7z-bzip2.zip", 66}, {"7z-deflate64.zip", 55}};
     int seen = 0;
     for (const auto& entry : std::filesystem::directory_iterator(FZ_TEST_DATA "/zip/seeds")) {
         const std::string file = entry.path().filename().string();
