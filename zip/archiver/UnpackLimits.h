@@ -19,6 +19,14 @@ struct TZAUnpackLimits {
     int64_t MemberCap(const std::string& storedName) const {
         return PerMember ? PerMember(storedName) : kNone;
     }
+    // The smaller of two limits, either of which may be none.
+    static int64_t Tighter(int64_t a, int64_t b) {
+        if (a == kNone)
+            return b;
+        if (b == kNone)
+            return a;
+        return a < b ? a : b;
+    }
 };
 
 } // namespace zip
