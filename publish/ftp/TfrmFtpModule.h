@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -95,6 +97,15 @@ protected:
 
 private:
     void buildLayout();
+    QGroupBox* buildInfoBox();
+    // The local and remote lists, with the remote folder's tool buttons.
+    QGridLayout* buildLists();
+    void buildConnectingPage();
+    void buildUploadingPage();
+    void buildFailedPage();
+    void buildCompletePage();
+    void buildInitialPage();
+    void connectControls();
     QWidget* addPage(const char* name);
     void showPage(const char* name);
     void refreshRemoteList();
