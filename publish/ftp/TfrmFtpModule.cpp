@@ -350,10 +350,6 @@ void TfrmFtpModule::showPage(const char* name) {
         nbkStatus->setCurrentWidget(page);
 }
 
-QString TfrmFtpModule::currentPage() const {
-    return nbkStatus->currentWidget() ? nbkStatus->currentWidget()->objectName() : QString();
-}
-
 bool TfrmFtpModule::workerFinished() const {
     return !thread_ || thread_->isFinished();
 }

@@ -73,8 +73,6 @@ public:
     std::function<std::optional<QString>()> askDirectoryName;
     std::function<std::optional<QString>(const QString& current)> askPublishedUrl;
 
-    // The name of the page shown: "Connecting", "Uploading", "Failed", "Complete", "Initial".
-    QString currentPage() const;
     ResultUrls resultUrls() const { return urls_; }
     bool workerStarted() const { return thread_ != nullptr; }
     // Whether the upload's worker thread has ended (true when none was started).
