@@ -103,22 +103,7 @@ void TfrmMain::FormCreate() {
     refresh_ =
         new PreviewRefreshCoalescer([this] { guarded([this] { WMRefreshPreview(); }); }, this);
 
-    actions_.OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
-                                                  QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
-    actions_.OpenDialog1->DefaultExt = QStringLiteral("zip");
-    actions_.OpenDialog1->MustExist = true;
-    actions_.SaveDialog1 = new FileDialogSettings(QStringLiteral("SaveDialog1"),
-                                                  QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
-    actions_.SaveDialog1->DefaultExt = QStringLiteral("zip");
-    const QString pictures = QStringLiteral(
-        "Image Files (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|JPEG Image Files "
-        "(*.jpg)|*.jpg|JPEG Image Files (*.jpeg)|*.jpeg|GIF Image Files (*.gif)|*.gif|Bitmaps "
-        "(*.bmp)|*.bmp");
-    actions_.OpenPictureDialog1 =
-        new FileDialogSettings(QStringLiteral("OpenPictureDialog1"), pictures, this);
-    actions_.OpenPictureDialog1->MultiSelect = true;
-    actions_.OpenPictureDialog2 =
-        new FileDialogSettings(QStringLiteral("OpenPictureDialog2"), pictures, this);
+    createFileDialogs();
 
     ZipArchiver.SetCompressionMode(1);
     ZipArchiver.NoCompressionMasks = zip::AlbumNoCompressionMasks();
@@ -126,22 +111,7 @@ void TfrmMain::FormCreate() {
         [this](zip::TZABaseArchiver&, double progress, zip::TZAProcessOperation,
                zip::TZAProgressPhase, bool& cancel) { ArchiverOverallProgress(progress, cancel); };
 
-    FAlbum.AddModifiedListener([this](bool) { UpdateActions(); });
-    treeModel_ = std::make_unique<AlbumTreeModel>(FAlbum.Tree(), this);
-    ui->tvTreeView->setModel(treeModel_.get());
-    treeModel_->bindExpansion(*ui->tvTreeView);
-    connect(ui->tvTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { guarded([this] { tvTreeViewChange(); }); });
-    // A tree cleared or loaded anew leaves no selection without reporting a change of it;
-    // the page must not go on showing a node that is gone.
-    connect(treeModel_.get(), &QAbstractItemModel::modelReset, this,
-            [this] { guarded([this] { tvTreeViewChange(); }); });
-    connect(treeModel_.get(), &AlbumTreeModel::captionEdited, this,
-            [this](TpaTreeNode* node, const QString& text) {
-                guarded([&] { onCaptionEdited(node, text); });
-            });
-    connect(ui->tvTreeView, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { onTreeContextMenu(pos); });
+    bindTreeView();
 
     ActionIcons::fillMissing(findChildren<QAction*>(Qt::FindDirectChildrenOnly), *style());
     const MainMenus menus = MainMenus::build(*this, *ui, actions_);
@@ -166,6 +136,44 @@ void TfrmMain::FormCreate() {
                                         {QDir::toNativeSeparators(settings_.path())}));
     DefFtp = settings_.read();
     UpdateActions();
+}
+
+void TfrmMain::createFileDialogs() {
+    actions_.OpenDialog1 = new FileDialogSettings(QStringLiteral("OpenDialog1"),
+                                                  QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
+    actions_.OpenDialog1->DefaultExt = QStringLiteral("zip");
+    actions_.OpenDialog1->MustExist = true;
+    actions_.SaveDialog1 = new FileDialogSettings(QStringLiteral("SaveDialog1"),
+                                                  QStringLiteral("ZIP Files (*.zip)|*.zip"), this);
+    actions_.SaveDialog1->DefaultExt = QStringLiteral("zip");
+    const QString pictures = QStringLiteral(
+        "Image Files (*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|JPEG Image Files "
+        "(*.jpg)|*.jpg|JPEG Image Files (*.jpeg)|*.jpeg|GIF Image Files (*.gif)|*.gif|Bitmaps "
+        "(*.bmp)|*.bmp");
+    actions_.OpenPictureDialog1 =
+        new FileDialogSettings(QStringLiteral("OpenPictureDialog1"), pictures, this);
+    actions_.OpenPictureDialog1->MultiSelect = true;
+    actions_.OpenPictureDialog2 =
+        new FileDialogSettings(QStringLiteral("OpenPictureDialog2"), pictures, this);
+}
+
+void TfrmMain::bindTreeView() {
+    FAlbum.AddModifiedListener([this](bool) { UpdateActions(); });
+    treeModel_ = std::make_unique<AlbumTreeModel>(FAlbum.Tree(), this);
+    ui->tvTreeView->setModel(treeModel_.get());
+    treeModel_->bindExpansion(*ui->tvTreeView);
+    connect(ui->tvTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { guarded([this] { tvTreeViewChange(); }); });
+    // A tree cleared or loaded anew leaves no selection without reporting a change of it;
+    // the page must not go on showing a node that is gone.
+    connect(treeModel_.get(), &QAbstractItemModel::modelReset, this,
+            [this] { guarded([this] { tvTreeViewChange(); }); });
+    connect(treeModel_.get(), &AlbumTreeModel::captionEdited, this,
+            [this](TpaTreeNode* node, const QString& text) {
+                guarded([&] { onCaptionEdited(node, text); });
+            });
+    connect(ui->tvTreeView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { onTreeContextMenu(pos); });
 }
 
 void TfrmMain::FormDestroy() {

@@ -125,6 +125,9 @@ private:
     void applyBusy(bool busy);
     void applyActionState(const ActionState& state);
     void FormCreate();
+    void createFileDialogs();
+    // The album tree's view on the album, which also follows the album's modified state.
+    void bindTreeView();
     void FormDestroy();
     void RebuildFilters();
     void RelocalizeFrames();

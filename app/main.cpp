@@ -29,6 +29,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -38,22 +39,50 @@ struct PromptsInstalled {
     ~PromptsInstalled() { platform::setPrompts(nullptr); }
 };
 
+// The exit code of an instance that may not work on the per-user folders: a second one ends
+// at once, quietly, and leaves the running instance's working folders alone.
+std::optional<int> refusedInstance(platform::SingleInstance& instance) {
+    if (instance.tryAcquire())
+        return std::nullopt;
+    if (instance.heldByAnother())
+        return 0;
+    // Without the lock this instance cannot know that the working folders are its own;
+    // saying so beats ending as silently as a second instance would.
+    const QString text = QStringLiteral("Cannot create the lock file \"%1\".")
+                             .arg(QDir::toNativeSeparators(instance.lockFilePath()));
+    platform::prompts().message(platform::PromptKind::Error,
+                                app::ProductInfo::title().toStdString(), text.toStdString(),
+                                {platform::PromptButton::Ok}, platform::PromptButton::Ok);
+    return 1;
+}
+
+app::CommandServices commandServices(app::TfrmMain& frmMain, app::FormTranslator& translator,
+                                     publish::TfrmPublishing* frmPublishing,
+                                     publish::TfrmFtpSetting* frmFtpSetting) {
+    app::CommandServices services;
+    services.showPublishing = [frmPublishing](const publish::PublishingValues& values,
+                                              publish::PublishingHooks hooks) {
+        frmPublishing->showFor(values, std::move(hooks));
+    };
+    services.editFtpSettings = [frmFtpSetting](app::FtpDefaults& values) {
+        return frmFtpSetting->edit(values);
+    };
+    // The upload starts from the editor's FTP defaults (an empty folder is the login folder)
+    // and the published folder; each window it opens gets the language in effect.
+    services.showUploadWindow = [&frmMain, &translator](const publish::UploadRequest& request) {
+        publish::TfrmFtpModule::upload(frmMain.ftpDefaults(), request.LocalFolder, &frmMain,
+                                       [&translator](QWidget& form) {
+                                           app::FormTranslator::MarkScope(&form);
+                                           translator.TranslateForm(app::Localization(), &form);
+                                       });
+    };
+    return services;
+}
+
 int run(QApplication& app) {
-    // Only one instance works on the per-user folders; a second one ends at once, quietly,
-    // and leaves the running instance's working folders alone.
     platform::SingleInstance instance(app::ProductInfo::mutexName());
-    if (!instance.tryAcquire()) {
-        if (instance.heldByAnother())
-            return 0;
-        // Without the lock this instance cannot know that the working folders are its own;
-        // saying so beats ending as silently as a second instance would.
-        const QString text = QStringLiteral("Cannot create the lock file \"%1\".")
-                                 .arg(QDir::toNativeSeparators(instance.lockFilePath()));
-        platform::prompts().message(platform::PromptKind::Error,
-                                    app::ProductInfo::title().toStdString(), text.toStdString(),
-                                    {platform::PromptButton::Ok}, platform::PromptButton::Ok);
-        return 1;
-    }
+    if (const std::optional<int> code = refusedInstance(instance))
+        return *code;
     struct FolderCleanup {
         platform::SingleInstance& lock;
         // The working folders are cleared before the lock is released, so a new instance
@@ -103,25 +132,9 @@ int run(QApplication& app) {
     frmAbout->OpenLink = [](const QString& link) { platform::shellOpen(link); };
     forms.add(frmAbout);
 
-    app::CommandServices services;
-    services.showPublishing = [frmPublishing](const publish::PublishingValues& values,
-                                              publish::PublishingHooks hooks) {
-        frmPublishing->showFor(values, std::move(hooks));
-    };
-    services.editFtpSettings = [frmFtpSetting](app::FtpDefaults& values) {
-        return frmFtpSetting->edit(values);
-    };
-    // The upload starts from the editor's FTP defaults (an empty folder is the login folder)
-    // and the published folder; each window it opens gets the language in effect.
-    services.showUploadWindow = [&frmMain, &translator](const publish::UploadRequest& request) {
-        publish::TfrmFtpModule::upload(frmMain.ftpDefaults(), request.LocalFolder, &frmMain,
-                                       [&translator](QWidget& form) {
-                                           app::FormTranslator::MarkScope(&form);
-                                           translator.TranslateForm(app::Localization(), &form);
-                                       });
-    };
-    frmMain.setCommands(
-        std::make_unique<app::CommandSet>(frmMain, frmMain.actions(), std::move(services)));
+    frmMain.setCommands(std::make_unique<app::CommandSet>(
+        frmMain, frmMain.actions(),
+        commandServices(frmMain, translator, frmPublishing, frmFtpSetting)));
 
     app::TerminationWatcher watcher([&frmMain] { frmMain.close(); });
     frmMain.show();

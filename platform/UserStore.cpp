@@ -55,10 +55,6 @@ bool UserStore::keyExists(const QString& keyPath) const {
     return false;
 }
 
-bool UserStore::valueExists(const QString& keyPath, const QString& name) const {
-    return settings_->contains(keyOf(keyPath, name));
-}
-
 QStringList UserStore::valueNames(const QString& keyPath) const {
     settings_->beginGroup(groupOf(keyPath));
     QStringList names = settings_->childKeys();
@@ -90,14 +86,6 @@ void UserStore::writeString(const QString& keyPath, const QString& name, const Q
 
 void UserStore::writeInt(const QString& keyPath, const QString& name, int value) {
     settings_->setValue(keyOf(keyPath, name), QString::number(value));
-}
-
-bool UserStore::deleteValue(const QString& keyPath, const QString& name) {
-    const QString key = keyOf(keyPath, name);
-    if (!settings_->contains(key))
-        return false;
-    settings_->remove(key);
-    return true;
 }
 
 bool UserStore::deleteKey(const QString& keyPath) {

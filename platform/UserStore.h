@@ -29,7 +29,6 @@ public:
     QString fileName() const;
 
     bool keyExists(const QString& keyPath) const;
-    bool valueExists(const QString& keyPath, const QString& name) const;
     QStringList valueNames(const QString& keyPath) const;
 
     // nullopt when the value is absent; readInt also when it is not a decimal integer.
@@ -39,8 +38,7 @@ public:
     void writeString(const QString& keyPath, const QString& name, const QString& value);
     void writeInt(const QString& keyPath, const QString& name, int value);
 
-    // True when the value or key was there and is gone now.
-    bool deleteValue(const QString& keyPath, const QString& name);
+    // True when the key was there and is gone now.
     bool deleteKey(const QString& keyPath);
 
     // Writes pending changes; false (and nothing replaced) when the file cannot be written.

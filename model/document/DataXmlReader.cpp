@@ -132,6 +132,129 @@ template <class Load> void AtLine(int line, Load load) {
     }
 }
 
+// One reading of the album's file, from the root element the stream stands on: the album's own
+// values are children of the root; the galleries and photos are loaded one by one from the first
+// "folder" and the first "photo" child.
+class AlbumLoader {
+public:
+    AlbumLoader(ElementStream& stream, const QString& previewFolder,
+                const TpaAlbumSettings& settings, TpaAlbumTree& tree)
+        : stream_(stream), previewFolder_(previewFolder), settings_(settings), tree_(tree),
+          maxItems_(settings.MaxItems()) {}
+
+    void Run() {
+        const int rootLine = stream_.Line();
+        top_ = stream_.StartCopy(albumDoc_, nullptr);
+        auto album = std::make_unique<TpaAlbumItem>();
+        TpaAlbumItem* albumItem = album.get();
+        AssignLevel(*album, settings_, 0);
+        album->PublishSize.Assign(settings_.PublishSize);
+        root_ = Placed{tree_.Append(nullptr, std::move(album)), 0};
+
+        ReadRootChildren();
+        while (!stream_.AtEnd())
+            stream_.Next();
+        LoadEarlyPhotos();
+        AtLine(rootLine, [&] { albumItem->LoadFromXml(top_, previewFolder_); });
+    }
+
+private:
+    void ReadRootChildren() {
+        for (auto token = stream_.Next();
+             token != QXmlStreamReader::EndElement || stream_.Depth() > 0; token = stream_.Next()) {
+            if (token != QXmlStreamReader::StartElement || stream_.Depth() != 2)
+                continue;
+            if (stream_.Name() == u"folder" && !folderRead_) {
+                ReadSection(false);
+                folderRead_ = true;
+                LoadEarlyPhotos();
+            } else if (stream_.Name() == u"photo" && !photosRead_) {
+                ReadSection(true);
+                photosRead_ = true;
+            } else if (stream_.Name() == u"folder" || stream_.Name() == u"photo") {
+                stream_.Skip(); // only the first of each counts
+            } else {
+                QDomDocument child;
+                const QDomElement copy = stream_.Copy(child);
+                top_.appendChild(albumDoc_.importNode(copy, true));
+            }
+        }
+    }
+
+    // Every "item" child of the section the stream stands on, to its end tag.
+    void ReadSection(bool photos) {
+        for (auto token = stream_.Next();
+             token != QXmlStreamReader::EndElement || stream_.Depth() > 1; token = stream_.Next()) {
+            if (token != QXmlStreamReader::StartElement || stream_.Depth() != 3 ||
+                stream_.Name() != u"item")
+                continue;
+            if (++items_ > maxItems_)
+                throw XmlLoadError(QString("%1: the album holds more than %2 galleries and "
+                                           "photos, the most its template allows (line %3).")
+                                       .arg(stream_.Path())
+                                       .arg(maxItems_)
+                                       .arg(stream_.Line()));
+            const int line = stream_.Line();
+            QDomDocument doc;
+            const QDomElement e = stream_.Copy(doc);
+            if (!photos)
+                LoadGallery(e, line);
+            else if (folderRead_)
+                LoadPhoto(e, line);
+            else
+                earlyPhotos_.emplace_back(doc, line);
+        }
+    }
+
+    // The photos read before the galleries, now that their galleries are known.
+    void LoadEarlyPhotos() {
+        for (const auto& [doc, line] : earlyPhotos_)
+            LoadPhoto(doc.documentElement(), line);
+        earlyPhotos_.clear();
+    }
+
+    void LoadPhoto(const QDomElement& e, int line) {
+        const Placed parent = ParentOf(e, QStringLiteral("fid"), root_, galleries_);
+        auto photo = std::make_unique<TpaPhotoItem>();
+        TpaPhotoItem* item = photo.get();
+        tree_.Append(parent.node, std::move(photo));
+        AssignLevel(*item, settings_, parent.depth);
+        AtLine(line, [&] { item->LoadFromXml(e, previewFolder_); });
+    }
+
+    void LoadGallery(const QDomElement& e, int line) {
+        const Placed parent = ParentOf(e, QStringLiteral("pid"), root_, galleries_);
+        const int depth = parent.depth + 1;
+        if (depth > TpaDataXmlReader::MaxGalleryDepth)
+            throw XmlLoadError(
+                QString("%1: the galleries are nested more than %2 levels deep (line %3).")
+                    .arg(stream_.Path())
+                    .arg(TpaDataXmlReader::MaxGalleryDepth)
+                    .arg(line));
+        auto gallery = std::make_unique<TpaGalleryItem>();
+        TpaGalleryItem* item = gallery.get();
+        TpaTreeNode* node = tree_.Append(parent.node, std::move(gallery));
+        AssignLevel(*item, settings_, depth);
+        AtLine(line, [&] { item->LoadFromXml(e, previewFolder_); });
+        if (!galleries_.contains(item->Id))
+            galleries_.insert(item->Id, Placed{node, depth});
+    }
+
+    ElementStream& stream_;
+    const QString& previewFolder_;
+    const TpaAlbumSettings& settings_;
+    TpaAlbumTree& tree_;
+    const int maxItems_;
+    int items_ = 0;
+    Placed root_;
+    QHash<int, Placed> galleries_; // gallery number -> first gallery read with it
+    bool folderRead_ = false;
+    bool photosRead_ = false;
+    std::vector<std::pair<QDomDocument, int>> earlyPhotos_; // read before the galleries
+    QDomDocument albumDoc_;
+    QDomElement top_;
+};
+
 } // namespace
 
 void TpaDataXmlReader::Read(const QString& path, const QString& previewFolder,
@@ -155,101 +278,7 @@ void TpaDataXmlReader::Read(const QString& path, const QString& previewFolder,
             stream.Next();
         return;
     }
-
-    // The album's own values are children of the root; the galleries and photos are
-    // loaded one by one from the first "folder" and the first "photo" child.
-    const int rootLine = stream.Line();
-    QDomDocument albumDoc;
-    QDomElement top = stream.StartCopy(albumDoc, nullptr);
-    auto album = std::make_unique<TpaAlbumItem>();
-    TpaAlbumItem* albumItem = album.get();
-    AssignLevel(*album, settings, 0);
-    album->PublishSize.Assign(settings.PublishSize);
-    const Placed root{tree.Append(nullptr, std::move(album)), 0};
-
-    const int maxItems = settings.MaxItems();
-    int items = 0;
-    QHash<int, Placed> galleries; // gallery number -> first gallery read with it
-    bool folderRead = false;
-    bool photosRead = false;
-    std::vector<std::pair<QDomDocument, int>> earlyPhotos; // read before the galleries
-
-    const auto loadPhoto = [&](const QDomElement& e, int line) {
-        const Placed parent = ParentOf(e, QStringLiteral("fid"), root, galleries);
-        auto photo = std::make_unique<TpaPhotoItem>();
-        TpaPhotoItem* item = photo.get();
-        tree.Append(parent.node, std::move(photo));
-        AssignLevel(*item, settings, parent.depth);
-        AtLine(line, [&] { item->LoadFromXml(e, previewFolder); });
-    };
-    const auto loadGallery = [&](const QDomElement& e, int line) {
-        const Placed parent = ParentOf(e, QStringLiteral("pid"), root, galleries);
-        const int depth = parent.depth + 1;
-        if (depth > MaxGalleryDepth)
-            throw XmlLoadError(
-                QString("%1: the galleries are nested more than %2 levels deep (line %3).")
-                    .arg(stream.Path())
-                    .arg(MaxGalleryDepth)
-                    .arg(line));
-        auto gallery = std::make_unique<TpaGalleryItem>();
-        TpaGalleryItem* item = gallery.get();
-        TpaTreeNode* node = tree.Append(parent.node, std::move(gallery));
-        AssignLevel(*item, settings, depth);
-        AtLine(line, [&] { item->LoadFromXml(e, previewFolder); });
-        if (!galleries.contains(item->Id))
-            galleries.insert(item->Id, Placed{node, depth});
-    };
-    // Every "item" child of the section the stream stands on, to its end tag.
-    const auto readSection = [&](bool photos) {
-        for (auto token = stream.Next();
-             token != QXmlStreamReader::EndElement || stream.Depth() > 1; token = stream.Next()) {
-            if (token != QXmlStreamReader::StartElement || stream.Depth() != 3 ||
-                stream.Name() != u"item")
-                continue;
-            if (++items > maxItems)
-                throw XmlLoadError(QString("%1: the album holds more than %2 galleries and "
-                                           "photos, the most its template allows (line %3).")
-                                       .arg(stream.Path())
-                                       .arg(maxItems)
-                                       .arg(stream.Line()));
-            const int line = stream.Line();
-            QDomDocument doc;
-            const QDomElement e = stream.Copy(doc);
-            if (!photos)
-                loadGallery(e, line);
-            else if (folderRead)
-                loadPhoto(e, line);
-            else
-                earlyPhotos.emplace_back(doc, line);
-        }
-    };
-
-    for (auto token = stream.Next(); token != QXmlStreamReader::EndElement || stream.Depth() > 0;
-         token = stream.Next()) {
-        if (token != QXmlStreamReader::StartElement || stream.Depth() != 2)
-            continue;
-        if (stream.Name() == u"folder" && !folderRead) {
-            readSection(false);
-            folderRead = true;
-            for (const auto& [doc, line] : earlyPhotos)
-                loadPhoto(doc.documentElement(), line);
-            earlyPhotos.clear();
-        } else if (stream.Name() == u"photo" && !photosRead) {
-            readSection(true);
-            photosRead = true;
-        } else if (stream.Name() == u"folder" || stream.Name() == u"photo") {
-            stream.Skip(); // only the first of each counts
-        } else {
-            QDomDocument child;
-            const QDomElement copy = stream.Copy(child);
-            top.appendChild(albumDoc.importNode(copy, true));
-        }
-    }
-    while (!stream.AtEnd())
-        stream.Next();
-    for (const auto& [doc, line] : earlyPhotos)
-        loadPhoto(doc.documentElement(), line);
-    AtLine(rootLine, [&] { albumItem->LoadFromXml(top, previewFolder); });
+    AlbumLoader(stream, previewFolder, settings, tree).Run();
 
     for (TpaTreeNode* n = tree.First(); n; n = n->NextInPreOrder())
         n->SetExpanded(true);

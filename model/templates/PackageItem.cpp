@@ -26,7 +26,7 @@ void TpaPackageItem::LoadFromXml(const QDomElement& node) {
 }
 
 void TpaPackageItem::SaveToXml(QXmlStreamWriter& writer) const {
-    writer.writeEmptyElement(QStringLiteral("package"));
+    writer.writeEmptyElement(QString::fromLatin1(XmlElement));
     writer.writeAttribute(QStringLiteral("id"), XmlSafeText(Id));
     writer.writeAttribute(QStringLiteral("name"), XmlSafeText(Name));
 }

@@ -9,6 +9,8 @@ namespace model {
 // A template package: its id, name and the templates it brings (from its "package.xml").
 class TpaPackageItem {
 public:
+    static constexpr char XmlElement[] = "package";
+
     QString Id;
     QString Name;
     TpaTemplateItemList Templates;

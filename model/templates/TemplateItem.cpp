@@ -26,7 +26,7 @@ void TpaTemplateItem::LoadFromXml(const QDomElement& node) {
 }
 
 void TpaTemplateItem::SaveToXml(QXmlStreamWriter& writer) const {
-    writer.writeEmptyElement(QStringLiteral("template"));
+    writer.writeEmptyElement(QString::fromLatin1(XmlElement));
     writer.writeAttribute(QStringLiteral("id"), XmlSafeText(Id));
     writer.writeAttribute(QStringLiteral("name"), XmlSafeText(Name));
     writer.writeAttribute(QStringLiteral("description"), XmlSafeText(Description));

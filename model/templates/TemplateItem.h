@@ -10,6 +10,8 @@ namespace model {
 // One template of the library: its id is also the name of its folder there.
 class TpaTemplateItem {
 public:
+    static constexpr char XmlElement[] = "template";
+
     QString Id;
     QString Name;
     QString Description;

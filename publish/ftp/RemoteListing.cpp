@@ -48,9 +48,4 @@ RemoteListing RemoteListingParser::parse(const QStringList& lines) {
     return entries;
 }
 
-bool RemoteListingParser::hasFolder(const RemoteListing& listing, const QString& name) {
-    return std::any_of(listing.begin(), listing.end(),
-                       [&](const RemoteEntry& e) { return e.isDirectory && e.name == name; });
-}
-
 } // namespace publish

@@ -26,8 +26,6 @@ public:
     static RemoteEntry parseLine(const QString& line);
     // Every entry with a name other than "." and "..", folders first, otherwise in line order.
     static RemoteListing parse(const QStringList& lines);
-    // Whether the listing has a folder of exactly this name (letter case counts).
-    static bool hasFolder(const RemoteListing& listing, const QString& name);
 };
 
 } // namespace publish

@@ -60,6 +60,8 @@ struct ServerWait {
     int& counter_;
 };
 
+constexpr const char* Bold = "font-weight: bold;";
+
 constexpr int KindRole = Qt::UserRole;
 constexpr int NameRole = Qt::UserRole + 1;
 // How long a closed window lets the worker finish the file in progress.
@@ -141,16 +143,45 @@ void TfrmFtpModule::upload(const FtpDefaults& defaults, const QString& localFold
 }
 
 void TfrmFtpModule::buildLayout() {
+    QGroupBox* info = buildInfoBox();
+    QGridLayout* lists = buildLists();
+    nbkStatus = new QStackedWidget(this);
+    nbkStatus->setObjectName(QStringLiteral("nbkStatus"));
+    buildConnectingPage();
+    buildUploadingPage();
+    buildFailedPage();
+    buildCompletePage();
+    buildInitialPage();
+
+    btnStart = new QPushButton(QStringLiteral("&Upload"), this);
+    btnStart->setObjectName(QStringLiteral("btnStart"));
+    btnStart->setEnabled(false);
+    btnClose = new QPushButton(QStringLiteral("&Cancel"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnStart);
+    buttons->addWidget(btnClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(info);
+    layout->addLayout(lists, 1);
+    layout->addWidget(nbkStatus);
+    layout->addLayout(buttons);
+    resize(640, 560);
+    connectControls();
+}
+
+QGroupBox* TfrmFtpModule::buildInfoBox() {
     auto* info = new QGroupBox(QStringLiteral("FTP Information"), this);
     info->setObjectName(QStringLiteral("grpFtpInformation"));
     auto* infoGrid = new QGridLayout(info);
-    const char* bold = "font-weight: bold;";
-    lblFtpServer = label(info, "lblFtpServer", {}, bold);
-    lblPort = label(info, "lblPort", {}, bold);
-    lblUsername = label(info, "lblUsername", {}, bold);
-    lblPassword = label(info, "lblPassword", {}, bold);
-    lblLocalFolder = label(info, "lblLocalFolder", {}, bold);
-    lblRemoteFolder = label(info, "lblRemoteFolder", {}, bold);
+    lblFtpServer = label(info, "lblFtpServer", {}, Bold);
+    lblPort = label(info, "lblPort", {}, Bold);
+    lblUsername = label(info, "lblUsername", {}, Bold);
+    lblPassword = label(info, "lblPassword", {}, Bold);
+    lblLocalFolder = label(info, "lblLocalFolder", {}, Bold);
+    lblRemoteFolder = label(info, "lblRemoteFolder", {}, Bold);
     const std::pair<const char*, const char*> captions[] = {
         {"lblFtpServer_Text", "FTP Server"},     {"lblPort_Text", "Port"},
         {"lblUsername_Text", "Username"},        {"lblPassword_Text", "Password"},
@@ -162,7 +193,10 @@ void TfrmFtpModule::buildLayout() {
                             i, 0);
         infoGrid->addWidget(values[i], i, 1);
     }
+    return info;
+}
 
+QGridLayout* TfrmFtpModule::buildLists() {
     tntlbLocal = new QListWidget(this);
     tntlbLocal->setObjectName(QStringLiteral("tntlbLocal"));
     tntlbLocal->setEnabled(false);
@@ -188,9 +222,9 @@ void TfrmFtpModule::buildLayout() {
     tntlbFolderStatus->hide();
 
     auto* lists = new QGridLayout;
-    lists->addWidget(label(this, "TntLabel2", QStringLiteral("Local"), bold), 0, 0);
+    lists->addWidget(label(this, "TntLabel2", QStringLiteral("Local"), Bold), 0, 0);
     auto* remoteHead = new QHBoxLayout;
-    remoteHead->addWidget(label(this, "TntLabel3", QStringLiteral("Remote"), bold));
+    remoteHead->addWidget(label(this, "TntLabel3", QStringLiteral("Remote"), Bold));
     remoteHead->addStretch();
     remoteHead->addWidget(tntSBCreateDirectory);
     remoteHead->addWidget(tntSBUpOneLevel);
@@ -199,112 +233,100 @@ void TfrmFtpModule::buildLayout() {
     lists->addWidget(tntlbLocal, 1, 0);
     lists->addWidget(lvRemote, 1, 1);
     lists->addWidget(tntlbFolderStatus, 2, 1);
+    return lists;
+}
 
-    nbkStatus = new QStackedWidget(this);
-    nbkStatus->setObjectName(QStringLiteral("nbkStatus"));
-    {
-        QWidget* page = addPage("Connecting");
-        auto* l = new QVBoxLayout(page);
-        lblConnecting = label(page, "lblConnecting", QStringLiteral("Connecting to %s ..."));
-        l->addWidget(lblConnecting);
-        l->addStretch();
-    }
-    {
-        QWidget* page = addPage("Uploading");
-        auto* l = new QGridLayout(page);
-        lblU_From = label(page, "lblU_From");
-        lblU_To = label(page, "lblU_To");
-        pgU_Progress = new QProgressBar(page);
-        pgU_Progress->setObjectName(QStringLiteral("pgU_Progress"));
-        pgU_Progress->setRange(0, 1);
-        pgU_Progress->setValue(0);
-        lblU_FilesCount = label(page, "lblU_FilesCount", {}, bold);
-        lblU_FilesCount->setAlignment(Qt::AlignCenter);
-        l->addWidget(label(page, "lblU_From_Text", QStringLiteral("Uploading File")), 0, 0);
-        l->addWidget(lblU_From, 0, 1);
-        l->addWidget(label(page, "lblU_To_Text", QStringLiteral("To Location")), 1, 0);
-        l->addWidget(lblU_To, 1, 1);
-        l->addWidget(pgU_Progress, 2, 0, 1, 2);
-        l->addWidget(lblU_FilesCount, 3, 0, 1, 2);
-    }
-    {
-        QWidget* page = addPage("Failed");
-        auto* l = new QVBoxLayout(page);
-        l->addWidget(label(page, "lblF_Title", QStringLiteral("Connection Failed"),
-                           "color: red; font-weight: bold;"));
-        QLabel* d = label(page, "lblF_Description",
-                          QStringLiteral("There are problems in connection. Please check your "
-                                         "settings in Mainmenu > Options > Ftp Settings."));
-        d->setWordWrap(true);
-        l->addWidget(d);
-        l->addWidget(label(page, "lblF_Reason", QStringLiteral("Reason :")));
-        lblF_Error = label(page, "lblF_Error", {}, "color: red;");
-        lblF_Error->setWordWrap(true);
-        l->addWidget(lblF_Error);
-        l->addStretch();
-    }
-    {
-        QWidget* page = addPage("Complete");
-        auto* l = new QVBoxLayout(page);
-        l->addWidget(label(page, "lblC_Title", QStringLiteral("Upload Complete"),
-                           "color: green; font-weight: bold;"));
-        QLabel* d = label(
-            page, "lblC_Description",
-            QStringLiteral("All files have been uploaded. The link below is a likely address of "
-                           "your page; on a shared server you may need to adjust it. When you "
-                           "uploaded into the root folder of your site, try "
-                           "http://www.example.com/photogallery.htm"));
-        d->setWordWrap(true);
-        l->addWidget(d);
-        l->addWidget(label(page, "lblC_Url_Text", QStringLiteral("Possible URL :")));
-        lblC_Url = link(page, "lblC_Url");
-        lblC_Url_suggest = link(page, "lblC_Url_suggest");
-        l->addWidget(lblC_Url);
-        l->addWidget(lblC_Url_suggest);
-        auto* panel = new QWidget(page);
-        panel->setObjectName(QStringLiteral("pnlC_ChangeSetting"));
-        auto* pl = new QHBoxLayout(panel);
-        pl->setContentsMargins(0, 0, 8, 0);
-        pl->addStretch();
-        pl->addWidget(label(panel, "lblC_ChangeSetting_Text_1", QStringLiteral("Incorrect URL?")));
-        lblC_ChangeSetting = link(panel, "lblC_ChangeSetting", QStringLiteral("Click Here"));
-        pl->addWidget(lblC_ChangeSetting);
-        pl->addWidget(
-            label(panel, "lblC_ChangeSetting_Text_2", QStringLiteral("to change your settings")));
-        l->addWidget(panel);
-        l->addStretch();
-        for (QLabel* clickable : {lblC_Url, lblC_Url_suggest, lblC_ChangeSetting})
-            clickable->installEventFilter(this);
-    }
-    {
-        QWidget* page = addPage("Initial");
-        auto* l = new QVBoxLayout(page);
-        QLabel* t = label(page, "TntLabel1",
-                          QStringLiteral("Please select remote folder before upload your files to "
-                                         "web server. If you are already in correct remote "
-                                         "folder, click upload to proceed."));
-        t->setWordWrap(true);
-        l->addWidget(t);
-        l->addStretch();
-    }
+void TfrmFtpModule::buildConnectingPage() {
+    QWidget* page = addPage("Connecting");
+    auto* l = new QVBoxLayout(page);
+    lblConnecting = label(page, "lblConnecting", QStringLiteral("Connecting to %s ..."));
+    l->addWidget(lblConnecting);
+    l->addStretch();
+}
 
-    btnStart = new QPushButton(QStringLiteral("&Upload"), this);
-    btnStart->setObjectName(QStringLiteral("btnStart"));
-    btnStart->setEnabled(false);
-    btnClose = new QPushButton(QStringLiteral("&Cancel"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnStart);
-    buttons->addWidget(btnClose);
+void TfrmFtpModule::buildUploadingPage() {
+    QWidget* page = addPage("Uploading");
+    auto* l = new QGridLayout(page);
+    lblU_From = label(page, "lblU_From");
+    lblU_To = label(page, "lblU_To");
+    pgU_Progress = new QProgressBar(page);
+    pgU_Progress->setObjectName(QStringLiteral("pgU_Progress"));
+    pgU_Progress->setRange(0, 1);
+    pgU_Progress->setValue(0);
+    lblU_FilesCount = label(page, "lblU_FilesCount", {}, Bold);
+    lblU_FilesCount->setAlignment(Qt::AlignCenter);
+    l->addWidget(label(page, "lblU_From_Text", QStringLiteral("Uploading File")), 0, 0);
+    l->addWidget(lblU_From, 0, 1);
+    l->addWidget(label(page, "lblU_To_Text", QStringLiteral("To Location")), 1, 0);
+    l->addWidget(lblU_To, 1, 1);
+    l->addWidget(pgU_Progress, 2, 0, 1, 2);
+    l->addWidget(lblU_FilesCount, 3, 0, 1, 2);
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(info);
-    layout->addLayout(lists, 1);
-    layout->addWidget(nbkStatus);
-    layout->addLayout(buttons);
-    resize(640, 560);
+void TfrmFtpModule::buildFailedPage() {
+    QWidget* page = addPage("Failed");
+    auto* l = new QVBoxLayout(page);
+    l->addWidget(label(page, "lblF_Title", QStringLiteral("Connection Failed"),
+                       "color: red; font-weight: bold;"));
+    QLabel* d = label(page, "lblF_Description",
+                      QStringLiteral("There are problems in connection. Please check your "
+                                     "settings in Mainmenu > Options > Ftp Settings."));
+    d->setWordWrap(true);
+    l->addWidget(d);
+    l->addWidget(label(page, "lblF_Reason", QStringLiteral("Reason :")));
+    lblF_Error = label(page, "lblF_Error", {}, "color: red;");
+    lblF_Error->setWordWrap(true);
+    l->addWidget(lblF_Error);
+    l->addStretch();
+}
 
+void TfrmFtpModule::buildCompletePage() {
+    QWidget* page = addPage("Complete");
+    auto* l = new QVBoxLayout(page);
+    l->addWidget(label(page, "lblC_Title", QStringLiteral("Upload Complete"),
+                       "color: green; font-weight: bold;"));
+    QLabel* d =
+        label(page, "lblC_Description",
+              QStringLiteral("All files have been uploaded. The link below is a likely address of "
+                             "your page; on a shared server you may need to adjust it. When you "
+                             "uploaded into the root folder of your site, try "
+                             "http://www.example.com/photogallery.htm"));
+    d->setWordWrap(true);
+    l->addWidget(d);
+    l->addWidget(label(page, "lblC_Url_Text", QStringLiteral("Possible URL :")));
+    lblC_Url = link(page, "lblC_Url");
+    lblC_Url_suggest = link(page, "lblC_Url_suggest");
+    l->addWidget(lblC_Url);
+    l->addWidget(lblC_Url_suggest);
+    auto* panel = new QWidget(page);
+    panel->setObjectName(QStringLiteral("pnlC_ChangeSetting"));
+    auto* pl = new QHBoxLayout(panel);
+    pl->setContentsMargins(0, 0, 8, 0);
+    pl->addStretch();
+    pl->addWidget(label(panel, "lblC_ChangeSetting_Text_1", QStringLiteral("Incorrect URL?")));
+    lblC_ChangeSetting = link(panel, "lblC_ChangeSetting", QStringLiteral("Click Here"));
+    pl->addWidget(lblC_ChangeSetting);
+    pl->addWidget(
+        label(panel, "lblC_ChangeSetting_Text_2", QStringLiteral("to change your settings")));
+    l->addWidget(panel);
+    l->addStretch();
+    for (QLabel* clickable : {lblC_Url, lblC_Url_suggest, lblC_ChangeSetting})
+        clickable->installEventFilter(this);
+}
+
+void TfrmFtpModule::buildInitialPage() {
+    QWidget* page = addPage("Initial");
+    auto* l = new QVBoxLayout(page);
+    QLabel* t = label(page, "TntLabel1",
+                      QStringLiteral("Please select remote folder before upload your files to "
+                                     "web server. If you are already in correct remote "
+                                     "folder, click upload to proceed."));
+    t->setWordWrap(true);
+    l->addWidget(t);
+    l->addStretch();
+}
+
+void TfrmFtpModule::connectControls() {
     connect(btnStart, &QPushButton::clicked, this, &TfrmFtpModule::btnStartClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(lvRemote, &QTreeWidget::itemDoubleClicked, this,
@@ -326,10 +348,6 @@ void TfrmFtpModule::showPage(const char* name) {
     if (auto* page =
             nbkStatus->findChild<QWidget*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly))
         nbkStatus->setCurrentWidget(page);
-}
-
-QString TfrmFtpModule::currentPage() const {
-    return nbkStatus->currentWidget() ? nbkStatus->currentWidget()->objectName() : QString();
 }
 
 bool TfrmFtpModule::workerFinished() const {

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -71,8 +73,6 @@ public:
     std::function<std::optional<QString>()> askDirectoryName;
     std::function<std::optional<QString>(const QString& current)> askPublishedUrl;
 
-    // The name of the page shown: "Connecting", "Uploading", "Failed", "Complete", "Initial".
-    QString currentPage() const;
     ResultUrls resultUrls() const { return urls_; }
     bool workerStarted() const { return thread_ != nullptr; }
     // Whether the upload's worker thread has ended (true when none was started).
@@ -95,6 +95,15 @@ protected:
 
 private:
     void buildLayout();
+    QGroupBox* buildInfoBox();
+    // The local and remote lists, with the remote folder's tool buttons.
+    QGridLayout* buildLists();
+    void buildConnectingPage();
+    void buildUploadingPage();
+    void buildFailedPage();
+    void buildCompletePage();
+    void buildInitialPage();
+    void connectControls();
     QWidget* addPage(const char* name);
     void showPage(const char* name);
     void refreshRemoteList();

@@ -43,9 +43,6 @@ TEST(FtpPaths, ListingDropsDotsAndPutsFoldersFirstInLineOrder) {
         {"b", true}, {"A", true}, {"z.txt", false}, {"a.txt", false}};
     const publish::RemoteListing parsed = RemoteListingParser::parse(lines);
     EXPECT_EQ(parsed, expected);
-    EXPECT_TRUE(RemoteListingParser::hasFolder(parsed, "A"));
-    EXPECT_FALSE(RemoteListingParser::hasFolder(parsed, "a")); // letter case counts
-    EXPECT_FALSE(RemoteListingParser::hasFolder(parsed, "z.txt"));
 }
 
 TEST(FtpPaths, ResultAddresses) {

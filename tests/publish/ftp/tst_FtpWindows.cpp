@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -34,6 +35,12 @@ template <class T> T* child(QObject& parent, const char* name) {
 
 QString text(QObject& parent, const char* name) {
     return child<QLabel>(parent, name)->text();
+}
+
+// The name of the status page the window shows.
+QString currentPage(QObject& window) {
+    const QWidget* page = child<QStackedWidget>(window, "nbkStatus")->currentWidget();
+    return page ? page->objectName() : QString();
 }
 
 FtpDefaults defaultsFor(const QString& mode, const QString& dir = {},
@@ -160,14 +167,14 @@ private slots:
             TfrmFtpModule window(defaultsFor(QString::fromLatin1(mode)), local.path(), nullptr,
                                  server.port());
             window.show();
-            QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+            QTRY_COMPARE(currentPage(window), QStringLiteral("Initial"));
             QCOMPARE(window.RemoteFolder, QStringLiteral("/"));
             QCOMPARE(window.LocalFileCount, 3);
             // An empty default folder is the login folder: no change of folder.
             QCOMPARE(server.commands({"CWD", "LIST", "STOR"}), QStringList{"LIST"});
             QVERIFY(child<QLabel>(window, "tntlbFolderStatus")->isVisibleTo(&window));
             child<QPushButton>(window, "btnStart")->click();
-            QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Complete"), 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Complete"), 20000);
             QCOMPARE(child<QPushButton>(window, "btnClose")->text(), QStringLiteral("Close"));
             QCOMPARE(text(window, "lblC_Url"), QStringLiteral("http://127.0.0.1/photogallery.htm"));
             QCOMPARE(text(window, "lblU_FilesCount"), QStringLiteral("(3 of 3)"));
@@ -197,10 +204,10 @@ private slots:
             TfrmFtpModule window(c.defaults, local.path(), nullptr, server.port());
             window.show();
             if (c.startUpload) {
-                QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+                QTRY_COMPARE(currentPage(window), QStringLiteral("Initial"));
                 child<QPushButton>(window, "btnStart")->click();
             }
-            QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Failed"), 20000);
+            QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Failed"), 20000);
             QVERIFY(!text(window, "lblF_Error").isEmpty());
             QVERIFY(!text(window, "lblF_Error").contains("wrong"));
             QVERIFY(!child<QPushButton>(window, "btnStart")->isEnabled());
@@ -227,7 +234,7 @@ private slots:
             return QStringLiteral("http://example.org/site");
         };
         window.show();
-        QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+        QTRY_COMPARE(currentPage(window), QStringLiteral("Initial"));
         QCOMPARE(window.RemoteFolder, QStringLiteral("/www/"));
         QCOMPARE(server.commands({"CWD"}), QStringList{"CWD /www/"});
         QCOMPARE(window.resultUrls().url, QStringLiteral("http://127.0.0.1/www/photogallery.htm"));
@@ -252,7 +259,7 @@ private slots:
         window.lblC_ChangeSettingClick();
         QCOMPARE(window.resultUrls().url, QStringLiteral("http://example.org/site/"));
         child<QPushButton>(window, "btnStart")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Complete"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Complete"), 20000);
         QCOMPARE(window.resultUrls().url, QStringLiteral("http://example.org/site/"));
 
         QList<QUrl> opened;
@@ -326,19 +333,19 @@ private slots:
                 window.Timeout = std::chrono::seconds(2);
                 window.show();
                 if (c.where == Where::Upload || c.where == Where::Completes) {
-                    QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Initial"),
+                    QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Initial"),
                                               10000);
                     child<QPushButton>(window, "btnStart")->click();
                 }
                 if (c.where == Where::Completes) {
-                    QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Complete"),
+                    QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Complete"),
                                               15000);
                     // Asked once; the server does not know it, so the final replies count.
                     QCOMPARE(server.record().filter("SIZE"), QStringList{c.says});
                     QCOMPARE(server.record().filter("STORED").size(), 6);
                     continue;
                 }
-                QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Failed"), 15000);
+                QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Failed"), 15000);
                 message = text(window, "lblF_Error");
             }
             QVERIFY2(message.contains(QString::fromLatin1(c.says)),
@@ -362,7 +369,7 @@ private slots:
         ticker.start(10);
         sinceTick.start();
         window.show();
-        QTRY_COMPARE_WITH_TIMEOUT(window.currentPage(), QStringLiteral("Initial"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Initial"), 10000);
         QVERIFY(server.record().contains("LIST"));
         QVERIFY2(longestGap < 100, qPrintable(QString::number(longestGap)));
     }
@@ -375,12 +382,12 @@ private slots:
             auto window = std::make_unique<TfrmFtpModule>(defaultsFor("passive"), local.path(),
                                                           nullptr, server.port());
             window->show();
-            QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Initial"), 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(currentPage(*window), QStringLiteral("Initial"), 10000);
             QElapsedTimer timer;
             timer.start();
             if (upload) {
                 child<QPushButton>(*window, "btnStart")->click();
-                QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Complete"), 10000);
+                QTRY_COMPARE_WITH_TIMEOUT(currentPage(*window), QStringLiteral("Complete"), 10000);
                 QVERIFY(server.record().filter("STORED").size() == 6);
             }
             window.reset();
@@ -398,7 +405,7 @@ private slots:
             return QStringLiteral("not an address");
         };
         window.show();
-        QTRY_COMPARE(window.currentPage(), QStringLiteral("Initial"));
+        QTRY_COMPARE(currentPage(window), QStringLiteral("Initial"));
         // The folder goes away before the double-click: the server's refusal names it.
         QDir(server.root()).rmdir(folder);
         window.lvRemoteDblClick(remoteItem(window, "a<U+202E>gpj.exe"));
@@ -439,7 +446,7 @@ private slots:
             timer.start();
             if (c.upload) {
                 window->show();
-                QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Initial"), 10000);
+                QTRY_COMPARE_WITH_TIMEOUT(currentPage(*window), QStringLiteral("Initial"), 10000);
                 child<QPushButton>(*window, "btnStart")->click();
                 QTRY_VERIFY_WITH_TIMEOUT(server.record().contains("STOR f0.jpg"), 10000);
                 close();
@@ -449,7 +456,7 @@ private slots:
                 QTimer::singleShot(500, window.get(), close);
                 window->show();
                 QTRY_VERIFY_WITH_TIMEOUT(closedAt >= 0, 10000);
-                QCOMPARE(window->currentPage(), QStringLiteral("Failed"));
+                QCOMPARE(currentPage(*window), QStringLiteral("Failed"));
             }
             QVERIFY(!window->isVisible());
             window.reset();
@@ -484,9 +491,9 @@ private slots:
         auto window = std::make_unique<TfrmFtpModule>(defaultsFor("passive"), local.path(), nullptr,
                                                       server.port());
         window->show();
-        QTRY_COMPARE(window->currentPage(), QStringLiteral("Initial"));
+        QTRY_COMPARE(currentPage(*window), QStringLiteral("Initial"));
         child<QPushButton>(*window, "btnStart")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(window->currentPage(), QStringLiteral("Uploading"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(currentPage(*window), QStringLiteral("Uploading"), 10000);
 
         // Cancel on the question: the upload goes on.
         prompts->answerButton(platform::PromptButton::Cancel);
@@ -510,7 +517,7 @@ private slots:
         QCoreApplication::processEvents();
         // Whatever the worker sent after the close changed nothing in the window.
         QCOMPARE(text(*window, "lblU_FilesCount"), shownAtClose);
-        QCOMPARE(window->currentPage(), QStringLiteral("Uploading"));
+        QCOMPARE(currentPage(*window), QStringLiteral("Uploading"));
         window.reset();
         QVERIFY(timer.elapsed() < 15000);
         const int stored = static_cast<int>(server.commands({"STOR"}).size());
