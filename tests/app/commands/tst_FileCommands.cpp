@@ -264,6 +264,31 @@ private slots:
         QCOMPARE(f.w->album().Tree().Root()->ChildCount(), 3);
     }
 
+    // Archivers that pad their output to whole blocks leave bytes after the end record; such an
+    // album is whole and opens without a word.
+    void anAlbumWithBytesAfterItsEndOpensAsSaved_data() {
+        QTest::addColumn<QByteArray>("tail");
+        QTest::newRow("1 KB of zeros") << QByteArray(1000, '\0');
+        QTest::newRow("10 KB of junk") << QByteArray(10240, '\x5a');
+    }
+    void anAlbumWithBytesAfterItsEndOpensAsSaved() {
+        QFETCH(QByteArray, tail);
+        Fixture f;
+        QVERIFY(f.newSample());
+        rename(f.w->album(), "Padded");
+        const QString album = f.out + "padded.zip";
+        f.env.prompts.answerText(album.toStdString());
+        QVERIFY(f.file.SaveAlbumAs());
+        QVERIFY(f.file.CloseAlbum());
+        QFile file(album);
+        QVERIFY(file.open(QIODevice::Append) && file.write(tail) == tail.size());
+        file.close();
+        const auto before = f.env.prompts.calls().size();
+        QVERIFY(f.file.OpenAlbum(album));
+        QCOMPARE(f.env.prompts.calls().size(), before);
+        QCOMPARE(f.w->album().Tree().Root()->Item()->CaptionField()->Value, QString("Padded"));
+    }
+
     void saveAsOverAnExistingFileAsksOnce_data() {
         QTest::addColumn<PromptButton>("answer");
         QTest::addColumn<bool>("replaced");
