@@ -3,7 +3,7 @@
 #include "publish/DialogWidgets.h"
 
 #include "publish/HandlerGuard.h"
-#include "publish/LinkOpener.h"
+#include "publish/LoopbackServer.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/PageText.h"
 
@@ -344,7 +344,7 @@ void TfrmEmbedWizard::btnP4PreviewClick() {
         showInformationBox(QStringLiteral("Preview function only support for .htm and .html only"));
         return;
     }
-    openLink(targetPath());
+    LoopbackServer::openInBrowser(targetPath());
 }
 
 QString TfrmEmbedWizard::sourcePath() const {
