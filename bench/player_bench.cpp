@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -107,10 +108,22 @@ struct Round {
 
 Round play(playertest::PlayerProbe& probe, const QUrl& url) {
     Round round;
+    // Each page starts once what the one before still asked for has settled.
     probe.load(QUrl(QStringLiteral("about:blank")));
+    QTest::qWait(1500);
     if (!probe.load(url) || !probe.waitFor(QStringLiteral("window.firstPicture >= 0"), 60000))
         return round;
     round.pictureMs = probe.eval(QStringLiteral("window.firstPicture")).toDouble();
+    if (qEnvironmentVariableIsSet("BENCH_TRACE"))
+        std::printf(
+            "%s\n",
+            qPrintable(probe
+                           .eval(QStringLiteral(
+                               "JSON.stringify(performance.getEntries().filter(e => "
+                               "e.name.includes('data.xml') || e.name == 'album-shown' || "
+                               "e.name.includes('tn_p0000')).map(e => [e.name.slice(-20), "
+                               "Math.round(e.startTime), Math.round(e.responseEnd || 0)]))"))
+                           .toString()));
     round.longestMs = probe.eval(QStringLiteral("window.longest")).toDouble();
     round.elements =
         probe.eval(QStringLiteral("document.getElementsByTagName('*').length")).toInt();
@@ -135,6 +148,8 @@ bool bench(int photos, int rounds) {
     playertest::PlayerProbe probe;
     QWebEngineScript watcher;
     watcher.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    watcher.setWorldId(QWebEngineScript::MainWorld);
+    watcher.setName(QStringLiteral("watch"));
     watcher.setSourceCode(QString::fromUtf8(kWatcher));
     probe.view().page()->scripts().insert(watcher);
     std::vector<Round> player, plain;
@@ -142,7 +157,16 @@ bool bench(int photos, int rounds) {
         player.push_back(play(probe, server.url(QStringLiteral("index.html"))));
         plain.push_back(play(probe, server.url(QStringLiteral("plain.html"))));
         if (player.back().pictureMs < 0 || plain.back().pictureMs < 0) {
-            std::fprintf(stderr, "no picture shown: %s\n", qPrintable(probe.errors().join(u'\n')));
+            std::fprintf(
+                stderr, "no picture shown (%s): %s %s\n",
+                player.back().pictureMs < 0 ? "player" : "plain page",
+                qPrintable(probe
+                               .eval(QStringLiteral("[window.firstPicture, document.images.length, "
+                                                    "Array.from(document.images).filter(i => "
+                                                    "i.complete && i.naturalWidth).length]"))
+                               .toStringList()
+                               .join(u' ')),
+                qPrintable(probe.errors().join(u'\n')));
             return false;
         }
     }

@@ -559,14 +559,18 @@
       if (request.status !== 200 && !(request.status === 0 && request.responseText))
         return failed();
       var xml = new DOMParser().parseFromString(request.responseText, "application/xml");
-      try {
-        if (xml.getElementsByTagName("parsererror").length)
-          throw new Error("malformed");
-        album.read(xml);
-      } catch (error) {
-        return note(host, "The album's data file (" + base + "data.xml) is damaged.");
-      }
-      new Player(host, album).start();
+      // Parsing, reading and showing a large album each take a turn of their own: the page
+      // keeps answering between them.
+      setTimeout(function () {
+        try {
+          if (xml.getElementsByTagName("parsererror").length)
+            throw new Error("malformed");
+          album.read(xml);
+        } catch (error) {
+          return note(host, "The album's data file (" + base + "data.xml) is damaged.");
+        }
+        setTimeout(function () { new Player(host, album).start(); }, 0);
+      }, 0);
     };
     request.onerror = failed;
     host.setAttribute("data-state", "loading");

@@ -341,6 +341,8 @@ private slots:
         playertest::PlayerProbe probe;
         QWebEngineScript watch; // the page's longest task, from the start
         watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        watch.setWorldId(QWebEngineScript::MainWorld);
+        watch.setName(QStringLiteral("watch"));
         watch.setSourceCode("window.longest = 0; new PerformanceObserver(list => list.getEntries()"
                             ".forEach(e => window.longest = Math.max(window.longest, e.duration)))"
                             ".observe({entryTypes: ['longtask']});");
@@ -350,6 +352,7 @@ private slots:
         QVERIFY(probe.waitFor("document.querySelector('.pv-photo img').complete"));
         const int built = probe.eval("document.querySelectorAll('.pv-photo').length").toInt();
         QVERIFY2(built > 0 && built < 500, qPrintable(QString::number(built)));
+        QCOMPARE(probe.eval("typeof window.longest").toString(), QString("number"));
         const double longest = probe.eval("window.longest").toDouble();
         QVERIFY2(longest < 1000, qPrintable(QString::number(longest) + " ms"));
         probe.eval("window.scrollTo(0, document.body.scrollHeight)");
