@@ -114,16 +114,6 @@ Round play(playertest::PlayerProbe& probe, const QUrl& url) {
     if (!probe.load(url) || !probe.waitFor(QStringLiteral("window.firstPicture >= 0"), 60000))
         return round;
     round.pictureMs = probe.eval(QStringLiteral("window.firstPicture")).toDouble();
-    if (qEnvironmentVariableIsSet("BENCH_TRACE"))
-        std::printf(
-            "%s\n",
-            qPrintable(probe
-                           .eval(QStringLiteral(
-                               "JSON.stringify(performance.getEntries().filter(e => "
-                               "e.name.includes('data.xml') || e.name == 'album-shown' || "
-                               "e.name.includes('tn_p0000')).map(e => [e.name.slice(-20), "
-                               "Math.round(e.startTime), Math.round(e.responseEnd || 0)]))"))
-                           .toString()));
     round.longestMs = probe.eval(QStringLiteral("window.longest")).toDouble();
     round.elements =
         probe.eval(QStringLiteral("document.getElementsByTagName('*').length")).toInt();
