@@ -5,6 +5,7 @@
 #include "publish/HandlerGuard.h"
 #include "publish/LinkLabel.h"
 #include "publish/LinkOpener.h"
+#include "publish/LoopbackServer.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/frmEmbedWizard.h"
 
@@ -263,7 +264,7 @@ void TfrmPublishing::btnCopyClipboardClick() {
 }
 
 void TfrmPublishing::lbPreviewLinkClick() {
-    openLink(Values.PublishFolder + QStringLiteral("photogallery.htm"));
+    LoopbackServer::openInBrowser(Values.PublishFolder + QStringLiteral("photogallery.htm"));
 }
 
 void TfrmPublishing::lbPublishFolderClick() {

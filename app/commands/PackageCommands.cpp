@@ -29,6 +29,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -218,6 +220,36 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
                message(17, QStringLiteral("\"%s\" is installed successfully."), {package.Name}));
 }
 
+QStringList PackageCommands::updatePlayerFiles(const QString& source, const QString& target,
+                                               QStringList& copied) {
+    // The album's own data and pictures stay; everything else of the template is its player
+    // (which may be newer than the album, or missing from it altogether).
+    static const QStringList kAlbumOwn = {QStringLiteral("data.xml"), QStringLiteral("index.html")};
+    static const QStringList kAlbumFolders = {QStringLiteral("pictavo_images/"),
+                                              QStringLiteral("pictavo_thumbs/"),
+                                              QStringLiteral("pictavo_music/")};
+    QStringList entries;
+    model::ListFolderEntries(source, entries, true);
+    QStringList failed;
+    for (const QString& entry : entries) {
+        const QString name = entry.mid(source.size());
+        const bool albumOwn =
+            kAlbumOwn.contains(name, Qt::CaseInsensitive) ||
+            std::any_of(kAlbumFolders.begin(), kAlbumFolders.end(), [&name](const QString& f) {
+                return name.startsWith(f, Qt::CaseInsensitive);
+            });
+        if (entry.endsWith(u'/') || albumOwn || !QFileInfo(entry).isFile() ||
+            QFileInfo(entry).isSymLink())
+            continue;
+        QDir().mkpath(QFileInfo(target + name).absolutePath());
+        if (model::CopyFileContents(entry, target + name))
+            copied << name;
+        else
+            failed << QDir::toNativeSeparators(entry);
+    }
+    return failed;
+}
+
 void PackageCommands::acFileUpdateProjectFileExecute() {
     model::TpaAlbum& album = editor_.album();
     if (album.Tree().IsEmpty())
@@ -236,14 +268,9 @@ void PackageCommands::acFileUpdateProjectFileExecute() {
                                                "installation.\r\nAre you sure?")),
                    {PromptButton::Ok, PromptButton::Cancel},
                    PromptButton::Ok) == PromptButton::Ok) {
-        QStringList failed;
-        bool copied = false;
-        for (const QString& name : {QStringLiteral("index.swf"), QStringLiteral("album.xml")}) {
-            if (model::CopyFileContents(source + name, target + name))
-                copied = true;
-            else
-                failed << QDir::toNativeSeparators(source + name);
-        }
+        QStringList copiedNames;
+        const QStringList failed = updatePlayerFiles(source, target, copiedNames);
+        const bool copied = !copiedNames.isEmpty();
         // The new files live only in the working folder: without this, closing the album
         // would ask nothing and throw them away.
         if (copied) {
@@ -251,7 +278,9 @@ void PackageCommands::acFileUpdateProjectFileExecute() {
             editor_.postRefreshPreview();
         }
         if (failed.isEmpty())
-            inform(PromptKind::Information, message(213, QStringLiteral("Update Complete!")));
+            inform(PromptKind::Information, message(213, QStringLiteral("Update Complete!")) +
+                                                QStringLiteral("\n\n") +
+                                                copiedNames.join(QStringLiteral(", ")));
         else
             inform(PromptKind::Error,
                    message(214, QStringLiteral("Cannot copy \"%s\" into the project."),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
 
 namespace app {
 
@@ -23,6 +24,11 @@ public:
     void InstallPackage(const QString& packageFile);
 
 private:
+    // Copies the template's player files from `source` over the working copy in `target`,
+    // naming each copied file (relative) in `copied`; returns the files that failed.
+    static QStringList updatePlayerFiles(const QString& source, const QString& target,
+                                         QStringList& copied);
+
     EditorContext& editor_;
     FileDialogSettings* openDialog_;
 };

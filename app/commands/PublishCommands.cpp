@@ -13,8 +13,8 @@
 #include "model/FileRoutines.h"
 #include "model/FolderLayout.h"
 #include "model/document/Album.h"
-#include "platform/ShellOpen.h"
 #include "platform/sys/Prompts.h"
+#include "publish/LoopbackServer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -215,7 +215,9 @@ void PublishCommands::acViewPreviewInBrowserExecute() {
     pumpMessages();
     BusyScope busy(editor_.busyState());
     writePreviewFiles();
-    platform::shellOpen(model::Folders().PreviewFolder + QStringLiteral("index.html"));
+    // Browsers do not let a page opened from the disk read its album: the editor serves it.
+    publish::LoopbackServer::openInBrowser(model::Folders().PreviewFolder +
+                                           QStringLiteral("index.html"));
 }
 
 } // namespace app

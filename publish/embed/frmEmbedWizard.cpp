@@ -3,8 +3,8 @@
 #include "publish/DialogWidgets.h"
 
 #include "publish/HandlerGuard.h"
-#include "publish/LinkOpener.h"
 #include "publish/PublishTexts.h"
+#include "publish/LoopbackServer.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/PageText.h"
 
@@ -360,7 +360,7 @@ void TfrmEmbedWizard::btnP4PreviewClick() {
             301, QStringLiteral("Preview function only support for .htm and .html only")));
         return;
     }
-    openLink(targetPath());
+    LoopbackServer::openInBrowser(targetPath());
 }
 
 bool TfrmEmbedWizard::eventFilter(QObject* watched, QEvent* event) {

@@ -1,9 +1,14 @@
 // Runs under a virtual X server with the real browser engine: the album preview of a main
 // window loads the working folder's "index.html" after the refresh, the page's title is the
 // album's name, and the template's player reads "data.xml" from the working folder and shows
-// the album's gallery. A screenshot of the screen is kept in the build folder.
+// the album's gallery. A screenshot of the screen is kept in the build folder. The pane reads
+// nothing outside the working folder and nothing from the network. Preview in Browser hands the
+// browser an address of the editor's loopback server that plays the album.
 
 #include "tests/app/AppTestSupport.h"
+
+#include "platform/ShellOpen.h"
+#include "publish/LoopbackServer.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -13,6 +18,55 @@
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <memory>
+
+namespace {
+
+// The value of a script expression in the view once it equals `expected` (or the last one).
+QString waitForValue(QWebEngineView& view, const QString& script, const QString& expected) {
+    // An answer may come after the wait has ended: it goes where it outlives the wait.
+    auto value = std::make_shared<QString>();
+    for (int i = 0; i < 100 && *value != expected; ++i) {
+        QTest::qWait(100);
+        view.page()->runJavaScript(script, [value](const QVariant& v) { *value = v.toString(); });
+    }
+    return *value;
+}
+
+// A page in the working folder that reaches for other local files and for the network by every
+// way a page has; what it got, joined.
+QString spyOnTheDisk(QWebEngineView& view, const QString& outside) {
+    const QString preview = model::Folders().PreviewFolder;
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QDir().mkpath(outside);
+    QDir().mkpath(preview + "pictavo_thumbs");
+    picture.save(outside + "outside.png");
+    picture.save(preview + "pictavo_thumbs/inside.png");
+    publish::LoopbackServer network(outside);
+    QFile::link(outside + "outside.png", preview + "linked.png");
+    apptest::writeText(
+        preview + "spy.html",
+        QStringLiteral(
+            "<html><body><script>const x = new XMLHttpRequest(); try { x.open('GET', "
+            "'file:///etc/passwd', false); x.send(); window.got = x.responseText; } catch (e) { "
+            "window.got = ''; }</script><iframe src=\"file:///etc/passwd\"></iframe>"
+            "<img src=\"file://%1outside.png\"><img src=\"linked.png\"><img src=\"%2\">"
+            "<img src=\"pictavo_thumbs/inside.png\"></body></html>")
+            .arg(outside, network.url("outside.png").toString())
+            .toUtf8());
+    view.setUrl(QUrl::fromLocalFile(preview + "spy.html"));
+    waitForValue(view, "document.readyState", "complete");
+    QTest::qWait(1000);
+    return waitForValue(
+        view,
+        "[window.got, (() => { try { return document.querySelector('iframe').contentDocument."
+        "body.innerText; } catch (e) { return ''; } })(), Array.from(document.images, i => "
+        "i.naturalWidth).join(' ')].join('|')",
+        "||0 0 0 8");
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -29,6 +83,7 @@ int main(int argc, char* argv[]) {
     context.userStore = env.store.get();
     app::TfrmMain window(std::move(context)); // the embedded browser
     app::addProgramDialogs(env.forms, &window);
+    window.setCommands(std::make_unique<apptest::TestEnvironment::ScriptedCommands>(window, env));
     window.resize(1000, 700);
     window.show();
     auto* view = window.findChild<QWebEngineView*>(QStringLiteral("wbPreview"));
@@ -51,16 +106,11 @@ int main(int argc, char* argv[]) {
         return fail("the page title is not the album's name");
 
     // The player's gallery tile, read from "data.xml" beside the page.
-    QString shown;
-    for (int i = 0; i < 100 && shown != QStringLiteral("My Album|Gallery 1"); ++i) {
-        QTest::qWait(100);
-        view->page()->runJavaScript(
-            QStringLiteral("[document.querySelector('.pv-title'), "
-                           "document.querySelector('.pv-gallery .pv-caption')]"
-                           ".map(e => e ? e.textContent : '').join('|')"),
-            [&shown](const QVariant& value) { shown = value.toString(); });
-    }
-    if (shown != QStringLiteral("My Album|Gallery 1"))
+    const QString kShown = QStringLiteral("[document.querySelector('.pv-title'), "
+                                          "document.querySelector('.pv-gallery .pv-caption')]"
+                                          ".map(e => e ? e.textContent : '').join('|')");
+    if (waitForValue(*view, kShown, QStringLiteral("My Album|Gallery 1")) !=
+        QStringLiteral("My Album|Gallery 1"))
         return fail("the player does not show the album");
 
     QTest::qWait(500);
@@ -68,5 +118,31 @@ int main(int argc, char* argv[]) {
                       {QStringLiteral("-window"), QStringLiteral("root"),
                        QStringLiteral(FZ_BINARY_DIR "/smoke-album-preview.png")});
     std::puts("album preview loaded");
+
+    // Preview in Browser: the address handed to the browser plays the album.
+    QUrl opened;
+    platform::setShellOpenHook([&opened](const QUrl& url) {
+        opened = url;
+        return true;
+    });
+    apptest::action(window, "acViewPreviewInBrowser")->trigger();
+    platform::setShellOpenHook({});
+    if (opened.scheme() != QStringLiteral("http") || opened.host() != QStringLiteral("127.0.0.1"))
+        return fail("Preview in Browser does not hand the browser a served address");
+    QWebEngineView browser;
+    browser.resize(800, 600);
+    browser.show();
+    browser.load(opened);
+    if (waitForValue(browser, kShown, QStringLiteral("My Album|Gallery 1")) !=
+        QStringLiteral("My Album|Gallery 1"))
+        return fail("the page handed to the browser does not show the album");
+
+    // The pane reads the working folder only.
+    const QString got = spyOnTheDisk(*view, env.dir.path() + "/outside/");
+    if (got != QStringLiteral("||0 0 0 8")) {
+        std::fprintf(stderr, "%s\n", qPrintable(got.left(300)));
+        return fail("a page in the preview read something outside the working folder");
+    }
+    std::puts("the preview reads the working folder only");
     return 0;
 }

@@ -15,7 +15,12 @@
   var TAG = /<(\/?)([a-z]+)([\s\/][^<>]*)?>/gi;
   // Deeper markup than any text field needs is flattened: a page must not nest without end.
   var MAX_NESTING = 16;
-  var ATTRIBUTE = /([a-z][\w-]*)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+))/gi;
+  // Attributes are read with anchored (sticky) patterns from left to right, each character
+  // looked at a bounded number of times; only the first part of a tag can hold the font's size
+  // and colour.
+  var ATTRIBUTE_NAME = /[a-z][\w-]*/iy;
+  var ATTRIBUTE_VALUE = /\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+))/y;
+  var MAX_ATTRIBUTES = 512;
 
   function decode(text) {
     return text.replace(/&(#x[0-9a-f]{1,6}|#[0-9]{1,7}|[a-z]{2,6});/gi, function (all, name) {
@@ -32,11 +37,21 @@
 
   function attributes(text) {
     var found = {};
-    var match;
-    ATTRIBUTE.lastIndex = 0;
-    while ((match = ATTRIBUTE.exec(text || ""))) {
-      var value = match[2] !== undefined ? match[2] : match[3] !== undefined ? match[3] : match[4];
-      found[match[1].toLowerCase()] = decode(value);
+    text = String(text || "").slice(0, MAX_ATTRIBUTES);
+    for (var at = 0; at < text.length;) {
+      ATTRIBUTE_NAME.lastIndex = at;
+      var name = ATTRIBUTE_NAME.exec(text);
+      if (!name) {
+        ++at;
+        continue;
+      }
+      ATTRIBUTE_VALUE.lastIndex = at = ATTRIBUTE_NAME.lastIndex;
+      var match = ATTRIBUTE_VALUE.exec(text);
+      if (!match)
+        continue;
+      at = ATTRIBUTE_VALUE.lastIndex;
+      var value = match[1] !== undefined ? match[1] : match[2] !== undefined ? match[2] : match[3];
+      found[name[0].toLowerCase()] = decode(value);
     }
     return found;
   }
@@ -121,20 +136,32 @@
     this.base = base;
   }
 
-  // A path from "data.xml" as a URL under the base folder, or "" when it would leave it.
-  Album.prototype.url = function (path) {
+  // A path from "data.xml" as a URL under the base folder (or, for `beside`, beside the page),
+  // or "" when it would leave it.
+  Album.prototype.url = function (path, beside) {
     path = String(path || "").trim().replace(/\\/g, "/");
     if (!path || /^[a-z][a-z0-9+.\-]*:/i.test(path) || path.charAt(0) === "/" ||
         /(^|\/)\.\.?(\/|$)/.test(path) || /[\u0000-\u001f\u007f]/.test(path))
       return "";
-    return this.base + path.split("/").map(encodeURIComponent).join("/");
+    return (beside ? "" : this.base) + path.split("/").map(encodeURIComponent).join("/");
   };
+
+  // Links are typed by hand, often without a scheme: one that starts with a host name
+  // ("www.example.org/trip") is a web address; anything else ("more.htm") a page beside the
+  // album's page.
+  var HOST = /^(?:[a-z0-9](?:[a-z0-9-]{0,61}[a-z0-9])?\.)+[a-z]{2,63}(?::\d{1,5})?$/i;
+  var PAGE = /\.(?:s?html?|php\d?|aspx?|jsp|cgi|xml|txt|pdf|jpe?g|gif|png|bmp|mp3|swf)$/i;
 
   Album.prototype.link = function (address) {
     address = String(address || "").trim();
+    if (/[\u0000-\u001f\u007f]/.test(address))
+      return "";
     if (/^(https?|ftp|mailto):/i.test(address))
-      return /[\u0000-\u001f\u007f]/.test(address) ? "" : address;
-    return this.url(address);
+      return address;
+    var host = address.split(/[\/?#]/)[0];
+    if (HOST.test(host) && !PAGE.test(host))
+      return "http://" + address;
+    return this.url(address, true);
   };
 
   // Texts in file order: the first is the item's caption, the rest its description. Pictures
@@ -188,13 +215,20 @@
       parent.galleries.push(gallery);
       list.push(gallery);
     });
+    // Photos are read when first shown: an album of any size opens at once.
     children(child(top, "photo"), "item").forEach(function (element) {
-      var photo = self.item(element);
       var parent = byId.hasOwnProperty(number(element, "fid")) ? byId[number(element, "fid")] : root;
-      parent.photos.push(photo);
+      parent.photos.push(element);
     });
     this.root = root;
     this.galleries = list; // by the player's own numbers, which the page address uses
+  };
+
+  Album.prototype.photo = function (gallery, index) {
+    var photo = gallery.photos[index];
+    if (photo && photo.nodeType)
+      photo = gallery.photos[index] = this.item(photo);
+    return photo;
   };
 
   // ---- showing it ----
@@ -208,17 +242,7 @@
     return element;
   }
 
-  // Thumbnails load when they come near the visible part of the page, whatever the page was
-  // loaded from (browsers defer their own lazy images only for some kinds of address).
-  var nearby = window.IntersectionObserver ? new IntersectionObserver(function (entries) {
-    entries.forEach(function (entry) {
-      if (entry.isIntersecting) {
-        nearby.unobserve(entry.target);
-        entry.target.src = entry.target.getAttribute("data-src");
-      }
-    });
-  }, { rootMargin: "400px" }) : null;
-
+  // Pictures near the screen load first; the browser defers the others.
   function picture(src, className, parent, lazy) {
     var image = make("img", className, parent);
     image.alt = "";
@@ -227,13 +251,40 @@
       image.width = src.w;
       image.height = src.h;
     }
-    if (lazy && nearby) {
-      image.setAttribute("data-src", src.url);
-      nearby.observe(image);
-    } else {
-      image.src = src.url;
-    }
+    if (lazy)
+      image.loading = "lazy";
+    image.src = src.url;
     return image;
+  }
+
+  // Tiles are built a screenful at a time, more as the visitor scrolls near the end of what is
+  // built: a gallery of any size opens at once and holds few elements.
+  var BATCH = 48;
+
+  function Batches(items, grid, build) {
+    var built = 0;
+    var end = make("div", "pv-more", grid.parentNode);
+    function more() {
+      for (var last = Math.min(items.length, built + size); built < last; ++built)
+        build(items[built], built);
+      if (built >= items.length)
+        return stop();
+      // Seen afresh, so that a short batch that leaves the end in view asks for the next.
+      watcher.unobserve(end);
+      watcher.observe(end);
+    }
+    var watcher = window.IntersectionObserver ? new IntersectionObserver(function (entries) {
+      if (entries[entries.length - 1].isIntersecting)
+        more();
+    }, { rootMargin: "800px" }) : null;
+    function stop() {
+      if (watcher)
+        watcher.disconnect();
+      end.remove();
+    }
+    var size = watcher ? BATCH : items.length;
+    this.stop = stop;
+    more();
   }
 
   function Player(host, album) {
@@ -328,8 +379,8 @@
       });
     }
     var main = this.main;
-    if (nearby)
-      nearby.disconnect(); // the pictures of the gallery shown so far go with it
+    (this.batches || []).forEach(function (batches) { batches.stop(); });
+    this.batches = [];
     main.textContent = "";
     if (gallery.parent)
       make("h2", "pv-heading", main).appendChild(rich(gallery.texts[0]));
@@ -348,15 +399,15 @@
 
   // A gallery without a cover of its own shows the first photo found in it or below it; the
   // search is breadth-first and short, however deep the album nests.
-  function coverOf(gallery) {
+  function coverOf(album, gallery) {
     var queue = [gallery];
     for (var i = 0; i < queue.length; ++i) {
       var next = queue[i];
       if (next.thumb)
         return next.thumb;
-      for (var j = 0; j < next.photos.length; ++j) {
-        if (next.photos[j].thumb)
-          return next.photos[j].thumb;
+      for (var j = 0; j < next.photos.length && j < 200; ++j) {
+        if (album.photo(next, j).thumb)
+          return album.photo(next, j).thumb;
       }
       for (var k = 0; k < next.galleries.length && queue.length < 200; ++k)
         queue.push(next.galleries[k]);
@@ -367,11 +418,11 @@
   Player.prototype.tiles = function (galleries, parent) {
     var grid = make("div", "pv-grid pv-galleries", parent);
     var self = this;
-    galleries.forEach(function (gallery) {
+    this.batches.push(new Batches(galleries, grid, function (gallery) {
       var tile = make("a", "pv-tile pv-gallery", grid);
       tile.href = self.address(gallery, -1);
       var box = make("span", "pv-frame", tile);
-      var cover = coverOf(gallery);
+      var cover = coverOf(self.album, gallery);
       if (cover)
         picture(cover, "pv-thumb", box, true);
       make("span", "pv-caption", tile).appendChild(rich(gallery.texts[0]));
@@ -379,20 +430,21 @@
       make("span", "pv-count", tile).textContent =
           count + (count === 1 ? " photo" : " photos") +
           (gallery.galleries.length ? ", " + gallery.galleries.length + " more" : "");
-    });
+    }));
   };
 
   Player.prototype.thumbs = function (gallery, parent) {
     var grid = make("div", "pv-grid pv-photos", parent);
     var self = this;
-    gallery.photos.forEach(function (photo, index) {
+    this.batches.push(new Batches(gallery.photos, grid, function (element, index) {
+      var photo = self.album.photo(gallery, index);
       var tile = make("a", "pv-tile pv-photo", grid);
       tile.href = self.address(gallery, index);
       var box = make("span", "pv-frame", tile);
       if (photo.thumb)
         picture(photo.thumb, "pv-thumb", box, true);
       make("span", "pv-caption", tile).appendChild(rich(photo.texts[0]));
-    });
+    }));
   };
 
   Player.prototype.showPhoto = function (index) {
@@ -406,7 +458,7 @@
       return;
     var self = this;
     var photos = this.shown.photos;
-    var photo = photos[index];
+    var photo = this.album.photo(this.shown, index);
     var viewer = (this.viewer = make("div", "pv-viewer", this.host));
     viewer.setAttribute("role", "dialog");
     var stage = make("div", "pv-stage", viewer);
@@ -446,7 +498,7 @@
       if (Math.abs(moved) > 40)
         self.step(moved < 0 ? 1 : -1);
     });
-    var next = photos[(index + 1) % photos.length];
+    var next = this.album.photo(this.shown, (index + 1) % photos.length);
     if (next.large)
       new Image().src = next.large.url;
   };
@@ -507,14 +559,18 @@
       if (request.status !== 200 && !(request.status === 0 && request.responseText))
         return failed();
       var xml = new DOMParser().parseFromString(request.responseText, "application/xml");
-      try {
-        if (xml.getElementsByTagName("parsererror").length)
-          throw new Error("malformed");
-        album.read(xml);
-      } catch (error) {
-        return note(host, "The album's data file (" + base + "data.xml) is damaged.");
-      }
-      new Player(host, album).start();
+      // Parsing, reading and showing a large album each take a turn of their own: the page
+      // keeps answering between them.
+      setTimeout(function () {
+        try {
+          if (xml.getElementsByTagName("parsererror").length)
+            throw new Error("malformed");
+          album.read(xml);
+        } catch (error) {
+          return note(host, "The album's data file (" + base + "data.xml) is damaged.");
+        }
+        setTimeout(function () { new Player(host, album).start(); }, 0);
+      }, 0);
     };
     request.onerror = failed;
     host.setAttribute("data-state", "loading");
@@ -527,5 +583,9 @@
     }
   }
 
-  window.PictavoPlayer = { play: play, rich: rich };
+  window.PictavoPlayer = {
+    play: play,
+    rich: rich,
+    link: function (address) { return new Album("").link(address); }
+  };
 })();

@@ -202,32 +202,42 @@ private slots:
     void updateProjectFile_data() {
         QTest::addColumn<QString>("id");
         QTest::addColumn<bool>("withPlayer"); // the installed template has index.swf
+        QTest::addColumn<bool>("blocked");    // the project's index.swf cannot be replaced
         QTest::addColumn<PromptButton>("answer");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<bool>("modified");
         QTest::newRow("not installed")
-            << "zz" << true << PromptButton::None
+            << "zz" << true << false << PromptButton::None
             << QStringList{"info:Flash album zz is not installed with your Brimlo Pellicor"}
             << false;
-        QTest::newRow("bad id") << "../t1" << true << PromptButton::None
+        QTest::newRow("bad id") << "../t1" << true << false << PromptButton::None
                                 << QStringList{"info:Flash album ../t1 is not installed with "
                                                "your Brimlo Pellicor"}
                                 << false;
         const QString confirm = "ask:Album files in your project will be replaced with the ones "
                                 "which comes with the software installation.\r\nAre you sure?";
         QTest::newRow("cancelled")
-            << "t1" << true << PromptButton::Cancel << QStringList{confirm} << false;
+            << "t1" << true << false << PromptButton::Cancel << QStringList{confirm} << false;
+        // Every player file of the template, the ones the project lacks too; not its data.
         QTest::newRow("done, id in another case")
-            << "T1" << true << PromptButton::Ok << QStringList{confirm, "info:Update Complete!"}
+            << "T1" << true << false << PromptButton::Ok
+            << QStringList{confirm, "info:Update Complete!\n\nalbum.xml, index.swf, player.js, "
+                                    "skin/player.css"}
+            << true;
+        QTest::newRow("a template without flash player")
+            << "t1" << false << false << PromptButton::Ok
+            << QStringList{confirm,
+                           "info:Update Complete!\n\nalbum.xml, player.js, skin/player.css"}
             << true;
         QTest::newRow("copy failed")
-            << "t1" << false << PromptButton::Ok
+            << "t1" << true << true << PromptButton::Ok
             << QStringList{confirm, "error:Cannot copy \"%1index.swf\" into the project."} << true;
     }
 
     void updateProjectFile() {
         QFETCH(QString, id);
         QFETCH(bool, withPlayer);
+        QFETCH(bool, blocked);
         QFETCH(PromptButton, answer);
         QFETCH(QStringList, expected);
         QFETCH(bool, modified);
@@ -240,8 +250,18 @@ private slots:
         apptest::writeText(source + "album.xml", "new album.xml");
         if (withPlayer)
             apptest::writeText(source + "index.swf", "new player");
+        apptest::writeText(source + "player.js", "new script player");
+        apptest::writeText(source + "skin/player.css", "new look");
+        apptest::writeText(source + "data.xml", "<photogallery/>");
+        apptest::writeText(source + "pictavo_images/sample.jpg", "not the album's");
         const QString preview = model::Folders().PreviewFolder;
+        QFile::remove(preview + "player.js"); // an album made before the script player
+        if (blocked) {
+            QFile::remove(preview + "index.swf");
+            QDir().mkpath(preview + "index.swf");
+        }
         const QByteArray oldPlayer = readAll(preview + "index.swf");
+        const QByteArray oldData = readAll(preview + "data.xml");
 
         const size_t from = env.prompts.calls().size();
         if (answer != PromptButton::None)
@@ -256,7 +276,11 @@ private slots:
         const bool copied = modified;
         QCOMPARE(readAll(preview + "album.xml") == "new album.xml", copied);
         QCOMPARE(readAll(preview + "index.swf"),
-                 copied && withPlayer ? QByteArray("new player") : oldPlayer);
+                 copied && withPlayer && !blocked ? QByteArray("new player") : oldPlayer);
+        QCOMPARE(readAll(preview + "player.js") == "new script player", copied);
+        QCOMPARE(readAll(preview + "skin/player.css") == "new look", copied);
+        QCOMPARE(readAll(preview + "data.xml"), oldData);
+        QVERIFY(!QFileInfo::exists(preview + "pictavo_images/sample.jpg"));
     }
 };
 

@@ -288,8 +288,9 @@ private slots:
         });
         apptest::action(*w, "acViewPreviewInBrowser")->trigger();
         platform::setShellOpenHook({});
-        QCOMPARE(opened,
-                 QList<QUrl>{QUrl::fromLocalFile(model::Folders().PreviewFolder + "index.html")});
+        // Served by the editor: the browser would not let the page read its album from the disk.
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened[0].toString(QUrl::RemovePort), QString("http://127.0.0.1/index.html"));
         QCOMPARE(readAll(model::Folders().PreviewFolder + "index.html"), expectedPage(*w, ""));
         QVERIFY(w->isEnabled());
     }

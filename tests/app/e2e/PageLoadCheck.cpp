@@ -4,7 +4,8 @@
 // loaded. A screenshot of the screen is kept.
 // Usage: app_page_load_check <page file or http URL> <expected title> <screenshot>
 //        [--page-only | gallery caption ...]
-// --page-only: a user's own page with the embed code, where no album is played.
+// --page-only: a user's own page with the embed code: the album plays in it (in the page or in
+// a frame, from this server or another), at least one of its pictures shown.
 
 #include "tests/app/player/PlayerProbe.h"
 
@@ -38,10 +39,21 @@ const char* playerFault(playertest::PlayerProbe& probe, const QString& title,
     return nullptr;
 }
 
+// Whether the page, or a frame in it however deep, shows a picture of the album's player.
+const QString kAlbumPictureShown = QStringLiteral(
+    "(function shown(w) { try { const d = w.document; return Array.from(d.querySelectorAll("
+    "'.pv img[src]')).some(i => i.complete && i.naturalWidth > 0) || Array.from(d."
+    "querySelectorAll('iframe, object, embed')).some(f => f.contentWindow && "
+    "shown(f.contentWindow)); } catch (e) { return false; } })(window)");
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // An embedded album may come from another server: the check looks into its frame.
+    if (argc == 5 && qstrcmp(argv[4], "--page-only") == 0)
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --disable-web-security");
     QApplication application(argc, argv);
     if (argc < 4) {
         std::fprintf(stderr, "usage: %s <page> <title> <screenshot> [--page-only | gallery ...]\n",
@@ -76,6 +88,8 @@ int main(int argc, char* argv[]) {
     if (!pageOnly) {
         if (const char* fault = playerFault(probe, title, galleries))
             return fail(fault);
+    } else if (!probe.waitFor(kAlbumPictureShown, 10000)) {
+        return fail("the page plays no album");
     }
 
     QTest::qWait(500);

@@ -14,6 +14,8 @@
 #include <QJsonDocument>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineUrlRequestInterceptor>
 
 namespace {
@@ -80,6 +82,24 @@ public:
             info.block(true);
     }
 };
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every address the pages of a view ask for.
+class RecordRequests : public QWebEngineUrlRequestInterceptor {
+public:
+    QList<QUrl> asked;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override { asked << info.requestUrl(); }
+};
+
+// The screen's picture of the view, kept with the test output for review.
+void keepScreenshot(playertest::PlayerProbe& probe, const QString& name) {
+    QTest::qWait(300);
+    probe.view().grab().save(QStringLiteral(FZ_BINARY_DIR "/") + name);
+}
 
 } // namespace
 
@@ -213,6 +233,134 @@ private slots:
         QCOMPARE(probe.errors(), QStringList());
     }
 
+    // A served view of the published album asks only for files that publishing wrote.
+    void aServedViewAsksForNoMissingFile() {
+        playertest::LocalWebServer server(site);
+        playertest::PlayerProbe probe;
+        RecordRequests requests;
+        probe.view().page()->setUrlRequestInterceptor(&requests);
+        QVERIFY(probe.load(server.url("photogallery.htm#g1/0")));
+        QVERIFY(probe.waitFor("document.querySelector('.pv-large') && "
+                              "document.querySelector('.pv-large').complete"));
+        probe.eval("location.hash = '#g1'");
+        QVERIFY(probe.waitFor("Array.from(document.querySelectorAll('.pv-main img'))"
+                              ".every(i => i.complete && i.naturalWidth)"));
+        QVERIFY(requests.asked.size() > 3);
+        for (const QUrl& url : requests.asked) {
+            if (url.scheme() == "http")
+                QVERIFY2(QFileInfo(site + url.path(QUrl::FullyDecoded).mid(1)).isFile(),
+                         qPrintable(url.toString()));
+        }
+        probe.view().page()->setUrlRequestInterceptor(nullptr);
+    }
+
+    // On a phone the photo takes the whole width with the buttons over its edges, swipes stay
+    // the player's, and texts over the background picture keep a backing; on a desktop the
+    // buttons stand beside the photo. Screenshots of both are kept.
+    void fitsAPhoneAndADesktop_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<bool>("phone");
+        QTest::newRow("desktop") << QSize(1280, 800) << false;
+        QTest::newRow("phone") << QSize(390, 844) << true;
+    }
+    void fitsAPhoneAndADesktop() {
+        QFETCH(QSize, screen);
+        QFETCH(bool, phone);
+        const QString album = env.dir.path() + "/light/";
+        if (!QFileInfo::exists(album))
+            QVERIFY(apptest::copyTree(site, album));
+        QImage light(640, 480, QImage::Format_RGB32); // a light background, a large photo
+        light.fill(QColor(250, 248, 235));
+        QVERIFY(light.save(album + "pictavo/pictavo_images/peak.jpg", "JPEG"));
+        QByteArray xml = readAll(album + "pictavo/data.xml");
+        xml.replace("<music",
+                    "<src id=\"1\" w=\"640\" h=\"480\">pictavo_images/peak.jpg</src><music");
+        xml.replace("w=\"64\" h=\"48\">pictavo_images/peak",
+                    "w=\"640\" h=\"480\">pictavo_images/peak");
+        apptest::writeText(album + "pictavo/data.xml", xml);
+        playertest::LocalWebServer server(album);
+        playertest::PlayerProbe probe;
+        probe.view().resize(screen);
+        QVERIFY(probe.load(server.url("photogallery.htm")));
+        QCOMPARE(probe.played(), QString("ready"));
+        for (const char* text : {".pv-main > .pv-text", ".pv-trail"}) {
+            if (QString(text) == ".pv-trail")
+                probe.eval("location.hash = '#g2'");
+            QVERIFY(probe.waitFor(QStringLiteral("!!document.querySelector('%1')").arg(text)));
+            const QString style =
+                QStringLiteral("getComputedStyle(document.querySelector('%1'))").arg(text);
+            QVERIFY2(probe.eval(style + ".backgroundColor").toString() != "rgba(0, 0, 0, 0)", text);
+            QVERIFY2(probe.eval(style + ".textShadow").toString() != "none", text);
+        }
+        probe.eval("location.hash = '#g0'");
+        keepScreenshot(probe,
+                       QStringLiteral("player-%1x%2.png").arg(screen.width()).arg(screen.height()));
+        probe.eval("location.hash = '#g1/0'");
+        QVERIFY(probe.waitFor("document.querySelector('.pv-large') && "
+                              "document.querySelector('.pv-large').naturalWidth == 640"));
+        const auto box = [&probe](const char* selector) {
+            const QVariantList r =
+                probe
+                    .eval(QStringLiteral(
+                              "(r => [r.left, "
+                              "r.right])(document.querySelector('%1').getBoundingClientRect())")
+                              .arg(selector))
+                    .toList();
+            return std::pair<double, double>{r.value(0).toDouble(), r.value(1).toDouble()};
+        };
+        const auto photo = box(".pv-large"), previous = box(".pv-prev"), next = box(".pv-next");
+        QVERIFY(previous.first >= 0 && next.second <= screen.width());
+        if (phone) { // the whole width, the buttons small and over the edges
+            QCOMPARE(photo.second - photo.first, double(screen.width()));
+            QVERIFY(previous.second - previous.first < 50);
+        } else { // beside it
+            QVERIFY(previous.second <= photo.first && next.first >= photo.second);
+        }
+        QCOMPARE(probe.eval("getComputedStyle(document.querySelector('.pv-viewer')).touchAction")
+                     .toString(),
+                 QString("pan-y pinch-zoom"));
+        QCOMPARE(
+            probe.eval("getComputedStyle(document.documentElement).overscrollBehaviorX").toString(),
+            QString("none"));
+        keepScreenshot(
+            probe,
+            QStringLiteral("player-photo-%1x%2.png").arg(screen.width()).arg(screen.height()));
+    }
+
+    // A gallery of 100,000 photos made by hand opens without holding the page up: only tiles
+    // near the screen are built, more as the visitor scrolls.
+    void aHugeGalleryOpensAtOnce() {
+        const QString album = env.dir.path() + "/huge/";
+        QVERIFY(apptest::copyTree(site, album));
+        QByteArray xml = "<photogallery><txt id=\"1\">Huge</txt><folder/><photo>";
+        for (int i = 0; i < 100000; ++i)
+            xml += "<item fid=\"0\"><txt id=\"1\">P" + QByteArray::number(i) +
+                   "</txt><src id=\"1\" w=\"16\" h=\"12\">pictavo_thumbs/tn_peak.jpg</src></item>";
+        apptest::writeText(album + "pictavo/data.xml", xml + "</photo></photogallery>");
+        playertest::LocalWebServer server(album);
+        playertest::PlayerProbe probe;
+        QWebEngineScript watch; // the page's longest task, from the start
+        watch.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        watch.setWorldId(QWebEngineScript::MainWorld);
+        watch.setName(QStringLiteral("watch"));
+        watch.setSourceCode("window.longest = 0; new PerformanceObserver(list => list.getEntries()"
+                            ".forEach(e => window.longest = Math.max(window.longest, e.duration)))"
+                            ".observe({entryTypes: ['longtask']});");
+        probe.view().page()->scripts().insert(watch);
+        QVERIFY(probe.load(server.url("photogallery.htm")));
+        QCOMPARE(probe.played(30000), QString("ready"));
+        QVERIFY(probe.waitFor("document.querySelector('.pv-photo img').complete"));
+        const int built = probe.eval("document.querySelectorAll('.pv-photo').length").toInt();
+        QVERIFY2(built > 0 && built < 500, qPrintable(QString::number(built)));
+        QCOMPARE(probe.eval("typeof window.longest").toString(), QString("number"));
+        const double longest = probe.eval("window.longest").toDouble();
+        QVERIFY2(longest < 1000, qPrintable(QString::number(longest) + " ms"));
+        probe.eval("window.scrollTo(0, document.body.scrollHeight)");
+        QVERIFY(probe.waitFor(
+            QStringLiteral("document.querySelectorAll('.pv-photo').length > %1").arg(built)));
+        QCOMPARE(probe.texts(".pv-photo .pv-caption").value(built), QString("P%1").arg(built));
+    }
+
     // A "data.xml" written by hand, not by the editor: its paths and links try to leave the
     // album's folder or to run script.
     void pathsAndLinksStayInsideTheAlbum() {
@@ -299,6 +447,79 @@ private slots:
         const QString quoted = QString::fromUtf8(
             QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact).chopped(1).mid(1));
         QCOMPARE(markup->eval(script.arg(quoted)).toString(), html);
+    }
+
+    // Any text is read in time linear in its length, however it is made.
+    void hostileMarkupTakesLinearTime_data() {
+        QTest::addColumn<QString>("text"); // a script expression making the text
+        QTest::newRow("long attribute run") << "'<font ' + 'a'.repeat(99990) + '>x'";
+        QTest::newRow("attributes without values") << "'<font ' + 'a- '.repeat(33330) + '>x'";
+        QTest::newRow("unterminated quote") << "'<font size=\"' + 'x'.repeat(99980) + '>'";
+        QTest::newRow("unterminated tags") << "'<font size=1 '.repeat(7000)";
+        QTest::newRow("unterminated names") << "'<b'.repeat(50000)";
+        QTest::newRow("long entity") << "'&' + 'a'.repeat(99999) + ';'";
+        QTest::newRow("long numeric entities")
+            << "'&#x' + '1'.repeat(99990) + ';' + '&#'.repeat(5)";
+        QTest::newRow("deep nesting") << "'<b><i><u><font size=9>'.repeat(4500) + 'x'";
+        QTest::newRow("closings without openings") << "'</font>'.repeat(14000)";
+    }
+    void hostileMarkupTakesLinearTime() {
+        QFETCH(QString, text);
+        if (!markup) {
+            markup = std::make_unique<playertest::PlayerProbe>();
+            QVERIFY(markup->load(QUrl::fromLocalFile(site + "photogallery.htm")));
+        }
+        QVERIFY(markup->waitFor("window.PictavoPlayer"));
+        const QVariant ms = markup->eval(
+            QStringLiteral("(() => { const t = %1; if (t.length < 35000) return -1; const start = "
+                           "performance.now(); PictavoPlayer.rich(t); PictavoPlayer.rich(t.slice(0,"
+                           " 100000)); return (performance.now() - start) / 2; })()")
+                .arg(text),
+            60000);
+        QVERIFY2(ms.isValid() && ms.toDouble() >= 0, qPrintable(ms.toString()));
+        QVERIFY2(ms.toDouble() < 50, qPrintable(QString::number(ms.toDouble()) + " ms"));
+    }
+
+    // A link typed without a scheme: a host name becomes a web address, anything else a page
+    // beside the album's page; what could leave the album or run script becomes no link.
+    void linksWithoutSchemeAreCompleted_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("link");
+        QTest::newRow("host") << "www.example.org"
+                              << "http://www.example.org";
+        QTest::newRow("host and path") << " example.org/trip/day1.htm"
+                                       << "http://example.org/trip/day1.htm";
+        QTest::newRow("host and port") << "Example.COM:8080"
+                                       << "http://Example.COM:8080";
+        QTest::newRow("page beside") << "more.htm"
+                                     << "more.htm";
+        QTest::newRow("page below") << "trip/Day 2.html"
+                                    << "trip/Day%202.html";
+        QTest::newRow("picture beside") << "map.jpg"
+                                        << "map.jpg";
+        QTest::newRow("web address") << "https://example.org/a"
+                                     << "https://example.org/a";
+        QTest::newRow("mail") << "mailto:me@example.org"
+                              << "mailto:me@example.org";
+        QTest::newRow("up a level") << "../other.htm"
+                                    << "";
+        QTest::newRow("script") << "javascript:alert(1)"
+                                << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void linksWithoutSchemeAreCompleted() {
+        QFETCH(QString, typed);
+        QFETCH(QString, link);
+        if (!markup) {
+            markup = std::make_unique<playertest::PlayerProbe>();
+            QVERIFY(markup->load(QUrl::fromLocalFile(site + "photogallery.htm")));
+        }
+        QVERIFY(markup->waitFor("window.PictavoPlayer"));
+        const QString quoted = QString::fromUtf8(
+            QJsonDocument(QJsonArray{typed}).toJson(QJsonDocument::Compact).chopped(1).mid(1));
+        QCOMPARE(markup->eval(QStringLiteral("PictavoPlayer.link(%1)").arg(quoted)).toString(),
+                 link);
     }
 
     void aBrowserThatRefusesLocalFilesSaysHowToView() {

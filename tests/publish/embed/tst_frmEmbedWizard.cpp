@@ -3,6 +3,9 @@
 
 #include "publish/embed/frmEmbedWizard.h"
 
+#include "publish/LoopbackServer.h"
+#include "publish/embed/EmbedCode.h"
+
 #include "platform/ShellOpen.h"
 #include "tests/support/ScriptedPrompts.h"
 
@@ -10,7 +13,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -43,6 +48,46 @@ QByteArray utf16le(const QString& text) {
     QByteArray out("\xFF\xFE", 2);
     out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     return out;
+}
+
+// A published album as the editor leaves it: the sample template's player, "data.xml" with one
+// gallery and a photo, the album page "photogallery.htm" beside the folder "pictavo/".
+void publishAlbum(const QString& site) {
+    const QString program = QStringLiteral(FZ_BINARY_DIR "/bin/");
+    QDir().mkpath(site + "pictavo/pictavo_images");
+    for (QDirIterator it(program + "Templates/fz-simple", QDir::Files); it.hasNext();) {
+        const QString from = it.next();
+        QVERIFY(QFile::copy(from, site + "pictavo/" + it.fileName()));
+    }
+    QFile::remove(site + "pictavo/data.xml");
+    writeAll(site + "pictavo/data.xml",
+             "<photogallery><txt id=\"1\">Trip</txt><folder><item id=\"1\" pid=\"0\"><txt "
+             "id=\"1\">Harbour</txt><src id=\"1\" w=\"64\" h=\"48\">pictavo_images/a.jpg</src>"
+             "</item></folder><photo/></photogallery>");
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(site + "pictavo/pictavo_images/a.jpg", "JPEG"));
+    QString page = QString::fromUtf8(readAll(program + "Files/index.html"));
+    page.replace("%_album_base_folder_%", "pictavo/").replace("%_album_name_%", "Trip");
+    writeAll(site + "photogallery.htm",
+             page.replace("%_album_width_%", "100%").replace("%_album_height_%", "100%").toUtf8());
+}
+
+// The page checker's verdict on a page loaded over HTTP, with the event loop running for the
+// servers of this process.
+QString pageCheck(const QUrl& page, const QString& title, const QString& shot) {
+    QProcess check;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    env.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    check.setProcessEnvironment(env);
+    check.setProcessChannelMode(QProcess::MergedChannels);
+    check.start(FZ_BINARY_DIR "/tests/app_page_load_check",
+                {page.toString(), title, shot, QStringLiteral("--page-only")});
+    (void)QTest::qWaitFor([&check] { return check.state() == QProcess::NotRunning; }, 90000);
+    const QString output = QString::fromUtf8(check.readAll());
+    return check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0 ? QString() : output;
 }
 
 } // namespace
@@ -160,8 +205,8 @@ private slots:
                              "All Files (*.*)|*.*"));
     }
 
-    // A page that declares Windows-1252 shows its own text in the browser engine, and the code
-    // written into it, beyond that character set, as the characters it stands for.
+    // A page that declares Windows-1252 keeps its own text, and the code written into it, beyond
+    // that character set, becomes the characters it stands for.
     void declaredWindows1252PageShowsItsTextInTheBrowser() {
         const QString source = dir.filePath("mine/caf\u00e9.htm");
         const QByteArray head = "<html><head><meta http-equiv=\"Content-Type\" "
@@ -173,17 +218,58 @@ private slots:
         const QString page = publishFolder + QStringLiteral("caf\u00e9.htm");
         QCOMPARE(readAll(page), head + "\r\n&#x2713;640\xD7"
                                        "480\r\n</title></head><body>\xE9t\xE9</body></html>\r\n");
-        QProcess check;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        env.insert("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-        check.setProcessEnvironment(env);
-        check.start(FZ_BINARY_DIR "/tests/app_page_load_check",
-                    {page, QStringLiteral("Caf\u00e9 \u20ac \u2713640\u00d7480"),
-                     dir.filePath("shot.png"), QStringLiteral("--page-only")});
-        QVERIFY(check.waitForFinished(60000));
-        QVERIFY2(check.exitCode() == 0, check.readAllStandardError().constData());
+    }
+
+    // The user's own page, with the embed code from either template, plays the published album
+    // in the browser engine: beside the album with the wizard's relative base folder, and on
+    // another server with the full address of the album's folder. A page that plays nothing
+    // fails the check.
+    void embeddedAlbumPlaysInTheUsersPage_data() {
+        QTest::addColumn<bool>("script");
+        QTest::addColumn<bool>("elsewhere");
+        QTest::newRow("script-free, beside") << false << false;
+        QTest::newRow("script, beside") << true << false;
+        QTest::newRow("script-free, other server") << false << true;
+        QTest::newRow("script, other server") << true << true;
+    }
+    void embeddedAlbumPlaysInTheUsersPage() {
+        QFETCH(bool, script);
+        QFETCH(bool, elsewhere);
+        publishAlbum(publishFolder);
+        const QString source = dir.filePath("mine/home.htm");
+        const QByteArray head = "<html><head><meta charset=\"windows-1252\"><title>Caf\xE9 \x80"
+                                "</title></head><body><p>\xE9t\xE9</p>";
+        writeAll(source, head + "{brimlo_lumivex}</body></html>");
+        start();
+        const QString program = QStringLiteral(FZ_BINARY_DIR "/bin/Files/");
+        wizard->Values.EmbedPageFile = program + "embed_page.htm";
+        wizard->Values.EmbedPageNoJsFile = program + "embed_page_nojs.htm";
+        child<QCheckBox>("cbJavascript")->setChecked(script);
+        QVERIFY(runTo4(source));
+        publish::LoopbackServer album(publishFolder);
+        QUrl page = album.url("home.htm");
+        std::unique_ptr<publish::LoopbackServer> other;
+        if (elsewhere) {
+            const QString folder = dir.filePath("other/");
+            const QStringList code = publish::EmbedCode::Fill(
+                publish::EmbedCode::ReadTemplate(script ? wizard->Values.EmbedPageFile
+                                                        : wizard->Values.EmbedPageNoJsFile),
+                wizard->Values, album.url("pictavo/").toString());
+            writeAll(folder + "home.htm", head + code.join("\r\n").toLatin1() + "</body></html>");
+            other = std::make_unique<publish::LoopbackServer>(folder);
+            page = other->url("home.htm");
+        }
+        const QString shot = QStringLiteral(FZ_BINARY_DIR "/embedded-album-%1%2.png")
+                                 .arg(script ? "script" : "plain", elsewhere ? "-elsewhere" : "");
+        const QString failure = pageCheck(page, QStringLiteral("Caf\u00e9 \u20ac"), shot);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+
+        if (script || elsewhere)
+            return;
+        // The same page without the code plays nothing, and the checker says so.
+        writeAll(publishFolder + "bare.htm", head + "</body></html>");
+        QVERIFY(
+            !pageCheck(album.url("bare.htm"), QStringLiteral("Caf\u00e9 \u20ac"), shot).isEmpty());
     }
 
     void pageWithoutMarkerIsRefused() {
@@ -218,7 +304,8 @@ private slots:
         QVERIFY(QFile::exists(publishFolder + name));
         child<QPushButton>("btnP4Preview")->click();
         if (previewed) {
-            QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(publishFolder + name)});
+            QCOMPARE(opened.size(), 1);
+            QCOMPARE(opened[0].toString(QUrl::RemovePort), "http://127.0.0.1/" + name);
         } else {
             QVERIFY(opened.isEmpty());
             QCOMPARE(prompts.calls().back().kind, PromptKind::Information);
