@@ -21,16 +21,21 @@ platform::PromptButton box(platform::PromptKind kind, const QString& text,
 
 } // namespace
 
-bool guardedHandler(const std::function<void()>& handler) {
+bool runGuarded(const std::function<void()>& handler,
+                const std::function<void(const QString&)>& report) {
     try {
         handler();
         return true;
     } catch (const std::exception& e) {
-        showErrorBox(QString::fromUtf8(e.what()));
+        report(QString::fromUtf8(e.what()));
     } catch (...) {
-        showErrorBox(PublishTexts::message(200, QStringLiteral("Unknown error")));
+        report(PublishTexts::message(200, QStringLiteral("Unknown error")));
     }
     return false;
+}
+
+bool guardedHandler(const std::function<void()>& handler) {
+    return runGuarded(handler, showErrorBox);
 }
 
 void showErrorBox(const QString& text) {

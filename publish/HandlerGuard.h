@@ -6,8 +6,13 @@
 
 namespace publish {
 
-// Runs a handler of the publishing dialogs so that no exception leaves it: the error's text
-// is shown in an error box, and the dialog stays where it was. False when one was caught.
+// Runs a handler so that no exception leaves it: the error's text (for a throw that is no
+// std::exception, message 200 "Unknown error") goes to `report`, and the caller stays where
+// it was. False when one was caught. The one guard of every dialog and command.
+bool runGuarded(const std::function<void()>& handler,
+                const std::function<void(const QString&)>& report);
+
+// runGuarded() for the publishing dialogs, reporting in their error box.
 bool guardedHandler(const std::function<void()>& handler);
 
 // The error, warning, information and confirmation boxes of these dialogs, captioned with

@@ -2,6 +2,8 @@
 
 #include "app/commands/MessageBoxes.h"
 
+#include "publish/HandlerGuard.h"
+
 #include <QAction>
 #include <QDir>
 
@@ -19,15 +21,7 @@ QString fileFailureText(const QString& file, const std::exception& error) {
 }
 
 bool guarded(const std::function<void()>& command) {
-    try {
-        command();
-        return true;
-    } catch (const std::exception& e) {
-        showError(QString::fromUtf8(e.what()));
-    } catch (...) {
-        showError(MessageBoxes::message(200, QStringLiteral("Unknown error")));
-    }
-    return false;
+    return publish::runGuarded(command, showError);
 }
 
 void onTriggered(QAction* action, QObject* receiver, std::function<void()> command) {
