@@ -47,12 +47,36 @@ void followAction(QMenu* menu, QAction* action) {
     QObject::connect(action, &QAction::changed, menu, sync);
 }
 
-} // namespace
+// One of the tree's popup menus; `prefix` names its own items (miAlbumRename, miPhotoMoveTo…).
+QMenu* treePopup(Ui::frmMain* ui, QMainWindow* self, const QString& name, const QString& prefix,
+                 bool photo) {
+    QMenu* menu = newMenu(name, QString(), self);
+    menu->addAction(ui->acEditAddGallery);
+    menu->addAction(ui->acEditAddPhoto);
+    menu->addAction(ui->acEditImport);
+    menu->addAction(ui->acEditScanMyPictures);
+    if (photo)
+        menu->addAction(ui->acEditChangeImage);
+    menu->addSeparator();
+    menu->addAction(proxyOf(ui->acEditRename, QStringLiteral("mi%1Rename").arg(prefix), self));
+    if (prefix != u"Album") {
+        menu->addAction(ui->acEditDelete);
+        menu->addSeparator();
+        menu->addAction(ui->acEditMoveUp);
+        menu->addAction(ui->acEditMoveDown);
+        QMenu* moveTo = newMenu(QStringLiteral("mi%1MoveTo").arg(prefix), QString(), menu);
+        followAction(moveTo, ui->acEditMoveTo);
+        menu->addMenu(moveTo);
+    }
+    menu->addSeparator();
+    menu->addAction(ui->acViewRefreshAlbumPreview);
+    QMenu* reopen = newMenu(QStringLiteral("mi%1Reopen").arg(prefix), QString(), menu);
+    menu->addMenu(reopen);
+    return menu;
+}
 
-MainMenus MainMenus::build(QMainWindow& window, Ui::frmMain& form, MainActions& actions) {
-    Ui::frmMain* ui = &form;
-    QMainWindow* self = &window;
-    MainMenus menus;
+// The popup menus and their submenus; the reopen submenu of the main popup.
+QMenu* addPopups(Ui::frmMain* ui, QMainWindow* self, MainActions& actions) {
     // The reopen and move-to submenus of the popup menus, and the popups themselves.
     actions.pmRecent = newMenu(QStringLiteral("pmRecent"), QString(), self);
     actions.pmMoveTo = newMenu(QStringLiteral("pmMoveTo"), QString(), self);
@@ -66,51 +90,15 @@ MainMenus MainMenus::build(QMainWindow& window, Ui::frmMain& form, MainActions& 
     QMenu* miMainReopen = newMenu(QStringLiteral("miMainReopen"), QString(), actions.pmMain);
     actions.pmMain->addMenu(miMainReopen);
 
-    auto popup = [ui, self](const QString& name, const QString& prefix, bool photo) {
-        QMenu* menu = newMenu(name, QString(), self);
-        menu->addAction(ui->acEditAddGallery);
-        menu->addAction(ui->acEditAddPhoto);
-        menu->addAction(ui->acEditImport);
-        menu->addAction(ui->acEditScanMyPictures);
-        if (photo)
-            menu->addAction(ui->acEditChangeImage);
-        menu->addSeparator();
-        menu->addAction(proxyOf(ui->acEditRename, QStringLiteral("mi%1Rename").arg(prefix), self));
-        if (prefix != u"Album") {
-            menu->addAction(ui->acEditDelete);
-            menu->addSeparator();
-            menu->addAction(ui->acEditMoveUp);
-            menu->addAction(ui->acEditMoveDown);
-            QMenu* moveTo = newMenu(QStringLiteral("mi%1MoveTo").arg(prefix), QString(), menu);
-            followAction(moveTo, ui->acEditMoveTo);
-            menu->addMenu(moveTo);
-        }
-        menu->addSeparator();
-        menu->addAction(ui->acViewRefreshAlbumPreview);
-        QMenu* reopen = newMenu(QStringLiteral("mi%1Reopen").arg(prefix), QString(), menu);
-        menu->addMenu(reopen);
-        return menu;
-    };
-    actions.pmAlbum = popup(QStringLiteral("pmAlbum"), QStringLiteral("Album"), false);
-    actions.pmGallery = popup(QStringLiteral("pmGallery"), QStringLiteral("Gallery"), false);
-    actions.pmPhoto = popup(QStringLiteral("pmPhoto"), QStringLiteral("Photo"), true);
+    actions.pmAlbum =
+        treePopup(ui, self, QStringLiteral("pmAlbum"), QStringLiteral("Album"), false);
+    actions.pmGallery =
+        treePopup(ui, self, QStringLiteral("pmGallery"), QStringLiteral("Gallery"), false);
+    actions.pmPhoto = treePopup(ui, self, QStringLiteral("pmPhoto"), QStringLiteral("Photo"), true);
+    return miMainReopen;
+}
 
-    menus.reopen = {ui->miFileReopen,
-                    miMainReopen,
-                    actions.pmAlbum->findChild<QMenu*>(QStringLiteral("miAlbumReopen")),
-                    actions.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryReopen")),
-                    actions.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoReopen")),
-                    actions.pmRecent};
-    for (QMenu* menu : menus.reopen) {
-        if (menu != actions.pmRecent)
-            followAction(menu, ui->acFileReopen);
-    }
-    menus.moveTo = {
-        ui->miEditMoveTo, actions.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryMoveTo")),
-        actions.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoMoveTo")), actions.pmMoveTo};
-    followAction(ui->miEditMoveTo, ui->acEditMoveTo);
-
-    // Tool bars.
+void addFileToolBar(Ui::frmMain* ui, QMainWindow* self, MainActions& actions) {
     QToolBar* tbFile = self->addToolBar(QStringLiteral("File"));
     tbFile->setObjectName(QStringLiteral("tbFile"));
     tbFile->addAction(ui->acFileNew);
@@ -123,7 +111,9 @@ MainMenus MainMenus::build(QMainWindow& window, Ui::frmMain& form, MainActions& 
     tbFile->addSeparator();
     tbFile->addAction(ui->acFilePublish);
     tbFile->addAction(ui->acViewPreviewInBrowser);
+}
 
+void addEditToolBar(Ui::frmMain* ui, QMainWindow* self, MainActions& actions) {
     QToolBar* tbEdit = self->addToolBar(QStringLiteral("Edit"));
     tbEdit->setObjectName(QStringLiteral("tbEdit"));
     auto button = [tbEdit](const QString& name) {
@@ -159,6 +149,31 @@ MainMenus MainMenus::build(QMainWindow& window, Ui::frmMain& form, MainActions& 
     tbEdit->addAction(ui->acViewPrev);
     tbEdit->addAction(ui->acViewNext);
     tbEdit->addAction(ui->acViewRefreshAlbumPreview);
+}
+
+} // namespace
+
+MainMenus MainMenus::build(QMainWindow& window, Ui::frmMain& form, MainActions& actions) {
+    Ui::frmMain* ui = &form;
+    MainMenus menus;
+    QMenu* miMainReopen = addPopups(ui, &window, actions);
+    menus.reopen = {ui->miFileReopen,
+                    miMainReopen,
+                    actions.pmAlbum->findChild<QMenu*>(QStringLiteral("miAlbumReopen")),
+                    actions.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryReopen")),
+                    actions.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoReopen")),
+                    actions.pmRecent};
+    for (QMenu* menu : menus.reopen) {
+        if (menu != actions.pmRecent)
+            followAction(menu, ui->acFileReopen);
+    }
+    menus.moveTo = {
+        ui->miEditMoveTo, actions.pmGallery->findChild<QMenu*>(QStringLiteral("miGalleryMoveTo")),
+        actions.pmPhoto->findChild<QMenu*>(QStringLiteral("miPhotoMoveTo")), actions.pmMoveTo};
+    followAction(ui->miEditMoveTo, ui->acEditMoveTo);
+
+    addFileToolBar(ui, &window, actions);
+    addEditToolBar(ui, &window, actions);
     return menus;
 }
 
