@@ -83,6 +83,89 @@ bool loadInstalledList(model::TpaInstalled& installed, const QString& file) {
     }
 }
 
+// Reads the package's description; false (the user told why) when the package has none that
+// can be read.
+bool readPackageDescription(zip::TZipArchiver& archiver, const QString& packageFile,
+                            model::TpaPackageItem& package) {
+    // A description is a few kilobytes: a member that inflates to more is no package of ours.
+    constexpr int64_t MaxPackageXml = 16 << 20;
+    zip::MemoryStream member = zip::MemoryStream::WithLimit(MaxPackageXml);
+    if (!zip::UnzipFileToStream(archiver, packageFile.toStdString(), "package.xml", member)) {
+        // A member that filled the stream is there, only far larger than any description.
+        if (member.Size() >= MaxPackageXml)
+            inform(PromptKind::Error,
+                   message(28,
+                           QStringLiteral("The file \"%s\" in package \"%s\" is larger than "
+                                          "any package description (%s MB at most)."),
+                           {QStringLiteral("package.xml"), QDir::toNativeSeparators(packageFile),
+                            QString::number(MaxPackageXml >> 20)}));
+        else
+            inform(PromptKind::Error,
+                   notFoundInPackage(QStringLiteral("package.xml"), packageFile));
+        return false;
+    }
+    QByteArray bytes(reinterpret_cast<const char*>(member.Bytes().data()),
+                     static_cast<qsizetype>(member.Bytes().size()));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    package.LoadFromStream(buffer);
+    return true;
+}
+
+// The texts the installer gives for a template it refuses.
+void setRefusalMessages(model::TpaPackageInstaller& installer) {
+    installer.missingMessage = notFoundInPackage;
+    installer.refusedIdMessage = [](const model::TpaTemplateItem& item) {
+        return message(26,
+                       QStringLiteral("Template \"%s\" cannot be installed: \"%s\" cannot name a "
+                                      "template folder."),
+                       {model::TpaPackageInstaller::ShownName(item), item.Id});
+    };
+    installer.incompleteMessage = [](const model::TpaTemplateItem& item,
+                                     const QStringList& missing) {
+        return message(27,
+                       QStringLiteral("Template \"%s\" cannot be installed: its folder in the "
+                                      "package has no \"%s\"."),
+                       {model::TpaPackageInstaller::ShownName(item),
+                        missing.join(QStringLiteral("\" and no \""))});
+    };
+    installer.tooLargeMessage = [](const model::TpaTemplateItem& item, const QString& file,
+                                   const QString& detail) {
+        return message(217,
+                       QStringLiteral("Template \"%s\" cannot be installed: package \"%s\" "
+                                      "unpacks to more than it may. %s"),
+                       {model::TpaPackageInstaller::ShownName(item), file, detail});
+    };
+}
+
+// How the install talks to the user: progress in `window`, questions and failures in boxes.
+model::TpaPackageInstaller::Callbacks installCallbacks(TfrmProgress& window, ProgressScope& scope) {
+    model::TpaPackageInstaller::Callbacks callbacks;
+    callbacks.cancelled = [&scope] { return scope.cancelled(); };
+    callbacks.templateStarted = [&window](const model::TpaTemplateItem& item) {
+        window.setOverall(Localization().Format(
+            TextKind::Strings, 19, QStringLiteral("Installing template \"%s\" ..."), {item.Name}));
+        window.setPosition(0);
+        pumpMessages();
+    };
+    callbacks.askOverwrite = [](const model::TpaTemplateItem& item) {
+        const PromptButton answer = ask(
+            PromptKind::Confirmation,
+            message(19, QStringLiteral("Template \"%s\" already exists. Overwrite ?"), {item.Name}),
+            {PromptButton::Yes, PromptButton::No, PromptButton::Cancel}, PromptButton::Yes);
+        pumpMessages();
+        if (answer == PromptButton::Yes)
+            return model::TpaPackageInstaller::Overwrite::Yes;
+        return answer == PromptButton::No ? model::TpaPackageInstaller::Overwrite::No
+                                          : model::TpaPackageInstaller::Overwrite::Cancel;
+    };
+    callbacks.templateFailed = [](const model::TpaTemplateItem&, const QString& reason) {
+        inform(PromptKind::Error, reason);
+        pumpMessages();
+    };
+    return callbacks;
+}
+
 } // namespace
 
 PackageCommands::PackageCommands(EditorContext& editor, const MainActions& actions, QObject* parent)
@@ -115,29 +198,9 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
         return;
     }
     zip::TZipArchiver& archiver = editor_.archiver();
-    // A description is a few kilobytes: a member that inflates to more is no package of ours.
-    constexpr int64_t MaxPackageXml = 16 << 20;
-    zip::MemoryStream member = zip::MemoryStream::WithLimit(MaxPackageXml);
-    if (!zip::UnzipFileToStream(archiver, packageFile.toStdString(), "package.xml", member)) {
-        // A member that filled the stream is there, only far larger than any description.
-        if (member.Size() >= MaxPackageXml)
-            inform(PromptKind::Error,
-                   message(28,
-                           QStringLiteral("The file \"%s\" in package \"%s\" is larger than "
-                                          "any package description (%s MB at most)."),
-                           {QStringLiteral("package.xml"), QDir::toNativeSeparators(packageFile),
-                            QString::number(MaxPackageXml >> 20)}));
-        else
-            inform(PromptKind::Error,
-                   notFoundInPackage(QStringLiteral("package.xml"), packageFile));
-        return;
-    }
-    QByteArray bytes(reinterpret_cast<const char*>(member.Bytes().data()),
-                     static_cast<qsizetype>(member.Bytes().size()));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
     model::TpaPackageItem package;
-    package.LoadFromStream(buffer);
+    if (!readPackageDescription(archiver, packageFile, package))
+        return;
 
     const model::FolderLayout& folders = model::Folders();
     const QString installedFile = folders.AppFolder + QStringLiteral("installed.xml");
@@ -147,28 +210,7 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
     QDir().mkpath(folders.TemplatesFolder);
 
     model::TpaPackageInstaller installer(archiver, folders.TemplatesFolder, packageFile);
-    installer.missingMessage = notFoundInPackage;
-    installer.refusedIdMessage = [](const model::TpaTemplateItem& item) {
-        return message(26,
-                       QStringLiteral("Template \"%s\" cannot be installed: \"%s\" cannot name a "
-                                      "template folder."),
-                       {model::TpaPackageInstaller::ShownName(item), item.Id});
-    };
-    installer.incompleteMessage = [](const model::TpaTemplateItem& item,
-                                     const QStringList& missing) {
-        return message(27,
-                       QStringLiteral("Template \"%s\" cannot be installed: its folder in the "
-                                      "package has no \"%s\"."),
-                       {model::TpaPackageInstaller::ShownName(item),
-                        missing.join(QStringLiteral("\" and no \""))});
-    };
-    installer.tooLargeMessage = [](const model::TpaTemplateItem& item, const QString& file,
-                                   const QString& detail) {
-        return message(217,
-                       QStringLiteral("Template \"%s\" cannot be installed: package \"%s\" "
-                                      "unpacks to more than it may. %s"),
-                       {model::TpaPackageInstaller::ShownName(item), file, detail});
-    };
+    setRefusalMessages(installer);
     model::TpaPackageInstaller::Result result;
     {
         TfrmProgress& window = editor_.progressWindow();
@@ -177,33 +219,8 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
                                                   QStringLiteral("Installing package \"%s\""),
                                                   {package.Name}),
                             QString());
-        model::TpaPackageInstaller::Callbacks callbacks;
-        callbacks.cancelled = [&scope] { return scope.cancelled(); };
-        callbacks.templateStarted = [&window](const model::TpaTemplateItem& item) {
-            window.setOverall(Localization().Format(
-                TextKind::Strings, 19, QStringLiteral("Installing template \"%s\" ..."),
-                {item.Name}));
-            window.setPosition(0);
-            pumpMessages();
-        };
-        callbacks.askOverwrite = [](const model::TpaTemplateItem& item) {
-            const PromptButton answer =
-                ask(PromptKind::Confirmation,
-                    message(19, QStringLiteral("Template \"%s\" already exists. Overwrite ?"),
-                            {item.Name}),
-                    {PromptButton::Yes, PromptButton::No, PromptButton::Cancel}, PromptButton::Yes);
-            pumpMessages();
-            if (answer == PromptButton::Yes)
-                return model::TpaPackageInstaller::Overwrite::Yes;
-            return answer == PromptButton::No ? model::TpaPackageInstaller::Overwrite::No
-                                              : model::TpaPackageInstaller::Overwrite::Cancel;
-        };
-        callbacks.templateFailed = [](const model::TpaTemplateItem&, const QString& reason) {
-            inform(PromptKind::Error, reason);
-            pumpMessages();
-        };
         try {
-            result = installer.Install(package, installed, callbacks);
+            result = installer.Install(package, installed, installCallbacks(window, scope));
         } catch (...) {
             // What was installed before the failure stays installed: keep it on record.
             try {
