@@ -42,6 +42,15 @@ void colour(QWidget* w, QPalette::ColorRole role, const QColor& c) {
     w->setPalette(p);
 }
 
+// A bold column title, underlined.
+QLabel* columnTitle(const QString& text, const char* name, QWidget* parent) {
+    QLabel* l = plainLabel(text, name, parent, true);
+    QFont underlined = l->font();
+    underlined.setUnderline(true);
+    l->setFont(underlined);
+    return l;
+}
+
 } // namespace
 
 TfrmPublishing::TfrmPublishing(TfrmEmbedWizard* wizard, QWidget* parent)
@@ -135,14 +144,17 @@ QWidget* TfrmPublishing::makeEmbed() {
     auto* columns = new QHBoxLayout;
     v->addLayout(columns, 1);
 
+    columns->addWidget(makeEmbedAdvanced(pn), 3);
+    columns->addWidget(makeEmbedBeginner(pn), 2);
+    return pn;
+}
+
+// The advanced user's column: the code to copy, and the full-path option.
+QWidget* TfrmPublishing::makeEmbedAdvanced(QWidget* pn) {
     auto* advance = new QWidget(pn);
     advance->setObjectName(QStringLiteral("pnAdvance"));
     auto* a = new QVBoxLayout(advance);
-    QLabel* lbAdvance = plainLabel(QStringLiteral("Advanced User"), "lbAdvance", advance, true);
-    QFont underlined = lbAdvance->font();
-    underlined.setUnderline(true);
-    lbAdvance->setFont(underlined);
-    a->addWidget(lbAdvance);
+    a->addWidget(columnTitle(QStringLiteral("Advanced User"), "lbAdvance", advance));
     a->addWidget(
         plainLabel(QStringLiteral("1. Copy and paste the embed code to your html based webpage"),
                    "lbAdvanceMessage", advance));
@@ -180,14 +192,15 @@ QWidget* TfrmPublishing::makeEmbed() {
     btnCopyClipboard =
         dialogButton(QStringLiteral("Copy to Clipboard"), "btnCopyClipboard", advance);
     a->addWidget(btnCopyClipboard, 0, Qt::AlignLeft);
-    columns->addWidget(advance, 3);
+    return advance;
+}
 
+// The beginner's column: the wizard, and closing.
+QWidget* TfrmPublishing::makeEmbedBeginner(QWidget* pn) {
     auto* beginner = new QWidget(pn);
     beginner->setObjectName(QStringLiteral("pnBeginner"));
     auto* b = new QVBoxLayout(beginner);
-    QLabel* lbBeginner = plainLabel(QStringLiteral("Beginner"), "lbBeginner", beginner, true);
-    lbBeginner->setFont(underlined);
-    b->addWidget(lbBeginner);
+    b->addWidget(columnTitle(QStringLiteral("Beginner"), "lbBeginner", beginner));
     b->addWidget(plainLabel(QStringLiteral("A step by step embed wizard adding embed code to html "
                                            "based webpage"),
                             "lbEmbedWizardGuide", beginner));
@@ -201,8 +214,7 @@ QWidget* TfrmPublishing::makeEmbed() {
     b->addStretch();
     btnClose = dialogButton(QStringLiteral("Close"), "btnClose", beginner);
     b->addWidget(btnClose, 0, Qt::AlignRight);
-    columns->addWidget(beginner, 2);
-    return pn;
+    return beginner;
 }
 
 int TfrmPublishing::showFor(const PublishingValues& values, PublishingHooks hooks) {

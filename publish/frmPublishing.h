@@ -63,6 +63,8 @@ private:
     QWidget* makeTop();
     QWidget* makePreview();
     QWidget* makeEmbed();
+    QWidget* makeEmbedAdvanced(QWidget* pn);
+    QWidget* makeEmbedBeginner(QWidget* pn);
     QString selectedTemplate() const;
     // The prefix from the edit while the box is checked; an address that cannot stand in
     // the code is refused and the relative code stays.
