@@ -286,10 +286,6 @@ void TfrmImageField::btViewFullSizeClick() {
     window->exec();
 }
 
-TfrmImagePreview* TfrmImageField::openPreview() const {
-    return preview_;
-}
-
 void TfrmImageField::LocalizeFrom(QObject* model) {
     auto* from = qobject_cast<TfrmImageField*>(model);
     if (!from)

@@ -35,8 +35,6 @@ public:
     void btChangeClick();
     void btDeleteClick();
     void btViewFullSizeClick();
-    // The preview window while it is open.
-    TfrmImagePreview* openPreview() const;
 
     // "1024x768  240.0 KB", or empty unless width, height and size are all known.
     static QString PropertiesText(const model::TpaImageInfo& image);

@@ -37,7 +37,7 @@ QString writePicture(const QString& path, int w, int h, const char* format) {
 // Runs check on the preview window once it is open, then closes it.
 void whenPreviewOpens(TfrmImageField* frame, std::function<void(TfrmImagePreview*)> check) {
     QTimer::singleShot(0, frame, [frame, check] {
-        TfrmImagePreview* preview = frame->openPreview();
+        TfrmImagePreview* preview = frame->findChild<TfrmImagePreview*>();
         QVERIFY(preview);
         check(preview);
         preview->reject();
@@ -205,14 +205,14 @@ private slots:
         });
         part<QPushButton>(frame, "btViewFullSize")->click();
         QVERIFY(checked);
-        QTRY_VERIFY(!frame->openPreview());
+        QTRY_VERIFY(!frame->findChild<TfrmImagePreview*>());
 
         // A small picture gets the 150 x 150 minimum area; a click on it closes the window.
         image.Width = 100;
         image.Height = 80;
         checked = false;
         QTimer::singleShot(0, frame, [&] {
-            TfrmImagePreview* preview = frame->openPreview();
+            TfrmImagePreview* preview = frame->findChild<TfrmImagePreview*>();
             auto* picture = apptest::child<QLabel>(*preview, "imgPreview");
             QCOMPARE(picture->minimumSize(), QSize(150, 150));
             QTest::mouseClick(picture, Qt::LeftButton);
