@@ -16,12 +16,10 @@ PreviewRefreshCoalescer::PreviewRefreshCoalescer(std::function<void()> refresh, 
 }
 
 void PreviewRefreshCoalescer::request() {
-    ++requests_;
     timer_.start(); // a running period starts again
 }
 
 void PreviewRefreshCoalescer::run() {
-    ++runs_;
     // The refresh makes the window busy, which disables it and takes the focus from the edit
     // the user types in; the focus goes back there afterwards.
     const QPointer<QWidget> focus = QApplication::focusWidget();

@@ -22,16 +22,12 @@ public:
 
     void request();
     bool pending() const { return timer_.isActive(); }
-    int requests() const { return requests_; }
-    int runs() const { return runs_; }
 
 private:
     void run();
 
     std::function<void()> refresh_;
     QTimer timer_;
-    int requests_ = 0;
-    int runs_ = 0;
 };
 
 } // namespace app
