@@ -12,6 +12,7 @@
 
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -27,10 +28,11 @@ namespace {
 
 // How often a waiting GUI thread runs its event loop.
 constexpr int PumpMs = 50;
-// The longest sleep of the network loop. The library's sockets and its own deadlines wake it
-// sooner, but not when a passive data connection completes before the library watches it
-// (measured: a stall of the whole sleep before one STOR in ten), so the sleep stays short.
-constexpr long MaxSleepMs = 5;
+// The longest sleep of the network loop when the library names no deadline of its own: a
+// safety net, since the library's sockets wake the loop and the abort switch shuts them down.
+constexpr long IdleSleepMs = 1000;
+// The sleep when the library watches no socket and names no deadline (see sleepFor).
+constexpr long UnwatchedSleepMs = 1;
 constexpr int MaxReplyBytes = 1024;
 // QUIT is a courtesy: a server that does not answer it soon is left.
 constexpr long QuitMs = 500;
@@ -52,6 +54,27 @@ quint16 portOf(const curl_sockaddr* address) {
     if (address->family == AF_INET6)
         return ntohs(reinterpret_cast<const sockaddr_in6*>(&address->addr)->sin6_port);
     return 0;
+}
+
+// How long the network loop may sleep before the library needs to run again.
+int sleepFor(CURLM* multi) {
+    long sleepMs = -1;
+    curl_multi_timeout(multi, &sleepMs);
+    if (sleepMs < 0 || sleepMs > IdleSleepMs)
+        sleepMs = IdleSleepMs;
+    // The installed library reads a passive-mode reply in one run and opens the data
+    // connection only in the next, and in between it watches no socket and names no deadline:
+    // a wait would last its whole length (measured: before one STOR in ten). With nothing to
+    // watch, it runs again at once.
+    fd_set reading, writing, failing;
+    FD_ZERO(&reading);
+    FD_ZERO(&writing);
+    FD_ZERO(&failing);
+    int highest = -1;
+    curl_multi_fdset(multi, &reading, &writing, &failing, &highest);
+    if (highest < 0)
+        sleepMs = std::min(sleepMs, UnwatchedSleepMs);
+    return int(sleepMs);
 }
 
 // Failures after which the library keeps the control connection: the server refused one
@@ -380,11 +403,7 @@ int FtpSession::perform(Connection& c) {
             return result;
         }
         // The library's sockets wake the wait; it names how long it may sleep otherwise.
-        long sleepMs = -1;
-        curl_multi_timeout(c.multi, &sleepMs);
-        if (sleepMs < 0 || sleepMs > MaxSleepMs)
-            sleepMs = MaxSleepMs;
-        curl_multi_poll(c.multi, nullptr, 0, int(sleepMs), nullptr);
+        curl_multi_poll(c.multi, nullptr, 0, sleepFor(c.multi), nullptr);
     }
 }
 
