@@ -31,7 +31,7 @@ constexpr int PumpMs = 50;
 // The longest sleep of the network loop when the library names no deadline of its own: a
 // safety net, since the library's sockets wake the loop and the abort switch shuts them down.
 constexpr long IdleSleepMs = 1000;
-// The sleep when the library watches no socket and names no deadline (see sleepFor).
+// The sleep when the library watches no socket (see sleepFor).
 constexpr long UnwatchedSleepMs = 1;
 constexpr int MaxReplyBytes = 1024;
 // QUIT is a courtesy: a server that does not answer it soon is left.
@@ -62,10 +62,12 @@ int sleepFor(CURLM* multi) {
     curl_multi_timeout(multi, &sleepMs);
     if (sleepMs < 0 || sleepMs > IdleSleepMs)
         sleepMs = IdleSleepMs;
-    // The installed library reads a passive-mode reply in one run and opens the data
-    // connection only in the next, and in between it watches no socket and names no deadline:
-    // a wait would last its whole length (measured: before one STOR in ten). With nothing to
-    // watch, it runs again at once.
+    // The installed library (7.88) can read a passive-mode reply in one run and open the data
+    // connection only in the next; in between it watches no socket and names no deadline, so
+    // the wait would last its whole length (measured: a full second before a few STORs in a
+    // hundred). With nothing to watch, it runs again after a millisecond (not at once, so that
+    // a state that waits on nothing for long does not spin). Sockets numbered past FD_SETSIZE
+    // are not listed either; they only cost more wake-ups.
     fd_set reading, writing, failing;
     FD_ZERO(&reading);
     FD_ZERO(&writing);
