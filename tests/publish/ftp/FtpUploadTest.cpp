@@ -7,6 +7,8 @@
 
 #include <QElapsedTimer>
 
+#include <sys/resource.h>
+
 #include <thread>
 
 using namespace ftptest;
@@ -52,6 +54,13 @@ std::unique_ptr<FtpSession> login(const FtpTestServer& server, bool passive,
                                   const QString& password = QStringLiteral("p")) {
     return std::make_unique<FtpSession>("127.0.0.1", "u", password, passive, server.port(),
                                         std::chrono::seconds(5));
+}
+
+// How often the calling thread has gone to sleep so far.
+long sleepsSoFar() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
 }
 
 } // namespace
@@ -329,4 +338,28 @@ TEST(FtpSession, HostsWithAPortOrBracketsAreRefusedBeforeConnecting) {
         EXPECT_EQ(message.contains("the FTP port is always 21"), c.refused)
             << c.host << ": " << message.toStdString();
     }
+}
+
+TEST(FtpSession, WaitsSleepUntilTheServerAnswersAndNoFileWaitsForNothing) {
+    {
+        // A reply that takes a second is slept through, not polled for every few milliseconds.
+        HostileServer server(QStringLiteral("slow-cwd"));
+        FtpSession session("127.0.0.1", "u", "p", true, server.port(), std::chrono::seconds(5));
+        const long before = sleepsSoFar();
+        session.cwd(QStringLiteral("x"));
+        EXPECT_LT(sleepsSoFar() - before, 20);
+    }
+    // Each file opens a passive data connection of its own; none waits out a long sleep.
+    FtpTestServer server;
+    ASSERT_TRUE(server.running());
+    QTemporaryDir local;
+    for (int i = 0; i < 200; ++i)
+        writeFile(local.path() + QStringLiteral("/f%1.bin").arg(i), sampleBytes(200000 + i, i));
+    QElapsedTimer sinceFile;
+    qint64 longest = 0;
+    sinceFile.start();
+    const Reports r = runUpload(login(server, true), local.path(), nullptr,
+                                [&](int) { longest = std::max(longest, sinceFile.restart()); });
+    ASSERT_FALSE(r.failed) << r.failed->toStdString();
+    EXPECT_LT(longest, 500);
 }

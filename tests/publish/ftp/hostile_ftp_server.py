@@ -188,6 +188,8 @@ class Session:
                     return
                 self.reply('257 "/" is the current folder.')
             elif cmd in ("CWD", "CDUP"):
+                if CASE == "slow-cwd":
+                    time.sleep(1)
                 self.reply("250 OK.")
             elif cmd == "MKD":
                 self.reply('257 "%s" created.' % arg)
