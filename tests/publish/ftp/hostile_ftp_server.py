@@ -27,6 +27,18 @@ def listen(host, port=0):
     return s
 
 
+def listen_twice(first, second):
+    # One port on two addresses: the port the kernel picks on the first may be taken on the
+    # second (by a connection of the client's, say), so another is tried.
+    for _ in range(100):
+        a = listen(first)
+        try:
+            return a, listen(second, a.getsockname()[1])
+        except OSError:
+            a.close()
+    raise OSError("no port free on both addresses")
+
+
 def watch_third(listener):
     """Whatever connects to the address a passive reply names instead of ours is recorded."""
     while True:
@@ -76,10 +88,9 @@ class Session:
 
     def passive(self, extended):
         if CASE == "pasv-elsewhere":
-            third = listen("127.0.0.99")
+            third, self.listener = listen_twice("127.0.0.99", "127.0.0.1")
             port = third.getsockname()[1]
             threading.Thread(target=watch_third, args=(third,), daemon=True).start()
-            self.listener = listen("127.0.0.1", port)
             host = "127,0,0,99"
         else:
             self.listener = listen("127.0.0.1")
