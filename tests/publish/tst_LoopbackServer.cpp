@@ -13,6 +13,14 @@
 
 namespace {
 
+// A file of several megabytes, as a music file is: it arrives whole and in time.
+QByteArray bigFile() {
+    QByteArray bytes(5 * 1024 * 1024 + 1, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 + i / 4093);
+    return bytes;
+}
+
 void writeAll(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
@@ -58,6 +66,8 @@ private slots:
                                 << QByteArray("HTTP/1.1 200 OK|<p>album</p>");
         QTest::newRow("a file below, escaped name")
             << "GET /album/sub/a%20b.xml HTTP/1.1\r\n" + host << QByteArray("HTTP/1.1 200 OK|<x/>");
+        QTest::newRow("a file of 5 MB + 1") << "GET /album/big.bin HTTP/1.1\r\n" + host
+                                            << QByteArray("HTTP/1.1 200 OK|") + bigFile();
         QTest::newRow("head") << "HEAD /album/page.htm HTTP/1.1\r\n" + host
                               << QByteArray("HTTP/1.1 200 OK|");
         QTest::newRow("up a level") << "GET /album/../secret.txt HTTP/1.1\r\n" + host
@@ -90,6 +100,7 @@ private slots:
         writeAll(root + "secret.txt", "secret");
         writeAll(root + "site/album/page.htm", "<p>album</p>");
         writeAll(root + "site/album/sub/a b.xml", "<x/>");
+        writeAll(root + "site/album/big.bin", bigFile());
         QFile::link(root + "secret.txt", root + "site/album/out.txt");
         QFile::link(root, root + "site/album/outside");
         // Served as the folder "album" below the root of the address.
