@@ -58,6 +58,19 @@ std::pair<std::vector<uint8_t>, int64_t> SearchWindow(Stream& stream,
     return {std::move(buffer), size - window};
 }
 
+// Walks window backwards over the records of signature whose comment fits inside it, handing
+// each to take(record, offset, bytes after the record) until take returns true.
+template <typename Take>
+void ForEachRecord(const std::vector<uint8_t>& window, uint32_t signature, Take take) {
+    const auto size = static_cast<int64_t>(window.size());
+    for (int64_t i = size - kEndRecordSize; i >= 0; --i) {
+        const uint8_t* p = window.data() + i;
+        const int64_t after = size - i - kEndRecordSize;
+        if (le::Get32(p) == signature && le::Get16(p + 20) <= after && take(p, i, after))
+            return;
+    }
+}
+
 } // namespace
 
 std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t signature,
@@ -65,22 +78,19 @@ std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t s
     if (stream.Size() < kEndRecordSize)
         return std::nullopt;
     const auto [buffer, windowStart] = SearchWindow(stream, componentName);
-    const auto window = static_cast<int64_t>(buffer.size());
-    for (int64_t i = window - kEndRecordSize; i >= 0; --i) {
-        const uint8_t* p = buffer.data() + i;
-        if (le::Get32(p) != signature)
-            continue;
-        const int64_t after = window - i - kEndRecordSize;
+    std::optional<Found> result;
+    ForEachRecord(buffer, signature, [&](const uint8_t* p, int64_t offset, int64_t after) {
         if (le::Get16(p + 20) != after)
-            continue;
+            return false;
         Found found;
         found.Record = Decode(p);
-        found.Position = windowStart + i;
+        found.Position = windowStart + offset;
         found.Comment.assign(reinterpret_cast<const char*>(p + kEndRecordSize),
                              static_cast<size_t>(after));
-        return found;
-    }
-    return std::nullopt;
+        result = std::move(found);
+        return true;
+    });
+    return result;
 }
 
 std::vector<TZAEndRecord::Found> TZAEndRecord::FindAll(Stream& stream, uint32_t signature,
@@ -89,16 +99,13 @@ std::vector<TZAEndRecord::Found> TZAEndRecord::FindAll(Stream& stream, uint32_t 
     if (stream.Size() < kEndRecordSize)
         return all;
     const auto [buffer, windowStart] = SearchWindow(stream, componentName);
-    const auto window = static_cast<int64_t>(buffer.size());
-    for (int64_t i = window - kEndRecordSize; i >= 0; --i) {
-        const uint8_t* p = buffer.data() + i;
-        if (le::Get32(p) != signature || le::Get16(p + 20) > window - i - kEndRecordSize)
-            continue;
+    ForEachRecord(buffer, signature, [&](const uint8_t* p, int64_t offset, int64_t) {
         Found found;
         found.Record = Decode(p);
-        found.Position = windowStart + i;
+        found.Position = windowStart + offset;
         all.push_back(std::move(found));
-    }
+        return false;
+    });
     return all;
 }
 
