@@ -77,7 +77,10 @@ std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t s
                                                       std::string_view componentName) {
     if (stream.Size() < kEndRecordSize)
         return std::nullopt;
-    const auto [buffer, windowStart] = SearchWindow(stream, componentName);
+    // Plain names, not a structured binding: the lambda below captures them.
+    const auto searched = SearchWindow(stream, componentName);
+    const std::vector<uint8_t>& buffer = searched.first;
+    const int64_t windowStart = searched.second;
     std::optional<Found> result;
     ForEachRecord(buffer, signature, [&](const uint8_t* p, int64_t offset, int64_t after) {
         if (le::Get16(p + 20) != after)
@@ -98,7 +101,10 @@ std::vector<TZAEndRecord::Found> TZAEndRecord::FindAll(Stream& stream, uint32_t 
     std::vector<Found> all;
     if (stream.Size() < kEndRecordSize)
         return all;
-    const auto [buffer, windowStart] = SearchWindow(stream, componentName);
+    // Plain names, not a structured binding: the lambda below captures them.
+    const auto searched = SearchWindow(stream, componentName);
+    const std::vector<uint8_t>& buffer = searched.first;
+    const int64_t windowStart = searched.second;
     ForEachRecord(buffer, signature, [&](const uint8_t* p, int64_t offset, int64_t) {
         Found found;
         found.Record = Decode(p);
