@@ -2,7 +2,9 @@
 // worker, then the same files with Python's ftplib over one session, in interleaved rounds,
 // and prints the best and the median time of each. Two albums: "small" (pictures up to
 // 300 KB) and "real" (photos of 3 to 5 MB, 421 files, about 810 MB); both live on tmpfs
-// (/dev/shm) with the server's folder, so that the disk does not decide.
+// (/dev/shm) with the server's folder, so that the disk does not decide. The server's own
+// processor time is printed beside each run: the server (one Python process) is the busier
+// side, and what a client makes it do shows there.
 // Run by hand: build/bin/ftp_upload_bench [small|real] [passive|active] [rounds]
 
 #include "../tests/publish/ftp/FtpTestServer.h"
@@ -12,10 +14,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace ftptest;
 
@@ -51,6 +56,19 @@ void makeRealAlbum(const QString& folder) {
         writeFile(folder + "/pictavo/pictavo_images/thumbs/tn_" + name,
                   sampleBytes(20000 + i * 37, 1000 + i));
     }
+}
+
+// Processor seconds the server process has used so far.
+double serverSeconds(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    // The fields after the name in parentheses; user and system time are the 12th and 13th.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0;
+    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
 }
 
 double median(std::vector<double> values) {
@@ -114,13 +132,23 @@ int main(int argc, char** argv) {
         const QString mine = QStringLiteral("/ours%1").arg(r);
         const QString theirs = QStringLiteral("/ftplib%1").arg(r);
         // Alternating who goes first keeps a warming cache from favouring one side.
-        double a = 0, b = 0;
+        double a = 0, b = 0, busyOurs = 0, busyRef = 0;
+        const auto runOurs = [&] {
+            const double before = serverSeconds(server.pid());
+            a = ours(server, album.path(), files, mine, passive);
+            busyOurs = serverSeconds(server.pid()) - before;
+        };
+        const auto runRef = [&] {
+            const double before = serverSeconds(server.pid());
+            b = reference(server, album.path(), theirs, passive);
+            busyRef = serverSeconds(server.pid()) - before;
+        };
         if (r % 2) {
-            b = reference(server, album.path(), theirs, passive);
-            a = ours(server, album.path(), files, mine, passive);
+            runRef();
+            runOurs();
         } else {
-            a = ours(server, album.path(), files, mine, passive);
-            b = reference(server, album.path(), theirs, passive);
+            runOurs();
+            runRef();
         }
         if (a < 0 || b < 0)
             return 1;
@@ -132,7 +160,9 @@ int main(int argc, char** argv) {
         QDir(server.root() + theirs).removeRecursively();
         timesOurs.push_back(a);
         timesRef.push_back(b);
-        std::printf("round %d: upload window worker %.3f s, Python ftplib %.3f s\n", r + 1, a, b);
+        std::printf("round %d: upload window worker %.3f s, Python ftplib %.3f s (server busy "
+                    "%.2f s and %.2f s)\n",
+                    r + 1, a, b, busyOurs, busyRef);
     }
     const double bestOurs = *std::min_element(timesOurs.begin(), timesOurs.end());
     const double bestRef = *std::min_element(timesRef.begin(), timesRef.end());

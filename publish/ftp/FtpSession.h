@@ -1,5 +1,7 @@
 #pragma once
 
+#include "publish/ftp/FtpControl.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +36,9 @@ struct FtpWaiting {
 };
 
 // One logged-in FTP control connection with binary transfers; the one place that talks FTP.
+// Where the order of replies allows it, a command goes out before the reply to the one before
+// has been read (the size check of an upload travels with the next command), so that a file
+// costs no more round trips than a client without the check needs.
 // Commands go out in the order the calls come, each on the current remote folder: the
 // session never changes folder by itself and never logs in again behind the caller's back
 // (a lost connection ends the session). Every command argument, the user name and the
@@ -79,19 +84,22 @@ public:
 
 private:
     struct Connection;
-    enum class Transfer { None, Listing, NameListing, Upload };
+    struct DataLink;
 
-    // One request on the open connection: the command (QUOTE style), or a transfer.
+    // Runs `work` for `step`, on a helper thread while the caller pumps when the session has a
+    // pump; a fault becomes an FtpError that names the step.
+    void run(const QString& step, const std::function<void()>& work);
     void command(const QString& line, const QString& step);
     QStringList readListing(bool namesOnly);
-    void run(const QString& step);
-    static int perform(Connection& c);
-    static QString dataConnectionRefused(const Connection& c);
-    // A file counts as stored only when the server holds every byte that was sent.
-    void checkStored(const QString& step, qint64 sent, bool askedSize);
-    static QString cutShort(const Connection& c, const QString& what);
-    static QString closedEarly(const Connection& c);
-    [[noreturn]] void fail(const QString& step, int code);
+    void login(const QString& host, const QString& user, const QString& password, quint16 port);
+    void upload(int fileFd, qint64 size, const QString& remoteName, const QString& step);
+    DataLink openData(const std::string& request);
+    quint16 passivePort();
+    void offerActivePort(const FtpSocket& listener);
+    void say(const std::string& line);
+    FtpControl::Reply reply();
+    void confirmLastUpload();
+    QString why(const FtpFault& fault) const;
     Connection& connection();
 
     std::unique_ptr<Connection> connection_;

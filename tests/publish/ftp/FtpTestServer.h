@@ -55,6 +55,7 @@ public:
 
     bool running() const { return port_ != 0 && process_.state() == QProcess::Running; }
     quint16 port() const { return port_; }
+    qint64 pid() const { return pid_; }
     QString root() const { return dir_.path() + QStringLiteral("/home"); }
     QString logPath() const { return dir_.path() + QStringLiteral("/commands.log"); }
 

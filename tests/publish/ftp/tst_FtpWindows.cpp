@@ -306,7 +306,8 @@ private slots:
              "active"},
             {"data-refused", Where::Connect,
              "refused in passive mode; try the active transfer mode"},
-            {"data-refused", Where::Upload,
+            // Found at the first listing, before anything is uploaded.
+            {"data-refused", Where::Connect,
              "in active mode (the server answered \"425 Can't open data connection.\"); try "
              "the passive transfer mode",
              "active"},
