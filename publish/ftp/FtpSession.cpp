@@ -581,6 +581,12 @@ void FtpSession::stor(const QString& localPath, const QString& remoteName) {
     run(step, [&] { upload(file.handle(), file.size(), remoteName, step); });
 }
 
+void FtpSession::confirmUploads() {
+    const Connection& c = connection();
+    if (c.unconfirmed)
+        run(c.unconfirmed->step, [this] { confirmLastUpload(); });
+}
+
 void FtpSession::upload(int fileFd, qint64 size, const QString& remoteName, const QString& step) {
     Connection& c = *connection_;
     DataLink link = openData("STOR " + remoteName.toStdString());

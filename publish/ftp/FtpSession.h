@@ -75,7 +75,11 @@ public:
     QStringList list();            // LIST: the raw lines
     QStringList nlst();            // NLST: the names
     // STOR of a local file under `remoteName` into the current folder, replacing a file there.
+    // Whether the server holds all of it is known when the next call returns, or after
+    // confirmUploads().
     void stor(const QString& localPath, const QString& remoteName);
+    // Waits for the server's word on the latest upload; throws FtpError when it is short.
+    void confirmUploads();
     // QUIT (briefly awaited) and closes the connection; never throws. Further calls throw.
     void close() noexcept;
 

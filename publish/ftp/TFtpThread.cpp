@@ -16,6 +16,10 @@ void TFtpThread::run() {
     try {
         session_->pwd();
         uploadDirectory(localDir_, QString());
+        // The last file counts once the server has confirmed it, before anything that may
+        // fail quietly.
+        if (!cancelled())
+            session_->confirmUploads();
         RemoteListing listing;
         if (!cancelled()) {
             try {

@@ -363,3 +363,75 @@ TEST(FtpSession, WaitsSleepUntilTheServerAnswersAndNoFileWaitsForNothing) {
     ASSERT_FALSE(r.failed) << r.failed->toStdString();
     EXPECT_LT(longest, 500);
 }
+
+TEST(FtpUpload, AFileTheServerHoldsShortFailsWhereverItsCheckIsRead) {
+    // The server holds "short.jpg" one byte short; the size check is read behind whatever
+    // command follows the upload, and must end the upload there whatever that command is.
+    struct Case {
+        const char* title;
+        QStringList files;
+    } const cases[] = {
+        {"another file follows", {"short.jpg", "z.jpg"}},
+        {"a sub-folder follows", {"short.jpg", "z/y.jpg"}},
+        {"its folder ends", {"a/short.jpg", "b.jpg"}},
+        {"the upload ends", {"a.jpg", "short.jpg"}},
+    };
+    for (const bool passive : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.title) + (passive ? ", passive" : ", active"));
+            HostileServer server(QStringLiteral("short-size"));
+            ASSERT_TRUE(server.port());
+            QTemporaryDir local;
+            for (const QString& file : c.files)
+                writeFile(local.path() + u'/' + file, sampleBytes(5000, int(file.size())));
+            const Reports r =
+                runUpload(std::make_unique<FtpSession>("127.0.0.1", "u", "p", passive,
+                                                       server.port(), std::chrono::seconds(5)),
+                          local.path());
+            EXPECT_FALSE(r.completed);
+            ASSERT_TRUE(r.failed);
+            EXPECT_TRUE(r.failed->contains(
+                "Uploading \"short.jpg\" failed: the server holds 4999 of the 5000 bytes, so "
+                "\"short.jpg\" is incomplete on the server"))
+                << r.failed->toStdString();
+            EXPECT_TRUE(server.record().filter("STORED z").isEmpty());
+        }
+    }
+}
+
+TEST(FtpUpload, TheSizeCheckTravelsWithTheNextCommand) {
+    // The server takes 150 ms over each SIZE and notes whether the client's next command had
+    // already arrived when it answered: a client that waits for each answer costs a round trip
+    // per file that the next command could have shared.
+    QTemporaryDir local;
+    for (const char* file : {"a.jpg", "b.jpg", "sub/c.jpg"})
+        writeFile(local.path() + u'/' + QString::fromLatin1(file), sampleBytes(3000, 7));
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        HostileServer server(QStringLiteral("slow-size"));
+        ASSERT_TRUE(server.port());
+        const Reports r =
+            runUpload(std::make_unique<FtpSession>("127.0.0.1", "u", "p", passive, server.port(),
+                                                   std::chrono::seconds(5)),
+                      local.path());
+        ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+        EXPECT_EQ(server.record().filter("answered").join(u'\n').toStdString(),
+                  QStringList(3, QStringLiteral("SIZE answered with the next command waiting"))
+                      .join(u'\n')
+                      .toStdString());
+    }
+}
+
+TEST(FtpSession, AHostThatCannotBeFoundFailsWithinTheTimeout) {
+    QElapsedTimer timer;
+    timer.start();
+    QString message;
+    try {
+        FtpSession("no-such-host.invalid", "u", "p", true, 21, std::chrono::seconds(2));
+    } catch (const FtpError& e) {
+        message = e.message();
+    }
+    EXPECT_TRUE(message.startsWith("Connecting to no-such-host.invalid failed: "))
+        << message.toStdString();
+    EXPECT_LT(timer.elapsed(), 4000);
+}

@@ -5,6 +5,7 @@ server can hang or bloat the upload. Usage: hostile_ftp_server.py CASE LOG
 Prints its port on the first line, then serves every client on a thread of its own until
 killed. Appends to LOG each command ("CMD arg"), each stored file ("STORED name size") and
 any connection that reached the third address ("THIRD ...")."""
+import select
 import socket
 import sys
 import threading
@@ -76,7 +77,8 @@ def greet(conn):
 class Session:
     def __init__(self, conn):
         self.conn = conn
-        self.reader = conn.makefile("rb")
+        # Unbuffered where the case looks at what waits on the socket: nothing is read ahead.
+        self.reader = conn.makefile("rb", buffering=0 if CASE == "slow-size" else -1)
         self.listener = None
         self.active = None
         self.listed = False
@@ -224,7 +226,15 @@ class Session:
                 if not self.store(arg):
                     return
             elif cmd == "SIZE" and CASE != "no-size" and arg in self.sizes:
-                self.reply("213 %d" % self.sizes[arg])
+                size = self.sizes[arg]
+                if CASE == "short-size" and arg.startswith("short"):
+                    size -= 1  # holds one byte less than it took
+                if CASE == "slow-size":
+                    time.sleep(0.15)
+                    waiting = select.select([self.conn], [], [], 0)[0]
+                    record("SIZE answered with the next command %s"
+                           % ("waiting" if waiting else "not yet sent"))
+                self.reply("213 %d" % size)
             elif cmd == "SIZE" and CASE != "no-size":
                 self.reply("550 No such file.")
             elif cmd == "QUIT":
