@@ -7,13 +7,10 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <pthread.h>
-#include <sys/sendfile.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <condition_variable>
-#include <csignal>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -49,35 +46,6 @@ struct Lookup {
         if (list)
             freeaddrinfo(list);
     }
-};
-
-// sendfile() has no MSG_NOSIGNAL: a peer that closed would kill the program with SIGPIPE.
-// The signal is held back on this thread while the guard lives, and one it raised is taken.
-class PipeSignalHold {
-public:
-    PipeSignalHold() {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
-    }
-    ~PipeSignalHold() {
-        if (!wasPending_) {
-            const timespec none{};
-            while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-    }
-    PipeSignalHold(const PipeSignalHold&) = delete;
-    PipeSignalHold& operator=(const PipeSignalHold&) = delete;
-
-private:
-    sigset_t pipe_{};
-    sigset_t previous_{};
-    bool wasPending_ = false;
 };
 
 } // namespace
@@ -263,44 +231,21 @@ void FtpSocket::sendAll(const char* data, size_t size, std::chrono::milliseconds
     }
 }
 
-qint64 FtpSocket::sendFile(int fileFd, qint64 offset, qint64 count,
+qint64 FtpSocket::sendFile(int fileFd, qint64 count, std::vector<char>& block,
                            std::chrono::milliseconds stall) {
-    const PipeSignalHold hold;
-    off_t position = offset;
     qint64 sent = 0;
     while (sent < count) {
-        const ssize_t n = ::sendfile(fd_, fileFd, &position, size_t(count - sent));
-        if (n > 0) {
-            sent += n;
+        const ssize_t n =
+            ::pread(fileFd, block.data(),
+                    size_t(std::min<qint64>(count - sent, qint64(block.size()))), sent);
+        if (n < 0 && errno == EINTR)
             continue;
-        }
+        if (n < 0)
+            throw FtpFault{FtpFault::Kind::Unreadable, systemText(errno)};
         if (n == 0)
             break; // the file ended early
-        if (errno == EINTR)
-            continue;
-        if (errno == EINVAL || errno == ENOSYS) {
-            // A file the system cannot send straight from: read and send it.
-            std::vector<char> block(256 * 1024);
-            while (sent < count) {
-                const ssize_t r =
-                    ::pread(fileFd, block.data(),
-                            size_t(std::min<qint64>(count - sent, qint64(block.size()))), position);
-                if (r < 0 && errno == EINTR)
-                    continue;
-                if (r < 0)
-                    throw FtpFault{FtpFault::Kind::Unreadable, systemText(errno)};
-                if (r == 0)
-                    return sent;
-                sendAll(block.data(), size_t(r), stall);
-                position += r;
-                sent += r;
-            }
-            break;
-        }
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            throw FtpFault{FtpFault::Kind::Closed, systemText(errno)};
-        if (!wait(POLLOUT, FtpClock::now() + stall))
-            throw FtpFault{FtpFault::Kind::Stalled, {}};
+        sendAll(block.data(), size_t(n), stall);
+        sent += n;
     }
     return sent;
 }
