@@ -22,6 +22,7 @@ struct ServerOptions {
     QString password = QStringLiteral("p");
     int readLimit = 0;  // bytes per second for uploads; 0: unlimited
     QStringList locked; // folders below the home folder where writing is refused
+    QString host = QStringLiteral("127.0.0.1"); // the address it listens on
 };
 
 class FtpTestServer {
@@ -36,7 +37,9 @@ public:
                          QStringLiteral("--user"),
                          options_.user,
                          QStringLiteral("--password"),
-                         options_.password};
+                         options_.password,
+                         QStringLiteral("--host"),
+                         options_.host};
         if (options_.readLimit > 0)
             args << QStringLiteral("--read-limit") << QString::number(options_.readLimit);
         for (const QString& folder : options_.locked)

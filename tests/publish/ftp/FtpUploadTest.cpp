@@ -92,6 +92,27 @@ TEST(FtpUpload, PublishedAlbumArrivesByteForByteInBothModes) {
     }
 }
 
+TEST(FtpUpload, AnIPv6ServerTakesTheAlbumInBothModes) {
+    // Extended passive and active mode (EPSV, EPRT) are the only ones over IPv6.
+    for (const bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        ServerOptions options;
+        options.host = QStringLiteral("::1");
+        FtpTestServer server(options);
+        if (!server.running())
+            GTEST_SKIP() << "no IPv6 loopback here";
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+        const Reports r =
+            runUpload(std::make_unique<FtpSession>("::1", "u", "p", passive, server.port(),
+                                                   std::chrono::seconds(5)),
+                      local.path());
+        ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+        EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
+        EXPECT_FALSE(server.commands().filter(passive ? "EPSV" : "EPRT |2|::1|").isEmpty());
+    }
+}
+
 TEST(FtpUpload, FilesOfEverySizeAcrossTheBlockSizeArriveWhole) {
     const int sizes[] = {0, 1, 256 * 1024 - 1, 256 * 1024, 256 * 1024 + 1, 5 << 20, 50 << 20};
     QTemporaryDir local;

@@ -1,5 +1,5 @@
 #!/ usr / bin / python3
-"""A real FTP server for the upload tests: pyftpdlib on 127.0.0.1 and a free port (or --port).
+"""A real FTP server for the upload tests: pyftpdlib on 127.0.0.1 (or --host) and a free port (or --port).
 
 Prints the port on the first line of its output, then serves until killed. Every command a
 client sends is appended to the log file as "CMD argument" (the password as "PASS ***")."""
@@ -20,6 +20,7 @@ def main():
     parser.add_argument("--password", default="p")
     parser.add_argument("--read-limit", type=int, default=0, help="bytes per second a STOR may take")
     parser.add_argument("--port", type=int, default=0, help="0: a free port")
+    parser.add_argument("--host", default="127.0.0.1", help="the address to listen on")
     parser.add_argument("--locked", action="append", default=[], help="a folder where writing is refused")
     args = parser.parse_args()
 
@@ -45,7 +46,7 @@ def main():
         dtp.read_limit = args.read_limit
         RecordingHandler.dtp_handler = dtp
 
-    server = FTPServer(("127.0.0.1", args.port), RecordingHandler)
+    server = FTPServer((args.host, args.port), RecordingHandler)
     print(server.socket.getsockname()[1], flush=True)
     sys.stdout.flush()
     server.serve_forever(handle_exit=True)
