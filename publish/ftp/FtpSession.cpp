@@ -50,6 +50,14 @@ StepFailure noRoom(const FtpControl::Reply& reply) {
             {}};
 }
 
+// A refusal of a transfer in the server's words: a full disk said as such.
+void throwIfRefused(const FtpControl::Reply& reply) {
+    if (isNoRoom(reply))
+        throw noRoom(reply);
+    if (reply.code >= 400)
+        throw answered(reply, false);
+}
+
 QString cutShort(const QString& name, const QString& what) {
     return QStringLiteral("%1, so \"%2\" is incomplete on the server").arg(what, name);
 }
@@ -530,10 +538,7 @@ FtpSession::DataLink FtpSession::openData(const std::string& request) {
     // though the server would take further commands.
     if (link.first.code == 425)
         throw StepFailure{dataConnectionRefused(c.passive, c.dataPort, &link.first), true, {}};
-    if (isNoRoom(link.first))
-        throw noRoom(link.first);
-    if (link.first.code >= 400)
-        throw answered(link.first, false);
+    throwIfRefused(link.first);
     return link;
 }
 
@@ -610,10 +615,7 @@ void FtpSession::upload(int fileFd, qint64 size, const QString& remoteName, cons
             } catch (const FtpFault&) {
                 throw StepFailure{closedEarly(remoteName, size), true, {}};
             }
-            if (isNoRoom(r))
-                throw noRoom(r);
-            if (r.code >= 400)
-                throw answered(r, false);
+            throwIfRefused(r);
             throw StepFailure{closedEarly(remoteName, size), false, {}};
         }
         link.socket.shutdownSending();
@@ -628,10 +630,7 @@ void FtpSession::upload(int fileFd, qint64 size, const QString& remoteName, cons
     // A server that stopped reading early resets the connection when the rest arrives.
     const bool reset = link.socket.isOpen() && link.socket.wasReset();
     link.socket.close();
-    if (isNoRoom(r))
-        throw noRoom(r);
-    if (r.code >= 400)
-        throw answered(r, false);
+    throwIfRefused(r);
     if (reset)
         throw StepFailure{closedEarly(remoteName, size), false, {}};
     if (sent != size)

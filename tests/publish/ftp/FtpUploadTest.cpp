@@ -50,10 +50,17 @@ Reports runUpload(std::unique_ptr<FtpSession> session, const QString& localDir,
 
 const QStringList kVerbs{"PWD", "CWD", "CDUP", "MKD", "NLST", "LIST", "STOR", "QUIT"};
 
+// A session with the test's user on a server at `port` of `host`.
+std::unique_ptr<FtpSession> loginAt(quint16 port, bool passive,
+                                    const QString& host = QStringLiteral("127.0.0.1"),
+                                    const QString& password = QStringLiteral("p")) {
+    return std::make_unique<FtpSession>(host, "u", password, passive, port,
+                                        std::chrono::seconds(5));
+}
+
 std::unique_ptr<FtpSession> login(const FtpTestServer& server, bool passive,
                                   const QString& password = QStringLiteral("p")) {
-    return std::make_unique<FtpSession>("127.0.0.1", "u", password, passive, server.port(),
-                                        std::chrono::seconds(5));
+    return loginAt(server.port(), passive, QStringLiteral("127.0.0.1"), password);
 }
 
 // How often the calling thread has gone to sleep so far.
@@ -103,10 +110,7 @@ TEST(FtpUpload, AnIPv6ServerTakesTheAlbumInBothModes) {
             GTEST_SKIP() << "no IPv6 loopback here";
         QTemporaryDir local;
         makePublishedAlbum(local.path());
-        const Reports r =
-            runUpload(std::make_unique<FtpSession>("::1", "u", "p", passive, server.port(),
-                                                   std::chrono::seconds(5)),
-                      local.path());
+        const Reports r = runUpload(loginAt(server.port(), passive, "::1"), local.path());
         ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
         EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
         EXPECT_FALSE(server.commands().filter(passive ? "EPSV" : "EPRT |2|::1|").isEmpty());
@@ -319,10 +323,7 @@ TEST(FtpSession, DataGoesToTheControlPeerWhateverPassiveRepliesName) {
     HostileServer server("pasv-elsewhere");
     QTemporaryDir local;
     makePublishedAlbum(local.path());
-    const Reports r =
-        runUpload(std::make_unique<FtpSession>("127.0.0.1", "u", "p", true, server.port(),
-                                               std::chrono::seconds(5)),
-                  local.path());
+    const Reports r = runUpload(loginAt(server.port(), true), local.path());
     ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
     EXPECT_EQ(server.record().filter("STORED").size(), 3);
     EXPECT_GE(server.record().filter("PASV").size(), 3);
@@ -405,10 +406,7 @@ TEST(FtpUpload, AFileTheServerHoldsShortFailsWhereverItsCheckIsRead) {
             QTemporaryDir local;
             for (const QString& file : c.files)
                 writeFile(local.path() + u'/' + file, sampleBytes(5000, int(file.size())));
-            const Reports r =
-                runUpload(std::make_unique<FtpSession>("127.0.0.1", "u", "p", passive,
-                                                       server.port(), std::chrono::seconds(5)),
-                          local.path());
+            const Reports r = runUpload(loginAt(server.port(), passive), local.path());
             EXPECT_FALSE(r.completed);
             ASSERT_TRUE(r.failed);
             EXPECT_TRUE(r.failed->contains(
@@ -431,10 +429,7 @@ TEST(FtpUpload, TheSizeCheckTravelsWithTheNextCommand) {
         SCOPED_TRACE(passive ? "passive" : "active");
         HostileServer server(QStringLiteral("slow-size"));
         ASSERT_TRUE(server.port());
-        const Reports r =
-            runUpload(std::make_unique<FtpSession>("127.0.0.1", "u", "p", passive, server.port(),
-                                                   std::chrono::seconds(5)),
-                      local.path());
+        const Reports r = runUpload(loginAt(server.port(), passive), local.path());
         ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
         EXPECT_EQ(server.record().filter("answered").join(u'\n').toStdString(),
                   QStringList(3, QStringLiteral("SIZE answered with the next command waiting"))
