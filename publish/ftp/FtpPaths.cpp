@@ -44,7 +44,11 @@ QString FtpPaths::webAddress(const QString& host, const QString& remoteFolder,
     for (const QString& name : remoteFolder.split(u'/'))
         path += QString::fromLatin1(QUrl::toPercentEncoding(name)) + u'/';
     path.chop(1);
-    return QStringLiteral("http://") + host + ensureSlashedRemotePath(path) +
+    // The host as the session reaches it (blanks around it dropped); an IPv6 address stands in
+    // brackets in a web address.
+    const QString name = host.trimmed();
+    const QString shownHost = name.contains(u':') ? u'[' + name + u']' : name;
+    return QStringLiteral("http://") + shownHost + ensureSlashedRemotePath(path) +
            QString::fromLatin1(QUrl::toPercentEncoding(page));
 }
 

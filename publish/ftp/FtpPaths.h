@@ -24,8 +24,8 @@ public:
     static QString joinRemote(const QString& folder, const QString& name);
     // Whether a name typed for a new remote folder names one folder inside the current one.
     static bool isPlainFolderName(const QString& name);
-    // "http://" + host + the folder + page, every name of the folder percent-encoded so that
-    // blanks, "#", "%" and letters beyond ASCII make a valid address.
+    // "http://" + host ("[address]" for IPv6) + the folder + page, every name of the folder
+    // percent-encoded so that blanks, "#", "%" and letters beyond ASCII make a valid address.
     static QString webAddress(const QString& host, const QString& remoteFolder,
                               const QString& page);
     // The result address for `address`: empty or "http://" means the page in the remote folder;

@@ -4,145 +4,242 @@
 #include "publish/ftp/ListingBuffer.h"
 
 #include <QFile>
-#include <QRegularExpression>
+#include <QScopeGuard>
 
 #include <future>
-#include <optional>
-#include <vector>
+
+#include <curl/curl.h>
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace publish {
 
 namespace {
 
 // How often a waiting GUI thread runs its event loop.
-constexpr auto PumpMs = std::chrono::milliseconds(50);
+constexpr int PumpMs = 50;
+// The longest sleep of the network loop when the library names no deadline of its own: a
+// safety net, since the library's sockets wake the loop and the abort switch shuts them down.
+constexpr long IdleSleepMs = 1000;
+// The sleep when the library watches no socket (see sleepFor).
+constexpr long UnwatchedSleepMs = 1;
+constexpr int MaxReplyBytes = 1024;
+// How long an address of one family may stay unanswered before one of the other is tried too.
+constexpr long HappyEyeballsMs = 200;
 // QUIT is a courtesy: a server that does not answer it soon is left.
-constexpr auto QuitWait = std::chrono::milliseconds(500);
-constexpr size_t ListingBlock = 64 * 1024;
-// Large blocks: fewer wake-ups per file on both sides.
-constexpr size_t UploadBlock = 256 * 1024;
+constexpr long QuitMs = 500;
+// How long a control connection that the library drops after a failed transfer is read for
+// the reply the server sent meanwhile (a full disk says so there).
+constexpr int LateReplyMs = 200;
+
+struct CurlLibrary {
+    CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+};
 
 long wholeSeconds(std::chrono::milliseconds span) {
     return std::max<long>(1, static_cast<long>((span.count() + 999) / 1000));
 }
 
-// A step that the server refused, or that failed in a way this file words itself. `step`
-// names another step than the running one: an upload whose size is read during the next one.
-struct StepFailure {
-    QString why;
-    bool lost;
-    QString step;
-};
-
-StepFailure answered(const FtpControl::Reply& reply, bool lost) {
-    return {QStringLiteral("the server answered \"%1\"").arg(reply.text()), lost, {}};
+quint16 portOf(const curl_sockaddr* address) {
+    if (address->family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in*>(&address->addr)->sin_port);
+    if (address->family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&address->addr)->sin6_port);
+    return 0;
 }
 
-bool isNoRoom(const FtpControl::Reply& reply) {
-    return reply.code == 452 || reply.code == 552;
+// How long the network loop may sleep before the library needs to run again.
+int sleepFor(CURLM* multi) {
+    long sleepMs = -1;
+    curl_multi_timeout(multi, &sleepMs);
+    if (sleepMs < 0 || sleepMs > IdleSleepMs)
+        sleepMs = IdleSleepMs;
+    // The installed library (7.88) can read a passive-mode reply in one run and open the data
+    // connection only in the next; in between it watches no socket and names no deadline, so
+    // the wait would last its whole length (measured: a full second before a few STORs in a
+    // hundred). With nothing to watch, it runs again after a millisecond (not at once, so that
+    // a state that waits on nothing for long does not spin). Sockets numbered past FD_SETSIZE
+    // are not listed either; they only cost more wake-ups.
+    fd_set reading, writing, failing;
+    FD_ZERO(&reading);
+    FD_ZERO(&writing);
+    FD_ZERO(&failing);
+    int highest = -1;
+    curl_multi_fdset(multi, &reading, &writing, &failing, &highest);
+    if (highest < 0)
+        sleepMs = std::min(sleepMs, UnwatchedSleepMs);
+    return int(sleepMs);
 }
 
-StepFailure noRoom(const FtpControl::Reply& reply) {
-    return {QStringLiteral("the server has no room for the file (its disk or your quota is "
-                           "full); it answered \"%1\"")
-                .arg(reply.text()),
-            false,
-            {}};
-}
-
-// A refusal of a transfer in the server's words: a full disk said as such.
-void throwIfRefused(const FtpControl::Reply& reply) {
-    if (isNoRoom(reply))
-        throw noRoom(reply);
-    if (reply.code >= 400)
-        throw answered(reply, false);
-}
-
-QString cutShort(const QString& name, const QString& what) {
-    return QStringLiteral("%1, so \"%2\" is incomplete on the server").arg(what, name);
-}
-
-QString closedEarly(const QString& name, qint64 size) {
-    return cutShort(
-        name,
-        QStringLiteral("the server closed the connection before it had all %1 bytes").arg(size));
-}
-
-QString dataConnectionRefused(bool passive, quint16 port, const FtpControl::Reply* reply) {
-    const QString number = port ? QString::number(port) : QStringLiteral("?");
-    QString why = passive ? QStringLiteral("the data connection to port %1 of the server was "
-                                           "refused in passive mode")
-                                .arg(number)
-                          : QStringLiteral("the server could not open the data connection to "
-                                           "port %1 of this computer in active mode")
-                                .arg(number);
-    if (reply)
-        why += QStringLiteral(" (the server answered \"%1\")").arg(reply->text());
-    return why + (passive ? QStringLiteral("; try the active transfer mode in the FTP settings")
-                          : QStringLiteral("; try the passive transfer mode in the FTP settings"));
-}
-
-// "229 Entering Extended Passive Mode (|||6446|)": the port between the delimiters.
-quint16 extendedPassivePort(const QString& text) {
-    const qsizetype open = text.indexOf(u'(');
-    if (open < 0 || open + 4 >= text.size())
-        return 0;
-    const QChar d = text[open + 1];
-    if (text[open + 2] != d || text[open + 3] != d)
-        return 0;
-    const qsizetype close = text.indexOf(d, open + 4);
-    bool ok = false;
-    const uint port = text.mid(open + 4, close - open - 4).toUInt(&ok);
-    return ok && close > 0 && port > 0 && port < 65536 ? quint16(port) : 0;
-}
-
-// "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)": the port; the address is not used, data
-// goes to the control connection's peer whatever a reply names.
-quint16 passivePortOf(const QString& text) {
-    static const QRegularExpression numbers(
-        QStringLiteral("(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3}),(\\d{1,3})"));
-    const auto match = numbers.match(text, 4);
-    if (!match.hasMatch())
-        return 0;
-    const uint high = match.captured(5).toUInt(), low = match.captured(6).toUInt();
-    return high < 256 && low < 256 ? quint16(high * 256 + low) : 0;
-}
-
-bool notUnderstood(const FtpControl::Reply& reply) {
-    return reply.code >= 500 && reply.code <= 502;
+// Failures after which the library keeps the control connection: the server refused one
+// request and said so.
+bool keepsConnection(CURLcode code) {
+    switch (code) {
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+    case CURLE_REMOTE_ACCESS_DENIED:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
 
 struct FtpSession::Connection {
-    FtpControl control;
+    CURLM* multi = nullptr;
+    CURL* easy = nullptr;
+    std::string url;
+    quint16 port = 0;
     std::chrono::milliseconds timeout{};
     FtpWaiting waiting;
-    bool passive = true;
+    bool loggedIn = false;
     bool lost = false;
-    // Whether the server knows EPSV and EPRT, learnt from its first answer to one of them.
-    enum class Known { Unsure, Yes, No } extended = Known::Unsure;
+    bool refusedReconnect = false;
+    std::string reply; // the final line of the latest reply
+    char errors[CURL_ERROR_SIZE] = {};
+    QString abortReason;
+    ListingBuffer* listing = nullptr;
+    QFile* upload = nullptr;
+    QString uploadName;
+    qint64 uploadSize = 0;
+    bool passive = true;
+    curl_socket_t control = CURL_SOCKET_BAD;
+    // The data connection of the latest transfer: its port (the server's in passive mode,
+    // ours in active mode) and whether it ended in an error such as a reset.
+    quint16 dataPort = 0;
+    curl_socket_t dataSocket = CURL_SOCKET_BAD;
+    int dataError = 0;
     // Whether the server answers SIZE; asked after every upload until it says it does not.
     bool sizeOffered = true;
-    // The latest upload until the server's size of it has been read.
-    struct Unconfirmed {
-        QString step;
-        QString name;
-        qint64 size = 0;
-    };
-    std::optional<Unconfirmed> unconfirmed;
-    FtpControl::Reply last;
-    std::vector<char> block; // what an upload reads from its file at a time
-    // The data port of the latest transfer: the server's in passive mode, ours in active mode.
-    quint16 dataPort = 0;
 
-    FtpClock::time_point deadline() const { return FtpClock::now() + timeout; }
+    ~Connection() {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+
     bool aborted() const { return waiting.abort->tripped(); }
-};
+    int replyCode() const {
+        return reply.size() >= 3 && std::isdigit(static_cast<unsigned char>(reply[0]))
+                   ? std::atoi(reply.substr(0, 3).c_str())
+                   : 0;
+    }
+    // The library's own words on a failure.
+    QString details(CURLcode result) const {
+        return QString::fromUtf8(errors[0] ? errors : curl_easy_strerror(result));
+    }
+    QString replyText() const { return QString::fromUtf8(reply.data(), qsizetype(reply.size())); }
 
-struct FtpSession::DataLink {
-    FtpSocket socket;
-    FtpControl::Reply first; // 1xx; a final reply when the server has nothing to move
+    static size_t onReply(char* data, size_t, size_t size, void* self) {
+        auto* c = static_cast<Connection*>(self);
+        // Only the final line of a reply ("123 text") counts; continuation lines pass by.
+        if (size >= 4 && std::isdigit(static_cast<unsigned char>(data[0])) && data[3] == ' ') {
+            c->reply.assign(data, std::min<size_t>(size, MaxReplyBytes));
+            while (!c->reply.empty() && (c->reply.back() == '\n' || c->reply.back() == '\r'))
+                c->reply.pop_back();
+        }
+        return size;
+    }
+    static size_t onData(char* data, size_t, size_t size, void* self) {
+        auto* c = static_cast<Connection*>(self);
+        if (!c->listing || !c->listing->append(data, qsizetype(size))) {
+            if (c->listing)
+                c->abortReason = c->listing->error();
+            return 0;
+        }
+        return size;
+    }
+    static size_t onRead(char* buffer, size_t, size_t size, void* self) {
+        auto* c = static_cast<Connection*>(self);
+        const qint64 n = c->upload->read(buffer, qint64(size));
+        if (n < 0) {
+            c->abortReason = QStringLiteral("cannot read \"%1\": %2")
+                                 .arg(c->upload->fileName(), c->upload->errorString());
+            return CURL_READFUNC_ABORT;
+        }
+        return size_t(n);
+    }
+    static int onProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        return static_cast<Connection*>(self)->aborted() ? 1 : 0;
+    }
+    static curl_socket_t onOpen(void* self, curlsocktype purpose, curl_sockaddr* address) {
+        auto* c = static_cast<Connection*>(self);
+        // The library would log in again after it dropped a connection, and the next command
+        // would run in the login folder: a lost connection ends the session instead.
+        if (purpose == CURLSOCKTYPE_IPCXN && c->loggedIn && portOf(address) == c->port) {
+            c->refusedReconnect = true;
+            return CURL_SOCKET_BAD;
+        }
+        const int s =
+            ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+        if (s < 0)
+            return CURL_SOCKET_BAD;
+        c->waiting.abort->add(s);
+        // Before the login several addresses may be tried at once; the control connection is
+        // the one the library keeps (see run()).
+        if (c->loggedIn) {
+            // Passive mode connects to the server's data port; active mode listens on a
+            // port of ours that is known once the socket is bound.
+            c->dataSocket = s;
+            c->dataPort = portOf(address);
+        }
+        return s;
+    }
+    static int onClose(void* self, curl_socket_t s) {
+        auto* c = static_cast<Connection*>(self);
+        if (s == c->dataSocket) {
+            sockaddr_in6 local{};
+            socklen_t length = sizeof local;
+            if (!c->passive && ::getsockname(s, reinterpret_cast<sockaddr*>(&local), &length) == 0)
+                c->dataPort = ntohs(local.sin6_port); // same place in sockaddr_in
+            // A reset of an upload's data connection means the server dropped bytes it
+            // never read.
+            int error = 0;
+            length = sizeof error;
+            if (c->upload && ::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &length) == 0)
+                c->dataError = error;
+            c->dataSocket = CURL_SOCKET_BAD;
+        } else if (s == c->control) {
+            c->readLateReply();
+            c->control = CURL_SOCKET_BAD;
+        }
+        c->waiting.abort->remove(s);
+        return ::close(s);
+    }
+    // The library drops the control connection after a failed transfer without reading what
+    // the server said about it: whatever final reply is already there (or comes within a
+    // moment) is kept.
+    void readLateReply() {
+        if (!upload || aborted())
+            return;
+        char buffer[MaxReplyBytes];
+        pollfd p{control, POLLIN, 0};
+        if (::poll(&p, 1, LateReplyMs) <= 0)
+            return;
+        const ssize_t n = ::recv(control, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n <= 0)
+            return;
+        std::string text(buffer, size_t(n));
+        for (size_t start = 0; start < text.size();) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            onReply(text.data() + start, 1, end - start + (end < text.size() ? 1 : 0), this);
+            start = end + 1;
+        }
+    }
 };
 
 FtpError::FtpError(const QString& message, bool sessionLost)
@@ -160,6 +257,7 @@ void FtpSession::checkArgument(const QString& value, const QString& what) {
 FtpSession::FtpSession(const QString& host, const QString& user, const QString& password,
                        bool passive, quint16 port, std::chrono::milliseconds timeout,
                        FtpWaiting waiting) {
+    static const CurlLibrary library;
     const QString hostName = host.trimmed();
     const QString userName = user.trimmed();
     checkArgument(hostName, QStringLiteral("host name"));
@@ -175,19 +273,68 @@ FtpSession::FtpSession(const QString& host, const QString& user, const QString& 
                                       "\":port\" or brackets.")
                            .arg(hostName)
                            .arg(DefaultPort));
-    connection_ = std::make_unique<Connection>();
-    connection_->passive = passive;
-    connection_->timeout = timeout;
+
+    auto c = std::make_unique<Connection>();
+    c->port = port;
+    c->passive = passive;
+    c->timeout = timeout;
+    c->multi = curl_multi_init();
+    c->easy = curl_easy_init();
+    if (!c->multi || !c->easy)
+        throw FtpError(QStringLiteral("The FTP client cannot start."));
+    const QString bracketed = hostName.contains(u':') ? u'[' + hostName + u']' : hostName;
+    c->url = QStringLiteral("ftp://%1:%2/").arg(bracketed).arg(port).toStdString();
+    CURL* e = c->easy;
+    curl_easy_setopt(e, CURLOPT_URL, c->url.c_str());
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(e, CURLOPT_USERNAME, userName.toStdString().c_str());
+    curl_easy_setopt(e, CURLOPT_PASSWORD, password.toStdString().c_str());
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, c->errors);
+    // The caller walks the folders; the library sends each command as it comes.
+    curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(e, CURLOPT_FTP_SKIP_PASV_IP, 1L);
+    if (!passive)
+        curl_easy_setopt(e, CURLOPT_FTPPORT, "-");
+    // Bounds the whole login: connecting (every address of the name), the greeting, USER, PASS
+    // and PWD, whatever the server sends meanwhile.
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, long(timeout.count()));
+    // A name whose addresses of one family do not answer (a broken IPv6 route at home) is
+    // tried on the other family this soon, both attempts racing; within one family the library
+    // moves on after a share of the connection timeout.
+    curl_easy_setopt(e, CURLOPT_HAPPY_EYEBALLS_TIMEOUT_MS, HappyEyeballsMs);
+    curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, wholeSeconds(timeout));
+    curl_easy_setopt(e, CURLOPT_ACCEPTTIMEOUT_MS, long(timeout.count()));
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, wholeSeconds(timeout));
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Connection::onReply);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Connection::onData);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_READFUNCTION, &Connection::onRead);
+    curl_easy_setopt(e, CURLOPT_READDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Connection::onProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, c.get());
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Connection::onOpen);
+    curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, c.get());
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &Connection::onClose);
+    curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, c.get());
+    // Large blocks: fewer wake-ups per file.
+    curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
+    connection_ = std::move(c);
     setWaiting(std::move(waiting));
+    // Connect, log in (the library asks PWD for the login folder) and nothing else.
+    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
     try {
-        run(QStringLiteral("Connecting to %1").arg(hostName),
-            [&] { login(hostName, userName, password, port); });
+        run(QStringLiteral("Connecting to %1").arg(hostName));
     } catch (...) {
         // Nothing more is said to a server that would not let us in.
         connection_->waiting.abort->shutDownAll();
         connection_.reset();
         throw;
     }
+    connection_->loggedIn = true;
 }
 
 FtpSession::~FtpSession() {
@@ -200,198 +347,190 @@ void FtpSession::setWaiting(FtpWaiting waiting) {
     connection().waiting = std::move(waiting);
 }
 
-FtpSession::Connection& FtpSession::connection() {
-    if (!connection_ || connection_->lost)
-        throw FtpError(QStringLiteral("The connection to the server is closed."), true);
-    return *connection_;
-}
-
-void FtpSession::run(const QString& step, const std::function<void()>& work) {
-    Connection& c = connection();
-    try {
-        if (c.waiting.pump) {
-            // The network waits run on a thread of their own while this one keeps its events
-            // flowing.
-            auto task = std::async(std::launch::async, work);
-            while (task.wait_for(PumpMs) != std::future_status::ready)
-                c.waiting.pump();
-            task.get();
-        } else {
-            work();
-        }
-    } catch (const FtpFault& fault) {
-        c.lost = true;
-        throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, why(fault)), true);
-    } catch (const StepFailure& failure) {
-        c.lost = c.lost || failure.lost;
-        throw FtpError(QStringLiteral("%1 failed: %2.")
-                           .arg(failure.step.isEmpty() ? step : failure.step, failure.why),
-                       c.lost);
-    }
-}
-
-QString FtpSession::why(const FtpFault& fault) const {
-    const long seconds = wholeSeconds(connection_->timeout);
-    switch (fault.kind) {
-    case FtpFault::Kind::Timeout:
-        return QStringLiteral("the server did not answer within %1 seconds").arg(seconds);
-    case FtpFault::Kind::Stalled:
-        return QStringLiteral("no data moved for %1 seconds").arg(seconds);
-    case FtpFault::Kind::Closed:
-        return fault.detail.isEmpty()
-                   ? QStringLiteral("the server closed the connection")
-                   : QStringLiteral("the server closed the connection (%1)").arg(fault.detail);
-    case FtpFault::Kind::Lost:
-        return QStringLiteral("the connection to the server was lost");
-    case FtpFault::Kind::Aborted:
-        return QStringLiteral("cancelled");
-    case FtpFault::Kind::TooLong:
-        return QStringLiteral("the server's reply is too long (%1)").arg(fault.detail);
-    case FtpFault::Kind::BadReply:
-        return QStringLiteral("the server sent a reply that cannot be used (\"%1\")")
-            .arg(fault.detail);
-    case FtpFault::Kind::Unreachable:
-        return fault.detail;
-    case FtpFault::Kind::Unreadable:
-        return QStringLiteral("the file cannot be read (%1)").arg(fault.detail);
-    }
-    return fault.detail;
-}
-
-void FtpSession::say(const std::string& line) {
-    Connection& c = *connection_;
-    // A server that went away meanwhile (a restart, an idle timeout) is found before anything
-    // more is sent.
-    if (c.control.isGone())
-        throw FtpFault{FtpFault::Kind::Lost, {}};
-    try {
-        c.control.send(line, c.timeout);
-    } catch (const FtpFault& fault) {
-        if (fault.kind != FtpFault::Kind::Closed)
-            throw;
-        throw FtpFault{FtpFault::Kind::Lost, fault.detail};
-    }
-}
-
-FtpControl::Reply FtpSession::reply() {
-    Connection& c = *connection_;
-    return c.control.read(c.deadline());
-}
-
-void FtpSession::confirmLastUpload() {
-    Connection& c = *connection_;
-    if (!c.unconfirmed)
-        return;
-    const Connection::Unconfirmed file = *std::exchange(c.unconfirmed, std::nullopt);
-    const FtpControl::Reply r = reply();
-    if (r.code >= 500 && r.code <= 504) {
-        // The server does not know SIZE: the final reply of each upload has to do.
-        c.sizeOffered = false;
-        return;
-    }
-    // The reply to the command that went out behind SIZE is still to be read: a failure here
-    // ends the session.
-    bool known = false;
-    const qint64 held = r.text().mid(4).trimmed().toLongLong(&known);
-    if (r.code != 213 || !known)
-        throw StepFailure{QStringLiteral("the server cannot tell the size of \"%1\" after %2 "
-                                         "bytes were sent (it answered \"%3\")")
-                              .arg(file.name)
-                              .arg(file.size)
-                              .arg(r.text()),
-                          true, file.step};
-    if (held != file.size)
-        throw StepFailure{
-            cutShort(
-                file.name,
-                QStringLiteral("the server holds %1 of the %2 bytes").arg(held).arg(file.size)),
-            true, file.step};
-}
-
-void FtpSession::login(const QString& host, const QString& user, const QString& password,
-                       quint16 port) {
-    Connection& c = *connection_;
-    const FtpClock::time_point deadline = c.deadline();
-    std::optional<FtpFault> refused;
-    for (const FtpSocket::Address& address :
-         FtpSocket::resolve(host, port, c.waiting.abort, deadline)) {
-        try {
-            c.control = FtpControl(FtpSocket::connect(address, c.waiting.abort, deadline));
-            refused.reset();
-            break;
-        } catch (const FtpFault& fault) {
-            if (fault.kind != FtpFault::Kind::Unreachable)
-                throw;
-            refused = fault; // the next address may answer
-        }
-    }
-    if (refused)
-        throw StepFailure{QStringLiteral("cannot connect to port %1 of %2 (%3)")
-                              .arg(port)
-                              .arg(host, refused->detail),
-                          true,
-                          {}};
-    FtpControl::Reply r;
-    do {
-        r = reply(); // "120 ready in a minute" may come before 220
-    } while (r.code < 200);
-    if (r.code != 220)
-        throw answered(r, true);
-    say("USER " + user.toStdString());
-    r = reply();
-    if (r.code == 331) {
-        say("PASS " + password.toStdString());
-        r = reply();
-    }
-    if (r.code != 230 && r.code != 202)
-        throw answered(r, true);
-    // Binary from the start: pictures arrive unchanged and listings read the same. PWD proves
-    // that the server takes commands after the login, not only the password.
-    say("TYPE I");
-    say("PWD");
-    for (int i = 0; i < 2; ++i) {
-        r = reply();
-        if (r.code < 200 || r.code >= 400)
-            throw answered(r, true);
-    }
-}
-
 void FtpSession::close() noexcept {
     if (!connection_)
         return;
     Connection& c = *connection_;
     if (!c.lost && !c.aborted()) {
         try {
-            run(QStringLiteral("Saying goodbye"), [&c] {
-                c.control.send("QUIT", c.timeout);
-                // The size of a last upload may come first; neither is awaited long.
-                const FtpClock::time_point deadline = FtpClock::now() + QuitWait;
-                for (int replies = c.unconfirmed ? 2 : 1; replies > 0; --replies)
-                    c.control.read(deadline);
-            });
+            curl_easy_setopt(c.easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, 1L);
+            curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, QuitMs);
+            command(QStringLiteral("QUIT"), QStringLiteral("Saying goodbye"));
         } catch (...) {
             // The connection is going away either way.
         }
     }
+    // The library would say QUIT again and wait for the answer: the server has had its one.
     c.waiting.abort->shutDownAll();
     connection_.reset();
 }
 
+FtpSession::Connection& FtpSession::connection() {
+    if (!connection_ || connection_->lost)
+        throw FtpError(QStringLiteral("The connection to the server is closed."), true);
+    return *connection_;
+}
+
+void FtpSession::run(const QString& step) {
+    Connection& c = connection();
+    c.reply.clear();
+    c.errors[0] = 0;
+    c.abortReason.clear();
+    c.refusedReconnect = false;
+    c.dataPort = 0;
+    c.dataError = 0;
+    curl_multi_add_handle(c.multi, c.easy);
+    int result = CURLE_OK;
+    if (c.waiting.pump) {
+        // The library blocks inside some of its waits (the final reply of a transfer among
+        // them): it runs on a thread of its own while this one keeps its events flowing.
+        auto transfer = std::async(std::launch::async, [&c] { return perform(c); });
+        while (transfer.wait_for(std::chrono::milliseconds(PumpMs)) != std::future_status::ready)
+            c.waiting.pump();
+        result = transfer.get();
+    } else {
+        result = perform(c);
+    }
+    // The control connection is known to the library only while the handle is in use.
+    if (!c.loggedIn && result == CURLE_OK)
+        curl_easy_getinfo(c.easy, CURLINFO_ACTIVESOCKET, &c.control);
+    // Taken off mid-transfer, the library drops the connection without waiting for anything.
+    curl_multi_remove_handle(c.multi, c.easy);
+    if (result != CURLE_OK)
+        fail(step, result);
+}
+
+int FtpSession::perform(Connection& c) {
+    for (int running = 1;;) {
+        if (c.aborted())
+            return CURLE_ABORTED_BY_CALLBACK;
+        if (curl_multi_perform(c.multi, &running) != CURLM_OK)
+            return CURLE_FAILED_INIT;
+        if (!running) {
+            CURLcode result = CURLE_OK;
+            int left = 0;
+            while (CURLMsg* msg = curl_multi_info_read(c.multi, &left)) {
+                if (msg->msg == CURLMSG_DONE)
+                    result = msg->data.result;
+            }
+            return result;
+        }
+        // The library's sockets wake the wait; it names how long it may sleep otherwise.
+        curl_multi_poll(c.multi, nullptr, 0, sleepFor(c.multi), nullptr);
+    }
+}
+
+void FtpSession::fail(const QString& step, int code) {
+    Connection& c = *connection_;
+    const auto result = static_cast<CURLcode>(code);
+    const int reply = c.replyCode();
+    const long seconds = wholeSeconds(c.timeout);
+    QString why;
+    // Without a data connection nothing can be listed or uploaded: the session ends at the
+    // first listing, even though the server would take further commands.
+    bool noData = false;
+    if (c.refusedReconnect)
+        why = QStringLiteral("the connection to the server was lost");
+    else if (c.aborted())
+        why = QStringLiteral("cancelled");
+    else if (!c.abortReason.isEmpty())
+        why = c.abortReason;
+    else if (reply == 452 || reply == 552)
+        why = QStringLiteral("the server has no room for the file (its disk or your quota is "
+                             "full); it answered \"%1\"")
+                  .arg(c.replyText());
+    else if (reply == 425 || result == CURLE_FTP_ACCEPT_FAILED ||
+             result == CURLE_FTP_ACCEPT_TIMEOUT ||
+             (result == CURLE_COULDNT_CONNECT && c.loggedIn)) {
+        why = dataConnectionRefused(c);
+        noData = true;
+    } else if (reply > 0 && reply < 200 && !c.loggedIn) {
+        // "120 ready in a minute" where the greeting belongs: the library does not wait.
+        why = QStringLiteral("the server is not ready (it answered \"%1\"); try again later")
+                  .arg(c.replyText());
+    } else if (reply >= 400 &&
+               (result == CURLE_FTP_PORT_FAILED || result == CURLE_FTP_WEIRD_PASV_REPLY)) {
+        why = modeRefused(c);
+        noData = true;
+    } else if (reply >= 400) // "421" among them, which the library counts as a timeout
+        why = QStringLiteral("the server answered \"%1\"").arg(c.replyText());
+    else if (c.upload && (result == CURLE_SEND_ERROR || result == CURLE_PARTIAL_FILE ||
+                          result == CURLE_UPLOAD_FAILED || c.dataError))
+        why = closedEarly(c);
+    else if (result == CURLE_OPERATION_TIMEDOUT && std::strstr(c.errors, "too slow"))
+        why = QStringLiteral("no data moved for %1 seconds").arg(seconds);
+    else if (result == CURLE_OPERATION_TIMEDOUT)
+        why = QStringLiteral("the server did not answer within %1 seconds").arg(seconds);
+    else if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST ||
+             result == CURLE_URL_MALFORMAT)
+        why = c.details(result);
+    else if (std::strstr(c.errors, "Too large"))
+        why = QStringLiteral("the server's reply is too long (%1)").arg(c.details(result));
+    else if (result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR ||
+             result == CURLE_GOT_NOTHING || result == CURLE_PARTIAL_FILE ||
+             result == CURLE_UPLOAD_FAILED)
+        why = QStringLiteral("the server closed the connection (%1)").arg(c.details(result));
+    else
+        why = QStringLiteral("the server sent a reply that cannot be used (%1)")
+                  .arg(c.details(result));
+    const bool lost = !keepsConnection(result) || !c.abortReason.isEmpty() || noData;
+    c.lost = c.lost || lost;
+    throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, why), lost);
+}
+
+QString FtpSession::dataConnectionRefused(const Connection& c) {
+    const QString port = c.dataPort ? QString::number(c.dataPort) : QStringLiteral("?");
+    QString why = c.passive
+                      ? QStringLiteral("the data connection to port %1 of the server was refused "
+                                       "in passive mode")
+                            .arg(port)
+                      : QStringLiteral("the server could not open the data connection to port %1 "
+                                       "of this computer in active mode")
+                            .arg(port);
+    if (c.replyCode() >= 400)
+        why += QStringLiteral(" (the server answered \"%1\")").arg(c.replyText());
+    return why + (c.passive
+                      ? QStringLiteral("; try the active transfer mode in the FTP settings")
+                      : QStringLiteral("; try the passive transfer mode in the FTP settings"));
+}
+
+QString FtpSession::modeRefused(const Connection& c) {
+    return c.passive ? QStringLiteral("the server refuses passive mode (it answered \"%1\"); try "
+                                      "the active transfer mode in the FTP settings")
+                           .arg(c.replyText())
+                     : QStringLiteral("the server refuses active mode (it answered \"%1\"); try "
+                                      "the passive transfer mode in the FTP settings")
+                           .arg(c.replyText());
+}
+
 void FtpSession::command(const QString& line, const QString& step) {
-    run(step, [&] {
-        say(line.toStdString());
-        confirmLastUpload();
-        const FtpControl::Reply r = reply();
-        if (r.code < 200 || r.code >= 400)
-            throw answered(r, false);
-        connection_->last = r;
-    });
+    Connection& c = connection();
+    // "*": the library goes on when the server refuses; the reply decides here.
+    const std::string text = '*' + line.toStdString();
+    curl_slist* commands = curl_slist_append(nullptr, text.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_URL, c.url.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_QUOTE, commands);
+    try {
+        run(step);
+    } catch (...) {
+        curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
+        curl_slist_free_all(commands);
+        throw;
+    }
+    curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
+    curl_slist_free_all(commands);
+    const int code = c.replyCode();
+    if (code < 200 || code >= 400)
+        throw FtpError(
+            QStringLiteral("%1 failed: the server answered \"%2\".").arg(step, c.replyText()));
 }
 
 QString FtpSession::pwd() {
     command(QStringLiteral("PWD"), QStringLiteral("Asking for the current folder"));
     // 257 "name" text, with quotes inside the name doubled.
-    const QString reply = connection().last.text();
+    const QString reply = connection().replyText();
     const qsizetype open = reply.indexOf(u'"');
     if (open < 0)
         throw FtpError(QStringLiteral("The server named no folder: \"%1\".").arg(reply));
@@ -432,218 +571,105 @@ QStringList FtpSession::nlst() {
     return readListing(true);
 }
 
-quint16 FtpSession::passivePort() {
-    Connection& c = *connection_;
-    if (c.extended != Connection::Known::No) {
-        say("EPSV");
-        confirmLastUpload();
-        const FtpControl::Reply r = reply();
-        if (r.code == 229) {
-            c.extended = Connection::Known::Yes;
-            if (const quint16 port = extendedPassivePort(r.text()))
-                return port;
-            throw StepFailure{
-                QStringLiteral("the server named no data port (\"%1\")").arg(r.text()), false, {}};
-        }
-        if (c.extended == Connection::Known::Yes || !notUnderstood(r))
-            throw answered(r, false);
-        c.extended = Connection::Known::No;
-    }
-    if (c.control.socket().peerAddress().isIPv6())
-        throw StepFailure{QStringLiteral("the server offers no passive mode over IPv6 (it does "
-                                         "not know EPSV); try the active transfer mode"),
-                          false,
-                          {}};
-    say("PASV");
-    confirmLastUpload();
-    const FtpControl::Reply r = reply();
-    if (r.code != 227)
-        throw answered(r, false);
-    if (const quint16 port = passivePortOf(r.text()))
-        return port;
-    throw StepFailure{
-        QStringLiteral("the server named no data port (\"%1\")").arg(r.text()), false, {}};
-}
-
-void FtpSession::offerActivePort(const FtpSocket& listener) {
-    Connection& c = *connection_;
-    const FtpSocket::Address local = listener.localAddress();
-    if (c.extended != Connection::Known::No) {
-        say(QStringLiteral("EPRT |%1|%2|%3|")
-                .arg(local.isIPv6() ? 2 : 1)
-                .arg(local.host())
-                .arg(local.port())
-                .toStdString());
-        confirmLastUpload();
-        const FtpControl::Reply r = reply();
-        if (r.code >= 200 && r.code < 300) {
-            c.extended = Connection::Known::Yes;
-            return;
-        }
-        if (c.extended == Connection::Known::Yes || !notUnderstood(r))
-            throw answered(r, false);
-        c.extended = Connection::Known::No;
-    }
-    if (local.isIPv6())
-        throw StepFailure{QStringLiteral("the server offers no active mode over IPv6 (it does "
-                                         "not know EPRT); try the passive transfer mode"),
-                          false,
-                          {}};
-    say(QStringLiteral("PORT %1,%2,%3")
-            .arg(local.host().replace(u'.', u','))
-            .arg(local.port() >> 8)
-            .arg(local.port() & 0xff)
-            .toStdString());
-    confirmLastUpload();
-    const FtpControl::Reply r = reply();
-    if (r.code < 200 || r.code >= 300)
-        throw answered(r, false);
-}
-
-FtpSession::DataLink FtpSession::openData(const std::string& request) {
-    Connection& c = *connection_;
-    DataLink link;
-    if (c.passive) {
-        FtpSocket::Address address = c.control.socket().peerAddress();
-        c.dataPort = passivePort();
-        address.setPort(c.dataPort);
-        // Connected before the request goes out, so that a server never opens a file for a
-        // transfer that cannot come.
-        try {
-            link.socket = FtpSocket::connect(address, c.waiting.abort, c.deadline());
-        } catch (const FtpFault& fault) {
-            if (fault.kind == FtpFault::Kind::Aborted)
-                throw;
-            throw StepFailure{dataConnectionRefused(true, c.dataPort, nullptr), true, {}};
-        }
-        say(request);
-        link.first = reply();
-    } else {
-        FtpSocket listener = FtpSocket::listen(c.control.socket().localAddress(), c.waiting.abort);
-        c.dataPort = listener.localAddress().port();
-        offerActivePort(listener);
-        say(request);
-        link.first = reply();
-        if (link.first.code < 200) {
-            try {
-                link.socket = listener.accept(c.deadline());
-            } catch (const FtpFault& fault) {
-                if (fault.kind == FtpFault::Kind::Aborted)
-                    throw;
-                throw StepFailure{dataConnectionRefused(false, c.dataPort, nullptr), true, {}};
-            }
-        }
-    }
-    // Without a data connection nothing can be listed or uploaded: the session ends, even
-    // though the server would take further commands.
-    if (link.first.code == 425)
-        throw StepFailure{dataConnectionRefused(c.passive, c.dataPort, &link.first), true, {}};
-    throwIfRefused(link.first);
-    return link;
-}
-
 QStringList FtpSession::readListing(bool namesOnly) {
+    Connection& c = connection();
     ListingBuffer buffer;
-    run(QStringLiteral("Listing the folder"), [&] {
-        Connection& c = *connection_;
-        DataLink link = openData(namesOnly ? "NLST" : "LIST");
-        FtpControl::Reply r = link.first;
-        if (r.code < 200) {
-            const FtpClock::time_point whole = FtpClock::now() + 2 * c.timeout;
-            std::vector<char> block(ListingBlock);
-            for (;;) {
-                const FtpClock::time_point stall = c.deadline();
-                const size_t n = link.socket.receive(
-                    block.data(), block.size(), std::min(stall, whole),
-                    whole <= stall ? FtpFault::Kind::Timeout : FtpFault::Kind::Stalled);
-                if (n == 0)
-                    break;
-                if (!buffer.append(block.data(), qsizetype(n)))
-                    throw StepFailure{buffer.error(), true, {}};
-            }
-            link.socket.close();
-            try {
-                r = reply();
-            } catch (const FtpFault& fault) {
-                // Gone right after the data: closed, not lost before a command.
-                if (fault.kind != FtpFault::Kind::Lost)
-                    throw;
-                throw FtpFault{FtpFault::Kind::Closed, {}};
-            }
-        }
-        if (r.code >= 400)
-            throw answered(r, false);
-        if (!buffer.finish())
-            throw StepFailure{buffer.error(), false, {}};
-    });
+    c.listing = &buffer;
+    curl_easy_setopt(c.easy, CURLOPT_URL, c.url.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_DIRLISTONLY, namesOnly ? 1L : 0L);
+    curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, long(2 * c.timeout.count()));
+    const QString step = QStringLiteral("Listing the folder");
+    {
+        // The handle serves the next command, however this one ends.
+        const auto reset = qScopeGuard([&c] {
+            c.listing = nullptr;
+            curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, 0L);
+        });
+        run(step);
+    }
+    if (!buffer.finish())
+        throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, buffer.error()));
     return buffer.lines();
 }
 
-void FtpSession::stor(const QString& localPath, const QString& remoteName) {
+FtpSession::Stored FtpSession::stor(const QString& localPath, const QString& remoteName) {
     checkArgument(remoteName, QStringLiteral("file name \"%1\"").arg(remoteName));
-    connection();
+    Connection& c = connection();
     QFile file(localPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadOnly))
         throw FtpError(QStringLiteral("Cannot read \"%1\": %2").arg(localPath, file.errorString()));
+    const std::string name = remoteName.toStdString();
+    char* escaped = curl_easy_escape(c.easy, name.data(), int(name.size()));
+    const std::string url = c.url + (escaped ? escaped : "");
+    curl_free(escaped);
+    c.upload = &file;
+    c.uploadName = remoteName;
+    c.uploadSize = file.size();
+    curl_easy_setopt(c.easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c.easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
+    // The server's own size of the file, asked on the same request right after the upload.
+    curl_slist* sizeQuery = nullptr;
+    if (c.sizeOffered)
+        sizeQuery = curl_slist_append(nullptr, ("*SIZE " + name).c_str());
+    curl_easy_setopt(c.easy, CURLOPT_POSTQUOTE, sizeQuery);
     const QString step = QStringLiteral("Uploading \"%1\"").arg(remoteName);
-    run(step, [&] { upload(file.handle(), file.size(), remoteName, step); });
+    {
+        const auto reset = qScopeGuard([&c, sizeQuery] {
+            c.upload = nullptr;
+            curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
+            curl_easy_setopt(c.easy, CURLOPT_POSTQUOTE, nullptr);
+            curl_slist_free_all(sizeQuery);
+        });
+        run(step);
+    }
+    curl_off_t sent = 0;
+    curl_easy_getinfo(c.easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    return {qint64(sent), checkStored(step, qint64(sent), sizeQuery != nullptr)};
 }
 
-void FtpSession::confirmUploads() {
-    const Connection& c = connection();
-    if (c.unconfirmed)
-        run(c.unconfirmed->step, [this] { confirmLastUpload(); });
+QString FtpSession::cutShort(const Connection& c, const QString& what) {
+    return QStringLiteral("%1, so \"%2\" is incomplete on the server").arg(what, c.uploadName);
 }
 
-void FtpSession::upload(int fileFd, qint64 size, const QString& remoteName, const QString& step) {
-    Connection& c = *connection_;
-    DataLink link = openData("STOR " + remoteName.toStdString());
-    qint64 sent = 0;
-    FtpControl::Reply r = link.first;
-    if (r.code < 200) {
-        try {
-            if (c.block.empty())
-                c.block.resize(UploadBlock);
-            sent = link.socket.sendFile(fileFd, size, c.block, c.timeout);
-        } catch (const FtpFault& fault) {
-            if (fault.kind != FtpFault::Kind::Closed)
-                throw;
-            // The server dropped the data connection: its reply says why, when it gives one.
-            link.socket.close();
-            try {
-                r = reply();
-            } catch (const FtpFault&) {
-                throw StepFailure{closedEarly(remoteName, size), true, {}};
-            }
-            throwIfRefused(r);
-            throw StepFailure{closedEarly(remoteName, size), false, {}};
-        }
-        link.socket.shutdownSending();
-        try {
-            r = reply();
-        } catch (const FtpFault& fault) {
-            if (fault.kind != FtpFault::Kind::Lost)
-                throw;
-            throw StepFailure{closedEarly(remoteName, size), true, {}};
-        }
+QString FtpSession::closedEarly(const Connection& c) {
+    return cutShort(c, QStringLiteral("the server closed the connection before it had all %1 bytes")
+                           .arg(c.uploadSize));
+}
+
+bool FtpSession::checkStored(const QString& step, qint64 sent, bool askedSize) {
+    Connection& c = connection();
+    const auto fail = [&](const QString& why) {
+        throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, why));
+    };
+    if (c.dataError)
+        fail(closedEarly(c));
+    if (sent != c.uploadSize)
+        fail(cutShort(
+            c, QStringLiteral("only %1 of the %2 bytes were sent").arg(sent).arg(c.uploadSize)));
+    if (!askedSize)
+        return false;
+    const int code = c.replyCode();
+    if (code >= 500 && code <= 504) {
+        // The server does not know SIZE: the caller checks the folder's listing instead.
+        c.sizeOffered = false;
+        return false;
     }
-    // A server that stopped reading early resets the connection when the rest arrives.
-    const bool reset = link.socket.isOpen() && link.socket.wasReset();
-    link.socket.close();
-    throwIfRefused(r);
-    if (reset)
-        throw StepFailure{closedEarly(remoteName, size), false, {}};
-    if (sent != size)
-        throw StepFailure{
-            cutShort(remoteName,
-                     QStringLiteral("only %1 of the %2 bytes were sent").arg(sent).arg(size)),
-            false,
-            {}};
-    if (c.sizeOffered) {
-        // Asked now, read behind the next command: the server answers both in one go.
-        say("SIZE " + remoteName.toStdString());
-        c.unconfirmed = Connection::Unconfirmed{step, remoteName, sent};
-    }
+    bool known = false;
+    const qint64 held = c.replyText().mid(4).trimmed().toLongLong(&known);
+    if (code != 213 || !known)
+        fail(QStringLiteral("the server cannot tell the size of \"%1\" after %2 bytes were "
+                            "sent (it answered \"%3\")")
+                 .arg(c.uploadName)
+                 .arg(sent)
+                 .arg(c.replyText()));
+    if (held != sent)
+        fail(
+            cutShort(c, QStringLiteral("the server holds %1 of the %2 bytes").arg(held).arg(sent)));
+    return true;
 }
 
 } // namespace publish

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "publish/ftp/FtpControl.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -36,9 +34,6 @@ struct FtpWaiting {
 };
 
 // One logged-in FTP control connection with binary transfers; the one place that talks FTP.
-// Where the order of replies allows it, a command goes out before the reply to the one before
-// has been read (the size check of an upload travels with the next command), so that a file
-// costs no more round trips than a client without the check needs.
 // Commands go out in the order the calls come, each on the current remote folder: the
 // session never changes folder by itself and never logs in again behind the caller's back
 // (a lost connection ends the session). Every command argument, the user name and the
@@ -47,8 +42,10 @@ struct FtpWaiting {
 // command), a data connection that moves no byte for `timeout` fails, a listing must arrive
 // within twice `timeout`, and listings have caps (ListingBuffer). Data connections go to the
 // control connection's peer whatever address a passive-mode reply names; active mode offers
-// the control connection's own address. An upload ends in a failure unless the server holds
-// every byte of the file (it is asked with SIZE where it answers that). Not thread-safe: one thread
+// the control connection's own address. An upload ends in a failure when the server holds fewer
+// bytes than were sent (it is asked with SIZE where it answers that). A name with several
+// addresses is tried on the next when one does not answer, addresses of the other family after
+// a moment; international names are converted for the resolver. Not thread-safe: one thread
 // at a time uses a session (ownership moves, it is never shared); only its abort switch is touched
 // from elsewhere.
 class FtpSession {
@@ -74,12 +71,15 @@ public:
     void mkd(const QString& path); // MKD
     QStringList list();            // LIST: the raw lines
     QStringList nlst();            // NLST: the names
+    // What an upload left on the server: the bytes sent, and whether the server has confirmed
+    // holding all of them (it answers SIZE); an unconfirmed file is for the caller to check in
+    // the folder's listing.
+    struct Stored {
+        qint64 bytes = 0;
+        bool confirmed = false;
+    };
     // STOR of a local file under `remoteName` into the current folder, replacing a file there.
-    // Whether the server holds all of it is known when the next call returns, or after
-    // confirmUploads().
-    void stor(const QString& localPath, const QString& remoteName);
-    // Waits for the server's word on the latest upload; throws FtpError when it is short.
-    void confirmUploads();
+    Stored stor(const QString& localPath, const QString& remoteName);
     // QUIT (briefly awaited) and closes the connection; never throws. Further calls throw.
     void close() noexcept;
 
@@ -88,22 +88,20 @@ public:
 
 private:
     struct Connection;
-    struct DataLink;
+    enum class Transfer { None, Listing, NameListing, Upload };
 
-    // Runs `work` for `step`, on a helper thread while the caller pumps when the session has a
-    // pump; a fault becomes an FtpError that names the step.
-    void run(const QString& step, const std::function<void()>& work);
+    // One request on the open connection: the command (QUOTE style), or a transfer.
     void command(const QString& line, const QString& step);
     QStringList readListing(bool namesOnly);
-    void login(const QString& host, const QString& user, const QString& password, quint16 port);
-    void upload(int fileFd, qint64 size, const QString& remoteName, const QString& step);
-    DataLink openData(const std::string& request);
-    quint16 passivePort();
-    void offerActivePort(const FtpSocket& listener);
-    void say(const std::string& line);
-    FtpControl::Reply reply();
-    void confirmLastUpload();
-    QString why(const FtpFault& fault) const;
+    void run(const QString& step);
+    static int perform(Connection& c);
+    static QString dataConnectionRefused(const Connection& c);
+    static QString modeRefused(const Connection& c);
+    // A file counts as stored only when the server holds every byte that was sent.
+    bool checkStored(const QString& step, qint64 sent, bool askedSize);
+    static QString cutShort(const Connection& c, const QString& what);
+    static QString closedEarly(const Connection& c);
+    [[noreturn]] void fail(const QString& step, int code);
     Connection& connection();
 
     std::unique_ptr<Connection> connection_;

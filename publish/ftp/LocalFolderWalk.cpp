@@ -1,6 +1,9 @@
 #include "publish/ftp/LocalFolderWalk.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <dirent.h>
 
 #include <algorithm>
 
@@ -32,6 +35,14 @@ QFileInfoList LocalFolderWalk::entries(const QString& folder) {
         return a.fileName().toUtf8() < b.fileName().toUtf8();
     });
     return kept;
+}
+
+bool LocalFolderWalk::canRead(const QString& folder) {
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return false;
+    ::closedir(dir);
+    return true;
 }
 
 QStringList LocalFolderWalk::collectFiles(const QString& folder) {

@@ -11,6 +11,8 @@ namespace publish {
 class LocalFolderWalk {
 public:
     static QFileInfoList entries(const QString& folder);
+    // Whether the folder's entries can be read (a folder without rights lists as empty).
+    static bool canRead(const QString& folder);
     // Every file below `folder`, depth first, as paths relative to it with "/".
     static QStringList collectFiles(const QString& folder);
 };

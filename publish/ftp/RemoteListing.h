@@ -24,6 +24,8 @@ class RemoteListingParser {
 public:
     // The entry of one line; an empty name when the line has fewer than nine fields.
     static RemoteEntry parseLine(const QString& line);
+    // The size of the line's entry (its fifth field); -1 when that is not a number.
+    static qint64 sizeOf(const QString& line);
     // Every entry with a name other than "." and "..", folders first, otherwise in line order.
     static RemoteListing parse(const QStringList& lines);
 };

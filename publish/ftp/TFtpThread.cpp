@@ -1,7 +1,13 @@
 #include "publish/ftp/TFtpThread.h"
 
 #include "publish/ftp/FtpSession.h"
+#include "publish/ftp/ListedUploads.h"
 #include "publish/ftp/LocalFolderWalk.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <cstring>
 
 namespace publish {
 
@@ -16,10 +22,6 @@ void TFtpThread::run() {
     try {
         session_->pwd();
         uploadDirectory(localDir_, QString());
-        // The last file counts once the server has confirmed it, before anything that may
-        // fail quietly.
-        if (!cancelled())
-            session_->confirmUploads();
         RemoteListing listing;
         if (!cancelled()) {
             try {
@@ -44,6 +46,12 @@ void TFtpThread::run() {
 }
 
 void TFtpThread::uploadDirectory(const QString& folder, const QString& relative) {
+    // A folder left out would end in "Upload Complete" with its files missing on the server.
+    if (!LocalFolderWalk::canRead(folder))
+        throw FtpError(QStringLiteral("Cannot read the folder \"%1\": %2")
+                           .arg(QDir::toNativeSeparators(folder),
+                                QString::fromLocal8Bit(std::strerror(errno))));
+    ListedUploads unconfirmed;
     for (const QFileInfo& info : LocalFolderWalk::entries(folder)) {
         const QString name = info.fileName();
         if (info.isDir()) {
@@ -52,12 +60,16 @@ void TFtpThread::uploadDirectory(const QString& folder, const QString& relative)
             session_->cdup();
         } else {
             emit uploading(fileIndex_, fileCount_, relative + name);
-            session_->stor(info.filePath(), name);
+            const FtpSession::Stored stored = session_->stor(info.filePath(), name);
+            if (!stored.confirmed)
+                unconfirmed.add(name, stored.bytes);
             ++fileIndex_;
         }
         if (cancelled())
             return;
     }
+    if (!unconfirmed.isEmpty())
+        unconfirmed.check(session_->list());
 }
 
 void TFtpThread::enterRemoteFolder(const QString& name) {

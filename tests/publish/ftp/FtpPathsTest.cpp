@@ -144,3 +144,25 @@ TEST(FtpPaths, AddressesOfAnyFolderNameAreValidWebAddresses) {
         EXPECT_EQ(QUrl(urls.url).path(), folder + "photogallery.htm");
     }
 }
+
+TEST(FtpPaths, AddressesOfAnyHostOpen) {
+    struct Case {
+        const char16_t* host;
+        const char16_t* url;
+        const char16_t* urlHost; // as the browser is handed it
+    } const cases[] = {
+        {u"::1", u"http://[::1]/www/photogallery.htm", u"::1"},
+        {u" 2001:db8::7 ", u"http://[2001:db8::7]/www/photogallery.htm", u"2001:db8::7"},
+        {u"127.0.0.1", u"http://127.0.0.1/www/photogallery.htm", u"127.0.0.1"},
+        {u" ftp.example.org ", u"http://ftp.example.org/www/photogallery.htm", u"ftp.example.org"},
+        {u"b\u00fccher.example", u"http://b\u00fccher.example/www/photogallery.htm",
+         u"xn--bcher-kva.example"},
+    };
+    for (const Case& c : cases) {
+        const publish::ResultUrls urls =
+            FtpPaths::resultUrls("", true, QString::fromUtf16(c.host), "/www/");
+        EXPECT_EQ(urls.url, QString::fromUtf16(c.url));
+        EXPECT_TRUE(FtpPaths::isWebAddress(urls.url)) << urls.url.toStdString();
+        EXPECT_EQ(QUrl(urls.url).host(), QString::fromUtf16(c.urlHost));
+    }
+}

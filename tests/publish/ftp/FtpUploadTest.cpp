@@ -418,10 +418,10 @@ TEST(FtpUpload, AFileTheServerHoldsShortFailsWhereverItsCheckIsRead) {
     }
 }
 
-TEST(FtpUpload, TheSizeCheckTravelsWithTheNextCommand) {
+TEST(FtpUpload, NoCommandGoesOutBeforeTheReplyToTheOneBefore) {
     // The server takes 150 ms over each SIZE and notes whether the client's next command had
-    // already arrived when it answered: a client that waits for each answer costs a round trip
-    // per file that the next command could have shared.
+    // already arrived when it answered: a server that reads one command at a time would lose
+    // a command sent ahead.
     QTemporaryDir local;
     for (const char* file : {"a.jpg", "b.jpg", "sub/c.jpg"})
         writeFile(local.path() + u'/' + QString::fromLatin1(file), sampleBytes(3000, 7));
@@ -432,7 +432,7 @@ TEST(FtpUpload, TheSizeCheckTravelsWithTheNextCommand) {
         const Reports r = runUpload(loginAt(server.port(), passive), local.path());
         ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
         EXPECT_EQ(server.record().filter("answered").join(u'\n').toStdString(),
-                  QStringList(3, QStringLiteral("SIZE answered with the next command waiting"))
+                  QStringList(3, QStringLiteral("SIZE answered with the next command not yet sent"))
                       .join(u'\n')
                       .toStdString());
     }

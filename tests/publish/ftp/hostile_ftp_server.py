@@ -67,6 +67,13 @@ def greet(conn):
             time.sleep(5)
     if CASE == "no-greeting":
         time.sleep(HOLD)
+    if CASE in ("120-slow", "120-flood"):  # "ready in a while", for ever
+        while True:
+            conn.sendall(b"120 Service ready in a minute.\r\n")
+            if CASE == "120-slow":
+                time.sleep(1)
+    if CASE == "slow-login":
+        time.sleep(1.5)
     if CASE == "greeting-421":
         conn.sendall(b"421 Too many users, try later.\r\n")
         return False
@@ -98,7 +105,7 @@ class Session:
             self.listener = listen("127.0.0.1")
             port = self.listener.getsockname()[1]
             host = "127,0,0,1"
-        if CASE == "data-refused":
+        if CASE == "data-refused" or (CASE == "epsv-dead" and extended):
             self.listener.close()  # nothing listens on the port the reply names
             self.listener = None
         if extended:
@@ -134,7 +141,8 @@ class Session:
             data.sendall(b"-rw-r--r-- 1 u g 1 Jan 1 00:00 " + b"x" * (10 << 20))
         else:
             for name in self.stored:
-                line = name if names_only else "-rw-r--r-- 1 u g 1 Jan 1 00:00 " + name
+                line = name if names_only else "-rw-r--r-- 1 u g %d Jan 1 00:00 %s" % (
+                    self.sizes[name], name)
                 data.sendall(line.encode() + b"\r\n")
         data.close()
         self.listed = True
@@ -157,6 +165,13 @@ class Session:
             data.recv(65536)
             data.close()
             return False
+        if CASE == "late-reset":  # says done, then drops what it did not read
+            size = len(data.recv(1024))
+            self.keep(name, size)
+            self.reply("226 Stored.")
+            time.sleep(0.2)
+            data.close()
+            return True
         if CASE == "150-226":  # says done at once and reads nothing
             self.reply("226 Stored.")
             data.close()
@@ -183,14 +198,29 @@ class Session:
         self.sizes[name] = size
         record("STORED %s %d" % (name, size))
 
+    def lines(self):
+        if CASE != "one-per-read":
+            return self.reader
+        return self.first_line_of_each_read()
+
+    def first_line_of_each_read(self):
+        """A server that takes one command per read and drops what came with it."""
+        while True:
+            data = self.conn.recv(4096)
+            if not data:
+                return
+            yield data.split(b"\n")[0] + b"\n"
+
     def serve(self):
         if not greet(self.conn):
             return
-        for raw in self.reader:
+        for raw in self.lines():
             line = raw.decode("utf-8", "replace").rstrip("\r\n")
             cmd, _, arg = line.partition(" ")
             cmd = cmd.upper()
             record((cmd + " " + ("***" if cmd == "PASS" else arg)).rstrip())
+            if CASE == "slow-login" and cmd in ("USER", "PASS"):
+                time.sleep(1.5)  # each reply in time, the login as a whole not
             if cmd == "USER":
                 self.reply("331 Password please.")
             elif cmd == "PASS":
@@ -212,6 +242,8 @@ class Session:
                 self.reply("500 Not understood.")
             elif cmd in ("EPSV", "PASV"):
                 self.passive(cmd == "EPSV")
+            elif cmd in ("EPRT", "PORT") and CASE == "port-refused":
+                self.reply("502 Not implemented." if cmd == "EPRT" else "500 Illegal PORT command.")
             elif cmd in ("EPRT", "PORT"):
                 if cmd == "EPRT":
                     parts = arg.split(arg[0])
@@ -225,7 +257,7 @@ class Session:
             elif cmd == "STOR":
                 if not self.store(arg):
                     return
-            elif cmd == "SIZE" and CASE != "no-size" and arg in self.sizes:
+            elif cmd == "SIZE" and CASE not in ("no-size", "late-reset") and arg in self.sizes:
                 size = self.sizes[arg]
                 if CASE == "short-size" and arg.startswith("short"):
                     size -= 1  # holds one byte less than it took
@@ -235,7 +267,7 @@ class Session:
                     record("SIZE answered with the next command %s"
                            % ("waiting" if waiting else "not yet sent"))
                 self.reply("213 %d" % size)
-            elif cmd == "SIZE" and CASE != "no-size":
+            elif cmd == "SIZE" and CASE not in ("no-size", "late-reset"):
                 self.reply("550 No such file.")
             elif cmd == "QUIT":
                 if CASE == "no-quit":
