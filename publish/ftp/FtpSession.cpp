@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QScopeGuard>
+#include <QUrl>
 
 #include <future>
 
@@ -45,6 +46,17 @@ constexpr int LateReplyMs = 200;
 struct CurlLibrary {
     CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
 };
+
+// The host as the library takes it: an IPv6 address in brackets, an international name in its
+// ASCII form (the library would convert it only where the locale is UTF-8).
+std::string urlHost(const QString& host) {
+    if (host.contains(u':'))
+        return '[' + host.toStdString() + ']';
+    const QByteArray ascii = QUrl::toAce(host);
+    if (ascii.isEmpty())
+        throw FtpError(QStringLiteral("\"%1\" is not a host name.").arg(host));
+    return ascii.toStdString();
+}
 
 long wholeSeconds(std::chrono::milliseconds span) {
     return std::max<long>(1, static_cast<long>((span.count() + 999) / 1000));
@@ -282,8 +294,7 @@ FtpSession::FtpSession(const QString& host, const QString& user, const QString& 
     c->easy = curl_easy_init();
     if (!c->multi || !c->easy)
         throw FtpError(QStringLiteral("The FTP client cannot start."));
-    const QString bracketed = hostName.contains(u':') ? u'[' + hostName + u']' : hostName;
-    c->url = QStringLiteral("ftp://%1:%2/").arg(bracketed).arg(port).toStdString();
+    c->url = "ftp://" + urlHost(hostName) + ':' + std::to_string(port) + '/';
     CURL* e = c->easy;
     curl_easy_setopt(e, CURLOPT_URL, c->url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");

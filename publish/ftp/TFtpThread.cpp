@@ -11,6 +11,19 @@
 
 namespace publish {
 
+namespace {
+
+// A folder left out would end in "Upload Complete" with its files missing on the server; it
+// fails before anything of it is made there.
+void requireReadable(const QString& folder) {
+    if (!LocalFolderWalk::canRead(folder))
+        throw FtpError(QStringLiteral("Cannot read the folder \"%1\": %2")
+                           .arg(QDir::toNativeSeparators(folder),
+                                QString::fromLocal8Bit(std::strerror(errno))));
+}
+
+} // namespace
+
 TFtpThread::TFtpThread(std::unique_ptr<FtpSession> session, QString localDir, int fileCount,
                        std::shared_ptr<std::atomic<bool>> cancelRequested)
     : session_(std::move(session)), localDir_(std::move(localDir)), fileCount_(fileCount),
@@ -21,6 +34,7 @@ TFtpThread::~TFtpThread() = default;
 void TFtpThread::run() {
     try {
         session_->pwd();
+        requireReadable(localDir_);
         uploadDirectory(localDir_, QString());
         RemoteListing listing;
         if (!cancelled()) {
@@ -46,15 +60,11 @@ void TFtpThread::run() {
 }
 
 void TFtpThread::uploadDirectory(const QString& folder, const QString& relative) {
-    // A folder left out would end in "Upload Complete" with its files missing on the server.
-    if (!LocalFolderWalk::canRead(folder))
-        throw FtpError(QStringLiteral("Cannot read the folder \"%1\": %2")
-                           .arg(QDir::toNativeSeparators(folder),
-                                QString::fromLocal8Bit(std::strerror(errno))));
     ListedUploads unconfirmed;
     for (const QFileInfo& info : LocalFolderWalk::entries(folder)) {
         const QString name = info.fileName();
         if (info.isDir()) {
+            requireReadable(info.filePath());
             enterRemoteFolder(name);
             uploadDirectory(info.filePath(), relative + name + u'/');
             session_->cdup();

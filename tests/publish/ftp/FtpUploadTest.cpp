@@ -6,9 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <thread>
 
 using namespace ftptest;
@@ -62,6 +67,27 @@ std::unique_ptr<FtpSession> login(const FtpTestServer& server, bool passive,
                                   const QString& password = QStringLiteral("p")) {
     return loginAt(server.port(), passive, QStringLiteral("127.0.0.1"), password);
 }
+
+// While it lives, this thread reads only what the modes of files allow, even as root (the
+// rights to override them are dropped from its effective set and given back at the end).
+class WithoutFileRights {
+public:
+    WithoutFileRights() {
+        if (syscall(SYS_capget, &header_, saved_) != 0)
+            return;
+        __user_cap_data_struct lowered[2];
+        std::memcpy(lowered, saved_, sizeof saved_);
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &header_, lowered);
+    }
+    ~WithoutFileRights() { syscall(SYS_capset, &header_, saved_); }
+    WithoutFileRights(const WithoutFileRights&) = delete;
+    WithoutFileRights& operator=(const WithoutFileRights&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
 
 // How often the calling thread has gone to sleep so far.
 long sleepsSoFar() {
@@ -166,7 +192,8 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
         NameWithLineBreak,
         ServerGoesAway,
         ServerGoesAwayMidFile,
-        UnreadableFile
+        UnreadableFile,
+        UnreadableFolder
     };
     struct Case {
         const char* title;
@@ -179,6 +206,7 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
         {"server goes away during a file", Way::ServerGoesAwayMidFile,
          "the server closed the connection"},
         {"unreadable file", Way::UnreadableFile, "Cannot read"},
+        {"unreadable folder", Way::UnreadableFolder, "Cannot read the folder \""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
@@ -192,6 +220,7 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
         makePublishedAlbum(local.path());
         auto session = login(server, true);
         std::function<void(int)> onUploading;
+        std::optional<WithoutFileRights> asUser;
         switch (c.way) {
         case Way::RefusedFolder:
             session->cwd("/locked");
@@ -218,13 +247,23 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
         case Way::UnreadableFile:
             writeFile(local.path() + "/pictavo/b.jpg", "x");
             QFile::setPermissions(local.path() + "/pictavo/b.jpg", {});
+            asUser.emplace();
             if (QFile(local.path() + "/pictavo/b.jpg").open(QIODevice::ReadOnly))
                 continue; // running with rights that read anything
+            break;
+        case Way::UnreadableFolder:
+            QFile::setPermissions(local.path() + "/pictavo/pictavo_images", {});
+            asUser.emplace();
+            if (QDir(local.path() + "/pictavo/pictavo_images").isReadable())
+                continue;
             break;
         }
         const Reports r = runUpload(std::move(session), local.path(), nullptr, onUploading);
         if (killer.joinable())
             killer.join();
+        asUser.reset();
+        QFile::setPermissions(local.path() + "/pictavo/pictavo_images",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         EXPECT_FALSE(r.completed);
         ASSERT_TRUE(r.failed);
         EXPECT_FALSE(r.failed->isEmpty());
@@ -236,6 +275,10 @@ TEST(FtpUpload, FailuresEndWithTheServersTextAndNothingReportedDone) {
         EXPECT_TRUE(server.commands().filter("DELE").isEmpty());
         if (c.way == Way::NameWithLineBreak) {
             EXPECT_TRUE(QFile::exists(server.root() + "/photogallery.htm"));
+        }
+        if (c.way == Way::UnreadableFolder) {
+            EXPECT_TRUE(r.failed->contains("pictavo_images")) << r.failed->toStdString();
+            EXPECT_EQ(server.commands({"MKD"}), QStringList{"MKD pictavo"});
         }
     }
 }
@@ -450,4 +493,96 @@ TEST(FtpSession, AHostThatCannotBeFoundFailsWithinTheTimeout) {
     EXPECT_TRUE(message.startsWith("Connecting to no-such-host.invalid failed: "))
         << message.toStdString();
     EXPECT_LT(timer.elapsed(), 4000);
+}
+
+TEST(FtpUpload, ServersWithoutSizeAreCheckedByOneListingPerFolder) {
+    // "late-reset" says each file is stored after reading 1 KiB of it, and drops the rest.
+    struct Case {
+        const char* server;
+        QStringList files;
+        const char* failure; // nullptr: completes
+    } const cases[] = {
+        {"no-size", {"a.jpg", "sub/b.jpg", "sub/c.jpg", "sub/deeper/d.jpg", "z.jpg"}, nullptr},
+        {"late-reset", {"a.jpg", "z.jpg"}, "Uploading \"a.jpg\" failed: the server lists "},
+        {"late-reset", {"a.jpg", "sub/b.jpg"}, "Uploading \"b.jpg\" failed: the server lists "},
+    };
+    for (const bool passive : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.server) + (passive ? ", passive" : ", active"));
+            HostileServer server(QString::fromLatin1(c.server));
+            ASSERT_TRUE(server.port());
+            QTemporaryDir local;
+            for (const QString& file : c.files)
+                writeFile(local.path() + u'/' + file, sampleBytes(5000, int(file.size())));
+            const Reports r = runUpload(loginAt(server.port(), passive), local.path());
+            if (!c.failure) {
+                ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+                EXPECT_EQ(server.record().filter(QRegularExpression("^STORED .* 5000$")).size(),
+                          c.files.size());
+                // "deeper", "sub" and the top folder once each, then the closing listing.
+                EXPECT_EQ(server.record().filter(QRegularExpression("^LIST")).size(), 4);
+                continue;
+            }
+            EXPECT_FALSE(r.completed);
+            ASSERT_TRUE(r.failed);
+            EXPECT_TRUE(r.failed->startsWith(QString::fromLatin1(c.failure)))
+                << r.failed->toStdString();
+            EXPECT_TRUE(r.failed->contains("of the 5000 bytes, so")) << r.failed->toStdString();
+        }
+    }
+}
+
+// Runs this test alone again in a private network and mount namespace: the name "dual.test"
+// leads first to an IPv6 address whose packets vanish (a tunnel nobody reads), then to
+// 127.0.0.1; "bücher.example" is known only by its converted form.
+TEST(FtpSession, NamesReachTheirServerWhereverTheirFirstAddressLeads) {
+    const char* inside = "FZ_FTP_TEST_IN_NAMESPACE";
+    if (qEnvironmentVariableIsEmpty(inside)) {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("hosts"), "127.0.0.1 localhost\n"
+                                         "2001:db9::1 dual.test\n"
+                                         "127.0.0.1 dual.test\n"
+                                         "127.0.0.1 xn--bcher-kva.example\n");
+        const QString setUp =
+            QStringLiteral("ip link set lo up && ip tuntap add dev t0 mode tun && "
+                           "ip link set t0 up && ip -6 addr add 2001:db9::2/64 dev t0 nodad && "
+                           "mount --bind '%1' /etc/hosts || exit 77; exec \"$0\" \"$1\"")
+                .arg(dir.filePath("hosts"));
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(inside), "1");
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        run.start("unshare", {"-rnm", "sh", "-c", setUp, QFile::symLinkTarget("/proc/self/exe"),
+                              QStringLiteral("--gtest_filter=%1.%2")
+                                  .arg(test->test_suite_name(), test->name())});
+        if (!run.waitForFinished(60000) || run.exitStatus() != QProcess::NormalExit)
+            FAIL() << "the run in the namespace did not end";
+        const QByteArray output = run.readAll();
+        if (run.exitCode() == 77 || output.contains("unshare: "))
+            GTEST_SKIP() << "no private network here: " << output.toStdString();
+        EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        return;
+    }
+    for (const char16_t* host : {u"dual.test", u"b\u00fccher.example", u"B\u00dcCHER.example"}) {
+        const QString name = QString::fromUtf16(host);
+        SCOPED_TRACE(name.toStdString());
+        FtpTestServer server;
+        ASSERT_TRUE(server.running());
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+        // Well short of what waiting out the silent address would take.
+        std::unique_ptr<FtpSession> session;
+        try {
+            session = std::make_unique<FtpSession>(name, "u", "p", true, server.port(),
+                                                   std::chrono::seconds(3));
+        } catch (const FtpError& e) {
+            FAIL() << e.message().toStdString();
+        }
+        const Reports r = runUpload(std::move(session), local.path());
+        ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+        EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
+    }
 }
