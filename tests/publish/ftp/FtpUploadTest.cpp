@@ -555,9 +555,10 @@ TEST(FtpSession, NamesReachTheirServerWhereverTheirFirstAddressLeads) {
         run.setProcessEnvironment(env);
         run.setProcessChannelMode(QProcess::MergedChannels);
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        run.start("unshare", {"-rnm", "sh", "-c", setUp, QFile::symLinkTarget("/proc/self/exe"),
-                              QStringLiteral("--gtest_filter=%1.%2")
-                                  .arg(test->test_suite_name(), test->name())});
+        run.start(
+            "unshare",
+            {"-rnm", "sh", "-c", setUp, QFile::symLinkTarget("/proc/self/exe"),
+             QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
         if (!run.waitForFinished(60000) || run.exitStatus() != QProcess::NormalExit)
             FAIL() << "the run in the namespace did not end";
         const QByteArray output = run.readAll();

@@ -1,5 +1,5 @@
-#include "publish/ftp/FtpSession.h"
 #include "publish/ftp/ListedUploads.h"
+#include "publish/ftp/FtpSession.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,7 @@ TEST(ListedUploads, AFileCountsOnlyWhereTheListingShowsItWhole) {
          {QStringLiteral("-rw-r--r-- 1 u g x Jan 1 00:00 a b.jpg"), line.arg(0).arg("empty")},
          "tells neither by SIZE nor in its listing"},
         {"another format", {QStringLiteral("01-01-24  10:00AM  5000 a b.jpg")}, "does not list"},
-        {"lines end in CR", {line.arg(5000).arg("a b.jpg\r"), line.arg(0).arg("empty\r")},
-         nullptr},
+        {"lines end in CR", {line.arg(5000).arg("a b.jpg\r"), line.arg(0).arg("empty\r")}, nullptr},
         {"a name that ends another",
          {line.arg(5000).arg("xa b.jpg"), line.arg(0).arg("empty")},
          "does not list"},
