@@ -4,7 +4,7 @@
 
 #include "publish/HandlerGuard.h"
 #include "publish/PublishTexts.h"
-#include "publish/LoopbackServer.h"
+#include "publish/preview/LoopbackServer.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/PageText.h"
 

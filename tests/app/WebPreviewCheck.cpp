@@ -8,7 +8,7 @@
 #include "tests/app/AppTestSupport.h"
 
 #include "platform/ShellOpen.h"
-#include "publish/LoopbackServer.h"
+#include "publish/preview/LoopbackServer.h"
 
 #include <QApplication>
 #include <QProcess>

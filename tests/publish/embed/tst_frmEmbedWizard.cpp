@@ -3,7 +3,7 @@
 
 #include "publish/embed/frmEmbedWizard.h"
 
-#include "publish/LoopbackServer.h"
+#include "publish/preview/LoopbackServer.h"
 #include "publish/embed/EmbedCode.h"
 
 #include "platform/ShellOpen.h"
