@@ -32,12 +32,14 @@ QString ForwardPages::write(const QUrl& address) {
         return QString();
     const QString to = htmlEscaped(address.toString(QUrl::FullyEncoded));
     // The script forwards at once without leaving this page in the history; the refresh is for
-    // a browser that runs no script. The page sends no referrer.
+    // a browser that runs no script (both at once would load the address twice). The page
+    // sends no referrer.
     const QByteArray page =
         QStringLiteral(
             "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">"
             "<meta name=\"referrer\" content=\"no-referrer\">"
-            "<meta http-equiv=\"refresh\" content=\"0;url=%1\"><title>Preview</title></head>\n"
+            "<noscript><meta http-equiv=\"refresh\" content=\"0;url=%1\"></noscript>"
+            "<title>Preview</title></head>\n"
             "<body><a href=\"%1\">Preview</a>"
             "<script>location.replace(document.querySelector('a').href);</script></body></html>\n")
             .arg(to)
