@@ -5,7 +5,7 @@
 #include "publish/HandlerGuard.h"
 #include "publish/LinkLabel.h"
 #include "publish/LinkOpener.h"
-#include "publish/LoopbackServer.h"
+#include "publish/preview/LoopbackServer.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/frmEmbedWizard.h"
 

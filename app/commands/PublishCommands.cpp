@@ -14,7 +14,7 @@
 #include "model/FolderLayout.h"
 #include "model/document/Album.h"
 #include "platform/sys/Prompts.h"
-#include "publish/LoopbackServer.h"
+#include "publish/preview/LoopbackServer.h"
 
 #include <QApplication>
 #include <QDir>

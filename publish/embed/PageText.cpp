@@ -1,5 +1,6 @@
 #include "publish/embed/PageText.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -131,6 +132,19 @@ std::optional<PageText::Parts> PageText::SplitAtMarker(const QStringList& lines,
 
 bool PageText::HasMarker(const QStringList& lines, const QString& marker) {
     return SplitAtMarker(lines, marker).has_value();
+}
+
+QString PageText::BaseAddress(const QStringList& lines) {
+    static const QRegularExpression base(
+        QStringLiteral("<base\\s[^>]*?\\bhref\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = base.match(lines.join(u'\n'));
+    if (!match.hasMatch())
+        return QString();
+    for (int i = 1; i <= 3; ++i)
+        if (match.capturedStart(i) >= 0)
+            return match.captured(i).trimmed();
+    return QString();
 }
 
 QByteArray PageText::Encode(const QString& text, Encoding encoding) {

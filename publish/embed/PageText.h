@@ -31,6 +31,10 @@ public:
 
     static bool HasMarker(const QStringList& lines, const QString& marker);
 
+    // The address of the page's first <base> element that has one, or empty: relative
+    // addresses in the page, the embed code's among them, resolve against it.
+    static QString BaseAddress(const QStringList& lines);
+
     // Text in a page's own encoding, so that what Decode read comes back byte for byte: UTF-8
     // without byte-order mark, or with the mark the page began with; Windows-1252 with any
     // character it lacks written as an HTML character reference.

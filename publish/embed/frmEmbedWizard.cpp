@@ -4,9 +4,9 @@
 
 #include "publish/HandlerGuard.h"
 #include "publish/PublishTexts.h"
-#include "publish/LoopbackServer.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/PageText.h"
+#include "publish/preview/LoopbackServer.h"
 
 #include "model/Errors.h"
 #include "platform/sys/Prompts.h"
@@ -202,6 +202,12 @@ QWidget* TfrmEmbedWizard::makeStep3() {
     reCode->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     reCode->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     v->addWidget(reCode, 1);
+    lblBaseWarning = plainLabel(QString(), "lblBaseWarning", body);
+    QPalette red = lblBaseWarning->palette();
+    red.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    lblBaseWarning->setPalette(red);
+    lblBaseWarning->hide();
+    v->addWidget(lblBaseWarning);
     btnP3Previous = dialogButton(QStringLiteral("&Previous"), "btnP3Previous", nullptr);
     btnP3Process = dialogButton(QStringLiteral("Pr&ocess"), "btnP3Process", nullptr);
     btnP3Close = dialogButton(QStringLiteral("&Close"), "btnP3Close", nullptr);
@@ -318,6 +324,22 @@ void TfrmEmbedWizard::btnP2NextClick() {
     put(MiddleCode, blue);
     put(LowerCode, plain);
     reCode->moveCursor(QTextCursor::Start);
+    // Where the page will be on the user's site is unknown, so no address written here can
+    // stand in for "beside the page" against a base the page sets: the user is told.
+    const QString base = PageText::BaseAddress(UpperCode + LowerCode);
+    lblBaseWarning->setVisible(!base.isEmpty());
+    lblBaseWarning->setText(
+        base.isEmpty()
+            ? QString()
+            : PublishTexts::message(
+                  308,
+                  QStringLiteral("Your page sets a base address (<base href=\"%s\">): the "
+                                 "browser looks for the \"%s\" folder there, not beside the "
+                                 "page, so the album plays only if that folder is there. The "
+                                 "wizard cannot know where your page will be on your site: "
+                                 "remove the <base> element from your page, or replace \"%s\" in "
+                                 "the code with the full address of the folder on your site."),
+                  {base, StripLastChar(Values.BaseFolder), Values.BaseFolder}));
 }
 
 void TfrmEmbedWizard::btnP3ProcessClick() {

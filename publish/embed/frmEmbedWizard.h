@@ -84,6 +84,7 @@ private:
     QCheckBox* cbJavascript = nullptr;
     QCheckBox* cbPublishSize = nullptr;
     QTextEdit* reCode = nullptr;
+    QLabel* lblBaseWarning = nullptr;
     QLabel* lblFinishFilePath = nullptr;
     QTreeWidget* TntTreeView1 = nullptr;
     QTreeWidget* TntTreeView2 = nullptr;

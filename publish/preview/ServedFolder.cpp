@@ -1,0 +1,36 @@
+#include "publish/preview/ServedFolder.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace publish {
+
+ServedFolder::ServedFolder(const QString& folder) {
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (!canonical.isEmpty())
+        root_ = canonical.endsWith(u'/') ? canonical : canonical + u'/';
+}
+
+bool ServedFolder::hidesOrClimbs(const QString& relative) {
+    // "." and ".." start with a dot as well: one test refuses the way up and hidden names.
+    const QStringList steps = relative.split(u'/');
+    for (const QString& step : steps)
+        if (step.isEmpty() || step.startsWith(u'.'))
+            return true;
+    return false;
+}
+
+QString ServedFolder::fileFor(const QString& path) const {
+    if (root_.isEmpty() || !path.startsWith(u'/') || path.contains(u'\\') ||
+        path.contains(QChar(0)) || hidesOrClimbs(path.mid(1)))
+        return QString();
+    // Resolved, so that a link inside the folder that leads out of it, or to a hidden file
+    // inside it, serves nothing.
+    const QString real = QFileInfo(root_ + path.mid(1)).canonicalFilePath();
+    if (real.isEmpty() || !real.startsWith(root_) || hidesOrClimbs(real.mid(root_.size())) ||
+        !QFileInfo(real).isFile())
+        return QString();
+    return real;
+}
+
+} // namespace publish
