@@ -35,7 +35,7 @@ def archive(names, datas):
     return bytes(body + central), end_record(len(names), len(central), len(body))
 
 def end_record(count, size, offset):
-    count = min(count, 0xFFFF)
+    count %= 0x10000  # wrapped, as writers without Zip64 leave it
     return struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, size, offset, 0)
 
 names = ["m%06d.txt" % i for i in range(members)]
