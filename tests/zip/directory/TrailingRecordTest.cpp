@@ -2,7 +2,6 @@
 
 #include "tests/zip/TestArchive.h"
 #include "tests/zip/TestTools.h"
-#include "zip/records/LittleEndian.h"
 
 using namespace zip;
 using namespace ziptest;
@@ -21,19 +20,22 @@ public:
     int64_t BytesRead = 0;
 };
 
-// Stored empty members named by their number, the end record counting stated of them, without
-// Zip64 records; the directory's size and offset come back for records that name it.
+void Append(std::vector<uint8_t>& bytes, const TZAEndRecord& record) {
+    bytes.resize(bytes.size() + 22);
+    record.Encode(bytes.data() + bytes.size() - 22);
+}
+
+// Stored empty members named prefix and their number, the end record counting stated of them,
+// without Zip64 records; the directory's size and offset for records that name it.
 struct Emptyish {
     std::vector<uint8_t> Bytes;
-    uint32_t DirectorySize = 0;
-    uint32_t DirectoryOffset = 0;
+    uint32_t DirectorySize = 0, DirectoryOffset = 0;
 };
 
 Emptyish EmptyMembers(int64_t count, uint16_t stated, const std::string& prefix = "m") {
     Emptyish a;
     std::vector<uint8_t> central;
     TDirItem item;
-    item.VersionMadeBy = item.VersionNeeded = 10;
     for (int64_t i = 0; i < count; ++i) {
         item.Name = prefix + std::to_string(i);
         item.NameLength = uint16_t(item.Name.size());
@@ -48,17 +50,24 @@ Emptyish EmptyMembers(int64_t count, uint16_t stated, const std::string& prefix 
     a.DirectoryOffset = uint32_t(a.Bytes.size());
     a.DirectorySize = uint32_t(central.size());
     a.Bytes.insert(a.Bytes.end(), central.begin(), central.end());
-    a.Bytes.resize(a.Bytes.size() + 22);
     TZAEndRecord end;
     end.SetValues(0, a.DirectorySize, a.DirectoryOffset);
     end.EntriesOnDisk = end.TotalEntries = stated;
-    end.Encode(a.Bytes.data() + a.Bytes.size() - 22);
+    Append(a.Bytes, end);
     return a;
 }
 
-void Append(std::vector<uint8_t>& bytes, const TZAEndRecord& record) {
-    bytes.resize(bytes.size() + 22);
-    record.Encode(bytes.data() + bytes.size() - 22);
+// Records after a, each naming its directory with the size that reaches up to it, and a last
+// byte, so that no record ends the file and every one is a candidate.
+std::vector<uint8_t> WithNamingRecords(const Emptyish& a, int64_t members, size_t records) {
+    std::vector<uint8_t> bytes = a.Bytes;
+    for (size_t k = 1; k <= records; ++k) {
+        TZAEndRecord record;
+        record.SetValues(uint64_t(members), a.DirectorySize + 22 * k, a.DirectoryOffset);
+        Append(bytes, record);
+    }
+    bytes.push_back(0);
+    return bytes;
 }
 
 struct Opened {
@@ -102,12 +111,7 @@ TEST(TrailingRecordTest, OtherBytesAfterTheArchiveCostLinearWork) {
         Emptyish a = EmptyMembers(kMembers, kMembers);
         std::vector<uint8_t> bytes = a.Bytes;
         if (c.tail == Tail::NamingRecords) {
-            for (size_t k = 1; k <= c.amount; ++k) {
-                TZAEndRecord record;
-                record.SetValues(kMembers, a.DirectorySize + 22 * k, a.DirectoryOffset);
-                Append(bytes, record);
-            }
-            bytes.push_back(0); // no record ends the file: each one is a candidate
+            bytes = WithNamingRecords(a, kMembers, c.amount);
         } else {
             const auto tail = c.tail == Tail::Zeros ? std::vector<uint8_t>(c.amount, 0)
                                                     : RandomBytes(c.amount, 11);
@@ -183,23 +187,14 @@ TEST(TrailingRecordTest, JoinedArchivesReadTheLastOne) {
         EXPECT_FALSE(opened.Recovered);
         EXPECT_EQ(opened.Count, 30);
         EXPECT_EQ(opened.FirstName, "b0");
-        const auto out = ExtractAll(bytes);
-        ASSERT_EQ(out.size(), 30u);
-        EXPECT_EQ(out.back().Name, "b29");
+        EXPECT_EQ(ExtractAll(bytes).back().Name, "b29");
     }
 }
 
 // Cancel answered at every question the open asks while it searches and reads: the open ends
 // with error 69 and a cancelled outcome, and the archiver is left closed.
 TEST(TrailingRecordTest, CancelIsAnsweredAtAnyPointOfTheOpen) {
-    Emptyish a = EmptyMembers(40000, 40000);
-    std::vector<uint8_t> bytes = a.Bytes;
-    for (size_t k = 1; k <= 2000; ++k) {
-        TZAEndRecord record;
-        record.SetValues(40000, a.DirectorySize + 22 * k, a.DirectoryOffset);
-        Append(bytes, record);
-    }
-    bytes.push_back(0);
+    const std::vector<uint8_t> bytes = WithNamingRecords(EmptyMembers(40000, 40000), 40000, 2000);
     int asked = 0;
     int cancelAt = 0;
     TZipArchiver archiver;
