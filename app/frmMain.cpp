@@ -690,6 +690,11 @@ TfrmSearchProgress& TfrmMain::searchProgressWindow() {
 
 void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {
     TfrmProgress& window = progressWindow();
+    // Archives are also opened outside a progress section (a package's description, a
+    // template's thumbnail): no events are let in there, and a Cancel left from an earlier run
+    // stops nothing.
+    if (!window.isVisible())
+        return;
     cancel = window.Cancelled;
     window.setPosition(roundHalfEven(progress));
     pumpMessages();

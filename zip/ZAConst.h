@@ -97,5 +97,8 @@ inline constexpr uint32_t kDefaultSearchAttr = 10431; // 0x28BF
 inline constexpr int kMaxFieldLength = 65535;
 // End-record search window: the record and a comment of the largest length.
 inline constexpr int kEndRecordSearchWindow = 65600;
+// How far from the end an end record with other bytes after it is looked for: a file padded to
+// whole blocks, or a download with a megabyte of something else after it, still opens.
+inline constexpr int64_t kTrailingRecordSearchWindow = 2 * 1024 * 1024;
 
 } // namespace zip

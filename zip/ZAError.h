@@ -56,6 +56,7 @@ enum class ZAError : int32_t {
     UnsupportedMethod = 66,          // a member packed with a method the engine cannot unpack
     EntryCountMismatch = 67,         // the end record's count and the directory disagree
     DirectoryTooLarge = 68,          // more entries, or directory memory, than may be opened
+    OpenCancelled = 69,              // a progress handler cancelled while the archive was opened
 };
 
 constexpr int32_t CodeOf(ZAError error) {

@@ -39,7 +39,7 @@ public:
     // The message text at an index (empty for slots without a text or outside the table).
     static std::string_view TextAt(int32_t index);
     // Number of native codes in the code table.
-    static constexpr int kCodeCount = 69;
+    static constexpr int kCodeCount = 70;
     static constexpr int kTextSlots = 47;
 
 private:

@@ -136,6 +136,13 @@ void setRefusalMessages(model::TpaPackageInstaller& installer) {
                                       "unpacks to more than it may. %s"),
                        {model::TpaPackageInstaller::ShownName(item), file, detail});
     };
+    installer.damagedMessage = [](const model::TpaTemplateItem& item, const QString& member,
+                                  const QString& file, const QString& detail) {
+        return message(218,
+                       QStringLiteral("Template \"%s\" cannot be installed: the file \"%s\" in "
+                                      "package \"%s\" is damaged. %s"),
+                       {model::TpaPackageInstaller::ShownName(item), member, file, detail});
+    };
 }
 
 // How the install talks to the user: progress in `window`, questions and failures in boxes.

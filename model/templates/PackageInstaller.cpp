@@ -21,14 +21,17 @@ namespace {
 
 // Sets the archiver's failure answer for one run and puts the caller's handler back after it:
 // a member that cannot be unpacked ends the template's extraction at once, since a template
-// with a file missing must not be swapped in.
+// with a file missing must not be swapped in. failed gets that member's name.
 class AbortOnFailureScope {
 public:
-    explicit AbortOnFailureScope(zip::TZABaseArchiver& archiver)
+    AbortOnFailureScope(zip::TZABaseArchiver& archiver, QString& failed)
         : archiver_(archiver), saved_(std::move(archiver.OnProcessFileFailure)) {
         archiver_.OnProcessFileFailure =
-            [](zip::TZABaseArchiver&, const std::string&, zip::TZAProcessOperation, int, int,
-               const std::string&, zip::TZAAction& action) { action = zip::TZAAction::fxaAbort; };
+            [&failed](zip::TZABaseArchiver&, const std::string& fileName, zip::TZAProcessOperation,
+                      int, int, const std::string&, zip::TZAAction& action) {
+                failed = QString::fromStdString(fileName).replace(u'\\', u'/');
+                action = zip::TZAAction::fxaAbort;
+            };
     }
     ~AbortOnFailureScope() { archiver_.OnProcessFileFailure = std::move(saved_); }
     AbortOnFailureScope(const AbortOnFailureScope&) = delete;
@@ -111,6 +114,12 @@ TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
                                 "more than it may. %3")
               .arg(ShownName(item), file, detail);
       }),
+      damagedMessage([](const TpaTemplateItem& item, const QString& member, const QString& file,
+                        const QString& detail) {
+          return QStringLiteral("Template \"%1\" cannot be installed: the file \"%2\" in "
+                                "package \"%3\" is damaged. %4")
+              .arg(ShownName(item), member, file, detail);
+      }),
       archiver_(archiver), templates_(WithTrailingSlash(templatesFolder)),
       packageFile_(packageFile) {}
 
@@ -185,9 +194,10 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
         return Outcome::Failed;
     }
     bool unpacked = false;
+    QString failedMember;
     const QString mask = item.Id + QStringLiteral("\\*.*");
     {
-        AbortOnFailureScope abortOnFailure(archiver_);
+        AbortOnFailureScope abortOnFailure(archiver_, failedMember);
         unpacked = zip::UnzipByMask(
             archiver_, packageFile_.toStdString(), staging.toStdString(), mask.toStdString(),
             templateLimits(templates_, std::max<qint64>(kMaxPackageBytes - unpacked_, 0)));
@@ -210,6 +220,9 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
         else if (isOverLimit(outcome.LastError))
             reason = tooLargeMessage(item, QDir::toNativeSeparators(packageFile_),
                                      QString::fromStdString(outcome.LastError));
+        else if (!failedMember.isEmpty())
+            reason = damagedMessage(item, failedMember, QDir::toNativeSeparators(packageFile_),
+                                    QString::fromStdString(outcome.LastError));
         else
             reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
                          .arg(ShownName(item), QString::fromStdString(outcome.LastError));

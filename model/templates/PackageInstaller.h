@@ -66,6 +66,11 @@ public:
     std::function<QString(const TpaTemplateItem& item, const QString& packageFile,
                           const QString& detail)>
         tooLargeMessage;
+    // A template with a member that does not unpack as its headers say (its size or check sum
+    // is wrong, its method unknown); detail is the engine's sentence.
+    std::function<QString(const TpaTemplateItem& item, const QString& member,
+                          const QString& packageFile, const QString& detail)>
+        damagedMessage;
 
     // Bytes a whole package may unpack to, the free space of the library's disk permitting.
     static constexpr qint64 kMaxPackageBytes = 1LL << 30;

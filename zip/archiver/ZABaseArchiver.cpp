@@ -13,12 +13,14 @@
 #include "zip/streams/FileReplacement.h"
 #include "zip/streams/FileStream.h"
 #include "zip/streams/MemoryStream.h"
+#include "zip/streams/PolledStream.h"
 #include "zip/volumes/VolumeWriter.h"
 
 #include "platform/sys/CodePage437.h"
 #include "platform/sys/Prompts.h"
 
 #include <algorithm>
+#include <exception>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +28,17 @@
 namespace zip {
 
 namespace {
+
+// Whether error is the user's Cancel while an archive was opened.
+bool openCancelled(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EZAException& e) {
+        return e.Is(ZAError::OpenCancelled);
+    } catch (...) {
+        return false;
+    }
+}
 
 bool fileExists(const std::string& path) {
     struct stat st {};
@@ -275,6 +288,10 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
         if (!create)
             applyUnicodePathFields();
     } catch (...) {
+        if (openCancelled(std::current_exception())) {
+            outcome_ = TZAOutcome{};
+            outcome_.Status = TZAOutcome::Result::Cancelled;
+        }
         directory_.reset();
         volumeWriter_ = nullptr;
         multiVolume_ = false;
@@ -727,10 +744,23 @@ bool askVolume(const std::string& text) {
 void TZABaseArchiver::readSingleFileDirectory(const TZADirSettings& settings) {
     volumeInfo_.LastVolumeNumber = 0;
     volumeInfo_.SetFirst();
-    directory_ = std::make_unique<TZADirManager>(*stream_, settings, false);
+    // The search, the directory and the members' headers are read through a stream that asks
+    // the overall progress event whether to go on: a large or hostile file may take a while, and
+    // the user's Cancel must not wait for it.
+    PolledStream polled(
+        *stream_,
+        [this] {
+            bool cancel = false;
+            DoOnOverallProgress(0.0, TZAProcessOperation::poExtract, TZAProgressPhase::ppStart,
+                                cancel);
+            return cancel;
+        },
+        name_);
+    directory_ = std::make_unique<TZADirManager>(polled, settings, false);
     if (!directory_->FindEndRecord() && !tolerateDamaged_)
         fail(ZAError::NoEndRecord);
     directory_->ReadDirectory();
+    directory_->SetStream(*stream_);
 }
 
 void TZABaseArchiver::DoOnRequestBlankVolume(int volumeNumber, std::string& fileName,

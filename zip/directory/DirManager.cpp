@@ -6,6 +6,7 @@
 
 #include "zip/ZAExcept.h"
 #include "zip/directory/ForwardScanner.h"
+#include "zip/directory/HeaderChains.h"
 #include "zip/directory/MemberSpans.h"
 #include "zip/names/ZAStrFunc.h"
 #include "zip/records/DataDescriptor.h"
@@ -156,9 +157,10 @@ int64_t TZADirManager::RecordedDirectoryOffset() const {
 }
 
 bool TZADirManager::FindEndRecord() {
+    ResetRead();
     found_.reset();
-    trailing_.clear();
     trailingRead_ = false;
+    searched_ = true;
     // The end record is kept whole in the last volume: only that one is searched.
     const int64_t lastStart =
         volumes_ ? std::max<int64_t>(volumes_->DiskStart(volumes_->LastDisk()), 0) : 0;
@@ -177,13 +179,7 @@ bool TZADirManager::FindEndRecord() {
     // leave the archive readable, but only a record whose directory reads cleanly counts: the
     // directory is read here, once.
     if (!volumes_) {
-        if (!settings_.StandardSignatures)
-            trailing_ =
-                TZAEndRecord::FindAll(last, kNativeEndRecordSignature, settings_.ComponentName);
-        for (TZAEndRecord::Found& candidate :
-             TZAEndRecord::FindAll(last, kEndRecordSignature, settings_.ComponentName))
-            trailing_.push_back(std::move(candidate));
-        trailingRead_ = ReadFromTrailingRecord();
+        trailingRead_ = ReadFromTrailingRecord(last);
         if (trailingRead_)
             return true;
     }
@@ -224,8 +220,9 @@ void TZADirManager::ResetRead() {
 }
 
 void TZADirManager::ReadDirectory() {
-    ResetRead();
-    FindEndRecord();
+    if (!searched_)
+        FindEndRecord();
+    searched_ = false;
     if (trailingRead_)
         return;
     if (found_)
@@ -235,12 +232,39 @@ void TZADirManager::ReadDirectory() {
     Rebuild();
 }
 
-bool TZADirManager::ReadFromTrailingRecord() {
-    std::vector<TZAEndRecord::Found> candidates = std::move(trailing_);
-    trailing_.clear();
-    for (TZAEndRecord::Found& candidate : candidates) {
+bool TZADirManager::ReadFromTrailingRecord(Stream& last) {
+    const int64_t fileSize = stream_->Size();
+    TZAHeaderChains chains(*stream_, fileSize,
+                           settings_.StandardSignatures ? kCentralHeaderSignature
+                                                        : kNativeCentralHeaderSignature,
+                           settings_.ComponentName);
+    // Directories read whole that then fail their checks cost their size; with the walks of
+    // the candidates' headers they may cost a few times the file, and no more: past that the
+    // search gives up, and the file goes the way of a file without an end record.
+    const int64_t budget = 3 * fileSize + (8 << 20);
+    int64_t spent = 0;
+    bool read = false;
+    bool givenUp = false;
+    std::optional<int64_t> lastLocalHeader;
+    const auto take = [&](const TZAEndRecord::Found& candidate) {
+        if (chains.Cost() + spent > budget) {
+            givenUp = true;
+            return true;
+        }
         ResetRead();
-        found_ = std::move(candidate);
+        found_ = candidate;
+        const std::optional<uint64_t> size = CheckTrailingCandidate(chains);
+        if (!size)
+            return false;
+        spent += static_cast<int64_t>(std::min<uint64_t>(*size, uint64_t(fileSize)));
+        if (directoryPosition_ != RecordedDirectoryOffset()) {
+            // Data in front and members behind: an archive stored as a member of a larger one
+            // that was cut short, not an archive of its own.
+            if (!lastLocalHeader)
+                lastLocalHeader = LastLocalHeader();
+            if (*lastLocalHeader > found_->Position)
+                return false;
+        }
         try {
             found_->Comment.resize(found_->Record.CommentLength);
             ReadAt(found_->Position + kEndRecordSize, found_->Comment.data(),
@@ -248,26 +272,84 @@ bool TZADirManager::ReadFromTrailingRecord() {
             endRecord_ = found_->Record;
             comment_ = found_->Comment;
             ReadFromEndRecord(true);
+            read = true;
             return true;
         } catch (const EZAException& e) {
             // A record that names no sound directory is a stray signature: the next is tried.
             if (!e.Is(ZAError::ArchiveDamaged) && !e.Is(ZAError::EntryCountMismatch) &&
                 !e.Is(ZAError::Zip64EndRecordMissing) && !e.Is(ZAError::MemberOverlap))
                 throw;
+            return false;
         }
+    };
+    if (!settings_.StandardSignatures)
+        TZAEndRecord::FindEach(last, kNativeEndRecordSignature, kTrailingRecordSearchWindow,
+                               settings_.ComponentName, take);
+    if (!read && !givenUp)
+        TZAEndRecord::FindEach(last, kEndRecordSignature, kTrailingRecordSearchWindow,
+                               settings_.ComponentName, take);
+    if (!read) {
+        found_.reset();
+        ResetRead();
     }
-    found_.reset();
-    ResetRead();
-    return false;
+    return read;
 }
 
-void TZADirManager::ReadFromEndRecord(bool wholeDirectory) {
+std::optional<uint64_t> TZADirManager::CheckTrailingCandidate(TZAHeaderChains& chains) {
+    const TZAEndRecord& record = found_->Record;
+    // The record of a file that is the whole archive.
+    if ((record.ThisDisk != 0 && record.ThisDisk != kSentinel16) ||
+        (record.DirectoryDisk != 0 && record.DirectoryDisk != kSentinel16))
+        return std::nullopt;
+    endRecord_ = record;
+    int64_t zip64EndPos = -1;
+    try {
+        zip64EndPos = ReadZip64Records(found_->Position);
+    } catch (const EZAException& e) {
+        if (!e.Is(ZAError::Zip64EndRecordMissing))
+            throw;
+        return std::nullopt;
+    }
+    const int64_t directoryEnd = zip64_ ? zip64EndPos : found_->Position;
+    const uint64_t size = zip64_ ? zip64End_.DirectorySize : record.DirectorySize;
+    const uint64_t count = zip64_ ? zip64End_.TotalEntries : record.TotalEntries;
+    if (size > static_cast<uint64_t>(directoryEnd))
+        return std::nullopt;
+    const int64_t start = directoryEnd - static_cast<int64_t>(size);
+    directoryPosition_ = start;
+    // An empty directory says nothing of itself: only one that lies where its record says it
+    // does is taken (zeros with a signature in them would pass for an empty archive).
+    if (size == 0 && RecordedDirectoryOffset() != start)
+        return std::nullopt;
+    const std::optional<uint64_t> entries = chains.EntriesBetween(start, directoryEnd);
+    if (!entries || !CountAgrees(*entries, count, true))
+        return std::nullopt;
+    return size;
+}
+
+int64_t TZADirManager::LastLocalHeader() {
+    const int64_t fileSize = stream_->Size();
+    const int64_t from = std::max<int64_t>(fileSize - kTrailingRecordSearchWindow, 0);
+    std::vector<uint8_t> bytes(static_cast<size_t>(fileSize - from));
+    ReadAt(from, bytes.data(), static_cast<int64_t>(bytes.size()));
+    uint8_t signature[4];
+    le::Put32(signature,
+              settings_.StandardSignatures ? kLocalHeaderSignature : kNativeLocalHeaderSignature);
+    const auto hit = std::find_end(bytes.begin(), bytes.end(), signature, signature + 4);
+    return hit == bytes.end() ? -1 : from + (hit - bytes.begin());
+}
+
+bool TZADirManager::CountAgrees(uint64_t entries, uint64_t count, bool filled) const {
+    return entries == count || (!zip64_ && filled && entries % 65536 == count % 65536);
+}
+
+void TZADirManager::ReadFromEndRecord(bool strict) {
     const int64_t endPos = found_->Position;
     const int64_t zip64EndPos = ReadZip64Records(endPos);
     // Without Zip64 records a count of 0xFFFF is either exactly 65,535 entries (some writers
-    // switch to Zip64 only above that number) or a count that did not fit. The directory is
-    // taken only when exactly 65,535 entries fill it; otherwise, or when it does not parse, the
-    // entries are rebuilt from the local headers.
+    // switch to Zip64 only above that number), a count that wrapped, or a count that did not
+    // fit. The directory is taken only when such entries fill it exactly; otherwise, or when it
+    // does not parse, the entries are rebuilt from the local headers.
     const bool countInDoubt = !zip64_ && endRecord_.TotalEntries == kSentinel16;
     const auto rebuildInstead = [this] {
         // The entries read so far are dropped, and what they took with them.
@@ -282,28 +364,31 @@ void TZADirManager::ReadFromEndRecord(bool wholeDirectory) {
     const uint64_t count = zip64_ ? zip64End_.TotalEntries : endRecord_.TotalEntries;
     if (size > static_cast<uint64_t>(directoryEnd) ||
         (countInDoubt && count > size / kCentralHeaderSize)) {
-        if (countInDoubt)
+        if (countInDoubt && !strict)
             return rebuildInstead();
         Fail(ZAError::ArchiveDamaged);
     }
     const int64_t start = directoryEnd - static_cast<int64_t>(size);
     directoryPosition_ = start;
-    if (countInDoubt) {
-        bool whole = false;
-        try {
-            whole =
-                ReadEntries(start, static_cast<int64_t>(size), count) == static_cast<int64_t>(size);
-        } catch (const EZAException& e) {
-            if (!e.Is(ZAError::ArchiveDamaged) && !e.Is(ZAError::EntryCountMismatch))
-                throw;
-        }
-        if (!whole)
-            return rebuildInstead();
-    } else if (ReadEntries(start, static_cast<int64_t>(size), count) !=
-                   static_cast<int64_t>(size) &&
-               wholeDirectory) {
-        Fail(ZAError::ArchiveDamaged);
+    EntriesRead read;
+    try {
+        read = ReadEntries(start, static_cast<int64_t>(size), count);
+    } catch (const EZAException& e) {
+        if (!countInDoubt || strict || !e.Is(ZAError::ArchiveDamaged))
+            throw;
+        return rebuildInstead();
     }
+    const bool filled = read.Bytes == static_cast<int64_t>(size);
+    if (!CountAgrees(read.Count, count, filled) || (countInDoubt && !filled)) {
+        if (countInDoubt && !strict)
+            return rebuildInstead();
+        if (!CountAgrees(read.Count, count, filled))
+            throw EZAException(ZAError::EntryCountMismatch, settings_.ComponentName,
+                               {static_cast<int64_t>(std::min<uint64_t>(count, INT64_MAX)),
+                                static_cast<int64_t>(std::min<uint64_t>(read.Count, INT64_MAX))});
+    }
+    if (strict && !filled)
+        Fail(ZAError::ArchiveDamaged);
     if (!settings_.TolerateDamaged)
         CheckCompressedTotal();
 
@@ -365,25 +450,52 @@ void TZADirManager::CheckCompressedTotal() {
 
 void TZADirManager::PlaceLocalHeaders(int64_t directoryStart) {
     // Offsets are recorded relative to the start of the archive proper; data in front of it
-    // (a stub) moves every local header by the same amount as the directory moved.
+    // (a stub, or another archive joined in front) moves every local header by the same amount
+    // as the directory moved. The first entry's own header tells which: an archive joined
+    // behind another finds a header of the other one where its offsets point.
     if (working_.Count() == 0)
         return;
-    const int64_t fileSize = stream_->Size();
     const int64_t delta = directoryStart - RecordedDirectoryOffset();
-    const auto hasLocalHeaderAt = [&](int64_t pos) {
+    if (delta == 0)
+        return;
+    const TDirItem& item = working_.At(0);
+    const int64_t first = AsPosition(item.LocalHeaderOffset64());
+    const auto hasSignatureAt = [&](int64_t pos) {
         uint8_t sig[4];
-        if (pos < 0 || pos + kLocalHeaderSize > fileSize)
+        if (pos < 0 || pos + kLocalHeaderSize > stream_->Size())
             return false;
         ReadAt(pos, sig, 4);
         const uint32_t s = le::Get32(sig);
         return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
     };
-    const int64_t first = AsPosition(working_.At(0).LocalHeaderOffset64());
-    if (delta != 0 && !hasLocalHeaderAt(first) && hasLocalHeaderAt(first + delta))
+    if (HasLocalHeaderOf(item, first + delta) ||
+        (!HasLocalHeaderOf(item, first) && !hasSignatureAt(first) && hasSignatureAt(first + delta)))
         AdjustOffsets(delta);
 }
 
-int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
+bool TZADirManager::HasLocalHeaderOf(const TDirItem& item, int64_t pos) {
+    const int64_t fileSize = stream_->Size();
+    if (pos < 0 || pos > fileSize - kLocalHeaderSize)
+        return false;
+    uint8_t raw[kLocalHeaderSize];
+    ReadAt(pos, raw, kLocalHeaderSize);
+    const TZALocalHeader local = TZALocalHeader::Decode(raw);
+    if ((local.Signature != kLocalHeaderSignature &&
+         local.Signature != kNativeLocalHeaderSignature) ||
+        local.NameLength > fileSize - pos - kLocalHeaderSize)
+        return false;
+    std::string stored(local.NameLength, '\0');
+    ReadAt(pos + kLocalHeaderSize, stored.data(), local.NameLength);
+    for (const uint16_t flags : {item.Flags, local.Flags}) {
+        const std::optional<std::string> name =
+            ZADecodeStoredName(stored, flags, settings_.OemFileNames, item.VersionMadeBy);
+        if (name && *name == item.Name)
+            return true;
+    }
+    return false;
+}
+
+TZADirManager::EntriesRead TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) {
     // The directory is read in blocks, so memory stays the same whatever size it claims.
     constexpr size_t kBlock = 1 << 20;
     std::vector<uint8_t> buffer;
@@ -468,11 +580,7 @@ int64_t TZADirManager::ReadEntries(int64_t start, int64_t size, uint64_t count) 
         Budget(item);
         working_.Append(std::move(item));
     }
-    if (i != count)
-        throw EZAException(
-            ZAError::EntryCountMismatch, settings_.ComponentName,
-            {static_cast<int64_t>(std::min<uint64_t>(count, INT64_MAX)), static_cast<int64_t>(i)});
-    return size - left();
+    return {size - left(), i};
 }
 
 void TZADirManager::AdoptVolumes(TZAVolumeStream& volumes) {

@@ -15,6 +15,7 @@
 namespace zip {
 
 class Stream;
+class TZAHeaderChains;
 class TZAVolumeStream;
 
 struct TZADirSettings {
@@ -43,13 +44,18 @@ public:
 
     // Searches the end record; true when the archive can be opened (always true while damaged
     // archives are tolerated, so that ReadDirectory rebuilds the directory). A read that fails
-    // raises error 44: only an end record that is really absent leads to a rebuild. An end
-    // record followed by other bytes is taken only once its directory has been read here.
+    // raises error 44: only an end record that is really absent leads to a rebuild. End records
+    // followed by other bytes (up to kTrailingRecordSearchWindow of them) are tried the last
+    // first, and one is taken only once its directory has been read here; each is first checked
+    // for headers that lead from its directory's start exactly to its end, so that the search
+    // stays linear in the file's size whatever the number of records.
     bool FindEndRecord();
-    // Fills the working directory from the archive. Every count, size and offset is checked
+    // Fills the working directory from the archive (after the search of FindEndRecord, which
+    // it makes itself when it was not just made). Every count, size and offset is checked
     // against the stream size first; damage raises error 57 (or 40, 35), a failed read 44, a
     // count that disagrees with the entries of the directory 67, a directory past the caps 68.
-    // An end record followed by other bytes is taken when its directory reads cleanly.
+    // Without Zip64 records a count is taken modulo 65,536 when the entries fill the directory
+    // exactly: writers that know no Zip64 let the 16-bit count wrap.
     void ReadDirectory();
     // Writes the central directory and the end records at the end of the stream.
     void WriteDirectory();
@@ -91,19 +97,37 @@ private:
     // Error 57 when the members' compressed sizes add up to more than the archive.
     void CheckCompressedTotal();
     // Moves every offset by the length of data in front of the archive, when the records
-    // counted from the start of the archive proper.
+    // counted from the start of the archive proper: when the first entry's own header lies
+    // there, or none lies where it says.
     void PlaceLocalHeaders(int64_t directoryStart);
+    // Whether a local header of item (its signature and its name) lies at pos.
+    bool HasLocalHeaderOf(const TDirItem& item, int64_t pos);
     // Forgets what an earlier attempt read.
     void ResetRead();
-    // Reads the directory the end record in found_ names; wholeDirectory: the entries must
-    // fill the directory's size exactly (error 57 otherwise).
-    void ReadFromEndRecord(bool wholeDirectory);
-    // Tries the end records followed by other bytes, the last first; true when one of them
-    // names a directory that reads cleanly.
-    bool ReadFromTrailingRecord();
+    // Reads the directory the end record in found_ names; strict: the entries must fill the
+    // directory's size exactly (error 57 otherwise) and a doubtful count is never answered by
+    // a rebuild.
+    void ReadFromEndRecord(bool strict);
+    // Tries the end records followed by other bytes in the last min(size, window) bytes of
+    // last, the last first; true when one of them names a directory that reads cleanly.
+    bool ReadFromTrailingRecord(Stream& last);
+    // The size of the directory the end record in found_ names, when that directory may be
+    // read: headers lead from its start exactly to its end, as many as the record counts. Sets
+    // directoryPosition_ to its start.
+    std::optional<uint64_t> CheckTrailingCandidate(TZAHeaderChains& chains);
+    // Where the last local header signature lies in the bytes the trailing search looks at;
+    // -1 when there is none.
+    int64_t LastLocalHeader();
+    // Whether entries read agree with the count recorded: equal, or equal modulo 65,536 when no
+    // Zip64 record holds the count and the entries fill the directory.
+    bool CountAgrees(uint64_t entries, uint64_t count, bool filled) const;
+    struct EntriesRead {
+        int64_t Bytes = 0;  // the bytes the entries take
+        uint64_t Count = 0; // the entries
+    };
     // Parses the central headers of the directory at start, count of them and any more that
-    // follow inside it; returns the bytes they take. Error 67 when they are not count.
-    int64_t ReadEntries(int64_t start, int64_t size, uint64_t count);
+    // follow inside it.
+    EntriesRead ReadEntries(int64_t start, int64_t size, uint64_t count);
     // Counts one more entry against the caps (error 68 past them).
     void Budget(const TDirItem& item);
     // Keeps a rebuilt entry: an entry of the same name found earlier gives way to it.
@@ -134,8 +158,8 @@ private:
     TZAZip64EndRecord zip64End_;
     TZAZip64Locator zip64Locator_;
     std::optional<TZAEndRecord::Found> found_;
-    std::vector<TZAEndRecord::Found> trailing_; // end records with bytes after them
-    bool trailingRead_ = false;                 // the directory of one of them has been read
+    bool searched_ = false;     // FindEndRecord ran, and ReadDirectory has not used its result
+    bool trailingRead_ = false; // the directory of a record with bytes after it has been read
     int64_t budgetEntries_ = 0;
     int64_t budgetBytes_ = 0;
     int64_t startOffset_ = 0;

@@ -46,12 +46,12 @@ void TZAEndRecord::SetValues(uint64_t entries, uint64_t directorySize, uint64_t 
 
 namespace {
 
-// The last min(size, 65,600) bytes of stream and where they start; a read that fails raises
+// The last min(size, window) bytes of stream and where they start; a read that fails raises
 // error 44.
-std::pair<std::vector<uint8_t>, int64_t> SearchWindow(Stream& stream,
+std::pair<std::vector<uint8_t>, int64_t> SearchWindow(Stream& stream, int64_t window,
                                                       std::string_view componentName) {
     const int64_t size = stream.Size();
-    const int64_t window = std::min<int64_t>(size, kEndRecordSearchWindow);
+    window = std::min<int64_t>(size, window);
     std::vector<uint8_t> buffer(static_cast<size_t>(std::max<int64_t>(window, 0)));
     if (!stream.SetPosition(size - window) || !stream.ReadExact(buffer.data(), window))
         throw EZAException(ZAError::DirectoryUnreadable, componentName);
@@ -78,7 +78,7 @@ std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t s
     if (stream.Size() < kEndRecordSize)
         return std::nullopt;
     // Plain names, not a structured binding: the lambda below captures them.
-    const auto searched = SearchWindow(stream, componentName);
+    const auto searched = SearchWindow(stream, kEndRecordSearchWindow, componentName);
     const std::vector<uint8_t>& buffer = searched.first;
     const int64_t windowStart = searched.second;
     std::optional<Found> result;
@@ -96,23 +96,21 @@ std::optional<TZAEndRecord::Found> TZAEndRecord::Find(Stream& stream, uint32_t s
     return result;
 }
 
-std::vector<TZAEndRecord::Found> TZAEndRecord::FindAll(Stream& stream, uint32_t signature,
-                                                       std::string_view componentName) {
-    std::vector<Found> all;
+void TZAEndRecord::FindEach(Stream& stream, uint32_t signature, int64_t window,
+                            std::string_view componentName,
+                            const std::function<bool(const Found&)>& take) {
     if (stream.Size() < kEndRecordSize)
-        return all;
+        return;
     // Plain names, not a structured binding: the lambda below captures them.
-    const auto searched = SearchWindow(stream, componentName);
+    const auto searched = SearchWindow(stream, window, componentName);
     const std::vector<uint8_t>& buffer = searched.first;
     const int64_t windowStart = searched.second;
     ForEachRecord(buffer, signature, [&](const uint8_t* p, int64_t offset, int64_t) {
         Found found;
         found.Record = Decode(p);
         found.Position = windowStart + offset;
-        all.push_back(std::move(found));
-        return false;
+        return take(found);
     });
-    return all;
 }
 
 } // namespace zip

@@ -2,6 +2,7 @@
 // The end of central directory record and its search.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,11 +41,13 @@ struct TZAEndRecord {
     // treat an intact archive as damaged.
     static std::optional<Found> Find(Stream& stream, uint32_t signature,
                                      std::string_view componentName = {});
-    // Every record in the same window whose comment fits inside the stream, the last first,
-    // with bytes allowed after it (writers that pad a file to whole blocks leave them). Their
-    // comments are left empty: a window full of signatures must not cost a comment each.
-    static std::vector<Found> FindAll(Stream& stream, uint32_t signature,
-                                      std::string_view componentName = {});
+    // Every record in the last min(size, window) bytes whose comment fits inside them, the last
+    // first, with bytes allowed after it (writers that pad a file to whole blocks leave them),
+    // handed to take until it returns true. Their comments are left empty: a window full of
+    // signatures must not cost a comment each.
+    static void FindEach(Stream& stream, uint32_t signature, int64_t window,
+                         std::string_view componentName,
+                         const std::function<bool(const Found&)>& take);
 };
 
 struct TZAEndRecord::Found {
