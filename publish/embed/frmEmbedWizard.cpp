@@ -3,12 +3,13 @@
 #include "publish/DialogWidgets.h"
 
 #include "publish/HandlerGuard.h"
-#include "publish/PublishTexts.h"
 #include "publish/LoopbackServer.h"
+#include "publish/PublishTexts.h"
 #include "publish/embed/EmbedCode.h"
 #include "publish/embed/PageText.h"
 
 #include "model/Errors.h"
+#include "model/ReplacedFile.h"
 #include "platform/sys/Prompts.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QStyle>
@@ -341,12 +341,16 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
     // In the page's own encoding: its text comes back byte for byte around the code, under
     // whatever character set it declares.
     const QByteArray content = PageText::Compose(UpperCode, MiddleCode, LowerCode, pageEncoding_);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.flush() || !file.commit())
-        throw model::FileError(
+    model::TpaReplacedFile file(target);
+    if (!file.Open() || !file.Write(content) || !file.Commit()) {
+        file.Cancel();
+        const QString text =
             PublishTexts::message(307, QStringLiteral("Cannot write file \"%s\". %s"),
-                                  {QDir::toNativeSeparators(target), file.errorString()}));
+                                  {QDir::toNativeSeparators(target), file.ErrorString()});
+        if (file.DiskFull())
+            throw model::DiskFullError(text, QDir::toNativeSeparators(target));
+        throw model::FileError(text);
+    }
     written_ = target;
     lblFinishFilePath->setText(QDir::toNativeSeparators(target));
     pageCtrl->setCurrentIndex(3);
