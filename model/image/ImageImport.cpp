@@ -260,7 +260,11 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
         ConvertImageToJpeg(source, target, boxWidth, boxHeight, budget);
         return target;
     }
-    return copyFileContents(source, target) ? target : QString();
+    // Written here rather than copied: a copy that fails says only that it failed, and the
+    // import would then blame the source instead of naming, say, a full disk.
+    refuseSameFile(source, target);
+    writeFileAtomically(target, readPictureFile(source));
+    return target;
 }
 
 QString ImportedFileName(const QString& source) {
