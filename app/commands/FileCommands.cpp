@@ -28,6 +28,7 @@
 #include "zip/archiver/ZipRoutines.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -231,8 +232,9 @@ std::optional<bool> FileCommands::savePrompt() {
 std::optional<QString> FileCommands::askOpenFile() {
     pumpMessages();
     const FileDialogSettings* dialog = actions_.OpenDialog1;
-    const QString title =
-        dialog && !dialog->Title.isEmpty() ? dialog->Title : QStringLiteral("Open");
+    const QString title = dialog && !dialog->Title.isEmpty()
+                              ? dialog->Title
+                              : QCoreApplication::translate("QFileDialog", "Open");
     const QString filter = dialog ? dialog->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip");
     const QString folder = dialog ? dialog->InitialDir : QString();
     const std::optional<std::string> file = platform::prompts().openFile(
@@ -347,8 +349,9 @@ bool FileCommands::SaveAlbumAs() {
     QString initial = proposed;
     if (dialog && album.FileName.isEmpty() && !dialog->InitialDir.isEmpty())
         initial = model::WithTrailingSlash(dialog->InitialDir) + proposed;
-    const QString title =
-        dialog && !dialog->Title.isEmpty() ? dialog->Title : QStringLiteral("Save As");
+    const QString title = dialog && !dialog->Title.isEmpty()
+                              ? dialog->Title
+                              : QCoreApplication::translate("QFileDialog", "Save As");
     const std::optional<std::string> chosen = platform::prompts().saveFile(
         title.toStdString(),
         (dialog ? dialog->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip")).toStdString(),

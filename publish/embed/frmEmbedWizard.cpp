@@ -436,7 +436,8 @@ void TfrmEmbedWizard::FillSampleTrees() {
     node(site1, TargetFileName, pageIcon);
     node(site1, folder, folderIcon);
     QTreeWidgetItem* site2 = root(TntTreeView2, QStringLiteral("www.example.com"));
-    QTreeWidgetItem* sub = node(site2, QStringLiteral("subfolder"), folderIcon);
+    QTreeWidgetItem* sub =
+        node(site2, PublishTexts::string(301, QStringLiteral("subfolder")), folderIcon);
     node(sub, TargetFileName, pageIcon);
     node(sub, folder, folderIcon);
     TntTreeView1->expandAll();
