@@ -262,7 +262,8 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     }
     // Written here rather than copied: a copy that fails says only that it failed, and the
     // import would then blame the source instead of naming, say, a full disk.
-    refuseSameFile(source, target);
+    if (isSameFile(source, target))
+        return QString(); // a copy onto itself would destroy what it copies
     writeFileAtomically(target, readPictureFile(source));
     return target;
 }
