@@ -1,9 +1,10 @@
 #include "app/SettingsFile.h"
 
+#include "model/ReplacedFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 
 namespace app {
 
@@ -119,15 +120,13 @@ FtpDefaults SettingsFile::read() const {
 }
 
 bool SettingsFile::write(const FtpDefaults& values) {
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
+    model::TpaReplacedFile file(path_);
+    if (!file.Open())
         return false;
     // The password is in there: owner only, before a byte is written.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    const QByteArray text = iniText(values);
-    // The commit does not see a buffered write that fails when it is flushed (a full disk):
-    // flushed here, such a write leaves the old file in place.
-    return file.write(text) == text.size() && file.flush() && file.commit();
+    file.Device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // A failed write leaves the old file in place.
+    return file.Write(iniText(values)) && file.Commit();
 }
 
 } // namespace app

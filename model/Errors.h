@@ -42,4 +42,14 @@ public:
     using ModelError::ModelError;
 };
 
+// A file that could not be written because its disk is full.
+class DiskFullError : public FileError {
+public:
+    DiskFullError(const QString& message, const QString& path) : FileError(message), path_(path) {}
+    const QString& path() const noexcept { return path_; }
+
+private:
+    QString path_;
+};
+
 } // namespace model

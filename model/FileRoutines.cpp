@@ -3,10 +3,10 @@
 #include "platform/SpecialFolders.h"
 #include "platform/sys/FileAttributes.h"
 
+#include "model/ReplacedFile.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 #include <filesystem>
@@ -321,25 +321,22 @@ bool CopyFileContents(const QString& source, const QString& target) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    TpaReplacedFile out(target);
+    if (!out.Open())
         return false;
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = in.read(buffer.data(), buffer.size());
         if (got < 0) {
-            out.cancelWriting();
-            break;
+            out.Cancel();
+            return false;
         }
         if (got == 0)
             break;
-        if (out.write(buffer.constData(), got) != got) {
-            out.cancelWriting();
+        if (!out.Write(buffer.constData(), got))
             break;
-        }
     }
-    // Flushed first: the commit does not see a buffered tail that fails to reach the disk.
-    return out.flush() && out.commit();
+    return out.Commit();
 }
 
 qint64 GetFileSizeOf(const QString& path) {

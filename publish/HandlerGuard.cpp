@@ -2,6 +2,8 @@
 
 #include "publish/PublishTexts.h"
 
+#include "model/Errors.h"
+
 #include "platform/sys/Prompts.h"
 
 #include <QCoreApplication>
@@ -21,11 +23,20 @@ platform::PromptButton box(platform::PromptKind kind, const QString& text,
 
 } // namespace
 
+QString diskFullText(const QString& path) {
+    return PublishTexts::message(
+        308,
+        QStringLiteral("The disk is full: \"%s\" could not be written. Make room and try again."),
+        {path});
+}
+
 bool runGuarded(const std::function<void()>& handler,
                 const std::function<void(const QString&)>& report) {
     try {
         handler();
         return true;
+    } catch (const model::DiskFullError& e) {
+        report(diskFullText(e.path()));
     } catch (const std::exception& e) {
         report(QString::fromUtf8(e.what()));
     } catch (...) {

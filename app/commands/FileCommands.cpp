@@ -3,6 +3,7 @@
 #include "app/EditorContext.h"
 #include "app/MainActions.h"
 #include "app/commands/CommandGuard.h"
+#include "app/commands/FailedMemberRecorder.h"
 #include "app/commands/MessageBoxes.h"
 #include "app/dialogs/FileDialogSettings.h"
 #include "app/dialogs/ProgressScope.h"
@@ -15,20 +16,27 @@
 #include "model/Errors.h"
 #include "model/FileRoutines.h"
 #include "model/FolderLayout.h"
+#include "model/ReplacedFile.h"
 #include "model/TextRoutines.h"
 #include "model/document/Album.h"
 #include "model/document/AlbumUnpackLimits.h"
+#include "model/document/LeftOutFiles.h"
 #include "model/document/RecentItems.h"
 #include "platform/sys/Prompts.h"
+#include "publish/HandlerGuard.h"
 #include "zip/archiver/ZipArchiver.h"
 #include "zip/archiver/ZipRoutines.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
+#include <cerrno>
 #include <functional>
 
 namespace app {
@@ -154,6 +162,20 @@ void reportLosses(const QString& chosen, const std::vector<std::string>& skipped
             PromptButton::Ok);
 }
 
+// Whether the album's own data was among the members left out.
+bool leftOutDataFile(const std::vector<std::string>& skipped) {
+    return std::ranges::count(skipped, std::string("data.xml")) > 0;
+}
+
+// The album's data could not be read from the file: the member named, whatever the user chose.
+QString damagedDataFile(const QString& chosen) {
+    return MessageBoxes::message(
+        233,
+        QStringLiteral("The album file \"%s\" is damaged: its \"%s\", which holds the album, "
+                       "could not be read. It was not opened."),
+        {chosen, QStringLiteral("data.xml")});
+}
+
 // A sentence as the engine may leave it without its full stop.
 QString sentence(QString text) {
     text = text.trimmed();
@@ -210,8 +232,9 @@ std::optional<bool> FileCommands::savePrompt() {
 std::optional<QString> FileCommands::askOpenFile() {
     pumpMessages();
     const FileDialogSettings* dialog = actions_.OpenDialog1;
-    const QString title =
-        dialog && !dialog->Title.isEmpty() ? dialog->Title : QStringLiteral("Open");
+    const QString title = dialog && !dialog->Title.isEmpty()
+                              ? dialog->Title
+                              : QCoreApplication::translate("QFileDialog", "Open");
     const QString filter = dialog ? dialog->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip");
     const QString folder = dialog ? dialog->InitialDir : QString();
     const std::optional<std::string> file = platform::prompts().openFile(
@@ -251,6 +274,7 @@ bool FileCommands::saveTo(const QString& fileName) {
     const model::FolderLayout& f = model::Folders();
     bool written = false;
     bool cancelled = false;
+    bool diskFull = false;
     const bool replacing = QFileInfo::exists(fileName);
     QString engineError;
     {
@@ -263,12 +287,16 @@ bool FileCommands::saveTo(const QString& fileName) {
         album.SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));
         album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
                              f.FilesFolder + QStringLiteral("index.html"), QString());
+        // The engine says only that a write failed; the system's reason is read at once.
+        errno = 0;
         try {
             written =
                 zip::ZipFolder(archiver, f.PreviewFolder.toStdString(), fileName.toStdString());
         } catch (const std::exception& e) {
+            diskFull = model::IsDiskFullErrno(errno);
             engineError = QString::fromUtf8(e.what());
         }
+        diskFull = diskFull || (!written && model::IsDiskFullErrno(errno));
         cancelled = jobCancelled(scope, archiver, engineError);
     }
     if (written && !cancelled)
@@ -282,8 +310,9 @@ bool FileCommands::saveTo(const QString& fileName) {
             : MessageBoxes::message(122, QStringLiteral("The album could not be saved to \"%s\"."),
                                     {name}) +
                   u' ' +
-                  sentence(engineError.isEmpty() ? outcomeText(archiver.LastOutcome())
-                                                 : engineError);
+                  (diskFull ? publish::diskFullText(name)
+                            : sentence(engineError.isEmpty() ? outcomeText(archiver.LastOutcome())
+                                                             : engineError));
     if (replacing)
         text += u' ' + MessageBoxes::message(123, QStringLiteral("The file keeps its previous "
                                                                  "contents."));
@@ -320,8 +349,9 @@ bool FileCommands::SaveAlbumAs() {
     QString initial = proposed;
     if (dialog && album.FileName.isEmpty() && !dialog->InitialDir.isEmpty())
         initial = model::WithTrailingSlash(dialog->InitialDir) + proposed;
-    const QString title =
-        dialog && !dialog->Title.isEmpty() ? dialog->Title : QStringLiteral("Save As");
+    const QString title = dialog && !dialog->Title.isEmpty()
+                              ? dialog->Title
+                              : QCoreApplication::translate("QFileDialog", "Save As");
     const std::optional<std::string> chosen = platform::prompts().saveFile(
         title.toStdString(),
         (dialog ? dialog->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip")).toStdString(),
@@ -388,6 +418,7 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
     int unreadable = 0;               // pictures that got no thumbnail
     std::vector<std::string> skipped; // damaged members the user chose to leave out
     QString engineError;
+    std::string failedMember; // the member the user was asked about last
     {
         ProgressScope scope(editor_.busyState(), editor_.progressWindow(),
                             Localization().GetString(7, QStringLiteral("Opening Album")),
@@ -397,9 +428,16 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
         QDir().mkpath(f.PreviewFolder);
         QDir().mkpath(f.ThumbsFolder);
         try {
-            unpacked =
-                zip::UnzipAll(archiver, fileName.toStdString(), f.PreviewFolder.toStdString(),
-                              model::AlbumUnpackLimits(f.DataFolder));
+            FailedMemberRecorder recorder(archiver);
+            try {
+                unpacked =
+                    zip::UnzipAll(archiver, fileName.toStdString(), f.PreviewFolder.toStdString(),
+                                  model::AlbumUnpackLimits(f.DataFolder));
+            } catch (...) {
+                failedMember = recorder.lastFailed();
+                throw;
+            }
+            failedMember = recorder.lastFailed();
         } catch (const std::exception& e) {
             engineError = QString::fromUtf8(e.what());
         }
@@ -414,6 +452,13 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
             const QString chosen = QDir::toNativeSeparators(fileName);
             loadAlbumXml(album, f.PreviewFolder,
                          [&chosen](const QString& detail) { return openFailure(chosen, detail); });
+            // Nothing saved or published may refer to what was left out.
+            if (!skipped.empty()) {
+                QSet<QString> names;
+                for (const std::string& name : skipped)
+                    names.insert(QString::fromStdString(name));
+                model::TpaLeftOutFiles(names, f).Repair(album.Tree());
+            }
             unreadable =
                 album.RebuildThumbnails(album.Tree().Root(), f.ThumbsFolder, f.PreviewFolder,
                                         model::TpaAlbum::LevelThumbnailBox, pumpMessages);
@@ -434,6 +479,14 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
                 {name}));
         else if (!engineError.isEmpty())
             showError(openFailure(name, engineError));
+        else if (failedMember == "data.xml")
+            showError(damagedDataFile(name));
+        else if (!failedMember.empty())
+            showError(openFailure(name, QStringLiteral("\"%1\": %2")
+                                            .arg(QString::fromStdString(failedMember),
+                                                 sentence(outcomeText(archiver.LastOutcome())))));
+        else if (unpacked && leftOutDataFile(skipped))
+            showError(damagedDataFile(name));
         else if (unpacked)
             showError(MessageBoxes::message(
                 208, QStringLiteral("The album file \"%s\" holds no album."), {name}));

@@ -26,6 +26,7 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -187,8 +188,9 @@ void PackageCommands::acFileInstallNewAlbumExecute() {
     const QString filter =
         openDialog_ ? openDialog_->Filter : QStringLiteral("ZIP Files (*.zip)|*.zip");
     // The same dialog as opening an album, under its usual title.
-    const QString title =
-        openDialog_ && !openDialog_->Title.isEmpty() ? openDialog_->Title : QStringLiteral("Open");
+    const QString title = openDialog_ && !openDialog_->Title.isEmpty()
+                              ? openDialog_->Title
+                              : QCoreApplication::translate("QFileDialog", "Open");
     const QString initialDir = openDialog_ ? openDialog_->InitialDir : QString();
     const auto chosen = platform::prompts().openFile(title.toStdString(), filter.toStdString(),
                                                      initialDir.toStdString());

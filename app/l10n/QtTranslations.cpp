@@ -10,27 +10,34 @@ namespace app {
 QtTranslations::QtTranslations(QObject* parent) : QObject(parent) {}
 
 QtTranslations::~QtTranslations() {
-    if (translator_)
-        QCoreApplication::removeTranslator(translator_);
+    clear();
+}
+
+void QtTranslations::clear() {
+    for (QTranslator* translator : translators_) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    translators_.clear();
 }
 
 bool QtTranslations::apply(const QString& languageId) {
-    if (translator_) {
-        QCoreApplication::removeTranslator(translator_);
-        delete translator_;
-        translator_ = nullptr;
-    }
-    auto* translator = new QTranslator(this);
-    // "qt_<id>" gathers the catalogues of every Qt module.
-    if (languageId.isEmpty() ||
-        !translator->load(QLocale(languageId), QStringLiteral("qt"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
+    clear();
+    if (languageId.isEmpty())
         return false;
+    // "qt_<id>" gathers the catalogues of Qt's base modules; the web view's menus (Back,
+    // Reload, View page source) come from Qt WebEngine's own.
+    for (const QString& catalogue : {QStringLiteral("qt"), QStringLiteral("qtwebengine")}) {
+        auto* translator = new QTranslator(this);
+        if (!translator->load(QLocale(languageId), catalogue, QStringLiteral("_"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete translator;
+            continue;
+        }
+        QCoreApplication::installTranslator(translator);
+        translators_.push_back(translator);
     }
-    translator_ = translator;
-    QCoreApplication::installTranslator(translator_);
-    return true;
+    return !translators_.isEmpty();
 }
 
 } // namespace app

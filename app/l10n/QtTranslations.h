@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -17,11 +18,13 @@ public:
     explicit QtTranslations(QObject* parent = nullptr);
     ~QtTranslations() override;
 
-    // Replaces the catalogue in use by the one of the language id ("de"); true when Qt has one.
+    // Replaces the catalogues in use by those of the language id ("de"); true when Qt has any.
     bool apply(const QString& languageId);
 
 private:
-    QTranslator* translator_ = nullptr;
+    void clear();
+
+    QList<QTranslator*> translators_;
 };
 
 } // namespace app

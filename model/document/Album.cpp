@@ -3,6 +3,7 @@
 #include "model/Errors.h"
 #include "model/FileRoutines.h"
 #include "model/ParallelJobs.h"
+#include "model/ReplacedFile.h"
 #include "model/SafePath.h"
 #include "model/document/AlbumPage.h"
 #include "model/document/DataXmlReader.h"
@@ -17,7 +18,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -42,11 +42,7 @@ void TpaAlbum::SaveToXml(const QString& path) {
     int counter = 1;
     RenumberIds(tree_.Root(), 0, counter);
     const QByteArray bytes = TpaDataXmlWriter::Render(tree_).toUtf8();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit())
-        throw FileError(QString("Cannot write \"%1\": %2.")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    ReplaceFileContents(path, bytes, QStringLiteral("Cannot write \"%1\": %2."));
 }
 
 void TpaAlbum::LoadFromXml(const QString& path) {

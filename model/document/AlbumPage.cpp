@@ -1,11 +1,11 @@
 #include "model/document/AlbumPage.h"
 
 #include "model/Errors.h"
+#include "model/ReplacedFile.h"
 #include "model/TextRoutines.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace model {
 
@@ -107,11 +107,7 @@ void TpaAlbumPage::Write(const QString& path, const QString& pageTemplatePath,
         throw FileError(QString("Cannot read the page template \"%1\": %2.")
                             .arg(QDir::toNativeSeparators(pageTemplatePath), source.errorString()));
     const QByteArray page = Render(source.readAll(), values);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.flush() ||
-        !file.commit())
-        throw FileError(QString("Cannot write \"%1\": %2.")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    ReplaceFileContents(path, page, QStringLiteral("Cannot write \"%1\": %2."));
 }
 
 } // namespace model

@@ -2,6 +2,7 @@
 
 #include "model/Errors.h"
 #include "model/FileRoutines.h"
+#include "model/ReplacedFile.h"
 #include "model/image/BmpDecoder.h"
 #include "model/image/GifDecoder.h"
 #include "model/image/ImageResampler.h"
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QTransform>
 
 #include <algorithm>
@@ -112,11 +112,7 @@ void makeFolderOf(const QString& path) {
 
 // Replaces dest only once every byte is written, so a failure keeps the old file.
 void writeFileAtomically(const QString& dest, const QByteArray& bytes) {
-    QSaveFile file(dest);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit())
-        throw FileError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(dest, file.errorString()));
+    ReplaceFileContents(dest, bytes, QStringLiteral("Cannot create file \"%1\". %2"));
 }
 
 bool copyFileContents(const QString& source, const QString& target) {
@@ -264,7 +260,12 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
         ConvertImageToJpeg(source, target, boxWidth, boxHeight, budget);
         return target;
     }
-    return copyFileContents(source, target) ? target : QString();
+    // Written here rather than copied: a copy that fails says only that it failed, and the
+    // import would then blame the source instead of naming, say, a full disk.
+    if (isSameFile(source, target))
+        return QString(); // a copy onto itself would destroy what it copies
+    writeFileAtomically(target, readPictureFile(source));
+    return target;
 }
 
 QString ImportedFileName(const QString& source) {

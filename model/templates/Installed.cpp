@@ -1,10 +1,10 @@
 #include "model/templates/Installed.h"
 
 #include "model/Errors.h"
+#include "model/ReplacedFile.h"
 #include "model/XmlText.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 
 namespace model {
@@ -44,11 +44,7 @@ QByteArray TpaInstalled::Render() const {
 
 void TpaInstalled::SaveToFile(const QString& path) const {
     const QByteArray bytes = Render();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() ||
-        !file.commit())
-        throw FileError(QStringLiteral("Cannot write \"%1\": %2.")
-                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+    ReplaceFileContents(path, bytes, QStringLiteral("Cannot write \"%1\": %2."));
 }
 
 } // namespace model

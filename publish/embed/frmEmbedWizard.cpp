@@ -9,6 +9,7 @@
 #include "publish/preview/LoopbackServer.h"
 
 #include "model/Errors.h"
+#include "model/ReplacedFile.h"
 #include "platform/sys/Prompts.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QStyle>
@@ -332,7 +332,7 @@ void TfrmEmbedWizard::btnP2NextClick() {
         base.isEmpty()
             ? QString()
             : PublishTexts::message(
-                  308,
+                  310,
                   QStringLiteral("Your page sets a base address (<base href=\"%s\">): the "
                                  "browser looks for the \"%s\" folder there, not beside the "
                                  "page, so the album plays only if that folder is there. The "
@@ -363,12 +363,16 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
     // In the page's own encoding: its text comes back byte for byte around the code, under
     // whatever character set it declares.
     const QByteArray content = PageText::Compose(UpperCode, MiddleCode, LowerCode, pageEncoding_);
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.flush() || !file.commit())
-        throw model::FileError(
+    model::TpaReplacedFile file(target);
+    if (!file.Open() || !file.Write(content) || !file.Commit()) {
+        file.Cancel();
+        const QString text =
             PublishTexts::message(307, QStringLiteral("Cannot write file \"%s\". %s"),
-                                  {QDir::toNativeSeparators(target), file.errorString()}));
+                                  {QDir::toNativeSeparators(target), file.ErrorString()});
+        if (file.DiskFull())
+            throw model::DiskFullError(text, QDir::toNativeSeparators(target));
+        throw model::FileError(text);
+    }
     written_ = target;
     lblFinishFilePath->setText(QDir::toNativeSeparators(target));
     pageCtrl->setCurrentIndex(3);
@@ -454,7 +458,8 @@ void TfrmEmbedWizard::FillSampleTrees() {
     node(site1, TargetFileName, pageIcon);
     node(site1, folder, folderIcon);
     QTreeWidgetItem* site2 = root(TntTreeView2, QStringLiteral("www.example.com"));
-    QTreeWidgetItem* sub = node(site2, QStringLiteral("subfolder"), folderIcon);
+    QTreeWidgetItem* sub =
+        node(site2, PublishTexts::string(301, QStringLiteral("subfolder")), folderIcon);
     node(sub, TargetFileName, pageIcon);
     node(sub, folder, folderIcon);
     TntTreeView1->expandAll();

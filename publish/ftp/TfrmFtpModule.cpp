@@ -1,5 +1,6 @@
 #include "publish/ftp/TfrmFtpModule.h"
 
+#include "publish/PublishTexts.h"
 #include "publish/ftp/LocalFolderWalk.h"
 #include "publish/ftp/TFtpThread.h"
 #include "publish/ftp/TfrmFtpCreateDirectory.h"
@@ -623,7 +624,9 @@ void TfrmFtpModule::showUploading(int fileIndex, int fileCount, const QString& c
     // Files added after the count was taken must not push the bar out of its range.
     pgU_Progress->setRange(0, std::max(fileCount, 1));
     pgU_Progress->setValue(std::clamp(fileIndex, 0, std::max(fileCount, 1)));
-    lblU_FilesCount->setText(QStringLiteral("(%1 of %2)").arg(fileIndex).arg(fileCount));
+    lblU_FilesCount->setText(
+        PublishTexts::fillIn(PublishTexts::string(303, QStringLiteral("(%s of %s)")),
+                             {QString::number(fileIndex), QString::number(fileCount)}));
     showPage("Uploading");
 }
 
@@ -635,7 +638,7 @@ void TfrmFtpModule::showComplete(const RemoteListing& listing) {
     CanClose = true;
     Completed = true;
     showPage("Complete");
-    btnClose->setText(QStringLiteral("Close"));
+    btnClose->setText(PublishTexts::string(302, QStringLiteral("Close")));
     btnClose->setFocus();
 }
 
@@ -648,14 +651,16 @@ void TfrmFtpModule::showFailed(const QString& message) {
     showPage("Failed");
     btnStart->setEnabled(false);
     setBrowsingEnabled(false);
-    btnClose->setText(QStringLiteral("Close"));
+    btnClose->setText(PublishTexts::string(302, QStringLiteral("Close")));
 }
 
 void TfrmFtpModule::done(int result) {
     if (!CanClose) {
         const auto answer = platform::prompts().message(
             platform::PromptKind::Confirmation, windowTitle().toStdString(),
-            "Upload is still in progress.\r\nAre you sure you want to exit?",
+            PublishTexts::message(309, QStringLiteral("Upload is still in progress.\r\nAre you "
+                                                      "sure you want to exit?"))
+                .toStdString(),
             {platform::PromptButton::Ok, platform::PromptButton::Cancel},
             platform::PromptButton::Ok);
         if (answer != platform::PromptButton::Ok)

@@ -418,7 +418,7 @@ private slots:
         QCOMPARE(part<QPushButton>(image, "btChange")->text(), QString("Bild ändern..."));
         QVERIFY(
             part<FileDialogSettings>(image, "OpenPictureDialog")->Filter.startsWith("Bilddateien"));
-        QCOMPARE(part<QPushButton>(music, "btBrowse")->text(), QString("&Durchsuchen..."));
+        QCOMPARE(part<QPushButton>(music, "btBrowse")->text(), QString("D&urchsuchen..."));
         QVERIFY(part<FileDialogSettings>(music, "OpenDialog")->Filter.startsWith("Musikdateien"));
         QCOMPARE(part<QGroupBox>(size, "gbPublishSize")->title(),
                  QString(" Veröffentlichungsgröße: "));

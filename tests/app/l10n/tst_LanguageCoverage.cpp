@@ -4,9 +4,11 @@
 #include "app/commands/MessageBoxes.h"
 #include "app/dialogs/frmAbout.h"
 #include "app/frames/ModelFrames.h"
+
 #include "app/frames/TfrmLinkField.h"
 #include "app/frames/TfrmMusicField.h"
 #include "app/frames/TfrmPublishSizeField.h"
+#include "model/tree/TreeNode.h"
 
 #include "publish/PublishTexts.h"
 #include "publish/embed/frmEmbedWizard.h"
@@ -323,12 +325,29 @@ private slots:
 
     void noTwoComponentsShareAMnemonicInEitherLanguage() {
         AllForms all;
+        all.env.loadSampleAlbum(*all.main);
         for (const char* language : {"en", "de"}) {
             if (QByteArray(language) == "de")
                 all.german();
             int menus = 0;
             QStringList shared;
-            for (QWidget* form : all.forms()) {
+            // The frames the main window builds for each node at run time, one node at a time.
+            QList<model::TpaTreeNode*> nodes;
+            for (model::TpaTreeNode* n = all.main->album().Tree().Root(); n;
+                 n = n->NextInPreOrder())
+                nodes << n;
+            QVERIFY(nodes.size() > 1);
+            QList<QPair<model::TpaTreeNode*, QWidget*>> views;
+            for (model::TpaTreeNode* node : nodes)
+                views << qMakePair(node, static_cast<QWidget*>(all.main.get()));
+            for (QWidget* form : all.forms())
+                if (form != all.main.get())
+                    views << qMakePair(static_cast<model::TpaTreeNode*>(nullptr), form);
+            for (const auto& [node, form] : views) {
+                if (node) {
+                    all.main->selectNode(node);
+                    QCoreApplication::processEvents();
+                }
                 // The items of one menu.
                 for (QMenu* menu : form->findChildren<QMenu*>()) {
                     ++menus;
@@ -367,6 +386,10 @@ private slots:
         all.german();
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Abbrechen"));
         QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QString("Öffnen"));
+        // The web view's own menus: Qt WebEngine's catalogue comes with Qt's.
+        QCOMPARE(QCoreApplication::translate("RenderViewContextMenuQt", "Back"), QString("Zurück"));
+        QCOMPARE(QCoreApplication::translate("RenderViewContextMenuQt", "View page source"),
+                 QString("Quelltext der Seite anzeigen"));
     }
 
     void countsAgreeInNumber() {

@@ -1,0 +1,120 @@
+#include "model/document/LeftOutFiles.h"
+
+#include "model/SafePath.h"
+#include "model/image/ImageImport.h"
+#include "model/items/Item.h"
+#include "model/items/PhotoFiles.h"
+#include "model/settings/AlbumSettingsImageFieldList.h"
+#include "model/tree/AlbumTree.h"
+#include "model/tree/TreeNode.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <vector>
+
+namespace model {
+
+TpaLeftOutFiles::TpaLeftOutFiles(const QSet<QString>& leftOut, const FolderLayout& folders)
+    : leftOut_(leftOut), folders_(folders) {}
+
+bool TpaLeftOutFiles::isLeftOut(const QString& fileName) const {
+    if (fileName.isEmpty())
+        return false;
+    QString name = fileName;
+    name.replace(u'\\', u'/');
+    return leftOut_.contains(name);
+}
+
+bool TpaLeftOutFiles::remakeCopy(TpaAlbumSettingsImageField& copy, const QString& source) {
+    const QString name = LastPathComponent(copy.Image.FileName);
+    const QString folder = QFileInfo(folders_.PreviewFolder + copy.Image.FileName).absolutePath();
+    if (!IsSafeRelativePath(copy.Image.FileName) ||
+        !IsInsideFolder(folders_.PreviewFolder, folder + u'/' + name))
+        return false;
+    try {
+        const QString made =
+            CreateThumbnailFile(folders_.PreviewFolder + source, copy.W, copy.H, folder, name);
+        if (made.isEmpty())
+            return false;
+        copy.Image.LoadFromFile(made);
+        copy.Image.MakeRelative(folders_.PreviewFolder);
+    } catch (const std::exception&) {
+        return false;
+    }
+    ++CopiesRemade;
+    return true;
+}
+
+void TpaLeftOutFiles::clearIfLeftOut(TpaAlbumSettingsMusicField& music) {
+    if (music.FileName.isEmpty() ||
+        !isLeftOut(TpaAlbumSettingsMusicField::FolderName() + music.FileName))
+        return;
+    music.FileName.clear();
+    ++FieldsCleared;
+}
+
+void TpaLeftOutFiles::deleteFiles(const TpaAlbumSettingsImageFieldList& fields) {
+    for (const auto& field : fields.Items) {
+        const QString& file = field->Image.FileName;
+        if (!file.isEmpty() && IsSafeRelativePath(file) &&
+            IsInsideFolder(folders_.PreviewFolder, folders_.PreviewFolder + file))
+            QFile::remove(folders_.PreviewFolder + file);
+    }
+}
+
+bool TpaLeftOutFiles::repairFields(TpaAlbumSettingsImageFieldList& fields, bool clearMissing) {
+    bool whole = true;
+    for (const auto& field : fields.Items) {
+        if (IsReducedImageField(fields, *field) || !isLeftOut(field->Image.FileName))
+            continue;
+        whole = false;
+        if (!clearMissing)
+            continue;
+        field->Image = TpaImageInfo();
+        ++FieldsCleared;
+    }
+    for (const auto& copy : fields.Items) {
+        if (!IsReducedImageField(fields, *copy) || !isLeftOut(copy->Image.FileName))
+            continue;
+        const TpaAlbumSettingsImageField* source = fields.FindById(copy->Thumb);
+        const QString from = source->Image.FileName;
+        if (!from.isEmpty() && !isLeftOut(from) && remakeCopy(*copy, from))
+            continue;
+        if (!clearMissing) {
+            whole = false;
+            continue;
+        }
+        copy->Image = TpaImageInfo();
+        ++FieldsCleared;
+    }
+    return whole;
+}
+
+void TpaLeftOutFiles::Repair(TpaAlbumTree& tree) {
+    std::vector<TpaTreeNode*> gone;
+    for (TpaTreeNode* n = tree.Root(); n; n = n->NextInPreOrder()) {
+        TpaItem* item = n->Item();
+        if (!item)
+            continue;
+        if (item->Kind == ikPhoto) {
+            TpaAlbumSettingsPhoto& photo = item->Level.Photo;
+            if (!repairFields(photo.ImageFields, false)) {
+                gone.push_back(n);
+                continue;
+            }
+            clearIfLeftOut(photo.Music);
+        } else {
+            repairFields(item->Level.ImageFields, true);
+        }
+        clearIfLeftOut(item->Level.Music);
+    }
+    // Children before parents cannot occur: only photos go, and they hold no nodes.
+    for (TpaTreeNode* node : gone) {
+        deleteFiles(node->Item()->Level.Photo.ImageFields);
+        tree.Remove(node);
+        ++PhotosRemoved;
+    }
+}
+
+} // namespace model
