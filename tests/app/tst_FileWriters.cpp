@@ -1,11 +1,8 @@
 // Every writer that replaces a user's file, on a disk that fills while it writes: the old file
-// stays byte for byte, the failure is reported, and a full disk is named as such. The new
-// contents are larger than the room left but smaller than a file's write buffer, so that only
-// the flush before the commit can notice the missing bytes.
+// stays byte for byte and the failure names the full disk. The new contents are less than a
+// write buffer, so that only the flush before the commit can notice the missing bytes.
 
 #include "app/SettingsFile.h"
-
-#include "model/Errors.h"
 #include "model/FileRoutines.h"
 #include "model/document/Album.h"
 #include "model/document/AlbumPage.h"
@@ -23,16 +20,13 @@
 
 #include <fcntl.h>
 #include <sys/mount.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr qint64 RoomLeft = 4096;
 
-// A folder on a tmpfs of its own (when this process may mount one) that fill() leaves with
-// `room` bytes: a longer write stops short and fails with "no space left", as on a real disk.
-// Without the right to mount, files may grow by no more than `room` bytes instead: the write
-// stops short the same way, with "file too large".
+// A folder on a tmpfs of its own that fill() leaves with `room` bytes, so a longer write fails
+// with "no space left"; without the right to mount, files may grow by `room` bytes at most.
 struct NearlyFullDisk {
     NearlyFullDisk() {
         QDir().mkpath(folder);
@@ -40,19 +34,15 @@ struct NearlyFullDisk {
             ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=256k") == 0;
     }
     ~NearlyFullDisk() {
-        cap.reset();
         if (real)
             ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
     }
     void fill(qint64 room) {
-        if (!real) {
+        if (!real)
             cap = std::make_unique<testsupport::FileSizeCap>(room);
-            return;
-        }
-        const int fd =
-            ::open(QFile::encodeName(folder + ".filler").constData(), O_WRONLY | O_CREAT, 0600);
-        ::posix_fallocate(fd, 0, QStorageInfo(folder).bytesAvailable() - room);
-        ::close(fd);
+        QFile filler(folder + ".filler");
+        if (real && filler.open(QIODevice::WriteOnly))
+            ::posix_fallocate(filler.handle(), 0, QStorageInfo(folder).bytesAvailable() - room);
     }
     QTemporaryDir dir;
     QString folder = dir.path() + QStringLiteral("/disk/");
@@ -60,14 +50,12 @@ struct NearlyFullDisk {
     std::unique_ptr<testsupport::FileSizeCap> cap;
 };
 
-// What a row gets: a work folder off the disk, the file to replace on it, and fill(), which
-// the row calls once what it reads is made. A writer that answers only yes or no sets written
-// and diskFull; the others throw.
+// A row makes what it reads in `work`, calls fill() and writes `target`; a writer that answers
+// only yes or no sets written and diskFull, the others throw.
 struct Run {
     QString work, target, disk;
     std::function<void()> fill;
-    bool written = true;
-    bool diskFull = false;
+    bool written = true, diskFull = false;
     QString failure;
 };
 using Writer = std::function<void(Run&)>;
@@ -82,8 +70,7 @@ class FileWritersTest : public QObject {
     platform::ScriptedPrompts prompts_;
 
 private slots:
-    void init() { platform::setPrompts(&prompts_); }
-    void cleanup() { platform::setPrompts(nullptr); }
+    void initTestCase() { platform::setPrompts(&prompts_); }
 
     void aFullDiskKeepsTheOldFileAndIsNamed_data() {
         QTest::addColumn<QString>("file"); // the file the writer replaces, on the disk
@@ -149,11 +136,9 @@ private slots:
             model::TpaPackageItem package;
             package.Templates.GetOrAdd("t");
             model::TpaInstalled installed;
-            model::TpaPackageInstaller::Callbacks callbacks;
-            callbacks.askOverwrite = [](auto&) {
-                return model::TpaPackageInstaller::Overwrite::Yes;
-            };
-            callbacks.templateFailed = [&r](auto&, const QString& reason) { r.failure = reason; };
+            const model::TpaPackageInstaller::Callbacks callbacks{
+                .askOverwrite = [](auto&) { return model::TpaPackageInstaller::Overwrite::Yes; },
+                .templateFailed = [&r](auto&, const QString& why) { r.failure = why; }};
             r.fill();
             model::TpaPackageInstaller installer(archiver, r.disk, r.work + "pkg.zip");
             r.written = !installer.Install(package, installed, callbacks).installed.isEmpty();
@@ -173,12 +158,9 @@ private slots:
         const QStringList before = QDir(disk.folder).entryList(QDir::Files);
         try {
             writer(run);
-        } catch (const model::DiskFullError& e) {
-            run.written = false;
-            run.failure = e.message();
         } catch (const std::exception& e) {
             run.written = false;
-            run.failure = QString::fromUtf8(e.what()) + " (not named as a full disk)";
+            run.failure = QString::fromUtf8(e.what());
         }
         QVERIFY(!run.written);
         QFile kept(run.target);
