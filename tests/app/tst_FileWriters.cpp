@@ -14,7 +14,6 @@
 #include "zip/archiver/ZipArchiver.h"
 #include "zip/archiver/ZipRoutines.h"
 
-#include <QPushButton>
 #include <QStorageInfo>
 #include <QTest>
 
@@ -23,16 +22,9 @@
 
 namespace {
 
-constexpr qint64 RoomLeft = 4096;
-
 // A folder on a tmpfs of its own that fill() leaves with `room` bytes, so a longer write fails
 // with "no space left"; without the right to mount, files may grow by `room` bytes at most.
 struct NearlyFullDisk {
-    NearlyFullDisk() {
-        QDir().mkpath(folder);
-        real =
-            ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=256k") == 0;
-    }
     ~NearlyFullDisk() {
         if (real)
             ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
@@ -46,7 +38,8 @@ struct NearlyFullDisk {
     }
     QTemporaryDir dir;
     QString folder = dir.path() + QStringLiteral("/disk/");
-    bool real = false;
+    bool real = QDir().mkpath(folder) && ::mount("tmpfs", QFile::encodeName(folder).constData(),
+                                                 "tmpfs", 0, "size=256k") == 0;
     std::unique_ptr<testsupport::FileSizeCap> cap;
 };
 
@@ -151,8 +144,7 @@ private slots:
         NearlyFullDisk disk;
         if (!disk.real && file.startsWith("t/"))
             QSKIP("only a disk that fills gets past the unpack's free-space check");
-        Run run{work.path() + u'/', disk.folder + file, disk.folder,
-                [&disk] { disk.fill(RoomLeft); }};
+        Run run{work.path() + u'/', disk.folder + file, disk.folder, [&disk] { disk.fill(4096); }};
         const QByteArray old = "the old contents of " + file.toUtf8();
         writeText(run.target, old);
         const QStringList before = QDir(disk.folder).entryList(QDir::Files);
