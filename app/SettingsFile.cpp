@@ -119,14 +119,18 @@ FtpDefaults SettingsFile::read() const {
     return v;
 }
 
-bool SettingsFile::write(const FtpDefaults& values) {
+bool SettingsFile::write(const FtpDefaults& values, bool* diskFull) {
     model::TpaReplacedFile file(path_);
     if (!file.Open())
         return false;
     // The password is in there: owner only, before a byte is written.
     file.Device().setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     // A failed write leaves the old file in place.
-    return file.Write(iniText(values)) && file.Commit();
+    if (file.Write(iniText(values)) && file.Commit())
+        return true;
+    if (diskFull)
+        *diskFull = file.DiskFull();
+    return false;
 }
 
 } // namespace app

@@ -21,8 +21,9 @@ public:
     bool createIfMissing();
     // The five keys, each with its default when missing.
     FtpDefaults read() const;
-    // Writes the five keys in order; false when the file cannot be written.
-    bool write(const FtpDefaults& values);
+    // Writes the five keys in order; false when the file cannot be written, and diskFull, when
+    // given, then says whether its disk was full.
+    bool write(const FtpDefaults& values, bool* diskFull = nullptr);
 
 private:
     QString path_;

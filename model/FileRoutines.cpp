@@ -120,7 +120,7 @@ bool sameFile(const QString& a, const QString& b) {
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
-enum class CopyOutcome { Copied, Skipped, Failed };
+enum class CopyOutcome { Copied, Skipped, Failed, DiskFull };
 
 CopyOutcome copyOneFile(const QString& source, const QString& target) {
     const auto own = platform::fileAttributes(source.toStdString());
@@ -143,7 +143,10 @@ CopyOutcome copyOneFile(const QString& source, const QString& target) {
             return CopyOutcome::Failed;
     }
 
-    return CopyFileContents(source, target) ? CopyOutcome::Copied : CopyOutcome::Failed;
+    bool diskFull = false;
+    if (CopyFileContents(source, target, &diskFull))
+        return CopyOutcome::Copied;
+    return diskFull ? CopyOutcome::DiskFull : CopyOutcome::Failed;
 }
 
 CopyResult copyTree(const QString& source, const QString& target, const FileProgress& callbacks,
@@ -193,8 +196,10 @@ CopyResult copyTree(const QString& source, const QString& target, const FileProg
             // Not the album's to publish, and whatever the target holds of that name stays.
         } else {
             QDir().mkpath(QFileInfo(destination).absolutePath());
-            if (copyOneFile(entry, destination) == CopyOutcome::Failed)
+            const CopyOutcome outcome = copyOneFile(entry, destination);
+            if (outcome == CopyOutcome::Failed || outcome == CopyOutcome::DiskFull)
                 result.failedPaths << entry;
+            result.diskFull = result.diskFull || outcome == CopyOutcome::DiskFull;
         }
         if (callbacks.progress)
             callbacks.progress(static_cast<int>(std::nearbyint(100.0 * double(i + 1) / double(n))));
@@ -317,7 +322,7 @@ CopyResult CopyFolderCancelable(const QString& source, const QString& target,
     return copyTree(source, target, callbacks, true, leftOut);
 }
 
-bool CopyFileContents(const QString& source, const QString& target) {
+bool CopyFileContents(const QString& source, const QString& target, bool* diskFull) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
@@ -336,7 +341,11 @@ bool CopyFileContents(const QString& source, const QString& target) {
         if (!out.Write(buffer.constData(), got))
             break;
     }
-    return out.Commit();
+    if (out.Commit())
+        return true;
+    if (diskFull)
+        *diskFull = out.DiskFull();
+    return false;
 }
 
 qint64 GetFileSizeOf(const QString& path) {

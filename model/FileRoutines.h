@@ -52,6 +52,7 @@ struct CopyResult {
     enum class Status { Done, Cancelled, Failed };
     Status status = Status::Done;
     QStringList failedPaths;
+    bool diskFull = false; // a file failed for want of room on the target's disk
     bool done() const { return status == Status::Done; }
 };
 
@@ -71,8 +72,9 @@ CopyResult CopyFolderCancelable(const QString& source, const QString& target,
                                 const FileProgress& callbacks, const QStringList& leftOut = {});
 
 // Writes the bytes of `source` to `target` (links followed), replacing `target` only once every
-// byte is written: a failure leaves it as it was. False when anything failed.
-bool CopyFileContents(const QString& source, const QString& target);
+// byte is written: a failure leaves it as it was. False when anything failed; diskFull, when
+// given, then says whether the target's disk was full.
+bool CopyFileContents(const QString& source, const QString& target, bool* diskFull = nullptr);
 
 // The size in bytes of the file at `path` (links followed); 0 when there is no such file.
 qint64 GetFileSizeOf(const QString& path);

@@ -19,6 +19,7 @@
 #include "model/templates/TemplateId.h"
 
 #include "platform/sys/Prompts.h"
+#include "publish/HandlerGuard.h"
 
 #include "zip/archiver/ZipArchiver.h"
 #include "zip/archiver/ZipRoutines.h"
@@ -144,6 +145,7 @@ void setRefusalMessages(model::TpaPackageInstaller& installer) {
                                       "package \"%s\" is damaged. %s"),
                        {model::TpaPackageInstaller::ShownName(item), member, file, detail});
     };
+    installer.diskFullMessage = publish::diskFullText;
 }
 
 // How the install talks to the user: progress in `window`, questions and failures in boxes.

@@ -14,6 +14,7 @@
 #include "model/FolderLayout.h"
 #include "model/document/Album.h"
 #include "platform/sys/Prompts.h"
+#include "publish/HandlerGuard.h"
 #include "publish/preview/LoopbackServer.h"
 
 #include <QApplication>
@@ -63,9 +64,12 @@ bool PublishCommands::editFtpSettings() {
     if (!editFtpSettings_ || !editFtpSettings_(values))
         return false;
     editor_.ftpDefaults() = values;
-    if (!editor_.settingsFile().write(values))
-        showError(MessageBoxes::message(209, QStringLiteral("Cannot write \"%s\"."),
-                                        {editor_.settingsFile().path()}));
+    bool diskFull = false;
+    const QString path = editor_.settingsFile().path();
+    if (!editor_.settingsFile().write(values, &diskFull))
+        showError(diskFull
+                      ? publish::diskFullText(QDir::toNativeSeparators(path))
+                      : MessageBoxes::message(209, QStringLiteral("Cannot write \"%s\"."), {path}));
     return true;
 }
 
@@ -182,6 +186,8 @@ bool PublishCommands::publishInto(const QString& target, QString& failure) {
         return false;
     if (copied.status == model::CopyResult::Status::Failed) {
         failure = copyFailureText(target, copied.failedPaths);
+        if (copied.diskFull) // the list of files alone does not say why
+            failure = publish::diskFullText(QDir::toNativeSeparators(site)) + u'\n' + failure;
         return false;
     }
     // The page comes last: a publish that fails leaves no page of its own pointing at an

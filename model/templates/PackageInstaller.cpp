@@ -2,6 +2,7 @@
 
 #include "model/AlbumLimits.h"
 #include "model/FileRoutines.h"
+#include "model/ReplacedFile.h"
 #include "model/document/AlbumUnpackLimits.h"
 #include "model/templates/TemplateId.h"
 
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace model {
 
@@ -21,14 +23,19 @@ namespace {
 
 // Sets the archiver's failure answer for one run and puts the caller's handler back after it:
 // a member that cannot be unpacked ends the template's extraction at once, since a template
-// with a file missing must not be swapped in. failed gets that member's name.
+// with a file missing must not be swapped in. failed gets that member's name, and diskFull
+// whether the system's reason was a full disk (the engine's text does not say; errno is read
+// at once, before anything else may change it).
 class AbortOnFailureScope {
 public:
-    AbortOnFailureScope(zip::TZABaseArchiver& archiver, QString& failed)
+    AbortOnFailureScope(zip::TZABaseArchiver& archiver, QString& failed, bool& diskFull)
         : archiver_(archiver), saved_(std::move(archiver.OnProcessFileFailure)) {
+        errno = 0;
         archiver_.OnProcessFileFailure =
-            [&failed](zip::TZABaseArchiver&, const std::string& fileName, zip::TZAProcessOperation,
-                      int, int, const std::string&, zip::TZAAction& action) {
+            [&failed, &diskFull](zip::TZABaseArchiver&, const std::string& fileName,
+                                 zip::TZAProcessOperation, int, int, const std::string&,
+                                 zip::TZAAction& action) {
+                diskFull = IsDiskFullErrno(errno);
                 failed = QString::fromStdString(fileName).replace(u'\\', u'/');
                 action = zip::TZAAction::fxaAbort;
             };
@@ -120,6 +127,11 @@ TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
                                 "package \"%3\" is damaged. %4")
               .arg(ShownName(item), member, file, detail);
       }),
+      diskFullMessage([](const QString& path) {
+          return QStringLiteral("The disk is full: \"%1\" could not be written. Make room and "
+                                "try again.")
+              .arg(path);
+      }),
       archiver_(archiver), templates_(WithTrailingSlash(templatesFolder)),
       packageFile_(packageFile) {}
 
@@ -195,9 +207,10 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
     }
     bool unpacked = false;
     QString failedMember;
+    bool diskFull = false;
     const QString mask = item.Id + QStringLiteral("\\*.*");
     {
-        AbortOnFailureScope abortOnFailure(archiver_, failedMember);
+        AbortOnFailureScope abortOnFailure(archiver_, failedMember, diskFull);
         unpacked = zip::UnzipByMask(
             archiver_, packageFile_.toStdString(), staging.toStdString(), mask.toStdString(),
             templateLimits(templates_, std::max<qint64>(kMaxPackageBytes - unpacked_, 0)));
@@ -215,7 +228,11 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
             outcome.LastError == zip::EZAException(zip::ZAError::MemberNotFound, archiver_.Name(),
                                                    {zip::TZAFormatArg(mask.toStdString())})
                                      .what();
-        if (unpacked || nothingMatched || outcome.LastError.empty())
+        if (diskFull)
+            reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
+                         .arg(ShownName(item),
+                              diskFullMessage(QDir::toNativeSeparators(templates_ + failedMember)));
+        else if (unpacked || nothingMatched || outcome.LastError.empty())
             reason = missingMessage(item.Id + u'/', packageFile_);
         else if (isOverLimit(outcome.LastError))
             reason = tooLargeMessage(item, QDir::toNativeSeparators(packageFile_),

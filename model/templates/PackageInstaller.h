@@ -72,6 +72,9 @@ public:
                           const QString& packageFile, const QString& detail)>
         damagedMessage;
 
+    // A template file that could not be written for want of room on the library's disk.
+    std::function<QString(const QString& path)> diskFullMessage;
+
     // Bytes a whole package may unpack to, the free space of the library's disk permitting.
     static constexpr qint64 kMaxPackageBytes = 1LL << 30;
 

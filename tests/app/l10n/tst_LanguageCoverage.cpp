@@ -4,7 +4,6 @@
 #include "app/commands/MessageBoxes.h"
 #include "app/dialogs/frmAbout.h"
 #include "app/frames/ModelFrames.h"
-
 #include "app/frames/TfrmLinkField.h"
 #include "app/frames/TfrmMusicField.h"
 #include "app/frames/TfrmPublishSizeField.h"
@@ -331,18 +330,14 @@ private slots:
                 all.german();
             int menus = 0;
             QStringList shared;
-            // The frames the main window builds for each node at run time, one node at a time.
-            QList<model::TpaTreeNode*> nodes;
-            for (model::TpaTreeNode* n = all.main->album().Tree().Root(); n;
-                 n = n->NextInPreOrder())
-                nodes << n;
-            QVERIFY(nodes.size() > 1);
+            // The main window once per node, with the frames it builds for that node at run time.
             QList<QPair<model::TpaTreeNode*, QWidget*>> views;
-            for (model::TpaTreeNode* node : nodes)
-                views << qMakePair(node, static_cast<QWidget*>(all.main.get()));
+            for (auto* n = all.main->album().Tree().Root(); n; n = n->NextInPreOrder())
+                views.append({n, all.main.get()});
+            QVERIFY(views.size() > 1);
             for (QWidget* form : all.forms())
                 if (form != all.main.get())
-                    views << qMakePair(static_cast<model::TpaTreeNode*>(nullptr), form);
+                    views.append({nullptr, form});
             for (const auto& [node, form] : views) {
                 if (node) {
                     all.main->selectNode(node);
@@ -387,7 +382,6 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Abbrechen"));
         QCOMPARE(QCoreApplication::translate("QFileDialog", "Open"), QString("Öffnen"));
         // The web view's own menus: Qt WebEngine's catalogue comes with Qt's.
-        QCOMPARE(QCoreApplication::translate("RenderViewContextMenuQt", "Back"), QString("Zurück"));
         QCOMPARE(QCoreApplication::translate("RenderViewContextMenuQt", "View page source"),
                  QString("Quelltext der Seite anzeigen"));
     }
