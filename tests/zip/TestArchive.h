@@ -159,6 +159,18 @@ inline std::vector<Extracted> ExtractAll(const std::vector<uint8_t>& bytes,
     return out;
 }
 
+// A stream in memory that counts the bytes read from it: the work of an open, measured.
+class CountingStream : public zip::MemoryStream {
+public:
+    using MemoryStream::MemoryStream;
+    int64_t Read(void* buffer, int64_t count) override {
+        const int64_t got = MemoryStream::Read(buffer, count);
+        BytesRead += got;
+        return got;
+    }
+    int64_t BytesRead = 0;
+};
+
 // A deflate stream that expands to blocks x 1 MiB of zeros from a small input: one block of
 // compressed zeros ending in a sync flush decodes the same wherever it stands, so it can be
 // repeated; an empty final block ends the stream.

@@ -276,41 +276,30 @@ TEST(PackageInstaller, PackagesUnpackWithinLimits) {
 // A member whose headers claim another size than its data unpacks to: refused with the
 // template, the member and the package named, and the other template still goes in.
 TEST(PackageInstaller, MembersThatLieAboutTheirSizesAreNamed) {
-    for (const int64_t change : {-3, +5}) {
+    for (const int change : {-3, +5}) {
         SCOPED_TRACE(change);
         Library lib;
         WritePackage(lib.package(), kTwo, {"t1", "t2"});
-        QFile file(lib.package());
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        QByteArray bytes = file.readAll();
+        QByteArray bytes = ReadFile(lib.package());
         // Both headers of t1/index.swf: the uncompressed size 4 bytes before the name's lengths.
-        const QByteArray name = "t1/index.swf";
         int patched = 0;
-        for (qsizetype at = bytes.indexOf(name); at >= 0; at = bytes.indexOf(name, at + 1)) {
+        for (qsizetype at = bytes.indexOf("t1/index.swf"); at >= 0; ++patched) {
             const bool central = bytes.mid(at - 46, 4) == QByteArray("PK\x01\x02", 4);
-            const qsizetype field = at - (central ? 46 - 24 : 30 - 22);
-            auto* size = reinterpret_cast<uchar*>(bytes.data() + field);
-            qToLittleEndian<quint32>(quint32(qFromLittleEndian<quint32>(size) + change), size);
-            ++patched;
+            auto* size = reinterpret_cast<uchar*>(bytes.data() + at - (central ? 22 : 8));
+            qToLittleEndian<quint32>(qFromLittleEndian<quint32>(size) + change, size);
+            at = bytes.indexOf("t1/index.swf", at + 1);
         }
         ASSERT_EQ(patched, 2);
-        file.seek(0);
-        file.write(bytes);
-        file.close();
+        modeltest::WriteFile(lib.package(), bytes);
         QStringList reasons;
         TpaPackageInstaller::Callbacks callbacks;
-        callbacks.templateFailed = [&](const TpaTemplateItem&, const QString& reason) {
-            reasons << reason;
-        };
-        const auto result = lib.install(callbacks);
-        EXPECT_EQ(result.installed, QStringList{"t2"});
-        ASSERT_EQ(reasons.size(), 1);
-        EXPECT_TRUE(reasons.first().startsWith(
-            QString("Template \"One\" cannot be installed: the file \"t1/index.swf\" in package "
-                    "\"%1\" is damaged. ")
-                .arg(lib.package())))
-            << reasons.first().toStdString();
-        EXPECT_TRUE(reasons.first().endsWith("00008")) << reasons.first().toStdString();
+        callbacks.templateFailed = [&](const TpaTemplateItem&, const QString& r) { reasons << r; };
+        EXPECT_EQ(lib.install(callbacks).installed, QStringList{"t2"});
+        EXPECT_EQ(reasons, QStringList{QString("Template \"One\" cannot be installed: the file "
+                                               "\"t1/index.swf\" in package \"%1\" is damaged. "
+                                               "Invalid size or check sum of file or unsupported "
+                                               "compression format - Native error: 00008")
+                                           .arg(lib.package())});
         EXPECT_EQ(QDir(lib.templates()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList{"t2"});
     }
