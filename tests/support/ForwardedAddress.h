@@ -1,7 +1,6 @@
 #pragma once
 
 // The editor hands the browser a private page that forwards to the loopback server's address.
-// What tests need from it: the address, and the address without its secret path step.
 
 #include <QFile>
 #include <QRegularExpression>
@@ -12,12 +11,9 @@ namespace testsupport {
 // The address the page `opened` forwards to; invalid when it is no such page.
 inline QUrl forwardedAddress(const QUrl& opened) {
     QFile page(opened.toLocalFile());
-    if (!opened.isLocalFile() || !page.open(QIODevice::ReadOnly))
-        return QUrl();
-    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("href=\"([^\"]+)\""))
-                                              .match(QString::fromUtf8(page.readAll()));
-    return match.hasMatch() ? QUrl(match.captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&")))
-                            : QUrl();
+    const QString text = page.open(QIODevice::ReadOnly) ? QString::fromUtf8(page.readAll()) : "";
+    const QRegularExpression href(QStringLiteral("href=\"([^\"]+)\""));
+    return QUrl(href.match(text).captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&")));
 }
 
 // "http://127.0.0.1/page.htm" for "http://127.0.0.1:PORT/SECRET/page.htm".
