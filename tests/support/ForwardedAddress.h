@@ -1,6 +1,6 @@
 #pragma once
 
-// The editor hands the browser a private page that forwards to the loopback server's address.
+// The private page the editor hands the browser forwards to the loopback server's address.
 
 #include <QFile>
 #include <QRegularExpression>
@@ -18,8 +18,7 @@ inline QUrl forwardedAddress(const QUrl& opened) {
 
 // "http://127.0.0.1/page.htm" for "http://127.0.0.1:PORT/SECRET/page.htm".
 inline QString withoutSecret(const QUrl& address) {
-    return address.scheme() + QStringLiteral("://") + address.host() + u'/' +
-           address.path().section(u'/', 2);
+    return address.scheme() + "://" + address.host() + u'/' + address.path().section(u'/', 2);
 }
 
 } // namespace testsupport

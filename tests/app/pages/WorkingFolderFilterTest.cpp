@@ -1,6 +1,5 @@
 // The preview's request filter lets through files of the working folder and what a page makes of
-// itself, nothing else: no web address of any kind, no file beside the folder whose folder name
-// begins the same, no link out of it.
+// itself, nothing else: no web address, no link out, no folder beside it that starts the same.
 
 #include "app/pages/WorkingFolderFilter.h"
 
