@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include <sys/mount.h>
+
 using platform::PromptButton;
 using platform::PromptKind;
 using Call = platform::ScriptedPrompts::CallType;
@@ -369,6 +371,34 @@ private slots:
                                     "none/B.zip\". ") &&
                      failed.ends_with(".") && failed.find("keeps") == std::string::npos,
                  failed.c_str());
+    }
+
+    // The archive engine only says that a write failed; the message must still name the disk.
+    void aSaveOntoAFullDiskKeepsTheFileAndNamesTheDisk() {
+        Fixture f;
+        const QString disk = f.out + "disk/";
+        QDir().mkpath(disk);
+        if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=96k") != 0)
+            QSKIP("no right to mount a small disk here");
+        const QString a = f.savedAlbum("disk/A.zip");
+        const QByteArray old = fileHash(a);
+        QVERIFY(QFileInfo(a).size() > 0);
+        QFile filler(disk + "filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {
+        }
+        filler.close();
+        rename(f.w->album(), "Renamed");
+        f.w->album().SetModified(true);
+        apptest::action(*f.w, "acFileSave")->trigger();
+        const std::string failed = f.env.prompts.calls().back().text;
+        const QByteArray now = fileHash(a);
+        ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
+        QCOMPARE(now, old);
+        QVERIFY2(failed.find("The disk is full") != std::string::npos &&
+                     failed.find("keeps its previous contents") != std::string::npos,
+                 failed.c_str());
+        QVERIFY(f.w->album().Modified());
     }
 
     void cancelledOpenLeavesNoAlbumAndAnEmptyWorkingFolder() {
