@@ -203,7 +203,6 @@ private slots:
         QVERIFY(f.file.CloseAlbum());
         QVERIFY(f.file.OpenAlbum(f.out + "bad.zip"));
         QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
-        const QString report = QString::fromStdString(f.env.prompts.calls().back().text);
         QVERIFY(QString::fromStdString(f.env.prompts.calls().back().text).startsWith("1 picture"));
     }
 
@@ -509,7 +508,6 @@ private slots:
         f.env.prompts.answerText(std::nullopt);
         QVERIFY(!f.file.OpenRecentAlbum(a));
         QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
-        const QString report = QString::fromStdString(f.env.prompts.calls().back().text);
         for (const auto& call : f.env.prompts.calls())
             if (call.type == Call::Message)
                 QVERIFY(QString::fromStdString(call.text).contains(a));
