@@ -427,19 +427,16 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
                                                   {shortName(fileName)}));
         QDir().mkpath(f.PreviewFolder);
         QDir().mkpath(f.ThumbsFolder);
-        try {
+        {
             FailedMemberRecorder recorder(archiver);
             try {
                 unpacked =
                     zip::UnzipAll(archiver, fileName.toStdString(), f.PreviewFolder.toStdString(),
                                   model::AlbumUnpackLimits(f.DataFolder));
-            } catch (...) {
-                failedMember = recorder.lastFailed();
-                throw;
+            } catch (const std::exception& e) {
+                engineError = QString::fromUtf8(e.what());
             }
             failedMember = recorder.lastFailed();
-        } catch (const std::exception& e) {
-            engineError = QString::fromUtf8(e.what());
         }
         cancelled = jobCancelled(scope, archiver, engineError);
         if (!unpacked && !cancelled && engineError.isEmpty() &&
