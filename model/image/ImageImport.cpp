@@ -22,6 +22,7 @@
 #include <climits>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace model {
@@ -252,10 +253,12 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     const QString target = targetFor(folder, destName, ImportedFileName(source));
     const PictureKind kind = kindOfExtension(extensionOf(QFileInfo(source).fileName()));
     const bool becomesJpeg = kind == PictureKind::Gif || kind == PictureKind::Bmp;
+    // Read once: its orientation decides whether it is copied, and the copy writes these bytes.
+    std::optional<QByteArray> jpeg;
+    if (kind == PictureKind::Jpeg && isZeroBox(boxWidth, boxHeight))
+        jpeg = readPictureFile(source);
     // A photo that must be turned is stored upright: a copy of its bytes would keep its tag.
-    const bool turned =
-        kind == PictureKind::Jpeg && isZeroBox(boxWidth, boxHeight) &&
-        jpegOrientation(readPictureFile(source)) != QImageIOHandler::TransformationNone;
+    const bool turned = jpeg && jpegOrientation(*jpeg) != QImageIOHandler::TransformationNone;
     if (becomesJpeg || turned || !isZeroBox(boxWidth, boxHeight)) {
         ConvertImageToJpeg(source, target, boxWidth, boxHeight, budget);
         return target;
@@ -264,7 +267,7 @@ QString ImportImageFile(const QString& source, int boxWidth, int boxHeight, cons
     // import would then blame the source instead of naming, say, a full disk.
     if (isSameFile(source, target))
         return QString(); // a copy onto itself would destroy what it copies
-    writeFileAtomically(target, readPictureFile(source));
+    writeFileAtomically(target, jpeg ? *jpeg : readPictureFile(source));
     return target;
 }
 
