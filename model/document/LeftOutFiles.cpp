@@ -7,8 +7,8 @@
 #include "model/settings/AlbumSettingsImageFieldList.h"
 #include "model/tree/AlbumTree.h"
 #include "model/tree/TreeNode.h"
+#include "model/tree/TreeUtils.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <vector>
@@ -52,15 +52,6 @@ void TpaLeftOutFiles::clearIfLeftOut(TpaAlbumSettingsMusicField& music) {
         return;
     music.FileName.clear();
     ++FieldsCleared;
-}
-
-void TpaLeftOutFiles::deleteFiles(const TpaAlbumSettingsImageFieldList& fields) {
-    for (const auto& field : fields.Items) {
-        const QString& file = field->Image.FileName;
-        if (!file.isEmpty() && IsSafeRelativePath(file) &&
-            IsInsideFolder(folders_.PreviewFolder, folders_.PreviewFolder + file))
-            QFile::remove(folders_.PreviewFolder + file);
-    }
 }
 
 bool TpaLeftOutFiles::repairFields(TpaAlbumSettingsImageFieldList& fields, bool clearMissing) {
@@ -111,7 +102,7 @@ void TpaLeftOutFiles::Repair(TpaAlbumTree& tree) {
     }
     // Children before parents cannot occur: only photos go, and they hold no nodes.
     for (TpaTreeNode* node : gone) {
-        deleteFiles(node->Item()->Level.Photo.ImageFields);
+        DeleteItemFiles(node, folders_.PreviewFolder, folders_.ThumbsFolder);
         tree.Remove(node);
         ++PhotosRemoved;
     }

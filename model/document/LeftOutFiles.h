@@ -35,7 +35,6 @@ private:
     // Whether every main picture of the list is in place (reduced copies made again).
     bool repairFields(TpaAlbumSettingsImageFieldList& fields, bool clearMissing);
     void clearIfLeftOut(TpaAlbumSettingsMusicField& music);
-    void deleteFiles(const TpaAlbumSettingsImageFieldList& fields);
 
     QSet<QString> leftOut_;
     FolderLayout folders_;
