@@ -42,7 +42,6 @@ bool TpaLeftOutFiles::remakeCopy(TpaAlbumSettingsImageField& copy, const QString
     } catch (const std::exception&) {
         return false;
     }
-    ++CopiesRemade;
     return true;
 }
 
@@ -51,7 +50,6 @@ void TpaLeftOutFiles::clearIfLeftOut(TpaAlbumSettingsMusicField& music) {
         !isLeftOut(TpaAlbumSettingsMusicField::FolderName() + music.FileName))
         return;
     music.FileName.clear();
-    ++FieldsCleared;
 }
 
 bool TpaLeftOutFiles::repairFields(TpaAlbumSettingsImageFieldList& fields, bool clearMissing) {
@@ -60,10 +58,8 @@ bool TpaLeftOutFiles::repairFields(TpaAlbumSettingsImageFieldList& fields, bool 
         if (IsReducedImageField(fields, *field) || !isLeftOut(field->Image.FileName))
             continue;
         whole = false;
-        if (!clearMissing)
-            continue;
-        field->Image = TpaImageInfo();
-        ++FieldsCleared;
+        if (clearMissing)
+            field->Image = TpaImageInfo();
     }
     for (const auto& copy : fields.Items) {
         if (!IsReducedImageField(fields, *copy) || !isLeftOut(copy->Image.FileName))
@@ -72,12 +68,10 @@ bool TpaLeftOutFiles::repairFields(TpaAlbumSettingsImageFieldList& fields, bool 
         const QString from = source->Image.FileName;
         if (!from.isEmpty() && !isLeftOut(from) && remakeCopy(*copy, from))
             continue;
-        if (!clearMissing) {
+        if (clearMissing)
+            copy->Image = TpaImageInfo();
+        else
             whole = false;
-            continue;
-        }
-        copy->Image = TpaImageInfo();
-        ++FieldsCleared;
     }
     return whole;
 }
@@ -104,7 +98,6 @@ void TpaLeftOutFiles::Repair(TpaAlbumTree& tree) {
     for (TpaTreeNode* node : gone) {
         DeleteItemFiles(node, folders_.PreviewFolder, folders_.ThumbsFolder);
         tree.Remove(node);
-        ++PhotosRemoved;
     }
 }
 

@@ -25,10 +25,6 @@ public:
     // Applies the above to every item of the tree.
     void Repair(TpaAlbumTree& tree);
 
-    int PhotosRemoved = 0;
-    int FieldsCleared = 0;
-    int CopiesRemade = 0;
-
 private:
     bool isLeftOut(const QString& fileName) const;
     bool remakeCopy(TpaAlbumSettingsImageField& copy, const QString& source);
