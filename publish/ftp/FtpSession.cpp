@@ -523,15 +523,13 @@ void FtpSession::command(const QString& line, const QString& step) {
     curl_easy_setopt(c.easy, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
     curl_easy_setopt(c.easy, CURLOPT_QUOTE, commands);
-    try {
+    {
+        const auto reset = qScopeGuard([&c, commands] {
+            curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
+            curl_slist_free_all(commands);
+        });
         run(step);
-    } catch (...) {
-        curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
-        curl_slist_free_all(commands);
-        throw;
     }
-    curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
-    curl_slist_free_all(commands);
     const int code = c.replyCode();
     if (code < 200 || code >= 400)
         throw FtpError(

@@ -88,7 +88,6 @@ public:
 
 private:
     struct Connection;
-    enum class Transfer { None, Listing, NameListing, Upload };
 
     // One request on the open connection: the command (QUOTE style), or a transfer.
     void command(const QString& line, const QString& step);

@@ -35,11 +35,11 @@ void TFtpThread::run() {
     try {
         session_->pwd();
         requireReadable(localDir_);
-        uploadDirectory(localDir_, QString());
+        const std::optional<QStringList> checked = uploadDirectory(localDir_, QString());
         RemoteListing listing;
         if (!cancelled()) {
             try {
-                listing = RemoteListingParser::parse(session_->list());
+                listing = RemoteListingParser::parse(checked ? *checked : session_->list());
             } catch (const FtpError&) {
                 // A listing that fails shows as an empty folder.
             }
@@ -59,7 +59,8 @@ void TFtpThread::run() {
     emit done();
 }
 
-void TFtpThread::uploadDirectory(const QString& folder, const QString& relative) {
+std::optional<QStringList> TFtpThread::uploadDirectory(const QString& folder,
+                                                       const QString& relative) {
     ListedUploads unconfirmed;
     for (const QFileInfo& info : LocalFolderWalk::entries(folder)) {
         const QString name = info.fileName();
@@ -76,10 +77,13 @@ void TFtpThread::uploadDirectory(const QString& folder, const QString& relative)
             ++fileIndex_;
         }
         if (cancelled())
-            return;
+            return std::nullopt;
     }
-    if (!unconfirmed.isEmpty())
-        unconfirmed.check(session_->list());
+    if (unconfirmed.isEmpty())
+        return std::nullopt;
+    QStringList lines = session_->list();
+    unconfirmed.check(lines);
+    return lines;
 }
 
 void TFtpThread::enterRemoteFolder(const QString& name) {

@@ -4,9 +4,11 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 namespace publish {
 
@@ -38,7 +40,8 @@ signals:
     void done();
 
 private:
-    void uploadDirectory(const QString& folder, const QString& relative);
+    // The folder's listing when it was read to check uploads the server did not confirm.
+    std::optional<QStringList> uploadDirectory(const QString& folder, const QString& relative);
     void enterRemoteFolder(const QString& name);
     bool cancelled() const { return cancelRequested_->load(); }
 
