@@ -363,16 +363,11 @@ void TfrmEmbedWizard::btnP3ProcessClick() {
     // In the page's own encoding: its text comes back byte for byte around the code, under
     // whatever character set it declares.
     const QByteArray content = PageText::Compose(UpperCode, MiddleCode, LowerCode, pageEncoding_);
-    model::TpaReplacedFile file(target);
-    if (!file.Open() || !file.Write(content) || !file.Commit()) {
-        file.Cancel();
-        const QString text =
-            PublishTexts::message(307, QStringLiteral("Cannot write file \"%s\". %s"),
-                                  {QDir::toNativeSeparators(target), file.ErrorString()});
-        if (file.DiskFull())
-            throw model::DiskFullError(text, QDir::toNativeSeparators(target));
-        throw model::FileError(text);
-    }
+    // The writer fills in the path and the cause, which only it knows.
+    const QString failure =
+        PublishTexts::message(307, QStringLiteral("Cannot write file \"%s\". %s"),
+                              {QStringLiteral("%1"), QStringLiteral("%2")});
+    model::ReplaceFileContents(target, content, failure);
     written_ = target;
     lblFinishFilePath->setText(QDir::toNativeSeparators(target));
     pageCtrl->setCurrentIndex(3);

@@ -19,16 +19,14 @@ RequestDeadline::~RequestDeadline() {
 void RequestDeadline::waiting(const void* key, int fd) {
     {
         std::lock_guard lock(mutex_);
-        entries_[key] = {fd, std::chrono::steady_clock::now() + limit_, true};
+        entries_[key] = {fd, std::chrono::steady_clock::now() + limit_};
     }
     wake_.notify_all();
 }
 
 void RequestDeadline::serving(const void* key) {
     std::lock_guard lock(mutex_);
-    const auto it = entries_.find(key);
-    if (it != entries_.end())
-        it->second.armed = false;
+    entries_.erase(key);
 }
 
 void RequestDeadline::closed(const void* key) {
@@ -41,15 +39,14 @@ void RequestDeadline::run() {
     while (!stopping_) {
         const auto now = std::chrono::steady_clock::now();
         auto next = std::chrono::steady_clock::time_point::max();
-        for (auto& [key, entry] : entries_) {
-            if (!entry.armed)
-                continue;
-            if (entry.due <= now) {
+        for (auto it = entries_.begin(); it != entries_.end();) {
+            if (it->second.due <= now) {
                 // Under the lock: the owner cannot have closed this socket yet.
-                ::shutdown(entry.fd, SHUT_RDWR);
-                entry.armed = false;
+                ::shutdown(it->second.fd, SHUT_RDWR);
+                it = entries_.erase(it);
             } else {
-                next = std::min(next, entry.due);
+                next = std::min(next, it->second.due);
+                ++it;
             }
         }
         if (next == std::chrono::steady_clock::time_point::max())

@@ -31,14 +31,13 @@ private:
     struct Entry {
         int fd = -1;
         std::chrono::steady_clock::time_point due;
-        bool armed = false;
     };
     void run();
 
     const std::chrono::milliseconds limit_;
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::map<const void*, Entry> entries_;
+    std::map<const void*, Entry> entries_; // the connections waiting for a request
     bool stopping_ = false;
     std::thread thread_;
 };
