@@ -469,7 +469,7 @@ void TZADirManager::PlaceLocalHeaders(int64_t directoryStart) {
         return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
     };
     if (HasLocalHeaderOf(item, first + delta) ||
-        (!HasLocalHeaderOf(item, first) && !hasSignatureAt(first) && hasSignatureAt(first + delta)))
+        (!hasSignatureAt(first) && hasSignatureAt(first + delta)))
         AdjustOffsets(delta);
 }
 
