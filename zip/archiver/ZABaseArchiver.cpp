@@ -29,17 +29,6 @@ namespace zip {
 
 namespace {
 
-// Whether error is the user's Cancel while an archive was opened.
-bool openCancelled(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const EZAException& e) {
-        return e.Is(ZAError::OpenCancelled);
-    } catch (...) {
-        return false;
-    }
-}
-
 bool fileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -288,10 +277,6 @@ void TZABaseArchiver::internalOpen(Stream* callerStream) {
         if (!create)
             applyUnicodePathFields();
     } catch (...) {
-        if (openCancelled(std::current_exception())) {
-            outcome_ = TZAOutcome{};
-            outcome_.Status = TZAOutcome::Result::Cancelled;
-        }
         directory_.reset();
         volumeWriter_ = nullptr;
         multiVolume_ = false;
@@ -753,6 +738,10 @@ void TZABaseArchiver::readSingleFileDirectory(const TZADirSettings& settings) {
             bool cancel = false;
             DoOnOverallProgress(0.0, TZAProcessOperation::poExtract, TZAProgressPhase::ppStart,
                                 cancel);
+            if (cancel) {
+                outcome_ = TZAOutcome{};
+                outcome_.Status = TZAOutcome::Result::Cancelled;
+            }
             return cancel;
         },
         name_);

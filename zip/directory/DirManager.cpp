@@ -379,10 +379,11 @@ void TZADirManager::ReadFromEndRecord(bool strict) {
         return rebuildInstead();
     }
     const bool filled = read.Bytes == static_cast<int64_t>(size);
-    if (!CountAgrees(read.Count, count, filled) || (countInDoubt && !filled)) {
+    const bool agrees = CountAgrees(read.Count, count, filled);
+    if (!agrees || (countInDoubt && !filled)) {
         if (countInDoubt && !strict)
             return rebuildInstead();
-        if (!CountAgrees(read.Count, count, filled))
+        if (!agrees)
             throw EZAException(ZAError::EntryCountMismatch, settings_.ComponentName,
                                {static_cast<int64_t>(std::min<uint64_t>(count, INT64_MAX)),
                                 static_cast<int64_t>(std::min<uint64_t>(read.Count, INT64_MAX))});
@@ -469,7 +470,7 @@ void TZADirManager::PlaceLocalHeaders(int64_t directoryStart) {
         return s == kLocalHeaderSignature || s == kNativeLocalHeaderSignature;
     };
     if (HasLocalHeaderOf(item, first + delta) ||
-        (!HasLocalHeaderOf(item, first) && !hasSignatureAt(first) && hasSignatureAt(first + delta)))
+        (!hasSignatureAt(first) && hasSignatureAt(first + delta)))
         AdjustOffsets(delta);
 }
 
