@@ -241,6 +241,7 @@ private slots:
                 ->Image.FileName;
         };
         const QString damaged = member ? mainFile(1, member) : QString("data.xml");
+        const QString reducedOfDamaged = mainFile(1, 2); // goes with its photo when that goes
         const QString album = f.out + "three.zip";
         f.env.prompts.answerText(album.toStdString());
         QVERIFY(f.file.SaveAlbumAs());
@@ -267,6 +268,7 @@ private slots:
         QVERIFY(QFileInfo(images + mainFile(0)).isFile() &&
                 QFileInfo(images + mainFile(photosLeft - 1)).isFile());
         QCOMPARE(QFileInfo::exists(images + damaged), member == 2); // a reduced copy is made again
+        QCOMPARE(QFileInfo::exists(images + reducedOfDamaged), member == 2);
         QCOMPARE(asked(f.env.prompts, Call::Message, PromptKind::Warning), 1);
         const QString report = QString::fromStdString(f.env.prompts.calls().back().text);
         QVERIFY2(report.contains(damaged) && report.contains("left out"), qPrintable(report));
