@@ -314,8 +314,12 @@ bool TZADirManager::EndingRecordSound() {
                            settings_.ComponentName);
     try {
         return CheckTrailingCandidate(chains).has_value();
-    } catch (const EZAException&) {
-        return false; // the read of the record itself says what is wrong
+    } catch (const EZAException& e) {
+        // Damage is for the read of the record itself to describe; a read that fails is an
+        // error here as anywhere.
+        if (e.Is(ZAError::DirectoryUnreadable))
+            throw;
+        return false;
     }
 }
 
