@@ -6,7 +6,6 @@
 
 #include "platform/sys/Prompts.h"
 
-
 #include <exception>
 
 namespace publish {

@@ -146,8 +146,7 @@ void setRefusalMessages(model::TpaPackageInstaller& installer) {
                        {model::TpaPackageInstaller::ShownName(item), member, file, detail});
     };
     installer.diskFullMessage = publish::diskFullText;
-    installer.cannotInstallMessage = [](const model::TpaTemplateItem& item,
-                                        const QString& detail) {
+    installer.cannotInstallMessage = [](const model::TpaTemplateItem& item, const QString& detail) {
         return message(314, QStringLiteral("Template \"%s\" cannot be installed: %s"),
                        {model::TpaPackageInstaller::ShownName(item), detail});
     };

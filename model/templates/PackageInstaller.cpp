@@ -28,13 +28,12 @@ class AbortOnFailureScope {
 public:
     AbortOnFailureScope(zip::TZABaseArchiver& archiver, QString& failed)
         : archiver_(archiver), saved_(std::move(archiver.OnProcessFileFailure)) {
-        archiver_.OnProcessFileFailure = [&failed](zip::TZABaseArchiver&,
-                                                   const std::string& fileName,
-                                                   zip::TZAProcessOperation, int, int,
-                                                   const std::string&, zip::TZAAction& action) {
-            failed = QString::fromStdString(fileName).replace(u'\\', u'/');
-            action = zip::TZAAction::fxaAbort;
-        };
+        archiver_.OnProcessFileFailure =
+            [&failed](zip::TZABaseArchiver&, const std::string& fileName, zip::TZAProcessOperation,
+                      int, int, const std::string&, zip::TZAAction& action) {
+                failed = QString::fromStdString(fileName).replace(u'\\', u'/');
+                action = zip::TZAAction::fxaAbort;
+            };
     }
     ~AbortOnFailureScope() { archiver_.OnProcessFileFailure = std::move(saved_); }
     AbortOnFailureScope(const AbortOnFailureScope&) = delete;
@@ -133,15 +132,15 @@ TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
           return QStringLiteral("Template \"%1\" cannot be installed: %2")
               .arg(ShownName(item), detail);
       }),
-      noRoomMessage([](const TpaTemplateItem& item, const QString& folder, qint64 needed,
-                       qint64 available) {
-          return QStringLiteral("Template \"%1\" cannot be installed: there is not enough room "
-                                "in the folder \"%2\": it needs %3 bytes there, and %4 bytes "
-                                "are free. Make room and try again.")
-              .arg(ShownName(item), folder)
-              .arg(needed)
-              .arg(available);
-      }),
+      noRoomMessage(
+          [](const TpaTemplateItem& item, const QString& folder, qint64 needed, qint64 available) {
+              return QStringLiteral("Template \"%1\" cannot be installed: there is not enough room "
+                                    "in the folder \"%2\": it needs %3 bytes there, and %4 bytes "
+                                    "are free. Make room and try again.")
+                  .arg(ShownName(item), folder)
+                  .arg(needed)
+                  .arg(available);
+          }),
       diskFullMessage([](const QString& path) {
           return QStringLiteral("The disk is full: \"%1\" could not be written. Make room and "
                                 "try again.")
@@ -251,13 +250,13 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
         } else if (unpacked || nothingMatched || outcome.LastError.empty()) {
             reason = missingMessage(item.Id + u'/', packageFile_);
         } else if (isOverLimit(outcome.LastError) && outcome.Claimed > 0 &&
-                 outcome.Claimed <= packageRoom && limits.Total < packageRoom) {
+                   outcome.Claimed <= packageRoom && limits.Total < packageRoom) {
             // Refused before a byte was written, for want of room on the library's disk and
             // not for the package's size: no fault of the package.
             const qint64 free = freeBytes(templates_);
-            reason = noRoomMessage(item, QDir::toNativeSeparators(templates_),
-                                   outcome.Claimed + std::max<qint64>(free - limits.Total, 0),
-                                   free);
+            reason =
+                noRoomMessage(item, QDir::toNativeSeparators(templates_),
+                              outcome.Claimed + std::max<qint64>(free - limits.Total, 0), free);
         } else if (isOverLimit(outcome.LastError)) {
             reason = tooLargeMessage(item, QDir::toNativeSeparators(packageFile_),
                                      QString::fromStdString(outcome.LastError));

@@ -73,8 +73,7 @@ public:
         damagedMessage;
 
     // A template that could not be installed, for the reason given in detail.
-    std::function<QString(const TpaTemplateItem& item, const QString& detail)>
-        cannotInstallMessage;
+    std::function<QString(const TpaTemplateItem& item, const QString& detail)> cannotInstallMessage;
     // A template refused before it was unpacked because the library's disk has too little
     // room: the bytes it needs there (with the room kept free) and the bytes free.
     std::function<QString(const TpaTemplateItem& item, const QString& folder, qint64 needed,

@@ -215,8 +215,7 @@ private slots:
         Road road;
         road.t.load("");
         QByteArray noise(3 << 20, Qt::Uninitialized);
-        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()),
-                                      noise.size() / 4);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
         apptest::writeText(model::Folders().PreviewFolder + "big.bin", noise);
         road.t.env.prompts.answerText((road.out + "big.zip").toStdString());
         QDir().mkpath(road.out);

@@ -295,11 +295,12 @@ TEST(AlbumzipInteropTest, FailuresExitWithTheEnginesMessage) {
                   .ExitCode,
               0);
     std::string bytes = ReadFile(dir / "m.zip");
-    const size_t directory = size_t(uint8_t(bytes[bytes.size() - 6])) |
-                             size_t(uint8_t(bytes[bytes.size() - 5])) << 8;
+    const size_t directory =
+        size_t(uint8_t(bytes[bytes.size() - 6])) | size_t(uint8_t(bytes[bytes.size() - 5])) << 8;
     bytes.resize(directory);
-    const std::string empty = {'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                               char(directory), char(directory >> 8), 0, 0, 0, 0};
+    const std::string empty = {
+        'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, char(directory), char(directory >> 8),
+        0,   0,   0, 0};
     WriteFile(dir / "m.zip", bytes + empty);
     const CommandResult none =
         Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / "m.zip") + " " + Quote(dir / "m"));

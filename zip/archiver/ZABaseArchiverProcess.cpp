@@ -654,8 +654,8 @@ void TZABaseArchiver::checkClaimedSizes() {
         total = std::min<uint64_t>(total + size, INT64_MAX);
         // Past the whole's limit the rest is only counted, so that the caller can say how
         // much room the job needs.
-        overTotal = overTotal ||
-                    (limits.Total != TZAUnpackLimits::kNone && total > uint64_t(limits.Total));
+        overTotal =
+            overTotal || (limits.Total != TZAUnpackLimits::kNone && total > uint64_t(limits.Total));
     }
     if (overTotal) {
         outcome_.Claimed = int64_t(total);

@@ -537,9 +537,8 @@ TEST(RoutinesTest, FullDiskKeepsTheAlbumAndTheFiles) {
         ScratchDir dir;
         WriteFile(dir / "src/a.txt", "small");
         AlbumArchiver a;
-        a.OnProcessFileFailure = [answer](TZABaseArchiver&, const std::string&,
-                                          TZAProcessOperation, int, int, const std::string&,
-                                          TZAAction& action) {
+        a.OnProcessFileFailure = [answer](TZABaseArchiver&, const std::string&, TZAProcessOperation,
+                                          int, int, const std::string&, TZAAction& action) {
             errno = EINTR;
             action = answer;
         };

@@ -106,8 +106,7 @@ TEST(TrailingRecordTest, ArchivesAmongOtherBytesOpenAsWrittenInLinearWork) {
             inner.SetValues(uint64_t(c.members - 5), uint32_t(a.Bytes.size()) - sixth, sixth);
             inner.Encode(&*a.Bytes.insert(a.Bytes.end(), 22, 0));
             a.Bytes.push_back(0);
-        }
-        else if (c.tail == Tail::Random)
+        } else if (c.tail == Tail::Random)
             for (const uint8_t b : RandomBytes(c.amount, 11))
                 a.Bytes.push_back(b);
         if (c.strays) {
