@@ -709,15 +709,15 @@ void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {
 
 void TfrmMain::ArchiverFileProgress(bool& cancel) {
     // Every few hundredths of a second, not at every member: pumping costs more than writing
-    // an empty member does.
+    // an empty member does, and Cancel can only have been clicked while events were let in.
     constexpr qint64 kPumpEveryMs = 25;
+    if (archiverPumped_.isValid() && archiverPumped_.elapsed() < kPumpEveryMs)
+        return;
+    archiverPumped_.start();
     TfrmProgress& window = progressWindow();
     if (!window.isVisible())
         return;
-    if (!archiverPumped_.isValid() || archiverPumped_.elapsed() >= kPumpEveryMs) {
-        pumpMessages();
-        archiverPumped_.start();
-    }
+    pumpMessages();
     cancel = window.Cancelled;
 }
 

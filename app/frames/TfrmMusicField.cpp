@@ -109,20 +109,18 @@ void TfrmMusicField::btBrowseClick() {
         } catch (const model::DiskFullError& e) {
             failure = publish::diskFullText(e.path());
         } catch (const std::exception&) {
-            failure = MessageBoxes::message(
-                316, QStringLiteral("The music file \"%s\" could not be copied into the album."),
-                {QDir::toNativeSeparators(source)});
+            // Said below, as for a chosen file that is gone.
         }
         if (!copy.isEmpty()) {
             if (!old.isEmpty())
                 AssetFiles::removeAsset(model::TpaAlbumSettingsMusicField::FolderName() + old);
             field_->FileName = model::LastPathComponent(copy);
             LoadField();
-        }
-        if (copy.isEmpty() && failure.isEmpty()) // the chosen file is gone
+        } else if (failure.isEmpty()) {
             failure = MessageBoxes::message(
                 316, QStringLiteral("The music file \"%s\" could not be copied into the album."),
                 {QDir::toNativeSeparators(source)});
+        }
     }
     if (!failure.isEmpty()) {
         showError(failure);
