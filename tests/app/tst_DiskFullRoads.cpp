@@ -5,11 +5,13 @@
 
 #include "tests/app/commands/CommandsTestSupport.h"
 #include "tests/app/frames/FramesTestSupport.h"
+#include "tests/model/templates/PackageTestSupport.h"
 
 #include "app/commands/CommandGuard.h"
 #include "app/commands/FileCommands.h"
 #include "app/commands/PhotoCommands.h"
 #include "app/commands/TreeCommands.h"
+#include "app/frames/TfrmImageField.h"
 #include "app/frames/TfrmMusicField.h"
 
 #include <QActionGroup>
@@ -48,8 +50,9 @@ struct Road {
         };
     }
     ~Road() { ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH); }
-    bool mount(bool data, bool album = true) {
-        disk = data ? QDir::cleanPath(model::Folders().DataFolder + "/..") + u'/' : out;
+    // Mounts the disk on where (dataDisk() for the data folder's) and loads the album.
+    bool mount(const QString& where, bool album = true) {
+        disk = where;
         QDir().mkpath(disk);
         const bool mounted =
             ::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=4m") == 0;
@@ -57,6 +60,9 @@ struct Road {
         if (album)
             t.load("");
         return mounted;
+    }
+    static QString dataDisk() {
+        return QDir::cleanPath(model::Folders().DataFolder + "/..") + u'/';
     }
     void fill(qint64 room = 4096) { // leaves room bytes free
         QFile filler(disk + ".filler");
@@ -97,7 +103,7 @@ private slots:
         QTest::addColumn<QStringList>("named"); // what the last box holds
         const QString full = "Der Datenträger ist voll";
         const Step save = [](Road& r) {
-            const bool mounted = r.mount(false);
+            const bool mounted = r.mount(r.out);
             r.t.env.prompts.answerText((r.out + "A.zip").toStdString());
             r.trigger("acFileSaveAs");
             r.fill();
@@ -109,28 +115,28 @@ private slots:
             << save << false << QStringList{full, "A.zip", "behält ihren bisherigen Inhalt"};
         QTest::newRow("save, Ignore on every member") << save << true << QStringList{full, "A.zip"};
         QTest::newRow("Save As") << Step([](Road& r) {
-            const bool mounted = r.mount(false);
+            const bool mounted = r.mount(r.out);
             r.fill();
             r.t.env.prompts.answerText((r.out + "B.zip").toStdString());
             r.trigger("acFileSaveAs");
             return mounted;
         }) << false << QStringList{full, "B.zip", "nicht unter"};
         QTest::newRow("publish") << Step([](Road& r) {
-            const bool mounted = r.mount(false);
+            const bool mounted = r.mount(r.out);
             r.fill();
             r.t.env.prompts.answerText(r.out.toStdString());
             r.trigger("acFilePublish");
             return mounted;
         }) << false << QStringList{full, "pictavo", "nicht vollständig"};
         QTest::newRow("import") << Step([](Road& r) {
-            const bool mounted = r.mount(true);
+            const bool mounted = r.mount(Road::dataDisk());
             r.fill();
             r.commands().tree().AddGallery(false);
             r.commands().photo().AddFiles({r.picture()}, "c", "l");
             return mounted;
         }) << false << QStringList{full, "pictavo_images"};
         QTest::newRow("Change Image") << Step([](Road& r) {
-            const bool mounted = r.mount(true);
+            const bool mounted = r.mount(Road::dataDisk());
             r.commands().tree().AddGallery(false);
             r.commands().photo().AddFiles({commandtest::picture(r.out + "a.jpg")}, "c", "l");
             r.fill();
@@ -140,7 +146,7 @@ private slots:
             return mounted;
         }) << false << QStringList{full, "pictavo_images"};
         QTest::newRow("music") << Step([](Road& r) {
-            const bool mounted = r.mount(true);
+            const bool mounted = r.mount(Road::dataDisk());
             r.fill();
             r.t.select(r.t.root());
             r.t.env.prompts.answerText(r.file("song.mp3", 65536).toStdString());
@@ -149,8 +155,18 @@ private slots:
                 ->click();
             return mounted;
         }) << false << QStringList{full, "pictavo_music"};
+        QTest::newRow("album picture") << Step([](Road& r) {
+            const bool mounted = r.mount(Road::dataDisk());
+            r.fill();
+            r.t.select(r.t.root());
+            r.t.env.prompts.answerText(r.picture().toStdString());
+            frametest::part<QPushButton>(
+                r.t.frame<app::TfrmImageField>("sbAlbumSettings_ImageFieldFrame0"), "btChange")
+                ->click();
+            return mounted;
+        }) << false << QStringList{full, "pictavo_images"};
         QTest::newRow("new album") << Step([](Road& r) {
-            const bool mounted = r.mount(true, false);
+            const bool mounted = r.mount(Road::dataDisk(), false);
             r.fill(8192); // less than the template's player
             app::guarded([&r] {
                 r.commands().file().NewAlbum(app::TemplateEntry{
@@ -159,7 +175,7 @@ private slots:
             return mounted;
         }) << false << QStringList{full, "/Preview/"};
         QTest::newRow("Update Project File") << Step([](Road& r) {
-            const bool mounted = r.mount(true);
+            const bool mounted = r.mount(Road::dataDisk());
             r.fill(0);
             r.t.env.prompts.answerButton(platform::PromptButton::Ok);
             r.trigger("acFileUpdateProjectFile");
@@ -172,11 +188,25 @@ private slots:
             QDir().mkpath(r.out);
             r.trigger("acFileSaveAs");
             r.t.w->album().SetModified(false);
-            const bool mounted = r.commands().file().CloseAlbum() && r.mount(true, false);
+            const bool mounted =
+                r.commands().file().CloseAlbum() && r.mount(Road::dataDisk(), false);
             r.fill(1 << 20);
             r.commands().file().OpenAlbum(r.out + "big.zip");
             return mounted;
         }) << false << QStringList{"nicht genug Platz", "Bytes"};
+        QTest::newRow("package install, too little room") << Step([](Road& r) {
+            QFile random(r.file("big.bin", 1 << 20));
+            random.open(QIODevice::ReadOnly);
+            const QString package = r.t.env.dir.path() + "/pkg.zip";
+            packagetest::WritePackage(
+                package, packagetest::PackageXml("p", "P", {{"t1", "One"}}), {"t1"},
+                {{"t1/big.bin", ziptest::Bytes(random.readAll().toStdString())}});
+            const bool mounted = r.mount(model::Folders().TemplatesFolder, false);
+            r.fill(512 * 1024);
+            r.t.env.prompts.answerText(package.toStdString());
+            r.trigger("acFileInstallNewAlbum");
+            return mounted;
+        }) << false << QStringList{"Die Vorlage \"One\"", "nicht genug Platz", "Bytes"};
     }
     void aFullDiskIsNamedInGermanOnEveryRoad() {
         QFETCH(Step, step);
@@ -191,7 +221,8 @@ private slots:
         QCOMPARE(QString::fromStdString(last.caption), QString("Fotrenza"));
         for (const QString& part : named)
             QVERIFY2(text.contains(part), qPrintable(text));
-        QVERIFY2(!text.contains("Templates"), qPrintable(text));
+        QVERIFY2(!text.contains("Templates/fz-simple"),
+                 qPrintable(text)); // never the template's own
     }
 };
 
