@@ -1,12 +1,14 @@
 #pragma once
 
+#include "publish/PublishTexts.h"
+
 #include <QString>
 
 namespace app {
 
 // The names the program shows for itself.
 struct ProductInfo {
-    static QString title() { return QStringLiteral("Fotrenza"); }
+    static QString title() { return publish::PublishTexts::programName(); }
     static QString productName() { return QStringLiteral("Brimlo Lumivex"); }
     static QString version() { return QStringLiteral("2.96"); }
     static QString publisher() { return QStringLiteral("Brimlo Lumivex"); }

@@ -110,6 +110,13 @@ void TfrmMain::FormCreate() {
     ZipArchiver.OnOverallProgress =
         [this](zip::TZABaseArchiver&, double progress, zip::TZAProcessOperation,
                zip::TZAProgressPhase, bool& cancel) { ArchiverOverallProgress(progress, cancel); };
+    ZipArchiver.OnFileProgress = [this](zip::TZABaseArchiver&, const std::string&, double,
+                                        zip::TZAProcessOperation, zip::TZAProgressPhase phase,
+                                        bool& cancel) {
+        // Data being copied raises the overall event as well, which pumps.
+        if (phase != zip::TZAProgressPhase::ppProcess)
+            ArchiverFileProgress(cancel);
+    };
 
     bindTreeView();
 
@@ -698,6 +705,20 @@ void TfrmMain::ArchiverOverallProgress(double progress, bool& cancel) {
     cancel = window.Cancelled;
     window.setPosition(roundHalfEven(progress));
     pumpMessages();
+}
+
+void TfrmMain::ArchiverFileProgress(bool& cancel) {
+    // Every few hundredths of a second, not at every member: pumping costs more than writing
+    // an empty member does, and Cancel can only have been clicked while events were let in.
+    constexpr qint64 kPumpEveryMs = 25;
+    if (archiverPumped_.isValid() && archiverPumped_.elapsed() < kPumpEveryMs)
+        return;
+    archiverPumped_.start();
+    TfrmProgress& window = progressWindow();
+    if (!window.isVisible())
+        return;
+    pumpMessages();
+    cancel = window.Cancelled;
 }
 
 // ---- language ----

@@ -12,6 +12,7 @@
 #include "model/document/RecentItems.h"
 #include "zip/archiver/ZipArchiver.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <memory>
@@ -139,6 +140,9 @@ private:
     void pcAlbumSettingsChange(QTabWidget* sender, int index);
     void lvGalleryPreviewDblClick();
     void ArchiverOverallProgress(double progress, bool& cancel);
+    // The engine's event at each member's start and end: an archive of many empty members
+    // raises nothing else, and its Cancel must be heard all the same.
+    void ArchiverFileProgress(bool& cancel);
     void loadRecent();
     void saveRecent();
 
@@ -148,6 +152,7 @@ private:
     QStringList savedRecent_; // the list as the user store holds it
     FtpDefaults DefFtp;
     zip::TZipArchiver ZipArchiver;
+    QElapsedTimer archiverPumped_; // since the queue was last pumped from a member's event
 
     MainWindowContext context_;
     MainActions actions_;

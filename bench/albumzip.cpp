@@ -11,7 +11,8 @@
 // case of ARCHIVE's extension) and ARCHIVE last (--advanced-naming: ARCHIVE_001.zip, ...); an
 // earlier set of that name is replaced only when the new one is whole. The other commands find the
 // volumes by themselves when given the last one. Exit status 0 on success, 1 with the engine's
-// message on standard error on failure, 2 on a usage error.
+// message on standard error on failure (unpacking nothing from a file that starts with a member
+// is one), 2 on a usage error.
 
 #include "zip/ZAExcept.h"
 #include "zip/archiver/ZipArchiver.h"
@@ -64,6 +65,18 @@ int usage() {
                " [--advanced-naming]\n",
                stderr);
     return 2;
+}
+
+// Whether the file begins as an archive with members does: with a local header. Unpacking
+// nothing from it is no success, whatever the directory that was read said.
+bool holdsMembers(const std::string& path) {
+    unsigned char head[4] = {};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    const size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return got == sizeof head && head[0] == 'P' && head[1] == 'K' && head[2] == 3 && head[3] == 4;
 }
 
 int failed(const zip::TZABaseArchiver& archiver, const std::string& fallback) {
@@ -143,6 +156,8 @@ int main(int argc, char** argv) {
         } else if (command == "unpack") {
             if (!zip::UnzipAll(archiver, args[1], args[2]))
                 return failed(archiver, "unpacking was not completed");
+            if (archiver.LastOutcome().Done == 0 && holdsMembers(args[1]))
+                return failed(archiver, "nothing was unpacked from an archive with members");
         } else if (command == "cat") {
             OutputStream out;
             if (!zip::UnzipFileToStream(archiver, args[1], args[2], out))

@@ -199,6 +199,8 @@ CopyResult copyTree(const QString& source, const QString& target, const FileProg
             const CopyOutcome outcome = copyOneFile(entry, destination);
             if (outcome == CopyOutcome::Failed || outcome == CopyOutcome::DiskFull)
                 result.failedPaths << entry;
+            if (outcome == CopyOutcome::DiskFull && !result.diskFull)
+                result.diskFullPath = destination;
             result.diskFull = result.diskFull || outcome == CopyOutcome::DiskFull;
         }
         if (callbacks.progress)

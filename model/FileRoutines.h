@@ -53,6 +53,7 @@ struct CopyResult {
     Status status = Status::Done;
     QStringList failedPaths;
     bool diskFull = false; // a file failed for want of room on the target's disk
+    QString diskFullPath;  // the first file of the target that could not be written for it
     bool done() const { return status == Status::Done; }
 };
 

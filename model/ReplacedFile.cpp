@@ -27,17 +27,10 @@ bool TpaReplacedFile::Write(const char* data, qint64 size) {
     if (failed_)
         return false;
     errno = 0;
-    const qint64 written = file_.write(data, size);
-    if (written == size)
+    // Qt writes on until the system refuses, so a short write leaves the refusal's errno.
+    if (file_.write(data, size) == size)
         return true;
-    int error = errno;
-    // A block larger than the buffer goes straight to the disk and may stop short without a
-    // reason; the attempt at the rest gives it.
-    if (error == 0 && written >= 0) {
-        file_.write(data + written, size - written);
-        error = errno;
-    }
-    noteFailure(error);
+    noteFailure(errno);
     return false;
 }
 
@@ -50,13 +43,7 @@ bool TpaReplacedFile::Commit() {
     // would swap a cut file in.
     errno = 0;
     if (!file_.flush()) {
-        int error = errno;
-        // A short write records no reason; flushing the rest once more does.
-        if (error == 0) {
-            file_.flush();
-            error = errno;
-        }
-        noteFailure(error);
+        noteFailure(errno);
         file_.cancelWriting();
         return false;
     }

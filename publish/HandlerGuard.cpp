@@ -6,8 +6,6 @@
 
 #include "platform/sys/Prompts.h"
 
-#include <QCoreApplication>
-
 #include <exception>
 
 namespace publish {
@@ -17,7 +15,7 @@ namespace {
 platform::PromptButton box(platform::PromptKind kind, const QString& text,
                            const std::vector<platform::PromptButton>& buttons,
                            platform::PromptButton defaultButton) {
-    return platform::prompts().message(kind, QCoreApplication::applicationName().toStdString(),
+    return platform::prompts().message(kind, PublishTexts::programName().toStdString(),
                                        text.toStdString(), buttons, defaultButton);
 }
 

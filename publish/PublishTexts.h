@@ -18,6 +18,9 @@ public:
 
     static void setLookup(Lookup lookup);
 
+    // The program's name, which titles every box it shows.
+    static QString programName() { return QStringLiteral("Fotrenza"); }
+
     static QString message(int number, const QString& english, const QStringList& args = {});
     static QString filter(int number, const QString& english);
     static QString string(int number, const QString& english);

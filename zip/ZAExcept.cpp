@@ -1,6 +1,7 @@
 #include "zip/ZAExcept.h"
 
 #include <array>
+#include <cerrno>
 #include <utility>
 
 namespace zip {
@@ -103,13 +104,40 @@ std::string EZAException::BuildMessage(int32_t code, std::string_view componentN
     return message + " - Native error: " + number;
 }
 
+bool EZAException::IsSystemCode(int32_t code) {
+    switch (static_cast<ZAError>(code)) {
+    case ZAError::CannotCreateOutputFile:
+    case ZAError::CannotCreateFolder:
+    case ZAError::CannotCreateFile:
+    case ZAError::CannotOpenFile:
+    case ZAError::SizeMismatch:
+    case ZAError::WriteFailed:
+    case ZAError::DirectoryUnreadable:
+        return true;
+    default:
+        return false;
+    }
+}
+
+namespace {
+
+// errno as the failing call left it; read before the message is built, which allocates.
+int systemErrorOf(int32_t code) {
+    return EZAException::IsSystemCode(code) ? errno : 0;
+}
+
+} // namespace
+
 EZAException::EZAException(int32_t code, std::string_view componentName)
-    : std::runtime_error(BuildMessage(code, componentName, nullptr)), errorCode_(TextIndexOf(code)),
-      nativeError_(code) {}
+    : EZAException(systemErrorOf(code), code, componentName, nullptr) {}
 
 EZAException::EZAException(int32_t code, std::string_view componentName,
                            const std::vector<TZAFormatArg>& args)
-    : std::runtime_error(BuildMessage(code, componentName, &args)), errorCode_(TextIndexOf(code)),
-      nativeError_(code) {}
+    : EZAException(systemErrorOf(code), code, componentName, &args) {}
+
+EZAException::EZAException(int systemError, int32_t code, std::string_view componentName,
+                           const std::vector<TZAFormatArg>* args)
+    : std::runtime_error(BuildMessage(code, componentName, args)), errorCode_(TextIndexOf(code)),
+      nativeError_(code), systemError_(systemError) {}
 
 } // namespace zip

@@ -4,6 +4,9 @@
 // EZAException carries a native code (the code it was raised with) and the index of the
 // message text that code selects. Its message is the text, optionally prefixed by the name
 // of the raising component, followed by " - Native error: " and the code as five digits.
+// A failure of the system (a read, write or create that failed) also carries the system's own
+// error number, taken when the exception is made, right after the failing call: whoever shows
+// it later may have run event loops and other calls that changed errno meanwhile.
 
 #include <cstdint>
 #include <stdexcept>
@@ -32,6 +35,11 @@ public:
 
     int32_t ErrorCode() const { return errorCode_; }
     int32_t NativeError() const { return nativeError_; }
+    // The system's error number (errno) of the failing call; 0 when the failure was none of
+    // the system's or it gave no number.
+    int SystemError() const { return systemError_; }
+    // Whether a native code is raised right after a system call failed.
+    static bool IsSystemCode(int32_t code);
     bool Is(ZAError code) const { return nativeError_ == CodeOf(code); }
 
     // The message text index a native code selects (0 when the code is not in the table).
@@ -43,11 +51,14 @@ public:
     static constexpr int kTextSlots = 47;
 
 private:
+    EZAException(int systemError, int32_t code, std::string_view componentName,
+                 const std::vector<TZAFormatArg>* args);
     static std::string BuildMessage(int32_t code, std::string_view componentName,
                                     const std::vector<TZAFormatArg>* args);
 
     int32_t errorCode_;
     int32_t nativeError_;
+    int systemError_;
 };
 
 // Plain failures of the engine that carry no code: "Cannot set spanning mode on open archive"

@@ -23,7 +23,13 @@ void onTriggered(QAction* action, QObject* receiver, std::function<void()> comma
 // The error box of the default handler.
 void showError(const QString& text);
 
-// The text of an error met while reading the user's file: the file first, then what failed.
+// The text of an error met while reading the user's file: the file first, then what failed. A
+// file that could not be written for want of room is named as such instead (message 308), in
+// the user's language.
 QString fileFailureText(const QString& file, const std::exception& error);
+
+// The system's error number (errno) that an error of the archive engine carries from the call
+// that failed; 0 for any other error.
+int systemErrorOf(const std::exception& error);
 
 } // namespace app

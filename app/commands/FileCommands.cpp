@@ -24,6 +24,7 @@
 #include "model/document/RecentItems.h"
 #include "platform/sys/Prompts.h"
 #include "publish/HandlerGuard.h"
+#include "zip/ZAExcept.h"
 #include "zip/archiver/ZipArchiver.h"
 #include "zip/archiver/ZipRoutines.h"
 
@@ -32,11 +33,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QStorageInfo>
 #include <QUrl>
 #include <QWidget>
 
 #include <algorithm>
-#include <cerrno>
 #include <functional>
 
 namespace app {
@@ -116,6 +117,19 @@ void loadAlbumXml(model::TpaAlbum& album, const QString& folder,
 QString openFailure(const QString& chosen, const QString& reason) {
     return MessageBoxes::message(
         120, QStringLiteral("The album file \"%s\" could not be opened: %s"), {chosen, reason});
+}
+
+// The data folder has too little room for an album that unpacks to `claimed` bytes, of which
+// `room` may be unpacked there (its free space less what is kept for thumbnails).
+QString tooLittleRoomText(const QString& folder, qint64 claimed, qint64 room) {
+    const QStorageInfo disk(folder);
+    const qint64 available = disk.isValid() ? std::max<qint64>(disk.bytesAvailable(), 0) : 0;
+    const qint64 needed = claimed + std::max<qint64>(available - room, 0);
+    return MessageBoxes::message(
+        313,
+        QStringLiteral("There is not enough room in the folder \"%s\": the album needs %s bytes "
+                       "there, and %s bytes are free. Make room and try again."),
+        {QDir::toNativeSeparators(folder), QString::number(needed), QString::number(available)});
 }
 
 // Whether the job ended by the user's Cancel. A failure before the archive was opened leaves
@@ -287,16 +301,19 @@ bool FileCommands::saveTo(const QString& fileName) {
         album.SaveToXml(f.PreviewFolder + QStringLiteral("data.xml"));
         album.WriteIndexHtml(f.PreviewFolder + QStringLiteral("index.html"),
                              f.FilesFolder + QStringLiteral("index.html"), QString());
-        // The engine says only that a write failed; the system's reason is read at once.
-        errno = 0;
+        // The engine's texts say only that a write failed; the system's reason travels with
+        // the failure, whatever boxes were answered since.
         try {
             written =
                 zip::ZipFolder(archiver, f.PreviewFolder.toStdString(), fileName.toStdString());
         } catch (const std::exception& e) {
-            diskFull = model::IsDiskFullErrno(errno);
+            diskFull = model::IsDiskFullErrno(systemErrorOf(e));
             engineError = QString::fromUtf8(e.what());
         }
-        diskFull = diskFull || (!written && model::IsDiskFullErrno(errno));
+        // A job that ran reports through its outcome (after Abort, say); one that threw, through
+        // what it threw.
+        if (!written && engineError.isEmpty())
+            diskFull = model::IsDiskFullErrno(archiver.LastOutcome().SystemError);
         cancelled = jobCancelled(scope, archiver, engineError);
     }
     if (written && !cancelled)
@@ -429,16 +446,33 @@ bool FileCommands::loadAlbumFile(const QString& fileName) {
         QDir().mkpath(f.ThumbsFolder);
         {
             FailedMemberRecorder recorder(archiver);
+            const zip::TZAUnpackLimits limits = model::AlbumUnpackLimits(f.DataFolder);
             try {
-                unpacked =
-                    zip::UnzipAll(archiver, fileName.toStdString(), f.PreviewFolder.toStdString(),
-                                  model::AlbumUnpackLimits(f.DataFolder));
+                unpacked = zip::UnzipAll(archiver, fileName.toStdString(),
+                                         f.PreviewFolder.toStdString(), limits);
             } catch (const std::exception& e) {
                 engineError = QString::fromUtf8(e.what());
+                // Refused before a byte was written because the album is larger than the room
+                // the data folder has: no fault of the file, so the user hears what it needs.
+                const auto* engine = dynamic_cast<const zip::EZAException*>(&e);
+                if (engine && engine->Is(zip::ZAError::UnpackLimit) &&
+                    archiver.LastOutcome().Claimed > 0)
+                    engineError = tooLittleRoomText(f.DataFolder, archiver.LastOutcome().Claimed,
+                                                    limits.Total);
+                else if (model::IsDiskFullErrno(systemErrorOf(e)))
+                    engineError = publish::diskFullText(QDir::toNativeSeparators(f.PreviewFolder));
             }
             failedMember = recorder.lastFailed();
         }
         cancelled = jobCancelled(scope, archiver, engineError);
+        // A member that found the disk full, whatever was answered about it: the album would
+        // open without it, so it is not opened, and the disk is named.
+        if (!cancelled && engineError.isEmpty() && !failedMember.empty() &&
+            model::IsDiskFullErrno(archiver.LastOutcome().SystemError)) {
+            engineError = publish::diskFullText(
+                QDir::toNativeSeparators(f.PreviewFolder + QString::fromStdString(failedMember)));
+            unpacked = false;
+        }
         if (!unpacked && !cancelled && engineError.isEmpty() &&
             onlySkipped(archiver.LastOutcome())) {
             skipped = archiver.LastOutcome().Skipped;
@@ -579,11 +613,17 @@ bool FileCommands::NewAlbum(std::optional<TemplateEntry> albumTemplate) {
                 WorkingFoldersGuard cleanup;
                 const model::CopyResult copied =
                     model::CopyFolder(albumTemplate->path, f.PreviewFolder);
+                // A full disk is named by the file of the album that could not be written,
+                // not by the template's, which is whole.
+                if (copied.diskFull) {
+                    const QString written = QDir::toNativeSeparators(copied.diskFullPath);
+                    throw model::DiskFullError(publish::diskFullText(written), written);
+                }
                 if (!copied.done())
-                    throw model::FileError(
-                        QStringLiteral("The template \"%1\" could not be copied: %2")
-                            .arg(albumTemplate->name,
-                                 QDir::toNativeSeparators(copied.failedPaths.value(0))));
+                    throw model::FileError(MessageBoxes::message(
+                        318, QStringLiteral("The template \"%s\" could not be copied: %s"),
+                        {albumTemplate->name,
+                         QDir::toNativeSeparators(copied.failedPaths.value(0))}));
                 loadAlbumXml(album, albumTemplate->path, [&albumTemplate](const QString& detail) {
                     return MessageBoxes::message(
                         121, QStringLiteral("The template \"%s\" could not be opened: %s"),

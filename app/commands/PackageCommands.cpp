@@ -146,6 +146,19 @@ void setRefusalMessages(model::TpaPackageInstaller& installer) {
                        {model::TpaPackageInstaller::ShownName(item), member, file, detail});
     };
     installer.diskFullMessage = publish::diskFullText;
+    installer.cannotInstallMessage = [](const model::TpaTemplateItem& item, const QString& detail) {
+        return message(314, QStringLiteral("Template \"%s\" cannot be installed: %s"),
+                       {model::TpaPackageInstaller::ShownName(item), detail});
+    };
+    installer.noRoomMessage = [](const model::TpaTemplateItem& item, const QString& folder,
+                                 qint64 needed, qint64 available) {
+        return message(315,
+                       QStringLiteral("Template \"%s\" cannot be installed: there is not enough "
+                                      "room in the folder \"%s\": it needs %s bytes there, and "
+                                      "%s bytes are free. Make room and try again."),
+                       {model::TpaPackageInstaller::ShownName(item), folder,
+                        QString::number(needed), QString::number(available)});
+    };
 }
 
 // How the install talks to the user: progress in `window`, questions and failures in boxes.
@@ -249,7 +262,7 @@ void PackageCommands::InstallPackage(const QString& packageFile) {
 }
 
 QStringList PackageCommands::updatePlayerFiles(const QString& source, const QString& target,
-                                               QStringList& copied) {
+                                               QStringList& copied, QString& diskFull) {
     // The album's own data and pictures stay; everything else of the template is its player
     // (which may be newer than the album, or missing from it altogether).
     static const QStringList kAlbumOwn = {QStringLiteral("data.xml"), QStringLiteral("index.html")};
@@ -270,10 +283,13 @@ QStringList PackageCommands::updatePlayerFiles(const QString& source, const QStr
             QFileInfo(entry).isSymLink())
             continue;
         QDir().mkpath(QFileInfo(target + name).absolutePath());
-        if (model::CopyFileContents(entry, target + name))
+        bool full = false;
+        if (model::CopyFileContents(entry, target + name, &full))
             copied << name;
-        else
-            failed << QDir::toNativeSeparators(entry);
+        else // the project's file, which is what could not be written
+            failed << QDir::toNativeSeparators(target + name);
+        if (full && diskFull.isEmpty())
+            diskFull = QDir::toNativeSeparators(target + name);
     }
     return failed;
 }
@@ -297,7 +313,8 @@ void PackageCommands::acFileUpdateProjectFileExecute() {
                    {PromptButton::Ok, PromptButton::Cancel},
                    PromptButton::Ok) == PromptButton::Ok) {
         QStringList copiedNames;
-        const QStringList failed = updatePlayerFiles(source, target, copiedNames);
+        QString diskFull;
+        const QStringList failed = updatePlayerFiles(source, target, copiedNames, diskFull);
         const bool copied = !copiedNames.isEmpty();
         // The new files live only in the working folder: without this, closing the album
         // would ask nothing and throw them away.
@@ -311,8 +328,10 @@ void PackageCommands::acFileUpdateProjectFileExecute() {
                                                 copiedNames.join(QStringLiteral(", ")));
         else
             inform(PromptKind::Error,
-                   message(214, QStringLiteral("Cannot copy \"%s\" into the project."),
-                           {failed.join(QStringLiteral("\", \""))}));
+                   (diskFull.isEmpty() ? QString()
+                                       : publish::diskFullText(diskFull) + QStringLiteral("\n")) +
+                       message(214, QStringLiteral("Cannot copy \"%s\" into the project."),
+                               {failed.join(QStringLiteral("\", \""))}));
     }
     editor_.UpdateActions();
 }

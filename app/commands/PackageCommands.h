@@ -25,9 +25,11 @@ public:
 
 private:
     // Copies the template's player files from `source` over the working copy in `target`,
-    // naming each copied file (relative) in `copied`; returns the files that failed.
+    // naming each copied file (relative) in `copied`; returns the files that failed, and puts
+    // the first file of the working copy that could not be written for want of room in
+    // `diskFull`.
     static QStringList updatePlayerFiles(const QString& source, const QString& target,
-                                         QStringList& copied);
+                                         QStringList& copied, QString& diskFull);
 
     EditorContext& editor_;
     FileDialogSettings* openDialog_;

@@ -95,12 +95,13 @@ QString PublishCommands::copyFailureText(const QString& target, const QStringLis
     for (qsizetype i = 0; i < failed.size() && i < kShown; ++i)
         lines << QDir::toNativeSeparators(failed[i]);
     if (failed.size() > kShown)
-        lines << QStringLiteral("... and %1 more").arg(failed.size() - kShown);
-    return QStringLiteral("The album was not published completely into \"%1\": %2 file(s) could "
-                          "not be copied:\n%3")
-        .arg(QDir::toNativeSeparators(target))
-        .arg(failed.size())
-        .arg(lines.join(u'\n'));
+        lines << MessageBoxes::message(312, QStringLiteral("... and %d more"),
+                                       {qlonglong(failed.size() - kShown)});
+    return MessageBoxes::message(
+        311,
+        QStringLiteral("The album was not published completely into "
+                       "\"%s\": %d file(s) could not be copied:\n%s"),
+        {QDir::toNativeSeparators(target), qlonglong(failed.size()), lines.join(u'\n')});
 }
 
 publish::PublishingValues PublishCommands::publishingValues(const QString& folder) const {
@@ -187,7 +188,8 @@ bool PublishCommands::publishInto(const QString& target, QString& failure) {
     if (copied.status == model::CopyResult::Status::Failed) {
         failure = copyFailureText(target, copied.failedPaths);
         if (copied.diskFull) // the list of files alone does not say why
-            failure = publish::diskFullText(QDir::toNativeSeparators(site)) + u'\n' + failure;
+            failure = publish::diskFullText(QDir::toNativeSeparators(copied.diskFullPath)) + u'\n' +
+                      failure;
         return false;
     }
     // The page comes last: a publish that fails leaves no page of its own pointing at an

@@ -3,17 +3,21 @@
 #include "app/BusyState.h"
 #include "app/EditorContext.h"
 #include "app/commands/CommandGuard.h"
+#include "app/commands/MessageBoxes.h"
 #include "app/dialogs/FileDialogSettings.h"
 #include "app/frames/AssetFiles.h"
 #include "app/frames/FrameWidgets.h"
 
+#include "model/Errors.h"
 #include "model/FolderLayout.h"
 #include "model/SafePath.h"
 #include "model/image/ImageImport.h"
 #include "model/settings/AlbumSettingsMusicField.h"
 #include "platform/sys/Prompts.h"
+#include "publish/HandlerGuard.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,16 +99,32 @@ void TfrmMusicField::btBrowseClick() {
     // The file the field holds already: nothing to do (deleting it first would lose it).
     if (!old.isEmpty() && AssetFiles::sameFile(source, folder + old))
         return;
+    QString failure;
     {
         BusyScope busy(context()->busyState());
         // The new file first: when the copy fails the field keeps its file.
-        const QString copy = model::CopyFileUnique(source, folder);
-        if (copy.isEmpty())
-            return;
-        if (!old.isEmpty())
-            AssetFiles::removeAsset(model::TpaAlbumSettingsMusicField::FolderName() + old);
-        field_->FileName = model::LastPathComponent(copy);
-        LoadField();
+        QString copy;
+        try {
+            copy = model::CopyFileUnique(source, folder);
+        } catch (const model::DiskFullError& e) {
+            failure = publish::diskFullText(e.path());
+        } catch (const std::exception&) {
+            // Said below, as for a chosen file that is gone.
+        }
+        if (!copy.isEmpty()) {
+            if (!old.isEmpty())
+                AssetFiles::removeAsset(model::TpaAlbumSettingsMusicField::FolderName() + old);
+            field_->FileName = model::LastPathComponent(copy);
+            LoadField();
+        } else if (failure.isEmpty()) {
+            failure = MessageBoxes::message(
+                316, QStringLiteral("The music file \"%s\" could not be copied into the album."),
+                {QDir::toNativeSeparators(source)});
+        }
+    }
+    if (!failure.isEmpty()) {
+        showError(failure);
+        return;
     }
     markModified();
 }

@@ -54,17 +54,27 @@ void TpaLeftOutFiles::clearIfLeftOut(TpaAlbumSettingsMusicField& music) {
 
 bool TpaLeftOutFiles::repairFields(TpaAlbumSettingsImageFieldList& fields, bool clearMissing) {
     bool whole = true;
+    QSet<const TpaAlbumSettingsImageField*> cleared;
     for (const auto& field : fields.Items) {
         if (IsReducedImageField(fields, *field) || !isLeftOut(field->Image.FileName))
             continue;
         whole = false;
-        if (clearMissing)
+        if (clearMissing) {
             field->Image = TpaImageInfo();
+            cleared.insert(field.get());
+        }
     }
     for (const auto& copy : fields.Items) {
-        if (!IsReducedImageField(fields, *copy) || !isLeftOut(copy->Image.FileName))
+        if (!IsReducedImageField(fields, *copy))
             continue;
         const TpaAlbumSettingsImageField* source = fields.FindById(copy->Thumb);
+        // A reduced copy of a picture that is gone goes with it, though it came through whole.
+        if (cleared.contains(source)) {
+            copy->Image = TpaImageInfo();
+            continue;
+        }
+        if (!isLeftOut(copy->Image.FileName))
+            continue;
         const QString from = source->Image.FileName;
         if (!from.isEmpty() && !isLeftOut(from) && remakeCopy(*copy, from))
             continue;

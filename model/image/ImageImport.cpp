@@ -116,12 +116,6 @@ void writeFileAtomically(const QString& dest, const QByteArray& bytes) {
     ReplaceFileContents(dest, bytes, QStringLiteral("Cannot create file \"%1\". %2"));
 }
 
-bool copyFileContents(const QString& source, const QString& target) {
-    if (isSameFile(source, target))
-        return false; // a copy onto itself would destroy what it copies
-    return CopyFileContents(source, target);
-}
-
 QByteArray readPictureFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -303,7 +297,17 @@ QString CopyFileUnique(const QString& source, const QString& folder, const QStri
         return QString();
     QDir().mkpath(folder);
     const QString target = targetFor(folder, destName, QFileInfo(source).fileName());
-    return copyFileContents(source, target) ? target : QString();
+    if (isSameFile(source, target))
+        return QString(); // a copy onto itself would destroy what it copies
+    bool diskFull = false;
+    if (CopyFileContents(source, target, &diskFull))
+        return target;
+    const QString shown = QDir::toNativeSeparators(target);
+    if (diskFull)
+        throw DiskFullError(
+            QStringLiteral("Cannot create file \"%1\". The disk is full.").arg(shown), shown);
+    throw FileError(QStringLiteral("Cannot copy \"%1\" to \"%2\"")
+                        .arg(QDir::toNativeSeparators(source), shown));
 }
 
 void ConvertImageToJpeg(const QString& source, const QString& dest, int boxWidth, int boxHeight,

@@ -40,7 +40,9 @@ QString ImportedFileName(const QString& source);
 QString ThumbnailFileName(const QString& source);
 QString ResizedJpegFileName(const QString& source);
 
-// Copies any file into folder under its own name made unique, or under destName.
+// Copies any file into folder under its own name made unique, or under destName. Empty when
+// source is no file or the target is source itself; a copy that fails throws FileError
+// (DiskFullError for want of room).
 QString CopyFileUnique(const QString& source, const QString& folder,
                        const QString& destName = QString());
 

@@ -13,9 +13,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace model {
 
@@ -23,19 +23,14 @@ namespace {
 
 // Sets the archiver's failure answer for one run and puts the caller's handler back after it:
 // a member that cannot be unpacked ends the template's extraction at once, since a template
-// with a file missing must not be swapped in. failed gets that member's name, and diskFull
-// whether the system's reason was a full disk (the engine's text does not say; errno is read
-// at once, before anything else may change it).
+// with a file missing must not be swapped in. failed gets that member's name.
 class AbortOnFailureScope {
 public:
-    AbortOnFailureScope(zip::TZABaseArchiver& archiver, QString& failed, bool& diskFull)
+    AbortOnFailureScope(zip::TZABaseArchiver& archiver, QString& failed)
         : archiver_(archiver), saved_(std::move(archiver.OnProcessFileFailure)) {
-        errno = 0;
         archiver_.OnProcessFileFailure =
-            [&failed, &diskFull](zip::TZABaseArchiver&, const std::string& fileName,
-                                 zip::TZAProcessOperation, int, int, const std::string&,
-                                 zip::TZAAction& action) {
-                diskFull = IsDiskFullErrno(errno);
+            [&failed](zip::TZABaseArchiver&, const std::string& fileName, zip::TZAProcessOperation,
+                      int, int, const std::string&, zip::TZAAction& action) {
                 failed = QString::fromStdString(fileName).replace(u'\\', u'/');
                 action = zip::TZAAction::fxaAbort;
             };
@@ -84,6 +79,12 @@ zip::TZAUnpackLimits templateLimits(const QString& library, qint64 packageRoom) 
     return limits;
 }
 
+// The free bytes of the disk that holds folder (0 when that cannot be found out).
+qint64 freeBytes(const QString& folder) {
+    const QStorageInfo disk(folder);
+    return disk.isValid() ? std::max<qint64>(disk.bytesAvailable(), 0) : 0;
+}
+
 // True when the engine's message says an unpack ran past its limits.
 bool isOverLimit(const std::string& message) {
     const std::string sample = zip::EZAException(zip::ZAError::UnpackLimit).what();
@@ -127,6 +128,19 @@ TpaPackageInstaller::TpaPackageInstaller(zip::TZABaseArchiver& archiver,
                                 "package \"%3\" is damaged. %4")
               .arg(ShownName(item), member, file, detail);
       }),
+      cannotInstallMessage([](const TpaTemplateItem& item, const QString& detail) {
+          return QStringLiteral("Template \"%1\" cannot be installed: %2")
+              .arg(ShownName(item), detail);
+      }),
+      noRoomMessage(
+          [](const TpaTemplateItem& item, const QString& folder, qint64 needed, qint64 available) {
+              return QStringLiteral("Template \"%1\" cannot be installed: there is not enough room "
+                                    "in the folder \"%2\": it needs %3 bytes there, and %4 bytes "
+                                    "are free. Make room and try again.")
+                  .arg(ShownName(item), folder)
+                  .arg(needed)
+                  .arg(available);
+          }),
       diskFullMessage([](const QString& path) {
           return QStringLiteral("The disk is full: \"%1\" could not be written. Make room and "
                                 "try again.")
@@ -207,13 +221,13 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
     }
     bool unpacked = false;
     QString failedMember;
-    bool diskFull = false;
     const QString mask = item.Id + QStringLiteral("\\*.*");
+    const qint64 packageRoom = std::max<qint64>(kMaxPackageBytes - unpacked_, 0);
+    const zip::TZAUnpackLimits limits = templateLimits(templates_, packageRoom);
     {
-        AbortOnFailureScope abortOnFailure(archiver_, failedMember, diskFull);
-        unpacked = zip::UnzipByMask(
-            archiver_, packageFile_.toStdString(), staging.toStdString(), mask.toStdString(),
-            templateLimits(templates_, std::max<qint64>(kMaxPackageBytes - unpacked_, 0)));
+        AbortOnFailureScope abortOnFailure(archiver_, failedMember);
+        unpacked = zip::UnzipByMask(archiver_, packageFile_.toStdString(), staging.toStdString(),
+                                    mask.toStdString(), limits);
     }
     if (callbacks.cancelled && callbacks.cancelled()) {
         RemoveFolderTree(staging);
@@ -228,21 +242,30 @@ TpaPackageInstaller::Outcome TpaPackageInstaller::installOne(const TpaTemplateIt
             outcome.LastError == zip::EZAException(zip::ZAError::MemberNotFound, archiver_.Name(),
                                                    {zip::TZAFormatArg(mask.toStdString())})
                                      .what();
-        if (diskFull)
-            reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
-                         .arg(ShownName(item),
-                              diskFullMessage(QDir::toNativeSeparators(templates_ + failedMember)));
-        else if (unpacked || nothingMatched || outcome.LastError.empty())
+        // The engine's texts do not say why a write failed; the reason it took where the call
+        // failed does.
+        if (IsDiskFullErrno(outcome.SystemError)) {
+            reason = cannotInstallMessage(
+                item, diskFullMessage(QDir::toNativeSeparators(templates_ + failedMember)));
+        } else if (unpacked || nothingMatched || outcome.LastError.empty()) {
             reason = missingMessage(item.Id + u'/', packageFile_);
-        else if (isOverLimit(outcome.LastError))
+        } else if (isOverLimit(outcome.LastError) && outcome.Claimed > 0 &&
+                   outcome.Claimed <= packageRoom && limits.Total < packageRoom) {
+            // Refused before a byte was written, for want of room on the library's disk and
+            // not for the package's size: no fault of the package.
+            const qint64 free = freeBytes(templates_);
+            reason =
+                noRoomMessage(item, QDir::toNativeSeparators(templates_),
+                              outcome.Claimed + std::max<qint64>(free - limits.Total, 0), free);
+        } else if (isOverLimit(outcome.LastError)) {
             reason = tooLargeMessage(item, QDir::toNativeSeparators(packageFile_),
                                      QString::fromStdString(outcome.LastError));
-        else if (!failedMember.isEmpty())
+        } else if (!failedMember.isEmpty()) {
             reason = damagedMessage(item, failedMember, QDir::toNativeSeparators(packageFile_),
                                     QString::fromStdString(outcome.LastError));
-        else
-            reason = QStringLiteral("Template \"%1\" cannot be installed: %2")
-                         .arg(ShownName(item), QString::fromStdString(outcome.LastError));
+        } else {
+            reason = cannotInstallMessage(item, QString::fromStdString(outcome.LastError));
+        }
         RemoveFolderTree(staging);
         return Outcome::Failed;
     }

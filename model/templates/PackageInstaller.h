@@ -72,6 +72,13 @@ public:
                           const QString& packageFile, const QString& detail)>
         damagedMessage;
 
+    // A template that could not be installed, for the reason given in detail.
+    std::function<QString(const TpaTemplateItem& item, const QString& detail)> cannotInstallMessage;
+    // A template refused before it was unpacked because the library's disk has too little
+    // room: the bytes it needs there (with the room kept free) and the bytes free.
+    std::function<QString(const TpaTemplateItem& item, const QString& folder, qint64 needed,
+                          qint64 available)>
+        noRoomMessage;
     // A template file that could not be written for want of room on the library's disk.
     std::function<QString(const QString& path)> diskFullMessage;
 

@@ -232,6 +232,7 @@ private slots:
         show();
         QCOMPARE(prompts.calls().size(), std::size_t(1));
         QCOMPARE(prompts.calls()[0].kind, PromptKind::Error);
+        QCOMPARE(prompts.calls()[0].caption, std::string("Fotrenza")); // the program's name
         QVERIFY(code().isEmpty());
     }
 };

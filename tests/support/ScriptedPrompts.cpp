@@ -62,6 +62,8 @@ PromptButton ScriptedPrompts::message(PromptKind kind, const std::string& captio
     call.text = text;
     call.buttons = buttons;
     call.defaultButton = defaultButton;
+    if (whileShown)
+        whileShown();
 
     if (answers_.empty()) {
         ++unscripted_;

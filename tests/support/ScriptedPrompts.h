@@ -3,6 +3,7 @@
 #include "platform/sys/Prompts.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -34,6 +35,10 @@ public:
     void answerButton(PromptButton button);
     // Queues the answer for the next text, file or folder question (nullopt: cancelled).
     void answerText(std::optional<std::string> text);
+
+    // Runs while each message box is "shown", as a real box runs its own event loop (which
+    // runs timers and changes errno); empty: nothing runs.
+    std::function<void()> whileShown;
 
     const std::vector<Call>& calls() const { return calls_; }
     int unscriptedCalls() const { return unscripted_; }

@@ -288,6 +288,23 @@ TEST(AlbumzipInteropTest, FailuresExitWithTheEnginesMessage) {
         Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / "junk.zip") + " " + Quote(dir / "o"));
     EXPECT_EQ(junk.ExitCode, 1);
     EXPECT_NE(junk.Output.find("albumzip: "), std::string::npos);
+    // Members whose directory is lost behind an end record of an empty one: nothing unpacks,
+    // which is no success.
+    WriteFile(dir / "src/a.txt", "a");
+    ASSERT_EQ(Shell(Quote(kAlbumzip) + " pack " + Quote(dir / "src") + " " + Quote(dir / "m.zip"))
+                  .ExitCode,
+              0);
+    std::string bytes = ReadFile(dir / "m.zip");
+    const size_t directory =
+        size_t(uint8_t(bytes[bytes.size() - 6])) | size_t(uint8_t(bytes[bytes.size() - 5])) << 8;
+    bytes.resize(directory);
+    const std::string empty = {
+        'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, char(directory), char(directory >> 8),
+        0,   0,   0, 0};
+    WriteFile(dir / "m.zip", bytes + empty);
+    const CommandResult none =
+        Shell(Quote(kAlbumzip) + " unpack " + Quote(dir / "m.zip") + " " + Quote(dir / "m"));
+    EXPECT_EQ(none.ExitCode, 1) << none.Output;
 }
 
 // Info-ZIP zip on this system stores names as the UTF-8 bytes they are, without flag bit 11,

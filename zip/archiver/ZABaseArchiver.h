@@ -40,6 +40,12 @@ struct TZAOutcome {
     int Failed = 0;                   // members that failed and were passed over (Ignore)
     std::vector<std::string> Skipped; // stored names of the members passed over, in order
     std::string LastError;            // message of the last failure, if any
+    // The system's error number (errno) of the last failure that had one, taken where the call
+    // failed: the boxes asked since may have changed errno many times.
+    int SystemError = 0;
+    // Bytes the members to extract claim together, when the extraction was refused before it
+    // began because they exceed UnpackLimits.Total (0 otherwise).
+    int64_t Claimed = 0;
     // The open archive had no usable end record: its directory was rebuilt from the local
     // headers, so members may be missing (a truncated file). What could be found is still
     // extracted, but the job is not reported as complete.
@@ -152,9 +158,11 @@ public:
     // True while the open archive's directory is one rebuilt from local headers.
     bool Recovered() const;
     // Records that the current job failed as a whole (a routine that catches the error).
-    void NoteFailure(const std::string& message) {
+    void NoteFailure(const std::string& message, int systemError = 0) {
         outcome_.Status = TZAOutcome::Result::Aborted;
         outcome_.LastError = message;
+        if (systemError != 0)
+            outcome_.SystemError = systemError;
     }
     // Number of items in the archive's working directory (0 while closed).
     int32_t Count() const;
@@ -323,7 +331,7 @@ private:
                    const std::string& exclusionMask);
     void processMarkedItems(TZAProcessOperation op);
     // Raises error 65 when the claimed sizes of the selected members exceed UnpackLimits.
-    void checkClaimedSizes() const;
+    void checkClaimedSizes();
     struct Extraction;
     // One marked entry: its file events and its operation; false when cancelled. deleted tells
     // that the entry is gone (the next one has moved into its place).

@@ -543,6 +543,8 @@ void TZABaseArchiver::rollback(Commit& c) {
 void TZABaseArchiver::reportFailure(const std::string& fileName, TZAProcessOperation op,
                                     const EZAException& e, TZAAction& action) {
     outcome_.LastError = e.what();
+    if (e.SystemError() != 0)
+        outcome_.SystemError = e.SystemError();
     if (!stream_) {
         action = TZAAction::fxaAbort;
         return;

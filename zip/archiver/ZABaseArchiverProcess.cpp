@@ -637,23 +637,30 @@ bool TZABaseArchiver::processEntry(int32_t index, const std::string& name, Extra
     return true;
 }
 
-void TZABaseArchiver::checkClaimedSizes() const {
+void TZABaseArchiver::checkClaimedSizes() {
     const TZAUnpackLimits& limits = UnpackLimits;
     const TZADirArray& working = directory_->Working();
     uint64_t total = 0;
+    bool overTotal = false;
     for (int32_t i = 0; i < working.Count(); ++i) {
         const TDirItem& entry = working.At(i);
         if (!entry.Selected || entry.IsFolder())
             continue;
-        const uint64_t size = entry.UncompressedSize64();
+        const uint64_t size = std::min<uint64_t>(entry.UncompressedSize64(), INT64_MAX);
         const int64_t cap = limits.MemberCap(entry.Name);
-        if (cap != TZAUnpackLimits::kNone && size > uint64_t(cap))
+        if (!overTotal && cap != TZAUnpackLimits::kNone && size > uint64_t(cap))
             throw EZAException(ZAError::UnpackLimit, Name(),
                                {TZAFormatArg(ZAPrintableName(entry.Name)), cap});
-        total += std::min<uint64_t>(size, INT64_MAX);
-        if (limits.Total != TZAUnpackLimits::kNone && total > uint64_t(limits.Total))
-            throw EZAException(ZAError::UnpackLimit, Name(),
-                               {TZAFormatArg(ZAPrintableName(FileName)), limits.Total});
+        total = std::min<uint64_t>(total + size, INT64_MAX);
+        // Past the whole's limit the rest is only counted, so that the caller can say how
+        // much room the job needs.
+        overTotal =
+            overTotal || (limits.Total != TZAUnpackLimits::kNone && total > uint64_t(limits.Total));
+    }
+    if (overTotal) {
+        outcome_.Claimed = int64_t(total);
+        throw EZAException(ZAError::UnpackLimit, Name(),
+                           {TZAFormatArg(ZAPrintableName(FileName)), limits.Total});
     }
 }
 

@@ -46,6 +46,8 @@ private:
 template <typename Job> bool failureAsFalse(TZABaseArchiver& archiver, Job job) {
     try {
         return job();
+    } catch (const EZAException& e) {
+        archiver.NoteFailure(e.what(), e.SystemError());
     } catch (const std::exception& e) {
         archiver.NoteFailure(e.what());
     } catch (...) {

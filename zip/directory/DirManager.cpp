@@ -171,6 +171,18 @@ bool TZADirManager::FindEndRecord() {
         found_ = TZAEndRecord::Find(last, kEndRecordSignature, settings_.ComponentName);
     if (found_) {
         found_->Position += lastStart;
+        // A stray record can end a file as well as one with other bytes after it: it gets the
+        // same checks, and when it fails them a record further in that passes them is taken.
+        // When none does, the record at the end is read as before, with its own account of
+        // what is wrong.
+        if (!volumes_ && !EndingRecordSound()) {
+            const TZAEndRecord::Found ending = *found_;
+            trailingRead_ = ReadFromTrailingRecord(last);
+            if (trailingRead_)
+                return true;
+            ResetRead();
+            found_ = ending;
+        }
         endRecord_ = found_->Record;
         comment_ = found_->Comment;
         return true;
@@ -293,6 +305,22 @@ bool TZADirManager::ReadFromTrailingRecord(Stream& last) {
         ResetRead();
     }
     return read;
+}
+
+bool TZADirManager::EndingRecordSound() {
+    TZAHeaderChains chains(*stream_, stream_->Size(),
+                           settings_.StandardSignatures ? kCentralHeaderSignature
+                                                        : kNativeCentralHeaderSignature,
+                           settings_.ComponentName);
+    try {
+        return CheckTrailingCandidate(chains).has_value();
+    } catch (const EZAException& e) {
+        // Damage is for the read of the record itself to describe; a read that fails is an
+        // error here as anywhere.
+        if (e.Is(ZAError::DirectoryUnreadable))
+            throw;
+        return false;
+    }
 }
 
 std::optional<uint64_t> TZADirManager::CheckTrailingCandidate(TZAHeaderChains& chains) {

@@ -111,6 +111,9 @@ private:
     // Tries the end records followed by other bytes in the last min(size, window) bytes of
     // last, the last first; true when one of them names a directory that reads cleanly.
     bool ReadFromTrailingRecord(Stream& last);
+    // Whether the end record in found_, which ends the file, passes the checks of a record with
+    // bytes after it (CheckTrailingCandidate).
+    bool EndingRecordSound();
     // The size of the directory the end record in found_ names, when that directory may be
     // read: headers lead from its start exactly to its end, as many as the record counts. Sets
     // directoryPosition_ to its start.

@@ -1,6 +1,7 @@
 #include "zip/streams/Stream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace zip {
@@ -11,6 +12,7 @@ int64_t Stream::CopyFrom(Stream& source, int64_t count) {
         return 0;
     std::vector<uint8_t> buffer(static_cast<size_t>(std::min(count, kBlock)));
     int64_t copied = 0;
+    errno = 0; // a failure below leaves its own reason, or none
     while (copied < count) {
         const int64_t want = std::min(kBlock, count - copied);
         const int64_t got = source.Read(buffer.data(), want);

@@ -2,6 +2,7 @@
 // A seekable byte stream: the engine reads archives from and writes them to streams, and
 // extracts members into streams.
 
+#include <cerrno>
 #include <cstdint>
 
 namespace zip {
@@ -31,10 +32,17 @@ public:
         return Seek(position, TZASeekOrigin::soBeginning) == position;
     }
 
-    // Reads exactly count bytes; false when fewer arrive.
-    bool ReadExact(void* buffer, int64_t count) { return Read(buffer, count) == count; }
-    // Writes exactly count bytes; false when fewer are written.
-    bool WriteExact(const void* buffer, int64_t count) { return Write(buffer, count) == count; }
+    // Reads exactly count bytes; false when fewer arrive. errno is cleared first, so that after
+    // a failure it holds the reason of this call or none, never that of an older one.
+    bool ReadExact(void* buffer, int64_t count) {
+        errno = 0;
+        return Read(buffer, count) == count;
+    }
+    // Writes exactly count bytes; false when fewer are written (errno as for ReadExact).
+    bool WriteExact(const void* buffer, int64_t count) {
+        errno = 0;
+        return Write(buffer, count) == count;
+    }
     // Copies count bytes from source (at its position) to this stream; returns the bytes copied.
     int64_t CopyFrom(Stream& source, int64_t count);
 };

@@ -423,6 +423,36 @@ private slots:
         QCOMPARE(unpacked, members);
     }
 
+    // Empty members raise only their start and end events while they unpack, never the
+    // overall one: the editor hears Cancel there too, and pumps its window meanwhile.
+    void cancelIsHeardAmongManyEmptyMembers() {
+        Fixture f;
+        const QString a = f.out + "empty.zip";
+        QCOMPARE(QProcess::execute("/usr/bin/python3",
+                                   {"-c",
+                                    "import sys,zipfile\nz=zipfile.ZipFile(sys.argv[1],'w')\n"
+                                    "for i in range(10000): z.writestr('m%05d' % i, b'')",
+                                    a}),
+                 0);
+        QTimer timer;
+        qsizetype unpackedAtClick = -1;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            const QString preview = model::Folders().PreviewFolder;
+            if (f.w->progressWindow().isVisible() && QFileInfo::exists(preview + "m00010")) {
+                timer.stop();
+                unpackedAtClick = QDir(preview).entryList(QDir::Files).size();
+                f.w->progressWindow().btCancelClick();
+            }
+        });
+        timer.start(0);
+        QVERIFY(!f.file.OpenAlbum(a));
+        QVERIFY2(f.env.prompts.calls().back().text.find("was cancelled") != std::string::npos,
+                 f.env.prompts.calls().back().text.c_str());
+        QVERIFY2(unpackedAtClick > 0 && unpackedAtClick < 10000,
+                 qPrintable(QString::number(unpackedAtClick)));
+        QVERIFY(entries(model::Folders().PreviewFolder).isEmpty());
+    }
+
     void badAlbumFilesOpenNothingAndSaySo_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");

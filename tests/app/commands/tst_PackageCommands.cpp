@@ -269,7 +269,7 @@ private slots:
         apptest::action(*w, "acFileUpdateProjectFile")->trigger();
         QCoreApplication::processEvents();
         if (!expected.isEmpty() && expected.last().contains("%1"))
-            expected.last() = expected.last().arg(QDir::toNativeSeparators(source));
+            expected.last() = expected.last().arg(QDir::toNativeSeparators(preview));
         QCOMPARE(messagesSince(env.prompts, from), expected);
         QCOMPARE(w->album().Modified(), modified);
         QCOMPARE(apptest::action(*w, "acFileSave")->isEnabled(), modified);

@@ -231,10 +231,13 @@ private slots:
         auto* frame = t.frame<TfrmMusicField>("sbAlbumSettings_MusicFieldFrame");
         QVERIFY(frame);
 
-        // A chosen file that is gone before the copy: the old music stays.
+        // A chosen file that is gone before the copy: the old music stays, and the user is
+        // told.
         t.env.prompts.answerText((outside.path() + "/gone.mp3").toStdString());
+        t.env.prompts.answerButton(platform::PromptButton::Ok);
         part<QPushButton>(frame, "btBrowse")->click();
         QCOMPARE(field->FileName, QString("old.mp3"));
+        QVERIFY(t.env.prompts.calls().back().text.find("gone.mp3") != std::string::npos);
         QVERIFY(QFileInfo::exists(music + "old.mp3"));
         // The file the field holds already: nothing changes, nothing is lost.
         t.env.prompts.answerText((music + "old.mp3").toStdString());

@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QtEndian>
+#include <sys/mount.h>
 
 #include <gtest/gtest.h>
 
@@ -233,15 +234,33 @@ TEST(PackageInstaller, CancelKeepsWhatIsDoneAndLeavesNoHalfTemplate) {
 
 // A template holding 3 GiB of zeros (about 3 MB deflated), or a description larger than any
 // album's: refused from the sizes the package claims before anything is written, with a
-// message naming the package; the other template still goes in.
+// message naming the package; the other template still goes in. A template within the
+// package's share that the library's disk has no room for is refused as such, with the bytes
+// it needs.
 TEST(PackageInstaller, PackagesUnpackWithinLimits) {
     const struct {
         const char* member;
         long long bytes;
-    } cases[] = {{"t1/big.bin", 3LL << 30}, {"t1/sub/data.xml", model::kMaxDataXmlBytes + 1}};
+        bool smallDisk; // the library on a disk of 4 MiB
+    } cases[] = {{"t1/big.bin", 3LL << 30, false},
+                 {"t1/sub/data.xml", model::kMaxDataXmlBytes + 1, false},
+                 {"t1/big.bin", 8LL << 20, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.member);
         Library lib;
+        struct Mounted {
+            ~Mounted() {
+                if (!at.isEmpty())
+                    ::umount2(QFile::encodeName(at).constData(), MNT_DETACH);
+            }
+            QString at;
+        } disk;
+        if (c.smallDisk) {
+            if (::mount("tmpfs", QFile::encodeName(lib.templates()).constData(), "tmpfs", 0,
+                        "size=4m") != 0)
+                continue; // no right to mount a small disk here
+            disk.at = lib.templates();
+        }
         WritePackage(lib.package(), kTwo, {"t1", "t2"});
         const auto added = ziptest::Shell(
             std::string(ziptest::kPython) + " -c " +
@@ -263,11 +282,14 @@ TEST(PackageInstaller, PackagesUnpackWithinLimits) {
         EXPECT_EQ(result.installed, QStringList{"t2"});
         EXPECT_EQ(result.failed, QStringList{"t1"});
         ASSERT_EQ(reasons.size(), 1);
-        EXPECT_TRUE(reasons.first().startsWith(
-            QString("Template \"One\" cannot be installed: package \"%1\" unpacks to more than "
-                    "it may.")
-                .arg(lib.package())))
-            << reasons.first().toStdString();
+        const QString expected =
+            c.smallDisk ? QString("Template \"One\" cannot be installed: there is not enough room "
+                                  "in the folder \"%1\": it needs ")
+                              .arg(lib.templates())
+                        : QString("Template \"One\" cannot be installed: package \"%1\" unpacks "
+                                  "to more than it may.")
+                              .arg(lib.package());
+        EXPECT_TRUE(reasons.first().startsWith(expected)) << reasons.first().toStdString();
         EXPECT_EQ(QDir(lib.templates()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot),
                   QStringList{"t2"});
     }

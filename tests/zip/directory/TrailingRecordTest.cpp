@@ -59,7 +59,10 @@ void AppendNamingRecords(Emptyish& a, int64_t members, size_t records) {
 // entries fill the directory, any other is refused. The archive opens as written, from its own
 // local headers, and what the open reads stays within a few times the file.
 TEST(TrailingRecordTest, ArchivesAmongOtherBytesOpenAsWrittenInLinearWork) {
-    enum class Tail { Records, Zeros, Random };
+    // Ending: a stray record as the file's last bytes, counting `amount` entries of an empty
+    // directory at offset 0. Inner: a record naming the directory from its sixth header on,
+    // which the search meets first; the real record's walk of the headers joins its walk there.
+    enum class Tail { Records, Zeros, Random, Ending, Inner };
     const struct {
         const char* name;
         int64_t members;
@@ -79,6 +82,11 @@ TEST(TrailingRecordTest, ArchivesAmongOtherBytesOpenAsWrittenInLinearWork) {
         {"wrapped count one off", 70000, 70000 % 65536 + 1, 0, Tail::Zeros, 0, false, true},
         {"joined archives", 30, 30, 40, Tail::Zeros, 0, false, false},
         {"joined archives, 1 MiB of zeros after", 30, 30, 40, Tail::Zeros, 1 << 20, false, false},
+        {"an empty record ends the file", 3000, 3000, 0, Tail::Ending, 0, false, false},
+        {"a record counting 0xFFFF ends the file", 3000, 3000, 0, Tail::Ending, 0xFFFF, false,
+         false},
+        {"a record naming the directory's later headers", 3000, 3000, 0, Tail::Inner, 0, false,
+         false},
     };
     ScratchDir temp;
     for (const auto& c : cases) {
@@ -88,7 +96,17 @@ TEST(TrailingRecordTest, ArchivesAmongOtherBytesOpenAsWrittenInLinearWork) {
             AppendNamingRecords(a, c.members, c.amount);
         else if (c.tail == Tail::Zeros)
             a.Bytes.resize(a.Bytes.size() + c.amount, 0);
-        else
+        else if (c.tail == Tail::Ending) {
+            TZAEndRecord stray;
+            stray.TotalEntries = stray.EntriesOnDisk = uint16_t(c.amount);
+            stray.Encode(&*a.Bytes.insert(a.Bytes.end(), 22, 0));
+        } else if (c.tail == Tail::Inner) {
+            const uint32_t sixth = a.DirectoryOffset + 5 * (46 + 2); // after "m0" to "m4"
+            TZAEndRecord inner;
+            inner.SetValues(uint64_t(c.members - 5), uint32_t(a.Bytes.size()) - sixth, sixth);
+            inner.Encode(&*a.Bytes.insert(a.Bytes.end(), 22, 0));
+            a.Bytes.push_back(0);
+        } else if (c.tail == Tail::Random)
             for (const uint8_t b : RandomBytes(c.amount, 11))
                 a.Bytes.push_back(b);
         if (c.strays) {
@@ -120,9 +138,15 @@ TEST(TrailingRecordTest, ArchivesAmongOtherBytesOpenAsWrittenInLinearWork) {
         const Extracted last = ExtractAll(a.Bytes).back();
         EXPECT_EQ(last.Name, "m" + std::to_string(c.members - 1));
         EXPECT_EQ(last.Result, TZAExtractResult::erOk);
-        if (c.amount == 0 && c.front == 0 && HaveTool("unzip")) { // Info-ZIP reads the same.
+        if (c.amount == 0 && c.front == 0 && c.tail != Tail::Ending && c.tail != Tail::Inner &&
+            HaveTool("unzip")) { // Info-ZIP reads the same.
             WriteFile(temp / "plain.zip", a.Bytes);
             EXPECT_EQ(Shell("unzip -Z1 " + Quote(temp / "plain.zip") + " | wc -l").Output,
+                      std::to_string(c.members) + "\n");
+        }
+        if (c.tail == Tail::Ending && HaveTool("7z")) { // as 7z reads it
+            WriteFile(temp / "ending.zip", a.Bytes);
+            EXPECT_EQ(Shell("7z l -ba " + Quote(temp / "ending.zip") + " | wc -l").Output,
                       std::to_string(c.members) + "\n");
         }
     }
