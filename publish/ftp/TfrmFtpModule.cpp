@@ -385,6 +385,7 @@ void TfrmFtpModule::connectServer() {
     try {
         session_ = std::make_unique<FtpSession>(Host, User, Password, TransferMode == u"passive",
                                                 port_, Timeout, guiWaiting());
+        session_->setMaxIdle(MaxIdle);
         if (RemoteFolder.isEmpty())
             RemoteFolder = FtpPaths::ensureSlashedRemotePath(session_->pwd());
         else

@@ -67,6 +67,9 @@ public:
     int LocalFileCount = 0;
     // The total deadline of each reply (and of a silent transfer); tests shorten it.
     std::chrono::milliseconds Timeout = FtpSession::DefaultTimeout;
+    // How long an unused connection is trusted before the next action logs in anew; tests
+    // shorten it.
+    std::chrono::seconds MaxIdle = FtpSession::DefaultMaxIdle;
 
     FormPreparer prepareForm;
     // The two questions of the window; tests replace them.

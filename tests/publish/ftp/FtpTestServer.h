@@ -23,6 +23,7 @@ struct ServerOptions {
     int readLimit = 0;  // bytes per second for uploads; 0: unlimited
     QStringList locked; // folders below the home folder where writing is refused
     QString host = QStringLiteral("127.0.0.1"); // the address it listens on
+    double idleTimeout = 0; // seconds after which an idle session gets "421" and is closed
 };
 
 class FtpTestServer {
@@ -42,6 +43,8 @@ public:
                          options_.host};
         if (options_.readLimit > 0)
             args << QStringLiteral("--read-limit") << QString::number(options_.readLimit);
+        if (options_.idleTimeout > 0)
+            args << QStringLiteral("--idle-timeout") << QString::number(options_.idleTimeout);
         for (const QString& folder : options_.locked)
             args << QStringLiteral("--locked") << folder;
         process_.setProcessChannelMode(QProcess::SeparateChannels);

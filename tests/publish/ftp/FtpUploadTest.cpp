@@ -589,3 +589,114 @@ TEST(FtpSession, NamesReachTheirServerWhereverTheirFirstAddressLeads) {
         EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
     }
 }
+
+namespace {
+
+// A server that ends idle sessions one way or another, or one that keeps them while the
+// session itself trusts a connection only for the second it was last used in.
+enum class IdleEnd { ServerTimeout, LateReply, SessionMaxIdle };
+
+struct IdleServer {
+    explicit IdleServer(IdleEnd how) : how(how) {
+        if (how == IdleEnd::LateReply) {
+            hostile.emplace(QStringLiteral("late-421"));
+            return;
+        }
+        ServerOptions options;
+        if (how == IdleEnd::ServerTimeout)
+            options.idleTimeout = 1;
+        ftp.emplace(options);
+    }
+    quint16 port() const { return ftp ? ftp->port() : hostile->port(); }
+    QStringList log() const { return ftp ? ftp->commands() : hostile->record(); }
+    std::unique_ptr<FtpSession> logIn(bool passive) const {
+        auto session = loginAt(port(), passive);
+        if (how == IdleEnd::SessionMaxIdle)
+            session->setMaxIdle(std::chrono::seconds(0));
+        return session;
+    }
+
+    IdleEnd how;
+    std::optional<FtpTestServer> ftp;
+    std::optional<HostileServer> hostile;
+};
+
+// Longer than each server's idle limit, and than the second the session trusts.
+void idle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+}
+
+} // namespace
+
+// Whoever ended the idle connection, the next command logs in again and runs in the folder the
+// session was in; a connection lost during an upload fails the file instead.
+TEST(FtpSession, AnIdleSessionLogsInAgainButAnUploadIsNeverResumed) {
+    struct Row {
+        IdleEnd how;
+        bool passive;
+        std::unique_ptr<IdleServer> server = {};
+        std::unique_ptr<FtpSession> session = {};
+    };
+    Row rows[] = {{IdleEnd::ServerTimeout, true},  {IdleEnd::ServerTimeout, false},
+                  {IdleEnd::LateReply, true},      {IdleEnd::LateReply, false},
+                  {IdleEnd::SessionMaxIdle, true}, {IdleEnd::SessionMaxIdle, false}};
+    QTemporaryDir local;
+    makePublishedAlbum(local.path());
+    for (Row& row : rows) {
+        row.server = std::make_unique<IdleServer>(row.how);
+        ASSERT_TRUE(row.server->port());
+        row.session = row.server->logIn(row.passive);
+        row.session->mkd("/a");
+        row.session->cwd("a");
+        if (row.server->ftp)
+            writeFile(row.server->ftp->root() + "/a/seen.txt", "x");
+    }
+    // One idle spell before each action serves every row.
+    idle();
+    for (Row& row : rows) {
+        SCOPED_TRACE(int(row.how) * 2 + row.passive);
+        const QStringList lines = row.session->list();
+        if (row.server->ftp) {
+            EXPECT_EQ(lines.filter("seen.txt").size(), 1);
+        }
+    }
+    idle();
+    for (Row& row : rows) {
+        SCOPED_TRACE(int(row.how) * 2 + row.passive);
+        EXPECT_NO_THROW(row.session->mkd("b"));
+        if (row.server->ftp) {
+            EXPECT_TRUE(QFileInfo(row.server->ftp->root() + "/a/b").isDir());
+        }
+    }
+    idle();
+    for (Row& row : rows) {
+        SCOPED_TRACE(int(row.how) * 2 + row.passive);
+        const Reports r = runUpload(std::move(row.session), local.path());
+        ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+        if (row.server->ftp) {
+            EXPECT_EQ(treeContents(row.server->ftp->root() + "/a/pictavo"),
+                      treeContents(local.path() + "/pictavo"));
+        }
+        const QStringList log = row.server->log();
+        EXPECT_EQ(log.filter(QRegularExpression("^USER ")).size(), 4);
+        EXPECT_EQ(log.filter(QRegularExpression("^CWD /a$")).size(), 3);
+    }
+
+    // An upload never resumes on a new connection: the file it was about to send fails.
+    for (const IdleEnd how :
+         {IdleEnd::ServerTimeout, IdleEnd::LateReply, IdleEnd::SessionMaxIdle}) {
+        SCOPED_TRACE(int(how));
+        const IdleServer server(how);
+        const Reports r = runUpload(server.logIn(how != IdleEnd::LateReply), local.path(), nullptr,
+                                    [](int index) {
+                                        if (index == 2)
+                                            idle();
+                                    });
+        EXPECT_FALSE(r.completed);
+        ASSERT_TRUE(r.failed);
+        EXPECT_TRUE(r.failed->startsWith("Uploading \"data.xml\" failed: "))
+            << r.failed->toStdString();
+        EXPECT_EQ(server.log().filter(QRegularExpression("^USER ")).size(), 1);
+        EXPECT_TRUE(server.log().filter("STOR data.xml").isEmpty());
+    }
+}

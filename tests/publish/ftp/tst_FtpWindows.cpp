@@ -502,6 +502,76 @@ private slots:
         QVERIFY(text(dialog, "lbTestResult").contains("cancelled"));
     }
 
+    void anIdleWindowGoesOnWhereTheUserWas() {
+        // Whether the server ended the idle session or the window stopped trusting it, each
+        // action logs in again unseen and goes on in the user's folder; a new login that fails
+        // ends on the failure page, named. One idle spell before each action serves every row.
+        struct Row {
+            bool serverEndsIdle;
+            const char* mode;
+            bool serverGone = false;
+            std::unique_ptr<FtpTestServer> server = {};
+            std::unique_ptr<TfrmFtpModule> window = {};
+        };
+        Row rows[] = {{true, "passive"},
+                      {true, "active"},
+                      {false, "passive"},
+                      {false, "active"},
+                      {false, "passive", true}};
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+        for (Row& row : rows) {
+            ServerOptions options;
+            options.idleTimeout = row.serverEndsIdle ? 1 : 0;
+            row.server = std::make_unique<FtpTestServer>(options);
+            QDir(row.server->root()).mkpath("www/sub");
+            row.window =
+                std::make_unique<TfrmFtpModule>(defaultsFor(QString::fromLatin1(row.mode), "www"),
+                                                local.path(), nullptr, row.server->port());
+            if (!row.serverEndsIdle)
+                row.window->MaxIdle = std::chrono::seconds(0);
+            row.window->askDirectoryName = [] { return std::optional<QString>("made"); };
+            row.window->show();
+        }
+        for (Row& row : rows)
+            QTRY_COMPARE(currentPage(*row.window), QStringLiteral("Initial"));
+        const auto idle = [&](const std::function<void(Row&)>& act) {
+            QTest::qWait(1200);
+            for (Row& row : rows)
+                act(row);
+        };
+        idle([](Row& row) {
+            if (row.serverGone)
+                row.server->stop();
+            else
+                row.window->lvRemoteDblClick(remoteItem(*row.window, "sub"));
+        });
+        idle([](Row& row) {
+            writeFile(row.server->root() + "/www/sub/seen.txt", "x");
+            row.window->tntSBRefreshClick();
+        });
+        idle([](Row& row) { row.window->tntSBCreateDirectoryClick(); });
+        idle([](Row& row) { child<QPushButton>(*row.window, "btnStart")->click(); });
+        for (Row& row : rows) {
+            if (row.serverGone) {
+                QCOMPARE(currentPage(*row.window), QStringLiteral("Failed"));
+                QVERIFY2(text(*row.window, "lblF_Error")
+                             .startsWith("Logging in again to 127.0.0.1 failed: "),
+                         qPrintable(text(*row.window, "lblF_Error")));
+                continue;
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(currentPage(*row.window), QStringLiteral("Complete"), 10000);
+            QCOMPARE(row.window->RemoteFolder, QStringLiteral("/www/sub/"));
+            QVERIFY(remoteItem(*row.window, "seen.txt"));
+            QVERIFY(QFileInfo(row.server->root() + "/www/sub/made").isDir());
+            QCOMPARE(treeContents(row.server->root() + "/www/sub/pictavo"),
+                     treeContents(local.path() + "/pictavo"));
+            // The first login and one for each of the four actions.
+            QCOMPARE(row.server->commands({"USER"}).size(), 5);
+        }
+        QCOMPARE(prompts->calls().size(), size_t(0));
+    }
+
     void closingDuringUploadEndsTheWorker() {
         ServerOptions options;
         // The server reads in 64 kB chunks and throttles from its second one: about 2 s per file.
