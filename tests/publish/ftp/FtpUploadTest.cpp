@@ -538,35 +538,16 @@ TEST(FtpUpload, ServersWithoutSizeAreCheckedByOneListingPerFolder) {
 // leads first to an IPv6 address whose packets vanish (a tunnel nobody reads), then to
 // 127.0.0.1; "bücher.example" is known only by its converted form.
 TEST(FtpSession, NamesReachTheirServerWhereverTheirFirstAddressLeads) {
-    const char* inside = "FZ_FTP_TEST_IN_NAMESPACE";
-    if (qEnvironmentVariableIsEmpty(inside)) {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("hosts"), "127.0.0.1 localhost\n"
-                                         "2001:db9::1 dual.test\n"
-                                         "127.0.0.1 dual.test\n"
-                                         "127.0.0.1 xn--bcher-kva.example\n");
-        const QString setUp =
-            QStringLiteral("ip link set lo up && ip tuntap add dev t0 mode tun && "
-                           "ip link set t0 up && ip -6 addr add 2001:db9::2/64 dev t0 nodad && "
-                           "mount --bind '%1' /etc/hosts || exit 77; exec \"$0\" \"$1\"")
-                .arg(dir.filePath("hosts"));
-        QProcess run;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(inside), "1");
-        run.setProcessEnvironment(env);
-        run.setProcessChannelMode(QProcess::MergedChannels);
+    if (!inPrivateNetwork()) {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        run.start(
-            "unshare",
-            {"-rnm", "sh", "-c", setUp, QFile::symLinkTarget("/proc/self/exe"),
-             QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-        if (!run.waitForFinished(60000) || run.exitStatus() != QProcess::NormalExit)
-            FAIL() << "the run in the namespace did not end";
-        const QByteArray output = run.readAll();
-        if (run.exitCode() == 77 || output.contains("unshare: "))
-            GTEST_SKIP() << "no private network here: " << output.toStdString();
-        EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
-        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        const auto run = runInPrivateNetwork(
+            {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())},
+            "127.0.0.1 localhost\n2001:db9::1 dual.test\n127.0.0.1 dual.test\n"
+            "127.0.0.1 xn--bcher-kva.example\n");
+        if (!run)
+            GTEST_SKIP() << "no private network here";
+        EXPECT_EQ(run->first, 0) << run->second.toStdString();
+        EXPECT_TRUE(run->second.contains("[  PASSED  ] 1 test")) << run->second.toStdString();
         return;
     }
     for (const char16_t* host : {u"dual.test", u"b\u00fccher.example", u"B\u00dcCHER.example"}) {
@@ -592,28 +573,34 @@ TEST(FtpSession, NamesReachTheirServerWhereverTheirFirstAddressLeads) {
 
 namespace {
 
-// A server that ends idle sessions one way or another, or one that keeps them while the
-// session itself trusts a connection only for the second it was last used in.
+// A server that ends idle sessions (after a second, or only when the next command comes), or
+// one that keeps them while the session trusts a connection only for the second it was used in.
 enum class IdleEnd { ServerTimeout, LateReply, SessionMaxIdle };
 
 struct IdleServer {
     explicit IdleServer(IdleEnd how) : how(how) {
-        if (how == IdleEnd::LateReply) {
-            hostile.emplace(QStringLiteral("late-421"));
-            return;
-        }
         ServerOptions options;
-        if (how == IdleEnd::ServerTimeout)
-            options.idleTimeout = 1;
-        ftp.emplace(options);
+        options.idleTimeout = how == IdleEnd::ServerTimeout ? 1 : 0;
+        if (how == IdleEnd::LateReply)
+            hostile.emplace(QStringLiteral("late-421"));
+        else
+            ftp.emplace(options);
     }
-    quint16 port() const { return ftp ? ftp->port() : hostile->port(); }
     QStringList log() const { return ftp ? ftp->commands() : hostile->record(); }
     std::unique_ptr<FtpSession> logIn(bool passive) const {
-        auto session = loginAt(port(), passive);
+        auto session = loginAt(ftp ? ftp->port() : hostile->port(), passive);
         if (how == IdleEnd::SessionMaxIdle)
             session->setMaxIdle(std::chrono::seconds(0));
         return session;
+    }
+    // Whether the server holds `path` (below its home folder) as the local `copy`; the
+    // misbehaving server keeps no files.
+    bool holds(const QString& path, const QString& copy = {}) const {
+        if (!ftp)
+            return true;
+        const QString there = ftp->root() + path;
+        return copy.isEmpty() ? QFileInfo(there).isDir()
+                              : treeContents(there) == treeContents(copy);
     }
 
     IdleEnd how;
@@ -629,62 +616,49 @@ void idle() {
 } // namespace
 
 // Whoever ended the idle connection, the next command logs in again and runs in the folder the
-// session was in; a connection lost during an upload fails the file instead.
+// session was in; a connection lost during an upload fails the file instead. One idle spell
+// before each action serves every row.
 TEST(FtpSession, AnIdleSessionLogsInAgainButAnUploadIsNeverResumed) {
-    struct Row {
-        IdleEnd how;
-        bool passive;
-        std::unique_ptr<IdleServer> server = {};
-        std::unique_ptr<FtpSession> session = {};
-    };
-    Row rows[] = {{IdleEnd::ServerTimeout, true},  {IdleEnd::ServerTimeout, false},
-                  {IdleEnd::LateReply, true},      {IdleEnd::LateReply, false},
-                  {IdleEnd::SessionMaxIdle, true}, {IdleEnd::SessionMaxIdle, false}};
+    const IdleEnd ways[] = {IdleEnd::ServerTimeout, IdleEnd::LateReply, IdleEnd::SessionMaxIdle};
     QTemporaryDir local;
     makePublishedAlbum(local.path());
-    for (Row& row : rows) {
-        row.server = std::make_unique<IdleServer>(row.how);
-        ASSERT_TRUE(row.server->port());
-        row.session = row.server->logIn(row.passive);
-        row.session->mkd("/a");
-        row.session->cwd("a");
-        if (row.server->ftp)
-            writeFile(row.server->ftp->root() + "/a/seen.txt", "x");
-    }
-    // One idle spell before each action serves every row.
-    idle();
-    for (Row& row : rows) {
-        SCOPED_TRACE(int(row.how) * 2 + row.passive);
-        const QStringList lines = row.session->list();
-        if (row.server->ftp) {
-            EXPECT_EQ(lines.filter("seen.txt").size(), 1);
+    std::vector<std::pair<std::unique_ptr<IdleServer>, std::unique_ptr<FtpSession>>> rows;
+    for (const IdleEnd how : ways) {
+        for (const bool passive : {true, false}) {
+            auto server = std::make_unique<IdleServer>(how);
+            auto session = server->logIn(passive);
+            session->mkd("/a");
+            session->cwd("a");
+            rows.emplace_back(std::move(server), std::move(session));
         }
     }
-    idle();
-    for (Row& row : rows) {
-        SCOPED_TRACE(int(row.how) * 2 + row.passive);
-        EXPECT_NO_THROW(row.session->mkd("b"));
-        if (row.server->ftp) {
-            EXPECT_TRUE(QFileInfo(row.server->ftp->root() + "/a/b").isDir());
+    const std::function<void(IdleServer&, std::unique_ptr<FtpSession>&)> actions[] = {
+        [](IdleServer&, std::unique_ptr<FtpSession>& s) { s->list(); },
+        [](IdleServer& server, std::unique_ptr<FtpSession>& s) {
+            s->mkd("b");
+            EXPECT_TRUE(server.holds("/a/b"));
+        },
+        [&](IdleServer& server, std::unique_ptr<FtpSession>& s) {
+            const Reports r = runUpload(std::move(s), local.path());
+            ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+            EXPECT_TRUE(server.holds("/a/pictavo", local.path() + "/pictavo"));
+        },
+    };
+    for (const auto& act : actions) {
+        idle();
+        for (auto& [server, session] : rows) {
+            SCOPED_TRACE(int(server->how));
+            EXPECT_NO_THROW(act(*server, session));
         }
     }
-    idle();
-    for (Row& row : rows) {
-        SCOPED_TRACE(int(row.how) * 2 + row.passive);
-        const Reports r = runUpload(std::move(row.session), local.path());
-        ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
-        if (row.server->ftp) {
-            EXPECT_EQ(treeContents(row.server->ftp->root() + "/a/pictavo"),
-                      treeContents(local.path() + "/pictavo"));
-        }
-        const QStringList log = row.server->log();
-        EXPECT_EQ(log.filter(QRegularExpression("^USER ")).size(), 4);
-        EXPECT_EQ(log.filter(QRegularExpression("^CWD /a$")).size(), 3);
+    for (auto& [server, session] : rows) {
+        // The first login and three more, each back in the folder.
+        EXPECT_EQ(server->log().filter(QRegularExpression("^USER ")).size(), 4);
+        EXPECT_EQ(server->log().filter(QRegularExpression("^CWD /a$")).size(), 3);
     }
 
     // An upload never resumes on a new connection: the file it was about to send fails.
-    for (const IdleEnd how :
-         {IdleEnd::ServerTimeout, IdleEnd::LateReply, IdleEnd::SessionMaxIdle}) {
+    for (const IdleEnd how : ways) {
         SCOPED_TRACE(int(how));
         const IdleServer server(how);
         const Reports r = runUpload(server.logIn(how != IdleEnd::LateReply), local.path(), nullptr,
@@ -692,8 +666,7 @@ TEST(FtpSession, AnIdleSessionLogsInAgainButAnUploadIsNeverResumed) {
                                         if (index == 2)
                                             idle();
                                     });
-        EXPECT_FALSE(r.completed);
-        ASSERT_TRUE(r.failed);
+        ASSERT_TRUE(r.failed && !r.completed);
         EXPECT_TRUE(r.failed->startsWith("Uploading \"data.xml\" failed: "))
             << r.failed->toStdString();
         EXPECT_EQ(server.log().filter(QRegularExpression("^USER ")).size(), 1);
