@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -552,6 +553,25 @@ private slots:
         QVERIFY(text(*rows[2].window, "lblF_Error")
                     .startsWith("Logging in again to 127.0.0.1 failed: "));
         QCOMPARE(prompts->calls().size(), size_t(0));
+    }
+
+    void progressShowsTheLatestFileNotEachOne() {
+        // Small files arrive far faster than anyone reads; the screen changes a few times a
+        // second and ends on the last file.
+        FtpTestServer server;
+        QTemporaryDir local;
+        for (int i = 0; i < 80; ++i)
+            writeFile(local.path() + QStringLiteral("/f%1.jpg").arg(i), sampleBytes(100, i));
+        TfrmFtpModule window(defaultsFor("passive"), local.path(), nullptr, server.port());
+        window.show();
+        QTRY_COMPARE(currentPage(window), QStringLiteral("Initial"));
+        int shown = 0;
+        connect(child<QProgressBar>(window, "pgU_Progress"), &QProgressBar::valueChanged,
+                [&] { ++shown; });
+        child<QPushButton>(window, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Complete"), 20000);
+        QCOMPARE(text(window, "lblU_FilesCount"), QStringLiteral("(80 of 80)"));
+        QVERIFY2(shown < 40, qPrintable(QString::number(shown)));
     }
 
     void closingDuringUploadEndsTheWorker() {
