@@ -9,7 +9,9 @@
 // run: the server (one Python process) is the busier side, and what a client makes it do
 // shows there.
 // Run by hand: build/bin/ftp_upload_bench [small|real|photos] [passive|active] [rounds]
-// (the window runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise).
+// (the window runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise). What the
+// window's screen costs shows best on a real display and a small machine:
+//   QT_QPA_PLATFORM=xcb taskset -c 2,3 xvfb-run -a build/bin/ftp_upload_bench photos
 
 #include "../tests/publish/ftp/FtpTestServer.h"
 
