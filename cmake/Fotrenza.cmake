@@ -53,9 +53,10 @@ function(fz_add_gtest name)
     PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# A Qt Test executable (widgets, offscreen) registered with CTest.
+# A Qt Test executable (widgets, offscreen) registered with CTest. SANITIZE puts it into the
+# sanitized pass of scripts/test as well.
 function(fz_add_qtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "SANITIZE" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${FZ_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support Qt6::Test)
@@ -65,6 +66,11 @@ function(fz_add_qtest name)
     FZ_BINARY_DIR="${CMAKE_BINARY_DIR}")
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests AUTOMOC ON)
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  set_tests_properties(${name} PROPERTIES LABELS "gui;${ARG_LABELS}"
+  set(labels gui ${ARG_LABELS})
+  if(ARG_SANITIZE)
+    list(APPEND labels sanitize)
+    set_property(GLOBAL APPEND PROPERTY FZ_SANITIZE_TESTS ${name})
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "${labels}"
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

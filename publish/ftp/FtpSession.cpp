@@ -21,7 +21,9 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace publish {
 
@@ -118,7 +120,8 @@ struct FtpSession::Connection {
     bool loggedIn = false;
     bool lost = false;
     bool refusedReconnect = false;
-    std::string reply; // the final line of the latest reply
+    std::string reply;  // the final line of the latest reply
+    bool heard = false; // whether any line of a reply came since the request began
     char errors[CURL_ERROR_SIZE] = {};
     QString abortReason;
     ListingBuffer* listing = nullptr;
@@ -134,6 +137,13 @@ struct FtpSession::Connection {
     int dataError = 0;
     // Whether the server answers SIZE; asked after every upload until it says it does not.
     bool sizeOffered = true;
+    // Whether an ended idle connection is replaced by a new login, and what that login is
+    // called in a failure.
+    bool logInAgain = true;
+    QString hostName;
+    // The current folder as an absolute path, to return to after a new login; unknown when
+    // the server named no login folder.
+    std::optional<QString> folder;
 
     ~Connection() {
         if (easy)
@@ -156,6 +166,7 @@ struct FtpSession::Connection {
 
     static size_t onReply(char* data, size_t, size_t size, void* self) {
         auto* c = static_cast<Connection*>(self);
+        c->heard = true;
         // Only the final line of a reply ("123 text") counts; continuation lines pass by.
         if (size >= 4 && std::isdigit(static_cast<unsigned char>(data[0])) && data[3] == ' ') {
             c->reply.assign(data, std::min<size_t>(size, MaxReplyBytes));
@@ -254,6 +265,68 @@ struct FtpSession::Connection {
     }
 };
 
+// What one request asks of the library; every request sets all of it, so nothing of one
+// request lingers into the next.
+struct FtpSession::Request {
+    std::string url;
+    bool data = false; // a listing or an upload (a data connection), else commands alone
+    bool upload = false;
+    bool namesOnly = false;
+    curl_off_t size = -1;
+    curl_slist* before = nullptr; // commands after the login, before any transfer
+    curl_slist* after = nullptr;  // commands after the transfer
+    long timeoutMs = 0;
+
+    void applyTo(CURL* easy) const {
+        curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(easy, CURLOPT_NOBODY, data ? 0L : 1L);
+        curl_easy_setopt(easy, CURLOPT_UPLOAD, upload ? 1L : 0L);
+        curl_easy_setopt(easy, CURLOPT_DIRLISTONLY, namesOnly ? 1L : 0L);
+        curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, size);
+        curl_easy_setopt(easy, CURLOPT_QUOTE, before);
+        curl_easy_setopt(easy, CURLOPT_POSTQUOTE, after);
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, timeoutMs);
+    }
+};
+
+namespace {
+
+// A command list of the library, freed with its owner.
+struct CommandList {
+    curl_slist* list = nullptr;
+    explicit CommandList(const std::string& line)
+        : list(curl_slist_append(nullptr, line.c_str())) {}
+    CommandList() = default;
+    ~CommandList() { curl_slist_free_all(list); }
+    CommandList(const CommandList&) = delete;
+    CommandList& operator=(const CommandList&) = delete;
+};
+
+// An absolute folder without a final "/" (but "/" itself).
+QString plainFolder(QString path) {
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}
+
+// Where CWD `path` leads from `folder`, as far as names tell.
+std::optional<QString> folderAfterCwd(const std::optional<QString>& folder, const QString& path) {
+    if (path.startsWith(u'/'))
+        return plainFolder(path);
+    if (!folder)
+        return std::nullopt;
+    return plainFolder((*folder == u"/" ? *folder : *folder + u'/') + path);
+}
+
+std::optional<QString> parentFolder(const std::optional<QString>& folder) {
+    if (!folder)
+        return std::nullopt;
+    const qsizetype slash = folder->lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : folder->left(slash);
+}
+
+} // namespace
+
 FtpError::FtpError(const QString& message, bool sessionLost)
     : std::runtime_error(message.toStdString()), sessionLost_(sessionLost) {}
 
@@ -333,19 +406,25 @@ FtpSession::FtpSession(const QString& host, const QString& user, const QString& 
     curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, c.get());
     // Large blocks: fewer wake-ups per file.
     curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, 256L * 1024);
+    // A connection unused for long may have been dropped on the way without a word: it is
+    // replaced by a new login rather than trusted.
+    curl_easy_setopt(e, CURLOPT_MAXAGE_CONN, long(DefaultMaxIdle.count()));
+    // Closing never waits for a name lookup that the resolver does not answer: the library
+    // leaves its lookup thread to end on its own (it touches nothing of ours).
+    curl_easy_setopt(e, CURLOPT_QUICK_EXIT, 1L);
+    c->hostName = hostName;
     connection_ = std::move(c);
     setWaiting(std::move(waiting));
     // Connect, log in (the library asks PWD for the login folder) and nothing else.
-    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
     try {
-        run(QStringLiteral("Connecting to %1").arg(hostName));
+        run(QStringLiteral("Connecting to %1").arg(hostName), Request{connection_->url});
     } catch (...) {
         // Nothing more is said to a server that would not let us in.
         connection_->waiting.abort->shutDownAll();
         connection_.reset();
         throw;
     }
-    connection_->loggedIn = true;
+    loggedIn();
 }
 
 FtpSession::~FtpSession() {
@@ -358,15 +437,34 @@ void FtpSession::setWaiting(FtpWaiting waiting) {
     connection().waiting = std::move(waiting);
 }
 
+void FtpSession::setLogInAgain(bool allowed) {
+    connection().logInAgain = allowed;
+}
+
+void FtpSession::setMaxIdle(std::chrono::seconds maxIdle) {
+    curl_easy_setopt(connection().easy, CURLOPT_MAXAGE_CONN, long(maxIdle.count()));
+}
+
+void FtpSession::loggedIn() {
+    Connection& c = *connection_;
+    c.loggedIn = true;
+    // The login folder, as the library asked it.
+    char* entry = nullptr;
+    curl_easy_getinfo(c.easy, CURLINFO_FTP_ENTRY_PATH, &entry);
+    if (entry && *entry == '/')
+        c.folder = plainFolder(QString::fromUtf8(entry));
+}
+
 void FtpSession::close() noexcept {
     if (!connection_)
         return;
     Connection& c = *connection_;
+    // No one logs in only to say goodbye.
+    c.logInAgain = false;
     if (!c.lost && !c.aborted()) {
         try {
             curl_easy_setopt(c.easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, 1L);
-            curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, QuitMs);
-            command(QStringLiteral("QUIT"), QStringLiteral("Saying goodbye"));
+            command(QStringLiteral("QUIT"), QStringLiteral("Saying goodbye"), QuitMs);
         } catch (...) {
             // The connection is going away either way.
         }
@@ -382,14 +480,29 @@ FtpSession::Connection& FtpSession::connection() {
     return *connection_;
 }
 
-void FtpSession::run(const QString& step) {
-    Connection& c = connection();
+void FtpSession::run(const QString& step, const Request& request) {
+    connection(); // throws when the session has ended
+    int result = attempt(request);
+    if (result != CURLE_OK && endedWhileIdle(request, result)) {
+        logInAgain();
+        result = attempt(request);
+    }
+    if (result != CURLE_OK)
+        fail(step, result);
+}
+
+int FtpSession::attempt(const Request& request) {
+    Connection& c = *connection_;
     c.reply.clear();
+    c.heard = false;
     c.errors[0] = 0;
     c.abortReason.clear();
     c.refusedReconnect = false;
     c.dataPort = 0;
     c.dataError = 0;
+    if (c.upload)
+        c.upload->seek(0);
+    request.applyTo(c.easy);
     curl_multi_add_handle(c.multi, c.easy);
     int result = CURLE_OK;
     if (c.waiting.pump) {
@@ -405,10 +518,52 @@ void FtpSession::run(const QString& step) {
     // The control connection is known to the library only while the handle is in use.
     if (!c.loggedIn && result == CURLE_OK)
         curl_easy_getinfo(c.easy, CURLINFO_ACTIVESOCKET, &c.control);
-    // Taken off mid-transfer, the library drops the connection without waiting for anything.
+    // Taken off mid-transfer, the library drops the connection without waiting for anything
+    // (a name lookup in progress included: see CURLOPT_QUICK_EXIT).
     curl_multi_remove_handle(c.multi, c.easy);
-    if (result != CURLE_OK)
-        fail(step, result);
+    return result;
+}
+
+bool FtpSession::endedWhileIdle(const Request& request, int code) const {
+    const Connection& c = *connection_;
+    if (!c.loggedIn || !c.logInAgain || !c.folder || c.aborted() || !c.abortReason.isEmpty())
+        return false;
+    // The library found the connection closed, or unused too long, and would have opened a
+    // new one: nothing of this request reached the server.
+    if (c.refusedReconnect)
+        return true;
+    // The server ended the session as the command arrived ("421", or closed without a word).
+    // A file may have been sent in part: an upload is never sent twice.
+    const auto result = static_cast<CURLcode>(code);
+    return !request.upload && (c.replyCode() == 421 || (!c.heard && (result == CURLE_RECV_ERROR ||
+                                                                     result == CURLE_GOT_NOTHING ||
+                                                                     result == CURLE_SEND_ERROR)));
+}
+
+void FtpSession::logInAgain() {
+    Connection& c = *connection_;
+    const QString folder = *c.folder;
+    c.loggedIn = false;
+    // The login and the return are requests of their own, with no file or listing of the
+    // request that waits for them.
+    const auto restore = qScopeGuard([&c, upload = std::exchange(c.upload, nullptr),
+                                      listing = std::exchange(c.listing, nullptr),
+                                      allowed = std::exchange(c.logInAgain, false)] {
+        c.upload = upload;
+        c.listing = listing;
+        c.logInAgain = allowed;
+    });
+    try {
+        run(QStringLiteral("Logging in again to %1").arg(c.hostName), Request{c.url});
+        loggedIn();
+        command(QStringLiteral("CWD ") + folder,
+                QStringLiteral("Returning to folder \"%1\" after logging in again").arg(folder));
+        c.folder = folder;
+    } catch (const FtpError& e) {
+        // The session goes with its connection; the window shows why.
+        c.lost = true;
+        throw FtpError(e.message(), true);
+    }
 }
 
 int FtpSession::perform(Connection& c) {
@@ -514,22 +669,14 @@ QString FtpSession::modeRefused(const Connection& c) {
                            .arg(c.replyText());
 }
 
-void FtpSession::command(const QString& line, const QString& step) {
+void FtpSession::command(const QString& line, const QString& step, long timeoutMs) {
     Connection& c = connection();
     // "*": the library goes on when the server refuses; the reply decides here.
-    const std::string text = '*' + line.toStdString();
-    curl_slist* commands = curl_slist_append(nullptr, text.c_str());
-    curl_easy_setopt(c.easy, CURLOPT_URL, c.url.c_str());
-    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
-    curl_easy_setopt(c.easy, CURLOPT_QUOTE, commands);
-    {
-        const auto reset = qScopeGuard([&c, commands] {
-            curl_easy_setopt(c.easy, CURLOPT_QUOTE, nullptr);
-            curl_slist_free_all(commands);
-        });
-        run(step);
-    }
+    const CommandList commands('*' + line.toStdString());
+    Request request{c.url};
+    request.before = commands.list;
+    request.timeoutMs = timeoutMs;
+    run(step, request);
     const int code = c.replyCode();
     if (code < 200 || code >= 400)
         throw FtpError(
@@ -551,6 +698,8 @@ QString FtpSession::pwd() {
                 ++i;
                 continue;
             }
+            if (path.startsWith(u'/'))
+                connection_->folder = plainFolder(path);
             return path;
         }
         path += reply[i];
@@ -561,10 +710,14 @@ QString FtpSession::pwd() {
 void FtpSession::cwd(const QString& path) {
     checkArgument(path, QStringLiteral("folder name \"%1\"").arg(path));
     command(QStringLiteral("CWD ") + path, QStringLiteral("Changing to folder \"%1\"").arg(path));
+    Connection& c = *connection_;
+    c.folder = folderAfterCwd(c.folder, path);
 }
 
 void FtpSession::cdup() {
     command(QStringLiteral("CDUP"), QStringLiteral("Going up one folder"));
+    Connection& c = *connection_;
+    c.folder = parentFolder(c.folder);
 }
 
 void FtpSession::mkd(const QString& path) {
@@ -584,20 +737,13 @@ QStringList FtpSession::readListing(bool namesOnly) {
     Connection& c = connection();
     ListingBuffer buffer;
     c.listing = &buffer;
-    curl_easy_setopt(c.easy, CURLOPT_URL, c.url.c_str());
-    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
-    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
-    curl_easy_setopt(c.easy, CURLOPT_DIRLISTONLY, namesOnly ? 1L : 0L);
-    curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, long(2 * c.timeout.count()));
+    const auto reset = qScopeGuard([&c] { c.listing = nullptr; });
+    Request request{c.url};
+    request.data = true;
+    request.namesOnly = namesOnly;
+    request.timeoutMs = long(2 * c.timeout.count());
     const QString step = QStringLiteral("Listing the folder");
-    {
-        // The handle serves the next command, however this one ends.
-        const auto reset = qScopeGuard([&c] {
-            c.listing = nullptr;
-            curl_easy_setopt(c.easy, CURLOPT_TIMEOUT_MS, 0L);
-        });
-        run(step);
-    }
+    run(step, request);
     if (!buffer.finish())
         throw FtpError(QStringLiteral("%1 failed: %2.").arg(step, buffer.error()));
     return buffer.lines();
@@ -611,33 +757,23 @@ FtpSession::Stored FtpSession::stor(const QString& localPath, const QString& rem
         throw FtpError(QStringLiteral("Cannot read \"%1\": %2").arg(localPath, file.errorString()));
     const std::string name = remoteName.toStdString();
     char* escaped = curl_easy_escape(c.easy, name.data(), int(name.size()));
-    const std::string url = c.url + (escaped ? escaped : "");
+    Request request{c.url + (escaped ? escaped : "")};
     curl_free(escaped);
+    request.data = true;
+    request.upload = true;
+    request.size = curl_off_t(file.size());
+    // The server's own size of the file, asked on the same request right after the upload.
+    const CommandList sizeQuery = c.sizeOffered ? CommandList("*SIZE " + name) : CommandList();
+    request.after = sizeQuery.list;
     c.upload = &file;
     c.uploadName = remoteName;
     c.uploadSize = file.size();
-    curl_easy_setopt(c.easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c.easy, CURLOPT_NOBODY, 0L);
-    curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c.easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
-    // The server's own size of the file, asked on the same request right after the upload.
-    curl_slist* sizeQuery = nullptr;
-    if (c.sizeOffered)
-        sizeQuery = curl_slist_append(nullptr, ("*SIZE " + name).c_str());
-    curl_easy_setopt(c.easy, CURLOPT_POSTQUOTE, sizeQuery);
+    const auto reset = qScopeGuard([&c] { c.upload = nullptr; });
     const QString step = QStringLiteral("Uploading \"%1\"").arg(remoteName);
-    {
-        const auto reset = qScopeGuard([&c, sizeQuery] {
-            c.upload = nullptr;
-            curl_easy_setopt(c.easy, CURLOPT_UPLOAD, 0L);
-            curl_easy_setopt(c.easy, CURLOPT_POSTQUOTE, nullptr);
-            curl_slist_free_all(sizeQuery);
-        });
-        run(step);
-    }
+    run(step, request);
     curl_off_t sent = 0;
     curl_easy_getinfo(c.easy, CURLINFO_SIZE_UPLOAD_T, &sent);
-    return {qint64(sent), checkStored(step, qint64(sent), sizeQuery != nullptr)};
+    return {qint64(sent), checkStored(step, qint64(sent), sizeQuery.list != nullptr)};
 }
 
 QString FtpSession::cutShort(const Connection& c, const QString& what) {

@@ -34,9 +34,13 @@ struct FtpWaiting {
 };
 
 // One logged-in FTP control connection with binary transfers; the one place that talks FTP.
-// Commands go out in the order the calls come, each on the current remote folder: the
-// session never changes folder by itself and never logs in again behind the caller's back
-// (a lost connection ends the session). Every command argument, the user name and the
+// Commands go out in the order the calls come, each on the current remote folder. A control
+// connection that ended while the session stood idle (the server closed it, said "421" to the
+// next command, or the connection lay unused past `maxIdle`) is replaced before the next
+// command: the session logs in again with the same settings, returns to the folder it was in
+// and sends the command, so long as the caller allows it (`setLogInAgain`); a failed new login
+// ends the session and says so. Any other lost connection ends the session. Every command
+// argument, the user name and the
 // password included, is refused before anything is sent when it holds a line break or NUL.
 // Names travel as UTF-8. Every reply has a total deadline (`timeout`, counted from the
 // command), a data connection that moves no byte for `timeout` fails, a listing must arrive
@@ -52,6 +56,8 @@ class FtpSession {
 public:
     static constexpr quint16 DefaultPort = 21;
     static constexpr std::chrono::seconds DefaultTimeout{30};
+    // How long an unused control connection is trusted (the client library's own default).
+    static constexpr std::chrono::seconds DefaultMaxIdle{118};
 
     // Connects and logs in (host and user trimmed); throws FtpError.
     FtpSession(const QString& host, const QString& user, const QString& password, bool passive,
@@ -64,6 +70,12 @@ public:
 
     // The session changes hands (the upload's worker thread waits without pumping).
     void setWaiting(FtpWaiting waiting);
+    // Whether a control connection found ended after idling is replaced by a new login (on
+    // at first). An upload switches it off once it runs: a connection lost then fails it.
+    void setLogInAgain(bool allowed);
+    // A control connection unused for longer than this is not used again (0: not past the
+    // second it was last used in).
+    void setMaxIdle(std::chrono::seconds maxIdle);
 
     QString pwd();                 // PWD
     void cwd(const QString& path); // CWD
@@ -88,11 +100,19 @@ public:
 
 private:
     struct Connection;
+    struct Request;
 
-    // One request on the open connection: the command (QUOTE style), or a transfer.
-    void command(const QString& line, const QString& step);
+    // One command (QUOTE style) on the open connection; `timeoutMs` bounds it (0: no bound).
+    void command(const QString& line, const QString& step, long timeoutMs = 0);
     QStringList readListing(bool namesOnly);
-    void run(const QString& step);
+    // Runs the request, after a new login when the connection ended while idle.
+    void run(const QString& step, const Request& request);
+    // One try of a request on the connection the library holds or opens; its result code.
+    int attempt(const Request& request);
+    bool endedWhileIdle(const Request& request, int code) const;
+    void logInAgain();
+    // After a login: the login folder is where the session is.
+    void loggedIn();
     static int perform(Connection& c);
     static QString dataConnectionRefused(const Connection& c);
     static QString modeRefused(const Connection& c);

@@ -33,7 +33,10 @@ TFtpThread::~TFtpThread() = default;
 
 void TFtpThread::run() {
     try {
+        // The window may have stood idle before Upload: this first command logs in again if
+        // the connection has ended meanwhile. From here on a lost connection fails the upload.
         session_->pwd();
+        session_->setLogInAgain(false);
         requireReadable(localDir_);
         const std::optional<QStringList> checked = uploadDirectory(localDir_, QString());
         RemoteListing listing;

@@ -29,6 +29,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace publish {
 
 namespace {
@@ -67,6 +69,10 @@ constexpr int KindRole = Qt::UserRole;
 constexpr int NameRole = Qt::UserRole + 1;
 // How long a closed window lets the worker finish the file in progress.
 constexpr int WorkerGraceMs = 500;
+// How often the upload's progress may change on screen: each change costs the GUI thread about
+// half a millisecond, which an upload of many files a second would take from the worker and
+// from a server on the same small machine.
+constexpr int ProgressMs = 100;
 
 } // namespace
 
@@ -86,6 +92,9 @@ TfrmFtpModule::TfrmFtpModule(const FtpDefaults& defaults, const QString& localFo
     if (!defaults.Dir.trimmed().isEmpty())
         RemoteFolder = FtpPaths::ensureSlashedRemotePath(defaults.Dir);
     buildLayout();
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(ProgressMs);
+    connect(progressTimer_, &QTimer::timeout, this, &TfrmFtpModule::showPendingProgress);
 
     askDirectoryName = [this]() -> std::optional<QString> {
         TfrmFtpCreateDirectory dialog(this);
@@ -385,6 +394,7 @@ void TfrmFtpModule::connectServer() {
     try {
         session_ = std::make_unique<FtpSession>(Host, User, Password, TransferMode == u"passive",
                                                 port_, Timeout, guiWaiting());
+        session_->setMaxIdle(MaxIdle);
         if (RemoteFolder.isEmpty())
             RemoteFolder = FtpPaths::ensureSlashedRemotePath(session_->pwd());
         else
@@ -617,22 +627,39 @@ void TfrmFtpModule::btnStartClick() {
 void TfrmFtpModule::showUploading(int fileIndex, int fileCount, const QString& currentFile) {
     if (cancelRequested_->load())
         return;
-    lblU_From->setText(FtpPaths::visibleName(QDir::toNativeSeparators(LocalFolder + currentFile)));
+    pendingProgress_ = UploadProgress{fileIndex, fileCount, currentFile};
+    // The first report shows at once, later ones at most every ProgressMs.
+    if (!progressTimer_->isActive()) {
+        showPendingProgress();
+        progressTimer_->start();
+    }
+}
+
+void TfrmFtpModule::showPendingProgress() {
+    if (!pendingProgress_) {
+        progressTimer_->stop();
+        return;
+    }
+    const UploadProgress p = *std::exchange(pendingProgress_, std::nullopt);
+    if (cancelRequested_->load())
+        return;
+    lblU_From->setText(FtpPaths::visibleName(QDir::toNativeSeparators(LocalFolder + p.file)));
     lblU_From->setToolTip(lblU_From->text());
-    lblU_To->setText(FtpPaths::visibleName(RemoteFolder + currentFile));
+    lblU_To->setText(FtpPaths::visibleName(RemoteFolder + p.file));
     lblU_To->setToolTip(lblU_To->text());
     // Files added after the count was taken must not push the bar out of its range.
-    pgU_Progress->setRange(0, std::max(fileCount, 1));
-    pgU_Progress->setValue(std::clamp(fileIndex, 0, std::max(fileCount, 1)));
+    pgU_Progress->setRange(0, std::max(p.count, 1));
+    pgU_Progress->setValue(std::clamp(p.index, 0, std::max(p.count, 1)));
     lblU_FilesCount->setText(
         PublishTexts::fillIn(PublishTexts::string(303, QStringLiteral("(%s of %s)")),
-                             {QString::number(fileIndex), QString::number(fileCount)}));
+                             {QString::number(p.index), QString::number(p.count)}));
     showPage("Uploading");
 }
 
 void TfrmFtpModule::showComplete(const RemoteListing& listing) {
     if (cancelRequested_->load())
         return;
+    showPendingProgress();
     fillRemoteList(listing);
     setBrowsingEnabled(false);
     CanClose = true;
@@ -645,6 +672,7 @@ void TfrmFtpModule::showComplete(const RemoteListing& listing) {
 void TfrmFtpModule::showFailed(const QString& message) {
     if (cancelRequested_->load())
         return;
+    showPendingProgress();
     CanClose = true;
     Completed = false;
     lblF_Error->setText(FtpPaths::visibleName(message));

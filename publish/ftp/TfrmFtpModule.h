@@ -22,6 +22,7 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QThread;
+class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -67,6 +68,9 @@ public:
     int LocalFileCount = 0;
     // The total deadline of each reply (and of a silent transfer); tests shorten it.
     std::chrono::milliseconds Timeout = FtpSession::DefaultTimeout;
+    // How long an unused connection is trusted before the next action logs in anew; tests
+    // shorten it.
+    std::chrono::seconds MaxIdle = FtpSession::DefaultMaxIdle;
 
     FormPreparer prepareForm;
     // The two questions of the window; tests replace them.
@@ -118,7 +122,9 @@ private:
     // True (after showing the failure) when the error ended the session.
     bool endedSession(const FtpError& error);
 
+    // Takes the worker's report before each file; the latest is shown (see ProgressMs).
     void showUploading(int fileIndex, int fileCount, const QString& currentFile);
+    void showPendingProgress();
     void showComplete(const RemoteListing& listing);
     void showFailed(const QString& message);
 
@@ -135,6 +141,13 @@ private:
     // Nonzero while the GUI thread waits for the server; input that would send a command
     // meanwhile is ignored.
     int waitingForServer_ = 0;
+    struct UploadProgress {
+        int index = 0;
+        int count = 0;
+        QString file;
+    };
+    std::optional<UploadProgress> pendingProgress_;
+    QTimer* progressTimer_ = nullptr;
     std::unique_ptr<QThread> thread_;
     std::unique_ptr<TFtpThread> worker_;
 

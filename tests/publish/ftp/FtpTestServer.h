@@ -13,7 +13,9 @@
 
 #include <chrono>
 #include <csignal>
+#include <optional>
 #include <thread>
+#include <utility>
 
 namespace ftptest {
 
@@ -23,6 +25,7 @@ struct ServerOptions {
     int readLimit = 0;  // bytes per second for uploads; 0: unlimited
     QStringList locked; // folders below the home folder where writing is refused
     QString host = QStringLiteral("127.0.0.1"); // the address it listens on
+    double idleTimeout = 0; // seconds after which an idle session gets "421" and is closed
 };
 
 class FtpTestServer {
@@ -42,6 +45,8 @@ public:
                          options_.host};
         if (options_.readLimit > 0)
             args << QStringLiteral("--read-limit") << QString::number(options_.readLimit);
+        if (options_.idleTimeout > 0)
+            args << QStringLiteral("--idle-timeout") << QString::number(options_.idleTimeout);
         for (const QString& folder : options_.locked)
             args << QStringLiteral("--locked") << folder;
         process_.setProcessChannelMode(QProcess::SeparateChannels);
@@ -185,6 +190,46 @@ inline void makePublishedAlbum(const QString& folder) {
     writeFile(folder + QStringLiteral("/photogallery.htm"), "<html>\r\n\n</html>\r\n");
     writeFile(folder + QStringLiteral("/pictavo/data.xml"), "<album>\r\n</album>\n");
     writeFile(folder + QStringLiteral("/pictavo/pictavo_images/a.jpg"), sampleBytes(70000, 1));
+}
+
+// Whether this process runs in the private namespace of runInPrivateNetwork().
+inline bool inPrivateNetwork() {
+    return !qEnvironmentVariableIsEmpty("FZ_FTP_TEST_IN_NAMESPACE");
+}
+
+// Runs this executable again with `arguments` in a private network and mount namespace with
+// the tunnel t0 that nobody reads (10.9.9.2/24, 2001:db9::2/64), a loopback, and `hosts` and
+// `resolver` (the text of /etc/resolv.conf, when given) in place. The exit code and output,
+// or nothing where no such namespace can be made.
+inline std::optional<std::pair<int, QByteArray>>
+runInPrivateNetwork(const QStringList& arguments, const QByteArray& hosts,
+                    const QByteArray& resolver = {}) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath("hosts"), hosts);
+    writeFile(dir.filePath("resolv.conf"), resolver);
+    QString setUp =
+        QStringLiteral(
+            "ip link set lo up && ip tuntap add dev t0 mode tun && ip link set t0 up && "
+            "ip addr add 10.9.9.2/24 dev t0 && ip -6 addr add 2001:db9::2/64 dev t0 nodad && "
+            "mount --bind '%1' /etc/hosts")
+            .arg(dir.filePath("hosts"));
+    if (!resolver.isEmpty())
+        setUp += QStringLiteral(" && mount --bind '%1' /etc/resolv.conf")
+                     .arg(dir.filePath("resolv.conf"));
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("FZ_FTP_TEST_IN_NAMESPACE"), "1");
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start("unshare", QStringList{"-rnm", "sh", "-c", setUp + " || exit 77; exec \"$0\" \"$@\"",
+                                     QFile::symLinkTarget("/proc/self/exe")} +
+                             arguments);
+    if (!run.waitForFinished(120000) || run.exitStatus() != QProcess::NormalExit)
+        return std::pair(-1, QByteArray("the run in the namespace did not end"));
+    const QByteArray output = run.readAll();
+    if (run.exitCode() == 77 || output.contains("unshare: "))
+        return std::nullopt;
+    return std::pair(run.exitCode(), output);
 }
 
 } // namespace ftptest

@@ -538,35 +538,16 @@ TEST(FtpUpload, ServersWithoutSizeAreCheckedByOneListingPerFolder) {
 // leads first to an IPv6 address whose packets vanish (a tunnel nobody reads), then to
 // 127.0.0.1; "bücher.example" is known only by its converted form.
 TEST(FtpSession, NamesReachTheirServerWhereverTheirFirstAddressLeads) {
-    const char* inside = "FZ_FTP_TEST_IN_NAMESPACE";
-    if (qEnvironmentVariableIsEmpty(inside)) {
-        QTemporaryDir dir;
-        writeFile(dir.filePath("hosts"), "127.0.0.1 localhost\n"
-                                         "2001:db9::1 dual.test\n"
-                                         "127.0.0.1 dual.test\n"
-                                         "127.0.0.1 xn--bcher-kva.example\n");
-        const QString setUp =
-            QStringLiteral("ip link set lo up && ip tuntap add dev t0 mode tun && "
-                           "ip link set t0 up && ip -6 addr add 2001:db9::2/64 dev t0 nodad && "
-                           "mount --bind '%1' /etc/hosts || exit 77; exec \"$0\" \"$1\"")
-                .arg(dir.filePath("hosts"));
-        QProcess run;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(inside), "1");
-        run.setProcessEnvironment(env);
-        run.setProcessChannelMode(QProcess::MergedChannels);
+    if (!inPrivateNetwork()) {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        run.start(
-            "unshare",
-            {"-rnm", "sh", "-c", setUp, QFile::symLinkTarget("/proc/self/exe"),
-             QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-        if (!run.waitForFinished(60000) || run.exitStatus() != QProcess::NormalExit)
-            FAIL() << "the run in the namespace did not end";
-        const QByteArray output = run.readAll();
-        if (run.exitCode() == 77 || output.contains("unshare: "))
-            GTEST_SKIP() << "no private network here: " << output.toStdString();
-        EXPECT_EQ(run.exitCode(), 0) << output.toStdString();
-        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+        const auto run = runInPrivateNetwork(
+            {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())},
+            "127.0.0.1 localhost\n2001:db9::1 dual.test\n127.0.0.1 dual.test\n"
+            "127.0.0.1 xn--bcher-kva.example\n");
+        if (!run)
+            GTEST_SKIP() << "no private network here";
+        EXPECT_EQ(run->first, 0) << run->second.toStdString();
+        EXPECT_TRUE(run->second.contains("[  PASSED  ] 1 test")) << run->second.toStdString();
         return;
     }
     for (const char16_t* host : {u"dual.test", u"b\u00fccher.example", u"B\u00dcCHER.example"}) {
@@ -587,5 +568,108 @@ TEST(FtpSession, NamesReachTheirServerWhereverTheirFirstAddressLeads) {
         const Reports r = runUpload(std::move(session), local.path());
         ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
         EXPECT_EQ(treeContents(server.root()), treeContents(local.path()));
+    }
+}
+
+namespace {
+
+// A server that ends idle sessions (after a second, or only when the next command comes), or
+// one that keeps them while the session trusts a connection only for the second it was used in.
+enum class IdleEnd { ServerTimeout, LateReply, SessionMaxIdle };
+
+struct IdleServer {
+    explicit IdleServer(IdleEnd how) : how(how) {
+        ServerOptions options;
+        options.idleTimeout = how == IdleEnd::ServerTimeout ? 1 : 0;
+        if (how == IdleEnd::LateReply)
+            hostile.emplace(QStringLiteral("late-421"));
+        else
+            ftp.emplace(options);
+    }
+    QStringList log() const { return ftp ? ftp->commands() : hostile->record(); }
+    std::unique_ptr<FtpSession> logIn(bool passive) const {
+        auto session = loginAt(ftp ? ftp->port() : hostile->port(), passive);
+        if (how == IdleEnd::SessionMaxIdle)
+            session->setMaxIdle(std::chrono::seconds(0));
+        return session;
+    }
+    // Whether the server holds `path` (below its home folder) as the local `copy`; the
+    // misbehaving server keeps no files.
+    bool holds(const QString& path, const QString& copy = {}) const {
+        if (!ftp)
+            return true;
+        const QString there = ftp->root() + path;
+        return copy.isEmpty() ? QFileInfo(there).isDir()
+                              : treeContents(there) == treeContents(copy);
+    }
+
+    IdleEnd how;
+    std::optional<FtpTestServer> ftp;
+    std::optional<HostileServer> hostile;
+};
+
+// Longer than each server's idle limit, and than the second the session trusts.
+void idle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+}
+
+} // namespace
+
+// Whoever ended the idle connection, the next command logs in again and runs in the folder the
+// session was in; a connection lost during an upload fails the file instead. One idle spell
+// before each action serves every row.
+TEST(FtpSession, AnIdleSessionLogsInAgainButAnUploadIsNeverResumed) {
+    const IdleEnd ways[] = {IdleEnd::ServerTimeout, IdleEnd::LateReply, IdleEnd::SessionMaxIdle};
+    QTemporaryDir local;
+    makePublishedAlbum(local.path());
+    std::vector<std::pair<std::unique_ptr<IdleServer>, std::unique_ptr<FtpSession>>> rows;
+    for (const IdleEnd how : ways) {
+        for (const bool passive : {true, false}) {
+            auto server = std::make_unique<IdleServer>(how);
+            auto session = server->logIn(passive);
+            session->mkd("/a");
+            session->cwd("a");
+            rows.emplace_back(std::move(server), std::move(session));
+        }
+    }
+    const std::function<void(IdleServer&, std::unique_ptr<FtpSession>&)> actions[] = {
+        [](IdleServer&, std::unique_ptr<FtpSession>& s) { s->list(); },
+        [](IdleServer& server, std::unique_ptr<FtpSession>& s) {
+            s->mkd("b");
+            EXPECT_TRUE(server.holds("/a/b"));
+        },
+        [&](IdleServer& server, std::unique_ptr<FtpSession>& s) {
+            const Reports r = runUpload(std::move(s), local.path());
+            ASSERT_TRUE(r.completed) << (r.failed ? r.failed->toStdString() : "");
+            EXPECT_TRUE(server.holds("/a/pictavo", local.path() + "/pictavo"));
+        },
+    };
+    for (const auto& act : actions) {
+        idle();
+        for (auto& [server, session] : rows) {
+            SCOPED_TRACE(int(server->how));
+            EXPECT_NO_THROW(act(*server, session));
+        }
+    }
+    for (auto& [server, session] : rows) {
+        // The first login and three more, each back in the folder.
+        EXPECT_EQ(server->log().filter(QRegularExpression("^USER ")).size(), 4);
+        EXPECT_EQ(server->log().filter(QRegularExpression("^CWD /a$")).size(), 3);
+    }
+
+    // An upload never resumes on a new connection: the file it was about to send fails.
+    for (const IdleEnd how : ways) {
+        SCOPED_TRACE(int(how));
+        const IdleServer server(how);
+        const Reports r = runUpload(server.logIn(how != IdleEnd::LateReply), local.path(), nullptr,
+                                    [](int index) {
+                                        if (index == 2)
+                                            idle();
+                                    });
+        ASSERT_TRUE(r.failed && !r.completed);
+        EXPECT_TRUE(r.failed->startsWith("Uploading \"data.xml\" failed: "))
+            << r.failed->toStdString();
+        EXPECT_EQ(server.log().filter(QRegularExpression("^USER ")).size(), 1);
+        EXPECT_TRUE(server.log().filter("STOR data.xml").isEmpty());
     }
 }

@@ -21,6 +21,8 @@ def main():
     parser.add_argument("--read-limit", type=int, default=0, help="bytes per second a STOR may take")
     parser.add_argument("--port", type=int, default=0, help="0: a free port")
     parser.add_argument("--host", default="127.0.0.1", help="the address to listen on")
+    parser.add_argument("--idle-timeout", type=float, default=0,
+                        help="seconds after which an idle session is ended with 421; 0: the default")
     parser.add_argument("--locked", action="append", default=[], help="a folder where writing is refused")
     args = parser.parse_args()
 
@@ -41,6 +43,8 @@ def main():
 
     RecordingHandler.authorizer = authorizer
     RecordingHandler.banner = "test server ready"
+    if args.idle_timeout > 0:
+        RecordingHandler.timeout = args.idle_timeout
     if args.read_limit > 0:
         dtp = ThrottledDTPHandler
         dtp.read_limit = args.read_limit
@@ -49,7 +53,9 @@ def main():
     server = FTPServer((args.host, args.port), RecordingHandler)
     print(server.socket.getsockname()[1], flush=True)
     sys.stdout.flush()
-    server.serve_forever(handle_exit=True)
+    # Without a timeout of its own the loop may sleep past an idle session's deadline until
+    # the next command arrives, and the session would never be ended while idle.
+    server.serve_forever(timeout=0.05 if args.idle_timeout > 0 else None, handle_exit=True)
 
 
 if __name__ == "__main__":

@@ -214,11 +214,17 @@ class Session:
     def serve(self):
         if not greet(self.conn):
             return
+        last = time.monotonic()
         for raw in self.lines():
             line = raw.decode("utf-8", "replace").rstrip("\r\n")
             cmd, _, arg = line.partition(" ")
             cmd = cmd.upper()
             record((cmd + " " + ("***" if cmd == "PASS" else arg)).rstrip())
+            if CASE == "late-421" and time.monotonic() - last > 1:
+                # Notices an idle session only when its next command comes.
+                self.reply("421 Idle too long, goodbye.")
+                return
+            last = time.monotonic()
             if CASE == "slow-login" and cmd in ("USER", "PASS"):
                 time.sleep(1.5)  # each reply in time, the login as a whole not
             if cmd == "USER":

@@ -12,12 +12,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
+
+#include <span>
 
 using namespace ftptest;
 using publish::FtpDefaults;
@@ -500,6 +503,75 @@ private slots:
         dialog.bbTestConnectionClick();
         QVERIFY(timer.elapsed() < 2000);
         QVERIFY(text(dialog, "lbTestResult").contains("cancelled"));
+    }
+
+    void anIdleWindowGoesOnWhereTheUserWas() {
+        // The server ends idle sessions, or the window trusts a connection for a second only,
+        // or the server is gone by the next action (a failed new login, named). One idle spell
+        // before each action serves every row.
+        struct Row {
+            double serverIdle;
+            const char* mode;
+            std::unique_ptr<FtpTestServer> server = {};
+            std::unique_ptr<TfrmFtpModule> window = {};
+        } rows[] = {{1, "passive"}, {0, "active"}, {-1, "passive"}};
+        QTemporaryDir local;
+        makePublishedAlbum(local.path());
+        for (Row& row : rows) {
+            ServerOptions options;
+            options.idleTimeout = std::max(row.serverIdle, 0.0);
+            row.server = std::make_unique<FtpTestServer>(options);
+            QDir(row.server->root()).mkpath("www/sub");
+            row.window = std::make_unique<TfrmFtpModule>(defaultsFor(row.mode, "www"), local.path(),
+                                                         nullptr, row.server->port());
+            row.window->MaxIdle = std::chrono::seconds(row.serverIdle > 0 ? 118 : 0);
+            row.window->askDirectoryName = [] { return std::optional<QString>("made"); };
+            row.window->show();
+            QTRY_COMPARE(currentPage(*row.window), QStringLiteral("Initial"));
+        }
+        rows[2].server->stop();
+        for (const auto& act : std::initializer_list<std::function<void(TfrmFtpModule&)>>{
+                 [](TfrmFtpModule& w) { w.lvRemoteDblClick(remoteItem(w, "sub")); },
+                 [](TfrmFtpModule& w) { w.tntSBRefreshClick(); },
+                 [](TfrmFtpModule& w) { w.tntSBCreateDirectoryClick(); },
+                 [](TfrmFtpModule& w) { child<QPushButton>(w, "btnStart")->click(); }}) {
+            QTest::qWait(1200);
+            for (Row& row : rows) {
+                writeFile(row.server->root() + "/www/sub/seen.txt", "x");
+                act(*row.window);
+            }
+        }
+        for (Row& row : std::span(rows).first(2)) {
+            QTRY_COMPARE_WITH_TIMEOUT(currentPage(*row.window), QStringLiteral("Complete"), 10000);
+            QCOMPARE(row.window->RemoteFolder, QStringLiteral("/www/sub/"));
+            QVERIFY(remoteItem(*row.window, "seen.txt") && remoteItem(*row.window, "made"));
+            QCOMPARE(treeContents(row.server->root() + "/www/sub/pictavo"),
+                     treeContents(local.path() + "/pictavo"));
+            QCOMPARE(row.server->commands({"USER"}).size(), 5); // and no word to the user
+        }
+        QCOMPARE(currentPage(*rows[2].window), QStringLiteral("Failed"));
+        QVERIFY(text(*rows[2].window, "lblF_Error")
+                    .startsWith("Logging in again to 127.0.0.1 failed: "));
+        QCOMPARE(prompts->calls().size(), size_t(0));
+    }
+
+    void progressShowsTheLatestFileNotEachOne() {
+        // Small files arrive far faster than anyone reads; the screen changes a few times a
+        // second and ends on the last file.
+        FtpTestServer server;
+        QTemporaryDir local;
+        for (int i = 0; i < 80; ++i)
+            writeFile(local.path() + QStringLiteral("/f%1.jpg").arg(i), sampleBytes(100, i));
+        TfrmFtpModule window(defaultsFor("passive"), local.path(), nullptr, server.port());
+        window.show();
+        QTRY_COMPARE(currentPage(window), QStringLiteral("Initial"));
+        int shown = 0;
+        connect(child<QProgressBar>(window, "pgU_Progress"), &QProgressBar::valueChanged,
+                [&] { ++shown; });
+        child<QPushButton>(window, "btnStart")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(currentPage(window), QStringLiteral("Complete"), 20000);
+        QCOMPARE(text(window, "lblU_FilesCount"), QStringLiteral("(80 of 80)"));
+        QVERIFY2(shown < 40, qPrintable(QString::number(shown)));
     }
 
     void closingDuringUploadEndsTheWorker() {
