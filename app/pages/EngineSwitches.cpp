@@ -8,31 +8,24 @@ namespace {
 
 const char* const kVariable = "QTWEBENGINE_CHROMIUM_FLAGS";
 
-// Ours, one argument each. The engine maps every host name, IP addresses and the proxy's
-// included, to "not found"; WebRTC may use no UDP but through a proxy, and every connection
-// goes through the proxy: a port below 1024 on the loopback, which another user cannot listen
-// on.
+// Ours, one argument each. The engine maps every host name to "not found", IP addresses
+// included, so that it looks up no name and opens no connection, a proxy's as well; and
+// WebRTC, which sends to IP addresses over UDP without a look-up, may use no UDP but through
+// a proxy, of which there is none.
 const QList<QByteArray>& ours() {
     static const QList<QByteArray> switches = {
         "--host-resolver-rules=MAP * ~NOTFOUND",
         "--force-webrtc-ip-handling-policy=disable_non_proxied_udp",
-        "--proxy-server=http://127.0.0.1:9",
-        "--proxy-bypass-list=<-loopback>",
     };
     return switches;
 }
 
-// Switches of the user's that set what ours set or undo it, by name (letter case ignored).
+// Switches of the user's that set what ours set or go around it, by name (letter case
+// ignored).
 bool overrides(const QByteArray& argument) {
     static const QList<QByteArray> names = {
         "host-resolver-rules",
         "host-rules",
-        "proxy-server",
-        "no-proxy-server",
-        "proxy-bypass-list",
-        "proxy-pac-url",
-        "proxy-auto-detect",
-        "winhttp-proxy-resolver",
         "force-webrtc-ip-handling-policy",
         "webrtc-ip-handling-policy",
     };

@@ -7,8 +7,8 @@ namespace app {
 // The browser engine's switches that keep the album preview off the network, handed to the
 // engine through the environment variable it reads once, when it starts:
 // - it resolves no host name for any purpose (a name asked of the system's resolver leaves
-//   the machine, and the name can carry what the page read);
-// - it sends WebRTC over no UDP and every connection through a proxy that nobody can run.
+//   the machine, and the name can carry what the page read), and so connects nowhere;
+// - it sends WebRTC over no UDP, which needs no name to reach an address.
 // The user's own switches in that variable are kept, but none of them can undo these: the
 // ones that set the same thing are dropped.
 class EngineSwitches {

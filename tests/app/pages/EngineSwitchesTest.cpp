@@ -8,8 +8,7 @@
 namespace {
 
 const QByteArray kOurs = "--host-resolver-rules=\"MAP * ~NOTFOUND\" "
-                         "--force-webrtc-ip-handling-policy=disable_non_proxied_udp "
-                         "--proxy-server=http://127.0.0.1:9 --proxy-bypass-list=<-loopback>";
+                         "--force-webrtc-ip-handling-policy=disable_non_proxied_udp";
 
 TEST(EngineSwitches, OursWinOverTheUsers) {
     struct Row {
@@ -19,20 +18,19 @@ TEST(EngineSwitches, OursWinOverTheUsers) {
         {"", ""},
         {"--disable-gpu", " --disable-gpu"},
         {"  --disable-gpu   --lang=de  ", " --disable-gpu --lang=de"},
-        {"--no-proxy-server", ""},
-        {"-no-proxy-server --disable-gpu", " --disable-gpu"},
-        {"--NO-PROXY-SERVER", ""},
-        {"--proxy-server=direct:// --proxy-bypass-list=*", ""},
-        {"--proxy-pac-url=file:///p.pac --proxy-auto-detect --winhttp-proxy-resolver", ""},
+        // A proxy of the user's own is as unreachable as any other address.
+        {"--no-proxy-server --proxy-server=http://127.0.0.1:8080",
+         " --no-proxy-server --proxy-server=http://127.0.0.1:8080"},
         {"--host-resolver-rules=\"MAP * 127.0.0.1\" --disable-gpu", " --disable-gpu"},
         {"\"--host-resolver-rules=MAP * 127.0.0.1\"", ""},
         {"--host-rules=\"MAP * 10.0.0.1\"", ""},
+        {"-HOST-RESOLVER-RULES=x --disable-gpu", " --disable-gpu"},
         {"--force-webrtc-ip-handling-policy=default --webrtc-ip-handling-policy=default", ""},
         // Not ours, though they start alike or hold our names as values.
-        {"--proxy-serverx --lang=\"a b\"", " --proxy-serverx --lang=\"a b\""},
-        {"--user-agent=--no-proxy-server", " --user-agent=--no-proxy-server"},
+        {"--host-rulesx --lang=\"a b\"", " --host-rulesx --lang=\"a b\""},
+        {"--user-agent=--host-rules", " --user-agent=--host-rules"},
         // After a lone "--" the engine reads no switch: ours stand before it.
-        {"-- --no-proxy-server", " --"},
+        {"-- --host-rules=x", " --"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(app::EngineSwitches::merged(row.users).toStdString(),
@@ -41,12 +39,12 @@ TEST(EngineSwitches, OursWinOverTheUsers) {
 }
 
 TEST(EngineSwitches, SetTheVariableWhileTheyLive) {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-proxy-server --disable-gpu");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--host-rules=x --disable-gpu");
     {
         const app::EngineSwitches switches;
         EXPECT_EQ(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), kOurs + " --disable-gpu");
     }
-    EXPECT_EQ(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), "--no-proxy-server --disable-gpu");
+    EXPECT_EQ(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), "--host-rules=x --disable-gpu");
     qunsetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     { const app::EngineSwitches switches; }
     EXPECT_FALSE(qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS"));
