@@ -27,7 +27,6 @@ bool overrides(const QByteArray& argument) {
         "host-resolver-rules",
         "host-rules",
         "force-webrtc-ip-handling-policy",
-        "webrtc-ip-handling-policy",
     };
     // The engine takes "--name", "-name", each with "=value" or without.
     QByteArray name = argument;

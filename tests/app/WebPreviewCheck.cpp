@@ -281,8 +281,7 @@ int main(int argc, char* argv[]) {
                                 {"turn", server("t.", listeners.turn.serverPort())},
                                 {"web", web}};
         const QString got =
-            album.probe(*view, row.kind, setup, row.expected) + " | " +
-            listeners.reached(row.kind == QStringLiteral("rtc") ? 3000 : 1000); // ICE takes time
+            album.probe(*view, row.kind, setup, row.expected) + " | " + listeners.reached(1000);
         if (got != row.expected + " | 0 0 0 0") {
             std::fprintf(stderr, "%s %s: %s\n", row.kind, qPrintable(row.host), qPrintable(got));
             return fail("a page in the preview read outside the working folder or reached out");

@@ -25,7 +25,7 @@ TEST(EngineSwitches, OursWinOverTheUsers) {
         {"\"--host-resolver-rules=MAP * 127.0.0.1\"", ""},
         {"--host-rules=\"MAP * 10.0.0.1\"", ""},
         {"-HOST-RESOLVER-RULES=x --disable-gpu", " --disable-gpu"},
-        {"--force-webrtc-ip-handling-policy=default --webrtc-ip-handling-policy=default", ""},
+        {"--force-webrtc-ip-handling-policy=default -force-webrtc-ip-handling-policy", ""},
         // Not ours, though they start alike or hold our names as values.
         {"--host-rulesx --lang=\"a b\"", " --host-rulesx --lang=\"a b\""},
         {"--user-agent=--host-rules", " --user-agent=--host-rules"},
