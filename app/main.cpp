@@ -11,6 +11,7 @@
 #include "app/l10n/ApplicationForms.h"
 #include "app/l10n/FormTranslator.h"
 #include "app/l10n/Localization.h"
+#include "app/pages/AlbumScheme.h"
 #include "app/pages/PreviewPane.h"
 
 #include "model/Errors.h"
@@ -153,6 +154,8 @@ int main(int argc, char* argv[]) {
         folderError = e.message();
     }
 
+    // The browser engine takes its schemes before the application object exists.
+    app::AlbumScheme::registerScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     platform::QtPrompts prompts;

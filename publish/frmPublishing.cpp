@@ -276,7 +276,9 @@ void TfrmPublishing::btnCopyClipboardClick() {
 }
 
 void TfrmPublishing::lbPreviewLinkClick() {
-    LoopbackServer::openInBrowser(Values.PublishFolder + QStringLiteral("photogallery.htm"));
+    // What publishing wrote, not the folder around it, which may be the user's home.
+    LoopbackServer::openInBrowser(Values.PublishFolder + QStringLiteral("photogallery.htm"),
+                                  {QStringLiteral("photogallery.htm"), Values.BaseFolder});
 }
 
 void TfrmPublishing::lbPublishFolderClick() {

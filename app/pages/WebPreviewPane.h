@@ -6,7 +6,9 @@ class QWebEngineView;
 
 namespace app {
 
-// The album preview in the embedded web browser.
+// The album preview in the embedded web browser. It reads the working folder, and only that,
+// through the album scheme, on a profile of its own that reaches no network; it is told and
+// tells the files it shows by their "file:" addresses.
 class WebPreviewPane : public PreviewPane {
 public:
     explicit WebPreviewPane(QWidget* parent);

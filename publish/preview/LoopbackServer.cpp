@@ -175,8 +175,12 @@ LoopbackServer::LoopbackServer(const QString& folder, QObject* parent)
     : LoopbackServer(folder, Limits(), parent) {}
 
 LoopbackServer::LoopbackServer(const QString& folder, Limits limits, QObject* parent)
-    : QObject(parent), folder_(withSlash(folder)), served_(folder_), secret_(newSecret()),
-      deadline_(std::make_unique<RequestDeadline>(limits.timeout)) {
+    : LoopbackServer(folder, {}, limits, parent) {}
+
+LoopbackServer::LoopbackServer(const QString& folder, const QStringList& only, Limits limits,
+                               QObject* parent)
+    : QObject(parent), folder_(withSlash(folder)), only_(only), served_(folder_, only),
+      secret_(newSecret()), deadline_(std::make_unique<RequestDeadline>(limits.timeout)) {
     if (!served_.valid())
         return;
     sockaddr_in address{};
@@ -224,7 +228,7 @@ QUrl LoopbackServer::url(const QString& relativePath) const {
     return url;
 }
 
-bool LoopbackServer::openInBrowser(const QString& file) {
+bool LoopbackServer::openInBrowser(const QString& file, const QStringList& only) {
     QObject* owner = QCoreApplication::instance();
     const QFileInfo info(file);
     if (!info.isFile() || !owner)
@@ -232,10 +236,10 @@ bool LoopbackServer::openInBrowser(const QString& file) {
     const QString folder = withSlash(info.absolutePath());
     LoopbackServer* server = nullptr;
     for (LoopbackServer* running : owner->findChildren<LoopbackServer*>(Qt::FindDirectChildrenOnly))
-        if (running->folder() == folder && running->listening())
+        if (running->folder() == folder && running->only() == only && running->listening())
             server = running;
     if (!server)
-        server = new LoopbackServer(folder, owner);
+        server = new LoopbackServer(folder, only, Limits(), owner);
     if (!server->listening()) {
         delete server;
         return false;

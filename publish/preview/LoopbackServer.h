@@ -37,24 +37,30 @@ public:
 
     explicit LoopbackServer(const QString& folder, QObject* parent = nullptr);
     LoopbackServer(const QString& folder, Limits limits, QObject* parent = nullptr);
+    // Serves only what `only` names of the folder (see ServedFolder).
+    LoopbackServer(const QString& folder, const QStringList& only, Limits limits,
+                   QObject* parent = nullptr);
     ~LoopbackServer() override;
 
     bool listening() const { return daemon_ != nullptr; }
     // The folder served, as given, with a trailing "/".
     QString folder() const { return folder_; }
+    // What of the folder is served; empty for all of it.
+    QStringList only() const { return only_; }
     // The address of a path under the folder, secret included; invalid when not listening.
     QUrl url(const QString& relativePath) const;
 
-    // Opens `file` in the user's browser through the server of its folder, which starts on
-    // first use and ends with the application. The browser is handed a private page that
-    // forwards to the address. False when nothing was opened.
-    static bool openInBrowser(const QString& file);
+    // Opens `file` in the user's browser through the server of its folder (or of what `only`
+    // names of it), which starts on first use and ends with the application. The browser is
+    // handed a private page that forwards to the address. False when nothing was opened.
+    static bool openInBrowser(const QString& file, const QStringList& only = {});
 
 private:
     struct Hooks; // the library's callbacks, on the server's thread
     bool hasSecret(const char* path) const;
 
     QString folder_;
+    QStringList only_;
     ServedFolder served_;
     QByteArray secret_; // hex digits, the first step of every path
     quint16 port_ = 0;

@@ -5,7 +5,7 @@
 
 namespace publish {
 
-ServedFolder::ServedFolder(const QString& folder) {
+ServedFolder::ServedFolder(const QString& folder, const QStringList& only) : only_(only) {
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (!canonical.isEmpty())
         root_ = canonical.endsWith(u'/') ? canonical : canonical + u'/';
@@ -20,15 +20,24 @@ bool ServedFolder::hidesOrClimbs(const QString& relative) {
     return false;
 }
 
+bool ServedFolder::admits(const QString& relative) const {
+    if (only_.isEmpty())
+        return true;
+    for (const QString& entry : only_)
+        if (entry.endsWith(u'/') ? relative.startsWith(entry) : relative == entry)
+            return true;
+    return false;
+}
+
 QString ServedFolder::fileFor(const QString& path) const {
     if (root_.isEmpty() || !path.startsWith(u'/') || path.contains(u'\\') ||
-        path.contains(QChar(0)) || hidesOrClimbs(path.mid(1)))
+        path.contains(QChar(0)) || hidesOrClimbs(path.mid(1)) || !admits(path.mid(1)))
         return QString();
     // Resolved, so that a link inside the folder that leads out of it, or to a hidden file
     // inside it, serves nothing.
     const QString real = QFileInfo(root_ + path.mid(1)).canonicalFilePath();
     if (real.isEmpty() || !real.startsWith(root_) || hidesOrClimbs(real.mid(root_.size())) ||
-        !QFileInfo(real).isFile())
+        !admits(real.mid(root_.size())) || !QFileInfo(real).isFile())
         return QString();
     return real;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace publish {
 
@@ -9,7 +10,9 @@ namespace publish {
 // on the way or at the end, as asked or as resolved, names no file. Safe on any thread.
 class ServedFolder {
 public:
-    explicit ServedFolder(const QString& folder);
+    // `only`, when not empty, names what of the folder is served, as asked and as resolved:
+    // a file ("page.htm") or a folder with all below it ("album/").
+    explicit ServedFolder(const QString& folder, const QStringList& only = {});
 
     bool valid() const { return !root_.isEmpty(); }
     // The canonical path of the file `path` ("/" first, percent-decoded) names, or empty.
@@ -17,8 +20,10 @@ public:
 
 private:
     static bool hidesOrClimbs(const QString& relative);
+    bool admits(const QString& relative) const;
 
     QString root_; // canonical, with a trailing "/"
+    QStringList only_;
 };
 
 } // namespace publish

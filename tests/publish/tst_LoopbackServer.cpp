@@ -49,9 +49,19 @@ struct Client {
         (void)::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
     }
     ~Client() { ::close(fd); }
+    // "%W<n>;" stands for the secret with its digit n wrong, "%L<n>;" for its first n digits.
     bool send(QByteArray bytes) const {
-        bytes.replace("%P", QByteArray::number(address.port()))
-            .replace("%S", address.path().section(u'/', 1, 1).toLatin1());
+        const QByteArray secret = address.path().section(u'/', 1, 1).toLatin1();
+        static const QRegularExpression altered(QStringLiteral("%([WL])(\\d+);"));
+        for (QRegularExpressionMatch m;
+             (m = altered.match(QString::fromLatin1(bytes))).hasMatch();) {
+            const int n = m.captured(2).toInt();
+            QByteArray other = m.captured(1) == u'W' ? secret : secret.left(n);
+            if (m.captured(1) == u'W')
+                other[n] = other[n] == '0' ? '1' : '0';
+            bytes.replace(m.capturedStart(), m.capturedLength(), other);
+        }
+        bytes.replace("%P", QByteArray::number(address.port())).replace("%S", secret);
         return ::send(fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL) == bytes.size();
     }
     // Up to `most` bytes; empty at the end of the stream or when the wait ran out.
@@ -138,6 +148,9 @@ private slots:
         writeAll(root + "site/album/digits.txt", QByteArray("0123456789").repeated(10));
         writeAll(root + "site/album/empty.txt", "");
         writeAll(root + "site/album/.hidden.txt", "hidden");
+        writeAll(root + "site/album/subX/a.txt", "beside");
+        QFile::link(root + "site/album/digits.txt", root + "site/album/sub/link.txt");
+        QFile::link(root + "site/album", root + "site/album/sub/up");
         writeAll(root + "site/album/.git/config", "hidden");
         QFile::link(root + "secret.txt", root + "site/album/out.txt");
         QFile::link(root, root + "site/album/outside");
@@ -187,6 +200,14 @@ private slots:
               "/0123456789abcdef0123456789abcdef/album/page.htm", "/%Salbum/page.htm",
               "/album/page.htm?%S"})
             QTest::newRow(target) << get(target) << reply("404 Not Found", "Not Found");
+        // Wrong secrets: each digit wrong, a part, none, one digit more.
+        for (int at = 0; at < 32; ++at)
+            QTest::newRow(qPrintable(QString("digit %1 wrong").arg(at)))
+                << get(qPrintable(QString("/%W%1;/album/page.htm").arg(at)))
+                << reply("404 Not Found", "Not Found");
+        for (const char* target : {"/%L0;/album/page.htm", "/%L8;/album/page.htm",
+                                   "/%L31;/album/page.htm", "/%S0/album/page.htm"})
+            QTest::newRow(target) << get(target) << reply("404 Not Found", "Not Found");
         // Ranges of the 100 digits, each with the span answered ("*" none, none given all): one
         // that is not a single range of bytes in the file asks for all.
         const QByteArray all = QByteArray("0123456789").repeated(10);
@@ -212,6 +233,25 @@ private slots:
         QVERIFY(server.listening());
         QCOMPARE(server.url("album/page.htm").host(), QString("127.0.0.1"));
         QCOMPARE(ask(server.url(""), request), answer);
+    }
+
+    // A server of what publishing wrote: the page and its album folder, nothing beside them.
+    void servesOnlyWhatItIsToldTo_data() {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("answer");
+        const QByteArray none = reply("404 Not Found", "Not Found");
+        QTest::newRow("the page") << QByteArray("/%S/page.htm") << ok("<p>album</p>");
+        QTest::newRow("in the album folder") << QByteArray("/%S/sub/a%20b.xml") << ok("<x/>");
+        for (const char* target :
+             {"/%S/digits.txt", "/%S/Page.htm", "/%S/page.htmx", "/%S/subX/a.txt", "/%S/sub",
+              "/%S/sub/../digits.txt", "/%S/sub/link.txt", "/%S/sub/up/digits.txt"})
+            QTest::newRow(target) << QByteArray(target) << none;
+    }
+    void servesOnlyWhatItIsToldTo() {
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, answer);
+        publish::LoopbackServer server(root + "site/album", {"page.htm", "sub/"}, {});
+        QCOMPARE(ask(server.url(""), get(target)), answer);
     }
 
     // Far more half-open connections than the cap: the server holds no more than the cap, closes

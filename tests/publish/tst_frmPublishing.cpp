@@ -179,6 +179,16 @@ private slots:
         QVERIFY(address.port() > 0);
         QCOMPARE(testsupport::forwardedAddress(opened[1]), address);
         QCOMPARE(QDir::cleanPath(opened[2].toLocalFile()), dir.filePath("site"));
+        // What publishing wrote, and nothing else of the folder.
+        for (const char* file : {"site/pictavo/data.xml", "site/beside.txt", "site/sub/x.txt"}) {
+            QDir().mkpath(QFileInfo(dir.filePath(file)).path());
+            QFile(dir.filePath(file)).open(QIODevice::WriteOnly);
+        }
+        for (const auto& [path, status] : {std::pair{"photogallery.htm", "200 OK"},
+                                           {"pictavo/data.xml", "200 OK"},
+                                           {"beside.txt", "404 Not Found"},
+                                           {"sub/x.txt", "404 Not Found"}})
+            QCOMPARE(testsupport::statusOf(address, path), "HTTP/1.1 " + QByteArray(status));
     }
 
     void uploadNeedsCompleteSettingsAndAnUploadWindow_data() {
