@@ -8,8 +8,6 @@
 #include <QMimeDatabase>
 #include <QWebEngineUrlRequestJob>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace app {
@@ -24,17 +22,9 @@ void AlbumFolderHandler::requestStarted(QWebEngineUrlRequestJob* job) {
         return;
     }
     const QString path = AlbumScheme::pathOf(job->requestUrl());
-    const QString file =
-        path.isEmpty() ? QString() : publish::ServedFolder(folder_()).fileFor(path);
-    // The name was resolved inside the folder; a link put in its place since then is not
-    // followed.
-    const int fd = file.isEmpty() ? -1
-                                  : ::open(QFile::encodeName(file).constData(),
-                                           O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    struct stat facts {};
-    if (fd < 0 || ::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
+    qint64 size = 0;
+    const int fd = path.isEmpty() ? -1 : publish::ServedFolder(folder_()).openFile(path, size);
+    if (fd < 0) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
@@ -45,7 +35,7 @@ void AlbumFolderHandler::requestStarted(QWebEngineUrlRequestJob* job) {
         return;
     }
     const QByteArray type =
-        QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).name().toUtf8();
+        QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toUtf8();
     job->reply(type, device);
 }
 

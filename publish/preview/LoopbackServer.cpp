@@ -100,17 +100,10 @@ struct LoopbackServer::Hooks {
             return queueText(connection, MHD_HTTP_NOT_FOUND, "Not Found");
         const QString path =
             QString::fromUtf8(url + 1 + self->secret_.size()); // "/" and the secret
-        const QString file = self->served_.fileFor(path);
-        const int fd = file.isEmpty() ? -1
-                                      : ::open(QFile::encodeName(file).constData(),
-                                               O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        struct stat facts {};
-        if (fd < 0 || ::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
-            if (fd >= 0)
-                ::close(fd);
+        qint64 size = 0;
+        const int fd = self->served_.openFile(path, size);
+        if (fd < 0)
             return queueText(connection, MHD_HTTP_NOT_FOUND, "Not Found");
-        }
-        const qint64 size = facts.st_size;
         const char* rangeHeader = head ? nullptr : header(connection, MHD_HTTP_HEADER_RANGE);
         const ByteRange range = ByteRange::Parse(QByteArray(rangeHeader), size);
         if (range.kind == ByteRange::Kind::Unsatisfiable) {
@@ -134,7 +127,7 @@ struct LoopbackServer::Hooks {
             return MHD_NO;
         }
         const QByteArray type =
-            QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).name().toUtf8();
+            QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toUtf8();
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type.constData());
         // The album changes while the editor runs: every preview reads it afresh.
         MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");

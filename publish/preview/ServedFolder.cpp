@@ -1,7 +1,12 @@
 #include "publish/preview/ServedFolder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace publish {
 
@@ -40,6 +45,21 @@ QString ServedFolder::fileFor(const QString& path) const {
         !admits(real.mid(root_.size())) || !QFileInfo(real).isFile())
         return QString();
     return real;
+}
+
+int ServedFolder::openFile(const QString& path, qint64& size) const {
+    const QString file = fileFor(path);
+    const int fd = file.isEmpty() ? -1
+                                  : ::open(QFile::encodeName(file).constData(),
+                                           O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat facts {};
+    if (fd < 0 || ::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    size = facts.st_size;
+    return fd;
 }
 
 } // namespace publish

@@ -17,6 +17,10 @@ public:
     bool valid() const { return !root_.isEmpty(); }
     // The canonical path of the file `path` ("/" first, percent-decoded) names, or empty.
     QString fileFor(const QString& path) const;
+    // Opens the regular file `path` names for reading, without following a link put in its
+    // place since its name was resolved: the descriptor (the caller closes it) with the file's
+    // size in `size`, or -1.
+    int openFile(const QString& path, qint64& size) const;
 
 private:
     static bool hidesOrClimbs(const QString& relative);
