@@ -310,12 +310,20 @@ bool TZADirManager::ReadFromTrailingRecord(Stream& last) {
 bool TZADirManager::EndingRecordSound() {
     // A directory that ends where its record begins is the common case and is checked as it is
     // read: walking a million headers a second time would cost the open as much again. A stray
-    // record (nothing counted, or counts left to a Zip64 record) never meets this.
+    // record (nothing counted, or counts of 0xFFFF) never meets this.
     const TZAEndRecord& record = found_->Record;
     if (record.TotalEntries != 0 && record.TotalEntries != 0xFFFF &&
         record.DirectoryOffset != 0xFFFFFFFF && record.DirectorySize != 0xFFFFFFFF &&
         uint64_t(record.DirectoryOffset) + record.DirectorySize == uint64_t(found_->Position))
         return true;
+    // Nor does a stray record stand right after a Zip64 locator: the read follows the locator
+    // and checks the records it names.
+    if (found_->Position > kZip64LocatorSize) {
+        uint8_t locator[4];
+        ReadAt(found_->Position - kZip64LocatorSize, locator, sizeof locator);
+        if (le::Get32(locator) == kZip64LocatorSignature)
+            return true;
+    }
     TZAHeaderChains chains(*stream_, stream_->Size(),
                            settings_.StandardSignatures ? kCentralHeaderSignature
                                                         : kNativeCentralHeaderSignature,
