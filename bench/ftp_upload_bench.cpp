@@ -52,37 +52,23 @@ void makeAlbum(const QString& folder) {
     }
 }
 
-// As a camera's album: 200 photos from 3 to 5 MB, their 200 thumbnails, the page, the
-// player's data and its 18 skin files.
-void makeRealAlbum(const QString& folder) {
+// As a camera's album: 200 photos from 3 to 5 MB, the page, the player's data and `skins` skin
+// files; with `thumbnails`, the photos' 200 thumbnails too.
+void makePhotoAlbum(const QString& folder, int skins, bool thumbnails) {
     writeFile(folder + "/photogallery.htm", QByteArray(4000, 'h'));
     writeFile(folder + "/pictavo/data.xml", QByteArray(60000, 'x'));
     writeFile(folder + "/pictavo/player.swf", sampleBytes(300000, 999));
-    for (int i = 0; i < 18; ++i)
+    for (int i = 0; i < skins; ++i)
         writeFile(folder + QStringLiteral("/pictavo/skin/part%1.png").arg(i),
                   sampleBytes(5000 + 700 * i, 2000 + i));
     for (int i = 0; i < 200; ++i) {
         const QString name = QStringLiteral("photo%1.jpg").arg(i, 3, 10, QChar('0'));
         writeFile(folder + "/pictavo/pictavo_images/" + name,
                   sampleBytes(3000000 + i * 10000 + (i * 7919) % 1000, i));
-        writeFile(folder + "/pictavo/pictavo_images/thumbs/tn_" + name,
-                  sampleBytes(20000 + i * 37, 1000 + i));
+        if (thumbnails)
+            writeFile(folder + "/pictavo/pictavo_images/thumbs/tn_" + name,
+                      sampleBytes(20000 + i * 37, 1000 + i));
     }
-}
-
-// The page, the player's data and two skin files beside 200 photos of 3 to 5 MB.
-void makePhotoAlbum(const QString& folder) {
-    writeFile(folder + "/photogallery.htm", QByteArray(4000, 'h'));
-    writeFile(folder + "/pictavo/data.xml", QByteArray(60000, 'x'));
-    writeFile(folder + "/pictavo/player.swf", sampleBytes(300000, 999));
-    for (int i = 0; i < 2; ++i)
-        writeFile(folder + QStringLiteral("/pictavo/skin/part%1.png").arg(i),
-                  sampleBytes(5000 + 700 * i, 2000 + i));
-    for (int i = 0; i < 200; ++i)
-        writeFile(
-            folder +
-                QStringLiteral("/pictavo/pictavo_images/photo%1.jpg").arg(i, 3, 10, QChar('0')),
-            sampleBytes(3000000 + i * 10000 + (i * 7919) % 1000, i));
 }
 
 // Processor seconds the server process has used so far.
@@ -206,9 +192,9 @@ int main(int argc, char** argv) {
         rounds = a.toInt() > 0 ? a.toInt() : rounds;
     QTemporaryDir album;
     if (kind == "real")
-        makeRealAlbum(album.path());
+        makePhotoAlbum(album.path(), 18, true);
     else if (kind == "photos")
-        makePhotoAlbum(album.path());
+        makePhotoAlbum(album.path(), 2, false);
     else
         makeAlbum(album.path());
     const int files = static_cast<int>(treeContents(album.path()).size());
